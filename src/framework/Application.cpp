@@ -1,0 +1,57 @@
+#include "framework/Application.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <cstdio>
+
+#include "framework/Messages.h"
+
+namespace {
+
+TApplication theApplication;
+
+void ShowModalBox(const MessageBoxRequest& request) {
+    QMessageBox box(request.Icon == MessageBoxIcon::Stop ? QMessageBox::Critical
+                                                         : QMessageBox::NoIcon,
+                    QString::fromStdString(request.Caption), QString::fromStdString(request.Text),
+                    QMessageBox::Ok);
+    box.adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        box.move(screen->geometry().center() - box.rect().center());
+    box.exec();
+}
+
+}  // namespace
+
+TApplication* Application = &theApplication;
+
+void TApplication::ProcessMessages() {
+    DeliverPostedMessages();
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents();
+}
+
+void TApplication::ShowMessage(const std::string& text) {
+    Present({text, Title, MessageBoxIcon::None});
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    Present({ExceptionBoxText(error.what()), Title, MessageBoxIcon::Stop});
+}
+
+void TApplication::Present(const MessageBoxRequest& request) {
+    if (presenter_)
+        presenter_(request);
+    else if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        ShowModalBox(request);
+    else
+        std::fprintf(stderr, "%s: %s\n", request.Caption.c_str(), request.Text.c_str());
+}
+
+std::string ExceptionBoxText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        return message + ".";
+    return message;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// The framework's base exception. Every failure the program reports to the user
+// travels as one of these (or a subclass) and ends the running command; the
+// application's default handler shows Message() in a box.
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};

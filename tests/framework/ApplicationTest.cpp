@@ -1,0 +1,31 @@
+#include "framework/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/Exception.h"
+
+TEST(ExceptionBoxText, AddsFullStopOnlyAfterCharactersSortingAfterIt) {
+    EXPECT_EQ(ExceptionBoxText("Stream read error"), "Stream read error.");
+    EXPECT_EQ(ExceptionBoxText("Done."), "Done.");
+    EXPECT_EQ(ExceptionBoxText("(Permission denied)"), "(Permission denied)");
+    EXPECT_EQ(ExceptionBoxText(""), "");
+    EXPECT_EQ(ExceptionBoxText("a-"), "a-");
+    EXPECT_EQ(ExceptionBoxText("файлов"), "файлов.");
+}
+
+TEST(Application, BoxesCarryTitleAndIcon) {
+    std::vector<MessageBoxRequest> shown;
+    Application->Title = "KadrimarkExif";
+    Application->SetPresenter([&](const MessageBoxRequest& r) { shown.push_back(r); });
+    Application->ShowMessage("hello");
+    Application->ShowException(Exception("Cannot save readonly file /x/y.jpg"));
+    Application->SetPresenter({});
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].Text, "hello");
+    EXPECT_EQ(shown[0].Caption, "KadrimarkExif");
+    EXPECT_EQ(shown[0].Icon, MessageBoxIcon::None);
+    EXPECT_EQ(shown[1].Text, "Cannot save readonly file /x/y.jpg.");
+    EXPECT_EQ(shown[1].Icon, MessageBoxIcon::Stop);
+}

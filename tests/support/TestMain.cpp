@@ -1,0 +1,37 @@
+// Every test executable starts here: Qt runs headless on a screen large enough
+// for the 940-pixel main window, and locale and time zone are fixed so that no
+// test depends on the machine it runs on.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "TempDir.h"
+
+namespace {
+
+std::string WriteScreenConfig(const TempDir& dir) {
+    std::string path = dir.File("offscreen.json");
+    std::ofstream(path) << R"({"screens": [{"name": "test", "x": 0, "y": 0,
+        "width": 1600, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96,
+        "dpr": 1}]})";
+    return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TempDir configDir;
+    std::string platform = "offscreen:configfile=" + WriteScreenConfig(configDir);
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 0);
+    setenv("TZ", "UTC", 1);
+    setenv("LANG", "C.UTF-8", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    unsetenv("LANGUAGE");
+
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
