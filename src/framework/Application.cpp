@@ -13,10 +13,10 @@ namespace {
 TApplication theApplication;
 
 void ShowModalBox(const MessageBoxRequest& request) {
-    QMessageBox box(request.Icon == MessageBoxIcon::Stop ? QMessageBox::Critical
-                                                         : QMessageBox::NoIcon,
-                    QString::fromStdString(request.Caption), QString::fromStdString(request.Text),
-                    QMessageBox::Ok);
+    QMessageBox box(
+        request.Icon == MessageBoxIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
+        QString::fromStdString(request.Caption), QString::fromStdString(request.Text),
+        QMessageBox::Ok);
     box.adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         box.move(screen->geometry().center() - box.rect().center());

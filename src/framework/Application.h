@@ -18,7 +18,7 @@ struct MessageBoxRequest {
 };
 
 class TApplication {
-public:
+  public:
     using Presenter = std::function<void(const MessageBoxRequest&)>;
 
     std::string Title;
@@ -39,7 +39,7 @@ public:
     // (a modal QMessageBox when widgets run, standard error otherwise).
     void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
 
-private:
+  private:
     void Present(const MessageBoxRequest& request);
     Presenter presenter_;
 };

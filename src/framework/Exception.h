@@ -7,7 +7,7 @@
 // travels as one of these (or a subclass) and ends the running command; the
 // application's default handler shows Message() in a box.
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };

@@ -25,7 +25,7 @@ struct PostedMessageEvent : QEvent {
 // Lives on the user-interface thread; routes posted messages and timer ticks to
 // the window their handle names, if it still exists.
 class MessageDispatcher : public QObject {
-public:
+  public:
     static MessageDispatcher* Instance() {
         if (instance_ == nullptr && QCoreApplication::instance() != nullptr)
             instance_ = new MessageDispatcher();
@@ -79,7 +79,7 @@ public:
             it->second->handler_(message);
     }
 
-protected:
+  protected:
     bool event(QEvent* e) override {
         if (e->type() != kPostedMessageEvent)
             return QObject::event(e);
@@ -96,7 +96,7 @@ protected:
         Deliver(it->second.first, tick);
     }
 
-private:
+  private:
     MessageDispatcher() : QObject(QCoreApplication::instance()) {
         connect(this, &QObject::destroyed, [] { instance_ = nullptr; });
     }

@@ -25,7 +25,7 @@ constexpr std::uint32_t WM_TIMER = 0x0113;
 constexpr std::uint32_t WM_USER = 0x0400;
 
 class MessageWindow {
-public:
+  public:
     using Handler = std::function<void(TMessage&)>;
 
     explicit MessageWindow(Handler handler);
@@ -44,7 +44,7 @@ public:
     void KillTimer(std::uintptr_t id);
     bool HasTimer(std::uintptr_t id) const;
 
-private:
+  private:
     friend class MessageDispatcher;
     Handler handler_;
     WindowHandle handle_;

@@ -7,7 +7,8 @@
 #include <stdexcept>
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kadrimark-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kadrimark-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;
