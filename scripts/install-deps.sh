@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev
-  adwaita-icon-theme
+  adwaita-icon-theme fonts-dejavu-core
   xvfb xauth
 )
 
