@@ -1,0 +1,73 @@
+#include "ShellTestSupport.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "../support/TempDir.h"
+#include "shell/ShellEnv.h"
+
+namespace {
+
+// Made before the first test, removed after the last.
+class ShellEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        home_ = std::make_unique<TempDir>();
+        desktop_ = home_->File("Desktop");
+        for (const char* folder : {"Desktop", "Pictures", ".local", ".local/share", ".config"})
+            mkdir(home_->File(folder).c_str(), 0755);
+        setenv("HOME", home_->Path().c_str(), 1);
+        setenv("XDG_DESKTOP_DIR", desktop_.c_str(), 1);
+        setenv("XDG_PICTURES_DIR", home_->File("Pictures").c_str(), 1);
+        setenv("XDG_DATA_HOME", home_->File(".local/share").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", home_->File(".config").c_str(), 1);
+        InitShellEnv();
+    }
+    void TearDown() override {
+        DoneShellEnv();
+        home_.reset();
+    }
+
+    static inline std::unique_ptr<TempDir> home_;
+    static inline std::string desktop_;
+};
+
+const bool registered = (::testing::AddGlobalTestEnvironment(new ShellEnvironment), true);
+
+}  // namespace
+
+const std::string& TestHome() {
+    return ShellEnvironment::home_->Path();
+}
+const std::string& TestDesktop() {
+    return ShellEnvironment::desktop_;
+}
+
+void ShellTest::SetUp() {
+    liveAtStart_ = ShellAllocatorLiveBlocks();
+}
+
+void ShellTest::TearDown() {
+    EXPECT_EQ(ShellAllocatorLiveBlocks(), liveAtStart_) << "item id lists leaked";
+}
+
+LPITEMIDLIST MakeIdList(std::initializer_list<std::string> items) {
+    std::string bytes;
+    for (const std::string& item : items) {
+        std::size_t cb = item.size() + 2;
+        bytes += static_cast<char>(cb & 0xFF);
+        bytes += static_cast<char>(cb >> 8);
+        bytes += item;
+    }
+    bytes.append(2, '\0');
+    auto* list = static_cast<char*>(ShellEnv.ShellAllocator->Alloc(bytes.size()));
+    bytes.copy(list, bytes.size());
+    return reinterpret_cast<LPITEMIDLIST>(list);
+}
+
+std::string IdListBytes(LPCITEMIDLIST list) {
+    return list == nullptr ? std::string()
+                           : std::string(reinterpret_cast<const char*>(list), IdListSize(list));
+}

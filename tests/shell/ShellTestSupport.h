@@ -1,0 +1,50 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "shell/IdLists.h"
+
+// Shell tests run in a home of their own: HOME, the XDG folders and the Trash
+// live in a temporary folder made before the first test, so the namespace never
+// shows the machine's own folders. Every test checks that it leaves no item id
+// list allocated.
+
+// The temporary home and its desktop folder.
+const std::string& TestHome();
+const std::string& TestDesktop();
+
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+  private:
+    long liveAtStart_ = 0;
+};
+
+// Owns one id list for the length of a test scope.
+class OwnedIdList {
+  public:
+    explicit OwnedIdList(LPITEMIDLIST list = nullptr) : list_(list) {}
+    ~OwnedIdList() { FreeIdList(list_); }
+    OwnedIdList(const OwnedIdList&) = delete;
+    OwnedIdList& operator=(const OwnedIdList&) = delete;
+
+    LPITEMIDLIST Get() const { return list_; }
+    LPITEMIDLIST* Out() {
+        FreeIdList(list_);
+        list_ = nullptr;
+        return &list_;
+    }
+
+  private:
+    LPITEMIDLIST list_;
+};
+
+// A list built from items given by their opaque bytes.
+LPITEMIDLIST MakeIdList(std::initializer_list<std::string> items);
+// The list's bytes, terminator included.
+std::string IdListBytes(LPCITEMIDLIST list);
