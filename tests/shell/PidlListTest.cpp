@@ -1,11 +1,15 @@
 #include "shell/PidlList.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
 #include "ShellTestSupport.h"
 #include "framework/Exception.h"
+#include "shell/DisplayNames.h"
 #include "shell/ShellEnv.h"
+#include "shell/ShellPaths.h"
 
 namespace {
 
@@ -137,6 +141,41 @@ TEST_F(PidlListTest, OutOfRangeIndex_Raises) {
     TRzPidlList list;
     EXPECT_THROW(list.Items(0), Exception);
     EXPECT_THROW(list.Delete(-1), Exception);
+}
+
+}  // namespace
+
+namespace {
+
+class PidlListShellOrderTest : public ShellTest {};
+
+TEST_F(PidlListShellOrderTest, CompareFolder_GivesTheShellOrder) {
+    std::string path = TestHome() + "/order";
+    mkdir(path.c_str(), 0755);
+    mkdir((path + "/zebra").c_str(), 0755);
+    WriteFileBytes(path + "/b.txt", "x");
+    WriteFileBytes(path + "/A.txt", "x");
+    OwnedIdList list;
+    ASSERT_EQ(PathToIdList(path, list.Out()), S_OK);
+    ComPtr<IShellFolder> folder;
+    ASSERT_EQ(BindToFolder(list.Get(), folder), S_OK);
+    ComPtr<IEnumIDList> items;
+    ASSERT_EQ(folder->EnumObjects(0, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Put()), S_OK);
+
+    TRzPidlList sorted;
+    sorted.SetAllocator(ShellEnv.ShellAllocator.Get());
+    sorted.SetCompareFolder(folder.Get());
+    for (LPITEMIDLIST item; items->Next(1, &item, nullptr) == S_OK;)
+        sorted.Add(item);
+    sorted.SetSorted(true);
+    std::vector<std::string> names;
+    for (int i = 0; i < sorted.Count(); ++i)
+        names.push_back(GetDisplayName(folder.Get(), sorted.Items(i), nkInFolder));
+    EXPECT_EQ(names, (std::vector<std::string>{"zebra", "A.txt", "b.txt"}));
+
+    // Bisection finds each entry by the shell's comparison.
+    for (int i = 0; i < sorted.Count(); ++i)
+        EXPECT_EQ(sorted.IndexOf(sorted.Items(i)), i);
 }
 
 }  // namespace

@@ -11,12 +11,7 @@ namespace {
 class ShellLocatorTest : public ShellTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
         locator.OnChange = [this] { ++changes; };
-    }
-    void TearDown() override {
-        locator.Clear();
-        ShellTest::TearDown();
     }
 
     // An absolute list for a folder made in the test home.

@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include "../support/TempDir.h"
+#include "framework/Application.h"
 #include "shell/ShellEnv.h"
 
 namespace {
@@ -45,11 +48,9 @@ const std::string& TestDesktop() {
     return ShellEnvironment::desktop_;
 }
 
-void ShellTest::SetUp() {
-    liveAtStart_ = ShellAllocatorLiveBlocks();
-}
+ShellTest::ShellTest() : liveAtStart_(ShellAllocatorLiveBlocks()) {}
 
-void ShellTest::TearDown() {
+ShellTest::~ShellTest() {
     EXPECT_EQ(ShellAllocatorLiveBlocks(), liveAtStart_) << "item id lists leaked";
 }
 
@@ -70,4 +71,16 @@ LPITEMIDLIST MakeIdList(std::initializer_list<std::string> items) {
 std::string IdListBytes(LPCITEMIDLIST list) {
     return list == nullptr ? std::string()
                            : std::string(reinterpret_cast<const char*>(list), IdListSize(list));
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        Application->ProcessMessages();
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }

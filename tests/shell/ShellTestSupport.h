@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
+#include "../support/TempDir.h"
 #include "shell/IdLists.h"
 
 // Shell tests run in a home of their own: HOME, the XDG folders and the Trash
@@ -16,13 +18,15 @@
 const std::string& TestHome();
 const std::string& TestDesktop();
 
+// The check runs when the fixture is destroyed, after the derived fixture's
+// members have released what they hold.
 class ShellTest : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    ShellTest();
+    ~ShellTest() override;
 
   private:
-    long liveAtStart_ = 0;
+    long liveAtStart_;
 };
 
 // Owns one id list for the length of a test scope.
@@ -48,3 +52,7 @@ class OwnedIdList {
 LPITEMIDLIST MakeIdList(std::initializer_list<std::string> items);
 // The list's bytes, terminator included.
 std::string IdListBytes(LPCITEMIDLIST list);
+
+// Pumps the application's messages until `done` holds or `timeoutMs` passes;
+// returns whether it held. Generous time-outs keep loaded machines green.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
