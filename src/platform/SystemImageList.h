@@ -53,6 +53,7 @@ constexpr int kLinkOverlayIconResource = 30;
 // pixels; null for any other resource.
 HICON LoadShellIcon(int resource, int size);
 void DestroyIcon(HICON icon);
-// index -1 appends the icon; returns the index it went to, -1 on failure.
+// Appends the icon (only index -1 is supported: the system lists never
+// replace a picture); returns its index, -1 on failure.
 int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
 bool ImageList_SetOverlayImage(HIMAGELIST list, int index, int overlay);
