@@ -1,5 +1,7 @@
 #include "shell/IdListArray.h"
 
+#include <algorithm>
+
 TRzIdListArray::~TRzIdListArray() {
     FreeIdList(last_);
 }
@@ -12,7 +14,8 @@ LPITEMIDLIST TRzIdListArray::Keep(LPITEMIDLIST list) {
 
 LPITEMIDLIST TRzIdListArray::Item(int i) {
     int count = Count();
-    if (source_ == nullptr || i < 0 || (count > 0 && i >= count) || (count == 0 && i > 0))
+    // An empty source still answers item 0 (with the empty list).
+    if (source_ == nullptr || i < 0 || i >= std::max(count, 1))
         return Keep(nullptr);
     return Keep(CopyIdListItems(nullptr, source_, i, count == 0 ? 0 : 1));
 }

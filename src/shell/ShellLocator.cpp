@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/Exception.h"
+#include "platform/ShellServices.h"
 #include "shell/ShellPaths.h"
 
 namespace {
@@ -70,15 +71,10 @@ void TRzShellLocator::Assign(TRzShellLocator* other) {
         (other == this || (kind_ == kindIdList && CompareIdLists(idList_, other->idList_) == 0) ||
          (kind_ == kindSpecialFolder && specialFolder_ == other->specialFolder_)))
         return;
-    Release();
-    kind_ = other->kind_;
-    if (kind_ == kindSpecialFolder) {
-        specialFolder_ = other->specialFolder_;
-    } else {
-        specialFolder_ = kNoSpecialFolder;
-        if (other->idList_ != nullptr)
-            idList_ = CopyIdList(nullptr, other->idList_);
-    }
+    if (other->kind_ == kindSpecialFolder)
+        Hold(kindSpecialFolder, other->specialFolder_, nullptr);
+    else
+        Hold(kindIdList, kNoSpecialFolder, other->idList_);
     Changed();
 }
 
@@ -104,29 +100,26 @@ void TRzShellLocator::ReadPidl(std::string_view bytes) {
         throw Exception(kInvalidValue);
     if (bytes.size() < (kind == kindSpecialFolder ? 2u : 5u))
         throw Exception(kReadError);
-    if (kind == kindSpecialFolder) {
-        Release();
-        kind_ = kindSpecialFolder;
-        specialFolder_ = static_cast<std::uint8_t>(bytes[1]);
-        return;
-    }
+    if (kind == kindSpecialFolder)
+        return Hold(kindSpecialFolder, static_cast<std::uint8_t>(bytes[1]), nullptr);
     std::uint32_t length = ReadU32(bytes, 1);
-    if (length == 0) {
-        Release();
-        kind_ = kindSpecialFolder;
-        specialFolder_ = 0;
-        return;
-    }
+    if (length == 0)
+        return Hold(kindSpecialFolder, CSIDL_DESKTOP, nullptr);
     if (bytes.size() - 5 < length)
         throw Exception(kReadError);
     auto* list = reinterpret_cast<const std::uint8_t*>(bytes.data() + 5);
     if (!IsWellFormedIdList(list, length))
         throw Exception(kInvalidValue);
+    Hold(kindIdList, kNoSpecialFolder,
+         length > 2 ? reinterpret_cast<LPCITEMIDLIST>(list) : nullptr);
+}
+
+void TRzShellLocator::Hold(std::uint8_t kind, std::uint8_t specialFolder, LPCITEMIDLIST list) {
     Release();
-    kind_ = kindIdList;
-    specialFolder_ = kNoSpecialFolder;
-    if (length > 2)
-        idList_ = CopyIdList(nullptr, reinterpret_cast<LPCITEMIDLIST>(list));
+    kind_ = kind;
+    specialFolder_ = specialFolder;
+    if (list != nullptr)
+        idList_ = CopyIdList(nullptr, list);
 }
 
 void TRzShellLocator::Release() {

@@ -61,6 +61,8 @@ class TRzShellLocator {
     void ReadPidl(std::string_view bytes);
 
   private:
+    // Replaces the held place (keeping a copy of `list` when not null).
+    void Hold(std::uint8_t kind, std::uint8_t specialFolder, LPCITEMIDLIST list);
     void Release();
     void Changed();
 

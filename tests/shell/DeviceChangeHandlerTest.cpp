@@ -1,5 +1,6 @@
 #include "shell/DeviceChangeHandler.h"
 
+#include <utility>
 #include <vector>
 
 #include "../support/TempDir.h"
@@ -32,6 +33,18 @@ struct Listener {
     std::vector<const Listener*>* order = nullptr;
 };
 
+// Subscribed for the length of a scope, so a failing test leaves nothing behind.
+class Subscription {
+  public:
+    explicit Subscription(TRzDeviceChangeHandler::Method method) : method_(std::move(method)) {
+        TRzDeviceChangeHandler::Get()->Subscribe(method_);
+    }
+    ~Subscription() { TRzDeviceChangeHandler::Get()->Unsubscribe(method_); }
+
+  private:
+    TRzDeviceChangeHandler::Method method_;
+};
+
 class DeviceChangeHandlerTest : public ShellTest {
   protected:
     DeviceChangeHandlerTest() {
@@ -51,53 +64,42 @@ TEST_F(DeviceChangeHandlerTest, OneHandlerPerProcess) {
 }
 
 TEST_F(DeviceChangeHandlerTest, RelaysArrivalAndRemovalWhenTheMountTableChanges) {
-    TRzDeviceChangeHandler* handler = TRzDeviceChangeHandler::Get();
     Listener listener;
-    TRzDeviceChangeHandler::Method method(&listener, &Listener::DeviceChanged);
-    handler->Subscribe(method);
+    Subscription subscription({&listener, &Listener::DeviceChanged});
 
     WriteFileBytes(table, std::string(kRootMount) + kStickMount);
     ASSERT_TRUE(PumpUntil([&] { return listener.events.size() == 1; }));
     EXPECT_EQ(listener.events[0], DBT_DEVICEARRIVAL);
-    EXPECT_EQ(listener.senders[0], handler);
+    EXPECT_EQ(listener.senders[0], TRzDeviceChangeHandler::Get());
 
     WriteFileBytes(table, kRootMount);
     ASSERT_TRUE(PumpUntil([&] { return listener.events.size() == 2; }));
     EXPECT_EQ(listener.events[1], DBT_DEVICEREMOVECOMPLETE);
-    handler->Unsubscribe(method);
 }
 
-TEST_F(DeviceChangeHandlerTest, SubscribersRunLaterInOrder_UnsubscribeMatchesObjectAndMethod) {
+TEST_F(DeviceChangeHandlerTest, SubscribersRunInOrder_UnsubscribeMatchesObjectAndMethod) {
     TRzDeviceChangeHandler* handler = TRzDeviceChangeHandler::Get();
-    Listener first, second;
+    Listener first, second, stranger;
     std::vector<const Listener*> order;
     first.order = second.order = &order;
-    handler->Subscribe({&first, &Listener::DeviceChanged});
-    handler->Subscribe({&second, &Listener::DeviceChanged});
-    handler->Subscribe({&first, &Listener::Other});
+    Subscription one({&first, &Listener::DeviceChanged});
+    Subscription two({&second, &Listener::DeviceChanged});
+    Subscription other({&first, &Listener::Other});
 
     PostMessage(handler->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
     ASSERT_TRUE(PumpUntil([&] { return second.events.size() == 1; }));
     EXPECT_EQ(order, (std::vector<const Listener*>{&first, &second}));
     EXPECT_EQ(first.others, 1);
 
-    // Same object, other method: only that subscription goes.
+    // Same object, other method: only that subscription goes. Same method,
+    // another object that never subscribed: nothing goes.
     handler->Unsubscribe({&first, &Listener::Other});
-    // Same method, other object that never subscribed: nothing goes.
-    Listener stranger;
     handler->Unsubscribe({&stranger, &Listener::DeviceChanged});
     PostMessage(handler->Handle(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
     ASSERT_TRUE(PumpUntil([&] { return second.events.size() == 2; }));
     EXPECT_EQ(first.events.size(), 2u);
     EXPECT_EQ(first.others, 1);
-
-    handler->Unsubscribe({&first, &Listener::DeviceChanged});
-    handler->Unsubscribe({&second, &Listener::DeviceChanged});
-    PostMessage(handler->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
-    Application->ProcessMessages();
-    Application->ProcessMessages();
-    EXPECT_EQ(first.events.size(), 2u);
-    EXPECT_EQ(second.events.size(), 2u);
+    EXPECT_EQ(second.events[1], DBT_DEVICEREMOVECOMPLETE);
 }
 
 // A subscriber that unsubscribes another one while being called.
@@ -109,17 +111,14 @@ struct Remover {
 };
 
 TEST_F(DeviceChangeHandlerTest, SubscriberRemovedDuringRelay_IsNotCalled) {
-    TRzDeviceChangeHandler* handler = TRzDeviceChangeHandler::Get();
     Listener victim, witness;
     Remover remover{&victim};
-    handler->Subscribe({&remover, &Remover::DeviceChanged});
-    handler->Subscribe({&victim, &Listener::DeviceChanged});
-    handler->Subscribe({&witness, &Listener::DeviceChanged});
-    PostMessage(handler->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    Subscription first({&remover, &Remover::DeviceChanged});
+    Subscription second({&victim, &Listener::DeviceChanged});
+    Subscription third({&witness, &Listener::DeviceChanged});
+    PostMessage(TRzDeviceChangeHandler::Get()->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
     ASSERT_TRUE(PumpUntil([&] { return witness.events.size() == 1; }));
     EXPECT_TRUE(victim.events.empty());
-    handler->Unsubscribe({&remover, &Remover::DeviceChanged});
-    handler->Unsubscribe({&witness, &Listener::DeviceChanged});
 }
 
 }  // namespace

@@ -63,12 +63,15 @@ TEST_F(ShellPathsTest, SpecialFolderOf_FindsLowestMatchingId_Else50) {
 }
 
 TEST_F(ShellPathsTest, BindToFolder_NullAndEmptyAreTheDesktop) {
-    ComPtr<IShellFolder> desktop, fromNull, fromEmpty;
-    ASSERT_EQ(SHGetDesktopFolder(desktop.Put()), S_OK);
+    ComPtr<IShellFolder> fromNull, fromEmpty, home;
     ASSERT_EQ(BindToFolder(nullptr, fromNull), S_OK);
     ASSERT_EQ(BindToFolder(EmptyIdList(), fromEmpty), S_OK);
-    EXPECT_EQ(fromNull.Get(), desktop.Get());
-    EXPECT_EQ(fromEmpty.Get(), desktop.Get());
+    EXPECT_TRUE(IsDesktopFolder(fromNull.Get()));
+    EXPECT_TRUE(IsDesktopFolder(fromEmpty.Get()));
+    OwnedIdList homeList;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_PERSONAL, homeList.Out()), S_OK);
+    ASSERT_EQ(BindToFolder(homeList.Get(), home), S_OK);
+    EXPECT_FALSE(IsDesktopFolder(home.Get()));
 }
 
 TEST_F(ShellPathsTest, BindToFolder_OfAFileFails) {
@@ -99,11 +102,10 @@ TEST_F(ShellPathsTest, Split_DeepListGivesBoundParentAndLastItem) {
 TEST_F(ShellPathsTest, Split_OneItemHasTheDesktopAsParent) {
     OwnedIdList drives;
     ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, drives.Out()), S_OK);
-    ComPtr<IShellFolder> parent, desktop;
-    ASSERT_EQ(SHGetDesktopFolder(desktop.Put()), S_OK);
+    ComPtr<IShellFolder> parent;
     OwnedIdList parentList, last;
     ASSERT_EQ(SplitIdList(drives.Get(), parent, parentList.Out(), last.Out()), S_OK);
-    EXPECT_EQ(parent.Get(), desktop.Get());
+    EXPECT_TRUE(IsDesktopFolder(parent.Get()));
     EXPECT_EQ(parentList.Get(), nullptr);
     EXPECT_EQ(IdListBytes(last.Get()), IdListBytes(drives.Get()));
 }

@@ -10,6 +10,7 @@
 #include "../support/TempDir.h"
 #include "framework/Application.h"
 #include "shell/ShellEnv.h"
+#include "shell/ShellPaths.h"
 
 namespace {
 
@@ -83,4 +84,16 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+bool IsDesktopFolder(IShellFolder* folder) {
+    LPITEMIDLIST parsed = nullptr, expected = nullptr;
+    bool same = folder != nullptr &&
+                SUCCEEDED(folder->ParseDisplayName(0, nullptr, TestHome().c_str(), nullptr, &parsed,
+                                                   nullptr)) &&
+                SUCCEEDED(PathToIdList(TestHome(), &expected)) &&
+                IdListBytes(parsed) == IdListBytes(expected);
+    FreeIdList(parsed);
+    FreeIdList(expected);
+    return same;
 }

@@ -56,3 +56,7 @@ std::string IdListBytes(LPCITEMIDLIST list);
 // Pumps the application's messages until `done` holds or `timeoutMs` passes;
 // returns whether it held. Generous time-outs keep loaded machines green.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
+
+// Whether `folder` is the desktop: only the desktop parses absolute paths into
+// the lists PathToIdList gives.
+bool IsDesktopFolder(IShellFolder* folder);
