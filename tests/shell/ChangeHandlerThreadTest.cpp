@@ -82,6 +82,16 @@ TEST_F(ChangeHandlerThreadTest, UnwatchedFolderPostsNothing_AndSlotsAreKeptApart
     ASSERT_TRUE(NextMessageFor(slotA, 0));
 }
 
+TEST_F(ChangeHandlerThreadTest, ChangeWhileACommandRuns_IsSeenAfterwards) {
+    std::string a = Folder("a"), b = Folder("b");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slotA = -1, slotB = -1;
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slotA));
+    WriteFileBytes(a + "/x", "x");
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slotB));
+    ASSERT_TRUE(NextMessageFor(slotA, 0));
+}
+
 TEST_F(ChangeHandlerThreadTest, SubtreeWatchSeesFoldersBelow) {
     std::string top = Folder("top");
     std::string below = Folder("top/below");

@@ -97,3 +97,10 @@ bool IsDesktopFolder(IShellFolder* folder) {
     FreeIdList(expected);
     return same;
 }
+
+std::string MakeHomeFolder(const std::string& prefix) {
+    std::string pattern = TestHome() + "/" + prefix + "-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr)
+        ADD_FAILURE() << "cannot make " << pattern;
+    return pattern;
+}

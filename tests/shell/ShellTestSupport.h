@@ -20,6 +20,9 @@ const std::string& TestDesktop();
 
 // The check runs when the fixture is destroyed, after the derived fixture's
 // members have released what they hold.
+// A new, empty folder in the test home whose name starts with `prefix`.
+std::string MakeHomeFolder(const std::string& prefix);
+
 class ShellTest : public ::testing::Test {
   protected:
     ShellTest();

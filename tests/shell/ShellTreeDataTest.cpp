@@ -13,9 +13,8 @@ namespace {
 class ShellTreeDataTest : public ShellTest {
   protected:
     void SetUp() override {
-        rootPath = TestHome() + "/tree";
+        rootPath = MakeHomeFolder("tree");
         childPath = rootPath + "/child";
-        mkdir(rootPath.c_str(), 0755);
         mkdir(childPath.c_str(), 0755);
         ASSERT_EQ(PathToIdList(rootPath, rootList.Out()), S_OK);
         ASSERT_EQ(PathToIdList(childPath, childList.Out()), S_OK);
