@@ -1,5 +1,6 @@
 #include "platform/ShellItemInfo.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -68,8 +69,9 @@ const char* DriveTypeName(UINT type) {
     }
 }
 
+// Checked with the effective (file-system) ids, as opening the file would be.
 bool IsWritable(const std::string& path) {
-    return access(path.c_str(), W_OK) == 0;
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 ULONG EntryAttributes(const std::string& folderPath, const EntryFacts& entry, ULONG request,
