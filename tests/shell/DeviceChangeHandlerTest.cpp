@@ -3,7 +3,6 @@
 #include <utility>
 #include <vector>
 
-#include "../support/TempDir.h"
 #include "ShellTestSupport.h"
 #include "framework/Application.h"
 #include "platform/DeviceChanges.h"
@@ -12,7 +11,6 @@
 
 namespace {
 
-const char* const kRootMount = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
 const char* const kStickMount =
     "40 22 8:17 / /media/stick rw,relatime shared:9 - vfat /dev/sdb1 rw\n";
 
@@ -47,14 +45,7 @@ class Subscription {
 
 class DeviceChangeHandlerTest : public ShellTest {
   protected:
-    DeviceChangeHandlerTest() {
-        WriteFileBytes(table, kRootMount);
-        SetMountTablePath(table);
-    }
-    ~DeviceChangeHandlerTest() override { SetMountTablePath(""); }
-
-    TempDir dir;
-    std::string table = dir.File("mountinfo");
+    TestMountTable table;
 };
 
 TEST_F(DeviceChangeHandlerTest, OneHandlerPerProcess) {
@@ -67,12 +58,12 @@ TEST_F(DeviceChangeHandlerTest, RelaysArrivalAndRemovalWhenTheMountTableChanges)
     Listener listener;
     Subscription subscription({&listener, &Listener::DeviceChanged});
 
-    WriteFileBytes(table, std::string(kRootMount) + kStickMount);
+    table.Write(kStickMount);
     ASSERT_TRUE(PumpUntil([&] { return listener.events.size() == 1; }));
     EXPECT_EQ(listener.events[0], DBT_DEVICEARRIVAL);
     EXPECT_EQ(listener.senders[0], TRzDeviceChangeHandler::Get());
 
-    WriteFileBytes(table, kRootMount);
+    table.Write("");
     ASSERT_TRUE(PumpUntil([&] { return listener.events.size() == 2; }));
     EXPECT_EQ(listener.events[1], DBT_DEVICEREMOVECOMPLETE);
 }

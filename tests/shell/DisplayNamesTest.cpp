@@ -105,8 +105,7 @@ TEST_F(DisplayNamesTest, TwoFailuresGiveEmptyName) {
 TEST_F(DisplayNamesTest, NamespaceNames_OfEachKind) {
     std::string path = TestHome() + "/Named Folder";
     mkdir(path.c_str(), 0755);
-    OwnedIdList list;
-    ASSERT_EQ(PathToIdList(path, list.Out()), S_OK);
+    OwnedIdList list(ListOf(path));
     ComPtr<IShellFolder> parent;
     OwnedIdList parentList, item;
     ASSERT_EQ(SplitIdList(list.Get(), parent, parentList.Out(), item.Out()), S_OK);
@@ -130,8 +129,7 @@ TEST_F(DisplayNamesTest, AbsName_OfVirtualFolderAndDesktop) {
 TEST_F(DisplayNamesTest, AbsName_RaisesWhenTheParentCannotBeBound) {
     std::string file = TestHome() + "/plain.txt";
     WriteFileBytes(file, "x");
-    OwnedIdList fileList;
-    ASSERT_EQ(PathToIdList(file, fileList.Out()), S_OK);
+    OwnedIdList fileList(ListOf(file));
     OwnedIdList item(MakeIdList({"x"}));
     OwnedIdList belowFile(ConcatIdLists(nullptr, fileList.Get(), item.Get()));
     EXPECT_THROW(GetAbsDisplayName(belowFile.Get()), EShellError);

@@ -155,8 +155,7 @@ TEST_F(PidlListShellOrderTest, CompareFolder_GivesTheShellOrder) {
     mkdir((path + "/zebra").c_str(), 0755);
     WriteFileBytes(path + "/b.txt", "x");
     WriteFileBytes(path + "/A.txt", "x");
-    OwnedIdList list;
-    ASSERT_EQ(PathToIdList(path, list.Out()), S_OK);
+    OwnedIdList list(ListOf(path));
     ComPtr<IShellFolder> folder;
     ASSERT_EQ(BindToFolder(list.Get(), folder), S_OK);
     ComPtr<IEnumIDList> items;

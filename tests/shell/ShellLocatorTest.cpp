@@ -18,9 +18,7 @@ class ShellLocatorTest : public ShellTest {
     static LPITEMIDLIST Folder(const std::string& name) {
         std::string path = TestHome() + "/" + name;
         mkdir(path.c_str(), 0755);
-        LPITEMIDLIST list = nullptr;
-        EXPECT_EQ(PathToIdList(path, &list), S_OK) << path;
-        return list;
+        return ListOf(path);
     }
 
     TRzShellLocator locator;

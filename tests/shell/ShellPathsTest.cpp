@@ -47,12 +47,10 @@ TEST_F(ShellPathsTest, SpecialFolderPath_MasksTheIdAndIsEmptyWithoutLocation) {
 }
 
 TEST_F(ShellPathsTest, SpecialFolderOf_FindsLowestMatchingId_Else50) {
-    OwnedIdList home;
-    ASSERT_EQ(PathToIdList(TestHome(), home.Out()), S_OK);
+    OwnedIdList home(ListOf(TestHome()));
     OwnedIdList drives;
     ASSERT_EQ(GetSpecialFolderLocation(0, 0x80 | CSIDL_DRIVES, drives.Out()), S_OK);
-    OwnedIdList plain;
-    ASSERT_EQ(PathToIdList(MakeFolder("plain"), plain.Out()), S_OK);
+    OwnedIdList plain(ListOf(MakeFolder("plain")));
     EXPECT_EQ(SpecialFolderOf(drives.Get()), CSIDL_DRIVES);
     // Home is both CSIDL_PERSONAL (5) and CSIDL_PROFILE (40).
     OwnedIdList personal;
@@ -77,8 +75,7 @@ TEST_F(ShellPathsTest, BindToFolder_NullAndEmptyAreTheDesktop) {
 TEST_F(ShellPathsTest, BindToFolder_OfAFileFails) {
     std::string file = TestHome() + "/file.txt";
     WriteFileBytes(file, "x");
-    OwnedIdList list;
-    ASSERT_EQ(PathToIdList(file, list.Out()), S_OK);
+    OwnedIdList list(ListOf(file));
     ComPtr<IShellFolder> folder;
     EXPECT_TRUE(FAILED(BindToFolder(list.Get(), folder)));
 }
@@ -86,8 +83,7 @@ TEST_F(ShellPathsTest, BindToFolder_OfAFileFails) {
 TEST_F(ShellPathsTest, Split_DeepListGivesBoundParentAndLastItem) {
     std::string path = MakeFolder("outer") + "/inner";
     mkdir(path.c_str(), 0755);
-    OwnedIdList list;
-    ASSERT_EQ(PathToIdList(path, list.Out()), S_OK);
+    OwnedIdList list(ListOf(path));
     ComPtr<IShellFolder> parent;
     OwnedIdList parentList, last;
     ASSERT_EQ(SplitIdList(list.Get(), parent, parentList.Out(), last.Out()), S_OK);

@@ -9,6 +9,7 @@
 
 #include "../support/TempDir.h"
 #include "framework/Application.h"
+#include "platform/Drives.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellPaths.h"
 
@@ -103,4 +104,24 @@ std::string MakeHomeFolder(const std::string& prefix) {
     if (mkdtemp(pattern.data()) == nullptr)
         ADD_FAILURE() << "cannot make " << pattern;
     return pattern;
+}
+
+LPITEMIDLIST ListOf(const std::string& path) {
+    LPITEMIDLIST list = nullptr;
+    HRESULT code = PathToIdList(path, &list);
+    EXPECT_EQ(code, S_OK) << path;
+    return list;
+}
+
+TestMountTable::TestMountTable() : path_(dir_.File("mountinfo")) {
+    Write("");
+    SetMountTablePath(path_);
+}
+
+TestMountTable::~TestMountTable() {
+    SetMountTablePath("");
+}
+
+void TestMountTable::Write(const std::string& lines) {
+    WriteFileBytes(path_, kRootMount + lines);
 }

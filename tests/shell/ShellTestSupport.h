@@ -51,6 +51,27 @@ class OwnedIdList {
     LPITEMIDLIST list_;
 };
 
+// The absolute list of a path (a test failure, and null, when it has none).
+LPITEMIDLIST ListOf(const std::string& path);
+
+// A mount table of the test's own, with "/" on /dev/sda1, that the platform
+// reads instead of the system's while the object lives.
+class TestMountTable {
+  public:
+    static constexpr const char* kRootMount =
+        "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+    TestMountTable();
+    ~TestMountTable();
+    // Rewrites the table: the root mount followed by `lines`.
+    void Write(const std::string& lines);
+    // A folder the test may mount things at.
+    const std::string& Folder() const { return dir_.Path(); }
+
+  private:
+    TempDir dir_;
+    std::string path_;
+};
+
 // A list built from items given by their opaque bytes.
 LPITEMIDLIST MakeIdList(std::initializer_list<std::string> items);
 // The list's bytes, terminator included.

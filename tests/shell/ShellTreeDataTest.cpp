@@ -76,16 +76,14 @@ TEST_F(ShellTreeDataTest, DesktopRoot_OwnFolderIsTheDesktop) {
 TEST_F(ShellTreeDataTest, ReplaceItem_RebuildsAbsoluteList_ForgetDropsDescendantsCache) {
     std::string innerPath = childPath + "/inner";
     mkdir(innerPath.c_str(), 0755);
-    OwnedIdList innerList;
-    ASSERT_EQ(PathToIdList(innerPath, innerList.Out()), S_OK);
+    OwnedIdList innerList(ListOf(innerPath));
     TRzIdListArray innerView(innerList.Get());
     TRzShellTreeData grandchild(nullptr);
     grandchild.SetLists(&child, innerView.Item(innerView.Count() - 1));
     EXPECT_EQ(IdListToPath(grandchild.AbsoluteIdList()), innerPath);
 
     ASSERT_EQ(rename(childPath.c_str(), (rootPath + "/renamed").c_str()), 0);
-    OwnedIdList renamed;
-    ASSERT_EQ(PathToIdList(rootPath + "/renamed", renamed.Out()), S_OK);
+    OwnedIdList renamed(ListOf(rootPath + "/renamed"));
     TRzIdListArray view(renamed.Get());
     child.ReplaceItem(view.Item(view.Count() - 1));
     EXPECT_EQ(IdListToPath(child.AbsoluteIdList()), rootPath + "/renamed");
