@@ -106,10 +106,17 @@ void RegisterDeviceChangeWindow(MessageWindow* window) {
         std::find(state.windows.begin(), state.windows.end(), window) != state.windows.end())
         return;
     state.windows.push_back(window);
-    if (!state.watch || state.watch->Path() != MountTablePath()) {
-        state.lastSeen = CurrentMountPaths();
-        state.watch = std::make_unique<MountTableWatch>(MountTablePath());
-    }
+    if (!state.watch || state.watch->Path() != MountTablePath())
+        WatchCurrentMountTable();
+}
+
+void WatchCurrentMountTable() {
+    DeviceState& state = State();
+    if (state.windows.empty())
+        return;
+    state.watch.reset();
+    state.lastSeen = CurrentMountPaths();
+    state.watch = std::make_unique<MountTableWatch>(MountTablePath());
 }
 
 void UnregisterDeviceChangeWindow(MessageWindow* window) {

@@ -22,6 +22,11 @@ constexpr std::uintptr_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 void RegisterDeviceChangeWindow(MessageWindow* window);
 void UnregisterDeviceChangeWindow(MessageWindow* window);
 
+// Follows a new mount table path (SetMountTablePath calls this): while
+// windows are registered the new table is watched, and its drives become the
+// ones seen last, so the switch itself sends nothing.
+void WatchCurrentMountTable();
+
 // Compares the mount table with the drives seen last and sends the messages
 // for the differences now; returns how many were sent. The watch calls this;
 // tests may call it directly.

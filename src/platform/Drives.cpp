@@ -16,6 +16,8 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/DeviceChanges.h"
+
 namespace {
 
 constexpr const char* kSystemMountTable = "/proc/self/mountinfo";
@@ -202,6 +204,7 @@ std::vector<DriveInfo> ParseMountTable(const std::string& text) {
 void SetMountTablePath(const std::string& path) {
     Cache().tablePath = path;
     RefreshDrives();
+    WatchCurrentMountTable();
 }
 
 const std::string& MountTablePath() {

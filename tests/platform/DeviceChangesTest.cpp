@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "PlatformTest.h"
+#include "platform/Drives.h"
 
 namespace {
 
@@ -53,6 +54,20 @@ TEST_F(DeviceChangesTest, TableWatch_NoticesTheTestsTableChanging) {
     while (listener.events.empty() && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(listener.events, (std::vector<std::uintptr_t>{DBT_DEVICEARRIVAL}));
+}
+
+TEST_F(DeviceChangesTest, NewTablePath_IsWatchedFromThenOn) {
+    Listener listener;
+    std::string second = root_.File("second-mountinfo");
+    WriteFileBytes(second, std::string(kRootOnly) + kNasLine);
+    SetMountTablePath(second);
+    EXPECT_EQ(CheckMountTableNow(), 0);  // switching tables sends nothing
+    WriteFileBytes(second, kRootOnly);
+    QElapsedTimer clock;
+    clock.start();
+    while (listener.events.empty() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(listener.events, (std::vector<std::uintptr_t>{DBT_DEVICEREMOVECOMPLETE}));
 }
 
 TEST_F(DeviceChangesTest, UnregisteredWindow_HearsNothing) {
