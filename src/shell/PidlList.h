@@ -26,7 +26,7 @@ class TRzPidlList {
     // Unsorted: appends. Sorted: inserts at the place Find gives; an equal entry
     // already there is returned without adding (dupIgnore, the new list is not
     // taken over), raises "TRzPidlList: Duplicate PIDL" (dupError, nothing
-    // changes) or is followed by the new entry (dupAccept).
+    // changes) or goes in before the equal entries (dupAccept).
     virtual int AddObject(LPITEMIDLIST list, std::int32_t value);
 
     // Bisection over a sorted list: whether an equal entry exists, and in
