@@ -6,10 +6,8 @@
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,11 +16,8 @@
 namespace {
 
 std::set<std::string> CurrentMountPaths() {
-    std::ifstream in(MountTablePath());
-    std::stringstream text;
-    text << in.rdbuf();
     std::set<std::string> paths;
-    for (const DriveInfo& drive : ParseMountTable(text.str()))
+    for (const DriveInfo& drive : ReadCurrentDrives())
         paths.insert(drive.MountPath);
     return paths;
 }

@@ -60,33 +60,23 @@ bool IsNetworkFs(const std::string& fsType) {
     return std::find(kNetwork.begin(), kNetwork.end(), fsType) != kNetwork.end();
 }
 
-// "\040" and the like in mountinfo fields.
-std::string UnescapeOctal(const std::string& field) {
-    std::string text;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::isdigit(static_cast<unsigned char>(field[i + 1]))) {
-            text += static_cast<char>(std::strtol(field.substr(i + 1, 3).c_str(), nullptr, 8));
-            i += 3;
+// Character codes in names: "\040" (octal, mountinfo fields) and "\x20" (hex,
+// udev's by-label names).
+std::string Unescape(const std::string& text, std::string_view marker, int base) {
+    std::size_t digits = base == 8 ? 3 : 2;
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t code = i + marker.size();
+        if (text.compare(i, marker.size(), marker) == 0 && code + digits <= text.size() &&
+            std::isxdigit(static_cast<unsigned char>(text[code]))) {
+            plain +=
+                static_cast<char>(std::strtol(text.substr(code, digits).c_str(), nullptr, base));
+            i = code + digits - 1;
         } else {
-            text += field[i];
+            plain += text[i];
         }
     }
-    return text;
-}
-
-// "\x20" and the like in udev's by-label names.
-std::string UnescapeHex(const std::string& name) {
-    std::string text;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (name.compare(i, 2, "\\x") == 0 && i + 3 < name.size()) {
-            text += static_cast<char>(std::strtol(name.substr(i + 2, 2).c_str(), nullptr, 16));
-            i += 3;
-        } else {
-            text += name[i];
-        }
-    }
-    return text;
+    return plain;
 }
 
 std::string ReadSmallFile(const std::string& path) {
@@ -121,7 +111,7 @@ std::string VolumeLabel(const std::string& source) {
     for (const auto& entry : std::filesystem::directory_iterator("/dev/disk/by-label", error)) {
         std::error_code linkError;
         if (std::filesystem::canonical(entry.path(), linkError) == device && !linkError)
-            return UnescapeHex(entry.path().filename().string());
+            return Unescape(entry.path().filename().string(), "\\x", 16);
     }
     return {};
 }
@@ -155,8 +145,8 @@ bool ParseMountLine(const std::string& line, DriveInfo& drive) {
     }
     if (field != "-" || !(fields >> drive.FsType >> drive.Source))
         return false;
-    drive.MountPath = UnescapeOctal(mountPath);
-    drive.Source = UnescapeOctal(drive.Source);
+    drive.MountPath = Unescape(mountPath, "\\", 8);
+    drive.Source = Unescape(drive.Source, "\\", 8);
     drive.Type = KindOfMount(drive.MountPath, drive.FsType, drive.Source);
     return drive.Type != DRIVE_UNKNOWN && !drive.MountPath.empty() && drive.MountPath[0] == '/';
 }
@@ -218,8 +208,12 @@ const std::vector<DriveInfo>& Drives() {
     return Cache().drives;
 }
 
+std::vector<DriveInfo> ReadCurrentDrives() {
+    return ParseMountTable(ReadSmallFile(MountTablePath()));
+}
+
 void RefreshDrives() {
-    Cache().drives = ParseMountTable(ReadSmallFile(MountTablePath()));
+    Cache().drives = ReadCurrentDrives();
     Cache().loaded = true;
 }
 

@@ -43,6 +43,9 @@ const std::string& MountTablePath();
 // The drives of a mount table's text, in mount-path order.
 std::vector<DriveInfo> ParseMountTable(const std::string& text);
 
+// The drives of the current mount table, read now (the cache is not touched).
+std::vector<DriveInfo> ReadCurrentDrives();
+
 // The cached drive list, and re-reading it from the current mount table.
 const std::vector<DriveInfo>& Drives();
 void RefreshDrives();

@@ -30,6 +30,13 @@ class DeviceChangesTest : public PlatformTest {
             RegisterDeviceChangeWindow(&window);
         }
         ~Listener() { UnregisterDeviceChangeWindow(&window); }
+        // Lets the table watch run until something arrives (5 s at most).
+        void WaitForEvents() {
+            QElapsedTimer clock;
+            clock.start();
+            while (events.empty() && clock.elapsed() < 5000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
         std::vector<std::uintptr_t> events;
         MessageWindow window;
     };
@@ -49,10 +56,7 @@ TEST_F(DeviceChangesTest, CheckMountTable_SendsArrivalAndRemoval) {
 TEST_F(DeviceChangesTest, TableWatch_NoticesTheTestsTableChanging) {
     Listener listener;
     WriteFileBytes(MountTable(), std::string(kRootOnly) + kUsbLine);
-    QElapsedTimer clock;
-    clock.start();
-    while (listener.events.empty() && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    listener.WaitForEvents();
     EXPECT_EQ(listener.events, (std::vector<std::uintptr_t>{DBT_DEVICEARRIVAL}));
 }
 
@@ -63,10 +67,7 @@ TEST_F(DeviceChangesTest, NewTablePath_IsWatchedFromThenOn) {
     SetMountTablePath(second);
     EXPECT_EQ(CheckMountTableNow(), 0);  // switching tables sends nothing
     WriteFileBytes(second, kRootOnly);
-    QElapsedTimer clock;
-    clock.start();
-    while (listener.events.empty() && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    listener.WaitForEvents();
     EXPECT_EQ(listener.events, (std::vector<std::uintptr_t>{DBT_DEVICEREMOVECOMPLETE}));
 }
 

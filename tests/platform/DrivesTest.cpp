@@ -24,7 +24,17 @@ const char* const kMachineTable =
     "34 21 0:43 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
     "garbage line\n";
 
-class DrivesTest : public PlatformTest {};
+class DrivesTest : public PlatformTest {
+  protected:
+    ComPtr<IShellFolder> Computer() {
+        IdList place;
+        SHGetSpecialFolderLocation(0, CSIDL_DRIVES, place.Put());
+        ComPtr<IShellFolder> desktop, computer;
+        SHGetDesktopFolder(desktop.Put());
+        desktop->BindToObject(place.Get(), nullptr, IID_IShellFolder, computer.PutVoid());
+        return computer;
+    }
+};
 
 std::vector<std::string> MountPaths(const std::vector<DriveInfo>& drives) {
     std::vector<std::string> paths;
@@ -68,13 +78,8 @@ TEST_F(DrivesTest, Letters_NameDrivesByTheirIndex) {
 
 TEST_F(DrivesTest, ComputerFolder_ListsTheTablesDrivesUntilValidated) {
     UseMountTable(kMachineTable);
-    IdList computerList;
-    SHGetSpecialFolderLocation(0, CSIDL_DRIVES, computerList.Put());
-    ComPtr<IShellFolder> desktop, computer;
-    SHGetDesktopFolder(desktop.Put());
-    ASSERT_EQ(
-        desktop->BindToObject(computerList.Get(), nullptr, IID_IShellFolder, computer.PutVoid()),
-        S_OK);
+    ComPtr<IShellFolder> computer = Computer();
+    ASSERT_TRUE(computer);
     auto names = ListNames(computer.Get(), SHCONTF_FOLDERS);
     EXPECT_EQ(names, (std::vector<std::string>{"File System", "ram", "usb", "cd", "data", "my disk",
                                                "nas", "stick"}));
@@ -92,11 +97,8 @@ TEST_F(DrivesTest, ComputerFolder_ListsTheTablesDrivesUntilValidated) {
 
 TEST_F(DrivesTest, ComputerFolder_DrivesAreFoldersAndRemovableOnesSaySo) {
     UseMountTable(kMachineTable);
-    IdList computerList;
-    SHGetSpecialFolderLocation(0, CSIDL_DRIVES, computerList.Put());
-    ComPtr<IShellFolder> desktop, computer;
-    SHGetDesktopFolder(desktop.Put());
-    desktop->BindToObject(computerList.Get(), nullptr, IID_IShellFolder, computer.PutVoid());
+    ComPtr<IShellFolder> computer = Computer();
+    ASSERT_TRUE(computer);
     ComPtr<IEnumIDList> items;
     ASSERT_EQ(computer->EnumObjects(0, SHCONTF_FOLDERS, items.Put()), S_OK);
     std::vector<std::string> removable;
