@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 #include "../support/TempDir.h"
@@ -143,11 +145,25 @@ TEST_F(ChangeHandlerThreadTest, RefusesEmptyPathMissingFolderAndFullTable) {
     EXPECT_FALSE(thread.Watch(dir.File("missing"), kNames, false, slot));
     EXPECT_EQ(slot, 99);
     std::string a = Folder("a");
-    for (int i = 0; i < TChangeHandlerThread::kSlotCount; ++i) {
-        ASSERT_TRUE(thread.Watch(a, kNames, false, slot)) << i;
-        ASSERT_EQ(slot, i);
+    // Each watch is an inotify instance, and the per-user limit is shared with
+    // every other process of the user: running out of them is not our fault.
+    auto watch = [&] {
+        errno = 0;
+        if (thread.Watch(a, kNames, false, slot))
+            return true;
+        if (errno == EMFILE)
+            throw std::runtime_error("inotify instances exhausted");
+        return false;
+    };
+    try {
+        for (int i = 0; i < TChangeHandlerThread::kSlotCount; ++i) {
+            ASSERT_TRUE(watch()) << i;
+            ASSERT_EQ(slot, i);
+        }
+        EXPECT_FALSE(watch());
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "inotify instances are exhausted by other processes";
     }
-    EXPECT_FALSE(thread.Watch(a, kNames, false, slot));
     // A free slot makes room again.
     thread.Unwatch(40);
     ASSERT_TRUE(thread.Watch(a, kNames, false, slot));
