@@ -1,12 +1,7 @@
 #include "platform/Com.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-HRESULT LastErrorResult() {
-    return errno == 0 ? E_FAIL : HResultFromErrno(errno);
-}
 
 namespace {
 

@@ -45,8 +45,6 @@ constexpr bool FAILED(HRESULT hr) {
 constexpr HRESULT HResultFromErrno(int error) {
     return static_cast<HRESULT>(0x80070000u | (static_cast<std::uint32_t>(error) & 0xFFFFu));
 }
-// The current errno as a result code (E_FAIL when errno is 0).
-HRESULT LastErrorResult();
 
 // The system's text for a code this layer produces: strerror for errno codes,
 // a fixed text for the others, "Unknown error 0x........" otherwise.
@@ -116,8 +114,6 @@ class ComPtr {
         return &ptr_;
     }
     void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-    // Gives the reference to the caller.
-    T* Detach() { return std::exchange(ptr_, nullptr); }
     void Reset() {
         if (T* old = std::exchange(ptr_, nullptr))
             old->Release();

@@ -185,7 +185,7 @@ int CompareColumn(const std::string& folderPath, int column, LPCITEMIDLIST a, LP
     EntryFacts ea = EntryFactsOf(a), eb = EntryFactsOf(b);
     if (column == 1)
         return ea.Size < eb.Size ? -1 : ea.Size > eb.Size ? 1 : 0;
-    return Sign(ea.ModifiedNs < eb.ModifiedNs ? -1 : ea.ModifiedNs > eb.ModifiedNs ? 1 : 0);
+    return ea.ModifiedNs < eb.ModifiedNs ? -1 : ea.ModifiedNs > eb.ModifiedNs ? 1 : 0;
 }
 
 std::string GroupedKilobytes(std::uint64_t bytes) {
