@@ -32,7 +32,7 @@ TRzShellLocator::~TRzShellLocator() {
 LPCITEMIDLIST TRzShellLocator::IdList() {
     if (kind_ == kindSpecialFolder && idList_ == nullptr)
         SHGetSpecialFolderLocation(0, specialFolder_, &idList_);
-    return kind_ <= kindSpecialFolder ? idList_ : nullptr;
+    return idList_;
 }
 
 std::string TRzShellLocator::PathName() {

@@ -201,17 +201,4 @@ TEST_F(ChangeHandlerThreadTest, StopsPromptlyWhenIdleOrWatching) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-TEST_F(ChangeHandlerThreadTest, NoWindowMeansNoMessages) {
-    std::string a = Folder("a");
-    TChangeHandlerThread thread(0, kChangeMessage);
-    int slot = -1;
-    ASSERT_TRUE(thread.Watch(a, kNames, false, slot));
-    WriteFileBytes(a + "/x", "x");
-    // The thread keeps serving commands after the change.
-    ASSERT_TRUE(thread.Watch(a, kNames, false, slot));
-    EXPECT_EQ(slot, 1);
-    Application->ProcessMessages();
-    EXPECT_TRUE(slots.empty());
-}
-
 }  // namespace

@@ -48,12 +48,6 @@ class DeviceChangeHandlerTest : public ShellTest {
     TestMountTable table;
 };
 
-TEST_F(DeviceChangeHandlerTest, OneHandlerPerProcess) {
-    TRzDeviceChangeHandler* handler = TRzDeviceChangeHandler::Get();
-    EXPECT_EQ(TRzDeviceChangeHandler::Get(), handler);
-    EXPECT_EQ(ShellEnv.DeviceChangeHandler, handler);
-}
-
 TEST_F(DeviceChangeHandlerTest, RelaysArrivalAndRemovalWhenTheMountTableChanges) {
     Listener listener;
     Subscription subscription({&listener, &Listener::DeviceChanged});

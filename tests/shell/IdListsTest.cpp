@@ -38,13 +38,6 @@ TEST_F(IdListsTest, Concat_JoinsItemsInOrder_EitherSideMayBeNull) {
     EXPECT_EQ(IdListBytes(right.Get()), IdListBytes(b.Get()));
 }
 
-TEST_F(IdListsTest, CopyItems_TakesASlice) {
-    OwnedIdList list(MakeIdList({"one", "two", "three"}));
-    OwnedIdList middle(CopyIdListItems(nullptr, list.Get(), 1, 2));
-    OwnedIdList expected(MakeIdList({"two", "three"}));
-    EXPECT_EQ(IdListBytes(middle.Get()), IdListBytes(expected.Get()));
-}
-
 TEST_F(IdListsTest, CompareBytes_FirstDifferingByteDecides_ThenLength) {
     OwnedIdList a(MakeIdList({"abc"}));
     OwnedIdList b(MakeIdList({"abd"}));

@@ -33,12 +33,6 @@ TEST_F(ShellPathsTest, PathRoundTrips_SpacesNonUtf8AndLongNames) {
     }
 }
 
-TEST_F(ShellPathsTest, PathToIdList_MissingPathFails) {
-    OwnedIdList list;
-    EXPECT_TRUE(FAILED(PathToIdList(TestHome() + "/no such folder", list.Out())));
-    EXPECT_EQ(list.Get(), nullptr);
-}
-
 TEST_F(ShellPathsTest, SpecialFolderPath_MasksTheIdAndIsEmptyWithoutLocation) {
     EXPECT_EQ(SpecialFolderPath(0, CSIDL_PERSONAL), TestHome());
     EXPECT_EQ(SpecialFolderPath(0, 0x100 | CSIDL_MYPICTURES), TestHome() + "/Pictures");
