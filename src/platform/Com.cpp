@@ -21,6 +21,11 @@ const char* FixedErrorText(HRESULT code) {
             return "Catastrophic failure";
         case DV_E_FORMATETC:
             return "Invalid FORMATETC structure";
+        // These two look like errno codes (EFAULT, EUSERS) but are not.
+        case E_OUTOFMEMORY:
+            return "Not enough memory";
+        case E_INVALIDARG:
+            return "The parameter is incorrect";
         default:
             return nullptr;
     }

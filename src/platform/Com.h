@@ -46,8 +46,10 @@ constexpr HRESULT HResultFromErrno(int error) {
     return static_cast<HRESULT>(0x80070000u | (static_cast<std::uint32_t>(error) & 0xFFFFu));
 }
 
-// The system's text for a code this layer produces: strerror for errno codes,
-// a fixed text for the others, "Unknown error 0x........" otherwise.
+// The system's text for a code this layer produces: a fixed text for the named
+// codes (E_INVALIDARG and E_OUTOFMEMORY included, although they fall inside
+// the errno range), strerror for errno codes, "Unknown error 0x........"
+// otherwise.
 std::string SysErrorMessage(HRESULT code);
 
 struct GUID {

@@ -11,6 +11,8 @@ TEST(ComTest, SysErrorMessage_GivesTheSystemsTextForErrnoCodes) {
     EXPECT_EQ(HResultFromErrno(ENOENT), static_cast<HRESULT>(0x80070002));
     EXPECT_EQ(SysErrorMessage(HResultFromErrno(EACCES)), std::strerror(EACCES));
     EXPECT_EQ(SysErrorMessage(E_FAIL), "Unspecified error");
+    EXPECT_EQ(SysErrorMessage(E_INVALIDARG), "The parameter is incorrect");
+    EXPECT_EQ(SysErrorMessage(E_OUTOFMEMORY), "Not enough memory");
     EXPECT_EQ(SysErrorMessage(static_cast<HRESULT>(0x8123ABCD)), "Unknown error 0x8123ABCD");
 }
 
