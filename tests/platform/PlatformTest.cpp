@@ -18,10 +18,22 @@ const char* const kOwnMountTable =
     "21 1 0:20 / / rw,relatime - overlay overlay rw\n"
     "22 21 0:5 / /proc rw - proc proc rw\n";
 
+// Every test of the folder, fixture or not, must give back every id list and
+// name block it took from the shell allocator.
+class AllocatorLeakCheck : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { start_ = ShellAllocatorLiveBlocks(); }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        EXPECT_EQ(ShellAllocatorLiveBlocks(), start_) << "id lists or names leaked";
+    }
+    long start_ = 0;
+};
+
+const bool kLeakCheckInstalled =
+    (::testing::UnitTest::GetInstance()->listeners().Append(new AllocatorLeakCheck), true);
+
 }  // namespace
 
 void PlatformTest::SetUp() {
-    liveBlocksAtStart_ = ShellAllocatorLiveBlocks();
     chmod(root_.Path().c_str(), 0755);  // so that an unprivileged user reaches inside
     MakeFolder(Desktop());
     MakeFolder(DataHome());
@@ -30,10 +42,6 @@ void PlatformTest::SetUp() {
     unsetenv("XDG_DESKTOP_DIR");
     unsetenv("XDG_PICTURES_DIR");
     UseMountTable(kOwnMountTable);
-}
-
-void PlatformTest::TearDown() {
-    EXPECT_EQ(ShellAllocatorLiveBlocks(), liveBlocksAtStart_) << "id lists or names leaked";
 }
 
 void PlatformTest::UseMountTable(const std::string& lines) {
