@@ -12,6 +12,7 @@
 
 #include "platform/Drives.h"
 #include "platform/FolderEnumerator.h"
+#include "platform/Places.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
 
@@ -270,8 +271,10 @@ HRESULT ShellFolder::EnumObjects(HWND, DWORD flags, IEnumIDList** enumerator) {
     DIR* directory = nullptr;
     if (kind_ != FolderKind::Computer) {
         directory = opendir(path_.c_str());
-        // The desktop still lists its virtual folders without its directory.
-        if (directory == nullptr && kind_ == FolderKind::FileSystem)
+        // The desktop still lists its virtual folders without its directory, and
+        // a trash that was never used has no directory yet: it is empty.
+        bool emptyTrash = errno == ENOENT && path_ == TrashFilesPath();
+        if (directory == nullptr && kind_ == FolderKind::FileSystem && !emptyTrash)
             return HResultFromErrno(errno);
     }
     *enumerator = new FolderEnumerator(FixedItems(), directory, path_, flags);

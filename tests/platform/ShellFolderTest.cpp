@@ -335,6 +335,19 @@ TEST_F(ShellFolderTest, HomeAndTrash_ListTheirDirectories) {
     }
 }
 
+TEST_F(ShellFolderTest, Trash_NeverUsedIsEmptyButAMissingFolderIsAnError) {
+    IdList trash;
+    SHGetSpecialFolderLocation(0, CSIDL_BITBUCKET, trash.Put());
+    ComPtr<IShellFolder> folder;
+    desktop_->BindToObject(trash.Get(), nullptr, IID_IShellFolder, folder.PutVoid());
+    EXPECT_TRUE(ListNames(folder.Get(), kAll).empty());
+    MakeFolder(Home() + "/soon-gone");
+    auto gone = Bind(Home() + "/soon-gone");
+    std::filesystem::remove(Home() + "/soon-gone");
+    ComPtr<IEnumIDList> items;
+    EXPECT_EQ(gone->EnumObjects(0, kAll, items.Put()), HResultFromErrno(ENOENT));
+}
+
 TEST_F(ShellFolderTest, Details_GiveColumnsAndTheirTexts) {
     MakeFile(Home() + "/two-k.bin", std::string(2048 * 1024 + 1, 'x'));
     timespec when[2] = {{1181910600, 0}, {1181910600, 0}};  // 2007-06-15 12:30 UTC
