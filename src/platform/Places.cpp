@@ -1,0 +1,62 @@
+#include "platform/Places.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "platform/ShellItems.h"
+
+namespace {
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// An environment variable holding an absolute path, or empty.
+std::string PathVariable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] == '/' ? WithoutTrailingSlash(value) : std::string();
+}
+
+std::string VariableOrHomeChild(const char* name, const char* child) {
+    std::string path = PathVariable(name);
+    return path.empty() ? JoinPath(HomePath(), child) : path;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat facts;
+    return stat(path.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
+}
+
+}  // namespace
+
+std::string HomePath() {
+    std::string home = PathVariable("HOME");
+    return home.empty() ? "/" : home;
+}
+
+std::string DesktopPath() {
+    std::string desktop = PathVariable("XDG_DESKTOP_DIR");
+    if (!desktop.empty())
+        return desktop;
+    desktop = JoinPath(HomePath(), "Desktop");
+    return IsDirectory(desktop) ? desktop : HomePath();
+}
+
+std::string DataHomePath() {
+    return VariableOrHomeChild("XDG_DATA_HOME", ".local/share");
+}
+
+std::string TrashFilesPath() {
+    return JoinPath(DataHomePath(), "Trash/files");
+}
+
+std::string PicturesPath() {
+    return VariableOrHomeChild("XDG_PICTURES_DIR", "Pictures");
+}
+
+std::string SendToPath() {
+    return JoinPath(DataHomePath(), "KadrimarkEXIF/SendTo");
+}

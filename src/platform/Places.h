@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// Where the namespace's places are on disk, read from the environment at each
+// call (tests point HOME and XDG_* at their own folders). Paths carry no
+// trailing '/' except "/".
+
+std::string HomePath();        // $HOME, else "/"
+std::string DesktopPath();     // $XDG_DESKTOP_DIR, else ~/Desktop when it exists, else $HOME
+std::string DataHomePath();    // $XDG_DATA_HOME, else ~/.local/share
+std::string TrashFilesPath();  // DataHomePath()/Trash/files
+std::string PicturesPath();    // $XDG_PICTURES_DIR, else ~/Pictures
+std::string SendToPath();      // DataHomePath()/KadrimarkEXIF/SendTo

@@ -1,0 +1,364 @@
+#include "platform/ShellItemInfo.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QString>
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Drives.h"
+#include "platform/FileTypes.h"
+#include "platform/Places.h"
+#include "platform/ShellAllocator.h"
+
+namespace {
+
+constexpr ULONG kFolderAttributes = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER;
+constexpr ULONG kInFolderChanges = SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
+
+const char* VirtualName(VirtualId id) {
+    switch (id) {
+        case VirtualId::Home:
+            return "Home";
+        case VirtualId::Computer:
+            return "Computer";
+        case VirtualId::Trash:
+            return "Trash";
+    }
+    return "";
+}
+
+std::string VirtualPath(VirtualId id) {
+    switch (id) {
+        case VirtualId::Home:
+            return HomePath();
+        case VirtualId::Trash:
+            return TrashFilesPath();
+        case VirtualId::Computer:
+            break;
+    }
+    return {};
+}
+
+std::string DriveName(const DriveFacts& drive) {
+    const auto& drives = Drives();
+    auto known = std::find_if(drives.begin(), drives.end(), [&](const DriveInfo& info) {
+        return info.MountPath == drive.MountPath;
+    });
+    if (known != drives.end() && !known->Label.empty())
+        return known->Label;
+    if (drive.MountPath == "/")
+        return "File System";
+    return std::string(drive.MountPath.substr(drive.MountPath.rfind('/') + 1));
+}
+
+const char* DriveTypeName(UINT type) {
+    switch (type) {
+        case DRIVE_REMOVABLE:
+            return "Removable Disk";
+        case DRIVE_REMOTE:
+            return "Network Drive";
+        case DRIVE_CDROM:
+            return "CD Drive";
+        case DRIVE_RAMDISK:
+            return "RAM Disk";
+        default:
+            return "Local Disk";
+    }
+}
+
+// Checked with the effective (file-system) ids, as opening the file would be.
+bool IsWritable(const std::string& path) {
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+ULONG EntryAttributes(const std::string& folderPath, const EntryFacts& entry, ULONG request,
+                      int& folderWritable) {
+    ULONG attributes = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANLINK;
+    bool isFolder = IsFolderEntry(folderPath, entry);
+    if (isFolder)
+        attributes |= kFolderAttributes;
+    else if (S_ISREG(entry.Mode) || S_ISLNK(entry.Mode))
+        attributes |= SFGAO_STREAM;
+    if (S_ISLNK(entry.Mode))
+        attributes |= SFGAO_LINK;
+    if (!entry.Name.empty() && entry.Name[0] == '.')
+        attributes |= SFGAO_HIDDEN;
+    if ((request & SFGAO_READONLY) && !IsWritable(JoinPath(folderPath, entry.Name)))
+        attributes |= SFGAO_READONLY;
+    if (request & kInFolderChanges) {
+        if (folderWritable < 0)
+            folderWritable = IsWritable(folderPath) ? 1 : 0;
+        if (folderWritable)
+            attributes |= kInFolderChanges;
+    }
+    return attributes;
+}
+
+ULONG DriveAttributes(const DriveFacts& drive) {
+    bool removable = drive.Type == DRIVE_REMOVABLE || drive.Type == DRIVE_CDROM;
+    return kFolderAttributes | SFGAO_FILESYSTEM | (removable ? SFGAO_REMOVABLE : 0);
+}
+
+void SetFixedName(STRRET* name, const std::string& text) {
+    name->uType = STRRET_CSTR;
+    std::size_t length = std::min<std::size_t>(text.size(), MAX_PATH - 1);
+    std::memcpy(name->cStr, text.data(), length);
+    name->cStr[length] = 0;
+}
+
+void SetAllocatedName(STRRET* name, const std::string& text) {
+    auto* block = static_cast<OLECHAR*>(CoTaskMemAlloc(text.size() + 1));
+    if (block != nullptr)
+        std::memcpy(block, text.c_str(), text.size() + 1);
+    name->uType = STRRET_WSTR;
+    name->pOleStr = block;
+}
+
+bool WantsPath(DWORD flags) {
+    return (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
+}
+
+// Sorting group: virtual folders, drives, folders, files.
+int GroupOf(const std::string& folderPath, LPCITEMIDLIST item) {
+    switch (KindOf(item)) {
+        case ItemKind::Virtual:
+            return 0;
+        case ItemKind::Drive:
+            return 1;
+        case ItemKind::Entry:
+            return IsFolderEntry(folderPath, EntryFactsOf(item)) ? 2 : 3;
+        case ItemKind::None:
+            break;
+    }
+    return -1;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+int Sign(long long value) {
+    return value < 0 ? -1 : value > 0 ? 1 : 0;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+    if (IsAscii(a) && IsAscii(b)) {
+        std::size_t common = std::min(a.size(), b.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            int order = std::tolower(static_cast<unsigned char>(a[i])) -
+                        std::tolower(static_cast<unsigned char>(b[i]));
+            if (order != 0)
+                return Sign(order);
+        }
+        return Sign(static_cast<long long>(a.size()) - static_cast<long long>(b.size()));
+    }
+    return Sign(
+        QString::fromUtf8(a.data(), static_cast<int>(a.size()))
+            .compare(QString::fromUtf8(b.data(), static_cast<int>(b.size())), Qt::CaseInsensitive));
+}
+
+int CompareNames(std::string_view a, std::string_view b) {
+    int order = CompareFolded(a, b);
+    return order != 0 ? order : Sign(a.compare(b));
+}
+
+std::string_view SortName(LPCITEMIDLIST item) {
+    switch (KindOf(item)) {
+        case ItemKind::Drive:
+            return DriveFactsOf(item).MountPath;
+        case ItemKind::Entry:
+            return EntryFactsOf(item).Name;
+        default:
+            return {};
+    }
+}
+
+// The column's own key; entries only (other items have no size or time).
+int CompareColumn(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    if (column == 2)
+        return CompareFolded(ItemTypeName(folderPath, a), ItemTypeName(folderPath, b));
+    if (KindOf(a) != ItemKind::Entry || KindOf(b) != ItemKind::Entry)
+        return 0;
+    EntryFacts ea = EntryFactsOf(a), eb = EntryFactsOf(b);
+    if (column == 1)
+        return ea.Size < eb.Size ? -1 : ea.Size > eb.Size ? 1 : 0;
+    return ea.ModifiedNs < eb.ModifiedNs ? -1 : ea.ModifiedNs > eb.ModifiedNs ? 1 : 0;
+}
+
+std::string GroupedKilobytes(std::uint64_t bytes) {
+    std::string digits = std::to_string((bytes + 1023) / 1024);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    text += " KB";
+    return text;
+}
+
+std::string ModifiedText(std::int64_t modifiedNs) {
+    QDateTime when = QDateTime::fromMSecsSinceEpoch(modifiedNs / 1000000, Qt::LocalTime);
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+}
+
+}  // namespace
+
+std::string ItemPath(const std::string& folderPath, LPCITEMIDLIST item) {
+    switch (KindOf(item)) {
+        case ItemKind::Virtual:
+            return VirtualPath(VirtualIdOf(item));
+        case ItemKind::Drive:
+            return std::string(DriveFactsOf(item).MountPath);
+        case ItemKind::Entry:
+            return folderPath.empty() ? std::string()
+                                      : JoinPath(folderPath, EntryFactsOf(item).Name);
+        case ItemKind::None:
+            break;
+    }
+    return IsEmptyList(item) ? DesktopPath() : std::string();
+}
+
+bool IsFolderEntry(const std::string& folderPath, const EntryFacts& entry) {
+    if (S_ISDIR(entry.Mode))
+        return true;
+    struct stat target;
+    return S_ISLNK(entry.Mode) && stat(JoinPath(folderPath, entry.Name).c_str(), &target) == 0 &&
+           S_ISDIR(target.st_mode);
+}
+
+ULONG ItemAttributes(const std::string& folderPath, LPCITEMIDLIST item, ULONG request,
+                     int& folderWritable) {
+    switch (KindOf(item)) {
+        case ItemKind::Virtual:
+            return kFolderAttributes |
+                   (VirtualIdOf(item) == VirtualId::Computer ? 0 : SFGAO_FILESYSTEM);
+        case ItemKind::Drive:
+            return DriveAttributes(DriveFactsOf(item));
+        case ItemKind::Entry:
+            return EntryAttributes(folderPath, EntryFactsOf(item), request, folderWritable);
+        case ItemKind::None:
+            break;
+    }
+    return kFolderAttributes | SFGAO_FILESYSTEM;  // the desktop itself
+}
+
+void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD flags, STRRET* name) {
+    ItemKind kind = KindOf(item);
+    if (WantsPath(flags) && kind != ItemKind::Virtual)
+        return SetAllocatedName(name, ItemPath(folderPath, item));
+    switch (kind) {
+        case ItemKind::Virtual: {
+            VirtualId id = VirtualIdOf(item);
+            if (flags & SHGDN_FORPARSING) {
+                std::string path = VirtualPath(id);
+                bool byPath = WantsPath(flags) && !path.empty();
+                return SetAllocatedName(name, byPath ? path : std::string("::") + VirtualName(id));
+            }
+            return SetFixedName(name, VirtualName(id));
+        }
+        case ItemKind::Drive:
+            if (flags & SHGDN_FORPARSING)
+                return SetAllocatedName(name, std::string(DriveFactsOf(item).MountPath));
+            return SetFixedName(name, DriveName(DriveFactsOf(item)));
+        case ItemKind::Entry:
+            name->uType = STRRET_OFFSET;
+            name->uOffset = kEntryNameOffset;
+            return;
+        case ItemKind::None:
+            break;
+    }
+    SetFixedName(name, "Desktop");
+}
+
+bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
+                  int& order) {
+    if (column < 0 || column >= kDetailColumns)
+        return false;
+    order = Sign(GroupOf(folderPath, a) - GroupOf(folderPath, b));
+    if (order == 0 && KindOf(a) == ItemKind::Virtual)
+        order = Sign(int(VirtualIdOf(a)) - int(VirtualIdOf(b)));
+    if (order == 0 && column > 0)
+        order = CompareColumn(folderPath, column, a, b);
+    if (order == 0 && KindOf(a) == ItemKind::Drive)
+        order = Sign(SortName(a).compare(SortName(b)));
+    if (order == 0)
+        order = CompareNames(SortName(a), SortName(b));
+    return true;
+}
+
+std::string ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item) {
+    switch (KindOf(item)) {
+        case ItemKind::Drive:
+            return DriveTypeName(DriveFactsOf(item).Type);
+        case ItemKind::Entry: {
+            EntryFacts entry = EntryFactsOf(item);
+            return TypeOfEntry(JoinPath(folderPath, entry.Name), entry.Mode, entry.Name).TypeName;
+        }
+        default:
+            return "System Folder";
+    }
+}
+
+std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, int column) {
+    bool isEntry = KindOf(item) == ItemKind::Entry;
+    switch (column) {
+        case 0: {
+            STRRET name;
+            ItemDisplayName(folderPath, item, SHGDN_INFOLDER, &name);
+            if (name.uType == STRRET_OFFSET)
+                return std::string(EntryFactsOf(item).Name);
+            return name.cStr;
+        }
+        case 1:
+            return isEntry && !IsFolderEntry(folderPath, EntryFactsOf(item))
+                       ? GroupedKilobytes(EntryFactsOf(item).Size)
+                       : std::string();
+        case 2:
+            return ItemTypeName(folderPath, item);
+        case 3:
+            return isEntry ? ModifiedText(EntryFactsOf(item).ModifiedNs) : std::string();
+        default:
+            return {};
+    }
+}
+
+IconChoice ItemIcon(const std::string& folderPath, LPCITEMIDLIST item, bool open) {
+    switch (KindOf(item)) {
+        case ItemKind::Virtual:
+            switch (VirtualIdOf(item)) {
+                case VirtualId::Home:
+                    return {{"user-home", "folder"}, "home"};
+                case VirtualId::Computer:
+                    return {{"computer"}, "computer"};
+                case VirtualId::Trash:
+                    return {{"user-trash"}, "trash"};
+            }
+            break;
+        case ItemKind::Drive:
+            switch (DriveFactsOf(item).Type) {
+                case DRIVE_REMOVABLE:
+                    return {{"drive-removable-media", "drive-harddisk"}, "drive"};
+                case DRIVE_REMOTE:
+                    return {{"folder-remote", "drive-harddisk"}, "drive"};
+                case DRIVE_CDROM:
+                    return {{"drive-optical", "media-optical"}, "drive"};
+                default:
+                    return {{"drive-harddisk"}, "drive"};
+            }
+        case ItemKind::Entry: {
+            EntryFacts entry = EntryFactsOf(item);
+            if (IsFolderEntry(folderPath, entry))
+                return {{open ? "folder-open" : "folder", "folder"}, "folder"};
+            auto type = TypeOfEntry(JoinPath(folderPath, entry.Name), entry.Mode, entry.Name);
+            type.IconNames.push_back("text-x-generic");
+            return {type.IconNames, "file"};
+        }
+        case ItemKind::None:
+            break;
+    }
+    return {{"user-desktop"}, "desktop"};
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+#include "platform/ShellItems.h"
+
+// What the namespace tells about one item of a folder: its path, attributes,
+// display names, order, detail texts, type name and icon. `folderPath` is the
+// file-system path of the folder that holds the item (empty for Computer).
+// Items are one-item lists already checked with KindOf; the empty list stands
+// for the desktop itself.
+
+// The item's file-system path, empty when it has none (Computer).
+std::string ItemPath(const std::string& folderPath, LPCITEMIDLIST item);
+
+// Whether an entry lists as a folder: a directory or a link to one.
+bool IsFolderEntry(const std::string& folderPath, const EntryFacts& entry);
+
+// Answers the attributes asked for in `request` (SFGAO_*). Whether the folder
+// is writable is asked of the disk once and kept in `folderWritable`
+// (-1 = not asked yet).
+ULONG ItemAttributes(const std::string& folderPath, LPCITEMIDLIST item, ULONG request,
+                     int& folderWritable);
+
+// A display name by SHGDN_* flags: entries' names as STRRET_OFFSET, parsing
+// paths as STRRET_WSTR, fixed names as STRRET_CSTR.
+void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD flags, STRRET* name);
+
+// Order of two items by column 0 to 3 (name, size, type, modified): virtual
+// folders first (Home, Computer, Trash), then drives by mount path, then
+// folders before files, then the column's key, then names (case-insensitive,
+// ties broken case-sensitively). False for an unknown column.
+bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
+                  int& order);
+
+// The type name ("System Folder" for virtual folders, the drive's kind for
+// drives, the MIME type's description for entries).
+std::string ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item);
+
+// Detail columns: 0 Name, 1 Size ("1,234 KB", files only), 2 Type,
+// 3 Modified ("yyyy-MM-dd HH:mm", local time, entries only).
+constexpr int kDetailColumns = 4;
+std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, int column);
+
+// Theme icon names for the item, best first, and the built-in picture to use
+// when the theme has none of them.
+struct IconChoice {
+    std::vector<std::string> ThemeNames;
+    std::string Fallback;  // resource name of a built-in picture
+};
+IconChoice ItemIcon(const std::string& folderPath, LPCITEMIDLIST item, bool open);

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/ShellInterfaces.h"
+
+// The opaque bytes of this layer's items, after the item's u16 cb
+// (integers little-endian, unaligned):
+//
+//   virtual folder     kind 1, id 1 Home / 2 Computer / 3 Trash      (cb = 4)
+//   drive              kind 2, drive type (DRIVE_*), mount path, NUL
+//   file-system entry  kind 3, st_mode u32 (lstat), size u64, modification
+//                      time in ns i64, on-disk name, NUL             (the name
+//                      starts at byte kEntryNameOffset of the item)
+//
+// Size and time are part of an entry's identity: a rewritten file gets a new
+// id list. Items are checked before use; a malformed item decodes as nothing.
+
+enum class ItemKind : std::uint8_t { None = 0, Virtual = 1, Drive = 2, Entry = 3 };
+enum class VirtualId : std::uint8_t { Home = 1, Computer = 2, Trash = 3 };
+
+constexpr std::size_t kEntryNameOffset = 2 + 1 + 4 + 8 + 8;
+
+struct EntryFacts {
+    std::uint32_t Mode = 0;
+    std::uint64_t Size = 0;
+    std::int64_t ModifiedNs = 0;
+    std::string_view Name;  // points into the item
+};
+
+struct DriveFacts {
+    UINT Type = 0;
+    std::string_view MountPath;  // points into the item
+};
+
+// The kind of the first item of a list; None for the empty list and for a
+// malformed item.
+ItemKind KindOf(LPCITEMIDLIST item);
+VirtualId VirtualIdOf(LPCITEMIDLIST item);    // REQUIRES: KindOf(item) == Virtual
+DriveFacts DriveFactsOf(LPCITEMIDLIST item);  // REQUIRES: KindOf(item) == Drive
+EntryFacts EntryFactsOf(LPCITEMIDLIST item);  // REQUIRES: KindOf(item) == Entry
+
+// New one-item lists from the shell allocator; null when memory runs out.
+LPITEMIDLIST MakeVirtualItem(VirtualId id);
+LPITEMIDLIST MakeDriveItem(UINT type, std::string_view mountPath);
+LPITEMIDLIST MakeEntryItem(const struct stat& facts, std::string_view name);
+
+// List walking.
+bool IsEmptyList(LPCITEMIDLIST list);
+LPCITEMIDLIST NextItem(LPCITEMIDLIST item);  // REQUIRES: !IsEmptyList(item)
+bool HasOneItem(LPCITEMIDLIST list);         // exactly one item
+// Bytes of a list including its terminator.
+std::size_t ListBytes(LPCITEMIDLIST list);
+// New lists: the first item alone; a list joined after one item.
+LPITEMIDLIST CopyFirstItem(LPCITEMIDLIST list);
+LPITEMIDLIST JoinLists(LPCITEMIDLIST head, LPCITEMIDLIST tail);
+void FreeList(LPITEMIDLIST list);
+
+// Folder path + "/" + name, without doubling the root's slash.
+std::string JoinPath(const std::string& folder, std::string_view name);

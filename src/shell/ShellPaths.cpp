@@ -1,0 +1,89 @@
+#include "shell/ShellPaths.h"
+
+#include "shell/IdListArray.h"
+
+namespace {
+
+// Highest special-folder id SpecialFolderOf tries; also its "none" answer.
+constexpr std::uint8_t kLastSpecialFolder = 50;
+
+// Splits a list that is not the desktop itself (an empty list is treated as one
+// item of the desktop, so the split always ends).
+HRESULT SplitPlace(LPCITEMIDLIST list, ComPtr<IShellFolder>& parentFolder, LPITEMIDLIST* parentList,
+                   LPITEMIDLIST* lastItem) {
+    TRzIdListArray view(list);
+    if (view.Count() <= 1) {
+        *parentList = nullptr;
+        *lastItem = CopyIdList(nullptr, list);
+        return SHGetDesktopFolder(parentFolder.Put());
+    }
+    *parentList = CopyIdList(nullptr, view.Ancestor(1));
+    *lastItem = CopyIdList(nullptr, view.Item(view.Count() - 1));
+    return BindToFolder(*parentList, parentFolder);
+}
+
+}  // namespace
+
+HRESULT BindToFolder(LPCITEMIDLIST list, ComPtr<IShellFolder>& folder) {
+    ComPtr<IShellFolder> desktop;
+    HRESULT code = SHGetDesktopFolder(desktop.Put());
+    if (FAILED(code) || IdListSize(list) <= 2) {
+        folder = desktop;
+        return code;
+    }
+    return desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.PutVoid());
+}
+
+HRESULT SplitIdList(LPCITEMIDLIST list, ComPtr<IShellFolder>& parentFolder,
+                    LPITEMIDLIST* parentList, LPITEMIDLIST* lastItem) {
+    *parentList = *lastItem = nullptr;
+    if (IdListSize(list) > 2)
+        return SplitPlace(list, parentFolder, parentList, lastItem);
+    LPITEMIDLIST desktopPlace = nullptr;
+    HRESULT code = PathToIdList(SpecialFolderPath(0, CSIDL_DESKTOP), &desktopPlace);
+    if (SUCCEEDED(code))
+        code = SplitPlace(desktopPlace, parentFolder, parentList, lastItem);
+    FreeIdList(desktopPlace);
+    return code;
+}
+
+HRESULT PathToIdList(const std::string& path, LPITEMIDLIST* list) {
+    *list = nullptr;
+    ComPtr<IShellFolder> desktop;
+    HRESULT code = SHGetDesktopFolder(desktop.Put());
+    if (FAILED(code))
+        return code;
+    return desktop->ParseDisplayName(0, nullptr, path.c_str(), nullptr, list, nullptr);
+}
+
+std::string IdListToPath(LPCITEMIDLIST list) {
+    std::string path;
+    if (!SHGetPathFromIDListA(list != nullptr ? list : EmptyIdList(), path))
+        path.clear();
+    return path;
+}
+
+HRESULT GetSpecialFolderLocation(HWND window, int id, LPITEMIDLIST* list) {
+    return SHGetSpecialFolderLocation(window, id & 0x7F, list);
+}
+
+std::string SpecialFolderPath(HWND window, int id) {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(window, id & 0xFF, &list)))
+        return std::string();
+    std::string path = IdListToPath(list);
+    FreeIdList(list);
+    return path;
+}
+
+std::uint8_t SpecialFolderOf(LPCITEMIDLIST list) {
+    for (std::uint8_t id = 0; id <= kLastSpecialFolder; ++id) {
+        LPITEMIDLIST location = nullptr;
+        bool same = SUCCEEDED(GetSpecialFolderLocation(0, id, &location)) &&
+                    CompareIdLists(list, location) == 0;
+        FreeIdList(location);
+        if (same)
+            return id;
+    }
+    return kLastSpecialFolder;
+}

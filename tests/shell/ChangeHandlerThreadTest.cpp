@@ -1,0 +1,204 @@
+#include "shell/ChangeHandlerThread.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+#include "../support/TempDir.h"
+#include "ShellTestSupport.h"
+#include "framework/Application.h"
+
+namespace {
+
+constexpr std::uint32_t kChangeMessage = WM_USER + 101;
+
+class ChangeHandlerThreadTest : public ShellTest {
+  protected:
+    ChangeHandlerThreadTest()
+        : window([this](TMessage& m) {
+              if (m.Msg == kChangeMessage && m.LParam == 0)
+                  slots.push_back(static_cast<int>(m.WParam));
+          }) {}
+
+    std::string Folder(const std::string& name) {
+        std::string path = dir.File(name);
+        mkdir(path.c_str(), 0755);
+        return path;
+    }
+    int MessagesFor(int slot) const {
+        int count = 0;
+        for (int s : slots)
+            count += s == slot;
+        return count;
+    }
+    // Waits for one more message for `slot` than `before`.
+    bool NextMessageFor(int slot, int before) {
+        return PumpUntil([&] { return MessagesFor(slot) > before; });
+    }
+
+    TempDir dir;
+    MessageWindow window;
+    std::vector<int> slots;
+};
+
+constexpr DWORD kNames = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
+
+TEST_F(ChangeHandlerThreadTest, SeesCreateDeleteAndRenameInWatchedFolder) {
+    std::string watched = Folder("watched");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slot = -1;
+    ASSERT_TRUE(thread.Watch(watched, kNames, false, slot));
+    EXPECT_EQ(slot, 0);
+
+    int before = MessagesFor(slot);
+    WriteFileBytes(watched + "/new.jpg", "x");
+    ASSERT_TRUE(NextMessageFor(slot, before)) << "create";
+    before = MessagesFor(slot);
+    ASSERT_EQ(std::remove((watched + "/new.jpg").c_str()), 0);
+    ASSERT_TRUE(NextMessageFor(slot, before)) << "delete";
+    WriteFileBytes(watched + "/old.jpg", "x");
+    ASSERT_TRUE(NextMessageFor(slot, MessagesFor(slot))) << "create before rename";
+    before = MessagesFor(slot);
+    ASSERT_EQ(std::rename((watched + "/old.jpg").c_str(), (watched + "/renamed.jpg").c_str()), 0);
+    ASSERT_TRUE(NextMessageFor(slot, before)) << "rename";
+}
+
+TEST_F(ChangeHandlerThreadTest, UnwatchedFolderPostsNothing_AndSlotsAreKeptApart) {
+    std::string a = Folder("a"), b = Folder("b"), unwatched = Folder("unwatched");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slotA = -1, slotB = -1;
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slotA));
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slotB));
+    EXPECT_EQ(slotA, 0);
+    EXPECT_EQ(slotB, 1);
+
+    WriteFileBytes(unwatched + "/ignored", "x");
+    WriteFileBytes(b + "/seen", "x");
+    ASSERT_TRUE(NextMessageFor(slotB, 0));
+    EXPECT_EQ(MessagesFor(slotA), 0);
+    WriteFileBytes(a + "/seen", "x");
+    ASSERT_TRUE(NextMessageFor(slotA, 0));
+}
+
+TEST_F(ChangeHandlerThreadTest, ChangeWhileACommandRuns_IsSeenAfterwards) {
+    std::string a = Folder("a"), b = Folder("b");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slotA = -1, slotB = -1;
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slotA));
+    WriteFileBytes(a + "/x", "x");
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slotB));
+    ASSERT_TRUE(NextMessageFor(slotA, 0));
+}
+
+TEST_F(ChangeHandlerThreadTest, SubtreeWatchSeesFoldersBelow) {
+    std::string top = Folder("top");
+    std::string below = Folder("top/below");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slot = -1;
+    ASSERT_TRUE(thread.Watch(top, kNames, true, slot));
+    WriteFileBytes(below + "/deep", "x");
+    ASSERT_TRUE(NextMessageFor(slot, 0));
+}
+
+TEST_F(ChangeHandlerThreadTest, FreedSlotsAreReused) {
+    std::string a = Folder("a"), b = Folder("b"), c = Folder("c");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slot = -1;
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slot));
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slot));
+    thread.Unwatch(0);
+    ASSERT_TRUE(thread.Watch(c, kNames, false, slot));
+    EXPECT_EQ(slot, 0);
+    // The new slot 0 watches c, not a.
+    WriteFileBytes(c + "/x", "x");
+    ASSERT_TRUE(NextMessageFor(0, 0));
+    thread.UnwatchAll();
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slot));
+    EXPECT_EQ(slot, 0);
+}
+
+TEST_F(ChangeHandlerThreadTest, UnwatchAll_StopsMessages) {
+    std::string a = Folder("a"), b = Folder("b");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slot = -1;
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slot));
+    thread.UnwatchAll();
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slot));
+    ASSERT_EQ(slot, 0);
+    // A change in a, then one in b: only b's arrives, both carry slot 0, so a
+    // message before b's change would show a is still watched.
+    WriteFileBytes(a + "/x", "x");
+    WriteFileBytes(b + "/y", "x");
+    ASSERT_TRUE(NextMessageFor(0, 0));
+    Application->ProcessMessages();
+    EXPECT_EQ(MessagesFor(0), 1);
+}
+
+TEST_F(ChangeHandlerThreadTest, RefusesEmptyPathMissingFolderAndFullTable) {
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slot = 99;
+    EXPECT_FALSE(thread.Watch("", kNames, false, slot));
+    EXPECT_FALSE(thread.Watch(dir.File("missing"), kNames, false, slot));
+    EXPECT_EQ(slot, 99);
+    std::string a = Folder("a");
+    // Each watch is an inotify instance, and the per-user limit is shared with
+    // every other process of the user: running out of them is not our fault.
+    auto watch = [&] {
+        errno = 0;
+        if (thread.Watch(a, kNames, false, slot))
+            return true;
+        if (errno == EMFILE)
+            throw std::runtime_error("inotify instances exhausted");
+        return false;
+    };
+    try {
+        for (int i = 0; i < TChangeHandlerThread::kSlotCount; ++i) {
+            ASSERT_TRUE(watch()) << i;
+            ASSERT_EQ(slot, i);
+        }
+        EXPECT_FALSE(watch());
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "inotify instances are exhausted by other processes";
+    }
+    // A free slot makes room again.
+    thread.Unwatch(40);
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slot));
+    EXPECT_EQ(slot, 40);
+}
+
+TEST_F(ChangeHandlerThreadTest, DroppedFolderIsDroppedFromItsSlot) {
+    std::string gone = Folder("gone");
+    std::string stays = Folder("stays");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int goneSlot = -1;
+    ASSERT_TRUE(thread.Watch(gone, kNames, false, goneSlot));
+    ASSERT_EQ(rmdir(gone.c_str()), 0);
+    // The watched folder vanished: its handle cannot be re-armed, so its slot is
+    // freed and goes to the next watch.
+    ASSERT_TRUE(PumpUntil([&] {
+        int slot = -1;
+        if (!thread.Watch(stays, kNames, false, slot))
+            return false;
+        if (slot == goneSlot)
+            return true;
+        thread.Unwatch(slot);
+        return false;
+    }));
+}
+
+TEST_F(ChangeHandlerThreadTest, StopsPromptlyWhenIdleOrWatching) {
+    auto start = std::chrono::steady_clock::now();
+    { TChangeHandlerThread idle(window.Handle(), kChangeMessage); }
+    {
+        TChangeHandlerThread busy(window.Handle(), kChangeMessage);
+        int slot = -1;
+        ASSERT_TRUE(busy.Watch(Folder("w"), kNames, true, slot));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+}  // namespace
