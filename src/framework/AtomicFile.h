@@ -1,0 +1,96 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Safe rewrite of a file: the new content goes to a temporary file in the same
+// folder as the file it replaces, reaches the disk, and only then is renamed
+// over the original. Whatever fails before the rename, the original stays as it
+// was and the temporary file is removed; a crash leaves the original intact
+// (at worst a hidden ".kadrimark-*.tmp" file stays behind in the folder).
+//
+// What the rewrite keeps of the file it replaces: the permission bits, owner
+// and group (where the process may set them; silently not otherwise) and the
+// modification time. A symbolic link stays a link: its target is rewritten.
+// A file that does not exist yet is created with mode 0666 less the umask.
+//
+// Failures are reported as std::system_error carrying the operating system's
+// error code (errno, generic category); callers turn them into their own
+// messages. Used on the user-interface thread; an object is not shared.
+class TAtomicFile {
+  public:
+    // Resolves symbolic links in `path`, checks that an existing target is a
+    // regular file that may be written (EISDIR / EACCES otherwise; a file
+    // without any write bit counts as not writable even for root) and creates
+    // the temporary file beside the target.
+    explicit TAtomicFile(const std::string& path);
+    // Removes the temporary file unless Commit succeeded or a group took it.
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    // The temporary file's descriptor, open for writing at offset 0. The
+    // caller writes the whole new content through it (and may not close it).
+    int Handle() const { return fd_; }
+    // Writes all of the bytes; throws on a short or failed write.
+    void Write(const void* data, std::size_t size);
+
+    // Puts the content in place: attributes and modification time copied,
+    // data flushed to disk, renamed over the target, folder flushed. When a
+    // TAtomicFileGroup is open on this thread the object is handed to it
+    // instead and the rename happens at the group's Flush (see there).
+    // On failure the target is untouched and the temporary file is gone.
+    void Commit();
+
+    // The path the content replaces (symbolic links resolved).
+    const std::string& TargetPath() const { return target_; }
+
+  private:
+    friend class TAtomicFileGroup;
+    TAtomicFile() = default;  // an empty holder a group moves a queued file into
+    void StartWriteback();
+    void CopyAttributes();
+    void Rename();
+    void Discard() noexcept;
+
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+// A group of rewrites whose data reach the disk with one flush: while a group
+// is open (it is the innermost one on this thread), TAtomicFile::Commit only
+// starts the write-back and queues the file. Flush then waits for the data of
+// every queued file, renames them in queue order and flushes their folders.
+// So several photos cost one wait for the disk instead of one each, and every
+// rename still comes after its data are on disk.
+//
+// A queued file replaces its target only at Flush: until then readers see the
+// original. Flush runs by itself when `limitFiles` files or `limitBytes`
+// bytes are queued, and in the destructor (errors there are swallowed: the
+// files that fail keep their originals). Flush throws the first failure after
+// committing what it can; the failed file keeps its original.
+class TAtomicFileGroup {
+  public:
+    explicit TAtomicFileGroup(std::size_t limitFiles = 32, long long limitBytes = 64LL << 20);
+    ~TAtomicFileGroup();
+    TAtomicFileGroup(const TAtomicFileGroup&) = delete;
+    TAtomicFileGroup& operator=(const TAtomicFileGroup&) = delete;
+
+    void Flush();
+    std::size_t PendingCount() const { return pending_.size(); }
+
+    // The innermost open group on this thread, or nullptr.
+    static TAtomicFileGroup* Current();
+
+  private:
+    friend class TAtomicFile;
+    void Queue(TAtomicFile& file);
+
+    std::vector<std::unique_ptr<TAtomicFile>> pending_;
+    std::size_t limitFiles_;
+    long long limitBytes_;
+    long long queuedBytes_ = 0;
+    TAtomicFileGroup* outer_;
+};
