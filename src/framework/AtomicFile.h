@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // Safe rewrite of a file: the new content goes to a temporary file in the same
@@ -15,9 +16,20 @@
 // modification time. A symbolic link stays a link: its target is rewritten.
 // A file that does not exist yet is created with mode 0666 less the umask.
 //
-// Failures are reported as std::system_error carrying the operating system's
-// error code (errno, generic category); callers turn them into their own
-// messages. Used on the user-interface thread; an object is not shared.
+// Failures are reported as TAtomicFileError: a std::system_error carrying the
+// operating system's error code (errno, generic category) and the path it
+// concerns; callers turn them into their own messages. Used on one thread; an
+// object is not shared.
+class TAtomicFileError : public std::system_error {
+  public:
+    TAtomicFileError(int error, const std::string& path)
+        : std::system_error(error, std::generic_category(), path), path_(path) {}
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
 class TAtomicFile {
   public:
     // Resolves symbolic links in `path`, checks that an existing target is a
@@ -67,19 +79,20 @@ class TAtomicFile {
 // rename still comes after its data are on disk.
 //
 // A queued file replaces its target only at Flush: until then readers see the
-// original. Flush runs by itself when `limitFiles` files or `limitBytes`
-// bytes are queued, and in the destructor (errors there are swallowed: the
-// files that fail keep their originals). Flush throws the first failure after
-// committing what it can; the failed file keeps its original.
+// original. The owner decides when to flush (PendingCount, PendingBytes); the
+// destructor flushes what is left and swallows errors (the files that fail
+// keep their originals). Flush commits every file it can, then throws
+// TAtomicFileError for the first one that failed.
 class TAtomicFileGroup {
   public:
-    explicit TAtomicFileGroup(std::size_t limitFiles = 32, long long limitBytes = 64LL << 20);
+    TAtomicFileGroup();
     ~TAtomicFileGroup();
     TAtomicFileGroup(const TAtomicFileGroup&) = delete;
     TAtomicFileGroup& operator=(const TAtomicFileGroup&) = delete;
 
     void Flush();
     std::size_t PendingCount() const { return pending_.size(); }
+    long long PendingBytes() const { return pendingBytes_; }
 
     // The innermost open group on this thread, or nullptr.
     static TAtomicFileGroup* Current();
@@ -89,8 +102,6 @@ class TAtomicFileGroup {
     void Queue(TAtomicFile& file);
 
     std::vector<std::unique_ptr<TAtomicFile>> pending_;
-    std::size_t limitFiles_;
-    long long limitBytes_;
-    long long queuedBytes_ = 0;
+    long long pendingBytes_ = 0;
     TAtomicFileGroup* outer_;
 };
