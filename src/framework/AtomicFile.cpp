@@ -1,0 +1,205 @@
+#include "framework/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <set>
+#include <utility>
+
+namespace {
+
+thread_local TAtomicFileGroup* currentGroup = nullptr;
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Follows a chain of symbolic links to the path the content belongs to; the
+// end of the chain need not exist yet.
+std::string ResolveLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char buffer[PATH_MAX];
+        ssize_t length = readlink(path.c_str(), buffer, sizeof buffer);
+        if (length < 0)
+            throw TAtomicFileError(errno, path);
+        std::string link(buffer, static_cast<std::size_t>(length));
+        path = link.starts_with('/') ? link : FolderOf(path) + "/" + link;
+    }
+    throw TAtomicFileError(ELOOP, path);
+}
+
+// An existing target must be a regular file that may be written. A file with
+// no write bit at all is read-only for everyone, root included.
+void CheckTarget(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return;
+        throw TAtomicFileError(errno, path);
+    }
+    if (S_ISDIR(st.st_mode))
+        throw TAtomicFileError(EISDIR, path);
+    if (!S_ISREG(st.st_mode))
+        throw TAtomicFileError(EINVAL, path);
+    if ((st.st_mode & 0222) == 0)
+        throw TAtomicFileError(EACCES, path);
+    if (access(path.c_str(), W_OK) != 0)
+        throw TAtomicFileError(errno, path);
+}
+
+mode_t CurrentUmask() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+void SyncFolders(const std::set<std::string>& folders) {
+    for (const std::string& folder : folders) {
+        int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        fsync(fd);  // the renames are done; a folder that cannot be synced is no failure
+        close(fd);
+    }
+}
+
+}  // namespace
+
+TAtomicFile::TAtomicFile(const std::string& path) : target_(ResolveLinks(path)) {
+    CheckTarget(target_);
+    std::string pattern = FolderOf(target_) + "/.kadrimark-XXXXXX.tmp";
+    fd_ = mkostemps(pattern.data(), 4, O_CLOEXEC);
+    if (fd_ < 0)
+        throw TAtomicFileError(errno, target_);
+    temp_ = pattern;
+}
+
+TAtomicFile::~TAtomicFile() { Discard(); }
+
+void TAtomicFile::Write(const void* data, std::size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t written = write(fd_, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw TAtomicFileError(written < 0 ? errno : EIO, target_);
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void TAtomicFile::Commit() {
+    try {
+        CopyAttributes();
+        if (TAtomicFileGroup* group = TAtomicFileGroup::Current()) {
+            StartWriteback();
+            group->Queue(*this);
+            return;
+        }
+        if (fdatasync(fd_) != 0)
+            throw TAtomicFileError(errno, target_);
+        Rename();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    SyncFolders({FolderOf(target_)});
+}
+
+// Owner and group first (changing them may clear set-id bits), then the mode,
+// then the times, which must come after the last write.
+void TAtomicFile::CopyAttributes() {
+    struct stat st {};
+    if (stat(target_.c_str(), &st) != 0) {
+        if (fchmod(fd_, 0666 & ~CurrentUmask()) != 0)
+            throw TAtomicFileError(errno, target_);
+        return;
+    }
+    if (fchown(fd_, st.st_uid, st.st_gid) != 0)
+        (void)!fchown(fd_, static_cast<uid_t>(-1), st.st_gid);  // not allowed: keep ours
+    if (fchmod(fd_, st.st_mode & 07777) != 0)
+        throw TAtomicFileError(errno, target_);
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    if (futimens(fd_, times) != 0)
+        throw TAtomicFileError(errno, target_);
+}
+
+void TAtomicFile::StartWriteback() {
+    // A hint only: the group's Flush waits for the data either way.
+    sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+void TAtomicFile::Rename() {
+    if (close(std::exchange(fd_, -1)) != 0)
+        throw TAtomicFileError(errno, target_);
+    if (rename(temp_.c_str(), target_.c_str()) != 0)
+        throw TAtomicFileError(errno, target_);
+    temp_.clear();
+}
+
+void TAtomicFile::Discard() noexcept {
+    if (fd_ >= 0)
+        close(std::exchange(fd_, -1));
+    if (!temp_.empty())
+        unlink(std::exchange(temp_, std::string()).c_str());
+}
+
+TAtomicFileGroup::TAtomicFileGroup() : outer_(currentGroup) { currentGroup = this; }
+
+TAtomicFileGroup::~TAtomicFileGroup() {
+    currentGroup = outer_;
+    try {
+        Flush();
+    } catch (const TAtomicFileError&) {
+        // Each failed file kept its original; there is no one left to tell.
+    }
+}
+
+TAtomicFileGroup* TAtomicFileGroup::Current() { return currentGroup; }
+
+void TAtomicFileGroup::Queue(TAtomicFile& file) {
+    struct stat st {};
+    if (fstat(file.fd_, &st) == 0)
+        pendingBytes_ += st.st_size;
+    auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
+    held->target_ = std::move(file.target_);
+    held->temp_ = std::exchange(file.temp_, std::string());
+    held->fd_ = std::exchange(file.fd_, -1);
+    pending_.push_back(std::move(held));
+}
+
+// Waits for every queued file's data, then renames the ones that made it.
+void TAtomicFileGroup::Flush() {
+    std::vector<std::unique_ptr<TAtomicFile>> files = std::exchange(pending_, {});
+    pendingBytes_ = 0;
+    int firstError = 0;
+    std::string firstPath;
+    std::set<std::string> folders;
+    for (auto& file : files) {
+        try {
+            if (fdatasync(file->fd_) != 0)
+                throw TAtomicFileError(errno, file->target_);
+            file->Rename();
+            folders.insert(FolderOf(file->target_));
+        } catch (const TAtomicFileError& error) {
+            file->Discard();
+            if (firstError == 0) {
+                firstError = error.code().value();
+                firstPath = error.Path();
+            }
+        }
+    }
+    SyncFolders(folders);
+    if (firstError != 0)
+        throw TAtomicFileError(firstError, firstPath);
+}
