@@ -83,7 +83,9 @@ TAtomicFile::TAtomicFile(const std::string& path) : target_(ResolveLinks(path)) 
     temp_ = pattern;
 }
 
-TAtomicFile::~TAtomicFile() { Discard(); }
+TAtomicFile::~TAtomicFile() {
+    Discard();
+}
 
 void TAtomicFile::Write(const void* data, std::size_t size) {
     const char* bytes = static_cast<const char*>(data);
@@ -154,7 +156,9 @@ void TAtomicFile::Discard() noexcept {
         unlink(std::exchange(temp_, std::string()).c_str());
 }
 
-TAtomicFileGroup::TAtomicFileGroup() : outer_(currentGroup) { currentGroup = this; }
+TAtomicFileGroup::TAtomicFileGroup() : outer_(currentGroup) {
+    currentGroup = this;
+}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
     currentGroup = outer_;
@@ -165,7 +169,9 @@ TAtomicFileGroup::~TAtomicFileGroup() {
     }
 }
 
-TAtomicFileGroup* TAtomicFileGroup::Current() { return currentGroup; }
+TAtomicFileGroup* TAtomicFileGroup::Current() {
+    return currentGroup;
+}
 
 void TAtomicFileGroup::Queue(TAtomicFile& file) {
     struct stat st {};

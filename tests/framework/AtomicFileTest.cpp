@@ -1,5 +1,6 @@
 #include "framework/AtomicFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,6 +8,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "../support/TempDir.h"
@@ -49,8 +51,9 @@ TEST(AtomicFile, CommitReplacesContentKeepingModeOwnerAndTimes) {
     WriteFileBytes(photo, "old content");
     ASSERT_EQ(chmod(photo.c_str(), 0640), 0);
     const bool root = geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(chown(photo.c_str(), 1234, 4321), 0);
+    }
     const timespec times[2] = {{1000000000, 5}, {1200000000, 123456789}};
     ASSERT_EQ(utimensat(AT_FDCWD, photo.c_str(), times, 0), 0);
     ino_t oldInode = StatOf(photo).st_ino;
