@@ -173,10 +173,17 @@ TAtomicFileGroup* TAtomicFileGroup::Current() {
     return currentGroup;
 }
 
+bool TAtomicFileGroup::Holds(const std::string& path) const {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && targets_.contains({st.st_dev, st.st_ino});
+}
+
 void TAtomicFileGroup::Queue(TAtomicFile& file) {
     struct stat st {};
     if (fstat(file.fd_, &st) == 0)
         pendingBytes_ += st.st_size;
+    if (stat(file.target_.c_str(), &st) == 0)
+        targets_.insert({st.st_dev, st.st_ino});
     auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
     held->target_ = std::move(file.target_);
     held->temp_ = std::exchange(file.temp_, std::string());
@@ -188,6 +195,7 @@ void TAtomicFileGroup::Queue(TAtomicFile& file) {
 void TAtomicFileGroup::Flush() {
     std::vector<std::unique_ptr<TAtomicFile>> files = std::exchange(pending_, {});
     pendingBytes_ = 0;
+    targets_.clear();
     int firstError = 0;
     std::string firstPath;
     std::set<std::string> folders;

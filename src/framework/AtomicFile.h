@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -92,6 +93,9 @@ class TAtomicFileGroup {
 
     void Flush();
     std::size_t PendingCount() const { return pending_.size(); }
+    // True when a queued file will replace the file that `path` names (links
+    // followed): reading `path` now would still give the old content.
+    bool Holds(const std::string& path) const;
     long long PendingBytes() const { return pendingBytes_; }
 
     // The innermost open group on this thread, or nullptr.
@@ -101,7 +105,12 @@ class TAtomicFileGroup {
     friend class TAtomicFile;
     void Queue(TAtomicFile& file);
 
+    struct FileId {
+        unsigned long long device, inode;
+        auto operator<=>(const FileId&) const = default;
+    };
     std::vector<std::unique_ptr<TAtomicFile>> pending_;
+    std::set<FileId> targets_;
     long long pendingBytes_ = 0;
     TAtomicFileGroup* outer_;
 };

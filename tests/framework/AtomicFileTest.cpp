@@ -170,6 +170,9 @@ TEST(AtomicFileGroup, RenamesOnlyAtFlushAndRestoresOuterGroup) {
         EXPECT_EQ(group.PendingCount(), 2u);
         EXPECT_EQ(group.PendingBytes(), 11);
         EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "old a");
+        ASSERT_EQ(symlink("a.jpg", dir.File("link").c_str()), 0);
+        EXPECT_TRUE(group.Holds(dir.File("link")));
+        std::filesystem::remove(dir.File("link"));
         {
             TAtomicFileGroup inner;
             EXPECT_EQ(TAtomicFileGroup::Current(), &inner);
@@ -177,6 +180,7 @@ TEST(AtomicFileGroup, RenamesOnlyAtFlushAndRestoresOuterGroup) {
         EXPECT_EQ(TAtomicFileGroup::Current(), &group);
         group.Flush();
         EXPECT_EQ(group.PendingCount(), 0u);
+        EXPECT_FALSE(group.Holds(dir.File("a.jpg")));
         EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
         EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new bb");
     }
