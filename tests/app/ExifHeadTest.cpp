@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "PhotoFiles.h"
 #include "VectorBuffer.h"
 #include "app/JpegSegments.h"
 
@@ -22,13 +23,6 @@ std::string ExpectedHead() {
            HexBytes("00 00 00 00 FF E0");                                             // 140-145
 }
 
-// A small JPEG: start of image, an APP0 of the given length, a quantisation
-// table segment, start of scan, a little scan data and end of image.
-std::string Jpeg(const std::string& app0Length) {
-    return HexBytes("FF D8 FF E0" + app0Length) + "JFIF" + std::string(10, '\x01') +
-           HexBytes("FF DB 00 04 AA BB FF DA 00 02 12 34 56 FF D9");
-}
-
 std::string Stamped(const std::string& input) {
     VectorBuffer buffer(input);
     EXPECT_TRUE(WriteExifHead(buffer, "2007:06:15 12:30:00"));
@@ -38,7 +32,7 @@ std::string Stamped(const std::string& input) {
 }  // namespace
 
 TEST(ExifHead, WritesTheHeadByteForByte) {
-    std::string input = Jpeg("00 10");
+    std::string input = PlainJpeg();
     std::string output = Stamped(input);
     ASSERT_EQ(output.size(), input.size() + kExifHeadGrowth);
     EXPECT_EQ(output.substr(0, 146), ExpectedHead());
@@ -47,13 +41,13 @@ TEST(ExifHead, WritesTheHeadByteForByte) {
 }
 
 TEST(ExifHead, KeepsTheApp0LengthAsLoaded) {
-    std::string input = Jpeg("00 12");
+    std::string input = PlainJpeg("00 12");
     std::string output = Stamped(input);
     EXPECT_EQ(output.substr(144, 4), HexBytes("FF E0 00 12"));
 }
 
 TEST(ExifHead, StampedPhotoShowsItsHeadToTheTests) {
-    VectorBuffer stamped(Stamped(Jpeg("00 10")));
+    VectorBuffer stamped(Stamped(PlainJpeg()));
     EXPECT_EQ(stamped.Get(5), 0x8C);
     EXPECT_EQ(stamped.Get(6), 0x45);  // what the header test of a second run looks for
     EXPECT_TRUE(HasExifSegment(stamped));

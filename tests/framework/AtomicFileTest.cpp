@@ -11,7 +11,7 @@
 #include <functional>
 #include <set>
 
-#include "../support/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 
