@@ -45,6 +45,11 @@ std::vector<std::uint8_t> DocumentBytes(const TCustomMPHexEditor& editor, std::i
     return {first, first + count};
 }
 
+// A cursor movement record's selection ends on its last byte; -1 when it has none.
+std::int32_t OwnSelectionEnd(std::int32_t position, std::int32_t count) {
+    return count == 0 ? -1 : position + count - 1;
+}
+
 }  // namespace
 
 const char* UndoKindText(TMPHUndoKind kind) {
@@ -142,8 +147,8 @@ void TMPHUndoStorage::AddRecord(TMPHUndoKind kind, std::int32_t position, std::i
     if (flags & undoflag::kSelectionPart) {
         bool own = kind == ukCursorMovement;
         AppendU32(record, static_cast<std::uint32_t>(own ? position : editor_.SelStart()));
-        AppendU32(record,
-                  static_cast<std::uint32_t>(own ? position + count - 1 : editor_.SelEnd()));
+        AppendU32(record, static_cast<std::uint32_t>(own ? OwnSelectionEnd(position, count)
+                                                         : editor_.SelEnd()));
         AppendU32(record, static_cast<std::uint32_t>(own ? position : editor_.SelAnchor()));
     }
     AppendU32(record, static_cast<std::uint32_t>(record.size() + 4));

@@ -267,6 +267,19 @@ void TCustomMPHexEditor::CutChangeMarks(std::int32_t position) {
         changes_.SetSize(position);
 }
 
+void TCustomMPHexEditor::ChangeBytes(std::int32_t position, const std::string& bytes,
+                                     const std::string& undoDescription) {
+    auto count = static_cast<std::int32_t>(bytes.size());
+    if (position < 0)
+        throw EMPHexEditor(mphmsg::kOutOfBounds);
+    store_.CheckBounds(std::int64_t{position} + count);
+    RecordChange(ukChangeBytes, position, count, undoDescription);
+    WriteBufferAt(bytes.data(), position, count);
+    for (std::int32_t i = 0; i < count && !insertMode_; ++i)
+        changes_.SetBit(position + i, true);
+    Changed();
+}
+
 bool TCustomMPHexEditor::OpenZeroGap(std::int32_t position, std::int32_t count) {
     const std::int32_t size = DataSize();
     if (position < 0 || position >= size || count < 0 || SizeLocked())

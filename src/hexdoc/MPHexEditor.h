@@ -72,7 +72,8 @@ class TCustomMPHexEditor {
     // "Cannot open %s.\r\n(%s.)" when the file is missing, not a regular file
     // or not readable. A file that cannot also be written (read-only, no
     // write bit, or locked by another process) loads, but may not be saved
-    // back under its own name. A failed load leaves an empty document.
+    // back under its own name. A load that fails while reading leaves an
+    // empty document; one that fails the first check leaves the data alone.
     void LoadFromFile(const std::string& fileName);
     // Replaces the document by the stream's whole content.
     void LoadFromStream(TStream& stream);
@@ -100,6 +101,13 @@ class TCustomMPHexEditor {
     bool InsertNibble(std::int32_t position, bool highNibble,
                       const std::string& undoDescription = "");
 
+    // An editing overwrite: records "Change Byte(s)" (or `undoDescription`),
+    // sets the modified flag, marks the bytes changed (not in InsertMode) and
+    // runs Changed. EMPHexEditor out of bounds when the bytes do not fit;
+    // "Cannot update undo storage" when CanChangeData refuses.
+    void ChangeBytes(std::int32_t position, const std::string& bytes,
+                     const std::string& undoDescription = "");
+
     // The byte outcome of 2 * count InsertNibble(position, true) calls, in one
     // move and without a temporary file: `count` zero bytes inserted at
     // `position` and `count` zero bytes appended at the end. A raw store
@@ -114,7 +122,7 @@ class TCustomMPHexEditor {
     bool Modified() const { return modified_; }
     // Whether an editing action overwrote the byte since the last load or
     // clearing save (positions beyond the marks count as unchanged).
-    bool ByteChanged(std::int32_t position) const { return changes_.Bit(position); }
+    bool ByteChanged(std::int32_t position) const { return !insertMode_ && changes_.Bit(position); }
     // The change marks' size (one mark per position that was ever marked).
     int ChangeMarksSize() const { return changes_.Size(); }
     const std::string& FileName() const { return fileName_; }
