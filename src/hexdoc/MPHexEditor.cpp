@@ -377,6 +377,27 @@ void TCustomMPHexEditor::ResetSelection() {
     selStart_ = selEnd_ = selAnchor_ = -1;
 }
 
+// ---- Bookmarks -----------------------------------------------------------------
+
+void TCustomMPHexEditor::CheckBookmarkIndex(int index) {
+    if (index < 0 || index >= kBookmarkCount)
+        throw EMPHexEditor(mphmsg::kInvalidBookmark);
+}
+
+TCustomMPHexEditor::TMPHBookmark TCustomMPHexEditor::Bookmark(int index) const {
+    CheckBookmarkIndex(index);
+    return bookmarks_[index];
+}
+
+void TCustomMPHexEditor::SetBookmark(int index, std::int32_t position, bool inCharField) {
+    CheckBookmarkIndex(index);
+    TMPHBookmark& bookmark = bookmarks_[index];
+    if (bookmark.Position == position && bookmark.InCharField == inCharField)
+        return;
+    bookmark = {position, inCharField};
+    BookmarkChanged();
+}
+
 // ---- Presentation -------------------------------------------------------------
 
 namespace {

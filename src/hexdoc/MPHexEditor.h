@@ -156,6 +156,18 @@ class TCustomMPHexEditor {
     void SetSelection(std::int32_t start, std::int32_t end);
     void ResetSelection();
 
+    // ---- Bookmarks ----------------------------------------------------------
+    // Ten bookmarks, 0 to 9; a position of -1 means not set. Other indices
+    // raise EMPHexEditor "Invalid bookmark index".
+    struct TMPHBookmark {
+        std::int32_t Position = -1;
+        bool InCharField = false;
+    };
+    static constexpr int kBookmarkCount = 10;
+    TMPHBookmark Bookmark(int index) const;
+    // Runs BookmarkChanged when the bookmark changes.
+    void SetBookmark(int index, std::int32_t position, bool inCharField);
+
     // ---- Presentation settings --------------------------------------------
     int BytesPerRow() const { return bytesPerRow_; }
     // 1 .. 256, even with the Unicode display; else EMPHexEditor "Invalid
@@ -263,6 +275,7 @@ class TCustomMPHexEditor {
     void ClearChanges();
     void RecomputeGrid();
     int OffsetUnit() const;
+    static void CheckBookmarkIndex(int index);
     int RulerUnit() const;
 
     bool noSizeChange_ = false;
@@ -284,6 +297,7 @@ class TCustomMPHexEditor {
     std::int32_t selStart_ = -1;
     std::int32_t selEnd_ = -1;
     std::int32_t selAnchor_ = -1;
+    TMPHBookmark bookmarks_[kBookmarkCount];
 
     int bytesPerRow_ = 16;
     int bytesPerColumn_ = 2;

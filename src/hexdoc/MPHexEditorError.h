@@ -27,6 +27,7 @@ inline constexpr const char* kInvalidRulerBytesPerUnit =
     "Invalid ruler bytes per unit value %d, allowed: -1,1,2,4,8";
 inline constexpr const char* kUnicodeTranslation = "Translations cannot be used in unicode mode";
 inline constexpr const char* kUnicodeOddSize = "Cannot use unicode mode with odd-sized files";
+inline constexpr const char* kInvalidBookmark = "Invalid bookmark index";
 inline constexpr const char* kInvalidSelStart = "Invalid selection start";
 inline constexpr const char* kInvalidSelEnd = "Invalid selection end";
 }  // namespace mphmsg

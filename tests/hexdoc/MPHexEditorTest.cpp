@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "framework/Cursor.h"
 #include "framework/FileUtils.h"
 #include "framework/FontMetrics.h"
 #include "framework/StreamErrors.h"
@@ -290,9 +291,11 @@ TEST(LoadFromFile, ReportsProgressPerBlockAndEndsAtOneHundred) {
     doc.OnProgress = [&](TCustomMPHexEditor&, TMPHProgressKind kind, const std::string& name,
                          std::uint8_t percent, bool&) {
         reports.push_back(std::to_string(kind) + " " + name + " " + std::to_string(percent));
+        EXPECT_EQ(Screen->Cursor(), crHourGlass);
     };
     doc.LoadFromFile(dir.File("big"));
     std::string big = dir.File("big");
+    EXPECT_EQ(Screen->Cursor(), crDefault);
     EXPECT_EQ(reports, (std::vector<std::string>{"0 " + big + " 0", "0 " + big + " 31",
                                                  "0 " + big + " 61", "0 " + big + " 100"}));
     reports.clear();
@@ -465,6 +468,21 @@ TEST(Changed, WithoutAHandlerTheRequestStaysPendingAndNothingMoreIsPosted) {
     doc.Changed();
     DeliverPostedMessages();
     EXPECT_EQ(selections, 0);
+}
+
+TEST(Bookmarks, TenIndicesAndAChangeNotice) {
+    TMPHexEditor doc;
+    int notices = 0;
+    doc.OnBookmarkChanged = [&](TCustomMPHexEditor&) { ++notices; };
+    EXPECT_EQ(doc.Bookmark(9).Position, -1);
+    doc.SetBookmark(9, 40, true);
+    doc.SetBookmark(9, 40, true);
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(doc.Bookmark(9).Position, 40);
+    EXPECT_TRUE(doc.Bookmark(9).InCharField);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBookmark(10, 0, false); }),
+              "Invalid bookmark index");
+    EXPECT_THROW(doc.Bookmark(-1), EMPHexEditor);
 }
 
 // ---- Presentation ---------------------------------------------------------------
