@@ -4,14 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace {
 
 thread_local TAtomicFileGroup* currentGroup = nullptr;
+
+// How many files a group's flush works on at once.
+constexpr std::size_t kFlushThreads = 16;
 
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
@@ -104,13 +110,11 @@ void TAtomicFile::Commit() {
     try {
         CopyAttributes();
         if (TAtomicFileGroup* group = TAtomicFileGroup::Current()) {
-            StartWriteback();
             group->Queue(*this);
             return;
         }
-        if (fdatasync(fd_) != 0)
-            throw TAtomicFileError(errno, target_);
-        Rename();
+        if (int error = PutInPlace())
+            throw TAtomicFileError(error, target_);
     } catch (...) {
         Discard();
         throw;
@@ -136,17 +140,12 @@ void TAtomicFile::CopyAttributes() {
         throw TAtomicFileError(errno, target_);
 }
 
-void TAtomicFile::StartWriteback() {
-    // A hint only: the group's Flush waits for the data either way.
-    sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
-}
-
-void TAtomicFile::Rename() {
-    if (close(std::exchange(fd_, -1)) != 0)
-        throw TAtomicFileError(errno, target_);
-    if (rename(temp_.c_str(), target_.c_str()) != 0)
-        throw TAtomicFileError(errno, target_);
+int TAtomicFile::PutInPlace() noexcept {
+    if (fdatasync(fd_) != 0 || close(std::exchange(fd_, -1)) != 0 ||
+        rename(temp_.c_str(), target_.c_str()) != 0)
+        return errno;
     temp_.clear();
+    return 0;
 }
 
 void TAtomicFile::Discard() noexcept {
@@ -191,29 +190,33 @@ void TAtomicFileGroup::Queue(TAtomicFile& file) {
     pending_.push_back(std::move(held));
 }
 
-// Waits for every queued file's data, then renames the ones that made it.
+// Waits for every queued file's data and renames it, several files at a time:
+// each flush and each replaced file's release waits on the disk, and those
+// waits overlap (the journal commits concurrent flushes together).
 void TAtomicFileGroup::Flush() {
     std::vector<std::unique_ptr<TAtomicFile>> files = std::exchange(pending_, {});
     pendingBytes_ = 0;
     targets_.clear();
-    int firstError = 0;
-    std::string firstPath;
+    std::vector<int> errors(files.size(), 0);
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t i; (i = next++) < files.size();)
+            errors[i] = files[i]->PutInPlace();
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t k = 1; k < std::min(files.size(), kFlushThreads); ++k)
+            helpers.emplace_back(worker);
+        worker();
+    }
     std::set<std::string> folders;
-    for (auto& file : files) {
-        try {
-            if (fdatasync(file->fd_) != 0)
-                throw TAtomicFileError(errno, file->target_);
-            file->Rename();
-            folders.insert(FolderOf(file->target_));
-        } catch (const TAtomicFileError& error) {
-            file->Discard();
-            if (firstError == 0) {
-                firstError = error.code().value();
-                firstPath = error.Path();
-            }
-        }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (errors[i] == 0)
+            folders.insert(FolderOf(files[i]->target_));
     }
     SyncFolders(folders);
-    if (firstError != 0)
-        throw TAtomicFileError(firstError, firstPath);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (errors[i] != 0)
+            throw TAtomicFileError(errors[i], files[i]->target_);  // the rest discard themselves
+    }
 }

@@ -62,9 +62,10 @@ class TAtomicFile {
   private:
     friend class TAtomicFileGroup;
     TAtomicFile() = default;  // an empty holder a group moves a queued file into
-    void StartWriteback();
     void CopyAttributes();
-    void Rename();
+    // Data on disk, temporary file closed and renamed over the target.
+    // Returns 0 or the error number; on failure the caller discards.
+    int PutInPlace() noexcept;
     void Discard() noexcept;
 
     std::string target_;
@@ -74,10 +75,10 @@ class TAtomicFile {
 
 // A group of rewrites whose data reach the disk with one flush: while a group
 // is open (it is the innermost one on this thread), TAtomicFile::Commit only
-// starts the write-back and queues the file. Flush then waits for the data of
-// every queued file, renames them in queue order and flushes their folders.
-// So several photos cost one wait for the disk instead of one each, and every
-// rename still comes after its data are on disk.
+// queues the file. Flush then puts the queued files in place several at a
+// time - each file's data on disk, then its rename - and flushes their
+// folders. So the waits for the disk overlap instead of adding up, and every
+// rename still comes after its own data are on disk.
 //
 // A queued file replaces its target only at Flush: until then readers see the
 // original. The owner decides when to flush (PendingCount, PendingBytes); the
