@@ -7,11 +7,15 @@
 
 #include "framework/StreamErrors.h"
 
-std::int32_t THandleStream::Read(void* buffer, std::int32_t count) {
-    auto* at = static_cast<char*>(buffer);
+namespace {
+
+// Repeats a read or write call until `count` bytes are moved, the call fails
+// (other than by an interruption) or it moves nothing; returns the bytes moved.
+template <typename Byte, typename Call>
+std::int32_t TransferAll(Byte* at, std::int32_t count, Call call) {
     std::int32_t done = 0;
     while (done < count) {
-        ssize_t n = ::read(handle_, at + done, static_cast<std::size_t>(count - done));
+        ssize_t n = call(at + done, static_cast<std::size_t>(count - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -21,18 +25,16 @@ std::int32_t THandleStream::Read(void* buffer, std::int32_t count) {
     return done;
 }
 
+}  // namespace
+
+std::int32_t THandleStream::Read(void* buffer, std::int32_t count) {
+    return TransferAll(static_cast<char*>(buffer), count,
+                       [this](char* at, std::size_t n) { return ::read(handle_, at, n); });
+}
+
 std::int32_t THandleStream::Write(const void* buffer, std::int32_t count) {
-    const auto* at = static_cast<const char*>(buffer);
-    std::int32_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(handle_, at + done, static_cast<std::size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::int32_t>(n);
-    }
-    return done;
+    return TransferAll(static_cast<const char*>(buffer), count,
+                       [this](const char* at, std::size_t n) { return ::write(handle_, at, n); });
 }
 
 std::int64_t THandleStream::Seek(std::int64_t offset, TSeekOrigin origin) {
