@@ -1,6 +1,7 @@
 #include "framework/FileStream.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -74,6 +75,12 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode)
     : THandleStream(::open(fileName.c_str(), OpenFlags(mode) | O_CLOEXEC,
                            mode == TFileMode::CreateNew ? 0600 : 0666)),
       fileName_(fileName) {
+    struct stat info {};
+    if (handle_ >= 0 && ::fstat(handle_, &info) == 0 && S_ISDIR(info.st_mode)) {
+        // A folder opens for reading here but is no file to stream.
+        ::close(handle_);
+        throw EFOpenError::CannotOpen(fileName, EISDIR);
+    }
     if (handle_ >= 0)
         return;
     if (mode == TFileMode::Create || mode == TFileMode::CreateNew)

@@ -114,6 +114,16 @@ TEST(FileStream, OpenErrorNamesFileAndReason) {
     }
 }
 
+TEST(FileStream, FolderIsNoFileToOpen) {
+    TempDir dir;
+    try {
+        TFileStream folder(dir.Path(), TFileMode::OpenRead);
+        FAIL() << "no error";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(error.Message(), "Cannot open " + dir.Path() + ".\r\n(Is a directory.)");
+    }
+}
+
 TEST(FileStream, CreateErrorShowsTheExpandedName) {
     TempDir dir;
     std::string name = dir.File("no/such/./file");
