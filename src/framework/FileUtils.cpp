@@ -59,7 +59,7 @@ bool NameTaken(const std::string& fileName) {
     return ::lstat(fileName.c_str(), &info) == 0;
 }
 
-bool DeleteFile(const std::string& fileName) {
+bool RemoveFile(const std::string& fileName) {
     return ::unlink(fileName.c_str()) == 0;
 }
 
@@ -78,7 +78,7 @@ std::string TempFolderPath() {
     return path;
 }
 
-std::uint32_t GetTickCount() {
+std::uint32_t TickCountMs() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());

@@ -25,11 +25,11 @@ TFileProbe ProbeFile(const std::string& fileName);
 bool NameTaken(const std::string& fileName);
 
 // Removes a file; false when it could not.
-bool DeleteFile(const std::string& fileName);
+bool RemoveFile(const std::string& fileName);
 
 // The system's temporary folder ($TMPDIR when set, else /tmp), trimmed of
 // surrounding blanks, with one trailing '/'.
 std::string TempFolderPath();
 
 // Milliseconds on a monotonic clock, wrapping at 2^32.
-std::uint32_t GetTickCount();
+std::uint32_t TickCountMs();

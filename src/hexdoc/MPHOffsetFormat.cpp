@@ -42,7 +42,7 @@ bool StartsWithPair(const std::string& text, std::size_t at, char letter, char s
 }
 
 [[noreturn]] void MissingChar(const std::string& what) {
-    throw EMPHexEditor(FormatMessage(mphmsg::kMissingFormatChar, what));
+    throw EMPHexEditor(FormatMPHMessage(mphmsg::kMissingFormatChar, what));
 }
 
 // The unit part; returns where the text goes on.
@@ -59,7 +59,7 @@ std::size_t ParseUnit(const std::string& text, TMPHOffsetFormat& format) {
     if (run.Length > 0 && At(text, run.Length) == '%') {
         format.Unit = static_cast<int>(run.Value);
         if (format.Unit != 1 && format.Unit != 2 && format.Unit != 4 && format.Unit != 8)
-            throw EMPHexEditor(FormatMessage(mphmsg::kInvalidBytesPerUnit, format.Unit));
+            throw EMPHexEditor(FormatMPHMessage(mphmsg::kInvalidBytesPerUnit, format.Unit));
         return run.Length + 1;
     }
     format.Flags |= TMPHOffsetFormat::kUnitRulerBytesPerUnit;
@@ -88,7 +88,7 @@ std::size_t ParseRadix(const std::string& text, std::size_t at, TMPHOffsetFormat
     if (At(text, at + run.Length) != ':')
         MissingChar(":");
     if (run.Value < 2 || run.Value > 16)
-        throw EMPHexEditor(FormatMessage(mphmsg::kInvalidRadix, run.Value));
+        throw EMPHexEditor(FormatMPHMessage(mphmsg::kInvalidRadix, run.Value));
     format.Radix = static_cast<int>(run.Value);
     return at + run.Length + 1;
 }

@@ -31,7 +31,7 @@ class ClearOnExit {
 class DeleteOnExit {
   public:
     explicit DeleteOnExit(std::string name) : name_(std::move(name)) {}
-    ~DeleteOnExit() { DeleteFile(name_); }
+    ~DeleteOnExit() { RemoveFile(name_); }
     DeleteOnExit(const DeleteOnExit&) = delete;
     DeleteOnExit& operator=(const DeleteOnExit&) = delete;
 
@@ -45,7 +45,7 @@ std::string NewNibbleTempName() {
     std::string name;
     do {
         char tick[16];
-        std::snprintf(tick, sizeof tick, "%08X", GetTickCount());
+        std::snprintf(tick, sizeof tick, "%08X", TickCountMs());
         name = TempFolderPath() + tick + ".MPHT";
     } while (NameTaken(name));
     return name;
@@ -430,7 +430,7 @@ void TCustomMPHexEditor::SetBytesPerColumn(int value) {
 
 void TCustomMPHexEditor::SetBytesPerUnit(int value) {
     if (!IsUnitSize(value))
-        throw EMPHexEditor(FormatMessage(mphmsg::kInvalidBytesPerUnit, value));
+        throw EMPHexEditor(FormatMPHMessage(mphmsg::kInvalidBytesPerUnit, value));
     if (unicodeChars_ && value != 2)
         throw EMPHexEditor(mphmsg::kUnicodeBytesPerUnit);
     bytesPerUnit_ = value;
@@ -439,7 +439,7 @@ void TCustomMPHexEditor::SetBytesPerUnit(int value) {
 
 void TCustomMPHexEditor::SetRulerBytesPerUnit(int value) {
     if (value != -1 && !IsUnitSize(value))
-        throw EMPHexEditor(FormatMessage(mphmsg::kInvalidRulerBytesPerUnit, value));
+        throw EMPHexEditor(FormatMPHMessage(mphmsg::kInvalidRulerBytesPerUnit, value));
     rulerBytesPerUnit_ = value;
     RecomputeGrid();
 }

@@ -13,7 +13,7 @@ std::string FillSlot(const std::string& message, const std::string& value) {
 
 }  // namespace
 
-std::string FormatMessage(const char* message, long long number) {
+std::string FormatMPHMessage(const char* message, long long number) {
     std::string text(message);
     auto slot = text.find('%');
     bool hex = slot != std::string::npos && slot + 1 < text.size() && text[slot + 1] == 'x';
@@ -22,6 +22,6 @@ std::string FormatMessage(const char* message, long long number) {
     return FillSlot(text, digits);
 }
 
-std::string FormatMessage(const char* message, const std::string& text) {
+std::string FormatMPHMessage(const char* message, const std::string& text) {
     return FillSlot(message, text);
 }

@@ -34,5 +34,5 @@ inline constexpr const char* kInvalidSelEnd = "Invalid selection end";
 
 // A message with its one slot filled: %d takes a decimal number, %x an
 // upper-case hexadecimal one (so "%xh" shows 17 as "11h"), %s a text.
-std::string FormatMessage(const char* message, long long number);
-std::string FormatMessage(const char* message, const std::string& text);
+std::string FormatMPHMessage(const char* message, long long number);
+std::string FormatMPHMessage(const char* message, const std::string& text);

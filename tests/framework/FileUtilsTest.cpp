@@ -56,8 +56,8 @@ TEST(FileUtils, NameTakenSeesDanglingLinks) {
     ASSERT_EQ(symlink(dir.File("nowhere").c_str(), dir.File("dangling").c_str()), 0);
     EXPECT_TRUE(NameTaken(dir.File("dangling")));
     EXPECT_FALSE(NameTaken(dir.File("free")));
-    EXPECT_TRUE(DeleteFile(dir.File("dangling")));
-    EXPECT_FALSE(DeleteFile(dir.File("dangling")));
+    EXPECT_TRUE(RemoveFile(dir.File("dangling")));
+    EXPECT_FALSE(RemoveFile(dir.File("dangling")));
 }
 
 TEST(FileUtils, TempFolderPathIsTrimmedWithOneSlash) {
@@ -74,9 +74,9 @@ TEST(FileUtils, TempFolderPathIsTrimmedWithOneSlash) {
 }
 
 TEST(FileUtils, TickCountNeverRunsBackwards) {
-    std::uint32_t first = GetTickCount();
+    std::uint32_t first = TickCountMs();
     usleep(20000);
-    std::uint32_t later = GetTickCount();
+    std::uint32_t later = TickCountMs();
     EXPECT_GE(later - first, 15u);
     EXPECT_LT(later - first, 5000u);
 }

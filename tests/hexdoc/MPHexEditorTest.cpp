@@ -150,7 +150,7 @@ TEST(InsertNibble, NeverWritesThroughAPlantedName) {
     TempDir temp;
     TempFolderScope tempFolder(temp.Path());
     WriteFileBytes(temp.File("victim"), "keep");
-    for (std::uint32_t tick = GetTickCount(), i = 0; i < 200; ++i) {
+    for (std::uint32_t tick = TickCountMs(), i = 0; i < 200; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "%08X.MPHT", tick + i);
         ASSERT_EQ(symlink(temp.File("victim").c_str(), temp.File(name).c_str()), 0);
