@@ -30,7 +30,7 @@ struct TMPHOffsetFormat {
     std::string Prefix;
     std::string Suffix;
 
-    // Reads a format text. Raises EMPHexEditor with the Part's messages:
+    // Reads a format text. Raises EMPHexEditor with the component's messages:
     // "Invalid bytes per unit value %d, ..." (a digit unit not 1, 2, 4, 8),
     // "Missing char in offset format: %s" ("number radix", ":" or "|"),
     // "Invalid radix in offset format (%xh), ...". A minimum digit count above
