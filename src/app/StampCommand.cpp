@@ -15,8 +15,8 @@ const char* const kNothingFoundMessage =
 namespace {
 
 // Stamped files wait in a flush group until this many are queued.
-constexpr std::size_t kGroupFiles = 32;
-constexpr long long kGroupBytes = 64LL << 20;
+constexpr std::size_t kGroupFiles = 128;
+constexpr long long kGroupBytes = 256LL << 20;
 
 // Bytes 5 and 6 of a file that already carries a header (an EXIF APP1 at
 // offset 2 shows 'E' at 6) or whose APP0 is not of the kind stamped.

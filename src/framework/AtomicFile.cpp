@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <set>
@@ -16,8 +15,9 @@ namespace {
 
 thread_local TAtomicFileGroup* currentGroup = nullptr;
 
-// How many files a group's flush works on at once.
-constexpr std::size_t kFlushThreads = 16;
+// How many files a group puts in place at once: each waits on the disk (its
+// flush, and the release of the file it replaces), and those waits overlap.
+constexpr std::size_t kHelpers = 16;
 
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
@@ -166,6 +166,7 @@ TAtomicFileGroup::~TAtomicFileGroup() {
     } catch (const TAtomicFileError&) {
         // Each failed file kept its original; there is no one left to tell.
     }
+    StopHelpers();
 }
 
 TAtomicFileGroup* TAtomicFileGroup::Current() {
@@ -187,36 +188,62 @@ void TAtomicFileGroup::Queue(TAtomicFile& file) {
     held->target_ = std::move(file.target_);
     held->temp_ = std::exchange(file.temp_, std::string());
     held->fd_ = std::exchange(file.fd_, -1);
-    pending_.push_back(std::move(held));
+    std::lock_guard lock(mutex_);
+    handed_.push_back({std::move(held)});
+    todo_.push_back(&handed_.back());
+    if (helpers_.size() < std::min(handed_.size(), kHelpers))
+        helpers_.emplace_back([this] { Help(); });
+    work_.notify_one();
 }
 
-// Waits for every queued file's data and renames it, several files at a time:
-// each flush and each replaced file's release waits on the disk, and those
-// waits overlap (the journal commits concurrent flushes together).
+// A helper's loop: puts handed files in place until the group closes.
+void TAtomicFileGroup::Help() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        work_.wait(lock, [this] { return stopping_ || !todo_.empty(); });
+        if (todo_.empty())
+            return;
+        Handed* handed = todo_.front();
+        todo_.pop_front();
+        lock.unlock();
+        int error = handed->file->PutInPlace();
+        if (error != 0)
+            handed->file->Discard();
+        lock.lock();
+        handed->error = error;
+        ++finishedCount_;
+        finished_.notify_all();
+    }
+}
+
+void TAtomicFileGroup::StopHelpers() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    work_.notify_all();
+    for (std::thread& helper : helpers_)
+        helper.join();
+}
+
 void TAtomicFileGroup::Flush() {
-    std::vector<std::unique_ptr<TAtomicFile>> files = std::exchange(pending_, {});
+    std::deque<Handed> done;
+    {
+        std::unique_lock lock(mutex_);
+        finished_.wait(lock, [this] { return finishedCount_ == handed_.size(); });
+        done.swap(handed_);
+        finishedCount_ = 0;
+    }
     pendingBytes_ = 0;
     targets_.clear();
-    std::vector<int> errors(files.size(), 0);
-    std::atomic<std::size_t> next{0};
-    auto worker = [&] {
-        for (std::size_t i; (i = next++) < files.size();)
-            errors[i] = files[i]->PutInPlace();
-    };
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t k = 1; k < std::min(files.size(), kFlushThreads); ++k)
-            helpers.emplace_back(worker);
-        worker();
-    }
     std::set<std::string> folders;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (errors[i] == 0)
-            folders.insert(FolderOf(files[i]->target_));
+    for (const Handed& handed : done) {
+        if (handed.error == 0)
+            folders.insert(FolderOf(handed.file->target_));
     }
     SyncFolders(folders);
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (errors[i] != 0)
-            throw TAtomicFileError(errors[i], files[i]->target_);  // the rest discard themselves
+    for (const Handed& handed : done) {
+        if (handed.error != 0)
+            throw TAtomicFileError(handed.error, handed.file->target_);
     }
 }

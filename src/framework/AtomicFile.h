@@ -1,9 +1,13 @@
 #pragma once
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 // Safe rewrite of a file: the new content goes to a temporary file in the same
@@ -73,18 +77,20 @@ class TAtomicFile {
     int fd_ = -1;
 };
 
-// A group of rewrites whose data reach the disk with one flush: while a group
-// is open (it is the innermost one on this thread), TAtomicFile::Commit only
-// queues the file. Flush then puts the queued files in place several at a
-// time - each file's data on disk, then its rename - and flushes their
-// folders. So the waits for the disk overlap instead of adding up, and every
-// rename still comes after its own data are on disk.
+// A group of rewrites put in place in the background: while a group is open
+// (it is the innermost one on this thread), TAtomicFile::Commit hands the file
+// to the group's helper threads and returns at once. A helper puts it in place
+// - its data on disk, then its rename - while the caller goes on with the next
+// file, so the waits for the disk overlap with the work and with each other,
+// and every rename still comes after its own data are on disk. Flush waits
+// until every handed file is in place (or failed) and flushes their folders.
 //
-// A queued file replaces its target only at Flush: until then readers see the
-// original. The owner decides when to flush (PendingCount, PendingBytes); the
-// destructor flushes what is left and swallows errors (the files that fail
-// keep their originals). Flush commits every file it can, then throws
-// TAtomicFileError for the first one that failed.
+// A handed file may replace its target at any moment until Flush returns. The
+// owner decides when to flush (PendingCount, PendingBytes); the destructor
+// flushes what is left and swallows errors (the files that fail keep their
+// originals). Flush throws TAtomicFileError for the first handed file that
+// failed; the others are in place. The group's own calls are made on the
+// thread that opened it.
 class TAtomicFileGroup {
   public:
     TAtomicFileGroup();
@@ -93,25 +99,40 @@ class TAtomicFileGroup {
     TAtomicFileGroup& operator=(const TAtomicFileGroup&) = delete;
 
     void Flush();
-    std::size_t PendingCount() const { return pending_.size(); }
-    // True when a queued file will replace the file that `path` names (links
-    // followed): reading `path` now would still give the old content.
-    bool Holds(const std::string& path) const;
+    // Files and bytes handed since the last Flush.
+    std::size_t PendingCount() const { return handed_.size(); }
     long long PendingBytes() const { return pendingBytes_; }
+    // True when a file handed since the last Flush replaces the file that
+    // `path` names (links followed): reading `path` now may give either content.
+    bool Holds(const std::string& path) const;
 
     // The innermost open group on this thread, or nullptr.
     static TAtomicFileGroup* Current();
 
   private:
     friend class TAtomicFile;
-    void Queue(TAtomicFile& file);
-
+    struct Handed {
+        std::unique_ptr<TAtomicFile> file;
+        int error = 0;
+    };
     struct FileId {
         unsigned long long device, inode;
         auto operator<=>(const FileId&) const = default;
     };
-    std::vector<std::unique_ptr<TAtomicFile>> pending_;
+    void Queue(TAtomicFile& file);
+    void Help();
+    void StopHelpers();
+
+    std::deque<Handed> handed_;  // stable addresses for the helpers
     std::set<FileId> targets_;
     long long pendingBytes_ = 0;
     TAtomicFileGroup* outer_;
+
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable work_;
+    std::condition_variable finished_;
+    std::deque<Handed*> todo_;
+    std::size_t finishedCount_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> helpers_;
 };

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -193,6 +197,28 @@ TEST_F(StampCommandTest, ManyPhotosAllReachTheDisk) {
     EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 56 файлов"});
     EXPECT_TRUE(IsStamped("28-02-07_1200.jpg", "2007:02:28 12:00:00"));
     EXPECT_EQ(ListFolderItems(dir.Path()).size(), 56u);
+}
+
+TEST_F(StampCommandTest, ProcessKilledDuringARunLeavesEveryPhotoWholeOrStamped) {
+    for (const char* name : {"01-01-07_0000.jpg", "02-01-07_0000.jpg", "03-01-07_0000.jpg"})
+        Photo(name);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        onPump = [this] {
+            if (pumps == 3)
+                raise(SIGKILL);  // two photos written, neither necessarily in place
+        };
+        RunOverFolder();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    for (const char* name : {"01-01-07_0000.jpg", "02-01-07_0000.jpg", "03-01-07_0000.jpg"}) {
+        std::string date = std::string("2007:01:0") + name[1] + " 00:00:00";
+        EXPECT_TRUE(ReadFileBytes(dir.File(name)) == PlainJpeg() || IsStamped(name, date)) << name;
+    }
 }
 
 TEST_F(StampCommandTest, SecondStartDuringThePumpStepDoesNothing) {
