@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/MessageOf.h"
+
 TEST(Bits, SettingBeyondTheSizeGrowsAndReadingBeyondGivesFalse) {
     TBits bits;
     EXPECT_FALSE(bits.Bit(1000));
@@ -30,9 +32,5 @@ TEST(Bits, NegativeIndexOrSizeIsAnError) {
     EXPECT_THROW(bits.Bit(-1), EBitsError);
     EXPECT_THROW(bits.SetBit(-1, true), EBitsError);
     EXPECT_THROW(bits.SetSize(-1), EBitsError);
-    try {
-        bits.Bit(-5);
-    } catch (const EBitsError& error) {
-        EXPECT_EQ(error.Message(), "Bits index out of range");
-    }
+    EXPECT_EQ(MessageOf<EBitsError>([&] { bits.Bit(-5); }), "Bits index out of range");
 }

@@ -8,6 +8,7 @@
 #include "framework/FileStream.h"
 #include "framework/MemoryStream.h"
 #include "framework/StreamErrors.h"
+#include "support/MessageOf.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -55,22 +56,12 @@ TEST(Stream, ShortReadAndWriteRaiseStreamErrors) {
     stream.WriteBuffer("ab", 2);
     stream.SetPosition(0);
     char buffer[4];
-    try {
-        stream.ReadBuffer(buffer, 3);
-        FAIL() << "no error";
-    } catch (const EReadError& error) {
-        EXPECT_EQ(error.Message(), "Stream read error");
-    }
+    EXPECT_EQ(MessageOf<EReadError>([&] { stream.ReadBuffer(buffer, 3); }), "Stream read error");
 
     TempDir dir;
     WriteFileBytes(dir.File("f"), "x");
     TFileStream readOnly(dir.File("f"), TFileMode::OpenRead);
-    try {
-        readOnly.WriteBuffer("y", 1);
-        FAIL() << "no error";
-    } catch (const EWriteError& error) {
-        EXPECT_EQ(error.Message(), "Stream write error");
-    }
+    EXPECT_EQ(MessageOf<EWriteError>([&] { readOnly.WriteBuffer("y", 1); }), "Stream write error");
 }
 
 TEST(Stream, CopyFromWholeSourceCrossesBlocks) {
@@ -106,34 +97,21 @@ TEST(FileStream, CreateWritesAndTruncates) {
 TEST(FileStream, OpenErrorNamesFileAndReason) {
     TempDir dir;
     std::string name = dir.File("missing");
-    try {
-        TFileStream file(name, TFileMode::OpenRead);
-        FAIL() << "no error";
-    } catch (const EFOpenError& error) {
-        EXPECT_EQ(error.Message(), "Cannot open " + name + ".\r\n(No such file or directory.)");
-    }
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream file(name, TFileMode::OpenRead); }),
+              "Cannot open " + name + ".\r\n(No such file or directory.)");
 }
 
 TEST(FileStream, FolderIsNoFileToOpen) {
     TempDir dir;
-    try {
-        TFileStream folder(dir.Path(), TFileMode::OpenRead);
-        FAIL() << "no error";
-    } catch (const EFOpenError& error) {
-        EXPECT_EQ(error.Message(), "Cannot open " + dir.Path() + ".\r\n(Is a directory.)");
-    }
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream folder(dir.Path(), TFileMode::OpenRead); }),
+              "Cannot open " + dir.Path() + ".\r\n(Is a directory.)");
 }
 
 TEST(FileStream, CreateErrorShowsTheExpandedName) {
     TempDir dir;
     std::string name = dir.File("no/such/./file");
-    try {
-        TFileStream file(name, TFileMode::Create);
-        FAIL() << "no error";
-    } catch (const EFCreateError& error) {
-        EXPECT_EQ(error.Message(), "Cannot create file \"" + dir.File("no/such/file") +
-                                       "\". No such file or directory");
-    }
+    EXPECT_EQ(MessageOf<EFCreateError>([&] { TFileStream file(name, TFileMode::Create); }),
+              "Cannot create file \"" + dir.File("no/such/file") + "\". No such file or directory");
 }
 
 TEST(FileStream, CreateNewRefusesAnExistingNameOrLink) {

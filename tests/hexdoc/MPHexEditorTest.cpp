@@ -15,6 +15,7 @@
 #include "framework/StreamErrors.h"
 #include "hexdoc/HexdocTestUtil.h"
 #include "hexdoc/MPHexEditorError.h"
+#include "support/MessageOf.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -43,16 +44,6 @@ class TempFolderScope {
 
 bool FolderIsEmpty(const std::string& path) {
     return std::filesystem::is_empty(path);
-}
-
-template <typename E, typename F>
-std::string MessageOf(F&& action) {
-    try {
-        action();
-    } catch (const E& error) {
-        return error.Message();
-    }
-    return "(no error)";
 }
 
 }  // namespace
