@@ -5,16 +5,12 @@
 #include <string>
 
 #include "hexdoc/MPHexEditorError.h"
+#include "support/MessageOf.h"
 
 namespace {
 
 std::string ParseError(const std::string& format) {
-    try {
-        TMPHOffsetFormat::Parse(format);
-    } catch (const EMPHexEditor& error) {
-        return error.Message();
-    }
-    return "(parsed)";
+    return MessageOf<EMPHexEditor>([&] { TMPHOffsetFormat::Parse(format); });
 }
 
 }  // namespace
