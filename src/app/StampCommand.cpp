@@ -14,7 +14,8 @@ const char* const kNothingFoundMessage =
 
 namespace {
 
-// Stamped files wait in a flush group until this many are queued.
+// Stamped files are put in place in the background by a flush group; a flush
+// after this many files or bytes bounds how many wait for their place.
 constexpr std::size_t kGroupFiles = 128;
 constexpr long long kGroupBytes = 256LL << 20;
 

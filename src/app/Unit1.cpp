@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QProgressBar>
@@ -74,7 +75,10 @@ TForm1::TForm1(QWidget* parent)
     setWindowTitle(QStringLiteral("KadrimarkEXIF"));
     setWindowIcon(QIcon(QStringLiteral(":/app/MainIcon.png")));
     setGeometry(kLeft, kTop, kClientWidth, kClientHeight);
-    Hex2.Loaded();
+    QFont font(QStringLiteral("MS Sans Serif"));  // 8 points at 96 pixels per inch
+    font.setPixelSize(11);
+    setFont(font);
+    LoadHex2Settings();
     KvtXPProgressBar1->setVisible(false);
 
     auto* buttons = new QHBoxLayout;
@@ -95,6 +99,18 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1() {
     if (Form1 == this)
         Form1 = nullptr;
+}
+
+// The hidden byte document's values from the form description; it is never
+// shown, but keeps its presentation settings in step.
+void TForm1::LoadHex2Settings() {
+    Hex2.SetBytesPerRow(16);
+    Hex2.SetTranslation(tkAsIs);
+    Hex2.SetOffsetFormat("-!10:0x|");
+    Hex2.SetFocusFrame(true);
+    Hex2.SetDrawGridLines(false);
+    Hex2.SetFont("Courier New", -15);
+    Hex2.Loaded();
 }
 
 // A click runs the handler; an exception it lets through is shown by the

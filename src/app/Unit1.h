@@ -50,6 +50,7 @@ class TForm1 : public QWidget {
   private:
     class Parts;
     void WireButton(QPushButton* button, void (TForm1::*handler)(QObject*));
+    void LoadHex2Settings();
 
     std::unique_ptr<Parts> parts_;
     TStampCommand stamp_;

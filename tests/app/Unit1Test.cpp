@@ -47,6 +47,7 @@ TEST_F(Form1Test, OpensWithItsCaptionPlaceSizeAndIcon) {
     EXPECT_EQ(form.windowTitle().toStdString(), "KadrimarkEXIF");
     EXPECT_EQ(form.geometry(), QRect(208, 211, 940, 606));
     EXPECT_FALSE(form.windowIcon().isNull());
+    EXPECT_EQ(form.font().pixelSize(), 11);
     EXPECT_FALSE(form.KvtXPProgressBar1->isVisible());
     EXPECT_EQ(form.Hex2.DataSize(), 0);
 }
