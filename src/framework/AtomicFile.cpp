@@ -179,9 +179,12 @@ bool TAtomicFileGroup::Holds(const std::string& path) const {
 }
 
 void TAtomicFileGroup::Queue(TAtomicFile& file) {
+    // Before and after its rename, the target's path names one of these two.
     struct stat st {};
-    if (fstat(file.fd_, &st) == 0)
+    if (fstat(file.fd_, &st) == 0) {
         pendingBytes_ += st.st_size;
+        targets_.insert({st.st_dev, st.st_ino});
+    }
     if (stat(file.target_.c_str(), &st) == 0)
         targets_.insert({st.st_dev, st.st_ino});
     auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
