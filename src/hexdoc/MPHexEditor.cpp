@@ -398,6 +398,12 @@ void TCustomMPHexEditor::SetBookmark(int index, std::int32_t position, bool inCh
     BookmarkChanged();
 }
 
+void TCustomMPHexEditor::SetBookmarkBitmap(const TBitmap& bitmap) {
+    if (bitmap.Width() != kBookmarkBitmapWidth || bitmap.Height() != kBookmarkBitmapHeight)
+        throw EMPHexEditor(mphmsg::kInvalidBookmarkBitmap);
+    bookmarkBitmap_ = bitmap;
+}
+
 // ---- Presentation -------------------------------------------------------------
 
 namespace {
@@ -463,6 +469,14 @@ void TCustomMPHexEditor::SetTranslation(TMPHTranslationKind value) {
     if (unicodeChars_ && value != tkAsIs)
         throw EMPHexEditor(mphmsg::kUnicodeTranslation);
     translation_ = value;
+}
+
+std::uint8_t TCustomMPHexEditor::TranslateToShown(std::uint8_t dataByte) const {
+    return ::TranslateToShown(translation_, dataByte, customTranslation_, maskChar_);
+}
+
+std::uint8_t TCustomMPHexEditor::TranslateToData(std::uint8_t shownChar) const {
+    return ::TranslateToData(translation_, shownChar, customTranslation_);
 }
 
 void TCustomMPHexEditor::SetOffsetFormat(const std::string& value) {

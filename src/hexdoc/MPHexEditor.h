@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/Bitmap.h"
 #include "framework/Bits.h"
 #include "framework/Messages.h"
 #include "hexdoc/MPHColors.h"
@@ -167,6 +168,14 @@ class TCustomMPHexEditor {
     TMPHBookmark Bookmark(int index) const;
     // Runs BookmarkChanged when the bookmark changes.
     void SetBookmark(int index, std::int32_t position, bool inCharField);
+    // The pictures bookmarks are drawn with: twenty 10 x 10 pictures stacked
+    // in one 10 x 200 bitmap. Empty until one is set, as nothing here draws.
+    static constexpr int kBookmarkBitmapWidth = 10;
+    static constexpr int kBookmarkBitmapHeight = 200;
+    const TBitmap& BookmarkBitmap() const { return bookmarkBitmap_; }
+    // Keeps a copy; any other size raises EMPHexEditor "Invalid bookmark
+    // bitmap (must be 10 x 200 px)" and keeps the previous bitmap.
+    void SetBookmarkBitmap(const TBitmap& bitmap);
 
     // ---- Presentation settings --------------------------------------------
     int BytesPerRow() const { return bytesPerRow_; }
@@ -194,6 +203,16 @@ class TCustomMPHexEditor {
     // Only tkAsIs with the Unicode display ("Translations cannot be used in
     // unicode mode").
     void SetTranslation(TMPHTranslationKind value);
+    // The character shown for a data byte, and the data byte a shown (typed)
+    // character stands for, under the current Translation (MPHTranslation.h).
+    std::uint8_t TranslateToShown(std::uint8_t dataByte) const;
+    std::uint8_t TranslateToData(std::uint8_t shownChar) const;
+    // tkCustom's tables; they start as the identity.
+    const TMPHTranslationTable& CustomTranslation() const { return customTranslation_; }
+    void SetCustomTranslation(const TMPHTranslationTable& tables) { customTranslation_ = tables; }
+    // What tkASCII shows for bytes outside 32..127; '.' by default.
+    std::uint8_t MaskChar() const { return maskChar_; }
+    void SetMaskChar(std::uint8_t value) { maskChar_ = value; }
     const std::string& OffsetFormat() const { return offsetFormatText_; }
     // Parses the format (see MPHOffsetFormat.h); "" switches offsets off. On
     // an error the previous format stays.
@@ -298,6 +317,7 @@ class TCustomMPHexEditor {
     std::int32_t selEnd_ = -1;
     std::int32_t selAnchor_ = -1;
     TMPHBookmark bookmarks_[kBookmarkCount];
+    TBitmap bookmarkBitmap_;
 
     int bytesPerRow_ = 16;
     int bytesPerColumn_ = 2;
@@ -306,6 +326,8 @@ class TCustomMPHexEditor {
     bool unicodeChars_ = false;
     bool unicodeBigEndian_ = false;
     TMPHTranslationKind translation_ = tkAsIs;
+    TMPHTranslationTable customTranslation_ = IdentityTranslation();
+    std::uint8_t maskChar_ = '.';
     std::string offsetFormatText_;
     TMPHOffsetFormat offsetFormat_;
     bool hexLowerCase_ = false;

@@ -28,6 +28,8 @@ inline constexpr const char* kInvalidRulerBytesPerUnit =
 inline constexpr const char* kUnicodeTranslation = "Translations cannot be used in unicode mode";
 inline constexpr const char* kUnicodeOddSize = "Cannot use unicode mode with odd-sized files";
 inline constexpr const char* kInvalidBookmark = "Invalid bookmark index";
+inline constexpr const char* kInvalidBookmarkBitmap =
+    "Invalid bookmark bitmap (must be 10 x 200 px)";
 inline constexpr const char* kInvalidSelStart = "Invalid selection start";
 inline constexpr const char* kInvalidSelEnd = "Invalid selection end";
 }  // namespace mphmsg
