@@ -13,9 +13,10 @@
 // over on either side (a character the other set lacks, or an unassigned
 // cell) are paired in ascending order. So each table is a bijection: a byte
 // shown and read back is the byte it was, and a character both sets have is
-// shown as itself. Under tkDos8 the 48 box-drawing characters of 866 and the
-// signs ∙ √ ■ have no 1251 counterpart and show as the 1251 characters that
-// have none in 866 (Ђ Ѓ ‚ ѓ ...), rather than collapsing to one substitute.
+// shown as itself. Under tkDos8 the 48 box-drawing and block characters of
+// 866 and its signs ∙ √ ■ have no 1251 counterpart and show as the 1251
+// characters that have none in 866 (Ђ Ѓ ‚ ѓ ...), rather than collapsing to
+// one substitute.
 //
 // Sources of the code page data (MPHTranslation.cpp): IBM code page 866 and
 // Windows code page 1251 as published by their vendors; Mac OS Roman as in
