@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The entries of a folder in the order the file list shows them: folders
+// (links to folders included) first, then the rest; within each, names
+// compared case-insensitively, ties broken case-sensitively. Hidden entries
+// ("." names) are included; "." and ".." are not. Throws EFOpenError
+// ("Cannot open ...") when the folder cannot be read.
+std::vector<std::string> ListFolderItems(const std::string& folder);
+
+// The order of two names as the file list sorts them (see above): negative,
+// zero or positive. Case is folded per character (UTF-8 names, any script).
+int CompareItemNames(const std::string& a, const std::string& b);

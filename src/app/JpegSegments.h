@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/ByteBuffer.h"
+
+// What the stamp command must know of a photo's JPEG structure before it
+// rewrites it. A JPEG stream is FF D8 (start of image) followed by segments:
+// FF, any number of FF fill bytes, a marker byte, then - except for the
+// stand-alone markers 01 and D0-D7 - a big-endian 16-bit length that counts
+// itself and the segment's data. FF DA (start of scan) begins the entropy-coded
+// image data, where the segment walk ends; FF D9 ends the image.
+
+// True when the buffer holds at least 20 bytes and starts FF D8 FF E0: a JPEG
+// whose first segment is APP0, the only kind the EXIF head fits.
+bool StartsWithApp0(const IByteBuffer& buffer);
+
+// True when some segment before the start of scan is an APP1 whose data
+// begin "Exif" 00 00. Every step is checked against the buffer's end: a
+// truncated or malformed stream ends the walk with what was found so far.
+bool HasExifSegment(const IByteBuffer& buffer);

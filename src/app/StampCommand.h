@@ -1,0 +1,96 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class TMPHexEditor;
+
+// The stamp command: walks every item of the file list, picks the photos
+// named DD-MM-YY_HHMM that are plain JPEGs without an EXIF segment, writes
+// the EXIF head into each (ExifHead.h) through the byte document and saves it
+// over the file, then says how many it changed.
+//
+// It reads and drives its surroundings only through the small interfaces
+// below, so that the main window binds them to its tree, list and progress
+// bar and the command-line stamper to a folder listing and the terminal.
+
+// The folder selected in the tree: its file-system path, read afresh for
+// every item; empty for a place without one.
+class IStampFolder {
+  public:
+    virtual ~IStampFolder() = default;
+    virtual std::string PathName() const = 0;
+};
+
+// The file list: the number of items, and each item's on-disk file name
+// (empty for an item without a file-system path).
+class IStampItems {
+  public:
+    virtual ~IStampItems() = default;
+    virtual int Count() const = 0;
+    virtual std::string FileName(int index) const = 0;
+};
+
+// The progress bar.
+class IStampProgress {
+  public:
+    virtual ~IStampProgress() = default;
+    virtual void SetMax(int max) = 0;
+    virtual void SetPosition(int position) = 0;
+    virtual void SetVisible(bool visible) = 0;
+};
+
+// The application: its message-pump step and its plain message box.
+class IStampHost {
+  public:
+    virtual ~IStampHost() = default;
+    virtual void ProcessMessages() = 0;
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// What one command works with; the command owns none of it.
+struct TStampParts {
+    IStampFolder& Folder;
+    IStampItems& Items;
+    IStampProgress& Progress;
+    IStampHost& Host;
+    TMPHexEditor& Document;
+};
+
+// The command's own messages.
+extern const char* const kStampedMessage;  // followed by the count and kFilesWord
+extern const char* const kFilesWord;
+extern const char* const kNothingFoundMessage;
+
+class TStampCommand {
+  public:
+    explicit TStampCommand(TStampParts parts) : parts_(parts) {}
+
+    // One run over every item (see the class comment). Stamped files reach
+    // the disk in flush groups; every file saved before a failure is in place
+    // when the failure passes on. Exceptions are not caught: they end the
+    // run, the progress bar stays visible and no count message is shown.
+    // A call while a run is in progress (from its pump step) does nothing.
+    void Run();
+
+    // Calls `report(fileName, dateText)` for every file that Run would stamp,
+    // in the same order, and changes nothing: no write, no progress, no
+    // message. Does nothing while a run is in progress.
+    using DryRunReport = std::function<void(const std::string&, const std::string&)>;
+    void DryRun(const DryRunReport& report);
+
+    bool Running() const { return running_; }
+    // Makes a run in progress end after the file it is working on, without
+    // its count message (the window is closing).
+    void RequestStop() { stopRequested_ = running_; }
+
+  private:
+    class RunScope;
+    std::string FullPath(int index, std::string* name) const;
+    bool IsStampable(const std::string& fullPath);
+    int StampAll();
+
+    TStampParts parts_;
+    bool running_ = false;
+    bool stopRequested_ = false;
+};

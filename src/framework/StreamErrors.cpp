@@ -1,0 +1,39 @@
+#include "framework/StreamErrors.h"
+
+#include <filesystem>
+#include <system_error>
+
+EFOpenError EFOpenError::CannotOpen(const std::string& fileName, int errorNumber) {
+    return EFOpenError("Cannot open " + fileName + ".\r\n(" + SystemErrorText(errorNumber) + ".)");
+}
+
+EFOpenError EFOpenError::ReadonlySave(const std::string& fileName) {
+    return EFOpenError("Cannot save readonly file " + fileName + ".");
+}
+
+EFCreateError EFCreateError::CannotCreate(const std::string& fileName, int errorNumber) {
+    return EFCreateError("Cannot create file \"" + ExpandFileName(fileName) + "\". " +
+                         SystemErrorText(errorNumber));
+}
+
+EReadError::EReadError() : EStreamError("Stream read error") {}
+
+EWriteError::EWriteError() : EStreamError("Stream write error") {}
+
+std::string SystemErrorText(int errorNumber) {
+    return std::generic_category().message(errorNumber);
+}
+
+std::string ExpandFileName(const std::string& fileName) {
+    if (fileName.empty())
+        return fileName;
+    std::error_code ignored;
+    std::filesystem::path absolute = std::filesystem::absolute(fileName, ignored);
+    if (absolute.empty())
+        return fileName;
+    std::string expanded = absolute.lexically_normal().string();
+    // lexically_normal keeps a trailing separator for "dir/."; a file name has none.
+    if (expanded.size() > 1 && expanded.back() == '/')
+        expanded.pop_back();
+    return expanded;
+}

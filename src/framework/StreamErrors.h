@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "framework/Exception.h"
+
+// The errors of file and stream work. Each class carries the framework's own
+// message text; the factories below fill it in, so that every caller reports a
+// failure of one kind in the same words.
+class EStreamError : public Exception {
+  public:
+    using Exception::Exception;
+};
+
+class EFileStreamError : public EStreamError {
+  public:
+    using EStreamError::EStreamError;
+};
+
+// A file could not be opened (or may not be written back).
+class EFOpenError : public EFileStreamError {
+  public:
+    using EFileStreamError::EFileStreamError;
+    // "Cannot open <name>.\r\n(<system text>.)" for the errno value.
+    static EFOpenError CannotOpen(const std::string& fileName, int errorNumber);
+    // "Cannot save readonly file <name>."
+    static EFOpenError ReadonlySave(const std::string& fileName);
+};
+
+// A file could not be created or truncated.
+class EFCreateError : public EFileStreamError {
+  public:
+    using EFileStreamError::EFileStreamError;
+    // "Cannot create file "<absolute name>". <system text>" for the errno value.
+    static EFCreateError CannotCreate(const std::string& fileName, int errorNumber);
+};
+
+// A stream delivered fewer bytes than asked for: "Stream read error".
+class EReadError : public EStreamError {
+  public:
+    EReadError();
+};
+
+// A stream took fewer bytes than given: "Stream write error".
+class EWriteError : public EStreamError {
+  public:
+    EWriteError();
+};
+
+// The operating system's text for an errno value ("No such file or directory").
+std::string SystemErrorText(int errorNumber);
+
+// The absolute form of a path, with "." and ".." resolved lexically (no links
+// followed): a relative name is taken from the current folder.
+std::string ExpandFileName(const std::string& fileName);

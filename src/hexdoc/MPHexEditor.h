@@ -1,0 +1,348 @@
+#pragma once
+
+// The byte document: a whole file held in memory as one run of bytes, with
+// loading and saving, raw byte access, half-byte insertion, a record of
+// changes (TMPHUndoStorage), change marks per byte, the modified flag, and
+// the settings and grid counts of the hex view that would show it. It is a
+// data object: nothing here draws.
+//
+// Ownership: the document owns its store, its change marks, its undo storage
+// and the message window its deferred selection notification goes through.
+// Use on the user-interface thread only; the deferred notification needs a
+// running QCoreApplication to arrive.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Bitmap.h"
+#include "framework/Bits.h"
+#include "framework/Messages.h"
+#include "hexdoc/MPHColors.h"
+#include "hexdoc/MPHMemoryStream.h"
+#include "hexdoc/MPHOffsetFormat.h"
+#include "hexdoc/MPHTranslation.h"
+#include "hexdoc/MPHUndoStorage.h"
+
+class TStream;
+class TCustomMPHexEditor;
+
+enum TMPHProgressKind { pkLoad, pkSave, pkFind };
+
+using TNotifyEvent = std::function<void(TCustomMPHexEditor& sender)>;
+// Reports `percent` (0..100) of a load or save of `fileName`; setting `cancel`
+// ends the operation with EMPHexEditor "Operation Cancelled".
+using TMPHProgressEvent =
+    std::function<void(TCustomMPHexEditor& sender, TMPHProgressKind kind,
+                       const std::string& fileName, std::uint8_t percent, bool& cancel)>;
+// Supplies the offset column's text for a position.
+using TMPHGetOffsetTextEvent =
+    std::function<void(TCustomMPHexEditor& sender, std::int64_t position, std::string& text)>;
+
+// The private message that carries the deferred selection notification.
+inline constexpr std::uint32_t kMPHSelectionNotifyMessage = 0xB101;
+// Loads and saves move data in blocks of this many bytes.
+inline constexpr std::int32_t kMPHCopyBlockSize = 61440;
+// The file name of a new, never saved document.
+inline constexpr const char* kMPHUntitled = "Untitled";
+
+class TCustomMPHexEditor {
+  public:
+    // An empty "Untitled" document that cannot be saved under its own name.
+    TCustomMPHexEditor();
+    virtual ~TCustomMPHexEditor();
+    TCustomMPHexEditor(const TCustomMPHexEditor&) = delete;
+    TCustomMPHexEditor& operator=(const TCustomMPHexEditor&) = delete;
+
+    // Called once its owner has given it its settings: starts a new document.
+    void Loaded() { NewDocument(); }
+    // Empties the document, its undo storage (redo part included), selection
+    // and change marks; names it "Untitled", not writable, no file; runs Changed.
+    void NewDocument();
+
+    // ---- Data -------------------------------------------------------------
+    std::int32_t DataSize() const { return store_.Size32(); }
+    // Raw access, straight to the store: no bounds check (0 <= position <
+    // DataSize is the caller's duty), no undo record, no change mark, no
+    // modified flag, no notification.
+    std::uint8_t Data(std::int32_t position) const { return *store_.PointerAt(position); }
+    void SetData(std::int32_t position, std::uint8_t value) { *store_.PointerAt(position) = value; }
+
+    // Replaces the document by the file's bytes. Raises EFOpenError
+    // "Cannot open %s.\r\n(%s.)" when the file is missing, not a regular file
+    // or not readable. A file that cannot also be written (read-only, no
+    // write bit, or locked by another process) loads, but may not be saved
+    // back under its own name. A load that fails while reading leaves an
+    // empty document; one that fails the first check leaves the data alone.
+    void LoadFromFile(const std::string& fileName);
+    // Replaces the document by the stream's whole content.
+    void LoadFromStream(TStream& stream);
+
+    // Writes the whole document to `fileName` by a safe rewrite (temporary
+    // file beside it, flushed, renamed over it; see framework/AtomicFile.h).
+    // Raises EFOpenError "Cannot save readonly file %s." when `fileName` is
+    // the document's own, not-writable file, and EFCreateError "Cannot create
+    // file "%s". %s" when the file cannot be written. With `clearChanges` the
+    // saved file becomes the document's file: change marks, modified flag,
+    // not-writable flag and the undo storage (redo part too) are cleared. A
+    // failed save leaves the document and the file as they were.
+    void SaveToFile(const std::string& fileName, bool clearChanges);
+    // Writes the whole document to the stream at its current position.
+    void SaveToStream(TStream& stream);
+
+    // Inserts one zero half-byte in front of the high (or low) half of the byte
+    // at `position`; everything after it moves on by four bits and the
+    // document grows by one byte. On an empty document appends one 0x00 byte
+    // instead. Returns false, changing nothing, for a position outside
+    // 0 .. DataSize - 1. Recorded as `undoDescription` (empty: "Insert
+    // Nibble"); raises EMPHexEditor "Cannot update undo storage" when
+    // CanChangeData refuses. Goes through a temporary ".MPHT" file in the
+    // system's temporary folder; EFCreateError when it cannot be made.
+    bool InsertNibble(std::int32_t position, bool highNibble,
+                      const std::string& undoDescription = "");
+
+    // An editing overwrite: records "Change Byte(s)" (or `undoDescription`),
+    // sets the modified flag, marks the bytes changed (not in InsertMode) and
+    // runs Changed. EMPHexEditor out of bounds when the bytes do not fit;
+    // "Cannot update undo storage" when CanChangeData refuses.
+    void ChangeBytes(std::int32_t position, const std::string& bytes,
+                     const std::string& undoDescription = "");
+
+    // The byte outcome of 2 * count InsertNibble(position, true) calls, in one
+    // move and without a temporary file: `count` zero bytes inserted at
+    // `position` and `count` zero bytes appended at the end. A raw store
+    // operation like SetData: it adds no undo record, sets neither the
+    // modified flag nor change marks and runs no notification. It does cut the
+    // change marks at `position` (marks there no longer describe those bytes)
+    // and recomputes the grid counts. Returns false, changing nothing, when
+    // position is outside 0 .. DataSize - 1, count < 0, NoSizeChange is in
+    // force, or the size would pass 2^31 - 1; count 0 changes nothing.
+    bool OpenZeroGap(std::int32_t position, std::int32_t count);
+
+    bool Modified() const { return modified_; }
+    // Whether an editing action overwrote the byte since the last load or
+    // clearing save (positions beyond the marks count as unchanged).
+    bool ByteChanged(std::int32_t position) const { return !insertMode_ && changes_.Bit(position); }
+    // The change marks' size (one mark per position that was ever marked).
+    int ChangeMarksSize() const { return changes_.Size(); }
+    const std::string& FileName() const { return fileName_; }
+    bool HasFile() const { return hasFile_; }
+    // Set by a load of a file that could not also be opened for writing, and
+    // for a new document.
+    bool IsFileReadOnly() const { return notWritable_; }
+
+    bool NoSizeChange() const { return noSizeChange_; }
+    void SetNoSizeChange(bool value) { noSizeChange_ = value; }
+    // While set, NoSizeChange is treated as off.
+    void SetSizeLockOverride(bool value) { sizeLockOverride_ = value; }
+    int MaxUndo() const { return maxUndo_; }
+    void SetMaxUndo(int value) { maxUndo_ = value; }
+    bool InsertMode() const { return insertMode_; }
+    void SetInsertMode(bool value);
+    TMPHUndoStorage& UndoStorage() { return undo_; }
+    // The store itself, for readers that need the bytes in place.
+    const TMPHMemoryStream& Store() const { return store_; }
+
+    // ---- Cursor and selection ---------------------------------------------
+    std::int32_t GetCursorPos() const { return cursorPos_; }
+    bool CursorOnLowDigit() const { return cursorLowDigit_; }
+    bool CursorInCharField() const { return cursorInChars_; }
+    bool HasSelection() const { return selStart_ >= 0; }
+    std::int32_t SelStart() const { return selStart_; }
+    std::int32_t SelEnd() const { return selEnd_; }
+    std::int32_t SelAnchor() const { return selAnchor_; }
+    // Selects start .. end (either order; anchor = start). Raises EMPHexEditor
+    // "Invalid selection start" / "Invalid selection end" outside the data.
+    void SetSelection(std::int32_t start, std::int32_t end);
+    void ResetSelection();
+
+    // ---- Bookmarks ----------------------------------------------------------
+    // Ten bookmarks, 0 to 9; a position of -1 means not set. Other indices
+    // raise EMPHexEditor "Invalid bookmark index".
+    struct TMPHBookmark {
+        std::int32_t Position = -1;
+        bool InCharField = false;
+    };
+    static constexpr int kBookmarkCount = 10;
+    TMPHBookmark Bookmark(int index) const;
+    // Runs BookmarkChanged when the bookmark changes.
+    void SetBookmark(int index, std::int32_t position, bool inCharField);
+    // The pictures bookmarks are drawn with: twenty 10 x 10 pictures stacked
+    // in one 10 x 200 bitmap. Empty until one is set, as nothing here draws.
+    static constexpr int kBookmarkBitmapWidth = 10;
+    static constexpr int kBookmarkBitmapHeight = 200;
+    const TBitmap& BookmarkBitmap() const { return bookmarkBitmap_; }
+    // Keeps a copy; any other size raises EMPHexEditor "Invalid bookmark
+    // bitmap (must be 10 x 200 px)" and keeps the previous bitmap.
+    void SetBookmarkBitmap(const TBitmap& bitmap);
+
+    // ---- Presentation settings --------------------------------------------
+    int BytesPerRow() const { return bytesPerRow_; }
+    // 1 .. 256, even with the Unicode display; else EMPHexEditor "Invalid
+    // bytes per line argument".
+    void SetBytesPerRow(int value);
+    int BytesPerColumn() const { return bytesPerColumn_; }
+    // 1 .. BytesPerRow; else "Invalid bytes per column argument".
+    void SetBytesPerColumn(int value);
+    int BytesPerUnit() const { return bytesPerUnit_; }
+    // 1, 2, 4 or 8 ("Invalid bytes per unit value %d, ..."); 2 while the
+    // Unicode display is on ("BytesPerUnit must be set to 2 in unicode mode").
+    void SetBytesPerUnit(int value);
+    int RulerBytesPerUnit() const { return rulerBytesPerUnit_; }
+    // -1 (follow BytesPerUnit), 1, 2, 4 or 8; else "Invalid ruler bytes per
+    // unit value %d, allowed: -1,1,2,4,8".
+    void SetRulerBytesPerUnit(int value);
+    bool UnicodeChars() const { return unicodeChars_; }
+    // Turning it on needs an even DataSize ("Cannot use unicode mode with
+    // odd-sized files"), tkAsIs, BytesPerUnit 2 and an even BytesPerRow.
+    void SetUnicodeChars(bool value);
+    bool UnicodeBigEndian() const { return unicodeBigEndian_; }
+    void SetUnicodeBigEndian(bool value) { unicodeBigEndian_ = value; }
+    TMPHTranslationKind Translation() const { return translation_; }
+    // Only tkAsIs with the Unicode display ("Translations cannot be used in
+    // unicode mode").
+    void SetTranslation(TMPHTranslationKind value);
+    // The character shown for a data byte, and the data byte a shown (typed)
+    // character stands for, under the current Translation (MPHTranslation.h).
+    std::uint8_t TranslateToShown(std::uint8_t dataByte) const;
+    std::uint8_t TranslateToData(std::uint8_t shownChar) const;
+    // tkCustom's tables; they start as the identity.
+    const TMPHTranslationTable& CustomTranslation() const { return customTranslation_; }
+    void SetCustomTranslation(const TMPHTranslationTable& tables) { customTranslation_ = tables; }
+    // What tkASCII shows for bytes outside 32..127; '.' by default.
+    std::uint8_t MaskChar() const { return maskChar_; }
+    void SetMaskChar(std::uint8_t value) { maskChar_ = value; }
+    const std::string& OffsetFormat() const { return offsetFormatText_; }
+    // Parses the format (see MPHOffsetFormat.h); "" switches offsets off. On
+    // an error the previous format stays.
+    void SetOffsetFormat(const std::string& value);
+    const TMPHOffsetFormat& OffsetFormatState() const { return offsetFormat_; }
+    bool HexLowerCase() const { return hexLowerCase_; }
+    void SetHexLowerCase(bool value) { hexLowerCase_ = value; }
+    // -1: the offset column is as wide as its longest text.
+    int GutterWidth() const { return gutterWidth_; }
+    void SetGutterWidth(int value) { gutterWidth_ = value; }
+    bool FocusFrame() const { return focusFrame_; }
+    void SetFocusFrame(bool value) { focusFrame_ = value; }
+    bool DrawGridLines() const { return drawGridLines_; }
+    void SetDrawGridLines(bool value) { drawGridLines_ = value; }
+    const std::string& FontName() const { return fontName_; }
+    int FontHeight() const { return fontHeight_; }
+    // Height < 0: character height in pixels, as font descriptions give it.
+    void SetFont(const std::string& name, int height);
+    TMPHColors& Colors() { return colors_; }
+
+    // ---- Grid -------------------------------------------------------------
+    static constexpr int FixedCols = 2;
+    static constexpr int FixedRows = 2;
+    int RowCount() const { return rowCount_; }
+    int ColCount() const { return colCount_; }
+    // The offset column in pixels: GutterWidth when set, else (length of the
+    // last row's offset text + 1) widths of "w" in the font, plus 21.
+    // Measuring needs a QGuiApplication.
+    int OffsetColumnWidth();
+    // The data position the last row starts at.
+    std::int64_t LastRowPosition() const;
+
+    // ---- Events -----------------------------------------------------------
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelectionChanged;
+    TNotifyEvent OnBookmarkChanged;
+    TMPHProgressEvent OnProgress;
+    TMPHGetOffsetTextEvent OnGetOffsetText;
+
+    // ---- The ten virtual operations, in the component's slot order ---------
+    // Schedules one deferred selection notification (message 0xB101 to the
+    // document's own window) unless one is pending.
+    virtual void RequestSelectionNotify();
+    // OnChange, then RequestSelectionNotify.
+    virtual void Changed();
+    // Raises EFOpenError "Cannot save readonly file %s." when the loaded file
+    // was found not writable.
+    virtual void CheckWritableForSave();
+    // The gate of every recorded change (see the .cpp for the rules).
+    virtual bool CanChangeData(TMPHUndoKind kind, std::int32_t count, std::int32_t replaceCount);
+    virtual void BookmarkChanged();
+    virtual void BeginUndoLock() { undo_.Lock(); }
+    virtual void EndUndoLock() { undo_.Unlock(); }
+    // The offset column's text for a position (OnGetOffsetText, else the
+    // offset format; "" when offsets are off).
+    virtual std::string GetOffsetText(std::int64_t position);
+    // A position as text for a caption: the offset text, or the decimal
+    // number when offsets are off.
+    virtual std::string GetPositionText(std::int64_t position);
+    // Copies `count` bytes into the store at `position`, raw (as SetData);
+    // EMPHexEditor out of bounds when they do not fit.
+    virtual void WriteBufferAt(const void* buffer, std::int32_t position, std::int32_t count);
+
+    // How many selection notifications are requested and not yet delivered.
+    int PendingSelectionNotify() const { return pendingSelectionNotify_; }
+    WindowHandle Handle() const { return window_.Handle(); }
+
+  private:
+    void HandleMessage(TMessage& message);
+    void FinishLoad();
+    void CopyStream(TStream& from, TStream& to, TMPHProgressKind kind);
+    void ReportProgress(TMPHProgressKind kind, std::uint8_t percent);
+    void RecordChange(TMPHUndoKind kind, std::int32_t position, std::int32_t count,
+                      const std::string& description);
+    bool SizeLocked() const { return noSizeChange_ && !sizeLockOverride_; }
+    void ShiftTailByNibble(std::int32_t position, bool highNibble);
+    void CutChangeMarks(std::int32_t position);
+    void AppendZeroByte();
+    void ClearChanges();
+    void RecomputeGrid();
+    int OffsetUnit() const;
+    static void CheckBookmarkIndex(int index);
+    int RulerUnit() const;
+
+    bool noSizeChange_ = false;
+    TMPHMemoryStream store_;
+    bool notWritable_ = true;
+    std::string fileName_;
+    TBits changes_;
+    std::string workingName_;
+    bool hasFile_ = false;
+    int maxUndo_ = 1048576;
+    TMPHUndoStorage undo_{*this};
+    bool sizeLockOverride_ = false;
+    bool modified_ = false;
+    bool insertMode_ = false;
+
+    std::int32_t cursorPos_ = 0;
+    bool cursorLowDigit_ = false;
+    bool cursorInChars_ = false;
+    std::int32_t selStart_ = -1;
+    std::int32_t selEnd_ = -1;
+    std::int32_t selAnchor_ = -1;
+    TMPHBookmark bookmarks_[kBookmarkCount];
+    TBitmap bookmarkBitmap_;
+
+    int bytesPerRow_ = 16;
+    int bytesPerColumn_ = 2;
+    int bytesPerUnit_ = 1;
+    int rulerBytesPerUnit_ = -1;
+    bool unicodeChars_ = false;
+    bool unicodeBigEndian_ = false;
+    TMPHTranslationKind translation_ = tkAsIs;
+    TMPHTranslationTable customTranslation_ = IdentityTranslation();
+    std::uint8_t maskChar_ = '.';
+    std::string offsetFormatText_;
+    TMPHOffsetFormat offsetFormat_;
+    bool hexLowerCase_ = false;
+    int gutterWidth_ = -1;
+    bool focusFrame_ = false;
+    bool drawGridLines_ = true;
+    std::string fontName_ = "Courier New";
+    int fontHeight_ = -15;
+    TMPHColors colors_;
+    int rowCount_ = 3;
+    int colCount_ = 51;
+
+    int pendingSelectionNotify_ = 0;
+    MessageWindow window_;
+};
+
+// The component as the program's window carries it; it overrides nothing.
+class TMPHexEditor : public TCustomMPHexEditor {};

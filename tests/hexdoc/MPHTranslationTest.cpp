@@ -1,0 +1,171 @@
+#include "hexdoc/MPHTranslation.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "framework/Bitmap.h"
+#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHexEditorError.h"
+#include "support/MessageOf.h"
+
+namespace {
+
+using BytePairs = std::vector<std::pair<int, int>>;
+
+// Checks data byte -> shown character and back for each pair under `kind`.
+void ExpectPairs(TMPHTranslationKind kind, const BytePairs& pairs) {
+    TMPHexEditor doc;
+    doc.SetTranslation(kind);
+    for (auto [data, shown] : pairs) {
+        EXPECT_EQ(doc.TranslateToShown(data), shown) << TranslationShortName(kind) << " " << data;
+        EXPECT_EQ(doc.TranslateToData(shown), data) << TranslationShortName(kind) << " " << shown;
+    }
+}
+
+}  // namespace
+
+TEST(Translation, FixedTablesAreBijectionsBothWays) {
+    for (const TMPHTranslationTable* table :
+         {&OemAnsiTranslation(), &MacTranslation(), &Ebcdic038Translation()}) {
+        for (int b = 0; b < 256; ++b) {
+            EXPECT_EQ(table->ToData[table->ToShown[b]], b);
+            EXPECT_EQ(table->ToShown[table->ToData[b]], b);
+        }
+    }
+}
+
+TEST(Translation, AsIsAndDos8KeepControlsAndAsciiUnchanged) {
+    TMPHexEditor doc;
+    for (TMPHTranslationKind kind : {tkAsIs, tkDos8}) {
+        doc.SetTranslation(kind);
+        for (int b = 0; b < 128; ++b) {
+            EXPECT_EQ(doc.TranslateToShown(b), b);
+            EXPECT_EQ(doc.TranslateToData(b), b);
+        }
+    }
+    doc.SetTranslation(tkAsIs);
+    EXPECT_EQ(doc.TranslateToShown(0xB0), 0xB0);
+}
+
+TEST(Translation, Dos8ShowsOemLettersAsTheirAnsiLetters) {
+    // А п р я Ё ё Ї ° № nbsp.
+    ExpectPairs(tkDos8, {{0x80, 0xC0},
+                         {0xAF, 0xEF},
+                         {0xE0, 0xF0},
+                         {0xEF, 0xFF},
+                         {0xF0, 0xA8},
+                         {0xF1, 0xB8},
+                         {0xF4, 0xAF},
+                         {0xF8, 0xB0},
+                         {0xFC, 0xB9},
+                         {0xFF, 0xA0}});
+}
+
+TEST(Translation, Dos8BoxDrawingNeverShowsAsALetter) {
+    TMPHexEditor doc;
+    doc.SetTranslation(tkDos8);
+    for (int b = 0xB0; b <= 0xDF; ++b) {
+        EXPECT_GE(doc.TranslateToShown(b), 0x80) << b;
+        EXPECT_LT(doc.TranslateToShown(b), 0xC0) << b;
+    }
+}
+
+TEST(Translation, MacRomanSignsShowAsTheSameAnsiSigns) {
+    // † ° • © ™ « … nbsp – — “ € ‰.
+    ExpectPairs(tkMac, {{0xA0, 0x86},
+                        {0xA1, 0xB0},
+                        {0xA5, 0x95},
+                        {0xA9, 0xA9},
+                        {0xAA, 0x99},
+                        {0xC7, 0xAB},
+                        {0xC9, 0x85},
+                        {0xCA, 0xA0},
+                        {0xD0, 0x96},
+                        {0xD1, 0x97},
+                        {0xD2, 0x93},
+                        {0xDB, 0x88},
+                        {0xE4, 0x89},
+                        {'A', 'A'}});
+}
+
+TEST(Translation, Ebcdic038LettersDigitsAndControls) {
+    ExpectPairs(tkBCD, {{0xC1, 'A'},
+                        {0xE9, 'Z'},
+                        {0x81, 'a'},
+                        {0xA9, 'z'},
+                        {0xF0, '0'},
+                        {0xF9, '9'},
+                        {0x40, ' '},
+                        {0x4B, '.'},
+                        {0x4A, '['},
+                        {0xC0, '{'},
+                        {0x6A, 0xA6},
+                        {0x00, 0x00},
+                        {0x05, '\t'},
+                        {0x25, '\n'},
+                        {0x0D, '\r'}});
+}
+
+TEST(Translation, AsciiMasksBytesOutsideSevenBitRange) {
+    TMPHexEditor doc;
+    doc.SetTranslation(tkASCII);
+    for (int b = 0; b < 256; ++b) {
+        const bool shown = b >= 32 && b <= 127;
+        EXPECT_EQ(doc.TranslateToShown(b), shown ? b : '.') << b;
+    }
+    doc.SetMaskChar('?');
+    EXPECT_EQ(doc.TranslateToShown(0x1F), '?');
+    EXPECT_EQ(doc.TranslateToShown(0x80), '?');
+    EXPECT_EQ(doc.TranslateToShown('?'), '?');
+    EXPECT_EQ(doc.TranslateToData('A'), 'A');
+    EXPECT_EQ(doc.TranslateToData(0xC0), 0xC0);
+}
+
+TEST(Translation, CustomTablesStartAsIdentityAndServeOnlyCustom) {
+    TMPHexEditor doc;
+    doc.SetTranslation(tkCustom);
+    for (int b = 0; b < 256; ++b) {
+        EXPECT_EQ(doc.TranslateToShown(b), b);
+        EXPECT_EQ(doc.TranslateToData(b), b);
+    }
+    // Upper-case shown for lower-case data, typed either way as lower case.
+    TMPHTranslationTable tables = IdentityTranslation();
+    for (int b = 'a'; b <= 'z'; ++b) {
+        tables.ToShown[b] = static_cast<std::uint8_t>(b - 32);
+        tables.ToData[b - 32] = static_cast<std::uint8_t>(b);
+    }
+    doc.SetCustomTranslation(tables);
+    EXPECT_EQ(doc.TranslateToShown('q'), 'Q');
+    EXPECT_EQ(doc.TranslateToData('Q'), 'q');
+    EXPECT_EQ(doc.TranslateToData('q'), 'q');
+    EXPECT_EQ(doc.CustomTranslation().ToShown['z'], 'Z');
+    doc.SetTranslation(tkAsIs);
+    EXPECT_EQ(doc.TranslateToShown('q'), 'q');
+}
+
+TEST(Translation, UnicodeDisplayRefusesEveryTranslation) {
+    TMPHexEditor doc;
+    doc.SetBytesPerUnit(2);
+    doc.SetUnicodeChars(true);
+    for (TMPHTranslationKind kind : {tkDos8, tkASCII, tkMac, tkBCD, tkCustom}) {
+        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetTranslation(kind); }),
+                  "Translations cannot be used in unicode mode");
+        EXPECT_EQ(doc.Translation(), tkAsIs);
+    }
+    EXPECT_EQ(doc.TranslateToShown(0x80), 0x80);
+}
+
+TEST(BookmarkBitmap, OnlyTenByTwoHundredIsAccepted) {
+    TMPHexEditor doc;
+    EXPECT_TRUE(doc.BookmarkBitmap().Empty());
+    doc.SetBookmarkBitmap(TBitmap(10, 200, clRed));
+    EXPECT_EQ(doc.BookmarkBitmap().Pixel(9, 199), clRed);
+    for (TBitmap bitmap : {TBitmap(), TBitmap(11, 200), TBitmap(10, 199), TBitmap(200, 10)}) {
+        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBookmarkBitmap(bitmap); }),
+                  "Invalid bookmark bitmap (must be 10 x 200 px)");
+    }
+    EXPECT_EQ(doc.BookmarkBitmap().Width(), 10);
+    EXPECT_EQ(doc.BookmarkBitmap().Pixel(0, 0), clRed);
+}

@@ -1,0 +1,603 @@
+#include "hexdoc/MPHexEditor.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "framework/Cursor.h"
+#include "framework/FileUtils.h"
+#include "framework/FontMetrics.h"
+#include "framework/StreamErrors.h"
+#include "hexdoc/HexdocTestUtil.h"
+#include "hexdoc/MPHexEditorError.h"
+#include "support/MessageOf.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Points the system's temporary folder at a test folder for the scope.
+class TempFolderScope {
+  public:
+    explicit TempFolderScope(const std::string& path) {
+        if (const char* saved = std::getenv("TMPDIR")) {
+            saved_ = saved;
+            hadValue_ = true;
+        }
+        setenv("TMPDIR", path.c_str(), 1);
+    }
+    ~TempFolderScope() {
+        if (hadValue_)
+            setenv("TMPDIR", saved_.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+
+  private:
+    std::string saved_;
+    bool hadValue_ = false;
+};
+
+bool FolderIsEmpty(const std::string& path) {
+    return std::filesystem::is_empty(path);
+}
+
+}  // namespace
+
+// ---- Half-byte insertion ----------------------------------------------------
+
+TEST(InsertNibble, TwoHundredEightyFourAtFourOpenTheGapAndAppendZeros) {
+    TempDir temp;
+    TempFolderScope tempFolder(temp.Path());
+    TMPHexEditor doc;
+    const std::string input = Pattern(1000);
+    LoadBytes(doc, input);
+    for (int i = 0; i < 284; ++i)
+        ASSERT_TRUE(doc.InsertNibble(4, true));
+    std::string expected =
+        input.substr(0, 4) + std::string(142, '\0') + input.substr(4) + std::string(142, '\0');
+    EXPECT_EQ(Bytes(doc), expected);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.UndoStorage().Count(), 284);
+    EXPECT_EQ(doc.UndoStorage().Size(), 284 * 34);
+    EXPECT_TRUE(FolderIsEmpty(temp.Path()));  // every .MPHT file is gone
+}
+
+TEST(InsertNibble, AtLastByteHighHalfShiftsIntoNewByte) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "\x12\xAB");
+    EXPECT_TRUE(doc.InsertNibble(1, true));
+    EXPECT_EQ(Bytes(doc), std::string("\x12\x0A\xB0"));
+}
+
+TEST(InsertNibble, LowHalfKeepsTheHighHalfInFront) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "\xAB\xCD");
+    EXPECT_TRUE(doc.InsertNibble(0, false));
+    EXPECT_EQ(Bytes(doc), std::string("\xA0\xBC\xD0"));
+}
+
+TEST(InsertNibble, PositionOutsideTheDataChangesNothing) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    EXPECT_FALSE(doc.InsertNibble(3, true));
+    EXPECT_FALSE(doc.InsertNibble(-1, true));
+    EXPECT_EQ(Bytes(doc), "abc");
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.UndoStorage().Count(), 0);
+}
+
+TEST(InsertNibble, EmptyDocumentGetsOneZeroByteRecordedAsAppend) {
+    TMPHexEditor doc;
+    EXPECT_TRUE(doc.InsertNibble(0, true, "ignored position"));
+    EXPECT_EQ(Bytes(doc), std::string(1, '\0'));
+    EXPECT_EQ(doc.UndoStorage().Description(), "Append Buffer");
+    EXPECT_EQ(doc.GetCursorPos(), 0);
+    EXPECT_TRUE(doc.Modified());
+}
+
+TEST(InsertNibble, CutsChangeMarksAtThePositionAndClearsTheSelection) {
+    TMPHexEditor doc;
+    LoadBytes(doc, Pattern(10));
+    doc.ChangeBytes(2, "xy");
+    doc.ChangeBytes(7, "z");
+    doc.SetSelection(1, 3);
+    EXPECT_TRUE(doc.InsertNibble(3, true));
+    EXPECT_TRUE(doc.ByteChanged(2));
+    EXPECT_FALSE(doc.ByteChanged(3));
+    EXPECT_EQ(doc.ChangeMarksSize(), 3);
+    EXPECT_FALSE(doc.HasSelection());
+}
+
+TEST(InsertNibble, RefusedWhileSizeIsLocked) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    doc.SetNoSizeChange(true);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.InsertNibble(0, true); }),
+              "Cannot update undo storage");
+    EXPECT_EQ(Bytes(doc), "abc");
+    doc.SetSizeLockOverride(true);
+    EXPECT_TRUE(doc.InsertNibble(0, true));
+}
+
+TEST(InsertNibble, TemporaryFileThatCannotBeMadeIsACreateError) {
+    TempDir temp;
+    TempFolderScope tempFolder(temp.File("missing"));
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    std::string message = MessageOf<EFCreateError>([&] { doc.InsertNibble(1, true); });
+    EXPECT_EQ(message.rfind("Cannot create file \"" + temp.File("missing") + "/", 0), 0u)
+        << message;
+    EXPECT_NE(message.find(".MPHT\". No such file or directory"), std::string::npos) << message;
+    EXPECT_EQ(Bytes(doc), "abc");
+}
+
+TEST(InsertNibble, NeverWritesThroughAPlantedName) {
+    // Whatever already carries a name the insertion might pick is left alone.
+    TempDir temp;
+    TempFolderScope tempFolder(temp.Path());
+    WriteFileBytes(temp.File("victim"), "keep");
+    for (std::uint32_t tick = TickCountMs(), i = 0; i < 200; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%08X.MPHT", tick + i);
+        ASSERT_EQ(symlink(temp.File("victim").c_str(), temp.File(name).c_str()), 0);
+    }
+    TMPHexEditor doc;
+    LoadBytes(doc, "\xAB\xCD");
+    EXPECT_TRUE(doc.InsertNibble(0, true));
+    EXPECT_EQ(Bytes(doc), std::string("\x0A\xBC\xD0"));
+    EXPECT_EQ(ReadFileBytes(temp.File("victim")), "keep");
+}
+
+// ---- The raw gap --------------------------------------------------------------
+
+TEST(OpenZeroGap, EqualsTwiceCountInsertionsByteForByte) {
+    for (std::size_t size : {5u, 6u, 143u, 70000u}) {
+        const std::string input = Pattern(size);
+        TMPHexEditor byNibbles;
+        LoadBytes(byNibbles, input);
+        for (int i = 0; i < 284; ++i)
+            byNibbles.InsertNibble(4, true);
+        TMPHexEditor byGap;
+        LoadBytes(byGap, input);
+        ASSERT_TRUE(byGap.OpenZeroGap(4, 142));
+        EXPECT_EQ(Bytes(byGap), Bytes(byNibbles)) << size;
+        EXPECT_EQ(byGap.RowCount(), byNibbles.RowCount());
+    }
+}
+
+TEST(OpenZeroGap, RecordsNothingAndRefusesWhatInsertionRefuses) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "abcdef");
+    int changes = 0;
+    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    EXPECT_TRUE(doc.OpenZeroGap(5, 2));
+    EXPECT_EQ(Bytes(doc), std::string("abcde\0\0f\0\0", 10));
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.UndoStorage().Count(), 0);
+    EXPECT_EQ(changes, 0);
+
+    EXPECT_FALSE(doc.OpenZeroGap(10, 1));
+    EXPECT_FALSE(doc.OpenZeroGap(-1, 1));
+    EXPECT_FALSE(doc.OpenZeroGap(0, -1));
+    EXPECT_FALSE(doc.OpenZeroGap(0, INT32_MAX / 2));
+    EXPECT_TRUE(doc.OpenZeroGap(0, 0));
+    doc.SetNoSizeChange(true);
+    EXPECT_FALSE(doc.OpenZeroGap(0, 1));
+    EXPECT_EQ(doc.DataSize(), 10);
+    TMPHexEditor empty;
+    EXPECT_FALSE(empty.OpenZeroGap(0, 1));
+}
+
+// ---- Loading ------------------------------------------------------------------
+
+TEST(LoadFromFile, ReplacesTheDocumentAndForgetsItsChanges) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.jpg"), "\xFF\xD8\xFF\xE0 data");
+    TMPHexEditor doc;
+    LoadBytes(doc, "old");
+    doc.ChangeBytes(0, "x");
+    int changes = 0;
+    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    doc.LoadFromFile(dir.File("a.jpg"));
+    EXPECT_EQ(Bytes(doc), "\xFF\xD8\xFF\xE0 data");
+    EXPECT_EQ(doc.FileName(), dir.File("a.jpg"));
+    EXPECT_TRUE(doc.HasFile());
+    EXPECT_FALSE(doc.IsFileReadOnly());
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_FALSE(doc.ByteChanged(0));
+    EXPECT_EQ(doc.UndoStorage().Count(), 0);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(LoadFromFile, FolderOrMissingFileFailsWithTheSystemText) {
+    TempDir dir;
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { doc.LoadFromFile(dir.Path()); }),
+              "Cannot open " + dir.Path() + ".\r\n(Is a directory.)");
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { doc.LoadFromFile(dir.File("gone.jpg")); }),
+              "Cannot open " + dir.File("gone.jpg") + ".\r\n(No such file or directory.)");
+    EXPECT_EQ(doc.FileName(), kMPHUntitled);
+    EXPECT_TRUE(doc.IsFileReadOnly());
+}
+
+TEST(LoadFromFile, ReadOnlyFileLoadsButCannotBeSavedOverItself) {
+    TempDir dir;
+    std::string name = dir.File("ro.jpg");
+    WriteFileBytes(name, "photo");
+    ASSERT_EQ(chmod(name.c_str(), 0444), 0);
+    TMPHexEditor doc;
+    doc.LoadFromFile(name);
+    EXPECT_TRUE(doc.IsFileReadOnly());
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { doc.SaveToFile(name, true); }),
+              "Cannot save readonly file " + name + ".");
+    EXPECT_EQ(ReadFileBytes(name), "photo");
+    doc.SaveToFile(dir.File("copy.jpg"), true);
+    EXPECT_EQ(ReadFileBytes(dir.File("copy.jpg")), "photo");
+    EXPECT_FALSE(doc.IsFileReadOnly());
+}
+
+namespace {
+
+// A stream that fails to deliver after `good` bytes.
+class BrokenStream : public TMemoryStream {
+  public:
+    explicit BrokenStream(std::int64_t good) : good_(good) {}
+    std::int32_t Read(void* buffer, std::int32_t count) override {
+        std::int64_t allowed = std::max<std::int64_t>(0, good_ - Position());
+        return TMemoryStream::Read(
+            buffer, static_cast<std::int32_t>(std::min<std::int64_t>(count, allowed)));
+    }
+
+  private:
+    std::int64_t good_;
+};
+
+}  // namespace
+
+TEST(LoadFromStream, ReadFailureLeavesAnEmptyDocument) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    doc.ChangeBytes(0, "x");
+    BrokenStream broken(70000);
+    std::string bytes = Pattern(100000);
+    broken.WriteBuffer(bytes.data(), 100000);
+    EXPECT_EQ(MessageOf<EReadError>([&] { doc.LoadFromStream(broken); }), "Stream read error");
+    EXPECT_EQ(doc.DataSize(), 0);
+    EXPECT_EQ(doc.UndoStorage().Size(), 0);
+    EXPECT_FALSE(doc.HasFile());
+    EXPECT_FALSE(doc.Modified());
+}
+
+TEST(LoadFromFile, ReportsProgressPerBlockAndEndsAtOneHundred) {
+    TempDir dir;
+    WriteFileBytes(dir.File("big"), Pattern(200000));
+    TMPHexEditor doc;
+    std::vector<std::string> reports;
+    doc.OnProgress = [&](TCustomMPHexEditor&, TMPHProgressKind kind, const std::string& name,
+                         std::uint8_t percent, bool&) {
+        reports.push_back(std::to_string(kind) + " " + name + " " + std::to_string(percent));
+        EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    };
+    doc.LoadFromFile(dir.File("big"));
+    std::string big = dir.File("big");
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_EQ(reports, (std::vector<std::string>{"0 " + big + " 0", "0 " + big + " 31",
+                                                 "0 " + big + " 61", "0 " + big + " 100"}));
+    reports.clear();
+    std::string out = dir.File("out");
+    doc.SaveToFile(out, false);
+    EXPECT_EQ(reports, (std::vector<std::string>{"1 " + out + " 0", "1 " + out + " 31",
+                                                 "1 " + out + " 61", "1 " + out + " 100"}));
+    EXPECT_EQ(ReadFileBytes(out), Pattern(200000));
+}
+
+TEST(LoadFromFile, CancelFromProgressEndsTheLoad) {
+    TempDir dir;
+    WriteFileBytes(dir.File("big"), Pattern(200000));
+    TMPHexEditor doc;
+    doc.OnProgress = [](TCustomMPHexEditor&, TMPHProgressKind, const std::string&,
+                        std::uint8_t percent, bool& cancel) { cancel = percent > 50; };
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.LoadFromFile(dir.File("big")); }),
+              "Operation Cancelled");
+    EXPECT_EQ(doc.DataSize(), 0);
+    EXPECT_FALSE(doc.HasFile());
+    EXPECT_EQ(doc.FileName(), kMPHUntitled);
+}
+
+// ---- Saving -------------------------------------------------------------------
+
+TEST(SaveToFile, WithClearChangesTheDocumentBecomesTheFile) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a"), "abcdef");
+    TMPHexEditor doc;
+    doc.LoadFromFile(dir.File("a"));
+    doc.ChangeBytes(1, "X");
+    doc.InsertNibble(4, true);
+    doc.SaveToFile(dir.File("b"), true);
+    EXPECT_EQ(ReadFileBytes(dir.File("b")), std::string("aXcd\x06\x56\x60", 7));
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.UndoStorage().Count(), 0);
+    EXPECT_EQ(doc.UndoStorage().Size(), 0);
+    EXPECT_FALSE(doc.ByteChanged(1));
+    EXPECT_EQ(doc.FileName(), dir.File("b"));
+}
+
+TEST(SaveToFile, WithoutClearChangesOnlyTheFileChanges) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a"), "abc");
+    TMPHexEditor doc;
+    doc.LoadFromFile(dir.File("a"));
+    doc.ChangeBytes(0, "z");
+    doc.SaveToFile(dir.File("a"), false);
+    EXPECT_EQ(ReadFileBytes(dir.File("a")), "zbc");
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_TRUE(doc.ByteChanged(0));
+    EXPECT_EQ(doc.UndoStorage().Count(), 1);
+    EXPECT_TRUE(doc.HasFile());
+}
+
+TEST(SaveToFile, FailureLeavesDocumentAndFileAsTheyWere) {
+    TempDir dir;
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    doc.ChangeBytes(0, "z");
+    std::string name = dir.File("no/folder/x.jpg");
+    EXPECT_EQ(MessageOf<EFCreateError>([&] { doc.SaveToFile(name, true); }),
+              "Cannot create file \"" + name + "\". No such file or directory");
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.UndoStorage().Count(), 1);
+    EXPECT_EQ(doc.FileName(), kMPHUntitled);
+}
+
+TEST(SaveToFile, NewDocumentCannotBeSavedUnderItsOwnName) {
+    TMPHexEditor doc;
+    EXPECT_EQ(doc.FileName(), "Untitled");
+    EXPECT_TRUE(doc.IsFileReadOnly());
+    EXPECT_FALSE(doc.HasFile());
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { doc.SaveToFile("Untitled", false); }),
+              "Cannot save readonly file Untitled.");
+}
+
+TEST(SaveToFile, KeepsTheModeOfTheFileItReplaces) {
+    TempDir dir;
+    std::string name = dir.File("p.jpg");
+    WriteFileBytes(name, "abcdef");
+    ASSERT_EQ(chmod(name.c_str(), 0640), 0);
+    TMPHexEditor doc;
+    doc.LoadFromFile(name);
+    ASSERT_TRUE(doc.OpenZeroGap(4, 1));
+    doc.SaveToFile(name, true);
+    EXPECT_EQ(ReadFileBytes(name), std::string("abcd\0ef\0", 8));
+    struct stat info {};
+    ASSERT_EQ(stat(name.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+// ---- Raw access and the change gate --------------------------------------------
+
+TEST(Data, RawWritesChangeOnlyTheBytes) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    int changes = 0;
+    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    doc.SetData(1, 'X');
+    EXPECT_EQ(doc.Data(1), 'X');
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_FALSE(doc.ByteChanged(1));
+    EXPECT_EQ(doc.UndoStorage().Count(), 0);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.WriteBufferAt("xy", 2, 2); }),
+              "Data position/length out of data bounds");
+}
+
+TEST(ChangeBytes, InsertModeSetsNoMarks) {
+    TMPHexEditor doc;
+    LoadBytes(doc, "abc");
+    doc.SetInsertMode(true);
+    doc.ChangeBytes(0, "z");
+    EXPECT_FALSE(doc.ByteChanged(0));
+    doc.SetInsertMode(false);
+    EXPECT_FALSE(doc.ByteChanged(0));
+    EXPECT_TRUE(doc.Modified());
+}
+
+TEST(CanChangeData, EmptyDocumentAndSizeLock) {
+    TMPHexEditor doc;
+    EXPECT_FALSE(doc.CanChangeData(ukChangeBytes, 1, 0));
+    EXPECT_TRUE(doc.CanChangeData(ukInsertBuffer, 1, 0));
+    EXPECT_TRUE(doc.CanChangeData(ukAppendBuffer, 1, 0));
+    EXPECT_TRUE(doc.CanChangeData(ukAllDataSaved, 0, 0));
+    EXPECT_TRUE(doc.CanChangeData(ukMultipleModification, 0, 0));
+    EXPECT_FALSE(doc.CanChangeData(ukMultipleModification, 1, 0));
+
+    LoadBytes(doc, "abcd");
+    doc.SetNoSizeChange(true);
+    for (TMPHUndoKind kind :
+         {ukRemoveData, ukInsertBuffer, ukAppendBuffer, ukInsertNibble, ukDeleteNibble})
+        EXPECT_FALSE(doc.CanChangeData(kind, 1, 1)) << int(kind);
+    EXPECT_TRUE(doc.CanChangeData(ukReplace, 2, 2));
+    EXPECT_FALSE(doc.CanChangeData(ukReplace, 2, 3));
+    EXPECT_TRUE(doc.CanChangeData(ukChangeBytes, 2, 0));
+    doc.SetSizeLockOverride(true);
+    EXPECT_TRUE(doc.CanChangeData(ukRemoveData, 1, 0));
+}
+
+// ---- Change notification ------------------------------------------------------
+
+TEST(Changed, SelectionNotificationIsDeferredAndCoalesced) {
+    TMPHexEditor doc;
+    int changes = 0, selections = 0;
+    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    doc.OnSelectionChanged = [&](TCustomMPHexEditor&) { ++selections; };
+    DeliverPostedMessages();  // the new document's request
+    EXPECT_EQ(selections, 1);
+    selections = 0;
+    doc.Changed();
+    doc.Changed();
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(selections, 0);
+    DeliverPostedMessages();
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(doc.PendingSelectionNotify(), 0);
+}
+
+TEST(Changed, WithoutAHandlerTheRequestStaysPendingAndNothingMoreIsPosted) {
+    TMPHexEditor doc;
+    DeliverPostedMessages();
+    EXPECT_GT(doc.PendingSelectionNotify(), 0);
+    int selections = 0;
+    doc.OnSelectionChanged = [&](TCustomMPHexEditor&) { ++selections; };
+    doc.Changed();
+    DeliverPostedMessages();
+    EXPECT_EQ(selections, 0);
+}
+
+TEST(Bookmarks, TenIndicesAndAChangeNotice) {
+    TMPHexEditor doc;
+    int notices = 0;
+    doc.OnBookmarkChanged = [&](TCustomMPHexEditor&) { ++notices; };
+    EXPECT_EQ(doc.Bookmark(9).Position, -1);
+    doc.SetBookmark(9, 40, true);
+    doc.SetBookmark(9, 40, true);
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(doc.Bookmark(9).Position, 40);
+    EXPECT_TRUE(doc.Bookmark(9).InCharField);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBookmark(10, 0, false); }),
+              "Invalid bookmark index");
+    EXPECT_THROW(doc.Bookmark(-1), EMPHexEditor);
+}
+
+// ---- Presentation ---------------------------------------------------------------
+
+TEST(Grid, CountsFollowDataAndSettings) {
+    TMPHexEditor doc;
+    EXPECT_EQ(doc.RowCount(), 3);
+    EXPECT_EQ(doc.ColCount(), 51);
+    LoadBytes(doc, Pattern(300));
+    EXPECT_EQ(doc.RowCount(), 21);
+    LoadBytes(doc, Pattern(32));
+    EXPECT_EQ(doc.RowCount(), 4);
+    doc.SetInsertMode(true);
+    EXPECT_EQ(doc.RowCount(), 5);
+    doc.SetBytesPerRow(8);
+    EXPECT_EQ(doc.ColCount(), 27);
+    doc.SetBytesPerUnit(2);
+    EXPECT_EQ(doc.RowCount(), 7);
+    doc.SetBytesPerUnit(2);
+    doc.SetUnicodeChars(true);
+    EXPECT_EQ(doc.ColCount(), 2 * 8 + 4 + 3);
+    doc.SetInsertMode(false);
+    ASSERT_TRUE(doc.OpenZeroGap(0, 8));  // 48 bytes
+    EXPECT_EQ(doc.RowCount(), 8);
+}
+
+TEST(Grid, BytesPerRowAndUnicodeChecks) {
+    TMPHexEditor doc;
+    for (int bad : {0, -1, 257})
+        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerRow(bad); }),
+                  "Invalid bytes per line argument");
+    doc.SetBytesPerRow(256);
+    doc.SetBytesPerRow(1);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerColumn(2); }),
+              "Invalid bytes per column argument");
+    doc.SetBytesPerRow(16);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetUnicodeChars(true); }),
+              "BytesPerUnit must be set to 2 in unicode mode");
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerUnit(3); }),
+              "Invalid bytes per unit value 3, allowed: 1,2,4,8");
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetRulerBytesPerUnit(0); }),
+              "Invalid ruler bytes per unit value 0, allowed: -1,1,2,4,8");
+    doc.SetBytesPerUnit(2);
+    doc.SetTranslation(tkMac);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetUnicodeChars(true); }),
+              "Translations cannot be used in unicode mode");
+    doc.SetTranslation(tkAsIs);
+    LoadBytes(doc, "odd");
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetUnicodeChars(true); }),
+              "Cannot use unicode mode with odd-sized files");
+    LoadBytes(doc, "even");
+    doc.SetUnicodeChars(true);
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerRow(15); }),
+              "Invalid bytes per line argument");
+    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetTranslation(tkDos8); }),
+              "Translations cannot be used in unicode mode");
+}
+
+TEST(Offsets, AutomaticWidthFollowsTheLastRow) {
+    TMPHexEditor doc;
+    doc.SetOffsetFormat("-!10:0x|");
+    LoadBytes(doc, Pattern(300));
+    EXPECT_EQ(doc.GetOffsetText(0), "0x000");
+    EXPECT_EQ(doc.GetOffsetText(288), "0x120");
+    LoadBytes(doc, Pattern(16));
+    EXPECT_EQ(doc.GetOffsetText(0), "0x0");
+    LoadBytes(doc, Pattern(4097));
+    EXPECT_EQ(doc.GetOffsetText(0), "0x0000");
+}
+
+TEST(Offsets, UnitsCaseAndHandler) {
+    TMPHexEditor doc;
+    LoadBytes(doc, Pattern(300));
+    EXPECT_EQ(doc.GetOffsetText(5), "");
+    EXPECT_EQ(doc.GetPositionText(5), "5");
+    doc.SetOffsetFormat("8!10:|h");
+    EXPECT_EQ(doc.GetOffsetText(0x12A), "0000012Ah");
+    doc.SetHexLowerCase(true);
+    EXPECT_EQ(doc.GetOffsetText(0x12A), "0000012ah");
+    doc.SetOffsetFormat("R%10:|");
+    EXPECT_EQ(doc.GetOffsetText(32), "2");
+    doc.SetBytesPerRow(8);
+    EXPECT_EQ(doc.GetOffsetText(32), "4");
+    doc.SetOffsetFormat("%A:|");
+    doc.SetRulerBytesPerUnit(4);
+    EXPECT_EQ(doc.GetOffsetText(40), "10");
+    doc.OnGetOffsetText = [](TCustomMPHexEditor&, std::int64_t position, std::string& text) {
+        text = "@" + std::to_string(position);
+    };
+    EXPECT_EQ(doc.GetOffsetText(7), "@7");
+    EXPECT_EQ(doc.GetPositionText(7), "@7");
+}
+
+TEST(Offsets, BadFormatKeepsThePreviousOne) {
+    TMPHexEditor doc;
+    doc.SetOffsetFormat("-!10:0x|");
+    EXPECT_THROW(doc.SetOffsetFormat("11:|"), EMPHexEditor);
+    EXPECT_EQ(doc.OffsetFormat(), "-!10:0x|");
+    EXPECT_EQ(doc.GetOffsetText(0), "0x0");
+    doc.SetOffsetFormat("");
+    EXPECT_EQ(doc.GetOffsetText(0), "");
+}
+
+TEST(Offsets, ColumnWidthCountsLettersW) {
+    TMPHexEditor doc;
+    doc.SetOffsetFormat("-!10:0x|");
+    LoadBytes(doc, Pattern(300));
+    const int w = TextWidth("Courier New", -15, "w");
+    ASSERT_GT(w, 0);
+    EXPECT_EQ(doc.OffsetColumnWidth(), 6 * w + 21);
+    doc.SetGutterWidth(40);
+    EXPECT_EQ(doc.OffsetColumnWidth(), 40);
+}
+
+TEST(Colors, ChangedValueNotifiesOnce) {
+    TMPHColors colors;
+    EXPECT_EQ(colors.Get(TMPHColors::ChangedBackground), TColor{11075583});
+    int notified = 0;
+    colors.OnChange = [&] { ++notified; };
+    colors.Set(TMPHColors::Grid, clBtnFace);
+    EXPECT_EQ(notified, 0);
+    colors.Set(TMPHColors::Grid, clRed);
+    TMPHColors other;
+    colors.Assign(other);
+    EXPECT_EQ(notified, 2);
+    EXPECT_EQ(colors.Get(TMPHColors::Grid), clBtnFace);
+}
