@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <vector>
 
 #include "framework/Exception.h"
@@ -28,4 +31,11 @@ TEST(Application, BoxesCarryTitleAndIcon) {
     EXPECT_EQ(shown[0].Icon, MessageBoxIcon::None);
     EXPECT_EQ(shown[1].Text, "Cannot save readonly file /x/y.jpg.");
     EXPECT_EQ(shown[1].Icon, MessageBoxIcon::Stop);
+}
+
+TEST(TestScreen, FitsTheMainWindow) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_GE(screen->geometry().width(), 1280);
+    EXPECT_GE(screen->geometry().height(), 1000);
 }

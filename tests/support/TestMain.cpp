@@ -24,8 +24,12 @@ std::string WriteScreenConfig(const TempDir& dir) {
 
 int main(int argc, char** argv) {
     TempDir configDir;
-    std::string platform = "offscreen:configfile=" + WriteScreenConfig(configDir);
-    setenv("QT_QPA_PLATFORM", platform.c_str(), 0);
+    // Plain "offscreen" (as the test script exports it) gets the large screen too.
+    const char* requested = getenv("QT_QPA_PLATFORM");
+    if (requested == nullptr || std::string(requested) == "offscreen") {
+        std::string platform = "offscreen:configfile=" + WriteScreenConfig(configDir);
+        setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    }
     setenv("TZ", "UTC", 1);
     setenv("LANG", "C.UTF-8", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
