@@ -85,8 +85,7 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 using TShiftState = unsigned;
-constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16,
-                      ssMiddle = 32;
+constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32;
 
 // Virtual key codes passed to KeyDown.
 constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27, VK_SPACE = 32,
@@ -193,7 +192,8 @@ class TControl : public TComponent {
     virtual void EnabledChanged() { Invalidate(); }
     virtual void VisibleChanged() {}
     virtual void ParentChanged() {}
-    virtual void BoundsChanged() {}
+    // The bounds changed from `old` (parent coordinates).
+    virtual void BoundsChanged(const TRect& old);
     // The parent's colour changed: a control with ParentColor takes it.
     virtual void ParentColorChanged();
     // Stores the colour without touching ParentColor.
@@ -225,7 +225,6 @@ class TWinControl : public TControl {
 
     bool IsWindowed() const override { return true; }
     void SetParent(TWinControl* parent) override;
-    void SetBounds(int left, int top, int width, int height) override;
     QWidget* Widget() const;
 
     const std::vector<TControl*>& Controls() const { return controls_; }
@@ -270,9 +269,10 @@ class TWinControl : public TControl {
     virtual bool ErasesBackground() const { return true; }
     // The cursor shown over a point of the window's own area.
     virtual TCursor CursorAt(TPoint) const { return Cursor(); }
+    void Loaded() override;
     void ColorChanged() override;
     void VisibleChanged() override;
-    void BoundsChanged() override;
+    void BoundsChanged(const TRect& old) override;
 
   private:
     friend class TControl;
@@ -319,7 +319,8 @@ class TControlCanvas {
 
   private:
     TWinControl* window_;
-    TRect area_;  // in the window's coordinates
+    TRect area_;       // in the window's coordinates
+    TBitmap scratch_;  // stands in when the control has no pixels yet
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<TCanvas> canvas_;
 };
