@@ -203,9 +203,8 @@ void TControl::SetParent(TWinControl* parent) {
         parent_->RemoveControl(this);
     parent_ = parent;
     if (parent_ != nullptr) {
-        if (parentColor_)
-            color_ = parent_->Color();
         parent_->InsertControl(this);
+        ParentColorChanged();
     }
     ParentChanged();
 }

@@ -198,6 +198,8 @@ class TControl : public TComponent {
     virtual void ParentColorChanged();
     // Stores the colour without touching ParentColor.
     void AssignColor(TColor color);
+    // Stores the caption without calling TextChanged.
+    void AssignCaption(const std::string& caption) { caption_ = caption; }
 
   private:
     friend class TWinControl;
