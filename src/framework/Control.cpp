@@ -121,7 +121,7 @@ class ControlWidget : public QWidget {
         std::uint16_t key = ToVirtualKey(e->key());
         if (owner_ == nullptr || key == 0)
             return QWidget::keyPressEvent(e);
-        owner_->KeyDown(key, ToShiftState(e->modifiers(), Qt::NoButton));
+        owner_->DispatchKeyDown(key, ToShiftState(e->modifiers(), Qt::NoButton));
     }
     // The user sized a top-level window.
     void resizeEvent(QResizeEvent*) override {
@@ -623,6 +623,16 @@ void TWinControl::SetFocus() {
 }
 
 void TWinControl::KeyDown(std::uint16_t&, TShiftState) {}
+
+void TWinControl::DispatchKeyDown(std::uint16_t key, TShiftState shift) {
+    if (OnKeyDown) {
+        // The handler may replace itself (a borrowed handler given back).
+        TKeyEvent handler = OnKeyDown;
+        handler(this, key, shift);
+    }
+    if (key != 0)
+        KeyDown(key, shift);
+}
 
 void TWinControl::DispatchMouseDown(TMouseButton button, TShiftState shift, TPoint p) {
     TControl* target = captureControl_ != nullptr ? captureControl_ : ControlAtPos(p);

@@ -94,6 +94,8 @@ constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27,
 
 class TControl;
 using TNotifyEvent = std::function<void(TControl* sender)>;
+// A key-down handler; setting key to 0 keeps the key from the control.
+using TKeyEvent = std::function<void(TWinControl* sender, std::uint16_t& key, TShiftState shift)>;
 
 // The base of every control: bounds in the parent's client coordinates,
 // alignment, visibility, enabled state, colour, font, cursor and caption.
@@ -256,6 +258,8 @@ class TWinControl : public TControl {
     bool Focused() const;
     void SetFocus();
     virtual void KeyDown(std::uint16_t& key, TShiftState shift);
+    // Runs first for every key pressed on the window, before KeyDown.
+    TKeyEvent OnKeyDown;
 
   protected:
     // Lays out the aligned children in the usual order: top, bottom, left,
@@ -291,6 +295,7 @@ class TWinControl : public TControl {
     void DispatchMouseMove(TShiftState shift, TPoint p);
     void DispatchMouseUp(TMouseButton button, TShiftState shift, TPoint p);
     void DispatchMouseLeave();
+    void DispatchKeyDown(std::uint16_t key, TShiftState shift);
     void TrackHover(TPoint p);
     void ShowCursorAt(TPoint p);
     void ForgetChild(TControl* control);

@@ -33,3 +33,27 @@ TCustomForm* GetParentForm(TControl* control) {
     }
     return nullptr;
 }
+
+namespace {
+
+TWinControl* FindWindowed(const TWinControl* parent, const QWidget* widget) {
+    for (TControl* child : parent->Controls()) {
+        if (!child->IsWindowed())
+            continue;
+        auto* windowed = static_cast<TWinControl*>(child);
+        if (windowed->Widget() == widget)
+            return windowed;
+        if (TWinControl* found = FindWindowed(windowed, widget))
+            return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// The focus child Qt keeps for the window, which holds also while the window
+// is not the active one.
+TWinControl* TCustomForm::ActiveControl() const {
+    QWidget* focus = Widget()->focusWidget();
+    return focus != nullptr ? FindWindowed(this, focus) : nullptr;
+}

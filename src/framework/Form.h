@@ -24,6 +24,9 @@ class TCustomForm : public TWinControl {
 
     void Show();
 
+    // The windowed control inside the form that has the keyboard focus, or null.
+    TWinControl* ActiveControl() const;
+
     // A system command (SC_SIZE + WMSZ_BOTTOMRIGHT starts sizing the window
     // from its bottom-right corner with the mouse).
     virtual void SystemCommand(unsigned command);
