@@ -21,6 +21,16 @@ int TImageList::Add(const QImage& image) {
     return Count() - 1;
 }
 
+int TImageList::AddMasked(const TBitmap& bitmap, TColor transparent) {
+    QImage picture = bitmap.Image().convertToFormat(QImage::Format_ARGB32);
+    QRgb key = qRgb(GetRValue(transparent), GetGValue(transparent), GetBValue(transparent));
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if ((picture.pixel(x, y) & 0xFFFFFF) == (key & 0xFFFFFF))
+                picture.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return Add(picture);
+}
+
 bool TImageList::Opaque(const QImage& image, int x, int y) const {
     return qAlpha(image.pixel(x, y)) >= 128;
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <vector>
 
+#include "framework/Bitmap.h"
 #include "framework/Control.h"
 
 class TCanvas;
@@ -23,6 +24,8 @@ class TImageList : public TComponent {
     // Appends a picture and returns its index. Pixels with alpha below 128
     // are transparent; a picture of another size is scaled to the list's.
     int Add(const QImage& image);
+    // Appends a picture in which the pixels of `transparent` are see-through.
+    int AddMasked(const TBitmap& bitmap, TColor transparent);
     void Clear() { images_.clear(); }
 
     // Draws the picture with its top-left corner at (x, y); an index outside
