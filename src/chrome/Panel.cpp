@@ -58,14 +58,14 @@ void TRzCustomPanel::SetBorderWidth(int width) {
     if (width == borderWidth_)
         return;
     borderWidth_ = width;
-    BordersChanged();
+    TRzCustomPanel::BordersChanged();
 }
 
 void TRzCustomPanel::SetBevelWidth(int width) {
     if (width == bevelWidth_)
         return;
     bevelWidth_ = width;
-    BordersChanged();
+    TRzCustomPanel::BordersChanged();
 }
 
 void TRzCustomPanel::SetBorderColor(TColor color) {

@@ -61,7 +61,8 @@ class TRzCustomPanel : public TWinControl {
     void Paint(TCanvas& canvas) override;
 
   protected:
-    // A border style or the border sides changed to a different value.
+    // A border style or the border sides changed to a different value
+    // (the base also serves the widths: repaint and re-align).
     virtual void BordersChanged();
 
   private:
