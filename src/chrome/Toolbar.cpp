@@ -187,64 +187,54 @@ void TRzToolbar::AlignControls(TControl* control, TRect& rect) {
 void TRzToolbar::LayOut() {
     if (Loading())
         return;
-    if (orientation_ == orHorizontal)
-        PositionHorizontally();
-    else
-        PositionVertically();
+    bool horizontal = orientation_ == orHorizontal;
+    Flow flow = FlowControls(horizontal);
+    if (!autoResize_)
+        return;
+    bool sideBar = Align() == alLeft || Align() == alRight;
+    if (horizontal && sideBar) {
+        if (flow.longest != 0 && Width() != margin_ + flow.longest)
+            ResizeTo(margin_ + flow.longest, Height());
+    } else if (horizontal) {
+        if (Height() != rowHeight_ * flow.lines + 2 * topMargin_)
+            ResizeTo(Width(), rowHeight_ * flow.lines + 2 * topMargin_);
+    } else if (sideBar) {
+        if (Width() != rowHeight_ * flow.lines + 2 + topMargin_)
+            ResizeTo(rowHeight_ * flow.lines + 2 + topMargin_, Height());
+    } else if (flow.lines > 1 && Height() != margin_ + flow.longest) {
+        ResizeTo(Width(), margin_ + flow.longest);
+    }
 }
 
-void TRzToolbar::PositionHorizontally() {
-    int pos = margin_, rows = 1, widest = 0;
+// Places the controls edge to edge along the bar (left to right, or top to
+// bottom), starting a new row (column) when the next one would pass the far
+// margin; each is centred across its row.
+TRzToolbar::Flow TRzToolbar::FlowControls(bool horizontal) {
+    int limit = (horizontal ? Width() : Height()) - margin_;
+    int start = horizontal ? topMargin_ : margin_;
+    Flow flow{1, 0};
+    int pos = margin_;
     for (size_t i = 0; i < toolbarControls_.size(); ++i) {
         TControl* c = toolbarControls_[i].Control;
         if (c == nullptr || !c->Visible())
             continue;
-        if (wrapControls_ && i > 0 && pos + c->Width() > Width() - margin_) {
-            widest = std::max(widest, pos);
+        int along = horizontal ? c->Width() : c->Height();
+        int thickness = horizontal ? c->Height() : c->Width();
+        if (wrapControls_ && i > 0 && pos + along > limit) {
+            flow.longest = std::max(flow.longest, pos);
             pos = margin_;
-            ++rows;
+            ++flow.lines;
         }
         if (!c->Destroying()) {
-            int top = (rows - 1) * rowHeight_ + topMargin_ + rowHeight_ / 2 - c->Height() / 2;
-            c->SetBounds(pos, top, c->Width(), c->Height());
+            int across = (flow.lines - 1) * rowHeight_ + start + rowHeight_ / 2 - thickness / 2;
+            if (horizontal)
+                c->SetBounds(pos, across, c->Width(), c->Height());
+            else
+                c->SetBounds(across, pos, c->Width(), c->Height());
         }
-        pos += c->Width();
+        pos += along;
     }
-    if (!autoResize_)
-        return;
-    if (Align() == alLeft || Align() == alRight) {
-        if (widest != 0 && Width() != margin_ + widest)
-            ResizeTo(margin_ + widest, Height());
-    } else if (Height() != rowHeight_ * rows + 2 * topMargin_) {
-        ResizeTo(Width(), rowHeight_ * rows + 2 * topMargin_);
-    }
-}
-
-void TRzToolbar::PositionVertically() {
-    int pos = margin_, columns = 1, tallest = 0;
-    for (size_t i = 0; i < toolbarControls_.size(); ++i) {
-        TControl* c = toolbarControls_[i].Control;
-        if (c == nullptr || !c->Visible())
-            continue;
-        if (wrapControls_ && i > 0 && pos + c->Height() > Height() - margin_) {
-            tallest = std::max(tallest, pos);
-            pos = margin_;
-            ++columns;
-        }
-        if (!c->Destroying()) {
-            int left = (columns - 1) * rowHeight_ + margin_ + rowHeight_ / 2 - c->Width() / 2;
-            c->SetBounds(left, pos, c->Width(), c->Height());
-        }
-        pos += c->Height();
-    }
-    if (!autoResize_)
-        return;
-    if (Align() == alLeft || Align() == alRight) {
-        if (Width() != rowHeight_ * columns + 2 + topMargin_)
-            ResizeTo(rowHeight_ * columns + 2 + topMargin_, Height());
-    } else if (columns > 1 && Height() != margin_ + tallest) {
-        ResizeTo(Width(), margin_ + tallest);
-    }
+    return flow;
 }
 
 // The new size, then the form re-aligns its other controls around it.

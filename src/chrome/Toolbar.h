@@ -87,8 +87,11 @@ class TRzToolbar : public TRzCustomPanel {
     void ResolveToolbarControls();
     void ApplyStyleForAlignment();
     void NotifyButtons(ButtonChange change);
-    void PositionHorizontally();
-    void PositionVertically();
+    struct Flow {
+        int lines;    // rows, or columns when vertical
+        int longest;  // the longest row that was wrapped, 0 without wrapping
+    };
+    Flow FlowControls(bool horizontal);
     void ResizeTo(int width, int height);
     void TileBackground(TCanvas& canvas) const;
     template <typename T>

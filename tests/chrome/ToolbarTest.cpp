@@ -262,3 +262,26 @@ TEST_F(ToolbarTest, Spacer_GroovedShowsAnEtchedLineAndTurns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ToolbarLayoutTest, VerticalBar_StacksDownWrapsIntoColumnsAndFitsItsWidth) {
+    UseClassicColorScheme();
+    TCustomForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    auto* bar = new TRzToolbar(&form);
+    bar->SetParent(&form);
+    bar->SetAlign(alLeft);
+    bar->SetOrientation(orVertical);
+    std::vector<TRzToolButton*> buttons;
+    for (int i = 0; i < 4; ++i) {
+        buttons.push_back(new TRzToolButton(&form));
+        buttons.back()->SetParent(bar);
+    }
+    EXPECT_EQ(buttons[0]->BoundsRect(), Rect(4, 4, 29, 29));
+    EXPECT_EQ(buttons[2]->Top(), 54);
+    EXPECT_EQ(buttons[3]->BoundsRect(), Rect(29, 4, 54, 29));
+    EXPECT_EQ(bar->Width(), 25 * 2 + 2 + 2);
+}
+
+}  // namespace
