@@ -2,26 +2,15 @@
 // command line, in the classic colour scheme with the main window's own
 // values, so that a person can look at them:
 //   kadrimarkexif-gallery OUTDIR
-#include <cctype>
 #include <iostream>
 #include <string>
 
-#include "chrome/Frame.h"
-#include "chrome/Gradient.h"
-#include "chrome/Splitter.h"
+#include "chrome/gallery/DrawingPictures.h"
 #include "chrome/gallery/ProgramChrome.h"
-#include "framework/Canvas.h"
 #include "framework/DateTime.h"
 #include "framework/GuiSession.h"
 
 namespace {
-
-const char* const kFrameStyles[] = {"none",    "flat",       "groove",  "bump",
-                                    "lowered", "buttondown", "raised",  "buttonup",
-                                    "status",  "popup",      "flatbold"};
-const char* const kDirections[] = {
-    "diagonalup",  "diagonaldown",   "horizontalend", "horizontalcenter", "horizontalbox",
-    "verticalend", "verticalcenter", "verticalbox",   "squarebox",        "bigsquarebox"};
 
 class Gallery {
   public:
@@ -69,11 +58,6 @@ void DrawStatusBars(Gallery& gallery) {
     status.Progress->SetVisible(true);
     status.Progress->SetPosition(36);
     gallery.Save(status.Bar->Grab(), "statusbar-progress");
-    for (int position : {0, 1, 50, 98, 99}) {
-        status.Progress->SetPosition(position);
-        status.Progress->Invalidate();
-        gallery.Save(status.Progress->Grab(), "progress-" + std::to_string(position));
-    }
     // The separator's last row lies below the bar: show it whole on its own.
     TCustomForm holder(nullptr);
     holder.SetBounds(0, 0, 2, 19);
@@ -85,48 +69,20 @@ void DrawStatusBars(Gallery& gallery) {
     SetClock({});
 }
 
-void DrawFramesAndGradients(Gallery& gallery) {
+// The drawing routines, the progress bar alone and the splitter's drag.
+void DrawPictures(Gallery& gallery) {
     for (int style = fsNone; style <= fsFlatBold; ++style) {
-        TBitmap picture(40, 30, clBtnFace);
-        {
-            TCanvas canvas(picture);
-            DrawFrameStyle(canvas, Rect(0, 0, 40, 30), static_cast<TFrameStyle>(style), sdAllSides);
-        }
-        gallery.Save(picture.Image(), std::string("frame-") + kFrameStyles[style]);
+        auto frame = static_cast<TFrameStyle>(style);
+        gallery.Save(FramePicture(frame).Image(), "frame-" + FrameStyleName(frame));
     }
     for (int direction = gdDiagonalUp; direction <= gdBigSquareBox; ++direction) {
-        TBitmap picture(64, 40, clBtnFace);
-        {
-            TCanvas canvas(picture);
-            FillGradient(canvas, Rect(0, 0, 64, 40), static_cast<TGradientDirection>(direction),
-                         clWhite, clBlue, 1);
-        }
-        gallery.Save(picture.Image(), std::string("gradient-") + kDirections[direction]);
+        auto gradient = static_cast<TGradientDirection>(direction);
+        gallery.Save(GradientPicture(gradient).Image(),
+                     "gradient-" + GradientDirectionName(gradient));
     }
-}
-
-// A form with a left panel, the splitter and a client panel, caught in the
-// middle of a drag.
-void DrawSplitterDrag(Gallery& gallery) {
-    TCustomForm form(nullptr);
-    form.SetBounds(0, 0, 400, 200);
-    auto* left = new TRzCustomPanel(&form);
-    left->SetParent(&form);
-    left->SetBounds(0, 0, 120, 200);
-    left->SetAlign(alLeft);
-    left->SetColor(clBtnFace);
-    auto* splitter = new TRxSplitter(&form);
-    splitter->SetParent(&form);
-    splitter->SetBounds(120, 0, 3, 200);
-    splitter->SetAlign(alLeft);
-    auto* client = new TRzCustomPanel(&form);
-    client->SetParent(&form);
-    client->SetAlign(alClient);
-    client->SetColor(clWindow);
-    splitter->MouseDown(mbLeft, ssLeft, 1, 100);
-    splitter->MouseMove(ssLeft, 81, 100);
-    gallery.Save(form.Grab(), "splitter-drag");
-    splitter->MouseUp(mbLeft, 0, 81, 100);
+    for (int position : {0, 1, 50, 98, 99})
+        gallery.Save(ProgressPicture(position).Image(), "progress-" + std::to_string(position));
+    gallery.Save(SplitterDragPicture().Image(), "splitter-drag");
 }
 
 }  // namespace
@@ -141,8 +97,7 @@ int main(int argc, char** argv) {
         Gallery gallery(argv[1]);
         DrawToolbars(gallery);
         DrawStatusBars(gallery);
-        DrawFramesAndGradients(gallery);
-        DrawSplitterDrag(gallery);
+        DrawPictures(gallery);
         return gallery.Ok() ? 0 : 1;
     });
 }
