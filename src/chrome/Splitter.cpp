@@ -42,10 +42,15 @@ int FitSize(int size, int room) {
 // form's content is thereby frozen for the drag, as a locked window would be.
 class SplitterDragLine : public TWinControl {
   public:
-    SplitterDragLine(TWinControl* window, int thickness)
-        : TWinControl(nullptr), snapshot_(window->Grab()), thickness_(thickness) {
+    SplitterDragLine(TWinControl* window, int thickness, SplitterDragLine** holder)
+        : TWinControl(nullptr), snapshot_(window->Grab()), thickness_(thickness), holder_(holder) {
         SetVisible(false);
         SetParent(window);
+    }
+    ~SplitterDragLine() override {
+        if (*holder_ == this) {
+            *holder_ = nullptr;
+        }
     }
 
     // Shows the line over the rectangle (the window's coordinates).
@@ -73,6 +78,7 @@ class SplitterDragLine : public TWinControl {
   private:
     TBitmap snapshot_;
     int thickness_;
+    SplitterDragLine** holder_;
 };
 
 TRxSplitter::TRxSplitter(TComponent* owner) : TWinControl(owner) {
@@ -238,11 +244,10 @@ void TRxSplitter::Notification(TComponent* component, TOperation operation) {
         savedKeyDown_ = nullptr;
     }
     if (component == controlFirst_ || component == controlSecond_) {
-        if (active_) {
-            EndDrag(false, 0, 0);
-        }
+        // Cleared first: the control is half destroyed and must not be asked.
         controlFirst_ = component == controlFirst_ ? nullptr : controlFirst_;
         controlSecond_ = component == controlSecond_ ? nullptr : controlSecond_;
+        EndDrag(false, 0, 0);
         UpdateCursor();
     }
 }
@@ -325,7 +330,7 @@ void TRxSplitter::StartDrag(int x, int y) {
     maximum_ = {client.Right - client.Left - bottomRightLimit_ - offset.X,
                 client.Bottom - client.Top - bottomRightLimit_ - offset.Y};
     if (TWinControl* window = LineWindow(this)) {
-        line_ = std::make_unique<SplitterDragLine>(window, LineThickness());
+        line_ = new SplitterDragLine(window, LineThickness(), &line_);
     }
     lineScreen_ = {-1 << 30, -1 << 30};
     MoveLine({Width() / 2, Height() / 2});
@@ -378,7 +383,7 @@ void TRxSplitter::EndDrag(bool apply, int x, int y) {
     }
     SetMouseCapture(false);
     const bool allow = !apply || AskPosChanging(x, y);
-    line_.reset();
+    delete line_;
     if (apply) {
         TPoint p{x, y};
         if (!allow) {

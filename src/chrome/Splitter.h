@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include "framework/Control.h"
 
@@ -113,7 +112,9 @@ class TRxSplitter : public TWinControl {
     TPoint maximum_;
     TPoint lineScreen_;  // the last line drawn, screen coordinates
     bool clamped_ = false;
-    std::unique_ptr<SplitterDragLine> line_;
+    // Owned while dragging; as a child of the form it may be freed with the
+    // form first, and then clears this pointer itself.
+    SplitterDragLine* line_ = nullptr;
     TWinControl* keyControl_ = nullptr;
     TKeyEvent savedKeyDown_;
 };

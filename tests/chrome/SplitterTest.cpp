@@ -229,6 +229,13 @@ TEST_F(SplitterTest, DestroyingTheControlDuringADragEndsIt) {
     EXPECT_EQ(changed, 0);
 }
 
+TEST_F(SplitterTest, DestroyingTheFormDuringADragFreesTheLine) {
+    Press(0);
+    Move(40);
+    delete form;  // its children go first, the drag line among them
+    form = nullptr;
+}
+
 TEST_F(SplitterTest, AligningFindsTheTouchingSiblingAndSetsTheThickness) {
     auto* top = AddPane(alTop, Bounds(0, 0, 400, 40));
     auto* s = new TRxSplitter(form);
