@@ -321,3 +321,39 @@ TEST(SeparatorTest, DirectionAndColoursFollowTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first inked column of a pane's caption row band.
+int FirstInk(const TBitmap& picture, int from, int to) {
+    for (int x = from; x < to; ++x)
+        for (int y = 4; y < 16; ++y)
+            if (picture.Pixel(x, y) == clBlack)
+                return x;
+    return -1;
+}
+
+TEST(StatusPaneTest, CaptionAnchorsByAlignment) {
+    UseClassicColorScheme();
+    TCustomForm form(nullptr);
+    form.SetBounds(0, 0, 300, 20);
+    auto* pane = new TRzStatusPane(&form);
+    pane->SetParent(&form);
+    pane->SetBounds(0, 0, 200, 20);
+    pane->SetCaption("I");
+    int width = TextWidth(pane->Font(), "I");
+    // Left: x = caption left (2) + offset (2) + 1.
+    int left = FirstInk(TBitmap(form.Grab()), 0, 200);
+    EXPECT_GE(left, 5);
+    EXPECT_LT(left, 5 + width);
+    pane->SetAlignment(taRight);
+    int right = FirstInk(TBitmap(form.Grab()), 0, 200);
+    EXPECT_GE(right, 198 - 2 - 1 - width);
+    EXPECT_LT(right, 198 - 2 - 1);
+    pane->SetAlignment(taCenter);
+    int centre = FirstInk(TBitmap(form.Grab()), 0, 200);
+    EXPECT_GE(centre, 100 - width / 2 - 1);
+    EXPECT_LE(centre, 100 + width / 2);
+}
+
+}  // namespace

@@ -285,3 +285,19 @@ TEST(ToolbarLayoutTest, VerticalBar_StacksDownWrapsIntoColumnsAndFitsItsWidth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ToolbarTest, Background_TiledOverTheInsideFromItsCorner) {
+    TBitmap tile(3, 2, clGreen);
+    tile.SetPixel(0, 0, clRed);
+    toolbar->SetBackground(tile);
+    TBitmap picture = Picture();
+    EXPECT_EQ(picture.Pixel(400, 0), ColorToRGB(clBtnShadow));
+    for (auto [x, y] : {std::pair{0, 2}, {3, 2}, {0, 4}, {939, 32}})
+        EXPECT_EQ(picture.Pixel(x, y), clRed) << x << "," << y;
+    for (auto [x, y] : {std::pair{1, 2}, {3, 3}, {938, 32}})
+        EXPECT_EQ(picture.Pixel(x, y), clGreen) << x << "," << y;
+}
+
+}  // namespace
