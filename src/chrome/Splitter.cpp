@@ -164,32 +164,28 @@ void TRxSplitter::SetLimitOffset(int limit) {
     bottomRightLimit_ = limit;
 }
 
-void TRxSplitter::SetBevelInner(TBevelCut cut) {
-    if (cut != bevelInner_) {
-        bevelInner_ = cut;
+template <typename T>
+void TRxSplitter::Store(T& field, T value) {
+    if (field != value) {
+        field = value;
         Invalidate();
     }
+}
+
+void TRxSplitter::SetBevelInner(TBevelCut cut) {
+    Store(bevelInner_, cut);
 }
 
 void TRxSplitter::SetBevelOuter(TBevelCut cut) {
-    if (cut != bevelOuter_) {
-        bevelOuter_ = cut;
-        Invalidate();
-    }
+    Store(bevelOuter_, cut);
 }
 
 void TRxSplitter::SetBevelWidth(int width) {
-    if (width != bevelWidth_) {
-        bevelWidth_ = width;
-        Invalidate();
-    }
+    Store(bevelWidth_, width);
 }
 
 void TRxSplitter::SetBorderStyle(TSplitterBorderStyle style) {
-    if (style != borderStyle_) {
-        borderStyle_ = style;
-        Invalidate();
-    }
+    Store(borderStyle_, style);
 }
 
 int TRxSplitter::SplitDirection() const {

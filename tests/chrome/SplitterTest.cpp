@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include "Pixels.h"
 #include "framework/Form.h"
 
 namespace {
@@ -165,6 +166,16 @@ TEST_F(SplitterTest, RefusedMovesKeepTheLineAndTheReleaseUsesIt) {
     Release(60);
     EXPECT_EQ(tree->Width(), 215);
     EXPECT_EQ(changed, 1);
+}
+
+TEST_F(SplitterTest, PaintsAsARaisedPanel) {
+    splitter->SetWidth(3);
+    TBitmap p(splitter->Grab());
+    const TColor face = RGB(0xD4, 0xD0, 0xC8);
+    EXPECT_EQ(RowOf(p, 100, 0, 3), (std::vector<TColor>{clWhite, face, RGB(0x80, 0x80, 0x80)}));
+    splitter->SetBevelOuter(bvLowered);
+    p = TBitmap(splitter->Grab());
+    EXPECT_EQ(RowOf(p, 100, 0, 3), (std::vector<TColor>{RGB(0x80, 0x80, 0x80), face, clWhite}));
 }
 
 TEST_F(SplitterTest, DirectionFollowsTheAlignmentTable) {
