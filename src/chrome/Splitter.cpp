@@ -28,10 +28,11 @@ TWinControl* LineWindow(TControl* control) {
     return top;
 }
 
-// A size after a drag: at least 1, and below the room the parent offers.
+// A size after a drag: below the room the parent offers (3 less when it
+// would fill it), and never below 1, even in a parent too small for that.
 int FitSize(int size, int room) {
     size = std::max(size, 1);
-    return size >= room ? room - 3 : size;
+    return std::max(size >= room ? room - 3 : size, 1);
 }
 
 }  // namespace

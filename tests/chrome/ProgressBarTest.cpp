@@ -152,6 +152,15 @@ TEST_F(ProgressBarTest, SmoothModeStretchesOneStrip) {
     EXPECT_EQ(Picture().Pixel(2, 9), clWhite);
 }
 
+TEST_F(ProgressBarTest, SmoothFillOfAHugeRangeDoesNotOverflow) {
+    bar->SetSmooth(true);
+    bar->SetMax(100000000);
+    bar->SetPosition(50000000);  // 663 * 50000000 is beyond 32 bits
+    const TBitmap p = Picture();
+    EXPECT_NE(p.Pixel(332, 9), clWhite);  // 331 columns from x = 2
+    EXPECT_EQ(p.Pixel(333, 9), clWhite);
+}
+
 TEST_F(ProgressBarTest, OrientationSwapsTheSizeAndFillsFromTheBottom) {
     bar->SetBounds(10, 5, 40, 19);
     bar->SetOrientation(pbVertical);

@@ -266,6 +266,16 @@ TEST_F(SplitterTest, AligningFindsTheTouchingSiblingAndSetsTheThickness) {
     EXPECT_EQ(s->SplitDirection(), 0);
 }
 
+TEST_F(SplitterTest, SizeStaysPositiveInATinyParent) {
+    tree->SetWidth(2);
+    form->SetBounds(0, 0, 3, 200);
+    splitter->SetLimitOffset(0);
+    Press(0);
+    Move(5);
+    Release(5);  // 2 fills the room of 3 - 1: room - 3 would be -1
+    EXPECT_EQ(tree->Width(), 1);
+}
+
 TEST_F(SplitterTest, DraggingTowardARightOrBottomControlShrinksIt) {
     tree->SetAlign(alRight);
     tree->SetWidth(100);
