@@ -98,11 +98,14 @@ TEST_F(StatusBarTest, SizeGrip_SquaresInHighlightThenShadow) {
 }
 
 TEST_F(StatusBarTest, SizeGrip_PressSizesTheFormWithTheSizingCursor) {
+    form.SetWidth(400);  // within any test screen
     form.Show();
     QWidget* bar = status.Bar->Widget();
-    QTest::mouseMove(bar, QPoint(935, 10));
+    QTest::mouseMove(bar, QPoint(395, 10));
     EXPECT_EQ(bar->cursor().shape(), Qt::SizeFDiagCursor);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(935, 10));
+    QTest::mouseMove(bar, QPoint(380, 10));
+    EXPECT_EQ(bar->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(395, 10));
     EXPECT_EQ(form.commands, std::vector<unsigned>{SC_SIZE + WMSZ_BOTTOMRIGHT});
 }
 
