@@ -705,7 +705,7 @@ void TWinControl::ShowCursorAt(TPoint p) {
 TControlCanvas::TControlCanvas(TControl& control) : window_(control.Window()) {
     TPoint origin = control.OriginInWindow();
     area_ = OffsetRect(control.ClientRect(), origin.X, origin.Y);
-    if (window_ == nullptr || window_->surface_.Empty()) {
+    if (window_ == nullptr || window_->surface_.Empty() || !control.Visible()) {
         window_ = nullptr;
         scratch_.SetSize(std::max(control.Width(), 1), std::max(control.Height(), 1));
         canvas_ = std::make_unique<TCanvas>(scratch_);

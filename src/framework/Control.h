@@ -314,7 +314,8 @@ class TWinControl : public TControl {
 
 // A canvas on a control's pixels for drawing at once, outside the paint
 // cycle: origin at the control's top-left corner, clipped to the control.
-// On destruction the window shows what was drawn.
+// On destruction the window shows what was drawn. A hidden control (or one
+// without pixels yet) gets a canvas that draws nowhere.
 class TControlCanvas {
   public:
     explicit TControlCanvas(TControl& control);

@@ -170,6 +170,18 @@ TEST_F(ControlTest, ControlCanvas_DrawsAtOnceAtTheControlsOrigin) {
     EXPECT_EQ(form->Surface().Pixel(20, 32), clRed);
 }
 
+TEST_F(ControlTest, ControlCanvas_HiddenControlDrawsNothing) {
+    Probe* probe = AddProbe(alNone, Bounds(20, 30, 10, 10));
+    probe->SetVisible(false);
+    form->Grab();
+    {
+        TControlCanvas canvas(*probe);
+        canvas.Canvas().Brush.Color = clLime;
+        canvas.Canvas().FillRect(Rect(0, 0, 10, 10));
+    }
+    EXPECT_EQ(form->Surface().Pixel(25, 35), ColorToRGB(clBtnFace));
+}
+
 TEST_F(ControlTest, WindowedChild_IsComposedIntoTheGrab) {
     auto* child = new TWinControl(form);
     child->SetParent(form);
