@@ -105,6 +105,11 @@ class ControlWidget : public QWidget {
         if (owner_ != nullptr)
             owner_->DispatchMouseMove(Shift(e), ToPoint(e->position()));
     }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        if (owner_ != nullptr)
+            owner_->DispatchMouseDown(ToMouseButton(e->button()), Shift(e) | ssDouble,
+                                      ToPoint(e->position()));
+    }
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (owner_ != nullptr)
             owner_->DispatchMouseUp(ToMouseButton(e->button()), Shift(e), ToPoint(e->position()));
@@ -380,6 +385,11 @@ void TControl::Click() {
         OnClick(this);
 }
 
+void TControl::DblClick() {
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
 void TControl::RequestAlign() {
     if (parent_ != nullptr)
         parent_->AlignChildren(this);
@@ -638,11 +648,14 @@ void TWinControl::DispatchMouseDown(TMouseButton button, TShiftState shift, TPoi
     TControl* target = captureControl_ != nullptr ? captureControl_ : ControlAtPos(p);
     if (target == nullptr) {
         selfCaptured_ = true;
-        MouseDown(button, shift, p.X, p.Y);
-        return;
+        target = this;
+    } else {
+        captureControl_ = target;
     }
-    captureControl_ = target;
-    target->MouseDown(button, shift, p.X - target->Left(), p.Y - target->Top());
+    TPoint origin = target->OriginInWindow();
+    if ((shift & ssDouble) != 0 && button == mbLeft)
+        target->DblClick();
+    target->MouseDown(button, shift, p.X - origin.X, p.Y - origin.Y);
 }
 
 void TWinControl::DispatchMouseMove(TShiftState shift, TPoint p) {

@@ -85,7 +85,8 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 using TShiftState = unsigned;
-constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32;
+constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32,
+                      ssDouble = 64;
 
 // Virtual key codes passed to KeyDown.
 constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27, VK_SPACE = 32,
@@ -150,6 +151,7 @@ class TControl : public TComponent {
     void SetCaption(const std::string& caption);
 
     TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
 
     // The window whose surface holds this control's pixels: itself when
     // windowed, else the parent (null without one).
@@ -185,6 +187,9 @@ class TControl : public TComponent {
 
     // Runs OnClick.
     virtual void Click();
+    // Runs OnDblClick. A double click with the left button calls DblClick,
+    // then MouseDown with ssDouble in the shift state.
+    virtual void DblClick();
 
   protected:
     // Hooks called after the matching value changed.

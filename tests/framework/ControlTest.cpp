@@ -23,7 +23,10 @@ class Probe : public TControl {
         canvas.Brush.Color = fill_;
         canvas.FillRect(Rect(-5, -5, Width() + 5, Height() + 5));  // clipped to the control
     }
-    void MouseDown(TMouseButton, TShiftState, int x, int y) override { Log("down", x, y); }
+    void MouseDown(TMouseButton, TShiftState shift, int x, int y) override {
+        doubled = doubled || (shift & ssDouble) != 0;
+        Log("down", x, y);
+    }
     void MouseMove(TShiftState, int x, int y) override { Log("move", x, y); }
     void MouseUp(TMouseButton, TShiftState, int x, int y) override { Log("up", x, y); }
     void MouseEnter() override { events.push_back("enter"); }
@@ -36,6 +39,7 @@ class Probe : public TControl {
     std::vector<std::string> events;
     int paints = 0;
     int passThroughFrom = 1 << 20;
+    bool doubled = false;
 
   private:
     TColor fill_;
@@ -217,6 +221,19 @@ TEST_F(ControlTest, Mouse_PressOnChildCapturesUntilRelease) {
             got.push_back(e);
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(form->events.empty());
+}
+
+TEST_F(ControlTest, Mouse_DoubleClickRunsDblClickThenAPressWithDouble) {
+    Probe* probe = AddProbe(alNone, Bounds(10, 10, 20, 20));
+    probe->OnDblClick = [probe](TControl*) { probe->events.push_back("dblclick"); };
+    form->Show();
+    QTest::mouseDClick(form->Widget(), Qt::LeftButton, {}, QPoint(15, 15));
+    std::vector<std::string> got;
+    for (const std::string& e : probe->events)
+        if (e == "dblclick" || e.rfind("down", 0) == 0)
+            got.push_back(e);
+    EXPECT_EQ(got, (std::vector<std::string>{"dblclick", "down 5,5"}));
+    EXPECT_TRUE(probe->doubled);
 }
 
 TEST_F(ControlTest, Mouse_EnterAndLeaveFollowThePointer) {
