@@ -1,0 +1,180 @@
+#include "chrome/Panel.h"
+
+#include "chrome/Lightness.h"
+#include "framework/Canvas.h"
+
+void DrawCornerlessRing(TCanvas& canvas, const TRect& r, TColor color) {
+    canvas.Pen.Color = color;
+    canvas.Pen.Width = 1;
+    canvas.MoveTo(r.Left, r.Top + 1);
+    canvas.LineTo(r.Left, r.Bottom - 1);
+    canvas.MoveTo(r.Left + 1, r.Top);
+    canvas.LineTo(r.Right - 1, r.Top);
+    canvas.MoveTo(r.Right - 1, r.Top + 1);
+    canvas.LineTo(r.Right - 1, r.Bottom - 1);
+    canvas.MoveTo(r.Left + 1, r.Bottom - 1);
+    canvas.LineTo(r.Right - 1, r.Bottom - 1);
+}
+
+TRzCustomPanel::TRzCustomPanel(TComponent* owner) : TWinControl(owner) {
+    SetParentColor(false);
+}
+
+template <typename T>
+void TRzCustomPanel::Store(T& field, T value) {
+    if (field == value)
+        return;
+    field = value;
+    Invalidate();
+}
+
+void TRzCustomPanel::SetBorderOuter(TFrameStyleEx style) {
+    if (style == borderOuter_)
+        return;
+    borderOuter_ = style;
+    BordersChanged();
+}
+
+void TRzCustomPanel::SetBorderInner(TFrameStyleEx style) {
+    if (style == borderInner_)
+        return;
+    borderInner_ = style;
+    BordersChanged();
+}
+
+void TRzCustomPanel::SetBorderSides(TSides sides) {
+    if (sides == borderSides_)
+        return;
+    borderSides_ = sides;
+    BordersChanged();
+}
+
+void TRzCustomPanel::BordersChanged() {
+    Invalidate();
+    Realign();
+}
+
+void TRzCustomPanel::SetBorderWidth(int width) {
+    if (width == borderWidth_)
+        return;
+    borderWidth_ = width;
+    TRzCustomPanel::BordersChanged();
+}
+
+void TRzCustomPanel::SetBevelWidth(int width) {
+    if (width == bevelWidth_)
+        return;
+    bevelWidth_ = width;
+    TRzCustomPanel::BordersChanged();
+}
+
+void TRzCustomPanel::SetBorderColor(TColor color) {
+    Store(borderColor_, color);
+}
+void TRzCustomPanel::SetBorderHighlight(TColor color) {
+    Store(borderHighlight_, color);
+}
+void TRzCustomPanel::SetBorderShadow(TColor color) {
+    Store(borderShadow_, color);
+}
+void TRzCustomPanel::SetFlatColor(TColor color) {
+    Store(flatColor_, color);
+}
+void TRzCustomPanel::SetFlatColorAdjustment(int amount) {
+    Store(flatColorAdjustment_, amount);
+}
+void TRzCustomPanel::SetUseGradients(bool use) {
+    Store(useGradients_, use);
+}
+void TRzCustomPanel::SetGradientColorStart(TColor color) {
+    Store(gradientColorStart_, color);
+}
+void TRzCustomPanel::SetGradientColorStop(TColor color) {
+    Store(gradientColorStop_, color);
+}
+void TRzCustomPanel::SetGradientDirection(TGradientDirection direction) {
+    Store(gradientDirection_, direction);
+}
+
+TColor TRzCustomPanel::FlatFrameColor() const {
+    return AdjustColorLightness(flatColor_, flatColorAdjustment_);
+}
+
+int TRzCustomPanel::FrameWidth(TFrameStyleEx style) const {
+    switch (style) {
+        case fsNone:
+            return 0;
+        case fsFlat:
+        case fsFlatRounded:
+            return 1;
+        case fsStatus:
+        case fsPopup:
+            return bevelWidth_;
+        default:
+            return 2;
+    }
+}
+
+TRect TRzCustomPanel::InsideRect() const {
+    int inset = FrameWidth(borderOuter_) + borderWidth_ + FrameWidth(borderInner_);
+    TRect r = ClientRect();
+    if (borderSides_ & sdLeft)
+        r.Left += inset;
+    if (borderSides_ & sdTop)
+        r.Top += inset;
+    if (borderSides_ & sdRight)
+        r.Right -= inset;
+    if (borderSides_ & sdBottom)
+        r.Bottom -= inset;
+    return r;
+}
+
+TRect TRzCustomPanel::DrawBorder(TCanvas& canvas, const TRect& rect, TFrameStyleEx style) const {
+    TRect r = rect;
+    switch (style) {
+        case fsFlat:
+        case fsFlatBold:
+            for (int i = 0; i < (style == fsFlat ? 1 : 2); ++i)
+                r = DrawFrameRing(canvas, r, FlatFrameColor(), FlatFrameColor(), borderSides_);
+            return r;
+        case fsPopup:
+        case fsStatus: {
+            TColor ul = style == fsPopup ? borderHighlight_ : borderShadow_;
+            TColor lr = style == fsPopup ? borderShadow_ : borderHighlight_;
+            for (int i = 0; i < bevelWidth_; ++i)
+                r = DrawFrameRing(canvas, r, ul, lr, borderSides_);
+            return r;
+        }
+        case fsFlatRounded:
+            DrawCornerlessRing(canvas, r, FlatFrameColor());
+            return DrawFrameRing(canvas, r, clNone, clNone, borderSides_);
+        default:
+            return DrawFrameStyle(canvas, r, style, borderSides_);
+    }
+}
+
+void TRzCustomPanel::DrawBackground(TCanvas& canvas, const TRect& inside) const {
+    if (useGradients_) {
+        FillGradient(canvas, inside, gradientDirection_, gradientColorStart_, gradientColorStop_,
+                     1);
+        return;
+    }
+    canvas.Brush.Color = Color();
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(inside);
+}
+
+void TRzCustomPanel::Paint(TCanvas& canvas) {
+    TRect r = DrawBorder(canvas, ClientRect(), borderOuter_);
+    for (int i = 0; i < borderWidth_; ++i)
+        r = DrawFrameRing(canvas, r, borderColor_, borderColor_, borderSides_);
+    r = DrawBorder(canvas, r, borderInner_);
+    DrawBackground(canvas, r);
+    if (!Caption().empty()) {
+        canvas.Font = Font();
+        canvas.Brush.Style = bsClear;
+        canvas.DrawText(r, Caption(), dtCenter | dtVCenter | dtSingleLine);
+    }
+    if (OnPaint)
+        OnPaint(this);
+}

@@ -1,0 +1,440 @@
+#include "chrome/ToolButton.h"
+
+#include <algorithm>
+
+#include "chrome/Frame.h"
+#include "chrome/Lightness.h"
+#include "framework/Canvas.h"
+
+namespace {
+
+constexpr int kArrowStrip = 14;
+
+}  // namespace
+
+TRzToolButton::TRzToolButton(TComponent* owner) : TControl(owner) {
+    syncing_ = true;
+    SetBounds(Left(), Top(), 25, 25);
+    syncing_ = false;
+}
+
+template <typename T>
+void TRzToolButton::Store(T& field, T value) {
+    if (field == value)
+        return;
+    field = value;
+    Invalidate();
+}
+
+TRzToolbar* TRzToolButton::Toolbar() const {
+    return dynamic_cast<TRzToolbar*>(Parent());
+}
+
+// ------------------------------------------------------------ synchronising
+
+void TRzToolButton::SyncShowCaption() {
+    if (TRzToolbar* toolbar = Toolbar(); toolbar != nullptr && useToolbarShowCaption_)
+        Store(showCaption_, toolbar->ShowButtonCaptions());
+}
+
+void TRzToolButton::SyncLayout() {
+    if (TRzToolbar* toolbar = Toolbar(); toolbar != nullptr && useToolbarButtonLayout_)
+        Store(layout_, toolbar->ButtonLayout());
+}
+
+// The toolbar's button width, widened to fit the caption when it shows and
+// by the arrow strip of a drop-down button.
+void TRzToolButton::SyncSize() {
+    TRzToolbar* toolbar = Toolbar();
+    if (toolbar == nullptr || !useToolbarButtonSize_)
+        return;
+    int width = toolbar->ButtonWidth();
+    if (showCaption_) {
+        int text = TextWidth(Font(), Caption());
+        bool sideBySide = layout_ == blGlyphLeft || layout_ == blGlyphRight;
+        width = std::max(width, sideBySide ? ImageWidth() + text + 12 : text + 8);
+    }
+    if (toolStyle_ == tsDropDown)
+        width += kArrowStrip;
+    syncing_ = true;
+    SetBounds(Left(), Top(), width, toolbar->ButtonHeight());
+    syncing_ = false;
+}
+
+void TRzToolButton::SyncAll() {
+    if (Loading())
+        return;
+    SyncShowCaption();
+    SyncLayout();
+    SyncSize();
+}
+
+void TRzToolButton::Loaded() {
+    SyncAll();
+}
+
+void TRzToolButton::ParentChanged() {
+    SyncAll();
+}
+
+void TRzToolButton::TextChanged() {
+    SyncAll();
+    Invalidate();
+}
+
+void TRzToolButton::SetBounds(int left, int top, int width, int height) {
+    if (!Loading() && !syncing_ && (width != Width() || height != Height()))
+        useToolbarButtonSize_ = false;
+    TControl::SetBounds(left, top, width, height);
+}
+
+void TRzToolButton::SetShowCaption(bool show) {
+    if (!Loading())
+        useToolbarShowCaption_ = false;
+    Store(showCaption_, show);
+}
+
+void TRzToolButton::SetLayout(TButtonLayout layout) {
+    if (layout == layout_)
+        return;
+    if (!Loading())
+        useToolbarButtonLayout_ = false;
+    layout_ = layout;
+    SyncAll();
+    Invalidate();
+}
+
+void TRzToolButton::SetUseToolbarShowCaption(bool use) {
+    useToolbarShowCaption_ = use;
+    if (use && !Loading())
+        SyncShowCaption();
+}
+
+void TRzToolButton::SetUseToolbarButtonLayout(bool use) {
+    useToolbarButtonLayout_ = use;
+    if (use && !Loading())
+        SyncLayout();
+}
+
+void TRzToolButton::SetUseToolbarButtonSize(bool use) {
+    useToolbarButtonSize_ = use;
+    if (use && !Loading())
+        SyncSize();
+}
+
+// ------------------------------------------------------------ properties
+
+void TRzToolButton::SetImages(TImageList* images) {
+    images_ = images;
+    if (images != nullptr) {
+        syncing_ = true;
+        SetBounds(Left(), Top(), std::max(Width(), images->Width()),
+                  std::max(Height(), images->Height()));
+        syncing_ = false;
+    }
+    Invalidate();
+}
+
+TImageList* TRzToolButton::ActiveImages() const {
+    if (images_ != nullptr)
+        return images_;
+    TRzToolbar* toolbar = Toolbar();
+    return toolbar != nullptr ? toolbar->Images() : nullptr;
+}
+
+void TRzToolButton::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && component == images_)
+        images_ = nullptr;
+}
+
+void TRzToolButton::SetImageIndex(int index) {
+    Store(imageIndex_, index);
+}
+void TRzToolButton::SetDownIndex(int index) {
+    Store(downIndex_, index);
+}
+void TRzToolButton::SetHotIndex(int index) {
+    Store(hotIndex_, index);
+}
+void TRzToolButton::SetDisabledIndex(int index) {
+    Store(disabledIndex_, index);
+}
+void TRzToolButton::SetFlat(bool flat) {
+    Store(flat_, flat);
+}
+void TRzToolButton::SetTransparent(bool transparent) {
+    Store(transparent_, transparent);
+}
+
+void TRzToolButton::SetToolStyle(TRzToolStyle style) {
+    if (style == toolStyle_)
+        return;
+    toolStyle_ = style;
+    SyncSize();
+    Invalidate();
+}
+
+// ------------------------------------------------------------ state
+
+void TRzToolButton::SetState(TRzButtonState state) {
+    Store(state_, state);
+}
+
+void TRzToolButton::SetDown(bool down) {
+    if (groupIndex_ == 0 || down == down_)
+        return;
+    down_ = down;
+    SetState(down ? bsExclusive : bsUp);
+    if (down)
+        RaiseForGroup(allowAllUp_);
+}
+
+// The other buttons of the group go up and take the sender's AllowAllUp.
+void TRzToolButton::RaiseForGroup(bool allowAllUp) {
+    if (Parent() == nullptr)
+        return;
+    for (TControl* control : Parent()->Controls()) {
+        auto* other = dynamic_cast<TRzToolButton*>(control);
+        if (other == nullptr || other == this || other->groupIndex_ != groupIndex_)
+            continue;
+        other->allowAllUp_ = allowAllUp;
+        if (other->down_) {
+            other->down_ = false;
+            other->SetState(bsUp);
+        }
+    }
+}
+
+void TRzToolButton::EnabledChanged() {
+    if (!Enabled()) {
+        pressedInside_ = false;
+        mouseOver_ = false;
+        SetState(bsDisabled);
+    } else {
+        SetState(down_ && groupIndex_ != 0 ? bsExclusive : bsUp);
+    }
+    Invalidate();
+}
+
+void TRzToolButton::MouseDown(TMouseButton button, TShiftState, int, int) {
+    if (button != mbLeft || !Enabled())
+        return;
+    if (!down_ || state_ == bsExclusive)
+        SetState(bsDown);
+    pressedInside_ = true;
+}
+
+void TRzToolButton::MouseMove(TShiftState, int x, int y) {
+    if (!pressedInside_)
+        return;
+    bool inside = ClientRect().Contains({x, y});
+    SetState(down_ ? bsExclusive : inside ? bsDown : bsUp);
+}
+
+void TRzToolButton::MouseUp(TMouseButton, TShiftState, int x, int y) {
+    if (!pressedInside_)
+        return;
+    pressedInside_ = false;
+    bool inside = ClientRect().Contains({x, y});
+    bool click = inside;
+    if (groupIndex_ == 0) {
+        SetState(bsUp);
+        mouseOver_ = false;
+        if (inside)
+            Repaint();
+    } else {
+        if (inside && down_ && !allowAllUp_)
+            click = false;
+        else if (inside)
+            SetDown(!down_);
+        SetState(down_ ? bsExclusive : bsUp);
+        Repaint();
+    }
+    if (click)
+        Click();
+    if (inside && Enabled())
+        MouseEnter();
+    else
+        MouseLeave();
+}
+
+void TRzToolButton::MouseEnter() {
+    if (mouseOver_ || !Enabled())
+        return;
+    mouseOver_ = true;
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+    if (flat_)
+        Repaint();
+}
+
+void TRzToolButton::MouseLeave() {
+    if (!mouseOver_)
+        return;
+    mouseOver_ = false;
+    if (OnMouseLeave)
+        OnMouseLeave(this);
+    if (flat_)
+        Repaint();
+}
+
+// ------------------------------------------------------------ geometry
+
+int TRzToolButton::ImageWidth() const {
+    TImageList* images = ActiveImages();
+    return images != nullptr ? images->Width() : 0;
+}
+
+int TRzToolButton::ImageHeight() const {
+    TImageList* images = ActiveImages();
+    return images != nullptr ? images->Height() : 0;
+}
+
+TRect TRzToolButton::ContentRect() const {
+    TRect r = ClientRect();
+    if (toolStyle_ == tsDropDown)
+        r.Right -= kArrowStrip;
+    return InflateRect(r, -2, -2);
+}
+
+// The caption's height, word-wrapped to the content width.
+int TRzToolButton::CaptionHeight() const {
+    TBitmap scratch(1, 1);
+    TCanvas canvas(scratch);
+    canvas.Font = Font();
+    TRect r = ContentRect();
+    return canvas.DrawText(r, Caption(), dtCenter | dtWordBreak | dtCalcRect);
+}
+
+TRect TRzToolButton::PressedOffset(TRect r) const {
+    return Pressed() ? OffsetRect(r, 1, 1) : r;
+}
+
+TRect TRzToolButton::ImageRect() const {
+    TRect base = ContentRect();
+    int w = ImageWidth(), h = ImageHeight(), text = CaptionHeight();
+    int spare = (Height() - (h + text + 4)) / 2;
+    int left = base.Left + (base.Width() - w) / 2;
+    int top = base.Top + (base.Height() - h) / 2;
+    switch (layout_) {
+        case blGlyphLeft:
+            left = base.Left + 2;
+            break;
+        case blGlyphRight:
+            left = base.Right - w - 2;
+            break;
+        case blGlyphTop:
+            top = spare;
+            break;
+        case blGlyphBottom:
+            top = base.Top + text + spare;
+            break;
+    }
+    return PressedOffset(Bounds(left, top, w, h));
+}
+
+TRect TRzToolButton::CaptionRect() const {
+    TRect r = ContentRect();
+    if (imageIndex_ != -1) {
+        int w = ImageWidth(), h = ImageHeight(), text = CaptionHeight();
+        int spare = (Height() - (h + text + 4)) / 2;
+        switch (layout_) {
+            case blGlyphLeft:
+                r.Left += w + 4;
+                break;
+            case blGlyphRight:
+                r.Right -= w + 4;
+                break;
+            case blGlyphTop:
+                r.Top += spare + h;
+                r.Bottom = r.Top + text;
+                break;
+            case blGlyphBottom:
+                r.Top += spare;
+                r.Bottom = r.Top + text;
+                break;
+        }
+    }
+    return PressedOffset(r);
+}
+
+// ------------------------------------------------------------ painting
+
+TRect TRzToolButton::DrawFrame(TCanvas& canvas) const {
+    TRect r = ClientRect();
+    if (flat_) {
+        if (!Pressed() && !mouseOver_)
+            return r;
+        return DrawFrameStyle(canvas, r, Pressed() ? fsStatus : fsPopup, sdAllSides);
+    }
+    return DrawFrameStyle(canvas, r, Pressed() ? fsLowered : fsButtonUp, sdAllSides);
+}
+
+void TRzToolButton::DrawBackground(TCanvas& canvas, const TRect& rect) const {
+    if (state_ == bsExclusive && !(flat_ && mouseOver_)) {
+        canvas.Brush.Style = bsCheckered;
+        canvas.Brush.Color = transparent_ ? clBtnFace : Color();
+        canvas.Brush.CheckerColor =
+            transparent_ ? clBtnHighlight : AdjustColorLightness(Color(), 20);
+        canvas.FillRect(rect);
+    } else if (!transparent_) {
+        canvas.Brush.Style = bsSolid;
+        canvas.Brush.Color = Color();
+        canvas.FillRect(rect);
+    }
+    canvas.Brush.Style = bsSolid;
+}
+
+// A small black triangle pointing down, centred in the arrow strip.
+void TRzToolButton::DrawDropDownArrow(TCanvas& canvas) const {
+    int x = Width() - kArrowStrip + (kArrowStrip - 5) / 2 + (Pressed() ? 1 : 0);
+    int y = Height() / 2 - 1 + (Pressed() ? 1 : 0);
+    canvas.Pen.Color = Enabled() ? clBtnText : clBtnShadow;
+    for (int row = 0; row < 3; ++row) {
+        canvas.MoveTo(x + row, y + row);
+        canvas.LineTo(x + 5 - row, y + row);
+    }
+}
+
+void TRzToolButton::DrawImage(TCanvas& canvas) const {
+    TImageList* images = ActiveImages();
+    if (images == nullptr || imageIndex_ == -1)
+        return;
+    TRect r = ImageRect();
+    int index = imageIndex_;
+    bool enabled = Enabled();
+    if (Pressed() && downIndex_ != -1) {
+        index = downIndex_;
+        enabled = true;
+    } else if (disabledIndex_ != -1 && !Enabled()) {
+        index = disabledIndex_;
+        enabled = true;
+    } else if (hotIndex_ != -1 && mouseOver_ && Enabled()) {
+        index = hotIndex_;
+    }
+    images->Draw(canvas, r.Left, r.Top, index, enabled);
+}
+
+void TRzToolButton::DrawCaption(TCanvas& canvas) const {
+    TRect r = CaptionRect();
+    canvas.Font = Font();
+    if (state_ == bsDown)
+        canvas.Font.Color = clHighlightText;
+    if (!Enabled())
+        canvas.Font.Color = clBtnShadow;
+    canvas.Brush.Style = bsClear;
+    TRect measured = r;
+    int height = canvas.DrawText(measured, Caption(), dtCenter | dtWordBreak | dtCalcRect);
+    r.Top = (r.Top + r.Bottom - height) / 2;
+    canvas.DrawText(r, Caption(), dtCenter | dtWordBreak);
+}
+
+void TRzToolButton::Paint(TCanvas& canvas) {
+    TRect r = DrawFrame(canvas);
+    DrawBackground(canvas, r);
+    if (toolStyle_ == tsDropDown)
+        DrawDropDownArrow(canvas);
+    DrawImage(canvas);
+    if (showCaption_)
+        DrawCaption(canvas);
+}

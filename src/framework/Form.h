@@ -1,0 +1,40 @@
+#pragma once
+
+#include "framework/Control.h"
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// System commands a control may send to its form.
+constexpr unsigned SC_SIZE = 0xF000;
+constexpr unsigned WMSZ_BOTTOMRIGHT = 8;
+
+// A top-level window: the container of a window's controls, with its border
+// style and state. Forms start hidden; Show makes the window appear.
+class TCustomForm : public TWinControl {
+  public:
+    explicit TCustomForm(TComponent* owner);
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState state);
+    // The window can be sized by the user with its border.
+    bool Sizeable() const { return borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin; }
+
+    void Show();
+
+    // The windowed control inside the form that has the keyboard focus, or null.
+    TWinControl* ActiveControl() const;
+
+    // A system command (SC_SIZE + WMSZ_BOTTOMRIGHT starts sizing the window
+    // from its bottom-right corner with the mouse).
+    virtual void SystemCommand(unsigned command);
+
+  private:
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TWindowState windowState_ = wsNormal;
+};
+
+// The form that contains the control, or null.
+TCustomForm* GetParentForm(TControl* control);

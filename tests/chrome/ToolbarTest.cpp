@@ -1,0 +1,303 @@
+#include "chrome/Toolbar.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWidget>
+
+#include "Pixels.h"
+#include "chrome/gallery/ProgramChrome.h"
+
+namespace {
+
+TColor Face() {
+    return ColorToRGB(clBtnFace);
+}
+
+class ToolbarTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        UseClassicColorScheme();
+        SetUpProgramForm(form);
+        images = new TImageList(&form);
+        AddPlaceholderImages(*images);
+        program = BuildProgramToolbar(form, images);
+        toolbar = program.Toolbar;
+    }
+
+    std::vector<int> Lefts() {
+        std::vector<int> lefts;
+        for (const TRzToolbarControl& entry : toolbar->ToolbarControls())
+            lefts.push_back(entry.Control->Left());
+        return lefts;
+    }
+    TBitmap Picture() { return TBitmap(toolbar->Grab()); }
+    QWidget* Widget() { return toolbar->Widget(); }
+
+    TCustomForm form{nullptr};
+    TImageList* images = nullptr;
+    ProgramToolbar program;
+    TRzToolbar* toolbar = nullptr;
+};
+
+TEST_F(ToolbarTest, ProgramToolbar_LaysOutOneRowAndFitsItsHeight) {
+    EXPECT_EQ(toolbar->BoundsRect(), Rect(0, 0, 940, 33));
+    EXPECT_EQ(Lefts(), (std::vector<int>{4, 9, 129, 217, 305, 313, 338, 366}));
+    for (const TRzToolbarControl& entry : toolbar->ToolbarControls())
+        EXPECT_EQ(entry.Control->Top(), 4) << entry.Name;
+    EXPECT_EQ(program.Buttons[3]->BoundsRect(), Rect(313, 4, 338, 29));
+    EXPECT_EQ(program.Buttons[4]->Width(), 28);
+    EXPECT_FALSE(program.Buttons[3]->ShowCaption());
+    EXPECT_EQ(toolbar->BorderSides(), TSides(sdTop));
+}
+
+TEST_F(ToolbarTest, Background_GrooveOnTopThenSquareBoxGradient) {
+    TBitmap picture = Picture();
+    EXPECT_EQ(picture.Pixel(400, 0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(picture.Pixel(400, 1), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(picture.Pixel(470, 17), clBlue);
+    EXPECT_EQ(picture.Pixel(0, 17), clWhite);
+    EXPECT_EQ(picture.Pixel(600, 2), clWhite);
+}
+
+TEST_F(ToolbarTest, ToolbarControls_ResolvedByNameThenUnnamedChildrenAppended) {
+    TCustomForm other(nullptr);
+    other.SetBounds(0, 0, 400, 300);
+    other.BeginLoading();
+    auto* bar = new TRzToolbar(&other);
+    bar->SetParent(&other);
+    bar->SetToolbarControlNames({"B", "Ghost", "Elsewhere", "A"});
+    auto* a = new TRzSpacer(&other);
+    a->SetName("A");
+    a->SetParent(bar);
+    auto* b = new TRzSpacer(&other);
+    b->SetName("B");
+    b->SetParent(bar);
+    auto* c = new TRzSpacer(&other);
+    c->SetParent(bar);
+    auto* elsewhere = new TRzSpacer(&other);
+    elsewhere->SetName("Elsewhere");
+    elsewhere->SetParent(&other);
+    other.EndLoading();
+
+    std::vector<TControl*> order;
+    for (const TRzToolbarControl& entry : bar->ToolbarControls())
+        order.push_back(entry.Control);
+    EXPECT_EQ(order, (std::vector<TControl*>{b, a, c}));
+    EXPECT_EQ(b->Left(), 4);
+    EXPECT_EQ(a->Left(), 12);
+
+    delete a;
+    EXPECT_EQ(bar->ToolbarControls().size(), 2u);
+    EXPECT_EQ(c->Left(), 12);
+}
+
+TEST_F(ToolbarTest, HiddenControlTakesNoRoomAndShowingRelays) {
+    program.Buttons[0]->SetVisible(false);
+    EXPECT_EQ(program.Buttons[1]->Left(), 9);
+    program.Buttons[0]->SetVisible(true);
+    EXPECT_EQ(program.Buttons[1]->Left(), 129);
+}
+
+TEST_F(ToolbarTest, NarrowBar_WrapsToASecondRowAndGrows) {
+    form.SetWidth(350);
+    EXPECT_EQ(toolbar->Height(), 58);
+    EXPECT_EQ(program.Buttons[4]->BoundsRect(), Rect(4, 29, 32, 54));
+    EXPECT_EQ(program.Buttons[5]->Left(), 32);
+    EXPECT_EQ(program.Buttons[3]->Top(), 4);
+    form.SetWidth(940);
+    EXPECT_EQ(toolbar->Height(), 33);
+}
+
+TEST_F(ToolbarTest, AutoStyle_SidesFollowTheAlignmentAfterLoading) {
+    form.BeginLoading();
+    toolbar->SetAlign(alBottom);
+    toolbar->SetShowDivider(false);
+    form.EndLoading();
+    EXPECT_EQ(toolbar->BorderSides(), TSides(sdBottom));
+    EXPECT_EQ(toolbar->BorderOuter(), fsNone);
+}
+
+TEST_F(ToolbarTest, Button_ImageAndCaptionRectanglesMoveWhenPressed) {
+    TRzToolButton* button = program.Buttons[0];
+    EXPECT_EQ(button->ImageRect(), Rect(4, 4, 20, 20));
+    EXPECT_EQ(button->CaptionRect().Left, 22);
+    EXPECT_EQ(button->CaptionRect().Right, 118);
+    form.Show();
+    QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(button->State(), bsDown);
+    EXPECT_EQ(button->ImageRect(), Rect(5, 5, 21, 21));
+    EXPECT_EQ(button->CaptionRect().Left, 23);
+    QTest::mouseRelease(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+}
+
+TEST_F(ToolbarTest, Button_ClicksOnlyWhenReleasedInside) {
+    TRzToolButton* button = program.Buttons[0];
+    int clicks = 0;
+    button->OnClick = [&](TControl*) { ++clicks; };
+    form.Show();
+    QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(Widget(), QPoint(20, 31));
+    EXPECT_EQ(button->State(), bsUp);
+    QTest::mouseMove(Widget(), QPoint(30, 12));
+    EXPECT_EQ(button->State(), bsDown);
+    QTest::mouseRelease(Widget(), Qt::LeftButton, {}, QPoint(30, 12));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(button->State(), bsUp);
+
+    QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseRelease(Widget(), Qt::LeftButton, {}, QPoint(600, 10));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(button->State(), bsUp);
+}
+
+TEST_F(ToolbarTest, Button_FramesForRestHotAndPressed) {
+    form.Show();
+    // At rest the gradient shows through: the top-left corner is the bar's.
+    TColor ground = Picture().Pixel(9, 4);
+    QTest::mouseMove(Widget(), QPoint(20, 10));
+    EXPECT_TRUE(program.Buttons[0]->MouseOver());
+    EXPECT_EQ(toolbar->Surface().Pixel(9, 4), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(toolbar->Surface().Pixel(128, 28), ColorToRGB(clBtnShadow));
+    QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    TBitmap pressed = Picture();
+    EXPECT_EQ(pressed.Pixel(9, 4), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(pressed.Pixel(128, 28), ColorToRGB(clBtnHighlight));
+    QTest::mouseRelease(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(Widget(), QPoint(600, 10));
+    EXPECT_FALSE(program.Buttons[0]->MouseOver());
+    EXPECT_EQ(toolbar->Surface().Pixel(9, 4), ground);
+}
+
+TEST_F(ToolbarTest, Button_DrawsItsImageAndGreysItWhenDisabled) {
+    TRzToolButton* button = program.Buttons[2];  // image 1 at (221, 8)
+    TBitmap enabled = Picture();
+    EXPECT_EQ(enabled.Pixel(223, 9), ColorToRGB(clMaroon));
+    button->SetEnabled(false);
+    TBitmap disabled = Picture();
+    EXPECT_EQ(disabled.Pixel(223, 9), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(button->State(), bsDisabled);
+}
+
+TEST_F(ToolbarTest, Button_PressedCaptionTurnsHighlightText) {
+    toolbar->SetUseGradients(false);
+    toolbar->SetColor(clBtnFace);
+    TRzToolButton* button = program.Buttons[1];
+    TRect caption = OffsetRect(button->CaptionRect(), button->Left(), button->Top());
+    EXPECT_EQ(CountPixels(TBitmap(Picture().Image().copy(caption.Left, caption.Top, caption.Width(),
+                                                         caption.Height())),
+                          clWhite),
+              0);
+    form.Show();
+    QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(150, 10));
+    caption = OffsetRect(button->CaptionRect(), button->Left(), button->Top());
+    TBitmap text(
+        Picture().Image().copy(caption.Left, caption.Top, caption.Width(), caption.Height()));
+    EXPECT_GT(CountPixels(text, clWhite), 10);
+    EXPECT_EQ(CountPixels(text, clBlack), 0);
+    QTest::mouseRelease(Widget(), Qt::LeftButton, {}, QPoint(150, 10));
+}
+
+TEST_F(ToolbarTest, GroupedButtons_LatchAndStayExclusive) {
+    TRzToolButton* icon = program.Buttons[3];
+    TRzToolButton* list = program.Buttons[4];
+    icon->SetGroupIndex(1);
+    list->SetGroupIndex(1);
+    int clicks = 0;
+    icon->OnClick = [&](TControl*) { ++clicks; };
+    form.Show();
+    QTest::mouseClick(Widget(), Qt::LeftButton, {}, QPoint(320, 10));
+    EXPECT_TRUE(icon->Down());
+    EXPECT_EQ(icon->State(), bsExclusive);
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(Widget(), Qt::LeftButton, {}, QPoint(320, 10));
+    EXPECT_TRUE(icon->Down());
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(Widget(), Qt::LeftButton, {}, QPoint(345, 10));
+    EXPECT_TRUE(list->Down());
+    EXPECT_FALSE(icon->Down());
+    EXPECT_EQ(icon->State(), bsUp);
+    program.Buttons[0]->SetDown(true);
+    EXPECT_FALSE(program.Buttons[0]->Down());
+}
+
+TEST_F(ToolbarTest, Button_ExclusiveStateFillsACheckeredPattern) {
+    TRzToolButton* icon = program.Buttons[3];
+    icon->SetGroupIndex(1);
+    icon->SetDown(true);
+    TBitmap picture = Picture();
+    TColor a = picture.Pixel(316, 7), b = picture.Pixel(317, 7);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE((a == Face() && b == clWhite) || (a == clWhite && b == Face()));
+}
+
+TEST_F(ToolbarTest, Synchronisation_FollowsTheToolbarUntilSetDirectly) {
+    TRzToolButton* button = program.Buttons[3];
+    toolbar->SetButtonWidth(30);
+    EXPECT_EQ(button->Width(), 30);
+    EXPECT_EQ(program.Buttons[0]->Width(), 120);
+    toolbar->SetShowButtonCaptions(true);
+    EXPECT_TRUE(button->ShowCaption());
+    button->SetCaption("Icons");
+    EXPECT_EQ(button->Width(), 16 + TextWidth(button->Font(), "Icons") + 12);
+    button->SetWidth(50);
+    EXPECT_FALSE(button->UseToolbarButtonSize());
+    toolbar->SetButtonWidth(25);
+    EXPECT_EQ(button->Width(), 50);
+    toolbar->SetButtonLayout(blGlyphTop);
+    EXPECT_EQ(button->Layout(), blGlyphTop);
+    EXPECT_EQ(program.Buttons[0]->Layout(), blGlyphLeft);
+}
+
+TEST_F(ToolbarTest, Spacer_GroovedShowsAnEtchedLineAndTurns) {
+    TRzSpacer* spacer = program.Spacers[1];  // at x 305, 8 wide
+    spacer->SetGrooved(true);
+    TBitmap picture = Picture();
+    EXPECT_EQ(ColumnOf(picture, 308, 4, 29), Solid(ColorToRGB(clBtnShadow), 25));
+    EXPECT_EQ(ColumnOf(picture, 309, 4, 29), Solid(ColorToRGB(clBtnHighlight), 25));
+    toolbar->SetOrientation(orVertical);
+    EXPECT_EQ(spacer->Orientation(), orVertical);
+    EXPECT_EQ(spacer->Width(), 25);
+    EXPECT_EQ(spacer->Height(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ToolbarLayoutTest, VerticalBar_StacksDownWrapsIntoColumnsAndFitsItsWidth) {
+    UseClassicColorScheme();
+    TCustomForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    auto* bar = new TRzToolbar(&form);
+    bar->SetParent(&form);
+    bar->SetAlign(alLeft);
+    bar->SetOrientation(orVertical);
+    std::vector<TRzToolButton*> buttons;
+    for (int i = 0; i < 4; ++i) {
+        buttons.push_back(new TRzToolButton(&form));
+        buttons.back()->SetParent(bar);
+    }
+    EXPECT_EQ(buttons[0]->BoundsRect(), Rect(4, 4, 29, 29));
+    EXPECT_EQ(buttons[2]->Top(), 54);
+    EXPECT_EQ(buttons[3]->BoundsRect(), Rect(29, 4, 54, 29));
+    EXPECT_EQ(bar->Width(), 25 * 2 + 2 + 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ToolbarTest, Background_TiledOverTheInsideFromItsCorner) {
+    TBitmap tile(3, 2, clGreen);
+    tile.SetPixel(0, 0, clRed);
+    toolbar->SetBackground(tile);
+    TBitmap picture = Picture();
+    EXPECT_EQ(picture.Pixel(400, 0), ColorToRGB(clBtnShadow));
+    for (auto [x, y] : {std::pair{0, 2}, {3, 2}, {0, 4}, {939, 32}})
+        EXPECT_EQ(picture.Pixel(x, y), clRed) << x << "," << y;
+    for (auto [x, y] : {std::pair{1, 2}, {3, 3}, {938, 32}})
+        EXPECT_EQ(picture.Pixel(x, y), clGreen) << x << "," << y;
+}
+
+}  // namespace
