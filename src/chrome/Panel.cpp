@@ -20,14 +20,6 @@ TRzCustomPanel::TRzCustomPanel(TComponent* owner) : TWinControl(owner) {
     SetParentColor(false);
 }
 
-template <typename T>
-void TRzCustomPanel::Store(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    Invalidate();
-}
-
 void TRzCustomPanel::SetBorderOuter(TFrameStyleEx style) {
     if (style == borderOuter_)
         return;
@@ -69,31 +61,31 @@ void TRzCustomPanel::SetBevelWidth(int width) {
 }
 
 void TRzCustomPanel::SetBorderColor(TColor color) {
-    Store(borderColor_, color);
+    StoreAndInvalidate(borderColor_, color);
 }
 void TRzCustomPanel::SetBorderHighlight(TColor color) {
-    Store(borderHighlight_, color);
+    StoreAndInvalidate(borderHighlight_, color);
 }
 void TRzCustomPanel::SetBorderShadow(TColor color) {
-    Store(borderShadow_, color);
+    StoreAndInvalidate(borderShadow_, color);
 }
 void TRzCustomPanel::SetFlatColor(TColor color) {
-    Store(flatColor_, color);
+    StoreAndInvalidate(flatColor_, color);
 }
 void TRzCustomPanel::SetFlatColorAdjustment(int amount) {
-    Store(flatColorAdjustment_, amount);
+    StoreAndInvalidate(flatColorAdjustment_, amount);
 }
 void TRzCustomPanel::SetUseGradients(bool use) {
-    Store(useGradients_, use);
+    StoreAndInvalidate(useGradients_, use);
 }
 void TRzCustomPanel::SetGradientColorStart(TColor color) {
-    Store(gradientColorStart_, color);
+    StoreAndInvalidate(gradientColorStart_, color);
 }
 void TRzCustomPanel::SetGradientColorStop(TColor color) {
-    Store(gradientColorStop_, color);
+    StoreAndInvalidate(gradientColorStop_, color);
 }
 void TRzCustomPanel::SetGradientDirection(TGradientDirection direction) {
-    Store(gradientDirection_, direction);
+    StoreAndInvalidate(gradientDirection_, direction);
 }
 
 TColor TRzCustomPanel::FlatFrameColor() const {

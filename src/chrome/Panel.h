@@ -69,8 +69,6 @@ class TRzCustomPanel : public TWinControl {
     int FrameWidth(TFrameStyleEx style) const;
     TRect DrawBorder(TCanvas& canvas, const TRect& rect, TFrameStyleEx style) const;
     void DrawBackground(TCanvas& canvas, const TRect& inside) const;
-    template <typename T>
-    void Store(T& field, T value);
 
     TFrameStyleEx borderOuter_ = fsNone;
     TFrameStyleEx borderInner_ = fsNone;

@@ -54,14 +54,6 @@ TKvtXPProgressBar::TKvtXPProgressBar(TComponent* owner)
     SetColor(clWhite);
 }
 
-template <typename T>
-void TKvtXPProgressBar::Store(T& field, T value) {
-    if (field != value) {
-        field = value;
-        Invalidate();
-    }
-}
-
 void TKvtXPProgressBar::SetPosition(int position) {
     const int value = std::max(std::min(position, max_), min_);
     if (value > position_) {
@@ -78,23 +70,23 @@ void TKvtXPProgressBar::SetMax(int max) {
     if (max != max_ && max < position_) {
         position_ = max;
     }
-    Store(max_, max);
+    StoreAndInvalidate(max_, max);
 }
 
 void TKvtXPProgressBar::SetMin(int min) {
-    Store(min_, min);
+    StoreAndInvalidate(min_, min);
 }
 
 void TKvtXPProgressBar::SetStep(int step) {
-    Store(step_, step);
+    StoreAndInvalidate(step_, step);
 }
 
 void TKvtXPProgressBar::SetSmooth(bool smooth) {
-    Store(smooth_, smooth);
+    StoreAndInvalidate(smooth_, smooth);
 }
 
 void TKvtXPProgressBar::SetBorderColor(TColor color) {
-    Store(borderColor_, color);
+    StoreAndInvalidate(borderColor_, color);
 }
 
 void TKvtXPProgressBar::SetOrientation(TProgressBarOrientation orientation) {

@@ -50,8 +50,6 @@ class TKvtXPProgressBar : public TWinControl {
     // How much of `whole` (blocks, or pixels in smooth mode) the position
     // has reached; the edge cases of the range are decided here.
     std::int64_t Reached(std::int64_t whole, bool blocks) const;
-    template <typename T>
-    void Store(T& field, T value);
 
     bool smooth_ = false;
     TColor borderColor_ = RGB(0x80, 0x80, 0x80);

@@ -165,28 +165,20 @@ void TRxSplitter::SetLimitOffset(int limit) {
     bottomRightLimit_ = limit;
 }
 
-template <typename T>
-void TRxSplitter::Store(T& field, T value) {
-    if (field != value) {
-        field = value;
-        Invalidate();
-    }
-}
-
 void TRxSplitter::SetBevelInner(TBevelCut cut) {
-    Store(bevelInner_, cut);
+    StoreAndInvalidate(bevelInner_, cut);
 }
 
 void TRxSplitter::SetBevelOuter(TBevelCut cut) {
-    Store(bevelOuter_, cut);
+    StoreAndInvalidate(bevelOuter_, cut);
 }
 
 void TRxSplitter::SetBevelWidth(int width) {
-    Store(bevelWidth_, width);
+    StoreAndInvalidate(bevelWidth_, width);
 }
 
 void TRxSplitter::SetBorderStyle(TSplitterBorderStyle style) {
-    Store(borderStyle_, style);
+    StoreAndInvalidate(borderStyle_, style);
 }
 
 int TRxSplitter::SplitDirection() const {

@@ -93,8 +93,6 @@ class TRxSplitter : public TWinControl {
     void ApplyResize(TPoint p);
     void BorrowKeys();
     void ReturnKeys();
-    template <typename T>
-    void Store(T& field, T value);
 
     TControl* controlFirst_ = nullptr;
     TControl* controlSecond_ = nullptr;

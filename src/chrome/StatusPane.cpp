@@ -34,34 +34,26 @@ TRzCustomStatusPane::~TRzCustomStatusPane() {
     TRzBlinkingControlsList::Unregister(this);
 }
 
-template <typename T>
-void TRzCustomStatusPane::Store(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    Invalidate();
-}
-
 void TRzCustomStatusPane::SetAlignment(TTextAlign alignment) {
-    Store(alignment_, alignment);
+    StoreAndInvalidate(alignment_, alignment);
 }
 void TRzCustomStatusPane::SetDefaultWidth(int width) {
-    Store(defaultWidth_, width);
+    StoreAndInvalidate(defaultWidth_, width);
 }
 void TRzCustomStatusPane::SetBorderWidth(int width) {
-    Store(borderWidth_, width);
+    StoreAndInvalidate(borderWidth_, width);
 }
 void TRzCustomStatusPane::SetFrameStyle(TFrameStyle style) {
-    Store(frameStyle_, style);
+    StoreAndInvalidate(frameStyle_, style);
 }
 void TRzCustomStatusPane::SetFlatColor(TColor color) {
-    Store(flatColor_, color);
+    StoreAndInvalidate(flatColor_, color);
 }
 void TRzCustomStatusPane::SetFlatColorAdjustment(int amount) {
-    Store(flatColorAdjustment_, amount);
+    StoreAndInvalidate(flatColorAdjustment_, amount);
 }
 void TRzCustomStatusPane::SetBlinkColor(TColor color) {
-    Store(blinkColor_, color);
+    StoreAndInvalidate(blinkColor_, color);
 }
 
 void TRzCustomStatusPane::SetAutoSize(bool autoSize) {
@@ -81,7 +73,7 @@ void TRzCustomStatusPane::SetCaptionOffset(int offset) {
 
 void TRzCustomStatusPane::SetFillColor(TColor color) {
     parentFillColor_ = false;
-    Store(fillColor_, color);
+    StoreAndInvalidate(fillColor_, color);
 }
 
 void TRzCustomStatusPane::SetParentFillColor(bool parentFillColor) {
@@ -89,7 +81,7 @@ void TRzCustomStatusPane::SetParentFillColor(bool parentFillColor) {
         return;
     parentFillColor_ = parentFillColor;
     if (parentFillColor_)
-        Store(fillColor_, Color());
+        StoreAndInvalidate(fillColor_, Color());
 }
 
 void TRzCustomStatusPane::SetBlinking(bool blinking) {

@@ -101,9 +101,6 @@ class TRzCustomStatusPane : public TControl {
     void DrawCaptionNow(const std::string& text);
 
   private:
-    template <typename T>
-    void Store(T& field, T value);
-
     TTextAlign alignment_ = taLeft;
     bool autoSize_ = false;
     int defaultWidth_ = 40;

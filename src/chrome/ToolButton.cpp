@@ -18,14 +18,6 @@ TRzToolButton::TRzToolButton(TComponent* owner) : TControl(owner) {
     syncing_ = false;
 }
 
-template <typename T>
-void TRzToolButton::Store(T& field, T value) {
-    if (field == value)
-        return;
-    field = value;
-    Invalidate();
-}
-
 TRzToolbar* TRzToolButton::Toolbar() const {
     return dynamic_cast<TRzToolbar*>(Parent());
 }
@@ -34,12 +26,12 @@ TRzToolbar* TRzToolButton::Toolbar() const {
 
 void TRzToolButton::SyncShowCaption() {
     if (TRzToolbar* toolbar = Toolbar(); toolbar != nullptr && useToolbarShowCaption_)
-        Store(showCaption_, toolbar->ShowButtonCaptions());
+        StoreAndInvalidate(showCaption_, toolbar->ShowButtonCaptions());
 }
 
 void TRzToolButton::SyncLayout() {
     if (TRzToolbar* toolbar = Toolbar(); toolbar != nullptr && useToolbarButtonLayout_)
-        Store(layout_, toolbar->ButtonLayout());
+        StoreAndInvalidate(layout_, toolbar->ButtonLayout());
 }
 
 // The toolbar's button width, widened to fit the caption when it shows and
@@ -91,7 +83,7 @@ void TRzToolButton::SetBounds(int left, int top, int width, int height) {
 void TRzToolButton::SetShowCaption(bool show) {
     if (!Loading())
         useToolbarShowCaption_ = false;
-    Store(showCaption_, show);
+    StoreAndInvalidate(showCaption_, show);
 }
 
 void TRzToolButton::SetLayout(TButtonLayout layout) {
@@ -148,22 +140,22 @@ void TRzToolButton::Notification(TComponent* component, TOperation operation) {
 }
 
 void TRzToolButton::SetImageIndex(int index) {
-    Store(imageIndex_, index);
+    StoreAndInvalidate(imageIndex_, index);
 }
 void TRzToolButton::SetDownIndex(int index) {
-    Store(downIndex_, index);
+    StoreAndInvalidate(downIndex_, index);
 }
 void TRzToolButton::SetHotIndex(int index) {
-    Store(hotIndex_, index);
+    StoreAndInvalidate(hotIndex_, index);
 }
 void TRzToolButton::SetDisabledIndex(int index) {
-    Store(disabledIndex_, index);
+    StoreAndInvalidate(disabledIndex_, index);
 }
 void TRzToolButton::SetFlat(bool flat) {
-    Store(flat_, flat);
+    StoreAndInvalidate(flat_, flat);
 }
 void TRzToolButton::SetTransparent(bool transparent) {
-    Store(transparent_, transparent);
+    StoreAndInvalidate(transparent_, transparent);
 }
 
 void TRzToolButton::SetToolStyle(TRzToolStyle style) {
@@ -177,7 +169,7 @@ void TRzToolButton::SetToolStyle(TRzToolStyle style) {
 // ------------------------------------------------------------ state
 
 void TRzToolButton::SetState(TRzButtonState state) {
-    Store(state_, state);
+    StoreAndInvalidate(state_, state);
 }
 
 void TRzToolButton::SetDown(bool down) {

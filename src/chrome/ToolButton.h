@@ -108,8 +108,6 @@ class TRzToolButton : public TControl {
     void DrawCaption(TCanvas& canvas) const;
     void SetState(TRzButtonState state);
     void RaiseForGroup(bool allowAllUp);
-    template <typename T>
-    void Store(T& field, T value);
 
     bool showCaption_ = false;
     TButtonLayout layout_ = blGlyphLeft;

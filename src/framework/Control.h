@@ -192,6 +192,17 @@ class TControl : public TComponent {
     virtual void DblClick();
 
   protected:
+    // A property setter's usual step: an unchanged value is ignored, a changed
+    // one is stored and the control repaints later. Returns whether it changed.
+    template <typename T>
+    bool StoreAndInvalidate(T& field, T value) {
+        if (field == value)
+            return false;
+        field = value;
+        Invalidate();
+        return true;
+    }
+
     // Hooks called after the matching value changed.
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
