@@ -9,7 +9,7 @@
 #include "framework/Cursor.h"
 #include "framework/FileStream.h"
 #include "framework/FileUtils.h"
-#include "framework/FontMetrics.h"
+#include "framework/Font.h"
 #include "framework/StreamErrors.h"
 #include "hexdoc/MPHexEditorError.h"
 
@@ -541,5 +541,5 @@ int TCustomMPHexEditor::OffsetColumnWidth() {
     if (gutterWidth_ != -1)
         return gutterWidth_;
     auto characters = static_cast<int>(GetOffsetText(LastRowPosition()).size()) + 1;
-    return characters * TextWidth(fontName_, fontHeight_, "w") + 21;
+    return characters * TextWidth(TFont{.Name = fontName_, .Height = fontHeight_}, "w") + 21;
 }

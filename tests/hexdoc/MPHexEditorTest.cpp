@@ -11,7 +11,7 @@
 
 #include "framework/Cursor.h"
 #include "framework/FileUtils.h"
-#include "framework/FontMetrics.h"
+#include "framework/Font.h"
 #include "framework/StreamErrors.h"
 #include "hexdoc/HexdocTestUtil.h"
 #include "hexdoc/MPHexEditorError.h"
@@ -581,7 +581,7 @@ TEST(Offsets, ColumnWidthCountsLettersW) {
     TMPHexEditor doc;
     doc.SetOffsetFormat("-!10:0x|");
     LoadBytes(doc, Pattern(300));
-    const int w = TextWidth("Courier New", -15, "w");
+    const int w = TextWidth(TFont{.Name = "Courier New", .Height = -15}, "w");
     ASSERT_GT(w, 0);
     EXPECT_EQ(doc.OffsetColumnWidth(), 6 * w + 21);
     doc.SetGutterWidth(40);
