@@ -12,8 +12,10 @@ EFOpenError EFOpenError::ReadonlySave(const std::string& fileName) {
 }
 
 EFCreateError EFCreateError::CannotCreate(const std::string& fileName, int errorNumber) {
-    return EFCreateError("Cannot create file \"" + ExpandFileName(fileName) + "\". " +
-                         SystemErrorText(errorNumber));
+    EFCreateError error("Cannot create file \"" + ExpandFileName(fileName) + "\". " +
+                        SystemErrorText(errorNumber));
+    error.errorNumber_ = errorNumber;
+    return error;
 }
 
 EReadError::EReadError() : EStreamError("Stream read error") {}

@@ -33,6 +33,11 @@ class EFCreateError : public EFileStreamError {
     using EFileStreamError::EFileStreamError;
     // "Cannot create file "<absolute name>". <system text>" for the errno value.
     static EFCreateError CannotCreate(const std::string& fileName, int errorNumber);
+    // The errno value behind the failure; 0 when none was given.
+    int ErrorNumber() const { return errorNumber_; }
+
+  private:
+    int errorNumber_ = 0;
 };
 
 // A stream delivered fewer bytes than asked for: "Stream read error".

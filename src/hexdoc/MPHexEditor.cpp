@@ -1,9 +1,11 @@
 #include "hexdoc/MPHexEditor.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "framework/AtomicFile.h"
 #include "framework/Cursor.h"
@@ -49,6 +51,21 @@ std::string NewNibbleTempName() {
         name = TempFolderPath() + tick + ".MPHT";
     } while (NameTaken(name));
     return name;
+}
+
+// Creates the temporary file under a fresh tick name. Checking the name and
+// creating the file are two steps: when another process takes the name in
+// between, a new tick is taken, just as for a name taken before the check.
+std::unique_ptr<TFileStream> CreateNibbleTemp(std::string* name) {
+    for (;;) {
+        *name = NewNibbleTempName();
+        try {
+            return std::make_unique<TFileStream>(*name, TFileMode::CreateNew);
+        } catch (const EFCreateError& error) {
+            if (error.ErrorNumber() != EEXIST)
+                throw;
+        }
+    }
 }
 
 constexpr std::int32_t kShiftBlock = 512;
@@ -239,9 +256,10 @@ void TCustomMPHexEditor::ShiftTailByNibble(std::int32_t position, bool highNibbl
     const std::int32_t size = DataSize();
     const std::uint8_t first = Data(position);
     const std::uint8_t last = Data(size - 1);
-    const std::string tempName = NewNibbleTempName();
+    std::string tempName;
     {
-        TFileStream temp(tempName, TFileMode::CreateNew);
+        std::unique_ptr<TFileStream> tempFile = CreateNibbleTemp(&tempName);
+        TFileStream& temp = *tempFile;
         DeleteOnExit removeTemp(tempName);
         std::uint8_t out[kShiftBlock];
         std::uint8_t carry = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -151,6 +152,38 @@ TEST(InsertNibble, NeverWritesThroughAPlantedName) {
     EXPECT_TRUE(doc.InsertNibble(0, true));
     EXPECT_EQ(Bytes(doc), std::string("\x0A\xBC\xD0"));
     EXPECT_EQ(ReadFileBytes(temp.File("victim")), "keep");
+}
+
+TEST(InsertNibble, TwoProcessesInsertingAtOnceNeverClashOnTheTemporaryName) {
+    // Both pick names from the same millisecond clock in the same folder; one
+    // must not fail because the other took a name between check and create.
+    TempDir temp;
+    TempFolderScope tempFolder(temp.Path());
+    auto insertFor = [](int milliseconds) {
+        TMPHexEditor doc;
+        LoadBytes(doc, "0123456789abcdef");
+        const std::uint32_t end = TickCountMs() + static_cast<std::uint32_t>(milliseconds);
+        while (static_cast<std::int32_t>(end - TickCountMs()) > 0) {
+            doc.InsertNibble(2, true);
+            doc.InsertNibble(2, true);
+            LoadBytes(doc, "0123456789abcdef");
+        }
+    };
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            insertFor(300);
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    EXPECT_NO_THROW(insertFor(300));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(FolderIsEmpty(temp.Path()));
 }
 
 // ---- The raw gap --------------------------------------------------------------
