@@ -2,14 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -122,6 +125,27 @@ void TAtomicFile::Commit() {
     SyncFolders({FolderOf(target_)});
 }
 
+// Extended attributes (desktop tags, access control lists, ...) go with the
+// content. One the process may not set (another's security label, a file
+// system without them) is left behind rather than failing the rewrite.
+void CopyExtendedAttributes(const std::string& from, int toFd) {
+    std::vector<char> names(4096);
+    ssize_t length;
+    while ((length = listxattr(from.c_str(), names.data(), names.size())) < 0 && errno == ERANGE)
+        names.resize(names.size() * 2);
+    std::vector<char> value;
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
+        const char* name = &names[at];
+        ssize_t size = getxattr(from.c_str(), name, nullptr, 0);
+        if (size < 0)
+            continue;
+        value.resize(static_cast<std::size_t>(size));
+        size = getxattr(from.c_str(), name, value.data(), value.size());
+        if (size >= 0)
+            (void)!fsetxattr(toFd, name, value.data(), static_cast<std::size_t>(size), 0);
+    }
+}
+
 // Owner and group first (changing them may clear set-id bits), then the mode,
 // then the times, which must come after the last write.
 void TAtomicFile::CopyAttributes() {
@@ -135,6 +159,7 @@ void TAtomicFile::CopyAttributes() {
         (void)!fchown(fd_, static_cast<uid_t>(-1), st.st_gid);  // not allowed: keep ours
     if (fchmod(fd_, st.st_mode & 07777) != 0)
         throw TAtomicFileError(errno, target_);
+    CopyExtendedAttributes(target_, fd_);
     const timespec times[2] = {st.st_atim, st.st_mtim};
     if (futimens(fd_, times) != 0)
         throw TAtomicFileError(errno, target_);

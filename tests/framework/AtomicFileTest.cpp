@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -71,6 +72,21 @@ TEST(AtomicFile, CommitReplacesContentKeepingModeOwnerAndTimes) {
         EXPECT_EQ(st.st_gid, 4321u);
     }
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"});
+}
+
+TEST(AtomicFile, CommitKeepsExtendedAttributes) {
+    TempDir dir;
+    std::string photo = dir.File("a.jpg");
+    WriteFileBytes(photo, "old");
+    const std::string tag = "holiday";
+    if (setxattr(photo.c_str(), "user.xdg.tags", tag.data(), tag.size(), 0) != 0)
+        GTEST_SKIP() << "the test folder's file system keeps no user attributes";
+
+    Replace(photo, "new");
+
+    char value[32] = {};
+    ssize_t size = getxattr(photo.c_str(), "user.xdg.tags", value, sizeof value);
+    EXPECT_EQ(std::string(value, size > 0 ? static_cast<std::size_t>(size) : 0), tag);
 }
 
 TEST(AtomicFile, WithoutCommitOriginalStaysAndTemporaryFileGoes) {
