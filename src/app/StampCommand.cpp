@@ -1,5 +1,8 @@
 #include "app/StampCommand.h"
 
+#include <filesystem>
+#include <set>
+
 #include "app/ExifHead.h"
 #include "app/JpegSegments.h"
 #include "app/PhotoName.h"
@@ -132,11 +135,17 @@ void TStampCommand::DryRun(const DryRunReport& report) {
     if (running_)
         return;
     RunScope scope(*this);
+    // A real run reads a symbolic link to a photo it stamped earlier as
+    // stamped; so a file reached again through a link is not listed twice.
+    std::set<std::string> listed;
     const int count = parts_.Items.Count();
     for (int i = 0; i < count; ++i) {
         std::string name;
         std::string fullPath = FullPath(i, &name);
-        if (IsPhotoName(name) && IsStampable(fullPath))
+        if (!IsPhotoName(name) || !IsStampable(fullPath))
+            continue;
+        std::error_code ignored;
+        if (listed.insert(std::filesystem::canonical(fullPath, ignored).string()).second)
             report(name, PhotoDateText(name));
     }
 }

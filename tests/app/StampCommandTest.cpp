@@ -185,6 +185,15 @@ TEST_F(StampCommandTest, LinkToAPhotoStampedInTheSameRunIsSeenStamped) {
     EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
 }
 
+TEST_F(StampCommandTest, DryRunListsALinkedPhotoOnceAsTheRunStampsItOnce) {
+    Photo("15-06-07_1230.jpg");
+    ASSERT_EQ(symlink("15-06-07_1230.jpg", dir.File("16-06-07_1230.jpg").c_str()), 0);
+    names = ListFolderItems(dir.Path());
+    std::vector<std::string> listed;
+    command.DryRun([&](const std::string& name, const std::string&) { listed.push_back(name); });
+    EXPECT_EQ(listed, std::vector<std::string>{"15-06-07_1230.jpg"});
+}
+
 TEST_F(StampCommandTest, ManyPhotosAllReachTheDisk) {
     for (int day = 1; day <= 28; ++day) {
         for (const char* month : {"01", "02"}) {
