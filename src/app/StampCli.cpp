@@ -92,6 +92,9 @@ class TNameList : public IStampItems {
 class TTerminalProgress : public IStampProgress {
   public:
     explicit TTerminalProgress(std::FILE* err) : err_(isatty(fileno(err)) ? err : nullptr) {}
+    // A run that ends by an error leaves the bar shown: clear the line so the
+    // error's text starts on a clean one.
+    ~TTerminalProgress() override { SetVisible(false); }
     void SetMax(int max) override { max_ = max; }
     void SetPosition(int position) override {
         if (err_ != nullptr && visible_)
