@@ -74,7 +74,8 @@ TForm1::TForm1(QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KadrimarkEXIF"));
     setWindowIcon(QIcon(QStringLiteral(":/app/MainIcon.png")));
-    setGeometry(kLeft, kTop, kClientWidth, kClientHeight);
+    move(kLeft, kTop);  // the frame's corner; the size is the client area's
+    resize(kClientWidth, kClientHeight);
     QFont font(QStringLiteral("MS Sans Serif"));  // 8 points at 96 pixels per inch
     font.setPixelSize(11);
     setFont(font);

@@ -45,7 +45,8 @@ class Form1Test : public ::testing::Test {
 TEST_F(Form1Test, OpensWithItsCaptionPlaceSizeAndIcon) {
     EXPECT_EQ(Form1, &form);
     EXPECT_EQ(form.windowTitle().toStdString(), "KadrimarkEXIF");
-    EXPECT_EQ(form.geometry(), QRect(208, 211, 940, 606));
+    EXPECT_EQ(form.pos(), QPoint(208, 211));
+    EXPECT_EQ(form.size(), QSize(940, 606));
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_EQ(form.font().pixelSize(), 11);
     EXPECT_FALSE(form.KvtXPProgressBar1->isVisible());
