@@ -47,12 +47,13 @@ void TRzShellLocator::SetIdList(LPCITEMIDLIST list) {
             std::int32_t order = CompareIdLists(idList_, list);
             changed = order != 0 && order != kIdListsUndecided;
         }
-        Release();
     } else {
         changed = changed || IdListSize(list) > 2;
     }
-    if (IdListSize(list) > 2)
-        idList_ = CopyIdList(nullptr, list);
+    // Copy before releasing: `list` may be the stored list itself.
+    LPITEMIDLIST copy = IdListSize(list) > 2 ? CopyIdList(nullptr, list) : nullptr;
+    Release();
+    idList_ = copy;
     specialFolder_ = kNoSpecialFolder;
     if (changed)
         Changed();

@@ -61,6 +61,19 @@ TEST_F(ShellLocatorTest, WritingAfterSpecialFolder_AlwaysFires) {
     EXPECT_EQ(locator.SpecialFolder(), TRzShellLocator::kNoSpecialFolder);
 }
 
+TEST_F(ShellLocatorTest, WritingItsOwnListBack_KeepsThePlace) {
+    OwnedIdList a(Folder("a"));
+    locator.SetIdList(a.Get());
+    locator.SetIdList(locator.IdList());
+    EXPECT_EQ(locator.PathName(), TestHome() + "/a");
+    EXPECT_EQ(changes, 1);
+
+    locator.ReadPidl(std::string("\x01\x05", 2));
+    locator.SetIdList(locator.IdList());
+    EXPECT_EQ(locator.Kind(), TRzShellLocator::kindIdList);
+    EXPECT_EQ(locator.PathName(), TestHome());
+}
+
 TEST_F(ShellLocatorTest, Assign_CopiesOnlyRealChanges) {
     OwnedIdList a(Folder("a"));
     TRzShellLocator other;
