@@ -73,8 +73,9 @@ class ChangeObject final : public KernelObject {
         return signalled_;
     }
 
+    // Changes that came after the wait that saw this one stay unread, so they
+    // signal the next wait instead of being lost.
     bool Rearm() {
-        ReadEvents();
         signalled_ = false;
         return !rootGone_;
     }
@@ -122,6 +123,21 @@ class ChangeObject final : public KernelObject {
         return (event.mask & (IN_ATTRIB | IN_MODIFY)) != 0;
     }
 
+    // A folder moved away, or renamed (its new name arrives as a new folder),
+    // takes its watches along: they are dropped so that every recorded path
+    // stays true and folders made later below the new name are watched.
+    void ForgetFolder(const std::string& path) {
+        for (auto it = folders_.begin(); it != folders_.end();) {
+            bool below = it->second == path || it->second.starts_with(path + "/");
+            if (it->first != rootWatch_ && below) {
+                inotify_rm_watch(fd_, it->first);
+                it = folders_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
     void Handle(const inotify_event& event) {
         if (event.wd == rootWatch_ && (event.mask & kSelfGone)) {
             rootGone_ = true;
@@ -133,7 +149,10 @@ class ChangeObject final : public KernelObject {
             return;
         }
         bool newFolder = (event.mask & IN_ISDIR) && (event.mask & (IN_CREATE | IN_MOVED_TO));
+        bool goneFolder = (event.mask & IN_ISDIR) && (event.mask & IN_MOVED_FROM);
         auto folder = folders_.find(event.wd);
+        if (subtree_ && goneFolder && event.len > 0 && folder != folders_.end())
+            ForgetFolder(folder->second + "/" + event.name);
         if (subtree_ && newFolder && event.len > 0 && folder != folders_.end()) {
             std::string path = folder->second + "/" + event.name;
             int watch = inotify_add_watch(fd_, path.c_str(), Mask() | IN_ONLYDIR | IN_DONT_FOLLOW);

@@ -125,6 +125,30 @@ TEST(ChangeNotificationTest, Watch_WithSubtreeSeesOldAndNewSubfolders) {
     EXPECT_FALSE(flat.Sees(kQuiet));
 }
 
+TEST(ChangeNotificationTest, Watch_WithSubtreeFollowsARenamedSubfolder) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("a/kept"));
+    Watch tree(dir.Path(), true, kNames);
+    std::filesystem::rename(dir.File("a"), dir.File("b"));
+    EXPECT_TRUE(tree.Sees(kSoon));
+    std::filesystem::create_directory(dir.File("b/made-later"));
+    EXPECT_TRUE(tree.Sees(kSoon));
+    Touch(dir.File("b/made-later/file"));
+    EXPECT_TRUE(tree.Sees(kSoon));
+    Touch(dir.File("b/kept/file"));
+    EXPECT_TRUE(tree.Sees(kSoon));
+}
+
+TEST(ChangeNotificationTest, Rearm_KeepsChangesMadeAfterTheWait) {
+    TempDir dir;
+    Watch watch(dir.Path(), false, kNames);
+    Touch(dir.File("one"));
+    ASSERT_EQ(WaitForSingleObject(watch.handle, kSoon), WAIT_OBJECT_0);
+    Touch(dir.File("two"));  // before the re-arm
+    ASSERT_TRUE(FindNextChangeNotification(watch.handle));
+    EXPECT_EQ(WaitForSingleObject(watch.handle, kSoon), WAIT_OBJECT_0);
+}
+
 TEST(ChangeNotificationTest, Watch_CannotBeRearmedOnceItsFolderIsGone) {
     TempDir dir;
     std::filesystem::create_directory(dir.File("watched"));
