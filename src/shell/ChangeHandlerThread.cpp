@@ -1,14 +1,23 @@
 #include "shell/ChangeHandlerThread.h"
 
+#include <cerrno>
 #include <chrono>
 #include <utility>
 
 #include "framework/Messages.h"
+#include "shell/ShellError.h"
 
 TChangeHandlerThread::TChangeHandlerThread(HWND window, std::uint32_t message)
     : state_(std::make_shared<State>()) {
     state_->commandEvent = CreateEventA(false, false);
     state_->doneEvent = CreateEventA(false, false);
+    if (state_->commandEvent == nullptr || state_->doneEvent == nullptr) {
+        // Without its events the thread could neither wait nor be stopped.
+        int error = errno;
+        CloseHandle(state_->commandEvent);
+        CloseHandle(state_->doneEvent);
+        throw EShellError(HResultFromErrno(error));
+    }
     state_->window = window;
     state_->message = message;
     state_->slots.fill(INVALID_HANDLE_VALUE);

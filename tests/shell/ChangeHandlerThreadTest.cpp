@@ -1,6 +1,9 @@
 #include "shell/ChangeHandlerThread.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -11,6 +14,7 @@
 #include "../support/TempDir.h"
 #include "ShellTestSupport.h"
 #include "framework/Application.h"
+#include "shell/ShellError.h"
 
 namespace {
 
@@ -202,3 +206,24 @@ TEST_F(ChangeHandlerThreadTest, StopsPromptlyWhenIdleOrWatching) {
 }
 
 }  // namespace
+
+TEST(ChangeHandlerThreadStart, WithoutDescriptorsLeftItFailsInsteadOfSpinning) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int lowestFree = dup(0);
+        close(lowestFree);
+        rlimit none{static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};
+        setrlimit(RLIMIT_NOFILE, &none);
+        try {
+            TChangeHandlerThread watcher(0, kChangeMessage);
+        } catch (const EShellError& error) {
+            _exit(error.Code() == HResultFromErrno(EMFILE) ? 0 : 2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
