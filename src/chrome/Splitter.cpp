@@ -108,6 +108,8 @@ void TRxSplitter::SetReference(TControl*& field, TControl* control) {
         return;
     }
     field = control;
+    if (control != nullptr)
+        control->FreeNotification(this);
     UpdateCursor();
 }
 

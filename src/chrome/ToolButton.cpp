@@ -118,6 +118,8 @@ void TRzToolButton::SetUseToolbarButtonSize(bool use) {
 
 void TRzToolButton::SetImages(TImageList* images) {
     images_ = images;
+    if (images != nullptr)
+        images->FreeNotification(this);
     if (images != nullptr) {
         syncing_ = true;
         SetBounds(Left(), Top(), std::max(Width(), images->Width()),

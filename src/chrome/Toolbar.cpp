@@ -102,6 +102,8 @@ void TRzToolbar::NotifyButtons(ButtonChange change) {
 
 void TRzToolbar::SetImages(TImageList* images) {
     images_ = images;
+    if (images != nullptr)
+        images->FreeNotification(this);
     for (TControl* control : Controls())
         control->Invalidate();
     Invalidate();

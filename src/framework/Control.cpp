@@ -158,6 +158,28 @@ TComponent::~TComponent() {
         std::erase(owner_->components_, this);
         NotifyOwnerTree(this, opRemove);
     }
+    while (!freeNotifies_.empty()) {
+        TComponent* watcher = freeNotifies_.back();
+        RemoveFreeNotification(watcher);
+        if (!watcher->destroying_)
+            watcher->Notification(this, opRemove);
+    }
+}
+
+void TComponent::FreeNotification(TComponent* component) {
+    if (component == nullptr || component == this)
+        return;
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end()) {
+        freeNotifies_.push_back(component);
+        component->freeNotifies_.push_back(this);
+    }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+    if (component == nullptr)
+        return;
+    std::erase(freeNotifies_, component);
+    std::erase(component->freeNotifies_, this);
 }
 
 TComponent* TComponent::FindComponent(const std::string& name) const {

@@ -57,6 +57,12 @@ class TComponent {
     bool Loading() const { return loading_; }
     bool Destroying() const { return destroying_; }
 
+    // Asks to be told (Notification with opRemove) when `component` is
+    // destroyed, whoever owns it, so that a reference to it can be cleared.
+    // The request is mutual and ends when either of the two goes.
+    void FreeNotification(TComponent* component);
+    void RemoveFreeNotification(TComponent* component);
+
     // Marks this component and all it owns as loading.
     void BeginLoading();
     // Clears the mark and calls Loaded on this component, then on every
@@ -65,7 +71,8 @@ class TComponent {
 
   protected:
     virtual void Loaded() {}
-    // Another component of the same owner is being inserted or destroyed.
+    // Another component of the same owner, or one this component asked for
+    // with FreeNotification, is being inserted or destroyed.
     virtual void Notification(TComponent* component, TOperation operation);
     // Call first thing in the destructor of a class whose Notification or
     // children must not see it half destroyed.
@@ -77,6 +84,7 @@ class TComponent {
     std::string name_;
     TComponent* owner_ = nullptr;
     std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_;
     bool loading_ = false;
     bool destroying_ = false;
 };

@@ -230,6 +230,18 @@ TEST_F(SplitterTest, DestroyingTheControlClearsTheReference) {
     EXPECT_FALSE(splitter->Dragging());
 }
 
+TEST_F(SplitterTest, DestroyingAControlOfAnotherOwnerClearsTheReference) {
+    auto* stranger = new TWinControl(nullptr);
+    stranger->SetParent(form);
+    stranger->SetBounds(0, 0, 10, 10);
+    splitter->SetControlFirst(stranger);
+    ASSERT_EQ(splitter->ControlFirst(), stranger);
+    delete stranger;
+    EXPECT_EQ(splitter->ControlFirst(), nullptr);
+    Press(0);
+    EXPECT_FALSE(splitter->Dragging());
+}
+
 TEST_F(SplitterTest, DestroyingTheControlDuringADragEndsIt) {
     Press(0);
     Move(40);

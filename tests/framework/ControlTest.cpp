@@ -305,6 +305,28 @@ TEST_F(ControlTest, Destroy_NotifiesSiblingsAndLeavesParent) {
     EXPECT_EQ(other->Left(), 0);
 }
 
+TEST(FreeNotificationTest, TellsAWatcherOfAnotherOwnerUntilEitherGoes) {
+    auto* watched = new TComponent(nullptr);
+    Watcher watcher(nullptr);
+    watcher.watched = watched;
+    watched->FreeNotification(&watcher);
+    delete watched;
+    EXPECT_EQ(watcher.watched, nullptr);
+
+    TComponent kept(nullptr);
+    {
+        Watcher shortLived(nullptr);
+        kept.FreeNotification(&shortLived);
+    }  // kept forgets the watcher that went first: nothing is told later
+    auto* removed = new TComponent(nullptr);
+    Watcher unasked(nullptr);
+    unasked.watched = removed;
+    removed->FreeNotification(&unasked);
+    removed->RemoveFreeNotification(&unasked);
+    delete removed;
+    EXPECT_EQ(unasked.watched, removed);
+}
+
 TEST(TimerTest, TicksOnlyWhileEnabled) {
     TTimer timer;
     int ticks = 0;
