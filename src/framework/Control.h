@@ -101,6 +101,9 @@ constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27,
                         VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46,
                         VK_F2 = 113;
 
+// Reading order and alignment of a control's content.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 class TControl;
 using TNotifyEvent = std::function<void(TControl* sender)>;
 // A key-down handler; setting key to 0 keeps the key from the control.
@@ -142,6 +145,12 @@ class TControl : public TComponent {
     bool Showing() const;
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
+    // Containers that place their controls themselves read it at their next
+    // layout.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode mode) { biDiMode_ = mode; }
+    // Whether the control is aligned from the right.
+    bool UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft; }
 
     TColor Color() const { return color_; }
     // Setting a colour turns ParentColor off.
@@ -236,6 +245,7 @@ class TControl : public TComponent {
     TAlign align_ = alNone;
     bool visible_ = true;
     bool enabled_ = true;
+    TBiDiMode biDiMode_ = bdLeftToRight;
     TColor color_ = clBtnFace;
     bool parentColor_ = true;
     TFont font_;
