@@ -1,11 +1,21 @@
 #include "chrome/PollingStatus.h"
 
+#include <algorithm>
+
 constexpr int kGripStrip = 12;
 
+// A pane's handler may free other panes (even the last one, and this list
+// with it), so each pane is looked up again before it is called and nothing
+// of this list is read once the loop has started.
 void TRzPollingList::Tick() {
     for (TRzPollingStatus* pane : std::vector(Clients()))
-        if (pane->Visible())
+        if (IsRegistered(pane) && pane->Visible())
             pane->PollingHook();
+}
+
+bool TRzPollingList::IsRegistered(const TRzPollingStatus* pane) {
+    const TRzPollingList* list = Instance();
+    return list != nullptr && std::ranges::find(list->Clients(), pane) != list->Clients().end();
 }
 
 // ----------------------------------------------------------- TRzPollingStatus
