@@ -1,5 +1,7 @@
 #include "chrome/StatusPane.h"
 
+#include <algorithm>
+
 #include "chrome/Lightness.h"
 #include "chrome/Panel.h"
 #include "chrome/StatusBar.h"
@@ -17,9 +19,18 @@ void TRzBlinkingControlsList::SetIntervalOff(std::uint16_t milliseconds) {
 void TRzBlinkingControlsList::Tick() {
     onPhase_ = !onPhase_;
     Timer().SetInterval(onPhase_ ? intervalOn_ : intervalOff_);
+    // A repaint may run code that frees panes (even the last one, and this
+    // list with it), so each pane is looked up again before it is touched and
+    // nothing of this list is read once the loop has started.
+    const bool on = onPhase_;
     for (TRzCustomStatusPane* pane : std::vector(Clients()))
-        if (pane->Blinking())
-            pane->SetBlinkPhase(onPhase_);
+        if (IsRegistered(pane) && pane->Blinking())
+            pane->SetBlinkPhase(on);
+}
+
+bool TRzBlinkingControlsList::IsRegistered(const TRzCustomStatusPane* pane) {
+    const TRzBlinkingControlsList* list = Instance();
+    return list != nullptr && std::ranges::find(list->Clients(), pane) != list->Clients().end();
 }
 
 // --------------------------------------------------------- TRzCustomStatusPane
