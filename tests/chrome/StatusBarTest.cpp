@@ -227,35 +227,6 @@ TEST(SharedTimersTest, PollingTickSkipsAPaneFreedByAnotherPanesHandler) {
     EXPECT_EQ(TRzPollingList::Instance(), nullptr);
 }
 
-// A pane whose blink repaint frees another pane, as a handler might.
-class FreeingPane : public TRzStatusPane {
-  public:
-    using TRzStatusPane::TRzStatusPane;
-    void SetBlinkPhase(bool on) override {
-        TRzStatusPane::SetBlinkPhase(on);
-        delete victim;
-        victim = nullptr;
-    }
-    TRzStatusPane* victim = nullptr;
-};
-
-TEST(SharedTimersTest, BlinkTickSkipsAPaneFreedDuringTheTick) {
-    auto* first = new FreeingPane(nullptr);
-    first->victim = new TRzStatusPane(nullptr);
-    auto* survivor = new TRzStatusPane(nullptr);
-    for (TRzStatusPane* pane : {static_cast<TRzStatusPane*>(first), first->victim, survivor})
-        pane->SetBlinking(true);
-    first->victim->SetBlinkColor(clRed);
-    survivor->SetBlinkColor(clRed);
-    Tick(TRzBlinkingControlsList::Instance()->Timer());
-    Tick(TRzBlinkingControlsList::Instance()->Timer());
-    EXPECT_EQ(first->victim, nullptr);
-    EXPECT_EQ(survivor->TextColor(), clRed);
-    delete survivor;
-    delete first;
-    EXPECT_EQ(TRzBlinkingControlsList::Instance(), nullptr);
-}
-
 TEST(SharedTimersTest, ListsLiveFromTheFirstClientToTheLast) {
     EXPECT_EQ(TRzBlinkingControlsList::Instance(), nullptr);
     auto* pane = new TRzStatusPane(nullptr);
