@@ -3,17 +3,21 @@
 #include "chrome/Lightness.h"
 #include "framework/Canvas.h"
 
-void DrawCornerlessRing(TCanvas& canvas, const TRect& r, TColor color) {
+void DrawCornerlessRing(TCanvas& canvas, const TRect& r, TColor color, TSides sides) {
     canvas.Pen.Color = color;
     canvas.Pen.Width = 1;
-    canvas.MoveTo(r.Left, r.Top + 1);
-    canvas.LineTo(r.Left, r.Bottom - 1);
-    canvas.MoveTo(r.Left + 1, r.Top);
-    canvas.LineTo(r.Right - 1, r.Top);
-    canvas.MoveTo(r.Right - 1, r.Top + 1);
-    canvas.LineTo(r.Right - 1, r.Bottom - 1);
-    canvas.MoveTo(r.Left + 1, r.Bottom - 1);
-    canvas.LineTo(r.Right - 1, r.Bottom - 1);
+    auto line = [&canvas](int x1, int y1, int x2, int y2) {
+        canvas.MoveTo(x1, y1);
+        canvas.LineTo(x2, y2);
+    };
+    if (sides & sdLeft)
+        line(r.Left, r.Top + 1, r.Left, r.Bottom - 1);
+    if (sides & sdTop)
+        line(r.Left + 1, r.Top, r.Right - 1, r.Top);
+    if (sides & sdRight)
+        line(r.Right - 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+    if (sides & sdBottom)
+        line(r.Left + 1, r.Bottom - 1, r.Right - 1, r.Bottom - 1);
 }
 
 TRzCustomPanel::TRzCustomPanel(TComponent* owner) : TWinControl(owner) {
@@ -74,6 +78,9 @@ void TRzCustomPanel::SetFlatColor(TColor color) {
 }
 void TRzCustomPanel::SetFlatColorAdjustment(int amount) {
     StoreAndInvalidate(flatColorAdjustment_, amount);
+}
+void TRzCustomPanel::SetTransparent(bool transparent) {
+    StoreAndInvalidate(transparent_, transparent);
 }
 void TRzCustomPanel::SetUseGradients(bool use) {
     StoreAndInvalidate(useGradients_, use);
@@ -138,7 +145,7 @@ TRect TRzCustomPanel::DrawBorder(TCanvas& canvas, const TRect& rect, TFrameStyle
             return r;
         }
         case fsFlatRounded:
-            DrawCornerlessRing(canvas, r, FlatFrameColor());
+            DrawCornerlessRing(canvas, r, FlatFrameColor(), borderSides_);
             return DrawFrameRing(canvas, r, clNone, clNone, borderSides_);
         default:
             return DrawFrameStyle(canvas, r, style, borderSides_);
@@ -161,7 +168,8 @@ void TRzCustomPanel::Paint(TCanvas& canvas) {
     for (int i = 0; i < borderWidth_; ++i)
         r = DrawFrameRing(canvas, r, borderColor_, borderColor_, borderSides_);
     r = DrawBorder(canvas, r, borderInner_);
-    DrawBackground(canvas, r);
+    if (!transparent_)
+        DrawBackground(canvas, r);
     if (!Caption().empty()) {
         canvas.Font = Font();
         canvas.Brush.Style = bsClear;

@@ -7,8 +7,10 @@
 #include "framework/Control.h"
 
 // The cornerless 1-pixel ring of flat frames: the four lines leave the four
-// corner pixels out, so they keep whatever was under them.
-void DrawCornerlessRing(TCanvas& canvas, const TRect& rect, TColor color);
+// corner pixels out, so they keep whatever was under them. Only the lines of
+// the given sides are drawn.
+void DrawCornerlessRing(TCanvas& canvas, const TRect& rect, TColor color,
+                        TSides sides = sdAllSides);
 
 // The panel base of the toolbar and the status bar: a windowed container
 // with an outer frame, a solid band and an inner frame on the chosen sides,
@@ -39,6 +41,10 @@ class TRzCustomPanel : public TWinControl {
     int FlatColorAdjustment() const { return flatColorAdjustment_; }
     void SetFlatColorAdjustment(int amount);
 
+    // A transparent panel fills no background: what lies under it shows
+    // through between its frames.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
     bool UseGradients() const { return useGradients_; }
     void SetUseGradients(bool use);
     TColor GradientColorStart() const { return gradientColorStart_; }
@@ -80,6 +86,7 @@ class TRzCustomPanel : public TWinControl {
     int bevelWidth_ = 1;
     TColor flatColor_ = clBtnShadow;
     int flatColorAdjustment_ = 30;
+    bool transparent_ = false;
     bool useGradients_ = false;
     TColor gradientColorStart_ = clWhite;
     TColor gradientColorStop_ = clBtnFace;

@@ -301,3 +301,25 @@ TEST_F(ToolbarTest, Background_TiledOverTheInsideFromItsCorner) {
 }
 
 }  // namespace
+
+TEST(PanelTest, RoundedBorderKeepsToItsSidesAndTransparentFillsNothing) {
+    UseClassicColorScheme();
+    TRzCustomPanel panel(nullptr);
+    panel.SetBounds(0, 0, 20, 10);
+    panel.SetBorderOuter(fsFlatRounded);
+    panel.SetBorderSides(sdTop);
+    panel.SetColor(clRed);
+    panel.SetTransparent(true);
+    TBitmap picture(20, 10, clWhite);
+    TCanvas canvas(picture);
+    panel.Paint(canvas);
+    EXPECT_EQ(RowOf(picture, 0, 1, 19), Solid(panel.FlatFrameColor(), 18));
+    EXPECT_EQ(picture.Pixel(0, 0), clWhite);
+    EXPECT_EQ(ColumnOf(picture, 0, 1, 10), Solid(clWhite, 9));
+    EXPECT_EQ(RowOf(picture, 9, 0, 20), Solid(clWhite, 20));
+    EXPECT_EQ(picture.Pixel(10, 5), clWhite);
+    panel.SetTransparent(false);
+    panel.Paint(canvas);
+    EXPECT_EQ(ColumnOf(picture, 0, 1, 10), Solid(clRed, 9));
+    EXPECT_EQ(RowOf(picture, 9, 0, 20), Solid(clRed, 20));
+}
