@@ -59,6 +59,7 @@ void TRzToolbar::SetShowDivider(bool show) {
 }
 
 void TRzToolbar::SetButtonWidth(int width) {
+    textOptions_ = ttoCustom;
     if (width == buttonWidth_)
         return;
     buttonWidth_ = width;
@@ -66,6 +67,7 @@ void TRzToolbar::SetButtonWidth(int width) {
 }
 
 void TRzToolbar::SetButtonHeight(int height) {
+    textOptions_ = ttoCustom;
     if (height == buttonHeight_)
         return;
     buttonHeight_ = height;
@@ -73,6 +75,7 @@ void TRzToolbar::SetButtonHeight(int height) {
 }
 
 void TRzToolbar::SetButtonLayout(TButtonLayout layout) {
+    textOptions_ = ttoCustom;
     if (layout == buttonLayout_)
         return;
     buttonLayout_ = layout;
@@ -80,10 +83,40 @@ void TRzToolbar::SetButtonLayout(TButtonLayout layout) {
 }
 
 void TRzToolbar::SetShowButtonCaptions(bool show) {
+    textOptions_ = ttoCustom;
     if (show == showButtonCaptions_)
         return;
     showButtonCaptions_ = show;
     NotifyButtons(ButtonChange::ShowCaption);
+}
+
+namespace {
+
+struct TextPreset {
+    int width;
+    int height;
+    TButtonLayout layout;
+    bool captions;
+};
+
+// Icons only; captions under the icons; captions beside the icons.
+constexpr TextPreset kTextPresets[] = {
+    {25, 25, blGlyphLeft, false},
+    {60, 40, blGlyphTop, true},
+    {60, 25, blGlyphLeft, true},
+};
+
+}  // namespace
+
+void TRzToolbar::SetTextOptions(TRzToolbarTextOptions options) {
+    if (options != ttoCustom) {
+        const TextPreset& preset = kTextPresets[options];
+        SetButtonWidth(preset.width);
+        SetButtonHeight(preset.height);
+        SetButtonLayout(preset.layout);
+        SetShowButtonCaptions(preset.captions);
+    }
+    textOptions_ = options;
 }
 
 void TRzToolbar::NotifyButtons(ButtonChange change) {
@@ -230,7 +263,8 @@ TRzToolbar::Flow TRzToolbar::FlowControls(bool horizontal) {
         if (!c->Destroying()) {
             int across = (flow.lines - 1) * rowHeight_ + start + rowHeight_ / 2 - thickness / 2;
             if (horizontal)
-                c->SetBounds(pos, across, c->Width(), c->Height());
+                c->SetBounds(c->UseRightToLeftAlignment() ? Width() - c->Width() - pos : pos,
+                             across, c->Width(), c->Height());
             else
                 c->SetBounds(across, pos, c->Width(), c->Height());
         }

@@ -9,6 +9,15 @@
 
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
+// Preset button size, layout and caption setting of a toolbar; ttoCustom
+// leaves them as they were set.
+enum TRzToolbarTextOptions {
+    ttoNoTextLabels,
+    ttoShowTextLabels,
+    ttoSelectiveTextOnRight,
+    ttoCustom
+};
+
 // One place on the toolbar: the control, and its name as the form
 // description stores it.
 struct TRzToolbarControl {
@@ -42,6 +51,7 @@ class TRzToolbar : public TRzCustomPanel {
     int RowHeight() const { return rowHeight_; }
     void SetRowHeight(int height);
 
+    // Setting any of these four directly makes TextOptions ttoCustom.
     int ButtonWidth() const { return buttonWidth_; }
     void SetButtonWidth(int width);
     int ButtonHeight() const { return buttonHeight_; }
@@ -50,6 +60,9 @@ class TRzToolbar : public TRzCustomPanel {
     void SetButtonLayout(TButtonLayout layout);
     bool ShowButtonCaptions() const { return showButtonCaptions_; }
     void SetShowButtonCaptions(bool show);
+    TRzToolbarTextOptions TextOptions() const { return textOptions_; }
+    // Applies the preset's four button values (ttoCustom keeps them).
+    void SetTextOptions(TRzToolbarTextOptions options);
 
     // Shared by the buttons that have no image list of their own.
     TImageList* Images() const { return images_; }
@@ -109,6 +122,7 @@ class TRzToolbar : public TRzCustomPanel {
     int buttonHeight_ = 25;
     TButtonLayout buttonLayout_ = blGlyphLeft;
     bool showButtonCaptions_ = false;
+    TRzToolbarTextOptions textOptions_ = ttoNoTextLabels;
     TImageList* images_ = nullptr;
     TBitmap background_;
     std::vector<TRzToolbarControl> toolbarControls_;
