@@ -178,7 +178,7 @@ void TRzToolButton::SetDown(bool down) {
     if (groupIndex_ == 0 || down == down_)
         return;
     down_ = down;
-    SetState(down ? bsExclusive : bsUp);
+    ShowRestingState();
     if (down)
         RaiseForGroup(allowAllUp_);
 }
@@ -194,19 +194,20 @@ void TRzToolButton::RaiseForGroup(bool allowAllUp) {
         other->allowAllUp_ = allowAllUp;
         if (other->down_) {
             other->down_ = false;
-            other->SetState(bsUp);
+            other->ShowRestingState();
         }
     }
 }
 
+// Disabled whatever Down says; otherwise exclusive while latched in a group.
+void TRzToolButton::ShowRestingState() {
+    SetState(!Enabled() ? bsDisabled : down_ && groupIndex_ != 0 ? bsExclusive : bsUp);
+}
+
 void TRzToolButton::EnabledChanged() {
-    if (!Enabled()) {
+    if (!Enabled())
         pressedInside_ = false;
-        mouseOver_ = false;
-        SetState(bsDisabled);
-    } else {
-        SetState(down_ && groupIndex_ != 0 ? bsExclusive : bsUp);
-    }
+    ShowRestingState();
     Invalidate();
 }
 
@@ -231,6 +232,7 @@ void TRzToolButton::MouseUp(TMouseButton, TShiftState, int x, int y) {
     pressedInside_ = false;
     bool inside = ClientRect().Contains({x, y});
     bool click = inside;
+    const bool wasOver = mouseOver_;
     if (groupIndex_ == 0) {
         SetState(bsUp);
         mouseOver_ = false;
@@ -246,28 +248,28 @@ void TRzToolButton::MouseUp(TMouseButton, TShiftState, int x, int y) {
     }
     if (click)
         Click();
-    if (inside && Enabled())
-        MouseEnter();
-    else
-        MouseLeave();
+    SetMouseOver(inside, wasOver);
 }
 
 void TRzToolButton::MouseEnter() {
-    if (mouseOver_ || !Enabled())
-        return;
-    mouseOver_ = true;
-    if (OnMouseEnter)
-        OnMouseEnter(this);
-    if (flat_)
-        Repaint();
+    if (!mouseOver_)
+        SetMouseOver(true, false);
 }
 
 void TRzToolButton::MouseLeave() {
-    if (!mouseOver_)
-        return;
-    mouseOver_ = false;
-    if (OnMouseLeave)
-        OnMouseLeave(this);
+    if (mouseOver_)
+        SetMouseOver(false, true);
+}
+
+// The events report real crossings only: `wasOver` is what the last one
+// said, so a release that merely re-evaluates the flag stays silent.
+void TRzToolButton::SetMouseOver(bool over, bool wasOver) {
+    mouseOver_ = over;
+    if (over != wasOver) {
+        const TNotifyEvent& handler = over ? OnMouseEnter : OnMouseLeave;
+        if (handler)
+            handler(this);
+    }
     if (flat_)
         Repaint();
 }
@@ -357,7 +359,7 @@ TRect TRzToolButton::CaptionRect() const {
 TRect TRzToolButton::DrawFrame(TCanvas& canvas) const {
     TRect r = ClientRect();
     if (flat_) {
-        if (!Pressed() && !mouseOver_)
+        if (!Pressed() && !Hot())
             return r;
         return DrawFrameStyle(canvas, r, Pressed() ? fsStatus : fsPopup, sdAllSides);
     }
@@ -365,7 +367,7 @@ TRect TRzToolButton::DrawFrame(TCanvas& canvas) const {
 }
 
 void TRzToolButton::DrawBackground(TCanvas& canvas, const TRect& rect) const {
-    if (state_ == bsExclusive && !(flat_ && mouseOver_)) {
+    if (state_ == bsExclusive && !(flat_ && Hot())) {
         canvas.Brush.Style = bsCheckered;
         canvas.Brush.Color = transparent_ ? clBtnFace : Color();
         canvas.Brush.CheckerColor =
@@ -403,7 +405,7 @@ void TRzToolButton::DrawImage(TCanvas& canvas) const {
     } else if (disabledIndex_ != -1 && !Enabled()) {
         index = disabledIndex_;
         enabled = true;
-    } else if (hotIndex_ != -1 && mouseOver_ && Enabled()) {
+    } else if (hotIndex_ != -1 && Hot()) {
         index = hotIndex_;
     }
     images->Draw(canvas, r.Left, r.Top, index, enabled);

@@ -96,6 +96,8 @@ class TRzToolButton : public TControl {
     TRzToolbar* Toolbar() const;
     void SyncAll();
     bool Pressed() const { return state_ == bsDown || state_ == bsExclusive; }
+    // A disabled button keeps its mouse-over flag but never looks hot.
+    bool Hot() const { return mouseOver_ && Enabled(); }
     int ImageWidth() const;
     int ImageHeight() const;
     TRect ContentRect() const;
@@ -107,6 +109,8 @@ class TRzToolButton : public TControl {
     void DrawImage(TCanvas& canvas) const;
     void DrawCaption(TCanvas& canvas) const;
     void SetState(TRzButtonState state);
+    void ShowRestingState();
+    void SetMouseOver(bool over, bool wasOver);
     void RaiseForGroup(bool allowAllUp);
 
     bool showCaption_ = false;

@@ -169,6 +169,35 @@ TEST_F(ToolbarTest, Button_FramesForRestHotAndPressed) {
     EXPECT_EQ(toolbar->Surface().Pixel(9, 4), ground);
 }
 
+TEST_F(ToolbarTest, Button_EnterAndLeaveFireOncePerCrossing) {
+    TRzToolButton* button = program.Buttons[0];
+    int enters = 0, leaves = 0;
+    button->OnMouseEnter = [&](TControl*) { ++enters; };
+    button->OnMouseLeave = [&](TControl*) { ++leaves; };
+    form.Show();
+    QTest::mouseMove(Widget(), QPoint(20, 10));
+    QTest::mouseClick(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(leaves, 0);
+    EXPECT_TRUE(button->MouseOver());
+
+    QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(Widget(), QPoint(600, 10));
+    QTest::mouseRelease(Widget(), Qt::LeftButton, {}, QPoint(600, 10));
+    EXPECT_EQ(leaves, 1);
+    EXPECT_FALSE(button->MouseOver());
+
+    // Disabling does not swallow the leave, nor is a disabled button's enter dropped.
+    QTest::mouseMove(Widget(), QPoint(21, 10));
+    button->SetEnabled(false);
+    QTest::mouseMove(Widget(), QPoint(600, 10));
+    EXPECT_EQ(enters, 2);
+    EXPECT_EQ(leaves, 2);
+    button->MouseEnter();
+    EXPECT_EQ(enters, 3);
+    EXPECT_TRUE(button->MouseOver());
+}
+
 TEST_F(ToolbarTest, Button_DrawsItsImageAndGreysItWhenDisabled) {
     TRzToolButton* button = program.Buttons[2];  // image 1 at (221, 8)
     TBitmap enabled = Picture();
@@ -229,6 +258,26 @@ TEST_F(ToolbarTest, Button_ExclusiveStateFillsACheckeredPattern) {
     TColor a = picture.Pixel(316, 7), b = picture.Pixel(317, 7);
     EXPECT_NE(a, b);
     EXPECT_TRUE((a == Face() && b == clWhite) || (a == clWhite && b == Face()));
+}
+
+TEST_F(ToolbarTest, GroupedButtons_DisabledStaysDisabledWhenLatchedOrRaised) {
+    TRzToolButton* icon = program.Buttons[3];
+    TRzToolButton* list = program.Buttons[4];
+    icon->SetGroupIndex(1);
+    list->SetGroupIndex(1);
+    icon->SetEnabled(false);
+    TBitmap before = Picture();
+    icon->SetDown(true);
+    EXPECT_EQ(icon->State(), bsDisabled);
+    EXPECT_EQ(Picture().Pixel(316, 7), before.Pixel(316, 7));
+    list->SetDown(true);
+    EXPECT_FALSE(icon->Down());
+    EXPECT_EQ(icon->State(), bsDisabled);
+    list->SetEnabled(false);
+    icon->SetEnabled(true);
+    icon->SetDown(true);
+    EXPECT_EQ(list->State(), bsDisabled);
+    EXPECT_EQ(icon->State(), bsExclusive);
 }
 
 TEST_F(ToolbarTest, Synchronisation_FollowsTheToolbarUntilSetDirectly) {
