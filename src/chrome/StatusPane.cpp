@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "chrome/FrameController.h"
 #include "chrome/Lightness.h"
 #include "chrome/Panel.h"
 #include "chrome/StatusBar.h"
+#include "framework/Application.h"
 
 // ------------------------------------------------------ TRzBlinkingControlsList
 
@@ -42,7 +44,32 @@ TRzCustomStatusPane::TRzCustomStatusPane(TComponent* owner)
 }
 
 TRzCustomStatusPane::~TRzCustomStatusPane() {
+    SetFrameController(nullptr);
     TRzBlinkingControlsList::Unregister(this);
+}
+
+void TRzCustomStatusPane::SetFrameController(TRzFrameController* controller) {
+    if (controller == frameController_)
+        return;
+    if (frameController_ != nullptr)
+        frameController_->RemovePane(this);
+    frameController_ = controller;
+    if (frameController_ != nullptr) {
+        frameController_->AddPane(this);
+        UpdateFromFrameController();
+    }
+}
+
+void TRzCustomStatusPane::UpdateFromFrameController() {
+    if (frameController_ == nullptr || !frameController_->Active())
+        return;
+    frameStyle_ = frameController_->FrameStyle();
+    flatColor_ = frameController_->FlatColor();
+    if (frameController_->ParentColor())
+        SetParentColor(true);
+    else
+        SetColor(frameController_->Color());
+    Invalidate();
 }
 
 void TRzCustomStatusPane::SetAlignment(TTextAlign alignment) {
@@ -228,4 +255,20 @@ void TRzCustomStatusPane::ColorChanged() {
     if (parentFillColor_)
         fillColor_ = Color();
     Invalidate();
+}
+
+// ---------------------------------------------------------------- TRzStatusPane
+
+TRzStatusPane::~TRzStatusPane() {
+    Application->RemoveHintListener(this);
+}
+
+void TRzStatusPane::SetAutoHint(bool autoHint) {
+    if (autoHint == autoHint_)
+        return;
+    autoHint_ = autoHint;
+    if (autoHint_)
+        Application->AddHintListener(this, [this](const std::string& hint) { SetCaption(hint); });
+    else
+        Application->RemoveHintListener(this);
 }

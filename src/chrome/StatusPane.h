@@ -9,6 +9,7 @@
 #include "framework/Control.h"
 
 class TRzCustomStatusPane;
+class TRzFrameController;
 
 // The one blink timer of the process, shared by every pane: each tick flips
 // the phase (starting in the on phase), takes the interval of the new phase
@@ -69,6 +70,10 @@ class TRzCustomStatusPane : public TControl {
     std::uint16_t BlinkIntervalOff() const;
     void SetBlinkIntervalOff(std::uint16_t milliseconds);
 
+    // Optional shared frame settings (not owned); see TRzFrameController.
+    TRzFrameController* FrameController() const { return frameController_; }
+    void SetFrameController(TRzFrameController* controller);
+
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
@@ -80,6 +85,9 @@ class TRzCustomStatusPane : public TControl {
     // Draws the text in the caption rectangle (filled with FillColor first).
     virtual void DrawCaption(TCanvas& canvas, const std::string& text);
     virtual void DrawFrame(TCanvas& canvas);
+    // Takes the frame controller's settings when there is one and it is
+    // active.
+    virtual void UpdateFromFrameController();
     // The blink timer's new phase for a blinking pane; repaints at once.
     virtual void SetBlinkPhase(bool on);
     // Whether the pane reaches the right end of a status bar showing its grip.
@@ -117,10 +125,19 @@ class TRzCustomStatusPane : public TControl {
     TColor blinkColor_ = clHighlight;
     TColor textColor_;
     TColor fontColor_;
+    TRzFrameController* frameController_ = nullptr;
 };
 
-// The plain pane with a caption.
+// The plain pane with a caption, which can show the application's hints.
 class TRzStatusPane : public TRzCustomStatusPane {
   public:
     using TRzCustomStatusPane::TRzCustomStatusPane;
+    ~TRzStatusPane() override;
+
+    // While on, every new application hint becomes the caption.
+    bool AutoHint() const { return autoHint_; }
+    void SetAutoHint(bool autoHint);
+
+  private:
+    bool autoHint_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <algorithm>
 #include <cstdio>
 
 #include "framework/Messages.h"
@@ -39,6 +40,28 @@ void TApplication::ShowMessage(const std::string& text) {
 
 void TApplication::ShowException(const std::exception& error) {
     Present({ExceptionBoxText(error.what()), Title, MessageBoxIcon::Stop});
+}
+
+void TApplication::SetHint(const std::string& hint) {
+    hint_ = hint;
+    std::vector<const void*> keys;
+    for (const auto& [key, listener] : hintListeners_)
+        keys.push_back(key);
+    for (const void* key : keys) {
+        auto it =
+            std::ranges::find(hintListeners_, key, &decltype(hintListeners_)::value_type::first);
+        if (it != hintListeners_.end())
+            HintListener(it->second)(hint_);
+    }
+}
+
+void TApplication::AddHintListener(const void* key, HintListener listener) {
+    RemoveHintListener(key);
+    hintListeners_.emplace_back(key, std::move(listener));
+}
+
+void TApplication::RemoveHintListener(const void* key) {
+    std::erase_if(hintListeners_, [key](const auto& entry) { return entry.first == key; });
 }
 
 void TApplication::Present(const MessageBoxRequest& request) {

@@ -3,6 +3,8 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The application object: the program's title, its message-pump step, and the
 // two boxes every command may end with (the plain message box and the default
@@ -23,6 +25,19 @@ class TApplication {
 
     std::string Title;
 
+    // Whether controls show their hints; a splitter switches it off while
+    // it is dragged and restores it afterwards.
+    bool ShowHint = true;
+
+    // The hint text of the moment. Setting it tells every hint listener.
+    using HintListener = std::function<void(const std::string& hint)>;
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint);
+    // A listener is kept under its key (the listening object) until removed
+    // by that key; a listener may remove itself or another while called.
+    void AddHintListener(const void* key, HintListener listener);
+    void RemoveHintListener(const void* key);
+
     // Handles every pending window message and event once, then returns.
     void ProcessMessages();
 
@@ -42,6 +57,8 @@ class TApplication {
   private:
     void Present(const MessageBoxRequest& request);
     Presenter presenter_;
+    std::string hint_;
+    std::vector<std::pair<const void*, HintListener>> hintListeners_;
 };
 
 // The message text as the default exception box shows it.

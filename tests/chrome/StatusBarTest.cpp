@@ -6,8 +6,10 @@
 #include <QWidget>
 
 #include "Pixels.h"
+#include "chrome/FrameController.h"
 #include "chrome/Lightness.h"
 #include "chrome/gallery/ProgramChrome.h"
+#include "framework/Application.h"
 #include "framework/DateTime.h"
 
 namespace {
@@ -407,3 +409,43 @@ TEST(StatusPaneTest, CaptionAnchorsByAlignment) {
 }
 
 }  // namespace
+
+TEST(FrameControllerTest, ImposesItsFrameOnPanesWhileActiveAndLetsGoWhenFreed) {
+    auto* controller = new TRzFrameController(nullptr);
+    TRzStatusPane pane(nullptr);
+    controller->SetFrameStyle(fsGroove);
+    controller->SetColor(clRed);
+    pane.SetFrameController(controller);
+    EXPECT_EQ(pane.FrameStyle(), fsGroove);
+    EXPECT_EQ(pane.Color(), clRed);
+    EXPECT_FALSE(pane.ParentColor());
+    EXPECT_EQ(pane.FillColor(), clRed);
+    controller->SetFlatColor(clBlue);
+    EXPECT_EQ(pane.FlatColor(), clBlue);
+    controller->SetActive(false);
+    controller->SetFrameStyle(fsNone);
+    EXPECT_EQ(pane.FrameStyle(), fsGroove);
+    {
+        TRzStatusPane gone(nullptr);
+        gone.SetFrameController(controller);
+    }
+    controller->SetActive(true);
+    EXPECT_EQ(pane.FrameStyle(), fsNone);
+    delete controller;
+    EXPECT_EQ(pane.FrameController(), nullptr);
+}
+
+TEST(StatusPaneTest, AutoHintShowsApplicationHintsAsTheCaption) {
+    TRzStatusPane pane(nullptr);
+    pane.SetAutoHint(true);
+    {
+        TRzStatusPane gone(nullptr);
+        gone.SetAutoHint(true);
+    }
+    Application->SetHint("Open a folder");
+    EXPECT_EQ(pane.Caption(), "Open a folder");
+    pane.SetAutoHint(false);
+    Application->SetHint("Stamp the photos");
+    EXPECT_EQ(pane.Caption(), "Open a folder");
+    Application->SetHint("");
+}

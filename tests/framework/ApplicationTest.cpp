@@ -39,3 +39,21 @@ TEST(TestScreen, FitsTheMainWindow) {
     EXPECT_GE(screen->geometry().width(), 1280);
     EXPECT_GE(screen->geometry().height(), 1000);
 }
+
+TEST(ApplicationHints, ListenersHearEveryHintAndMayLeaveWhileCalled) {
+    TApplication application;
+    EXPECT_TRUE(application.ShowHint);
+    int first = 0, second = 0;
+    const int keyA = 0, keyB = 0;
+    application.AddHintListener(&keyA, [&](const std::string&) {
+        ++first;
+        application.RemoveHintListener(&keyA);
+        application.RemoveHintListener(&keyB);
+    });
+    application.AddHintListener(&keyB, [&](const std::string&) { ++second; });
+    application.SetHint("Rename");
+    EXPECT_EQ(application.Hint(), "Rename");
+    application.SetHint("Delete");
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 0);
+}
