@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "chrome/Frame.h"
+#include "framework/Application.h"
 #include "framework/Canvas.h"
 #include "framework/Form.h"
 
@@ -312,6 +313,8 @@ bool TRxSplitter::AskPosChanging(int x, int y) {
 void TRxSplitter::StartDrag(int x, int y) {
     active_ = true;
     clamped_ = false;
+    savedShowHint_ = Application->ShowHint;
+    Application->ShowHint = false;
     SetMouseCapture(true);
     BorrowKeys();
     down_ = {x, y};
@@ -385,6 +388,7 @@ void TRxSplitter::EndDrag(bool apply, int x, int y) {
     }
     active_ = false;
     clamped_ = false;
+    Application->ShowHint = savedShowHint_;
     ReturnKeys();
     if (!Destroying()) {
         UpdateCursor();

@@ -117,4 +117,5 @@ class TRxSplitter : public TWinControl {
     SplitterDragLine* line_ = nullptr;
     TWinControl* keyControl_ = nullptr;
     TKeyEvent savedKeyDown_;
+    bool savedShowHint_ = true;  // the application's, while hints are off for a drag
 };

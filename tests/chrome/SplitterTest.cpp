@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "Pixels.h"
+#include "framework/Application.h"
 #include "framework/Form.h"
 
 namespace {
@@ -137,6 +138,18 @@ TEST_F(SplitterTest, LimitsStopTheLineAndShowTheNoDropCursor) {
     EXPECT_EQ(tree->Width(), 20);
 }
 
+TEST_F(SplitterTest, HintsAreOffDuringADragAndRestoredAfterwards) {
+    Press(0);
+    EXPECT_FALSE(Application->ShowHint);
+    Release(10);
+    EXPECT_TRUE(Application->ShowHint);
+    Application->ShowHint = false;
+    Press(0);
+    Release(0);
+    EXPECT_FALSE(Application->ShowHint);
+    Application->ShowHint = true;
+}
+
 TEST_F(SplitterTest, EscapeAtTheFocusedControlCancelsWithoutTrace) {
     std::vector<int> keys;
     list->OnKeyDown = [&](TWinControl*, std::uint16_t& key, TShiftState) { keys.push_back(key); };
@@ -148,6 +161,7 @@ TEST_F(SplitterTest, EscapeAtTheFocusedControlCancelsWithoutTrace) {
     QTest::keyClick(list->Widget(), Qt::Key_A);  // other keys reach the control's own handler
     QTest::keyClick(list->Widget(), Qt::Key_Escape);
     EXPECT_FALSE(splitter->Dragging());
+    EXPECT_TRUE(Application->ShowHint);
     Release(40);
     EXPECT_EQ(tree->Width(), 185);
     EXPECT_EQ(changed, 0);
