@@ -1,5 +1,7 @@
 #include "chrome/Separator.h"
 
+#include <algorithm>
+
 #include "framework/Canvas.h"
 
 TRzSeparator::TRzSeparator(TComponent* owner) : TControl(owner) {
@@ -68,6 +70,9 @@ void TRzSeparator::Paint(TCanvas& canvas) {
         canvas.FillRect(ClientRect());
         return;
     }
+    // The gradient needs a bitmap of at least one pixel.
+    if (Width() < 1 || Height() < 1)
+        SetBounds(Left(), Top(), std::max(Width(), 1), std::max(Height(), 1));
     TBitmap bitmap(Width(), Height());
     {
         TCanvas offscreen(bitmap);

@@ -372,6 +372,17 @@ TEST(SeparatorTest, DirectionAndColoursFollowTheTable) {
     EXPECT_EQ(separator.StopColor(), clRed);
 }
 
+TEST(SeparatorTest, PaintingAnEmptySeparatorGivesItOnePixel) {
+    UseClassicColorScheme();
+    TRzSeparator separator(nullptr);
+    separator.SetBounds(3, 4, 0, 0);
+    TBitmap picture(4, 4, clWhite);
+    TCanvas canvas(picture);
+    separator.Paint(canvas);
+    EXPECT_EQ(separator.BoundsRect(), Rect(3, 4, 4, 5));
+    EXPECT_NE(picture.Pixel(0, 0), clWhite);
+}
+
 }  // namespace
 
 namespace {
