@@ -261,6 +261,14 @@ void TRzToolButton::MouseLeave() {
         SetMouseOver(false, true);
 }
 
+bool TRzToolButton::DialogChar(char32_t ch) {
+    if (!IsAccel(ch, Caption()) || !Enabled() || !Visible() || Parent() == nullptr ||
+        !Parent()->Showing())
+        return false;
+    Click();
+    return true;
+}
+
 // The events report real crossings only: `wasOver` is what the last one
 // said, so a release that merely re-evaluates the flag stays silent.
 void TRzToolButton::SetMouseOver(bool over, bool wasOver) {

@@ -84,6 +84,9 @@ class TRzToolButton : public TControl {
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
+    // The caption's accelerator clicks an enabled, visible button whose
+    // parent is showing.
+    bool DialogChar(char32_t ch) override;
 
   protected:
     void Loaded() override;

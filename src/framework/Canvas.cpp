@@ -290,6 +290,9 @@ int TCanvas::DrawText(TRect& rect, std::string_view text, unsigned format) {
     if (format & dtSingleLine) {
         flags |= Qt::TextSingleLine;
     }
+    if (!(format & dtNoPrefix)) {
+        flags |= Qt::TextShowMnemonic;
+    }
     const QString s = ToQString(text);
     const QFont font = ToQFont(Font);
     if (format & dtCalcRect) {

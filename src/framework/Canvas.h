@@ -46,7 +46,8 @@ struct TBrush {
 // always at y.
 enum TTextAlign { taLeft, taRight, taCenter };
 
-// Flags of TCanvas::DrawText.
+// Flags of TCanvas::DrawText. Unless dtNoPrefix is given, an '&' is not drawn
+// and underlines the character after it (an accelerator), and "&&" draws one '&'.
 enum TTextFormat : unsigned {
     dtLeft = 0,
     dtCenter = 1,
@@ -55,6 +56,7 @@ enum TTextFormat : unsigned {
     dtWordBreak = 0x10,
     dtSingleLine = 0x20,
     dtCalcRect = 0x400,
+    dtNoPrefix = 0x800,
 };
 
 class TCanvas {

@@ -123,6 +123,9 @@ class ControlWidget : public QWidget {
             owner_->DispatchMouseLeave();
     }
     void keyPressEvent(QKeyEvent* e) override {
+        if (owner_ != nullptr && (e->modifiers() & Qt::AltModifier) && !e->text().isEmpty() &&
+            OfferDialogChar(e->text().toUcs4().front()))
+            return;
         std::uint16_t key = ToVirtualKey(e->key());
         if (owner_ == nullptr || key == 0)
             return QWidget::keyPressEvent(e);
@@ -136,6 +139,13 @@ class ControlWidget : public QWidget {
 
   private:
     static TShiftState Shift(QMouseEvent* e) { return ToShiftState(e->modifiers(), e->buttons()); }
+    // Accelerators belong to the whole window, whichever control has the focus.
+    bool OfferDialogChar(char32_t ch) {
+        TWinControl* window = owner_;
+        while (window->Parent() != nullptr)
+            window = window->Parent();
+        return window->DialogChar(ch);
+    }
 
     TWinControl* owner_;
 };
@@ -655,6 +665,26 @@ void TWinControl::SetFocus() {
 }
 
 void TWinControl::KeyDown(std::uint16_t&, TShiftState) {}
+
+// Returns as soon as a child takes the character: its click may have
+// changed the list.
+bool TWinControl::DialogChar(char32_t ch) {
+    for (TControl* control : controls_)
+        if (control->DialogChar(ch))
+            return true;
+    return false;
+}
+
+bool IsAccel(char32_t ch, std::string_view caption) {
+    const QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    for (qsizetype i = text.indexOf(u'&'); i >= 0 && i + 1 < text.size();
+         i = text.indexOf(u'&', i + 2)) {
+        if (text[i + 1] != u'&')
+            return QString(text[i + 1]).compare(QString::fromUcs4(&ch, 1), Qt::CaseInsensitive) ==
+                   0;
+    }
+    return false;
+}
 
 void TWinControl::DispatchKeyDown(std::uint16_t key, TShiftState shift) {
     if (OnKeyDown) {

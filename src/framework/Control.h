@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/Bitmap.h"
@@ -95,6 +96,10 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = unsigned;
 constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32,
                       ssDouble = 64;
+
+// Whether the caption marks ch as its accelerator: an '&' before it, the
+// letters compared without regard to case; "&&" stands for a plain '&'.
+bool IsAccel(char32_t ch, std::string_view caption);
 
 // Virtual key codes passed to KeyDown.
 constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27, VK_SPACE = 32,
@@ -208,6 +213,11 @@ class TControl : public TComponent {
     // then MouseDown with ssDouble in the shift state.
     virtual void DblClick();
 
+    // A character typed with Alt, offered to every control of the window
+    // (a windowed control passes it on to its children) until one takes it
+    // as its accelerator; returns whether one did.
+    virtual bool DialogChar(char32_t) { return false; }
+
   protected:
     // A property setter's usual step: an unchanged value is ignored, a changed
     // one is stored and the control repaints later. Returns whether it changed.
@@ -294,6 +304,7 @@ class TWinControl : public TControl {
     virtual void KeyDown(std::uint16_t& key, TShiftState shift);
     // Runs first for every key pressed on the window, before KeyDown.
     TKeyEvent OnKeyDown;
+    bool DialogChar(char32_t ch) override;
 
   protected:
     // Lays out the aligned children in the usual order: top, bottom, left,

@@ -198,6 +198,38 @@ TEST_F(ToolbarTest, Button_EnterAndLeaveFireOncePerCrossing) {
     EXPECT_TRUE(button->MouseOver());
 }
 
+TEST_F(ToolbarTest, Button_AcceleratorClicksWhenEnabledVisibleAndShowing) {
+    TRzToolButton* exit = program.Buttons[2];
+    exit->SetCaption("E&xit");
+    program.Buttons[1]->SetCaption("A&&B");
+    int clicks = 0;
+    exit->OnClick = [&](TControl*) { ++clicks; };
+    program.Buttons[1]->OnClick = [&](TControl*) { ++clicks; };
+    QTest::keyClick(Widget(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(clicks, 0);  // the window is not showing
+    form.Show();
+    QTest::keyClick(Widget(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+    QTest::keyClick(Widget(), Qt::Key_X);
+    QTest::keyClick(Widget(), Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+    exit->SetEnabled(false);
+    QTest::keyClick(Widget(), Qt::Key_X, Qt::AltModifier);
+    exit->SetEnabled(true);
+    exit->SetVisible(false);
+    QTest::keyClick(Widget(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(AcceleratorTest, MarkedCharacterWithoutCaseAndDoubledAmpersandIsPlain) {
+    EXPECT_TRUE(IsAccel(U'x', "E&Xit"));
+    EXPECT_TRUE(IsAccel(U'в', "&Выход"));
+    EXPECT_FALSE(IsAccel(U'e', "E&xit"));
+    EXPECT_FALSE(IsAccel(U'b', "A&&B"));
+    EXPECT_TRUE(IsAccel(U'c', "A&&B&C"));
+    EXPECT_FALSE(IsAccel(U'x', "Exit&"));
+}
+
 TEST_F(ToolbarTest, Button_DrawsItsImageAndGreysItWhenDisabled) {
     TRzToolButton* button = program.Buttons[2];  // image 1 at (221, 8)
     TBitmap enabled = Picture();

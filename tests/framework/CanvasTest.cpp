@@ -231,6 +231,36 @@ TEST_F(CanvasTest, ClearBrushTextKeepsTheGroundAndDrawTextMeasures) {
     EXPECT_EQ(two.Height(), 2 * canvas.TextHeight("Word"));
 }
 
+// The text drawn black on white into a 60 x 24 picture.
+TBitmap DrawnText(std::string_view text, unsigned format) {
+    TBitmap picture(60, 24, clWhite);
+    TCanvas canvas(picture);
+    canvas.Font.Color = clBlack;
+    TRect r = Rect(0, 0, 60, 24);
+    canvas.DrawText(r, text, format);
+    return picture;
+}
+
+TEST_F(CanvasTest, DrawTextPrefixUnderlinesTheNextCharacterUnlessSwitchedOff) {
+    const TBitmap plain = DrawnText("Ab", dtLeft);
+    const TBitmap marked = DrawnText("&Ab", dtLeft);
+    int added = 0, lost = 0;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 60; ++x) {
+            added += marked.Pixel(x, y) == clBlack && plain.Pixel(x, y) != clBlack;
+            lost += marked.Pixel(x, y) != clBlack && plain.Pixel(x, y) == clBlack;
+        }
+    EXPECT_GE(added, 3);  // the underline below the A
+    EXPECT_EQ(lost, 0);
+    EXPECT_EQ(DrawnText("A&&b", dtLeft).Image(), DrawnText("A&b", dtNoPrefix).Image());
+    EXPECT_NE(DrawnText("&Ab", dtNoPrefix).Image(), marked.Image());
+
+    TCanvas canvas(bitmap);
+    TRect measured = Rect(0, 0, 0, 0);
+    canvas.DrawText(measured, "&Ab", dtCalcRect | dtSingleLine);
+    EXPECT_EQ(measured.Width(), canvas.TextWidth("Ab"));
+}
+
 TEST_F(CanvasTest, ClipRectLimitsDrawingUntilReset) {
     {
         TCanvas canvas(bitmap);
