@@ -8,21 +8,30 @@
 #include "shell/ShellError.h"
 
 TChangeHandlerThread::TChangeHandlerThread(HWND window, std::uint32_t message)
-    : state_(std::make_shared<State>()) {
-    state_->commandEvent = CreateEventA(false, false);
-    state_->doneEvent = CreateEventA(false, false);
-    if (state_->commandEvent == nullptr || state_->doneEvent == nullptr) {
-        // Without its events the thread could neither wait nor be stopped.
-        int error = errno;
-        CloseHandle(state_->commandEvent);
-        CloseHandle(state_->doneEvent);
-        throw EShellError(HResultFromErrno(error));
-    }
-    state_->window = window;
-    state_->message = message;
-    state_->slots.fill(INVALID_HANDLE_VALUE);
+    : state_(NewState(window, message)) {
     ended_ = state_->ended.get_future();
     thread_ = std::thread(Run, state_);
+}
+
+// The thread's shared state with its two events. Without them the thread could
+// neither wait nor be stopped, so it is not started at all.
+std::shared_ptr<TChangeHandlerThread::State> TChangeHandlerThread::NewState(HWND window,
+                                                                            std::uint32_t message) {
+    HANDLE command = CreateEventA(false, false);
+    HANDLE done = CreateEventA(false, false);
+    if (command == nullptr || done == nullptr) {
+        int error = errno;
+        CloseHandle(command);
+        CloseHandle(done);
+        throw EShellError(HResultFromErrno(error));
+    }
+    auto state = std::make_shared<State>();
+    state->commandEvent = command;
+    state->doneEvent = done;
+    state->window = window;
+    state->message = message;
+    state->slots.fill(INVALID_HANDLE_VALUE);
+    return state;
 }
 
 TChangeHandlerThread::~TChangeHandlerThread() {

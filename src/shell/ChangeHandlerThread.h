@@ -60,6 +60,7 @@ class TChangeHandlerThread {
         std::promise<void> ended;
     };
 
+    static std::shared_ptr<State> NewState(HWND window, std::uint32_t message);
     static void Run(std::shared_ptr<State> state);
     static bool RunCommand(State& state);
     static void CloseSlot(State& state, int slot);

@@ -208,13 +208,17 @@ TEST_F(ChangeHandlerThreadTest, StopsPromptlyWhenIdleOrWatching) {
 }  // namespace
 
 TEST(ChangeHandlerThreadStart, WithoutDescriptorsLeftItFailsInsteadOfSpinning) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' own memory checks need descriptors the test takes away";
+#endif
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // Room for one descriptor: the first event is made, the second is not.
         int lowestFree = dup(0);
         close(lowestFree);
-        rlimit none{static_cast<rlim_t>(lowestFree), static_cast<rlim_t>(lowestFree)};
-        setrlimit(RLIMIT_NOFILE, &none);
+        rlimit one{static_cast<rlim_t>(lowestFree + 1), static_cast<rlim_t>(lowestFree + 1)};
+        setrlimit(RLIMIT_NOFILE, &one);
         try {
             TChangeHandlerThread watcher(0, kChangeMessage);
         } catch (const EShellError& error) {
