@@ -1,21 +1,13 @@
 #include "chrome/PollingStatus.h"
 
-#include <algorithm>
-
 constexpr int kGripStrip = 12;
 
-// A pane's handler may free other panes (even the last one, and this list
-// with it), so each pane is looked up again before it is called and nothing
-// of this list is read once the loop has started.
+// A pane's handler may free other panes, even the list itself.
 void TRzPollingList::Tick() {
-    for (TRzPollingStatus* pane : std::vector(Clients()))
-        if (IsRegistered(pane) && pane->Visible())
+    ForEachClient([](TRzPollingStatus* pane) {
+        if (pane->Visible())
             pane->PollingHook();
-}
-
-bool TRzPollingList::IsRegistered(const TRzPollingStatus* pane) {
-    const TRzPollingList* list = Instance();
-    return list != nullptr && std::ranges::find(list->Clients(), pane) != list->Clients().end();
+    });
 }
 
 // ----------------------------------------------------------- TRzPollingStatus

@@ -14,7 +14,6 @@ class TRzPollingStatus;
 class TRzPollingList : public TSharedTimerList<TRzPollingList, TRzPollingStatus> {
   public:
     void Tick();
-    static bool IsRegistered(const TRzPollingStatus* pane);
 };
 
 // A pane the polling timer calls; Active and Interval are the shared timer's,

@@ -29,6 +29,19 @@ class TSharedTimerList {
             instance_.reset();
     }
 
+    // Calls `visit` for each client in registration order. A visit may free
+    // clients (even the last one, and this list with it), so each client is
+    // looked up again before its visit and nothing of the list outlives a
+    // visit but the snapshot of who to visit.
+    template <typename Visit>
+    static void ForEachClient(Visit visit) {
+        if (!instance_)
+            return;
+        for (Client* client : std::vector(instance_->clients_))
+            if (IsRegistered(client))
+                visit(client);
+    }
+
     const std::vector<Client*>& Clients() const { return clients_; }
     TTimer& Timer() { return timer_; }
 
@@ -39,6 +52,11 @@ class TSharedTimerList {
     }
 
   private:
+    static bool IsRegistered(const Client* client) {
+        return instance_ &&
+               std::ranges::find(instance_->clients_, client) != instance_->clients_.end();
+    }
+
     static inline std::unique_ptr<List> instance_;
     std::vector<Client*> clients_;
     TTimer timer_;

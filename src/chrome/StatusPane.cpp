@@ -1,7 +1,5 @@
 #include "chrome/StatusPane.h"
 
-#include <algorithm>
-
 #include "chrome/FrameController.h"
 #include "chrome/Lightness.h"
 #include "chrome/Panel.h"
@@ -21,18 +19,12 @@ void TRzBlinkingControlsList::SetIntervalOff(std::uint16_t milliseconds) {
 void TRzBlinkingControlsList::Tick() {
     onPhase_ = !onPhase_;
     Timer().SetInterval(onPhase_ ? intervalOn_ : intervalOff_);
-    // A repaint may run code that frees panes (even the last one, and this
-    // list with it), so each pane is looked up again before it is touched and
-    // nothing of this list is read once the loop has started.
+    // A repaint may run code that frees panes, even the list itself.
     const bool on = onPhase_;
-    for (TRzCustomStatusPane* pane : std::vector(Clients()))
-        if (IsRegistered(pane) && pane->Blinking())
+    ForEachClient([on](TRzCustomStatusPane* pane) {
+        if (pane->Blinking())
             pane->SetBlinkPhase(on);
-}
-
-bool TRzBlinkingControlsList::IsRegistered(const TRzCustomStatusPane* pane) {
-    const TRzBlinkingControlsList* list = Instance();
-    return list != nullptr && std::ranges::find(list->Clients(), pane) != list->Clients().end();
+    });
 }
 
 // --------------------------------------------------------- TRzCustomStatusPane

@@ -23,8 +23,6 @@ class TRzBlinkingControlsList
     void SetIntervalOn(std::uint16_t milliseconds);
     void SetIntervalOff(std::uint16_t milliseconds);
     void Tick();
-    // Whether the pane is still in the list (it goes when it is destroyed).
-    static bool IsRegistered(const TRzCustomStatusPane* pane);
 
   private:
     bool onPhase_ = true;
