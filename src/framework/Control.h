@@ -11,6 +11,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Color.h"
 #include "framework/Cursor.h"
+#include "framework/Object.h"
 #include "framework/Font.h"
 #include "framework/Geometry.h"
 
@@ -41,7 +42,7 @@ enum TOperation { opInsert, opRemove };
 
 // Loading: while a form description's values are applied, components are
 // marked as loading (setters then skip derived work); Loaded re-applies it.
-class TComponent {
+class TComponent : public TObject {
   public:
     explicit TComponent(TComponent* owner);
     virtual ~TComponent();
@@ -110,7 +111,6 @@ constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27,
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 class TControl;
-using TNotifyEvent = std::function<void(TControl* sender)>;
 // A key-down handler; setting key to 0 keeps the key from the control.
 using TKeyEvent = std::function<void(TWinControl* sender, std::uint16_t& key, TShiftState shift)>;
 

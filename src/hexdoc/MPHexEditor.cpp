@@ -357,7 +357,7 @@ void TCustomMPHexEditor::CheckWritableForSave() {
 
 void TCustomMPHexEditor::Changed() {
     if (OnChange)
-        OnChange(*this);
+        OnChange(this);
     RequestSelectionNotify();
 }
 
@@ -371,12 +371,12 @@ void TCustomMPHexEditor::HandleMessage(TMessage& message) {
     if (message.Msg != kMPHSelectionNotifyMessage || !OnSelectionChanged)
         return;
     pendingSelectionNotify_ = 0;
-    OnSelectionChanged(*this);
+    OnSelectionChanged(this);
 }
 
 void TCustomMPHexEditor::BookmarkChanged() {
     if (OnBookmarkChanged)
-        OnBookmarkChanged(*this);
+        OnBookmarkChanged(this);
 }
 
 // ---- Cursor and selection ---------------------------------------------------

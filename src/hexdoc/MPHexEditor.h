@@ -19,6 +19,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Bits.h"
 #include "framework/Messages.h"
+#include "framework/Object.h"
 #include "hexdoc/MPHColors.h"
 #include "hexdoc/MPHMemoryStream.h"
 #include "hexdoc/MPHOffsetFormat.h"
@@ -30,7 +31,6 @@ class TCustomMPHexEditor;
 
 enum TMPHProgressKind { pkLoad, pkSave, pkFind };
 
-using TNotifyEvent = std::function<void(TCustomMPHexEditor& sender)>;
 // Reports `percent` (0..100) of a load or save of `fileName`; setting `cancel`
 // ends the operation with EMPHexEditor "Operation Cancelled".
 using TMPHProgressEvent =
@@ -47,7 +47,7 @@ inline constexpr std::int32_t kMPHCopyBlockSize = 61440;
 // The file name of a new, never saved document.
 inline constexpr const char* kMPHUntitled = "Untitled";
 
-class TCustomMPHexEditor {
+class TCustomMPHexEditor : public TObject {
   public:
     // An empty "Untitled" document that cannot be saved under its own name.
     TCustomMPHexEditor();

@@ -30,7 +30,7 @@ std::shared_ptr<TChangeHandlerThread::State> TChangeHandlerThread::NewState(HWND
     state->doneEvent = done;
     state->window = window;
     state->message = message;
-    state->slots.fill(INVALID_HANDLE_VALUE);
+    state->watches.fill(INVALID_HANDLE_VALUE);
     return state;
 }
 
@@ -93,9 +93,9 @@ void TChangeHandlerThread::Run(std::shared_ptr<State> state) {
         DWORD count = 0;
         waits[count++] = state->commandEvent;
         for (int slot = 0; slot < kSlotCount; ++slot)
-            if (state->slots[slot] != INVALID_HANDLE_VALUE) {
+            if (state->watches[slot] != INVALID_HANDLE_VALUE) {
                 slotOf[count] = slot;
-                waits[count++] = state->slots[slot];
+                waits[count++] = state->watches[slot];
             }
         DWORD result = WaitForMultipleObjects(count, waits, false, INFINITE);
         if (result == WAIT_OBJECT_0) {
@@ -106,7 +106,7 @@ void TChangeHandlerThread::Run(std::shared_ptr<State> state) {
             int slot = slotOf[result - WAIT_OBJECT_0];
             if (state->window != 0)
                 PostMessage(state->window, state->message, static_cast<std::uintptr_t>(slot), 0);
-            if (!FindNextChangeNotification(state->slots[slot]))
+            if (!FindNextChangeNotification(state->watches[slot]))
                 CloseSlot(*state, slot);
         } else if (result > WAIT_ABANDONED_0 && result < WAIT_ABANDONED_0 + count) {
             CloseSlot(*state, slotOf[result - WAIT_ABANDONED_0]);
@@ -123,10 +123,10 @@ bool TChangeHandlerThread::RunCommand(State& state) {
             int free = -1;
             for (int slot = 0; slot < kSlotCount && free == -1 && change != INVALID_HANDLE_VALUE;
                  ++slot)
-                if (state.slots[slot] == INVALID_HANDLE_VALUE)
+                if (state.watches[slot] == INVALID_HANDLE_VALUE)
                     free = slot;
             if (free != -1)
-                state.slots[free] = change;
+                state.watches[free] = change;
             else if (change != INVALID_HANDLE_VALUE)
                 FindCloseChangeNotification(change);
             state.resultIndex = free;
@@ -149,7 +149,7 @@ bool TChangeHandlerThread::RunCommand(State& state) {
 }
 
 void TChangeHandlerThread::CloseSlot(State& state, int slot) {
-    HANDLE change = std::exchange(state.slots[slot], INVALID_HANDLE_VALUE);
+    HANDLE change = std::exchange(state.watches[slot], INVALID_HANDLE_VALUE);
     if (change != INVALID_HANDLE_VALUE)
         FindCloseChangeNotification(change);
 }

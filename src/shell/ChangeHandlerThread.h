@@ -56,7 +56,7 @@ class TChangeHandlerThread {
         std::atomic<Command> command{cmdAdd};
         HWND window = 0;
         std::uint32_t message = 0;
-        std::array<HANDLE, kSlotCount> slots;
+        std::array<HANDLE, kSlotCount> watches;
         std::promise<void> ended;
     };
 

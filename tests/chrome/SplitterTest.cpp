@@ -34,7 +34,7 @@ class SplitterTest : public ::testing::Test {
             asked.push_back({x, y});
             allow = x <= allowUpTo;
         };
-        splitter->OnPosChanged = [this](TControl*) { ++changed; };
+        splitter->OnPosChanged = [this](TObject*) { ++changed; };
         form->Show();
     }
     void TearDown() override { delete form; }

@@ -216,11 +216,11 @@ TEST(SharedTimersTest, PollingTickSkipsAPaneFreedByAnotherPanesHandler) {
     TRzPollingStatus* victim = new TRzClockStatus(nullptr);
     auto* survivor = new TRzPollingStatus(nullptr);
     int survivorPolls = 0;
-    first->OnTimerExpired = [&victim](TControl*) {
+    first->OnTimerExpired = [&victim](TObject*) {
         delete victim;
         victim = nullptr;
     };
-    survivor->OnTimerExpired = [&survivorPolls](TControl*) { ++survivorPolls; };
+    survivor->OnTimerExpired = [&survivorPolls](TObject*) { ++survivorPolls; };
     Tick(TRzPollingList::Instance()->Timer());
     EXPECT_EQ(victim, nullptr);
     EXPECT_EQ(survivorPolls, 1);

@@ -134,7 +134,7 @@ TEST_F(ToolbarTest, Button_ImageAndCaptionRectanglesMoveWhenPressed) {
 TEST_F(ToolbarTest, Button_ClicksOnlyWhenReleasedInside) {
     TRzToolButton* button = program.Buttons[0];
     int clicks = 0;
-    button->OnClick = [&](TControl*) { ++clicks; };
+    button->OnClick = [&](TObject*) { ++clicks; };
     form.Show();
     QTest::mousePress(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
     QTest::mouseMove(Widget(), QPoint(20, 31));
@@ -172,8 +172,8 @@ TEST_F(ToolbarTest, Button_FramesForRestHotAndPressed) {
 TEST_F(ToolbarTest, Button_EnterAndLeaveFireOncePerCrossing) {
     TRzToolButton* button = program.Buttons[0];
     int enters = 0, leaves = 0;
-    button->OnMouseEnter = [&](TControl*) { ++enters; };
-    button->OnMouseLeave = [&](TControl*) { ++leaves; };
+    button->OnMouseEnter = [&](TObject*) { ++enters; };
+    button->OnMouseLeave = [&](TObject*) { ++leaves; };
     form.Show();
     QTest::mouseMove(Widget(), QPoint(20, 10));
     QTest::mouseClick(Widget(), Qt::LeftButton, {}, QPoint(20, 10));
@@ -203,8 +203,8 @@ TEST_F(ToolbarTest, Button_AcceleratorClicksWhenEnabledVisibleAndShowing) {
     exit->SetCaption("E&xit");
     program.Buttons[1]->SetCaption("A&&B");
     int clicks = 0;
-    exit->OnClick = [&](TControl*) { ++clicks; };
-    program.Buttons[1]->OnClick = [&](TControl*) { ++clicks; };
+    exit->OnClick = [&](TObject*) { ++clicks; };
+    program.Buttons[1]->OnClick = [&](TObject*) { ++clicks; };
     QTest::keyClick(Widget(), Qt::Key_X, Qt::AltModifier);
     EXPECT_EQ(clicks, 0);  // the window is not showing
     form.Show();
@@ -265,7 +265,7 @@ TEST_F(ToolbarTest, GroupedButtons_LatchAndStayExclusive) {
     icon->SetGroupIndex(1);
     list->SetGroupIndex(1);
     int clicks = 0;
-    icon->OnClick = [&](TControl*) { ++clicks; };
+    icon->OnClick = [&](TObject*) { ++clicks; };
     form.Show();
     QTest::mouseClick(Widget(), Qt::LeftButton, {}, QPoint(320, 10));
     EXPECT_TRUE(icon->Down());

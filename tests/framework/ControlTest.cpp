@@ -225,7 +225,7 @@ TEST_F(ControlTest, Mouse_PressOnChildCapturesUntilRelease) {
 
 TEST_F(ControlTest, Mouse_DoubleClickRunsDblClickThenAPressWithDouble) {
     Probe* probe = AddProbe(alNone, Bounds(10, 10, 20, 20));
-    probe->OnDblClick = [probe](TControl*) { probe->events.push_back("dblclick"); };
+    probe->OnDblClick = [probe](TObject*) { probe->events.push_back("dblclick"); };
     form->Show();
     QTest::mouseDClick(form->Widget(), Qt::LeftButton, {}, QPoint(15, 15));
     std::vector<std::string> got;

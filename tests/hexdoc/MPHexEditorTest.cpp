@@ -207,7 +207,7 @@ TEST(OpenZeroGap, RecordsNothingAndRefusesWhatInsertionRefuses) {
     TMPHexEditor doc;
     LoadBytes(doc, "abcdef");
     int changes = 0;
-    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    doc.OnChange = [&](TObject*) { ++changes; };
     EXPECT_TRUE(doc.OpenZeroGap(5, 2));
     EXPECT_EQ(Bytes(doc), std::string("abcde\0\0f\0\0", 10));
     EXPECT_FALSE(doc.Modified());
@@ -235,7 +235,7 @@ TEST(LoadFromFile, ReplacesTheDocumentAndForgetsItsChanges) {
     LoadBytes(doc, "old");
     doc.ChangeBytes(0, "x");
     int changes = 0;
-    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    doc.OnChange = [&](TObject*) { ++changes; };
     doc.LoadFromFile(dir.File("a.jpg"));
     EXPECT_EQ(Bytes(doc), "\xFF\xD8\xFF\xE0 data");
     EXPECT_EQ(doc.FileName(), dir.File("a.jpg"));
@@ -421,7 +421,7 @@ TEST(Data, RawWritesChangeOnlyTheBytes) {
     TMPHexEditor doc;
     LoadBytes(doc, "abc");
     int changes = 0;
-    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
+    doc.OnChange = [&](TObject*) { ++changes; };
     doc.SetData(1, 'X');
     EXPECT_EQ(doc.Data(1), 'X');
     EXPECT_FALSE(doc.Modified());
@@ -469,8 +469,8 @@ TEST(CanChangeData, EmptyDocumentAndSizeLock) {
 TEST(Changed, SelectionNotificationIsDeferredAndCoalesced) {
     TMPHexEditor doc;
     int changes = 0, selections = 0;
-    doc.OnChange = [&](TCustomMPHexEditor&) { ++changes; };
-    doc.OnSelectionChanged = [&](TCustomMPHexEditor&) { ++selections; };
+    doc.OnChange = [&](TObject*) { ++changes; };
+    doc.OnSelectionChanged = [&](TObject*) { ++selections; };
     DeliverPostedMessages();  // the new document's request
     EXPECT_EQ(selections, 1);
     selections = 0;
@@ -488,7 +488,7 @@ TEST(Changed, WithoutAHandlerTheRequestStaysPendingAndNothingMoreIsPosted) {
     DeliverPostedMessages();
     EXPECT_GT(doc.PendingSelectionNotify(), 0);
     int selections = 0;
-    doc.OnSelectionChanged = [&](TCustomMPHexEditor&) { ++selections; };
+    doc.OnSelectionChanged = [&](TObject*) { ++selections; };
     doc.Changed();
     DeliverPostedMessages();
     EXPECT_EQ(selections, 0);
@@ -497,7 +497,7 @@ TEST(Changed, WithoutAHandlerTheRequestStaysPendingAndNothingMoreIsPosted) {
 TEST(Bookmarks, TenIndicesAndAChangeNotice) {
     TMPHexEditor doc;
     int notices = 0;
-    doc.OnBookmarkChanged = [&](TCustomMPHexEditor&) { ++notices; };
+    doc.OnBookmarkChanged = [&](TObject*) { ++notices; };
     EXPECT_EQ(doc.Bookmark(9).Position, -1);
     doc.SetBookmark(9, 40, true);
     doc.SetBookmark(9, 40, true);

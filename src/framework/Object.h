@@ -1,0 +1,14 @@
+#pragma once
+
+#include <functional>
+
+// The common root of everything that raises events: controls, components and
+// the byte document. An event handler is told its sender as a TObject and casts
+// it back when it needs the concrete class.
+class TObject {
+  public:
+    virtual ~TObject() = default;
+};
+
+// The plain "something happened" event, one type program-wide.
+using TNotifyEvent = std::function<void(TObject* sender)>;
