@@ -60,17 +60,22 @@ bool IsNetworkFs(const std::string& fsType) {
     return std::find(kNetwork.begin(), kNetwork.end(), fsType) != kNetwork.end();
 }
 
-// Character codes in names: "\040" (octal, mountinfo fields) and "\x20" (hex,
-// udev's by-label names).
+// Character codes in names: the kernel's "\040" (a backslash and three octal
+// digits, at most \377, in mountinfo fields) and udev's "\x20" (two hex digits,
+// in by-label names). Anything else is kept as it stands.
 std::string Unescape(const std::string& text, std::string_view marker, int base) {
     std::size_t digits = base == 8 ? 3 : 2;
+    auto isDigit = [base](char c) {
+        return base == 8 ? c >= '0' && c <= '7' : std::isxdigit(static_cast<unsigned char>(c));
+    };
     std::string plain;
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::size_t code = i + marker.size();
-        if (text.compare(i, marker.size(), marker) == 0 && code + digits <= text.size() &&
-            std::isxdigit(static_cast<unsigned char>(text[code]))) {
-            plain +=
-                static_cast<char>(std::strtol(text.substr(code, digits).c_str(), nullptr, base));
+        bool escape = text.compare(i, marker.size(), marker) == 0 && code + digits <= text.size() &&
+                      std::all_of(text.begin() + code, text.begin() + code + digits, isDigit);
+        long value = escape ? std::strtol(text.substr(code, digits).c_str(), nullptr, base) : 0;
+        if (escape && value <= 0xFF) {
+            plain += static_cast<char>(value);
             i = code + digits - 1;
         } else {
             plain += text[i];
@@ -148,7 +153,9 @@ bool ParseMountLine(const std::string& line, DriveInfo& drive) {
     drive.MountPath = Unescape(mountPath, "\\", 8);
     drive.Source = Unescape(drive.Source, "\\", 8);
     drive.Type = KindOfMount(drive.MountPath, drive.FsType, drive.Source);
-    return drive.Type != DRIVE_UNKNOWN && !drive.MountPath.empty() && drive.MountPath[0] == '/';
+    // A path with a NUL in it could not be opened: it is no drive.
+    return drive.Type != DRIVE_UNKNOWN && !drive.MountPath.empty() && drive.MountPath[0] == '/' &&
+           drive.MountPath.find('\0') == std::string::npos;
 }
 
 // A drive's number from its letter text, -1 when the text is no letter.

@@ -14,10 +14,14 @@ std::string WithoutTrailingSlash(std::string path) {
     return path;
 }
 
-// An environment variable holding an absolute path, or empty.
+// An environment variable holding an absolute path, or empty. "." and ".."
+// in it are resolved as the kernel does, so that the place has one name.
 std::string PathVariable(const char* name) {
     const char* value = std::getenv(name);
-    return value != nullptr && value[0] == '/' ? WithoutTrailingSlash(value) : std::string();
+    if (value == nullptr || value[0] != '/')
+        return {};
+    std::string resolved;
+    return WithoutTrailingSlash(ResolveDotComponents(value, resolved) ? resolved : value);
 }
 
 std::string VariableOrHomeChild(const char* name, const char* child) {

@@ -4,7 +4,7 @@
 
 // Where the namespace's places are on disk, read from the environment at each
 // call (tests point HOME and XDG_* at their own folders). Paths carry no
-// trailing '/' except "/".
+// trailing '/' except "/", and no "." or ".." when the place exists.
 
 std::string HomePath();        // $HOME, else "/"
 std::string DesktopPath();     // $XDG_DESKTOP_DIR, else ~/Desktop when it exists, else $HOME

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -85,8 +86,6 @@ HRESULT ParseRelative(const std::string& folder, const std::string& relative, st
         start = end + 1;
         if (name.empty())
             continue;
-        if (name == "." || name == "..")
-            return E_INVALIDARG;
         path = JoinPath(path, name);
         struct stat facts;
         if (lstat(path.c_str(), &facts) != 0)
@@ -95,6 +94,14 @@ HRESULT ParseRelative(const std::string& folder, const std::string& relative, st
             return E_OUTOFMEMORY;
     }
     return S_OK;
+}
+
+// The path with every link resolved; empty when it does not resolve.
+std::string RealPath(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    std::string text = real != nullptr ? real : "";
+    std::free(real);
+    return text;
 }
 
 // The drive holding an absolute path: the longest mount path above it.
@@ -155,6 +162,8 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     template <class Call>
     HRESULT InChild(LPCITEMIDLIST list, Call call);
     HRESULT ParseOwnName(const std::string& name, std::string& bytes);
+    bool IsBelowFolder(const std::string& path, std::string& below) const;
+    HRESULT ParseFromComputer(const std::string& path, std::string& bytes);
     std::vector<LPITEMIDLIST> FixedItems() const;
 
     std::atomic<ULONG> references_{1};
@@ -234,13 +243,45 @@ HRESULT ShellFolder::ParseOwnName(const std::string& name, std::string& bytes) {
         }
         return E_INVALIDARG;
     }
-    if (!name.starts_with("/"))
-        return kind_ == FolderKind::Computer ? E_INVALIDARG : ParseRelative(path_, name, bytes);
-    if (kind_ == FolderKind::FileSystem)
+    bool absolute = name.starts_with("/");
+    if (absolute ? kind_ == FolderKind::FileSystem : kind_ == FolderKind::Computer)
         return E_INVALIDARG;
+    if (!absolute && !HasDotComponent(name))
+        return ParseRelative(path_, name, bytes);
+    // "." and ".." go as the kernel takes them; a relative name that leads out
+    // of this folder names a place only the desktop can reach.
+    std::string path, below;
+    if (!ResolveDotComponents(absolute ? name : JoinPath(path_, name), path))
+        return HResultFromErrno(errno);
+    if (!absolute && IsBelowFolder(path, below))
+        return ParseRelative(path_, below, bytes);
+    return kind_ == FolderKind::FileSystem ? E_INVALIDARG : ParseFromComputer(path, bytes);
+}
+
+// Whether an absolute path lies below this folder, and the rest of it.
+bool ShellFolder::IsBelowFolder(const std::string& path, std::string& below) const {
+    for (const std::string& folder : {path_, RealPath(path_)}) {
+        std::string prefix = JoinPath(folder, "");
+        if (!folder.empty() && path.size() > prefix.size() && path.starts_with(prefix)) {
+            below = path.substr(prefix.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+// An absolute path by way of Computer and the drive that holds it. The Trash
+// that was never used has no folder yet, but its name still names the Trash.
+HRESULT ShellFolder::ParseFromComputer(const std::string& path, std::string& bytes) {
     if (kind_ == FolderKind::Desktop && !AppendItem(bytes, MakeVirtualItem(VirtualId::Computer)))
         return E_OUTOFMEMORY;
-    return ParseAbsolute(name, bytes);
+    HRESULT hr = ParseAbsolute(path, bytes);
+    if (kind_ == FolderKind::Desktop && hr == HResultFromErrno(ENOENT) &&
+        path == TrashFilesPath()) {
+        bytes.clear();
+        return AppendItem(bytes, MakeVirtualItem(VirtualId::Trash)) ? S_OK : E_OUTOFMEMORY;
+    }
+    return hr;
 }
 
 HRESULT ShellFolder::ParseDisplayName(HWND, IBindCtx*, const OLECHAR* name, ULONG* eaten,
@@ -302,12 +343,21 @@ HRESULT ShellFolder::CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b)
         return MakeCompareResult(int(!IsEmptyList(a)) - int(!IsEmptyList(b)));
     if (KindOf(a) == ItemKind::None || KindOf(b) == ItemKind::None)
         return E_INVALIDARG;
+    // The same bytes name the same place, even where its folder is gone.
+    std::size_t bytes = ListBytes(a);
+    if (bytes == ListBytes(b) && std::memcmp(a, b, bytes) == 0)
+        return MakeCompareResult(0);
+    // A column's facts decide between the last items only: ancestors are
+    // compared as places, whatever changed in them between two parses.
+    LPCITEMIDLIST restA = NextItem(a), restB = NextItem(b);
+    bool lastItems = IsEmptyList(restA) && IsEmptyList(restB);
     int order = 0;
-    if (!CompareItems(path_, static_cast<int>(column & SHCIDS_COLUMNMASK), a, b, order))
+    int itemColumn = lastItems ? static_cast<int>(column & SHCIDS_COLUMNMASK) : 0;
+    if ((column & SHCIDS_COLUMNMASK) >= kDetailColumns ||
+        !CompareItems(path_, itemColumn, a, b, order))
         return E_INVALIDARG;
     if (order != 0)
         return MakeCompareResult(order);
-    LPCITEMIDLIST restA = NextItem(a), restB = NextItem(b);
     if (IsEmptyList(restA) || IsEmptyList(restB))
         return MakeCompareResult(int(!IsEmptyList(restA)) - int(!IsEmptyList(restB)));
     return InChild(a, [&](IShellFolder2* child, LPCITEMIDLIST) {
@@ -395,6 +445,8 @@ HRESULT ShellFolder::SetNameOf(HWND, LPCITEMIDLIST item, const OLECHAR* name, DW
         *newItem = nullptr;
     if (!HasOneItem(item) || KindOf(item) != ItemKind::Entry || !IsValidNewName(name))
         return E_INVALIDARG;
+    if (IsTrashFolder(path_))
+        return HResultFromErrno(EPERM);
     std::string from = ItemPath(path_, item), to = JoinPath(path_, name);
     if (from != to && !RenameWithoutReplacing(from, to))
         return HResultFromErrno(errno);

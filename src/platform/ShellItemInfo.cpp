@@ -92,7 +92,8 @@ ULONG EntryAttributes(const std::string& folderPath, const EntryFacts& entry, UL
         if (folderWritable < 0)
             folderWritable = IsWritable(folderPath) ? 1 : 0;
         if (folderWritable)
-            attributes |= kInFolderChanges;
+            attributes |= IsTrashFolder(folderPath) ? kInFolderChanges & ~SFGAO_CANRENAME
+                                                    : kInFolderChanges;
     }
     return attributes;
 }
@@ -206,6 +207,10 @@ std::string ModifiedText(std::int64_t modifiedNs) {
 }
 
 }  // namespace
+
+bool IsTrashFolder(const std::string& folderPath) {
+    return folderPath == TrashFilesPath();
+}
 
 std::string ItemPath(const std::string& folderPath, LPCITEMIDLIST item) {
     switch (KindOf(item)) {

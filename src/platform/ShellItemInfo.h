@@ -16,6 +16,11 @@ std::string ItemPath(const std::string& folderPath, LPCITEMIDLIST item);
 // Whether an entry lists as a folder: a directory or a link to one.
 bool IsFolderEntry(const std::string& folderPath, const EntryFacts& entry);
 
+// Whether the folder is the Trash's. Its items are not offered for renaming:
+// an item's name there is also the name of its .trashinfo record, and a rename
+// would leave that record behind and the item impossible to restore.
+bool IsTrashFolder(const std::string& folderPath);
+
 // Answers the attributes asked for in `request` (SFGAO_*). Whether the folder
 // is writable is asked of the disk once and kept in `folderWritable`
 // (-1 = not asked yet).

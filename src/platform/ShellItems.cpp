@@ -1,5 +1,7 @@
 #include "platform/ShellItems.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/ShellAllocator.h"
@@ -67,6 +69,16 @@ std::uint8_t* WriteText(std::uint8_t* at, std::string_view text) {
     return at + text.size() + 1;
 }
 
+// A name a directory can hold: crafted names would lead paths elsewhere.
+bool IsEntryName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos;
+}
+
+bool IsMountPathText(std::string_view path) {
+    return !path.empty() && path[0] == '/' && !HasDotComponent(path);
+}
+
 }  // namespace
 
 ItemKind KindOf(LPCITEMIDLIST item) {
@@ -80,9 +92,11 @@ ItemKind KindOf(LPCITEMIDLIST item) {
                                                                  : ItemKind::None;
         }
         case ItemKind::Drive:
-            return IsTailText(item, 4) && Bytes(item)[4] == '/' ? ItemKind::Drive : ItemKind::None;
+            return IsTailText(item, 4) && IsMountPathText(TailText(item, 4)) ? ItemKind::Drive
+                                                                             : ItemKind::None;
         case ItemKind::Entry:
-            return IsTailText(item, kEntryNameOffset) && ItemBytes(item) > kEntryNameOffset + 1
+            return IsTailText(item, kEntryNameOffset) &&
+                           IsEntryName(TailText(item, kEntryNameOffset))
                        ? ItemKind::Entry
                        : ItemKind::None;
         default:
@@ -180,6 +194,46 @@ LPITEMIDLIST JoinLists(LPCITEMIDLIST head, LPCITEMIDLIST tail) {
 
 void FreeList(LPITEMIDLIST list) {
     CoTaskMemFree(list);
+}
+
+bool HasDotComponent(std::string_view path) {
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('/', start), path.size());
+        std::string_view name = path.substr(start, end - start);
+        if (name == "." || name == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool ResolveDotComponents(const std::string& path, std::string& resolved) {
+    std::size_t last = std::string::npos;
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('/', start), path.size());
+        std::string_view name = std::string_view(path).substr(start, end - start);
+        if (name == "." || name == "..")
+            last = end;
+        start = end + 1;
+    }
+    if (last == std::string::npos) {
+        resolved = path;
+        return true;
+    }
+    char* real = realpath(path.substr(0, last).c_str(), nullptr);
+    if (real == nullptr)
+        return false;
+    std::string rest = path.substr(last);
+    resolved = real;
+    std::free(real);
+    // The rest holds no dot component; only its slashes need care at the root.
+    for (std::size_t start = 0; start < rest.size();) {
+        std::size_t end = std::min(rest.find('/', start), rest.size());
+        if (end > start)
+            resolved = JoinPath(resolved, std::string_view(rest).substr(start, end - start));
+        start = end + 1;
+    }
+    return true;
 }
 
 std::string JoinPath(const std::string& folder, std::string_view name) {

@@ -18,7 +18,9 @@
 //                      starts at byte kEntryNameOffset of the item)
 //
 // Size and time are part of an entry's identity: a rewritten file gets a new
-// id list. Items are checked before use; a malformed item decodes as nothing.
+// id list. Items are checked before use; a malformed item decodes as nothing:
+// among others an entry whose name is empty, ".", ".." or holds '/' or NUL,
+// and a drive whose mount path is not absolute or has "." or ".." in it.
 
 enum class ItemKind : std::uint8_t { None = 0, Virtual = 1, Drive = 2, Entry = 3 };
 enum class VirtualId : std::uint8_t { Home = 1, Computer = 2, Trash = 3 };
@@ -62,3 +64,12 @@ void FreeList(LPITEMIDLIST list);
 
 // Folder path + "/" + name, without doubling the root's slash.
 std::string JoinPath(const std::string& folder, std::string_view name);
+
+// Whether a path has a "." or ".." component.
+bool HasDotComponent(std::string_view path);
+// An absolute path with its "." and ".." components resolved as the kernel
+// resolves them: the part up to the last such component goes through
+// realpath (so ".." after a symbolic link leads to the link target's
+// parent), the rest is joined as it stands. A path without them is kept.
+// False, with errno set, when that part does not resolve.
+bool ResolveDotComponents(const std::string& path, std::string& resolved);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 #include "platform/Places.h"
@@ -53,6 +54,13 @@ std::uintptr_t FileInfoOfList(LPCITEMIDLIST list, SHFILEINFOA* info, UINT flags)
 }
 
 }  // namespace
+
+bool IsKnownSpecialFolder(int csidl) {
+    constexpr int kKnown[] = {CSIDL_DESKTOP,   CSIDL_SENDTO,           CSIDL_PERSONAL,
+                              CSIDL_BITBUCKET, CSIDL_DESKTOPDIRECTORY, CSIDL_DRIVES,
+                              CSIDL_MYPICTURES, CSIDL_PROFILE};
+    return std::find(std::begin(kKnown), std::end(kKnown), csidl) != std::end(kKnown);
+}
 
 HRESULT SHGetDesktopFolder(IShellFolder** folder) {
     if (folder == nullptr)

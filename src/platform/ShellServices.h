@@ -29,6 +29,10 @@ constexpr int CSIDL_DRIVES = 17;            // Computer
 constexpr int CSIDL_MYPICTURES = 39;        // $XDG_PICTURES_DIR, else ~/Pictures
 constexpr int CSIDL_PROFILE = 40;           // Home
 
+// Whether the layer knows the special-folder id (one of the CSIDL_* above);
+// a known folder may still not exist.
+bool IsKnownSpecialFolder(int csidl);
+
 // The root folder, with a reference the caller releases.
 HRESULT SHGetDesktopFolder(IShellFolder** folder);
 

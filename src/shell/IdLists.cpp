@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ShellItems.h"
 #include "shell/ShellEnv.h"
 
 namespace {
@@ -27,6 +28,10 @@ std::uint32_t ItemOffset(LPCITEMIDLIST list, int index) {
     for (int i = 0; i < index; ++i)
         offset += ItemSize(Bytes(list) + offset);
     return offset;
+}
+
+int Sign(int value) {
+    return (value > 0) - (value < 0);
 }
 
 IMalloc* AllocatorOrShell(IMalloc* allocator) {
@@ -104,17 +109,22 @@ void FreeIdList(LPITEMIDLIST list) {
 
 std::int32_t CompareIdLists(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     if (a == nullptr || b == nullptr)
-        return a == b ? 0 : -1;
+        return int(a != nullptr) - int(b != nullptr);
     bool aEmpty = IdListSize(a) == 2, bEmpty = IdListSize(b) == 2;
     if (aEmpty || bEmpty)
-        return aEmpty == bEmpty ? 0 : -1;
+        return int(!aEmpty) - int(!bEmpty);
     ComPtr<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(desktop.Put())))
-        return kIdListsUndecided;
-    HRESULT code = desktop->CompareIDs(0, a, b);
-    if (FAILED(code))
-        return kIdListsUndecided;
-    return static_cast<std::int16_t>(code & 0xFFFF);
+        return Sign(CompareIdListBytes(a, b));
+    return CompareInFolder(desktop.Get(), 0, a, b);
+}
+
+int CompareInFolder(IShellFolder* folder, LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    int bytes = CompareIdListBytes(a, b);
+    if (bytes == 0)
+        return 0;
+    HRESULT code = folder->CompareIDs(column, a, b);
+    return FAILED(code) ? Sign(bytes) : Sign(static_cast<std::int16_t>(code & 0xFFFF));
 }
 
 int CompareIdListBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
@@ -133,6 +143,8 @@ bool IsWellFormedIdList(const std::uint8_t* bytes, std::uint32_t length) {
         if (cb == 0)
             return offset + 2 == length;
         if (cb < 2 || cb > length - offset)
+            return false;
+        if (KindOf(reinterpret_cast<LPCITEMIDLIST>(bytes + offset)) == ItemKind::None)
             return false;
         offset += cb;
     }

@@ -18,10 +18,16 @@
 // `ShellAllocator` when none is given, and the caller owns it; release it with
 // FreeIdList.
 
+// The walks below follow the `cb` fields without a bound: they take lists this
+// program made, or lists from outside (streams, drops, the clipboard) only after
+// IsWellFormedIdList accepted their bytes.
+
 // Sum of the item sizes plus the terminator's 2 bytes; 0 for null.
+// REQUIRES: list is null or well formed.
 std::uint32_t IdListSize(LPCITEMIDLIST list);
 
 // Number of items before the terminator; 0 for null.
+// REQUIRES: list is null or well formed.
 int IdListCount(LPCITEMIDLIST list);
 
 // A new list with the same items; null or empty source gives the empty list.
@@ -43,18 +49,23 @@ LPCITEMIDLIST EmptyIdList();
 // Releases the list to the ShellAllocator; null is ignored.
 void FreeIdList(LPITEMIDLIST list);
 
-// The result CompareIdLists gives when the shell cannot decide.
-constexpr std::int32_t kIdListsUndecided = 2147483647;
-
-// Shell order of two absolute lists: both null 0, one null -1, both empty 0, one
-// empty -1; otherwise the desktop's CompareIDs (column 0) as a signed 16-bit
-// value, or kIdListsUndecided when the shell cannot compare them.
+// Shell order of two absolute lists, a total order: null first, then the
+// desktop (the empty list), then every other place in the desktop's order
+// (CompareIDs, column 0). Byte-identical lists are equal.
 std::int32_t CompareIdLists(LPCITEMIDLIST a, LPCITEMIDLIST b);
+
+// Order of two lists in `folder` by `column`, as a sort reads it (-1, 0, 1):
+// byte-identical lists are equal without asking the folder, and a comparison
+// the folder cannot make (an item whose folder is gone) falls back to the byte
+// order, so that its error code never reads as an order.
+int CompareInFolder(IShellFolder* folder, LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b);
 
 // Byte order of two lists (sizes counted with the terminator): the first
 // differing byte decides, else the shorter list comes first.
 int CompareIdListBytes(LPCITEMIDLIST a, LPCITEMIDLIST b);
 
 // Whether `length` bytes hold exactly one well-formed list: items whose sizes
-// stay inside the block, then the terminator as the block's last two bytes.
+// stay inside the block, each a well-formed item of the namespace (an entry's
+// name is never empty, "." or "..", nor holds '/' or NUL), then the terminator
+// as the block's last two bytes. Call it on every list read from outside.
 bool IsWellFormedIdList(const std::uint8_t* bytes, std::uint32_t length);

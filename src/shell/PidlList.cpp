@@ -88,9 +88,8 @@ const TRzPidlList::Entry& TRzPidlList::At(int index) const {
 }
 
 int TRzPidlList::Compare(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
-    if (!compareFolder_)
-        return CompareIdListBytes(a, b);
-    return static_cast<std::int16_t>(compareFolder_->CompareIDs(0, a, b) & 0xFFFF);
+    return compareFolder_ ? CompareInFolder(compareFolder_.Get(), 0, a, b)
+                          : CompareIdListBytes(a, b);
 }
 
 void TRzPidlList::Release(const Entry& entry) {

@@ -9,8 +9,8 @@
 // copy the id lists added to it; with an owning allocator it takes them over and
 // frees them through that allocator on Delete and Clear (and at its end).
 //
-// Order is the shell order of the compare folder (CompareIDs, column 0, as a
-// signed 16-bit value) when one is set, else CompareIdListBytes. A sorted list
+// Order is the shell order of the compare folder (CompareInFolder, column 0)
+// when one is set, else CompareIdListBytes. A sorted list
 // keeps that order and is searched by bisection.
 class TRzPidlList {
   public:

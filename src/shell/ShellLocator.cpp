@@ -36,17 +36,17 @@ LPCITEMIDLIST TRzShellLocator::IdList() {
 }
 
 std::string TRzShellLocator::PathName() {
-    return IdListToPath(IdList());
+    LPCITEMIDLIST list = IdList();
+    if (list == nullptr && kind_ == kindSpecialFolder)
+        return {};
+    return IdListToPath(list);
 }
 
 void TRzShellLocator::SetIdList(LPCITEMIDLIST list) {
     bool changed = kind_ != kindIdList;
     kind_ = kindIdList;
     if (idList_ != nullptr) {
-        if (!changed) {
-            std::int32_t order = CompareIdLists(idList_, list);
-            changed = order != 0 && order != kIdListsUndecided;
-        }
+        changed = changed || CompareIdLists(idList_, list) != 0;
     } else {
         changed = changed || IdListSize(list) > 2;
     }
@@ -60,14 +60,8 @@ void TRzShellLocator::SetIdList(LPCITEMIDLIST list) {
 }
 
 void TRzShellLocator::Assign(TRzShellLocator* other) {
-    if (other == nullptr) {
-        if (idList_ == nullptr)
-            return;
-        Release();
-        kind_ = kindIdList;
-        Changed();
-        return;
-    }
+    if (other == nullptr)
+        return Clear();
     if (other->kind_ == kind_ &&
         (other == this || (kind_ == kindIdList && CompareIdLists(idList_, other->idList_) == 0) ||
          (kind_ == kindSpecialFolder && specialFolder_ == other->specialFolder_)))
@@ -101,8 +95,12 @@ void TRzShellLocator::ReadPidl(std::string_view bytes) {
         throw Exception(kInvalidValue);
     if (bytes.size() < (kind == kindSpecialFolder ? 2u : 5u))
         throw Exception(kReadError);
-    if (kind == kindSpecialFolder)
-        return Hold(kindSpecialFolder, static_cast<std::uint8_t>(bytes[1]), nullptr);
+    if (kind == kindSpecialFolder) {
+        std::uint8_t specialFolder = static_cast<std::uint8_t>(bytes[1]);
+        if (!IsKnownSpecialFolder(specialFolder))
+            throw Exception(kInvalidValue);
+        return Hold(kindSpecialFolder, specialFolder, nullptr);
+    }
     std::uint32_t length = ReadU32(bytes, 1);
     if (length == 0)
         return Hold(kindSpecialFolder, CSIDL_DESKTOP, nullptr);

@@ -36,9 +36,11 @@ class TRzShellLocator {
     std::uint8_t SpecialFolder() const { return specialFolder_; }
 
     // Kind 0: the held list (null = desktop). Kind 1: the special folder's list,
-    // looked up on first read and kept. The locator owns the result.
+    // looked up on first read and kept; null while that folder does not exist
+    // (it then names nothing, not the desktop). The locator owns the result.
     LPCITEMIDLIST IdList();
-    // The file-system path of IdList(), or "" for places without one.
+    // The file-system path of IdList(), or "" for places without one and for a
+    // special folder that does not exist.
     std::string PathName();
 
     // Holds a copy of `list` (null when it has no items) as Kind 0 and fires
@@ -47,7 +49,7 @@ class TRzShellLocator {
     void Clear() { SetIdList(nullptr); }
 
     // Takes over the other's place unless both already name the same one; null
-    // drops a held list. Fires OnChange on a change.
+    // is Clear (the desktop, Kind 0). Fires OnChange on a change.
     void Assign(TRzShellLocator* other);
 
     // Fired after the place really changed.
@@ -56,8 +58,9 @@ class TRzShellLocator {
     // The "Pidl" property: its bytes, or nothing when it is not stored.
     std::optional<std::string> WritePidl() const;
     // Replaces the held place by the property's bytes; raises "Stream read
-    // error" on truncated bytes and "Invalid property value" on a bad kind or a
-    // malformed id list, leaving the locator unchanged.
+    // error" on truncated bytes and "Invalid property value" on a bad kind, a
+    // special-folder id the program does not know or a malformed id list,
+    // leaving the locator unchanged.
     void ReadPidl(std::string_view bytes);
 
   private:

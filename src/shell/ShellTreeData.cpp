@@ -19,26 +19,30 @@ void Replace(LPITEMIDLIST& slot, LPITEMIDLIST list) {
 TRzShellTreeData::~TRzShellTreeData() {
     FreeIdList(relative_);
     FreeIdList(absolute_);
+    FreeIdList(rootAncestors_);
 }
 
 void TRzShellTreeData::SetLists(TRzShellTreeData* parent, LPCITEMIDLIST list) {
     parent_ = parent;
+    Replace(absolute_, nullptr);
+    Replace(rootAncestors_, nullptr);
     if (parent != nullptr) {
         Replace(relative_, CopyIdList(nullptr, list));
-        Replace(absolute_, nullptr);
         return;
     }
     int count = IdListCount(list);
     Replace(relative_,
             count == 0 ? CopyIdList(nullptr, list) : CopyIdListItems(nullptr, list, count - 1, 1));
-    Replace(absolute_, CopyIdList(nullptr, list));
+    if (count > 1)
+        rootAncestors_ = CopyIdListItems(nullptr, list, 0, count - 1);
+    AbsoluteIdList();
 }
 
 LPCITEMIDLIST TRzShellTreeData::AbsoluteIdList() {
     if (absolute_ == nullptr)
-        absolute_ = parent_ != nullptr
-                        ? ConcatIdLists(nullptr, parent_->AbsoluteIdList(), relative_)
-                        : CopyIdList(nullptr, relative_);
+        absolute_ = ConcatIdLists(nullptr, parent_ != nullptr ? parent_->AbsoluteIdList()
+                                                              : rootAncestors_,
+                                  relative_);
     return absolute_;
 }
 

@@ -57,6 +57,9 @@ class TRzShellTreeData {
     TRzShellTreeData* parent_ = nullptr;
     LPITEMIDLIST relative_ = nullptr;
     LPITEMIDLIST absolute_ = nullptr;
+    // The root's items before its last one, so that its absolute list can be
+    // rebuilt like any other node's.
+    LPITEMIDLIST rootAncestors_ = nullptr;
     ComPtr<IShellFolder> ownFolder_;
     ComPtr<IShellFolder> parentFolder_;
 };

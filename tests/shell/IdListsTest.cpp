@@ -1,7 +1,15 @@
 #include "shell/IdLists.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "ShellTestSupport.h"
 #include "shell/IdListArray.h"
+#include "shell/PidlList.h"
+#include "shell/ShellLocator.h"
+#include "shell/ShellPaths.h"
 
 namespace {
 
@@ -54,20 +62,61 @@ TEST_F(IdListsTest, CompareBytes_FirstDifferingByteDecides_ThenLength) {
     EXPECT_LT(CompareIdListBytes(a.Get(), longer.Get()), 0);
 }
 
-TEST_F(IdListsTest, CompareIdLists_NullAndEmptyRules) {
-    OwnedIdList empty1(MakeIdList({}));
-    OwnedIdList empty2(MakeIdList({}));
-    OwnedIdList item(MakeIdList({"x"}));
-    EXPECT_EQ(CompareIdLists(nullptr, nullptr), 0);
-    EXPECT_EQ(CompareIdLists(nullptr, item.Get()), -1);
-    EXPECT_EQ(CompareIdLists(item.Get(), nullptr), -1);
-    EXPECT_EQ(CompareIdLists(empty1.Get(), empty2.Get()), 0);
-    EXPECT_EQ(CompareIdLists(empty1.Get(), item.Get()), -1);
-    EXPECT_EQ(CompareIdLists(item.Get(), empty1.Get()), -1);
+TEST_F(IdListsTest, CompareIdLists_IsATotalOrder_NullThenDesktopThenPlaces) {
+    OwnedIdList empty1(MakeIdList({})), empty2(MakeIdList({}));
+    OwnedIdList a(ListOf(MakeHomeFolder("a"))), b(ListOf(MakeHomeFolder("b")));
+    // In rising order; equal neighbours share a rank.
+    struct {
+        LPCITEMIDLIST list;
+        int rank;
+    } lists[] = {{nullptr, 0}, {empty1.Get(), 1}, {empty2.Get(), 1}, {a.Get(), 2}, {b.Get(), 3}};
+    for (const auto& x : lists)
+        for (const auto& y : lists) {
+            int expected = (x.rank > y.rank) - (x.rank < y.rank);
+            EXPECT_EQ(CompareIdLists(x.list, y.list), expected) << x.rank << " vs " << y.rank;
+        }
+}
+
+// Lists that run through a symbolic link whose target has gone cannot be
+// compared by the shell (ENOTDIR): copies are still the same place, different
+// lists are still different, whichever caller asks.
+TEST_F(IdListsTest, FailedShellCompare_IsNeverReadAsAnOrder) {
+    std::string top = MakeHomeFolder("gone-link");
+    mkdir((top + "/target").c_str(), 0755);
+    WriteFileBytes(top + "/target/one", "1");
+    WriteFileBytes(top + "/target/two", "2");
+    ASSERT_EQ(symlink("target", (top + "/link").c_str()), 0);
+    OwnedIdList one(ListOf(top + "/link/one")), two(ListOf(top + "/link/two"));
+    OwnedIdList oneCopy(CopyIdList(nullptr, one.Get()));
+    std::filesystem::remove_all(top + "/target");
+
+    EXPECT_EQ(CompareIdLists(one.Get(), oneCopy.Get()), 0);
+    int order = CompareIdLists(one.Get(), two.Get());
+    EXPECT_NE(order, 0);
+    EXPECT_EQ(CompareIdLists(two.Get(), one.Get()), -order);
+
+    ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(SHGetDesktopFolder(desktop.Put()), S_OK);
+    TRzPidlList list;
+    list.SetCompareFolder(desktop.Get());
+    list.SetSorted(true);
+    list.SetDuplicates(TRzPidlList::dupIgnore);
+    list.Add(one.Get());
+    EXPECT_EQ(list.Add(oneCopy.Get()), 0);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.IndexOf(oneCopy.Get()), 0);
+
+    TRzShellLocator locator;
+    int changes = 0;
+    locator.OnChange = [&] { ++changes; };
+    locator.SetIdList(one.Get());
+    locator.SetIdList(two.Get());
+    locator.SetIdList(two.Get());
+    EXPECT_EQ(changes, 2);
 }
 
 TEST_F(IdListsTest, WellFormed_RejectsEveryTruncationAndBadSize) {
-    OwnedIdList list(MakeIdList({"abc", "de"}));
+    OwnedIdList list(ListOf(TestHome()));
     std::string bytes = IdListBytes(list.Get());
     auto check = [](const std::string& b) {
         return IsWellFormedIdList(reinterpret_cast<const std::uint8_t*>(b.data()),
@@ -79,6 +128,31 @@ TEST_F(IdListsTest, WellFormed_RejectsEveryTruncationAndBadSize) {
     EXPECT_FALSE(check(bytes + "x"));
     EXPECT_FALSE(check(std::string("\x01\x00\x00\x00", 4)));
     EXPECT_FALSE(check(std::string("\xFF\x00\x00\x00", 4)));
+}
+
+// An entry item: kind 3, mode, size, time, then the name and its NUL.
+std::string EntryItem(const std::string& name) {
+    return std::string("\x03") + std::string(20, '\0') + name + std::string(1, '\0');
+}
+
+TEST_F(IdListsTest, WellFormed_RejectsCraftedItems) {
+    const std::string kCrafted[] = {EntryItem(""),
+                                    EntryItem("."),
+                                    EntryItem(".."),
+                                    EntryItem("a/b"),
+                                    EntryItem(std::string("a\0b", 3)),
+                                    std::string("\x02\x03/mnt/../etc") + '\0',
+                                    std::string("\x02\x03relative") + '\0',
+                                    "\x01\x09",
+                                    "\x07"};
+    auto check = [](std::initializer_list<std::string> items) {
+        OwnedIdList list(MakeIdList(items));
+        return IsWellFormedIdList(reinterpret_cast<const std::uint8_t*>(list.Get()),
+                                  IdListSize(list.Get()));
+    };
+    EXPECT_TRUE(check({"\x01\x02", EntryItem("..a"), EntryItem(".hidden")}));
+    for (const std::string& item : kCrafted)
+        EXPECT_FALSE(check({"\x01\x02", item})) << item;
 }
 
 TEST_F(IdListsTest, Array_OverEmptyList) {

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include "ShellTestSupport.h"
 #include "framework/Exception.h"
 #include "shell/ShellPaths.h"
@@ -100,6 +102,37 @@ TEST_F(ShellLocatorTest, Assign_CopiesOnlyRealChanges) {
     EXPECT_EQ(locator.Kind(), TRzShellLocator::kindIdList);
     locator.Assign(nullptr);
     EXPECT_EQ(changes, 3);
+}
+
+TEST_F(ShellLocatorTest, AssignNothing_HoldsTheDesktop_WhetherOrNotTheListWasRead) {
+    for (bool readFirst : {false, true}) {
+        TRzShellLocator pictures;
+        int changed = 0;
+        pictures.OnChange = [&] { ++changed; };
+        pictures.ReadPidl(std::string("\x01\x27", 2));
+        if (readFirst) {
+            ASSERT_NE(pictures.IdList(), nullptr);
+        }
+        pictures.Assign(nullptr);
+        EXPECT_EQ(changed, 1) << readFirst;
+        EXPECT_EQ(pictures.Kind(), TRzShellLocator::kindIdList) << readFirst;
+        EXPECT_EQ(pictures.IdList(), nullptr) << readFirst;
+    }
+}
+
+TEST_F(ShellLocatorTest, Stream_MissingSpecialFolderNamesNothing_UnknownIdIsMalformed) {
+    std::string pictures = std::getenv("XDG_PICTURES_DIR");
+    setenv("XDG_PICTURES_DIR", (TestHome() + "/no pictures").c_str(), 1);
+    locator.ReadPidl(std::string("\x01\x27", 2));
+    EXPECT_EQ(locator.IdList(), nullptr);
+    EXPECT_EQ(locator.PathName(), "");
+    setenv("XDG_PICTURES_DIR", pictures.c_str(), 1);
+    EXPECT_EQ(locator.PathName(), pictures);
+
+    for (char unknown : {'\x02', '\x32', '\xC8'}) {
+        EXPECT_THROW(locator.ReadPidl(std::string("\x01", 1) + unknown), Exception);
+        EXPECT_EQ(locator.SpecialFolder(), 0x27);
+    }
 }
 
 TEST_F(ShellLocatorTest, Stream_RoundTripsBothKinds) {

@@ -93,6 +93,21 @@ TEST_F(ShellTreeDataTest, ReplaceItem_RebuildsAbsoluteList_ForgetDropsDescendant
     ASSERT_NE(grandchild.OwnFolder(), nullptr);
 }
 
+TEST_F(ShellTreeDataTest, RootOfSeveralItems_KeepsItsPlaceAfterForgetAndReplace) {
+    ASSERT_GT(IdListCount(rootList.Get()), 1);
+    root.ForgetCachedValues();
+    EXPECT_EQ(IdListBytes(root.AbsoluteIdList()), IdListBytes(rootList.Get()));
+
+    std::string renamedPath = rootPath + " renamed";
+    ASSERT_EQ(rename(rootPath.c_str(), renamedPath.c_str()), 0);
+    OwnedIdList renamed(ListOf(renamedPath));
+    TRzIdListArray view(renamed.Get());
+    root.ReplaceItem(view.Item(view.Count() - 1));
+    EXPECT_EQ(IdListToPath(root.AbsoluteIdList()), renamedPath);
+    child.ForgetCachedValues();
+    EXPECT_EQ(IdListToPath(child.AbsoluteIdList()), renamedPath + "/child");
+}
+
 TEST_F(ShellTreeDataTest, CanRename_NeverTheRoot_NorVirtualFolders) {
     EXPECT_FALSE(root.CanRename());
     EXPECT_TRUE(child.CanRename());
