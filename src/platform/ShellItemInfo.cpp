@@ -92,8 +92,8 @@ ULONG EntryAttributes(const std::string& folderPath, const EntryFacts& entry, UL
         if (folderWritable < 0)
             folderWritable = IsWritable(folderPath) ? 1 : 0;
         if (folderWritable)
-            attributes |= IsTrashFolder(folderPath) ? kInFolderChanges & ~SFGAO_CANRENAME
-                                                    : kInFolderChanges;
+            attributes |=
+                IsTrashFolder(folderPath) ? kInFolderChanges & ~SFGAO_CANRENAME : kInFolderChanges;
     }
     return attributes;
 }

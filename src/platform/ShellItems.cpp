@@ -71,8 +71,7 @@ std::uint8_t* WriteText(std::uint8_t* at, std::string_view text) {
 
 // A name a directory can hold: crafted names would lead paths elsewhere.
 bool IsEntryName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find('/') == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
 }
 
 bool IsMountPathText(std::string_view path) {

@@ -56,8 +56,8 @@ std::uintptr_t FileInfoOfList(LPCITEMIDLIST list, SHFILEINFOA* info, UINT flags)
 }  // namespace
 
 bool IsKnownSpecialFolder(int csidl) {
-    constexpr int kKnown[] = {CSIDL_DESKTOP,   CSIDL_SENDTO,           CSIDL_PERSONAL,
-                              CSIDL_BITBUCKET, CSIDL_DESKTOPDIRECTORY, CSIDL_DRIVES,
+    constexpr int kKnown[] = {CSIDL_DESKTOP,    CSIDL_SENDTO,           CSIDL_PERSONAL,
+                              CSIDL_BITBUCKET,  CSIDL_DESKTOPDIRECTORY, CSIDL_DRIVES,
                               CSIDL_MYPICTURES, CSIDL_PROFILE};
     return std::find(std::begin(kKnown), std::end(kKnown), csidl) != std::end(kKnown);
 }

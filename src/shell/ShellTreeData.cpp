@@ -40,9 +40,8 @@ void TRzShellTreeData::SetLists(TRzShellTreeData* parent, LPCITEMIDLIST list) {
 
 LPCITEMIDLIST TRzShellTreeData::AbsoluteIdList() {
     if (absolute_ == nullptr)
-        absolute_ = ConcatIdLists(nullptr, parent_ != nullptr ? parent_->AbsoluteIdList()
-                                                              : rootAncestors_,
-                                  relative_);
+        absolute_ = ConcatIdLists(
+            nullptr, parent_ != nullptr ? parent_->AbsoluteIdList() : rootAncestors_, relative_);
     return absolute_;
 }
 

@@ -64,6 +64,22 @@ TEST_F(DrivesTest, ParseMountTable_AlwaysHasTheRootAndTheLastMountWins) {
     EXPECT_EQ(ParseMountTable("").size(), 1u);
 }
 
+TEST_F(DrivesTest, ParseMountTable_DecodesOnlyTheKernelsOctalEscapes) {
+    const struct {
+        std::string field, path;
+    } cases[] = {{"/mnt/a\\040b", "/mnt/a b"},     {"/mnt/a\\134b", "/mnt/a\\b"},
+                 {"/mnt/a\\377", "/mnt/a\xFF"},    {"/mnt/a\\9xy", "/mnt/a\\9xy"},
+                 {"/mnt/a\\777b", "/mnt/a\\777b"}, {"/mnt/a\\04", "/mnt/a\\04"},
+                 {"/mnt/a\\", "/mnt/a\\"},         {"/mnt/a\\x41", "/mnt/a\\x41"}};
+    for (const auto& c : cases) {
+        auto drives = ParseMountTable("27 21 8:2 / " + c.field + " rw - ext4 /dev/sda2 rw\n");
+        EXPECT_EQ(MountPaths(drives), (std::vector<std::string>{"/", c.path})) << c.field;
+    }
+    // A NUL cannot be in a path: such a mount is no drive.
+    auto drives = ParseMountTable("27 21 8:2 / /mnt/a\\000b rw - ext4 /dev/sda2 rw\n");
+    EXPECT_EQ(MountPaths(drives), (std::vector<std::string>{"/"}));
+}
+
 TEST_F(DrivesTest, Letters_NameDrivesByTheirIndex) {
     UseMountTable(kMachineTable);
     EXPECT_EQ(GetLogicalDrives(), 0xFFu);

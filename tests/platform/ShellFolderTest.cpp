@@ -9,6 +9,7 @@
 
 #include "PlatformTest.h"
 #include "platform/ShellAllocator.h"
+#include "platform/ShellItems.h"
 #include "platform/ShellServices.h"
 
 namespace {
@@ -138,6 +139,18 @@ TEST_F(ShellFolderTest, CompareIDs_DetailColumnsCompareSizeTypeAndTime) {
     EXPECT_EQ(home->CompareIDs(4, a.Get(), b.Get()), E_INVALIDARG);
 }
 
+TEST_F(ShellFolderTest, CompareIDs_DeeperListsByColumn_LookOnlyAtTheLastItemsFacts) {
+    MakeFile(Home() + "/album/photo.jpg", "x");
+    IdList before = Parse(Home() + "/album/photo.jpg");
+    timespec later[2] = {{5000, 0}, {5000, 0}};
+    utimensat(AT_FDCWD, (Home() + "/album").c_str(), later, 0);
+    IdList after = Parse(Home() + "/album/photo.jpg");
+    ASSERT_NE(ListBytes(before.Get()), 0u);
+    ASSERT_NE(std::memcmp(before.Get(), after.Get(), ListBytes(before.Get())), 0);
+    for (LPARAM column = 0; column < 4; ++column)
+        EXPECT_EQ(desktop_->CompareIDs(column, before.Get(), after.Get()), S_OK) << column;
+}
+
 TEST_F(ShellFolderTest, GetAttributesOf_DescribesFoldersFilesLinksAndHiddenEntries) {
     MakeFile(Home() + "/file.txt");
     MakeFile(Home() + "/.hidden");
@@ -243,8 +256,72 @@ TEST_F(ShellFolderTest, ParseDisplayName_FailsWithTheSystemsCode) {
     EXPECT_EQ(lastResult_, E_INVALIDARG);
     Parse("::Nowhere");
     EXPECT_EQ(lastResult_, E_INVALIDARG);
-    Parse(Home() + "/../etc");
-    EXPECT_EQ(lastResult_, E_INVALIDARG);
+    Parse(Home() + "/file.txt/..");
+    EXPECT_EQ(lastResult_, HResultFromErrno(ENOENT));
+}
+
+TEST_F(ShellFolderTest, DotsInPaths_ResolveAsTheKernelResolvesThem) {
+    MakeFile(Home() + "/a/f", "x");
+    MakeFile(Home() + "/elsewhere/in/g", "y");
+    MakeFolder(Home() + "/Pictures");
+    std::filesystem::create_directory_symlink(Home() + "/elsewhere/in", Home() + "/a/link");
+    const struct {
+        std::string dotted, plain;
+    } cases[] = {{"/a/./f", "/a/f"},
+                 {"/a/../a/f", "/a/f"},
+                 {"/./a/.//f", "/a/f"},
+                 {"/a/..", ""},
+                 // ".." after a link leaves the link's target, not the link.
+                 {"/a/link/../in/g", "/elsewhere/in/g"},
+                 {"/a/link/./g", "/elsewhere/in/g"}};
+    for (const auto& c : cases) {
+        std::string path;
+        EXPECT_TRUE(SHGetPathFromIDListA(Parse(Home() + c.dotted).Get(), path)) << c.dotted;
+        EXPECT_EQ(path, std::filesystem::canonical(Home() + c.plain).string()) << c.dotted;
+    }
+    // Names relative to a folder, and the file-information call.
+    auto home = Bind(Home());
+    IdList inFolder;
+    ASSERT_EQ(home->ParseDisplayName(0, nullptr, "a/../a/f", nullptr, inFolder.Put(), nullptr),
+              S_OK);
+    EXPECT_EQ(NameOf(home.Get(), inFolder.Get(), SHGDN_FORPARSING), Home() + "/a/f");
+    EXPECT_EQ(Bind(Home() + "/a")
+                  ->ParseDisplayName(0, nullptr, "../elsewhere", nullptr, inFolder.Put(), nullptr),
+              E_INVALIDARG);
+    SHFILEINFOA info;
+    EXPECT_NE(SHGetFileInfoA((Home() + "/a/../a/f").c_str(), 0, &info, sizeof info, SHGFI_TYPENAME),
+              0u);
+    // A special folder set with "..".
+    setenv("XDG_PICTURES_DIR", (Home() + "/a/../Pictures").c_str(), 1);
+    IdList pictures;
+    ASSERT_EQ(SHGetSpecialFolderLocation(0, CSIDL_MYPICTURES, pictures.Put()), S_OK);
+    std::string path;
+    EXPECT_TRUE(SHGetPathFromIDListA(pictures.Get(), path));
+    EXPECT_EQ(path, Home() + "/Pictures");
+}
+
+TEST_F(ShellFolderTest, Trash_NeverUsedParsesBack_ItsItemsAreNotRenamed) {
+    IdList trash;
+    ASSERT_EQ(SHGetSpecialFolderLocation(0, CSIDL_BITBUCKET, trash.Put()), S_OK);
+    std::string name = NameOf(desktop_.Get(), trash.Get(), SHGDN_FORPARSING);
+    EXPECT_EQ(name, DataHome() + "/Trash/files");
+    IdList parsed = Parse(name);
+    ASSERT_EQ(lastResult_, S_OK);
+    EXPECT_EQ(desktop_->CompareIDs(0, parsed.Get(), trash.Get()), S_OK);
+
+    // An item's name is also its .trashinfo's: renaming it would orphan that.
+    MakeFile(name + "/photo.jpg", "x");
+    MakeFile(DataHome() + "/Trash/info/photo.jpg.trashinfo", "[Trash Info]\n");
+    ComPtr<IShellFolder> files;
+    ASSERT_EQ(desktop_->BindToObject(trash.Get(), nullptr, IID_IShellFolder, files.PutVoid()),
+              S_OK);
+    EXPECT_EQ(AttributesOf(files.Get(), "photo.jpg", SFGAO_CANRENAME | SFGAO_CANDELETE),
+              SFGAO_CANDELETE);
+    IdList item;
+    files->ParseDisplayName(0, nullptr, "photo.jpg", nullptr, item.Put(), nullptr);
+    EXPECT_EQ(files->SetNameOf(0, item.Get(), "other.jpg", SHGDN_INFOLDER, nullptr),
+              HResultFromErrno(EPERM));
+    EXPECT_TRUE(std::filesystem::exists(name + "/photo.jpg"));
 }
 
 TEST_F(ShellFolderTest, SetNameOf_RenamesOnDiskAndReturnsTheNewItem) {

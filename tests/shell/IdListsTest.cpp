@@ -145,14 +145,19 @@ TEST_F(IdListsTest, WellFormed_RejectsCraftedItems) {
                                     std::string("\x02\x03relative") + '\0',
                                     "\x01\x09",
                                     "\x07"};
-    auto check = [](std::initializer_list<std::string> items) {
-        OwnedIdList list(MakeIdList(items));
-        return IsWellFormedIdList(reinterpret_cast<const std::uint8_t*>(list.Get()),
-                                  IdListSize(list.Get()));
+    // Computer, the root drive, then the item: a path of its own when accepted.
+    const std::string computer = "\x01\x02", root = std::string("\x02\x03/") + '\0';
+    auto check = [&](const std::string& item) {
+        OwnedIdList list(MakeIdList({computer, root, item}));
+        bool wellFormed = IsWellFormedIdList(reinterpret_cast<const std::uint8_t*>(list.Get()),
+                                             IdListSize(list.Get()));
+        EXPECT_EQ(IdListToPath(list.Get()).empty(), !wellFormed) << item;
+        return wellFormed;
     };
-    EXPECT_TRUE(check({"\x01\x02", EntryItem("..a"), EntryItem(".hidden")}));
+    EXPECT_TRUE(check(EntryItem("..a")));
+    EXPECT_TRUE(check(EntryItem(".hidden")));
     for (const std::string& item : kCrafted)
-        EXPECT_FALSE(check({"\x01\x02", item})) << item;
+        EXPECT_FALSE(check(item)) << item;
 }
 
 TEST_F(IdListsTest, Array_OverEmptyList) {
