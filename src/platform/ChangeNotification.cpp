@@ -279,6 +279,11 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, bool waitAll, D
         }
         if (poll(waiters.data(), waiters.size(), timeout) < 0 && errno != EINTR)
             return WAIT_FAILED;
+        // A descriptor in error would wake every poll at once and never be
+        // signalled: its object is given up.
+        for (DWORD i = 0; i < count; ++i)
+            if (waiters[i].revents & (POLLERR | POLLNVAL))
+                return WAIT_ABANDONED_0 + i;
     }
 }
 

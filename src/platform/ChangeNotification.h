@@ -60,7 +60,9 @@ bool CloseHandle(HANDLE object);
 
 // Waits until one of the objects is signalled (waitAll must be false):
 // WAIT_OBJECT_0 + its index (the lowest signalled index wins; an auto-reset
-// event is cleared by the wait that returns it), WAIT_TIMEOUT, or WAIT_FAILED
-// for a bad handle or a count above MAXIMUM_WAIT_OBJECTS.
+// event is cleared by the wait that returns it), WAIT_ABANDONED_0 + the index
+// of an object whose descriptor is in error (it can never be signalled),
+// WAIT_TIMEOUT, or WAIT_FAILED for a bad handle, a count above
+// MAXIMUM_WAIT_OBJECTS or a wait the system refuses (errno tells why).
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, bool waitAll, DWORD milliseconds);
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);

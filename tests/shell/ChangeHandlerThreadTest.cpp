@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <stdexcept>
 #include <vector>
 
@@ -24,7 +26,9 @@ class ChangeHandlerThreadTest : public ShellTest {
   protected:
     ChangeHandlerThreadTest()
         : window([this](TMessage& m) {
-              if (m.Msg == kChangeMessage && m.LParam == 0)
+              if (m.Msg == kChangeMessage && m.WParam == TChangeHandlerThread::kWatchingFailed)
+                  failures.push_back(m.LParam);
+              else if (m.Msg == kChangeMessage && m.LParam == 0)
                   slots.push_back(static_cast<int>(m.WParam));
           }) {}
 
@@ -47,7 +51,31 @@ class ChangeHandlerThreadTest : public ShellTest {
     TempDir dir;
     MessageWindow window;
     std::vector<int> slots;
+    std::vector<std::intptr_t> failures;
 };
+
+// Lowers the process's descriptor limit while it lives.
+class DescriptorLimit {
+  public:
+    explicit DescriptorLimit(rlim_t limit) {
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+  private:
+    rlimit saved_;
+};
+
+// Processor time the whole process used, in milliseconds.
+long ProcessorMs() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
+}
 
 constexpr DWORD kNames = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
 
@@ -192,6 +220,64 @@ TEST_F(ChangeHandlerThreadTest, DroppedFolderIsDroppedFromItsSlot) {
         thread.Unwatch(slot);
         return false;
     }));
+}
+
+TEST_F(ChangeHandlerThreadTest, AnswersGoToTheirOwnCommands_AfterTheThreadWasBusy) {
+    std::string held = Folder("held"), givenUp = Folder("given-up"), next = Folder("next");
+    std::atomic<bool> hold{false};
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    thread.SetBeforeCommand([&] {
+        if (hold)
+            released.wait();
+    });
+    int slot = -1;
+    ASSERT_TRUE(thread.Watch(held, kNames, false, slot));
+    ASSERT_EQ(slot, 0);
+
+    // The thread stays busy past both callers' waits.
+    hold = true;
+    thread.SetCommandTimeout(50);
+    EXPECT_FALSE(thread.Watch(givenUp, kNames, false, slot));
+    thread.Unwatch(0);
+    hold = false;
+    release.set_value();
+    thread.SetCommandTimeout(TChangeHandlerThread::kCommandTimeoutMs);
+
+    // The given-up watch was undone and the unwatch carried out: the next
+    // watch gets its own answer, slot 0, and only its folder reports.
+    ASSERT_TRUE(thread.Watch(next, kNames, false, slot));
+    EXPECT_EQ(slot, 0);
+    WriteFileBytes(held + "/x", "x");
+    WriteFileBytes(givenUp + "/x", "x");
+    WriteFileBytes(next + "/x", "x");
+    ASSERT_TRUE(NextMessageFor(0, 0));
+    Application->ProcessMessages();
+    EXPECT_EQ(slots, std::vector<int>{0});
+}
+
+TEST_F(ChangeHandlerThreadTest, FailingWait_IsReportedOnce_WithoutSpinning_ThenRecovers) {
+    std::string a = Folder("a"), b = Folder("b");
+    TChangeHandlerThread thread(window.Handle(), kChangeMessage);
+    int slotA = -1, slotB = -1;
+    ASSERT_TRUE(thread.Watch(a, kNames, false, slotA));
+    ASSERT_TRUE(thread.Watch(b, kNames, false, slotB));
+    {
+        // poll refuses more descriptors than the limit: the thread waits on three.
+        DescriptorLimit limit(2);
+        ASSERT_EQ(mkdir((a + "/wake").c_str(), 0755), 0);  // takes no descriptor
+        ASSERT_TRUE(PumpUntil([&] { return !failures.empty(); }));
+        EXPECT_EQ(failures[0], HResultFromErrno(EINVAL));
+        // A spinning thread would burn most of this half second.
+        long before = ProcessorMs();
+        PumpUntil([] { return false; }, 500);
+        EXPECT_LT(ProcessorMs() - before, 100);
+        EXPECT_EQ(failures.size(), 1u);
+    }
+    int before = MessagesFor(slotB);
+    WriteFileBytes(b + "/again", "x");
+    ASSERT_TRUE(NextMessageFor(slotB, before));
 }
 
 TEST_F(ChangeHandlerThreadTest, StopsPromptlyWhenIdleOrWatching) {
