@@ -341,8 +341,6 @@ HRESULT ShellFolder::CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b)
         return E_INVALIDARG;
     if (IsEmptyList(a) || IsEmptyList(b))
         return MakeCompareResult(int(!IsEmptyList(a)) - int(!IsEmptyList(b)));
-    if (KindOf(a) == ItemKind::None || KindOf(b) == ItemKind::None)
-        return E_INVALIDARG;
     // The same bytes name the same place, even where its folder is gone.
     std::size_t bytes = ListBytes(a);
     if (bytes == ListBytes(b) && std::memcmp(a, b, bytes) == 0)

@@ -122,43 +122,60 @@ bool WantsPath(DWORD flags) {
     return (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
 }
 
-// Sorting group: virtual folders, drives, folders, files.
-int GroupOf(const std::string& folderPath, LPCITEMIDLIST item) {
-    switch (KindOf(item)) {
+// What an item sorts by, read from its bytes once per comparison.
+struct SortKey {
+    ItemKind kind = ItemKind::None;
+    int group = -1;  // virtual folders, drives, folders, files
+    int virtualId = 0;
+    std::string_view name;  // a drive's mount path, an entry's name
+    EntryFacts entry;
+};
+
+SortKey SortKeyOf(const std::string& folderPath, LPCITEMIDLIST item) {
+    SortKey key;
+    key.kind = KindOf(item);
+    switch (key.kind) {
         case ItemKind::Virtual:
-            return 0;
+            key.group = 0;
+            key.virtualId = static_cast<int>(VirtualIdOf(item));
+            break;
         case ItemKind::Drive:
-            return 1;
+            key.group = 1;
+            key.name = DriveFactsOf(item).MountPath;
+            break;
         case ItemKind::Entry:
-            return IsFolderEntry(folderPath, EntryFactsOf(item)) ? 2 : 3;
+            key.entry = EntryFactsOf(item);
+            key.name = key.entry.Name;
+            key.group = IsFolderEntry(folderPath, key.entry) ? 2 : 3;
+            break;
         case ItemKind::None:
             break;
     }
-    return -1;
-}
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+    return key;
 }
 
 int Sign(long long value) {
     return value < 0 ? -1 : value > 0 ? 1 : 0;
 }
 
+int AsciiLower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+// Case-insensitive order: ASCII folded byte by byte, anything else through
+// Unicode case folding (which agrees with the ASCII fold where both apply).
 int CompareFolded(std::string_view a, std::string_view b) {
-    if (IsAscii(a) && IsAscii(b)) {
-        std::size_t common = std::min(a.size(), b.size());
-        for (std::size_t i = 0; i < common; ++i) {
-            int order = std::tolower(static_cast<unsigned char>(a[i])) -
-                        std::tolower(static_cast<unsigned char>(b[i]));
-            if (order != 0)
-                return Sign(order);
-        }
-        return Sign(static_cast<long long>(a.size()) - static_cast<long long>(b.size()));
+    std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) & 0x80)
+            return Sign(QString::fromUtf8(a.data(), static_cast<int>(a.size()))
+                            .compare(QString::fromUtf8(b.data(), static_cast<int>(b.size())),
+                                     Qt::CaseInsensitive));
+        if (int order = AsciiLower(x) - AsciiLower(y))
+            return Sign(order);
     }
-    return Sign(
-        QString::fromUtf8(a.data(), static_cast<int>(a.size()))
-            .compare(QString::fromUtf8(b.data(), static_cast<int>(b.size())), Qt::CaseInsensitive));
+    return Sign(static_cast<long long>(a.size()) - static_cast<long long>(b.size()));
 }
 
 int CompareNames(std::string_view a, std::string_view b) {
@@ -166,27 +183,27 @@ int CompareNames(std::string_view a, std::string_view b) {
     return order != 0 ? order : Sign(a.compare(b));
 }
 
-std::string_view SortName(LPCITEMIDLIST item) {
-    switch (KindOf(item)) {
-        case ItemKind::Drive:
-            return DriveFactsOf(item).MountPath;
-        case ItemKind::Entry:
-            return EntryFactsOf(item).Name;
-        default:
-            return {};
-    }
+std::string_view TypeNameOf(const std::string& folderPath, LPCITEMIDLIST item, const SortKey& key) {
+    return key.kind == ItemKind::Entry ? TypeNameOfEntry(folderPath, key.entry.Mode, key.name)
+                                       : ItemTypeName(folderPath, item);
 }
 
-// The column's own key; entries only (other items have no size or time).
-int CompareColumn(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b) {
-    if (column == 2)
-        return CompareFolded(ItemTypeName(folderPath, a), ItemTypeName(folderPath, b));
-    if (KindOf(a) != ItemKind::Entry || KindOf(b) != ItemKind::Entry)
+// The column's own key; size and time for entries only (other items have none).
+int CompareColumn(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
+                  const SortKey& ka, const SortKey& kb) {
+    bool regularFiles = ka.kind == ItemKind::Entry && kb.kind == ItemKind::Entry &&
+                        S_ISREG(ka.entry.Mode) && S_ISREG(kb.entry.Mode);
+    if (column == 2 && regularFiles && SameTypeByName(ka.name, kb.name))
         return 0;
-    EntryFacts ea = EntryFactsOf(a), eb = EntryFactsOf(b);
+    if (column == 2)
+        return CompareFolded(TypeNameOf(folderPath, a, ka), TypeNameOf(folderPath, b, kb));
+    if (ka.kind != ItemKind::Entry || kb.kind != ItemKind::Entry)
+        return 0;
     if (column == 1)
-        return ea.Size < eb.Size ? -1 : ea.Size > eb.Size ? 1 : 0;
-    return ea.ModifiedNs < eb.ModifiedNs ? -1 : ea.ModifiedNs > eb.ModifiedNs ? 1 : 0;
+        return ka.entry.Size < kb.entry.Size ? -1 : ka.entry.Size > kb.entry.Size ? 1 : 0;
+    return ka.entry.ModifiedNs < kb.entry.ModifiedNs   ? -1
+           : ka.entry.ModifiedNs > kb.entry.ModifiedNs ? 1
+                                                       : 0;
 }
 
 std::string GroupedKilobytes(std::uint64_t bytes) {
@@ -281,27 +298,29 @@ void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD fl
 
 bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
                   int& order) {
-    if (column < 0 || column >= kDetailColumns)
+    SortKey ka = SortKeyOf(folderPath, a), kb = SortKeyOf(folderPath, b);
+    if (column < 0 || column >= kDetailColumns || ka.kind == ItemKind::None ||
+        kb.kind == ItemKind::None)
         return false;
-    order = Sign(GroupOf(folderPath, a) - GroupOf(folderPath, b));
-    if (order == 0 && KindOf(a) == ItemKind::Virtual)
-        order = Sign(int(VirtualIdOf(a)) - int(VirtualIdOf(b)));
+    order = Sign(ka.group - kb.group);
+    if (order == 0 && ka.kind == ItemKind::Virtual)
+        order = Sign(ka.virtualId - kb.virtualId);
     if (order == 0 && column > 0)
-        order = CompareColumn(folderPath, column, a, b);
-    if (order == 0 && KindOf(a) == ItemKind::Drive)
-        order = Sign(SortName(a).compare(SortName(b)));
+        order = CompareColumn(folderPath, column, a, b, ka, kb);
+    if (order == 0 && ka.kind == ItemKind::Drive)
+        order = Sign(ka.name.compare(kb.name));
     if (order == 0)
-        order = CompareNames(SortName(a), SortName(b));
+        order = CompareNames(ka.name, kb.name);
     return true;
 }
 
-std::string ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item) {
+std::string_view ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item) {
     switch (KindOf(item)) {
         case ItemKind::Drive:
             return DriveTypeName(DriveFactsOf(item).Type);
         case ItemKind::Entry: {
             EntryFacts entry = EntryFactsOf(item);
-            return TypeOfEntry(JoinPath(folderPath, entry.Name), entry.Mode, entry.Name).TypeName;
+            return TypeNameOfEntry(folderPath, entry.Mode, entry.Name);
         }
         default:
             return "System Folder";
@@ -323,7 +342,7 @@ std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, in
                        ? GroupedKilobytes(EntryFactsOf(item).Size)
                        : std::string();
         case 2:
-            return ItemTypeName(folderPath, item);
+            return std::string(ItemTypeName(folderPath, item));
         case 3:
             return isEntry ? ModifiedText(EntryFactsOf(item).ModifiedNs) : std::string();
         default:
@@ -358,9 +377,9 @@ IconChoice ItemIcon(const std::string& folderPath, LPCITEMIDLIST item, bool open
             EntryFacts entry = EntryFactsOf(item);
             if (IsFolderEntry(folderPath, entry))
                 return {{open ? "folder-open" : "folder", "folder"}, "folder"};
-            auto type = TypeOfEntry(JoinPath(folderPath, entry.Name), entry.Mode, entry.Name);
-            type.IconNames.push_back("text-x-generic");
-            return {type.IconNames, "file"};
+            auto names = IconNamesOfEntry(JoinPath(folderPath, entry.Name), entry.Mode, entry.Name);
+            names.push_back("text-x-generic");
+            return {names, "file"};
         }
         case ItemKind::None:
             break;

@@ -34,13 +34,15 @@ void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD fl
 // Order of two items by column 0 to 3 (name, size, type, modified): virtual
 // folders first (Home, Computer, Trash), then drives by mount path, then
 // folders before files, then the column's key, then names (case-insensitive,
-// ties broken case-sensitively). False for an unknown column.
+// ties broken case-sensitively). False for an unknown column or a malformed
+// item.
 bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
                   int& order);
 
 // The type name ("System Folder" for virtual folders, the drive's kind for
-// drives, the MIME type's description for entries).
-std::string ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item);
+// drives, the MIME type's description for entries). The text lives as long as
+// the process.
+std::string_view ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item);
 
 // Detail columns: 0 Name, 1 Size ("1,234 KB", files only), 2 Type,
 // 3 Modified ("yyyy-MM-dd HH:mm", local time, entries only).

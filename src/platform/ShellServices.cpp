@@ -46,7 +46,7 @@ std::uintptr_t FileInfoOfList(LPCITEMIDLIST list, SHFILEINFOA* info, UINT flags)
         return 0;
     if (flags & SHGFI_TYPENAME)
         std::snprintf(info->szTypeName, sizeof info->szTypeName, "%s",
-                      ItemTypeName(folderPath, last).c_str());
+                      std::string(ItemTypeName(folderPath, last)).c_str());
     if (!(flags & SHGFI_SYSICONINDEX))
         return 1;
     info->iIcon = SystemIconIndex(ItemIcon(folderPath, last, flags & SHGFI_OPENICON));
