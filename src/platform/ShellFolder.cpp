@@ -35,11 +35,6 @@ constexpr struct {
                             {"::Computer", VirtualId::Computer},
                             {"::Trash", VirtualId::Trash}};
 
-bool IsValidNewName(const OLECHAR* name) {
-    return name != nullptr && name[0] != 0 && std::strchr(name, '/') == nullptr &&
-           std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
-}
-
 // Renames unless the new name exists (EEXIST then). File systems that cannot
 // do that atomically get a check before the rename.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
@@ -441,7 +436,8 @@ HRESULT ShellFolder::SetNameOf(HWND, LPCITEMIDLIST item, const OLECHAR* name, DW
                                LPITEMIDLIST* newItem) {
     if (newItem != nullptr)
         *newItem = nullptr;
-    if (!HasOneItem(item) || KindOf(item) != ItemKind::Entry || !IsValidNewName(name))
+    if (!HasOneItem(item) || KindOf(item) != ItemKind::Entry || name == nullptr ||
+        !IsEntryName(name))
         return E_INVALIDARG;
     if (IsTrashFolder(path_))
         return HResultFromErrno(EPERM);

@@ -69,11 +69,6 @@ std::uint8_t* WriteText(std::uint8_t* at, std::string_view text) {
     return at + text.size() + 1;
 }
 
-// A name a directory can hold: crafted names would lead paths elsewhere.
-bool IsEntryName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
-}
-
 bool IsMountPathText(std::string_view path) {
     return !path.empty() && path[0] == '/' && !HasDotComponent(path);
 }
@@ -193,6 +188,11 @@ LPITEMIDLIST JoinLists(LPCITEMIDLIST head, LPCITEMIDLIST tail) {
 
 void FreeList(LPITEMIDLIST list) {
     CoTaskMemFree(list);
+}
+
+bool IsEntryName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
 bool HasDotComponent(std::string_view path) {

@@ -65,6 +65,10 @@ void FreeList(LPITEMIDLIST list);
 // Folder path + "/" + name, without doubling the root's slash.
 std::string JoinPath(const std::string& folder, std::string_view name);
 
+// Whether a directory can hold an entry of this name: not empty, "." or "..",
+// and without '/' or NUL (any other name would lead a path elsewhere).
+bool IsEntryName(std::string_view name);
+
 // Whether a path has a "." or ".." component.
 bool HasDotComponent(std::string_view path);
 // An absolute path with its "." and ".." components resolved as the kernel
