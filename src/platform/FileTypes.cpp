@@ -172,7 +172,10 @@ std::string_view SuffixOf(std::string_view name) {
 // The table's key: a whole name is marked so that it never reads as a suffix.
 std::string KeyOf(std::string_view name) {
     std::string_view suffix = SuffixOf(name);
-    return suffix.size() == name.size() ? "/" + std::string(name) : std::string(suffix);
+    if (suffix.size() < name.size())
+        return std::string(suffix);
+    std::string whole(1, '/');
+    return whole.append(name);
 }
 
 // Type names by the suffix that decides them, and every type name handed out
