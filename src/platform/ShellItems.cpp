@@ -192,7 +192,7 @@ void FreeList(LPITEMIDLIST list) {
 
 bool IsEntryName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
 bool HasDotComponent(std::string_view path) {
