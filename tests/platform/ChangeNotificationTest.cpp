@@ -1,10 +1,13 @@
 #include "platform/ChangeNotification.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <set>
+#include <string>
 #include <thread>
 
 #include "../support/TempDir.h"
@@ -158,6 +161,35 @@ TEST(ChangeNotificationTest, Watch_CannotBeRearmedOnceItsFolderIsGone) {
     EXPECT_EQ(WaitForSingleObject(watch, kSoon), WAIT_OBJECT_0);
     EXPECT_FALSE(FindNextChangeNotification(watch));
     EXPECT_TRUE(FindCloseChangeNotification(watch));
+}
+
+// The process's inotify descriptors.
+std::set<int> InotifyDescriptors() {
+    std::set<int> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error).string() == "anon_inode:inotify")
+            found.insert(std::stoi(entry.path().filename().string()));
+    }
+    return found;
+}
+
+TEST(ChangeNotificationTest, Wait_GivesUpAWatchWhoseDescriptorIsInError) {
+    TempDir dir;
+    std::set<int> before = InotifyDescriptors();
+    Watch watch(dir.Path(), false, kNames);
+    std::set<int> after = InotifyDescriptors();
+    std::erase_if(after, [&](int fd) { return before.count(fd) > 0; });
+    ASSERT_EQ(after.size(), 1u);
+    // Its descriptor now names a pipe without a reader, which polls as an error.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    ASSERT_GE(dup2(ends[1], *after.begin()), 0);
+    close(ends[1]);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WaitForSingleObject(watch.handle, kSoon), WAIT_ABANDONED_0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kSoon));
 }
 
 TEST(ChangeNotificationTest, Watch_RefusesWhatIsNoFolder) {
