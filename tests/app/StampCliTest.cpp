@@ -46,7 +46,7 @@ TEST(StampCli, StampsTheFolderAndPrintsTheCount) {
 
     result = Stamper(Args({dir.Path()}));
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "Motorola Photo не найденно\r\nили Exif info уже заполнено!\n");
+    EXPECT_EQ(result.out, "Motorola Photo не найденно\nили Exif info уже заполнено!\n");
 }
 
 TEST(StampCli, DryRunListsInListOrderAndChangesNothing) {
@@ -75,17 +75,17 @@ TEST(StampCli, ErrorGoesToStandardErrorWithExitOne) {
     result = Stamper(Args({dir.File("missing")}));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
-              "Cannot open " + dir.File("missing") + ".\r\n(No such file or directory.)\n");
+              "Cannot open " + dir.File("missing") + ".\n(No such file or directory.)\n");
 }
 
 TEST(StampCli, HelpAndWrongArguments) {
     Result help = Stamper(Args({"--help"}));
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: kadrimarkexif-stamp [--dry-run] FOLDER\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: kadrimarkexif-stamp [--dry-run [-0]] FOLDER\n", 0), 0u);
     EXPECT_NE(help.out.find("--dry-run"), std::string::npos);
 
-    for (const QStringList& wrong :
-         {QStringList{}, QStringList{"a", "b"}, QStringList{"--bogus", "a"}}) {
+    for (const QStringList& wrong : {QStringList{}, QStringList{"a", "b"},
+                                     QStringList{"--bogus", "a"}, QStringList{"-0", "a"}}) {
         Result result = Stamper(wrong);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
