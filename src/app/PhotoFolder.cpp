@@ -54,6 +54,36 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Finds the folder that holds the file just opened, and its name there: the
+// run's folder when the entry is the file itself; for a link, the folder the
+// descriptor was reached in, if it names that file now. Throws when the
+// system refuses a descriptor; leaves no folder when there is none.
+void FindOwnFolder(int runFolder, TFileOrigin& origin) {
+    struct stat named {};
+    if (fstatat(runFolder, origin.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(named, origin.facts)) {
+        origin.folder = TFileHandle(fcntl(runFolder, F_DUPFD_CLOEXEC, 0));
+        if (!origin.folder.Valid())
+            throw EFOpenError::CannotOpen(origin.path, errno);
+        return;
+    }
+    char target[PATH_MAX];
+    ssize_t length = readlink(SelfLink(origin.file.Get()).c_str(), target, sizeof target);
+    if (length <= 0 || target[0] != '/')
+        return;
+    std::string resolved(target, static_cast<std::size_t>(length));
+    TFileHandle folder(open(FolderOf(resolved).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.Valid() && (errno == EMFILE || errno == ENFILE))
+        throw EFOpenError::CannotOpen(origin.path, errno);
+    std::string name = resolved.substr(resolved.rfind('/') + 1);
+    if (!folder.Valid() || fstatat(folder.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !SameFile(named, origin.facts))
+        return;
+    origin.folder = std::move(folder);
+    origin.name = name;
+    origin.path = resolved;
+}
+
 }  // namespace
 
 TPhotoFolder::TPhotoFolder(const std::string& path)
@@ -88,11 +118,10 @@ TPhotoFile TPhotoFolder::Open(const std::string& name) const {
         throw EFOpenError::CannotOpen(path, S_ISDIR(origin.facts.st_mode) ? EISDIR : EINVAL);
     if (!inUse)
         origin.leased = TakeReadLease(origin.file.Get(), inUse);
-    origin.folder = TFileHandle(dup(handle_.Get()));
-    if (!origin.folder.Valid())
-        throw EFOpenError::CannotOpen(path, errno);
     origin.name = name;
     origin.path = path;
+    if (!inUse)
+        FindOwnFolder(handle_.Get(), origin);
     TPhotoFile photo(path, std::move(origin));
     photo.inUse_ = inUse;
     return photo;
@@ -151,27 +180,8 @@ bool TPhotoFile::Writable() const {
 }
 
 bool TPhotoFile::TakeOrigin(TFileOrigin& origin) {
-    struct stat named {};
-    if (fstatat(origin_.folder.Get(), origin_.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        SameFile(named, origin_.facts)) {
-        origin = std::move(origin_);
-        return true;
-    }
-    // A link: the file lives where the descriptor says, if that folder still
-    // names it.
-    char target[PATH_MAX];
-    ssize_t length = readlink(SelfLink(Handle()).c_str(), target, sizeof target - 1);
-    if (length <= 0 || target[0] != '/')
-        return false;
-    std::string resolved(target, static_cast<std::size_t>(length));
-    TFileHandle folder(open(FolderOf(resolved).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    std::string name = resolved.substr(resolved.rfind('/') + 1);
-    if (!folder.Valid() || fstatat(folder.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !SameFile(named, origin_.facts))
+    if (!origin_.folder.Valid())
         return false;
     origin = std::move(origin_);
-    origin.folder = std::move(folder);
-    origin.name = name;
-    origin.path = resolved;
     return true;
 }

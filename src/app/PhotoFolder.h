@@ -74,9 +74,10 @@ class TPhotoFile {
     // it, and no other process holds a lock on it. Throws on other failures
     // (too many open files, for example).
     bool Writable() const;
-    // Where a rewrite of this file goes: the folder that holds the file that
-    // was opened and its name there. False (the file moved or a link changed
-    // since the open: pass it over) when that folder no longer names it.
+    // Where a rewrite of this file goes: the folder that held the file when it
+    // was opened and its name there (for a link, the link's target). False
+    // when no folder named the file at the open (a link swapped meanwhile):
+    // pass it over.
     bool TakeOrigin(TFileOrigin& origin);
 
   private:

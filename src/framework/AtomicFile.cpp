@@ -289,7 +289,7 @@ int TAtomicFile::PlaceContent() noexcept {
 int TAtomicFile::RewriteInPlace() noexcept {
     const int folder = origin_.folder.Get();
     const int file = origin_.file.Get();
-    if (origin_.leased)
+    if (std::exchange(origin_.leased, false))
         fcntl(file, F_SETLEASE, F_UNLCK);  // our own writer would break it
     TTempFile copy;
     if (int error = CreateTempFile(folder, copy))

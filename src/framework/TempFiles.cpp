@@ -64,25 +64,31 @@ bool IsTempName(std::string_view name) {
            name.size() == kPrefix.size() + kRandomLength + kTempSuffix.size();
 }
 
-// The name of the regular file in the folder that has the inode, or "".
-std::string NameOfInode(int folder, ino_t inode) {
-    int fd = dup(folder);
+// The names in the folder that start as ours do, or (given an inode) the other
+// names of that inode.
+std::vector<std::string> NamesIn(int folder, ino_t inode = 0) {
+    std::vector<std::string> names;
+    int fd = fcntl(folder, F_DUPFD_CLOEXEC, 0);
     DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
     if (dir == nullptr) {
         if (fd >= 0)
             close(fd);
-        return "";
+        return names;
     }
     rewinddir(dir);
-    std::string found;
     while (dirent* entry = readdir(dir)) {
-        if (entry->d_ino == inode && !std::string_view(entry->d_name).starts_with(kPrefix)) {
-            found = entry->d_name;
-            break;
-        }
+        if (std::string_view(entry->d_name).starts_with(kPrefix) != (inode != 0) &&
+            (inode == 0 || entry->d_ino == inode))
+            names.emplace_back(entry->d_name);
     }
     closedir(dir);
-    return found;
+    return names;
+}
+
+// The name of the file in the folder that has the inode (not one of ours), or "".
+std::string NameOfInode(int folder, ino_t inode) {
+    std::vector<std::string> names = NamesIn(folder, inode);
+    return names.empty() ? "" : names.front();
 }
 
 // Writes the copy back over its file and removes it.
@@ -148,20 +154,7 @@ int CopyContent(int from, int to) {
 }
 
 void TidyTempFiles(int folder) {
-    int fd = dup(folder);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (dir == nullptr) {
-        if (fd >= 0)
-            close(fd);
-        return;
-    }
-    std::vector<std::string> names;
-    while (dirent* entry = readdir(dir)) {
-        if (std::string_view(entry->d_name).starts_with(kPrefix))
-            names.emplace_back(entry->d_name);
-    }
-    closedir(dir);
-    for (const std::string& name : names) {
+    for (const std::string& name : NamesIn(folder)) {
         ino_t inode = CopiedInode(name);
         if (inode == 0 && !IsTempName(name))
             continue;
