@@ -1,5 +1,6 @@
 #include "app/StampCommand.h"
 
+#include <cerrno>
 #include <climits>
 #include <set>
 #include <utility>
@@ -50,20 +51,24 @@ class TDocumentBuffer : public IByteBuffer {
 class TPhotoStream : public THandleStream {
   public:
     TPhotoStream(int handle, const std::string& path) : THandleStream(handle), path_(path) {}
+    // The document asks for no more than the file holds: less is a failure.
     std::int32_t Read(void* buffer, std::int32_t count) override {
+        errno = 0;
         std::int32_t done = THandleStream::Read(buffer, count);
-        if (done != count)  // the document asks for no more than the file holds
-            throw EFOpenError::CannotOpen(path_, done < 0 ? errno : EIO);
+        if (done != count)
+            throw EFOpenError::CannotOpen(path_, Reason());
         return done;
     }
     std::int32_t Write(const void* buffer, std::int32_t count) override {
+        errno = 0;
         std::int32_t done = THandleStream::Write(buffer, count);
         if (done != count)
-            throw EWriteError::InFile(path_, done < 0 ? errno : EIO);
+            throw EWriteError::InFile(path_, Reason());
         return done;
     }
 
   private:
+    static int Reason() { return errno != 0 ? errno : EIO; }
     const std::string& path_;
 };
 

@@ -9,17 +9,15 @@
 #include <sys/file.h>
 
 #include <QProcess>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "LockWait.h"
 #include "PhotoFiles.h"
 #include "app/FolderItems.h"
 #include "app/StopSignals.h"
@@ -103,21 +101,6 @@ std::set<std::string> NamesIn(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.insert(entry.path().filename().string());
     return names;
-}
-
-// Waits until the process is blocked waiting for a file lock.
-bool WaitsForALock(qint64 pid) {
-    const std::string waiting = " " + std::to_string(pid) + " ";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < end) {
-        std::ifstream locks("/proc/locks");
-        for (std::string line; std::getline(locks, line);) {
-            if (line.find("->") != std::string::npos && line.find(waiting) != std::string::npos)
-                return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
 }
 
 }  // namespace
