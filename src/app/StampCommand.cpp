@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -72,10 +73,10 @@ class TPhotoStream : public THandleStream {
     const std::string& path_;
 };
 
-// A name the folder may hold: one component. Names come from the list, which
-// may have them from outside.
-bool IsPlainName(const std::string& name) {
-    return name.find('/') == std::string::npos;
+// A photo's name that the folder may hold: one component (names come from
+// the list, which may have them from outside).
+bool IsPhotoEntry(const std::string& name) {
+    return IsPhotoName(name) && name.find('/') == std::string::npos;
 }
 
 // Whether the photo's head shows a plain JPEG starting with APP0, no header
@@ -100,7 +101,10 @@ void CheckFitsDocument(const TPhotoFile& photo) {
 // Marks a run as in progress for its lifetime, exceptions included.
 class TStampCommand::RunScope {
   public:
-    explicit RunScope(TStampCommand& command) : command_(command) { command_.running_ = true; }
+    explicit RunScope(TStampCommand& command) : command_(command) {
+        command_.running_ = true;
+        command_.handedButPassed_ = 0;
+    }
     ~RunScope() {
         command_.running_ = false;
         command_.stopRequested_ = false;
@@ -116,6 +120,13 @@ bool TStampCommand::StopRequested() const {
     return stopRequested_ || parts_.Host.Interrupted();
 }
 
+bool TStampCommand::OpenFolder(std::optional<TPhotoFolder>& folder, bool lock) {
+    if (folder)
+        return true;
+    folder.emplace(parts_.Folder.PathName());
+    return !lock || folder->Lock([this] { return StopRequested(); });
+}
+
 TPhotoFile TStampCommand::OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
                                     const std::string& name) {
     TPhotoFile photo = folder.Open(name);
@@ -125,7 +136,7 @@ TPhotoFile TStampCommand::OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup
     return folder.Open(name);
 }
 
-int TStampCommand::FlushGroup(TAtomicFileGroup& group) {
+void TStampCommand::FlushGroup(TAtomicFileGroup& group) {
     std::vector<std::string> passedOver;
     try {
         passedOver = group.Flush();
@@ -134,7 +145,7 @@ int TStampCommand::FlushGroup(TAtomicFileGroup& group) {
     }
     for (const std::string& path : passedOver)
         parts_.Host.PassedOver(path);
-    return static_cast<int>(passedOver.size());
+    handedButPassed_ += static_cast<int>(passedOver.size());
 }
 
 bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group) {
@@ -160,17 +171,20 @@ bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFil
 }
 
 // The walk of Run; returns the number of files stamped.
-int TStampCommand::StampAll(const TPhotoFolder& folder) {
+int TStampCommand::StampAll() {
     const int count = parts_.Items.Count();
     parts_.Progress.SetMax(count - 1);
     parts_.Progress.SetVisible(true);
+    std::optional<TPhotoFolder> folder;
     TAtomicFileGroup group;
     int stamped = 0;
     for (int i = 0; i < count && !StopRequested(); ++i) {
         std::string name = parts_.Items.FileName(i);
-        if (!IsPhotoName(name) || !IsPlainName(name))
+        if (!IsPhotoEntry(name))
             continue;
-        TPhotoFile photo = OpenPhoto(folder, group, name);
+        if (!OpenFolder(folder, true))
+            break;
+        TPhotoFile photo = OpenPhoto(*folder, group, name);
         if (!photo.InUse() && !IsStampable(photo))
             continue;
         if (photo.InUse()) {
@@ -185,20 +199,17 @@ int TStampCommand::StampAll(const TPhotoFolder& folder) {
         stamped += Stamp(photo, name, group) ? 1 : 0;
         if (group.Full() || group.PendingCount() >= kGroupFiles ||
             group.PendingBytes() >= kGroupBytes)
-            stamped -= FlushGroup(group);
+            FlushGroup(group);
     }
-    return stamped - FlushGroup(group);
+    FlushGroup(group);
+    return stamped - handedButPassed_;
 }
 
 void TStampCommand::Run() {
     if (running_)
         return;
     RunScope scope(*this);
-    TPhotoFolder folder(parts_.Folder.PathName());
-    if (!folder.Lock([this] { return StopRequested(); })) {
-        return;
-    }
-    int stamped = StampAll(folder);
+    int stamped = StampAll();
     parts_.Progress.SetVisible(false);
     if (!StopRequested()) {
         parts_.Host.ShowMessage(stamped >= 1
@@ -212,16 +223,17 @@ void TStampCommand::DryRun(const DryRunReport& report) {
     if (running_)
         return;
     RunScope scope(*this);
-    TPhotoFolder folder(parts_.Folder.PathName());
+    std::optional<TPhotoFolder> folder;
     // A real run reads a symbolic link to a photo it stamped earlier as
     // stamped; so a file reached again through a link is not listed twice.
     std::set<std::pair<dev_t, ino_t>> listed;
     const int count = parts_.Items.Count();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !parts_.Host.Interrupted(); ++i) {
         std::string name = parts_.Items.FileName(i);
-        if (!IsPhotoName(name) || !IsPlainName(name))
+        if (!IsPhotoEntry(name))
             continue;
-        TPhotoFile photo = folder.Open(name);
+        OpenFolder(folder, false);
+        TPhotoFile photo = folder->Open(name);
         if (photo.InUse() || !IsStampable(photo))
             continue;
         if (listed.insert({photo.Facts().st_dev, photo.Facts().st_ino}).second)

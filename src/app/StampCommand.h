@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class TAtomicFileGroup;
@@ -104,7 +105,12 @@ class TStampCommand {
   private:
     class RunScope;
     bool StopRequested() const;
-    int StampAll(const TPhotoFolder& folder);
+    // Opens the run's folder, once, at the first photo name the run meets (a
+    // list without photos, or a place without a folder path, needs none); a
+    // real run then waits for the folder's run lock. False when a stop was
+    // requested during that wait.
+    bool OpenFolder(std::optional<TPhotoFolder>& folder, bool lock);
+    int StampAll();
     // Opens the photo, seeing a file that this run has handed to `group` as
     // stamped.
     TPhotoFile OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
@@ -112,10 +118,12 @@ class TStampCommand {
     // Writes the stamped photo and hands it to the group; false when it was
     // passed over.
     bool Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group);
-    // Flushes the group; returns how many of its files were passed over.
-    int FlushGroup(TAtomicFileGroup& group);
+    // Flushes the group; its files that were passed over are reported and
+    // counted in handedButPassed_.
+    void FlushGroup(TAtomicFileGroup& group);
 
     TStampParts parts_;
     bool running_ = false;
     bool stopRequested_ = false;
+    int handedButPassed_ = 0;  // in this run
 };

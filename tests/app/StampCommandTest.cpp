@@ -114,6 +114,15 @@ TEST_F(StampCommandTest, EmptyListShowsAndHidesBarAndSaysNothingFound) {
     EXPECT_EQ(messages[0], "Motorola Photo не найденно\r\nили Exif info уже заполнено!");
 }
 
+// A place without a folder path (Computer, say) lists no photos: the run needs
+// no folder and finds nothing.
+TEST_F(StampCommandTest, PlaceWithoutAFolderFindsNothingWithoutOpeningOne) {
+    folder = dir.File("no such folder");
+    names = {"File System", "Home"};
+    command.Run();
+    EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage});
+}
+
 TEST_F(StampCommandTest, StampsEveryPhotoOnceAndCountsThem) {
     std::filesystem::create_directory(dir.File("sub"));
     Photo("15-06-07_1230.jpg");

@@ -211,12 +211,16 @@ TEST(AtomicFileGroup, EverythingIsInPlaceAfterFlush) {
     EXPECT_EQ(group.PendingCount(), 2u);
     EXPECT_EQ(group.PendingBytes(), 11);
     EXPECT_TRUE(group.Holds(StatOf(dir.File("link"))));
+    WriteFileBytes(dir.File("c.jpg"), "old c");
+    Replace(dir.File("c.jpg"), "new c");  // without the group: in place at once
+    EXPECT_EQ(ReadFileBytes(dir.File("c.jpg")), "new c");
+    EXPECT_EQ(group.PendingCount(), 2u);
     EXPECT_EQ(group.Flush(), std::vector<std::string>{});
     EXPECT_EQ(group.PendingCount(), 0u);
     EXPECT_FALSE(group.Holds(StatOf(dir.File("a.jpg"))));
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
     EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new bb");
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "link"}));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "link"}));
 }
 
 TEST(AtomicFileGroup, FlushPlacesWhatItCanAndReportsPassedAndFailedFiles) {
