@@ -91,6 +91,12 @@ std::string NameOfInode(int folder, ino_t inode) {
     return names.empty() ? "" : names.front();
 }
 
+// Only a copy that this user made is written back: anyone else who may write
+// in the folder could plant one with content of their choosing.
+bool IsOwnCopy(const struct stat& copy) {
+    return copy.st_uid == geteuid() && copy.st_nlink == 1;
+}
+
 // Writes the copy back over its file and removes it.
 void PutCopyBack(int folder, const std::string& copyName, int copy, ino_t inode) {
     std::string target = NameOfInode(folder, inode);
@@ -164,9 +170,9 @@ void TidyTempFiles(int folder) {
         if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
             flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
             continue;
-        if (inode != 0)
-            PutCopyBack(folder, name, file.Get(), inode);
-        else
+        if (inode == 0)
             unlinkat(folder, name.c_str(), 0);
+        else if (IsOwnCopy(st))
+            PutCopyBack(folder, name, file.Get(), inode);
     }
 }

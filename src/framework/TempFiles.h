@@ -32,9 +32,10 @@ std::string OriginalCopyName(const std::string& tempName, ino_t inode);
 // offset 0, `to` cut to the same length).
 int CopyContent(int from, int to);
 
-// Clears what died runs left in the folder: temporary files are removed, and
-// an original copy is written back over the file it belongs to (in place, so
-// that owner and links stay) and then removed; a copy whose file is gone is
-// kept. Files that a live process holds are left alone. Best effort: what
-// cannot be cleared stays for a later run.
+// Clears what dead processes left in the folder: temporary files are removed,
+// and an original copy that this user made is written back over the file it
+// belongs to (in place, so that owner and links stay) and then removed; a
+// copy whose file is gone, or that another user made, is kept. Files that a
+// live process holds are left alone. Best effort: what cannot be cleared
+// stays for a later run.
 void TidyTempFiles(int folder);

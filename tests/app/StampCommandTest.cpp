@@ -95,14 +95,6 @@ class StampCommandTest : public ::testing::Test,
     std::function<bool()> interrupted;
 };
 
-// The names in a folder, hidden ones included.
-std::set<std::string> NamesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 }  // namespace
 
 TEST_F(StampCommandTest, EmptyListShowsAndHidesBarAndSaysNothingFound) {
@@ -120,6 +112,18 @@ TEST_F(StampCommandTest, PlaceWithoutAFolderFindsNothingWithoutOpeningOne) {
     folder = dir.File("no such folder");
     names = {"File System", "Home"};
     command.Run();
+    EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage});
+}
+
+// Item names come from the list, which may have them from outside: one that
+// is a path leading out of the folder is no photo of it.
+TEST_F(StampCommandTest, NameThatLeadsOutOfTheFolderIsNoPhoto) {
+    folder = dir.File("run");
+    std::filesystem::create_directories(dir.File("run/15-06-07_1230"));
+    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
+    names = {"15-06-07_1230/../../15-06-07_1230.jpg"};
+    command.Run();
+    EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
     EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage});
 }
 

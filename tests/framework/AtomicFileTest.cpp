@@ -24,13 +24,6 @@ struct stat StatOf(const std::string& path) {
     return st;
 }
 
-std::set<std::string> NamesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 void Replace(const std::string& path, const std::string& bytes, TAtomicFileGroup* group = nullptr) {
     TAtomicFile out(path);
     out.Write(bytes.data(), bytes.size());

@@ -13,13 +13,6 @@
 
 namespace {
 
-std::set<std::string> NamesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 ino_t InodeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(stat(path.c_str(), &st), 0);
@@ -29,7 +22,8 @@ ino_t InodeOf(const std::string& path) {
 }  // namespace
 
 // An original copy goes back into its own file (the same inode, so owner and
-// links stay); one whose file is gone, and names that are not ours, stay.
+// links stay); one whose file is gone, one another user planted, and names
+// that are not ours, stay.
 TEST(TempFiles, TidyPutsOriginalsBackAndKeepsWhatIsNotItsToRemove) {
     TempDir dir;
     WriteFileBytes(dir.File("a.jpg"), "half-written");
@@ -39,6 +33,9 @@ TEST(TempFiles, TidyPutsOriginalsBackAndKeepsWhatIsNotItsToRemove) {
     WriteFileBytes(dir.File(copy), "the whole original");
     WriteFileBytes(dir.File(orphan), "a photo that moved away");
     WriteFileBytes(dir.File(".kadrimark-notes"), "not ours");
+    const std::string planted = ".kadrimark-Plant1." + std::to_string(inode) + ".orig";
+    WriteFileBytes(dir.File(planted), "an attacker's bytes");
+    ASSERT_EQ(chown(dir.File(planted).c_str(), 1234, 1234), 0);
     int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     TTempFile live;
     ASSERT_EQ(CreateTempFile(folder, live), 0);
@@ -49,5 +46,5 @@ TEST(TempFiles, TidyPutsOriginalsBackAndKeepsWhatIsNotItsToRemove) {
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "the whole original");
     EXPECT_EQ(InodeOf(dir.File("a.jpg")), inode);
     EXPECT_EQ(NamesIn(dir.Path()),
-              (std::set<std::string>{"a.jpg", orphan, ".kadrimark-notes", live.name}));
+              (std::set<std::string>{"a.jpg", orphan, planted, ".kadrimark-notes", live.name}));
 }
