@@ -1,6 +1,7 @@
 #include "app/FolderItems.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -46,9 +47,10 @@ struct Entry {
     std::string name;
 };
 
-bool IsFolder(const std::string& path) {
+// Links to folders count as folders.
+bool IsFolder(DIR* dir, const char* name) {
     struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return fstatat(dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -67,7 +69,7 @@ std::vector<std::string> ListFolderItems(const std::string& folder) {
     while (dirent* item = readdir(dir.get())) {
         std::string name = item->d_name;
         if (name != "." && name != "..")
-            entries.push_back({IsFolder(folder + "/" + name), name});
+            entries.push_back({IsFolder(dir.get(), item->d_name), name});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         if (a.folder != b.folder)

@@ -18,7 +18,7 @@ bool StandsAlone(std::uint8_t marker) {
     return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
 }
 
-bool BytesAt(const IByteBuffer& buffer, long long at, const std::uint8_t* bytes, int count) {
+bool BytesAt(const IByteSource& buffer, long long at, const std::uint8_t* bytes, int count) {
     if (at + count > buffer.Size())
         return false;
     for (int i = 0; i < count; ++i) {
@@ -29,19 +29,19 @@ bool BytesAt(const IByteBuffer& buffer, long long at, const std::uint8_t* bytes,
 }
 
 // The segment whose length field starts at `at` is an EXIF APP1.
-bool IsExifApp1(const IByteBuffer& buffer, std::uint8_t marker, long long at, int length) {
+bool IsExifApp1(const IByteSource& buffer, std::uint8_t marker, long long at, int length) {
     return marker == kApp1 && length >= 2 + kExifIdLength &&
            BytesAt(buffer, at + 2, kExifId, kExifIdLength);
 }
 
 }  // namespace
 
-bool StartsWithApp0(const IByteBuffer& buffer) {
+bool StartsWithApp0(const IByteSource& buffer) {
     static constexpr std::uint8_t kStart[] = {kMarker, kStartOfImage, kMarker, kApp0};
     return buffer.Size() >= kShortestStampable && BytesAt(buffer, 0, kStart, 4);
 }
 
-bool HasExifSegment(const IByteBuffer& buffer) {
+bool HasExifSegment(const IByteSource& buffer) {
     static constexpr std::uint8_t kStart[] = {kMarker, kStartOfImage};
     const long long size = buffer.Size();
     if (!BytesAt(buffer, 0, kStart, 2))

@@ -11,9 +11,9 @@
 
 // True when the buffer holds at least 20 bytes and starts FF D8 FF E0: a JPEG
 // whose first segment is APP0, the only kind the EXIF head fits.
-bool StartsWithApp0(const IByteBuffer& buffer);
+bool StartsWithApp0(const IByteSource& buffer);
 
 // True when some segment before the start of scan is an APP1 whose data
 // begin "Exif" 00 00. Every step is checked against the buffer's end: a
 // truncated or malformed stream ends the walk with what was found so far.
-bool HasExifSegment(const IByteBuffer& buffer);
+bool HasExifSegment(const IByteSource& buffer);

@@ -1,13 +1,23 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
-// The command-line stamper: kadrimarkexif-stamp [--dry-run] FOLDER runs the
-// stamp command over FOLDER's entries in the file list's order (see
+// The command-line stamper: kadrimarkexif-stamp [--dry-run [-0]] FOLDER runs
+// the stamp command over FOLDER's entries in the file list's order (see
 // FolderItems.h). The command's message goes to `out` (exit 0); an error that
 // ends the run goes to `err` as the error box would show it (exit 1); wrong
 // arguments print the usage to `err` (exit 2); --help prints it to `out`.
-// With --dry-run each file that would be stamped is printed as
-// "<name>\t<date text>" and nothing changes. When `err` is a terminal, the
-// progress is shown there while stamping.
+// Photos passed over are named on `err`. With --dry-run each file that would
+// be stamped is printed as "<name>\t<date text>" (the name escaped, see
+// EscapedName; with -0 raw and each record ended by NUL) and nothing changes.
+// SIGINT, SIGTERM and SIGHUP end the run after the current photo without a
+// count, with exit status 130, 143 or 129. Lines end with LF; a failed write
+// to `out` is an error (exit 1). When `err` is a terminal, the progress is
+// shown there while stamping.
 int RunStampCli(int argc, char** argv, std::FILE* out, std::FILE* err);
+
+// A file name as one line of text that cannot be mistaken for another: control
+// characters, bytes that are not UTF-8 and backslashes escaped C-style ("\t",
+// "\n", "\\", "\xHH").
+std::string EscapedName(const std::string& name);

@@ -1,12 +1,17 @@
 #include "app/StampCommand.h"
 
-#include <filesystem>
+#include <cerrno>
+#include <climits>
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "app/ExifHead.h"
 #include "app/JpegSegments.h"
+#include "app/PhotoFolder.h"
 #include "app/PhotoName.h"
 #include "framework/AtomicFile.h"
+#include "framework/FileStream.h"
 #include "framework/StreamErrors.h"
 #include "hexdoc/MPHexEditor.h"
 
@@ -42,14 +47,53 @@ class TDocumentBuffer : public IByteBuffer {
     TMPHexEditor& document_;
 };
 
-// Puts the group's files in place; a file that fails is reported as the
-// document's own save would report it.
-void FlushGroup(TAtomicFileGroup& group) {
-    try {
-        group.Flush();
-    } catch (const TAtomicFileError& error) {
-        throw EFCreateError::CannotCreate(error.Path(), error.code().value());
+// A photo read, or its rewrite written, through a descriptor; a failure names
+// the photo and the system's reason.
+class TPhotoStream : public THandleStream {
+  public:
+    TPhotoStream(int handle, const std::string& path) : THandleStream(handle), path_(path) {}
+    // The document asks for no more than the file holds: less is a failure.
+    std::int32_t Read(void* buffer, std::int32_t count) override {
+        errno = 0;
+        std::int32_t done = THandleStream::Read(buffer, count);
+        if (done != count)
+            throw EFOpenError::CannotOpen(path_, Reason());
+        return done;
     }
+    std::int32_t Write(const void* buffer, std::int32_t count) override {
+        errno = 0;
+        std::int32_t done = THandleStream::Write(buffer, count);
+        if (done != count)
+            throw EWriteError::InFile(path_, Reason());
+        return done;
+    }
+
+  private:
+    static int Reason() { return errno != 0 ? errno : EIO; }
+    const std::string& path_;
+};
+
+// A photo's name that the folder may hold: one component (names come from
+// the list, which may have them from outside).
+bool IsPhotoEntry(const std::string& name) {
+    return IsPhotoName(name) && name.find('/') == std::string::npos;
+}
+
+// Whether the photo's head shows a plain JPEG starting with APP0, no header
+// mark at bytes 5 and 6, no EXIF segment.
+bool IsStampable(const TPhotoFile& photo) {
+    const IByteSource& head = photo.Head();
+    if (!StartsWithApp0(head))
+        return false;
+    if (head.Get(5) == kHeaderByte5 || head.Get(6) == kHeaderByte6)
+        return false;
+    return !HasExifSegment(head);
+}
+
+// The byte document holds positions up to the largest int, the head included.
+void CheckFitsDocument(const TPhotoFile& photo) {
+    if (photo.Facts().st_size > INT_MAX - kExifHeadGrowth)
+        throw EFOpenError::CannotOpen(photo.Path(), EFBIG);
 }
 
 }  // namespace
@@ -57,7 +101,10 @@ void FlushGroup(TAtomicFileGroup& group) {
 // Marks a run as in progress for its lifetime, exceptions included.
 class TStampCommand::RunScope {
   public:
-    explicit RunScope(TStampCommand& command) : command_(command) { command_.running_ = true; }
+    explicit RunScope(TStampCommand& command) : command_(command) {
+        command_.running_ = true;
+        command_.handedButPassed_ = 0;
+    }
     ~RunScope() {
         command_.running_ = false;
         command_.stopRequested_ = false;
@@ -69,22 +116,58 @@ class TStampCommand::RunScope {
     TStampCommand& command_;
 };
 
-std::string TStampCommand::FullPath(int index, std::string* name) const {
-    *name = parts_.Items.FileName(index);
-    return parts_.Folder.PathName() + "/" + *name;
+bool TStampCommand::StopRequested() const {
+    return stopRequested_ || parts_.Host.Interrupted();
 }
 
-// Loads the file and tells whether its bytes may receive the head: a JPEG
-// starting with APP0, no header mark at bytes 5 and 6, no EXIF segment.
-bool TStampCommand::IsStampable(const std::string& fullPath) {
-    TMPHexEditor& document = parts_.Document;
-    document.LoadFromFile(fullPath);
-    TDocumentBuffer buffer(document);
-    if (!StartsWithApp0(buffer))
+bool TStampCommand::OpenFolder(std::optional<TPhotoFolder>& folder, bool lock) {
+    if (folder)
+        return true;
+    folder.emplace(parts_.Folder.PathName());
+    return !lock || folder->Lock([this] { return StopRequested(); });
+}
+
+TPhotoFile TStampCommand::OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
+                                    const std::string& name) {
+    TPhotoFile photo = folder.Open(name);
+    if (!group.Holds(photo.Facts()))
+        return photo;
+    FlushGroup(group);  // a link to a file stamped in this run: read it stamped
+    return folder.Open(name);
+}
+
+void TStampCommand::FlushGroup(TAtomicFileGroup& group) {
+    std::vector<std::string> passedOver;
+    try {
+        passedOver = group.Flush();
+    } catch (const TAtomicFileError& error) {
+        throw EFCreateError::CannotCreate(error.Path(), error.code().value());
+    }
+    for (const std::string& path : passedOver)
+        parts_.Host.PassedOver(path);
+    handedButPassed_ += static_cast<int>(passedOver.size());
+}
+
+bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group) {
+    TPhotoStream in(photo.Handle(), photo.Path());
+    parts_.Document.LoadFromStream(in);
+    TDocumentBuffer buffer(parts_.Document);
+    WriteExifHead(buffer, PhotoDateText(name));
+    TFileOrigin origin;
+    if (!photo.TakeOrigin(origin)) {
+        parts_.Host.PassedOver(photo.Path());
         return false;
-    if (document.Data(5) == kHeaderByte5 || document.Data(6) == kHeaderByte6)
-        return false;
-    return !HasExifSegment(buffer);
+    }
+    const std::string path = origin.path;
+    try {
+        TAtomicFile file(std::move(origin));
+        TPhotoStream out(file.Handle(), path);
+        parts_.Document.SaveToStream(out);
+        file.Commit(group);
+        return true;
+    } catch (const TAtomicFileError& error) {
+        throw EFCreateError::CannotCreate(error.Path(), error.code().value());
+    }
 }
 
 // The walk of Run; returns the number of files stamped.
@@ -92,29 +175,34 @@ int TStampCommand::StampAll() {
     const int count = parts_.Items.Count();
     parts_.Progress.SetMax(count - 1);
     parts_.Progress.SetVisible(true);
+    std::optional<TPhotoFolder> folder;
     TAtomicFileGroup group;
     int stamped = 0;
-    for (int i = 0; i < count && !stopRequested_; ++i) {
-        std::string name;
-        std::string fullPath = FullPath(i, &name);
-        if (!IsPhotoName(name))
+    for (int i = 0; i < count && !StopRequested(); ++i) {
+        std::string name = parts_.Items.FileName(i);
+        if (!IsPhotoEntry(name))
             continue;
-        if (group.Holds(fullPath))
-            FlushGroup(group);  // a link to a file stamped in this run: read it stamped
-        if (!IsStampable(fullPath))
+        if (!OpenFolder(folder, true))
+            break;
+        TPhotoFile photo = OpenPhoto(*folder, group, name);
+        if (!photo.InUse() && !IsStampable(photo))
             continue;
+        if (photo.InUse()) {
+            parts_.Host.PassedOver(photo.Path());
+            continue;
+        }
+        if (!photo.Writable())
+            throw EFOpenError::ReadonlySave(photo.Path());
+        CheckFitsDocument(photo);
         parts_.Progress.SetPosition(i);
         parts_.Host.ProcessMessages();
-        TDocumentBuffer buffer(parts_.Document);
-        if (!WriteExifHead(buffer, PhotoDateText(name)))
-            continue;
-        ++stamped;
-        parts_.Document.SaveToFile(fullPath, true);
-        if (group.PendingCount() >= kGroupFiles || group.PendingBytes() >= kGroupBytes)
+        stamped += Stamp(photo, name, group) ? 1 : 0;
+        if (group.Full() || group.PendingCount() >= kGroupFiles ||
+            group.PendingBytes() >= kGroupBytes)
             FlushGroup(group);
     }
     FlushGroup(group);
-    return stamped;
+    return stamped - handedButPassed_;
 }
 
 void TStampCommand::Run() {
@@ -123,7 +211,7 @@ void TStampCommand::Run() {
     RunScope scope(*this);
     int stamped = StampAll();
     parts_.Progress.SetVisible(false);
-    if (!stopRequested_) {
+    if (!StopRequested()) {
         parts_.Host.ShowMessage(stamped >= 1
                                     ? kStampedMessage + std::to_string(stamped) + kFilesWord
                                     : kNothingFoundMessage);
@@ -135,17 +223,20 @@ void TStampCommand::DryRun(const DryRunReport& report) {
     if (running_)
         return;
     RunScope scope(*this);
+    std::optional<TPhotoFolder> folder;
     // A real run reads a symbolic link to a photo it stamped earlier as
     // stamped; so a file reached again through a link is not listed twice.
-    std::set<std::string> listed;
+    std::set<std::pair<dev_t, ino_t>> listed;
     const int count = parts_.Items.Count();
-    for (int i = 0; i < count; ++i) {
-        std::string name;
-        std::string fullPath = FullPath(i, &name);
-        if (!IsPhotoName(name) || !IsStampable(fullPath))
+    for (int i = 0; i < count && !parts_.Host.Interrupted(); ++i) {
+        std::string name = parts_.Items.FileName(i);
+        if (!IsPhotoEntry(name))
             continue;
-        std::error_code ignored;
-        if (listed.insert(std::filesystem::canonical(fullPath, ignored).string()).second)
+        OpenFolder(folder, false);
+        TPhotoFile photo = folder->Open(name);
+        if (photo.InUse() || !IsStampable(photo))
+            continue;
+        if (listed.insert({photo.Facts().st_dev, photo.Facts().st_ino}).second)
             report(name, PhotoDateText(name));
     }
 }

@@ -1,14 +1,25 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
+class TAtomicFileGroup;
 class TMPHexEditor;
+class TPhotoFile;
+class TPhotoFolder;
 
 // The stamp command: walks every item of the file list, picks the photos
 // named DD-MM-YY_HHMM that are plain JPEGs without an EXIF segment, writes
 // the EXIF head into each (ExifHead.h) through the byte document and saves it
 // over the file, then says how many it changed.
+//
+// A run opens the folder once, from its path, and holds its run lock, so two
+// runs over one folder take turns (see PhotoFolder.h). Each photo is opened
+// once; its head is checked before the whole file is loaded, and its rewrite
+// goes only onto the file that was read: a photo that is being written, or
+// that changes, moves or is swapped before its rewrite is put in place, is
+// passed over (IStampHost::PassedOver) and not counted.
 //
 // It reads and drives its surroundings only through the small interfaces
 // below, so that the main window binds them to its tree, list and progress
@@ -46,6 +57,13 @@ class IStampHost {
     virtual ~IStampHost() = default;
     virtual void ProcessMessages() = 0;
     virtual void ShowMessage(const std::string& text) = 0;
+    // A photo left alone because it changed, moved or was being written during
+    // the run; it is not counted.
+    virtual void PassedOver(const std::string& path) { (void)path; }
+    // True when the run should end after the current photo, without its count
+    // message (the process was asked to stop). Asked between photos and when a
+    // signal interrupts the wait for the folder.
+    virtual bool Interrupted() { return false; }
 };
 
 // What one command works with; the command owns none of it.
@@ -86,11 +104,26 @@ class TStampCommand {
 
   private:
     class RunScope;
-    std::string FullPath(int index, std::string* name) const;
-    bool IsStampable(const std::string& fullPath);
+    bool StopRequested() const;
+    // Opens the run's folder, once, at the first photo name the run meets (a
+    // list without photos, or a place without a folder path, needs none); a
+    // real run then waits for the folder's run lock. False when a stop was
+    // requested during that wait.
+    bool OpenFolder(std::optional<TPhotoFolder>& folder, bool lock);
     int StampAll();
+    // Opens the photo, seeing a file that this run has handed to `group` as
+    // stamped.
+    TPhotoFile OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
+                         const std::string& name);
+    // Writes the stamped photo and hands it to the group; false when it was
+    // passed over.
+    bool Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group);
+    // Flushes the group; its files that were passed over are reported and
+    // counted in handedButPassed_.
+    void FlushGroup(TAtomicFileGroup& group);
 
     TStampParts parts_;
     bool running_ = false;
     bool stopRequested_ = false;
+    int handedButPassed_ = 0;  // in this run
 };

@@ -1,6 +1,8 @@
 #include "framework/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -16,17 +19,26 @@
 
 namespace {
 
-thread_local TAtomicFileGroup* currentGroup = nullptr;
-
 // How many files a group puts in place at once: each waits on the disk (its
 // flush, and the release of the file it replaces), and those waits overlap.
 constexpr std::size_t kHelpers = 16;
+// Descriptors a handed file may hold: its temporary file, the file it
+// replaces and that file's folder, and while it is rewritten in place the
+// original's copy and the file opened for writing.
+constexpr std::size_t kDescriptorsPerFile = 5;
+// Descriptors left to the caller for the file it works on and its own needs.
+constexpr long kSpareDescriptors = 16;
 
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Follows a chain of symbolic links to the path the content belongs to; the
@@ -65,31 +77,104 @@ void CheckTarget(const std::string& path) {
         throw TAtomicFileError(errno, path);
 }
 
+// The file and folder a rewrite by name replaces.
+TFileOrigin OriginOfPath(const std::string& path) {
+    TFileOrigin origin;
+    origin.path = ResolveLinks(path);
+    CheckTarget(origin.path);
+    origin.name = NameOf(origin.path);
+    origin.folder =
+        TFileHandle(open(FolderOf(origin.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!origin.folder.Valid())
+        throw TAtomicFileError(errno, origin.path);
+    origin.file = TFileHandle(openat(origin.folder.Get(), origin.name.c_str(),
+                                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (origin.file.Valid() && fstat(origin.file.Get(), &origin.facts) != 0)
+        throw TAtomicFileError(errno, origin.path);
+    if (!origin.file.Valid() && errno != ENOENT)
+        throw TAtomicFileError(errno, origin.path);
+    return origin;
+}
+
 mode_t CurrentUmask() {
     mode_t mask = umask(0);
     umask(mask);
     return mask;
 }
 
-void SyncFolders(const std::set<std::string>& folders) {
-    for (const std::string& folder : folders) {
-        int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+bool SameFacts(const struct stat& a, const struct stat& b) {
+    auto same = [](const timespec& x, const timespec& y) {
+        return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+    };
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           same(a.st_mtim, b.st_mtim) && same(a.st_ctim, b.st_ctim);
+}
+
+// Extended attributes (desktop tags, access control lists, ...) go with the
+// content. One the process may not set (another's security label, a file
+// system without them) is left behind rather than failing the rewrite.
+void CopyExtendedAttributes(int from, int to) {
+    std::vector<char> names(4096);
+    ssize_t length;
+    while ((length = flistxattr(from, names.data(), names.size())) < 0 && errno == ERANGE)
+        names.resize(names.size() * 2);
+    std::vector<char> value;
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
+        const char* name = &names[at];
+        ssize_t size = fgetxattr(from, name, nullptr, 0);
+        if (size < 0)
             continue;
-        fsync(fd);  // the renames are done; a folder that cannot be synced is no failure
-        close(fd);
+        value.resize(static_cast<std::size_t>(size));
+        size = fgetxattr(from, name, value.data(), value.size());
+        if (size >= 0)
+            (void)!fsetxattr(to, name, value.data(), static_cast<std::size_t>(size), 0);
     }
+}
+
+void SyncFolder(int folder) {
+    fsync(folder);  // the renames are done; a folder that cannot be synced is no failure
+}
+
+// A second descriptor for writing onto the same open file, reached through
+// the process's own descriptor table rather than any name.
+TFileHandle ReopenForWriting(int fd) {
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return TFileHandle(open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
+long OpenDescriptorCount() {
+    DIR* dir = opendir("/proc/self/fd");
+    if (dir == nullptr)
+        return 0;
+    long count = 0;
+    while (readdir(dir) != nullptr)
+        ++count;
+    closedir(dir);
+    return count;
+}
+
+std::size_t DescriptorRoom() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return SIZE_MAX;
+    long room = static_cast<long>(std::min<rlim_t>(limit.rlim_cur, LONG_MAX)) -
+                OpenDescriptorCount() - kSpareDescriptors;
+    return std::max<long>(1, room / static_cast<long>(kDescriptorsPerFile));
 }
 
 }  // namespace
 
-TAtomicFile::TAtomicFile(const std::string& path) : target_(ResolveLinks(path)) {
-    CheckTarget(target_);
-    std::string pattern = FolderOf(target_) + "/.kadrimark-XXXXXX.tmp";
-    fd_ = mkostemps(pattern.data(), 4, O_CLOEXEC);
-    if (fd_ < 0)
-        throw TAtomicFileError(errno, target_);
-    temp_ = pattern;
+TAtomicFile::TAtomicFile(const std::string& path) : origin_(OriginOfPath(path)) {
+    Create();
+}
+
+TAtomicFile::TAtomicFile(TFileOrigin origin) : origin_(std::move(origin)) {
+    Create();
+}
+
+void TAtomicFile::Create() {
+    if (int error = CreateTempFile(origin_.folder.Get(), temp_))
+        throw TAtomicFileError(error, origin_.path);
 }
 
 TAtomicFile::~TAtomicFile() {
@@ -99,93 +184,170 @@ TAtomicFile::~TAtomicFile() {
 void TAtomicFile::Write(const void* data, std::size_t size) {
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        ssize_t written = write(fd_, bytes, size);
+        ssize_t written = write(Handle(), bytes, size);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw TAtomicFileError(written < 0 ? errno : EIO, target_);
+            throw TAtomicFileError(written < 0 ? errno : EIO, origin_.path);
         bytes += written;
         size -= static_cast<std::size_t>(written);
     }
 }
 
-void TAtomicFile::Commit() {
+bool TAtomicFile::Commit() {
+    int result = 0;
     try {
         CopyAttributes();
-        if (TAtomicFileGroup* group = TAtomicFileGroup::Current()) {
-            group->Queue(*this);
-            return;
-        }
-        if (int error = PutInPlace())
-            throw TAtomicFileError(error, target_);
+        result = PutInPlace();
     } catch (...) {
         Discard();
         throw;
     }
-    SyncFolders({FolderOf(target_)});
+    if (result != 0)
+        Discard();
+    if (result > 0)
+        throw TAtomicFileError(result, origin_.path);
+    SyncFolder(origin_.folder.Get());
+    return result == 0;
 }
 
-// Extended attributes (desktop tags, access control lists, ...) go with the
-// content. One the process may not set (another's security label, a file
-// system without them) is left behind rather than failing the rewrite.
-void CopyExtendedAttributes(const std::string& from, int toFd) {
-    std::vector<char> names(4096);
-    ssize_t length;
-    while ((length = listxattr(from.c_str(), names.data(), names.size())) < 0 && errno == ERANGE)
-        names.resize(names.size() * 2);
-    std::vector<char> value;
-    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
-        const char* name = &names[at];
-        ssize_t size = getxattr(from.c_str(), name, nullptr, 0);
-        if (size < 0)
-            continue;
-        value.resize(static_cast<std::size_t>(size));
-        size = getxattr(from.c_str(), name, value.data(), value.size());
-        if (size >= 0)
-            (void)!fsetxattr(toFd, name, value.data(), static_cast<std::size_t>(size), 0);
+void TAtomicFile::Commit(TAtomicFileGroup& group) {
+    try {
+        CopyAttributes();
+    } catch (...) {
+        Discard();
+        throw;
     }
+    auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
+    held->origin_ = std::move(origin_);
+    held->temp_ = std::move(temp_);
+    held->inPlace_ = inPlace_;
+    group.Queue(std::move(held));
 }
 
 // Owner and group first (changing them may clear set-id bits), then the mode,
-// then the times, which must come after the last write.
+// then the times, which must come after the last write. When the owner or
+// group cannot be kept, the rewrite goes in place and the file keeps its own.
 void TAtomicFile::CopyAttributes() {
-    struct stat st {};
-    if (stat(target_.c_str(), &st) != 0) {
-        if (fchmod(fd_, 0666 & ~CurrentUmask()) != 0)
-            throw TAtomicFileError(errno, target_);
+    const int fd = Handle();
+    if (!origin_.file.Valid()) {
+        if (fchmod(fd, 0666 & ~CurrentUmask()) != 0)
+            throw TAtomicFileError(errno, origin_.path);
         return;
     }
-    if (fchown(fd_, st.st_uid, st.st_gid) != 0)
-        (void)!fchown(fd_, static_cast<uid_t>(-1), st.st_gid);  // not allowed: keep ours
-    if (fchmod(fd_, st.st_mode & 07777) != 0)
-        throw TAtomicFileError(errno, target_);
-    CopyExtendedAttributes(target_, fd_);
+    const struct stat& st = origin_.facts;
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+        inPlace_ = true;
+        return;
+    }
+    if (fchmod(fd, st.st_mode & 07777) != 0)
+        throw TAtomicFileError(errno, origin_.path);
+    CopyExtendedAttributes(origin_.file.Get(), fd);
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(fd_, times) != 0)
-        throw TAtomicFileError(errno, target_);
+    if (futimens(fd, times) != 0)
+        throw TAtomicFileError(errno, origin_.path);
 }
 
-int TAtomicFile::PutInPlace() noexcept {
-    if (fdatasync(fd_) != 0 || close(std::exchange(fd_, -1)) != 0 ||
-        rename(temp_.c_str(), target_.c_str()) != 0)
-        return errno;
-    temp_.clear();
+int TAtomicFile::CheckUnchanged() const noexcept {
+    if (!origin_.file.Valid())
+        return 0;  // a new file: nothing was read
+    struct stat now {};
+    if (fstatat(origin_.folder.Get(), origin_.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? kPassedOver : errno;
+    if (!SameFacts(now, origin_.facts))
+        return kPassedOver;
+    if (origin_.leased && fcntl(origin_.file.Get(), F_GETLEASE) != F_RDLCK)
+        return kPassedOver;  // someone is opening it for writing
     return 0;
 }
 
-void TAtomicFile::Discard() noexcept {
-    if (fd_ >= 0)
-        close(std::exchange(fd_, -1));
-    if (!temp_.empty())
-        unlink(std::exchange(temp_, std::string()).c_str());
+int TAtomicFile::PutInPlace() noexcept {
+    int result = PlaceContent();
+    origin_.file.Close();  // lets a writer waiting on the lease go on
+    return result;
 }
 
-TAtomicFileGroup::TAtomicFileGroup() : outer_(currentGroup) {
-    currentGroup = this;
+int TAtomicFile::PlaceContent() noexcept {
+    if (fdatasync(Handle()) != 0)
+        return errno;
+    if (int changed = CheckUnchanged())
+        return changed;
+    if (inPlace_)
+        return RewriteInPlace();
+    const int folder = origin_.folder.Get();
+    if (renameat(folder, temp_.name.c_str(), folder, origin_.name.c_str()) != 0)
+        return errno;
+    temp_.name.clear();
+    temp_.handle.Close();  // held until now: its lock marks it as ours
+    return 0;
 }
+
+// The steps of an in-place rewrite (see the class comment): copy, flushed and
+// given its final name; the file overwritten and flushed; the copy removed.
+// Should the overwrite fail, the copy is written back; should that fail too,
+// the copy stays for the next run.
+int TAtomicFile::RewriteInPlace() noexcept {
+    const int folder = origin_.folder.Get();
+    const int file = origin_.file.Get();
+    if (std::exchange(origin_.leased, false))
+        fcntl(file, F_SETLEASE, F_UNLCK);  // our own writer would break it
+    TTempFile copy;
+    if (int error = CreateTempFile(folder, copy))
+        return error;
+    std::string copyName = OriginalCopyName(copy.name, origin_.facts.st_ino);
+    int error = CopyContent(file, copy.handle.Get());
+    if (error == 0 && (fsync(copy.handle.Get()) != 0 ||
+                       renameat(folder, copy.name.c_str(), folder, copyName.c_str()) != 0))
+        error = errno;
+    if (error != 0) {
+        unlinkat(folder, copy.name.c_str(), 0);
+        return error;
+    }
+    SyncFolder(folder);
+    TFileHandle writer = ReopenForWriting(file);
+    if (!writer.Valid())
+        error = errno;
+    else if (int changed = CheckUnchanged())
+        error = changed;
+    if (error != 0) {
+        unlinkat(folder, copyName.c_str(), 0);
+        return error;
+    }
+    error = CopyContent(Handle(), writer.Get());
+    const timespec times[2] = {{0, UTIME_OMIT}, origin_.facts.st_mtim};
+    if (error == 0)
+        (void)futimens(writer.Get(), times);  // only an owner may set it
+    if (error == 0 && fsync(writer.Get()) != 0)
+        error = errno;
+    if (error != 0 && (CopyContent(copy.handle.Get(), writer.Get()) != 0 || fsync(writer.Get())))
+        return error;  // the copy stays: TidyTempFiles puts it back
+    unlinkat(folder, copyName.c_str(), 0);
+    unlinkat(folder, std::exchange(temp_.name, std::string()).c_str(), 0);
+    SyncFolder(folder);
+    return error;
+}
+
+void TAtomicFile::Discard() noexcept {
+    if (!temp_.name.empty() && origin_.folder.Valid())
+        unlinkat(origin_.folder.Get(), std::exchange(temp_.name, std::string()).c_str(), 0);
+    temp_.handle.Close();
+}
+
+std::thread TAtomicFileGroup::StartHelper(std::function<void()> work) {
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);  // the new thread inherits the mask
+    struct Restore {
+        sigset_t& mask;
+        ~Restore() { pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
+    } restore{previous};
+    return std::thread(std::move(work));
+}
+
+TAtomicFileGroup::TAtomicFileGroup(ThreadStart start)
+    : start_(std::move(start)), maxPending_(DescriptorRoom()) {}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
-    currentGroup = outer_;
     try {
         Flush();
     } catch (const TAtomicFileError&) {
@@ -194,34 +356,44 @@ TAtomicFileGroup::~TAtomicFileGroup() {
     StopHelpers();
 }
 
-TAtomicFileGroup* TAtomicFileGroup::Current() {
-    return currentGroup;
+bool TAtomicFileGroup::Holds(const struct stat& facts) const {
+    return targets_.contains({facts.st_dev, facts.st_ino});
 }
 
-bool TAtomicFileGroup::Holds(const std::string& path) const {
+void TAtomicFileGroup::Queue(std::unique_ptr<TAtomicFile> file) {
+    // Before and after its rename, the target's name names one of these two.
     struct stat st {};
-    return stat(path.c_str(), &st) == 0 && targets_.contains({st.st_dev, st.st_ino});
-}
-
-void TAtomicFileGroup::Queue(TAtomicFile& file) {
-    // Before and after its rename, the target's path names one of these two.
-    struct stat st {};
-    if (fstat(file.fd_, &st) == 0) {
+    if (fstat(file->Handle(), &st) == 0) {
         pendingBytes_ += st.st_size;
         targets_.insert({st.st_dev, st.st_ino});
     }
-    if (stat(file.target_.c_str(), &st) == 0)
-        targets_.insert({st.st_dev, st.st_ino});
-    auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
-    held->target_ = std::move(file.target_);
-    held->temp_ = std::exchange(file.temp_, std::string());
-    held->fd_ = std::exchange(file.fd_, -1);
-    std::lock_guard lock(mutex_);
-    handed_.push_back({std::move(held)});
-    todo_.push_back(&handed_.back());
+    if (file->origin_.file.Valid())
+        targets_.insert({file->origin_.facts.st_dev, file->origin_.facts.st_ino});
+    const std::string path = file->origin_.path;
+    {
+        std::lock_guard lock(mutex_);
+        handed_.push_back({std::move(file)});
+        todo_.push_back(&handed_.back());
+    }
     if (helpers_.size() < std::min(handed_.size(), kHelpers))
-        helpers_.emplace_back([this] { Help(); });
+        StartHelperFor(path);
     work_.notify_one();
+}
+
+// A helper that cannot start is no failure while another runs; without any,
+// the file just handed would wait forever: it is taken back and the failure
+// reported.
+void TAtomicFileGroup::StartHelperFor(const std::string& path) {
+    try {
+        helpers_.push_back(start_([this] { Help(); }));
+    } catch (const std::system_error& error) {
+        if (!helpers_.empty())
+            return;
+        std::lock_guard lock(mutex_);
+        todo_.pop_back();
+        handed_.pop_back();
+        throw TAtomicFileError(error.code().value() != 0 ? error.code().value() : EAGAIN, path);
+    }
 }
 
 // A helper's loop: puts handed files in place until the group closes.
@@ -234,11 +406,11 @@ void TAtomicFileGroup::Help() {
         Handed* handed = todo_.front();
         todo_.pop_front();
         lock.unlock();
-        int error = handed->file->PutInPlace();
-        if (error != 0)
+        int result = handed->file->PutInPlace();
+        if (result != 0)
             handed->file->Discard();
         lock.lock();
-        handed->error = error;
+        handed->result = result;
         ++finishedCount_;
         finished_.notify_all();
     }
@@ -254,7 +426,7 @@ void TAtomicFileGroup::StopHelpers() {
         helper.join();
 }
 
-void TAtomicFileGroup::Flush() {
+std::vector<std::string> TAtomicFileGroup::Flush() {
     std::deque<Handed> done;
     {
         std::unique_lock lock(mutex_);
@@ -264,14 +436,20 @@ void TAtomicFileGroup::Flush() {
     }
     pendingBytes_ = 0;
     targets_.clear();
-    std::set<std::string> folders;
+    std::vector<std::string> passedOver;
+    std::set<FileId> synced;
     for (const Handed& handed : done) {
-        if (handed.error == 0)
-            folders.insert(FolderOf(handed.file->target_));
+        const int folder = handed.file->origin_.folder.Get();
+        struct stat st {};
+        if (handed.result == TAtomicFile::kPassedOver)
+            passedOver.push_back(handed.file->origin_.path);
+        else if (handed.result == 0 && fstat(folder, &st) == 0 &&
+                 synced.insert({st.st_dev, st.st_ino}).second)
+            SyncFolder(folder);
     }
-    SyncFolders(folders);
     for (const Handed& handed : done) {
-        if (handed.error != 0)
-            throw TAtomicFileError(handed.error, handed.file->target_);
+        if (handed.result > 0)
+            throw TAtomicFileError(handed.result, handed.file->origin_.path);
     }
+    return passedOver;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -10,16 +13,32 @@
 #include <thread>
 #include <vector>
 
-// Safe rewrite of a file: the new content goes to a temporary file in the same
-// folder as the file it replaces, reaches the disk, and only then is renamed
-// over the original. Whatever fails before the rename, the original stays as it
-// was and the temporary file is removed; a crash leaves the original intact
-// (at worst a hidden ".kadrimark-*.tmp" file stays behind in the folder).
+#include "framework/FileHandle.h"
+#include "framework/TempFiles.h"
+
+// Safe rewrite of a file: the new content goes to a temporary file in the
+// folder of the file it replaces (see TempFiles.h), reaches the disk, and only
+// then is renamed over the original within that folder. Whatever fails before
+// the rename, the original stays as it was and the temporary file is removed;
+// a crash leaves the original intact (at worst a temporary file stays behind,
+// which TidyTempFiles clears).
 //
 // What the rewrite keeps of the file it replaces: the permission bits, owner
-// and group (where the process may set them; silently not otherwise) and the
-// modification time. A symbolic link stays a link: its target is rewritten.
-// A file that does not exist yet is created with mode 0666 less the umask.
+// and group, extended attributes and the modification time. When the owner or
+// group cannot be given to the new file (a user rewriting another user's
+// file), the file is overwritten in place instead, safely: its original
+// content is first copied to a hidden file beside it and flushed, then the file
+// is overwritten and flushed, then the copy is removed. A crash in between
+// leaves the whole original in the file or in the copy, and TidyTempFiles puts
+// the copy back. (Its modification time is kept only where the process may set
+// it.)
+//
+// A rewrite made from a TFileOrigin writes only onto the file that was read:
+// just before the rename it checks that the name in the folder still names
+// that very file (device, inode, not a link), with the size, modification and
+// change times that were read, and, when the read took a read lease, that no
+// one has opened it for writing since. If anything changed the file is passed
+// over: left alone, the temporary file removed.
 //
 // Failures are reported as TAtomicFileError: a std::system_error carrying the
 // operating system's error code (errno, generic category) and the path it
@@ -35,98 +54,134 @@ class TAtomicFileError : public std::system_error {
     std::string path_;
 };
 
+// The file a rewrite replaces, as it was opened and read.
+struct TFileOrigin {
+    TFileHandle folder;    // the folder whose entry `name` is the file
+    std::string name;      // a plain name in that folder, not a link
+    TFileHandle file;      // the read-only descriptor the content was read through
+    struct stat facts {};  // fstat of `file` at the read
+    bool leased = false;   // `file` holds a read lease (F_SETLEASE F_RDLCK)
+    std::string path;      // the file's path, for messages
+};
+
+class TAtomicFileGroup;
+
 class TAtomicFile {
   public:
-    // Resolves symbolic links in `path`, checks that an existing target is a
-    // regular file that may be written (EISDIR / EACCES otherwise; a file
-    // without any write bit counts as not writable even for root) and creates
-    // the temporary file beside the target.
+    // Result of PutInPlace besides 0 (in place) and errno values.
+    static constexpr int kPassedOver = -1;
+
+    // By name: resolves symbolic links in `path`, checks that an existing
+    // target is a regular file that may be written (EISDIR / EACCES otherwise;
+    // a file without any write bit counts as not writable even for root),
+    // opens it and its folder, and creates the temporary file there. A target
+    // that does not exist yet is created with mode 0666 less the umask.
     explicit TAtomicFile(const std::string& path);
-    // Removes the temporary file unless Commit succeeded or a group took it.
+    // Onto the file that was read (see the class comment); the caller has
+    // checked that it may be written.
+    explicit TAtomicFile(TFileOrigin origin);
+    // Removes the temporary file unless the content was put in place or a
+    // group took it.
     ~TAtomicFile();
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;
 
     // The temporary file's descriptor, open for writing at offset 0. The
     // caller writes the whole new content through it (and may not close it).
-    int Handle() const { return fd_; }
+    int Handle() const { return temp_.handle.Get(); }
     // Writes all of the bytes; throws on a short or failed write.
     void Write(const void* data, std::size_t size);
 
-    // Puts the content in place: attributes and modification time copied,
-    // data flushed to disk, renamed over the target, folder flushed. When a
-    // TAtomicFileGroup is open on this thread the object is handed to it
-    // instead and the rename happens at the group's Flush (see there).
-    // On failure the target is untouched and the temporary file is gone.
-    void Commit();
+    // Puts the content in place now: attributes and modification time copied,
+    // data flushed to disk, renamed over the target, folder flushed. Returns
+    // false when the file was passed over. On failure or pass the target is
+    // untouched and the temporary file is gone.
+    bool Commit();
+    // Hands the content to the group, which puts it in place in the
+    // background (see TAtomicFileGroup). Throws when the group cannot take it.
+    void Commit(TAtomicFileGroup& group);
 
     // The path the content replaces (symbolic links resolved).
-    const std::string& TargetPath() const { return target_; }
+    const std::string& TargetPath() const { return origin_.path; }
 
   private:
     friend class TAtomicFileGroup;
-    TAtomicFile() = default;  // an empty holder a group moves a queued file into
+    TAtomicFile() = default;  // an empty holder a group moves a handed file into
+    void Create();
     void CopyAttributes();
-    // Data on disk, temporary file closed and renamed over the target.
-    // Returns 0 or the error number; on failure the caller discards.
+    // Data on disk and the content in place. Returns 0, kPassedOver or the
+    // error number; on anything but 0 the caller discards.
+    // The descriptor the content was read through is closed either way.
     int PutInPlace() noexcept;
+    int PlaceContent() noexcept;
+    int CheckUnchanged() const noexcept;
+    int RewriteInPlace() noexcept;
     void Discard() noexcept;
 
-    std::string target_;
-    std::string temp_;
-    int fd_ = -1;
+    TFileOrigin origin_;
+    TTempFile temp_;
+    bool inPlace_ = false;
 };
 
-// A group of rewrites put in place in the background: while a group is open
-// (it is the innermost one on this thread), TAtomicFile::Commit hands the file
-// to the group's helper threads and returns at once. A helper puts it in place
-// - its data on disk, then its rename - while the caller goes on with the next
-// file, so the waits for the disk overlap with the work and with each other,
-// and every rename still comes after its own data are on disk. Flush waits
-// until every handed file is in place (or failed) and flushes their folders.
+// A group of rewrites put in place in the background: TAtomicFile::Commit(group)
+// hands the file to the group's helper threads and returns at once. A helper
+// puts it in place - its data on disk, its check, then its rename - while the
+// caller goes on with the next file, so the waits for the disk overlap with the
+// work and with each other, and every rename still comes after its own data
+// are on disk. Flush waits until every handed file is in place, passed over or
+// failed and flushes their folders.
 //
 // A handed file may replace its target at any moment until Flush returns. The
-// owner decides when to flush (PendingCount, PendingBytes); the destructor
-// flushes what is left and swallows errors (the files that fail keep their
-// originals). Flush throws TAtomicFileError for the first handed file that
-// failed; the others are in place. The group's own calls are made on the
-// thread that opened it.
+// owner decides when to flush (PendingCount, PendingBytes, Full); the
+// destructor flushes what is left and swallows errors (the files that fail
+// keep their originals). Flush throws TAtomicFileError for the first handed
+// file that failed; the others are in place. The group's own calls are made on
+// the thread that made it; its helpers run with every signal blocked.
 class TAtomicFileGroup {
   public:
-    TAtomicFileGroup();
+    // Starts a helper thread running the given work; throws std::system_error
+    // when it cannot.
+    using ThreadStart = std::function<std::thread(std::function<void()>)>;
+    static std::thread StartHelper(std::function<void()> work);
+
+    explicit TAtomicFileGroup(ThreadStart start = StartHelper);
     ~TAtomicFileGroup();
     TAtomicFileGroup(const TAtomicFileGroup&) = delete;
     TAtomicFileGroup& operator=(const TAtomicFileGroup&) = delete;
 
-    void Flush();
+    // Returns the paths of the handed files that were passed over.
+    std::vector<std::string> Flush();
     // Files and bytes handed since the last Flush.
     std::size_t PendingCount() const { return handed_.size(); }
     long long PendingBytes() const { return pendingBytes_; }
-    // True when a file handed since the last Flush replaces the file that
-    // `path` names (links followed): reading `path` now may give either content.
-    bool Holds(const std::string& path) const;
-
-    // The innermost open group on this thread, or nullptr.
-    static TAtomicFileGroup* Current();
+    // True when the handed files hold as many descriptors as the process may
+    // spare (its open-file limit less what was open when the group was made):
+    // flush before handing another.
+    bool Full() const { return handed_.size() >= maxPending_; }
+    // True when a file handed since the last Flush replaces the file with
+    // these facts (device, inode): reading it now may give either content.
+    bool Holds(const struct stat& facts) const;
 
   private:
     friend class TAtomicFile;
     struct Handed {
         std::unique_ptr<TAtomicFile> file;
-        int error = 0;
+        int result = 0;
     };
     struct FileId {
         unsigned long long device, inode;
         auto operator<=>(const FileId&) const = default;
     };
-    void Queue(TAtomicFile& file);
+    void Queue(std::unique_ptr<TAtomicFile> file);
+    void StartHelperFor(const std::string& path);
     void Help();
     void StopHelpers();
 
+    ThreadStart start_;
+    std::size_t maxPending_;
     std::deque<Handed> handed_;  // stable addresses for the helpers
     std::set<FileId> targets_;
     long long pendingBytes_ = 0;
-    TAtomicFileGroup* outer_;
 
     std::mutex mutex_;  // guards what follows
     std::condition_variable work_;

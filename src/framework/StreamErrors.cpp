@@ -22,6 +22,11 @@ EReadError::EReadError() : EStreamError("Stream read error") {}
 
 EWriteError::EWriteError() : EStreamError("Stream write error") {}
 
+EWriteError EWriteError::InFile(const std::string& fileName, int errorNumber) {
+    return EWriteError(EWriteError().Message() + ": " + fileName + ": " +
+                       SystemErrorText(errorNumber));
+}
+
 std::string SystemErrorText(int errorNumber) {
     return std::generic_category().message(errorNumber);
 }

@@ -50,6 +50,12 @@ class EReadError : public EStreamError {
 class EWriteError : public EStreamError {
   public:
     EWriteError();
+    // "Stream write error: <name>: <system text>" for a file whose write
+    // failed with the errno value.
+    static EWriteError InFile(const std::string& fileName, int errorNumber);
+
+  private:
+    using EStreamError::EStreamError;
 };
 
 // The operating system's text for an errno value ("No such file or directory").

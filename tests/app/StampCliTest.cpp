@@ -1,11 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <QProcess>
 #include <QStringList>
 #include <string>
 
+#include "LockWait.h"
 #include "PhotoFiles.h"
+#include "app/StampCli.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -16,12 +23,29 @@ struct Result {
     std::string err;
 };
 
-Result Stamper(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KADRIMARK_STAMP_EXE), arguments);
+Result Finished(QProcess& process) {
     EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     return {process.exitCode(), process.readAllStandardOutput().toStdString(),
             process.readAllStandardError().toStdString()};
+}
+
+Result Stamper(const QStringList& arguments, const QString& outputFile = {}) {
+    QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(QStringLiteral(KADRIMARK_STAMP_EXE), arguments);
+    return Finished(process);
+}
+
+// The stamper started by the shell after `setup` (limits, redirections).
+Result StamperAfter(const std::string& setup, const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  QStringList{"-c", QString::fromStdString(setup + "; exec \"$0\" \"$@\""),
+                              QStringLiteral(KADRIMARK_STAMP_EXE)} +
+                      arguments);
+    return Finished(process);
 }
 
 QStringList Args(std::initializer_list<std::string> args) {
@@ -46,7 +70,7 @@ TEST(StampCli, StampsTheFolderAndPrintsTheCount) {
 
     result = Stamper(Args({dir.Path()}));
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "Motorola Photo не найденно\r\nили Exif info уже заполнено!\n");
+    EXPECT_EQ(result.out, "Motorola Photo не найденно\nили Exif info уже заполнено!\n");
 }
 
 TEST(StampCli, DryRunListsInListOrderAndChangesNothing) {
@@ -75,20 +99,105 @@ TEST(StampCli, ErrorGoesToStandardErrorWithExitOne) {
     result = Stamper(Args({dir.File("missing")}));
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
-              "Cannot open " + dir.File("missing") + ".\r\n(No such file or directory.)\n");
+              "Cannot open " + dir.File("missing") + ".\n(No such file or directory.)\n");
 }
 
 TEST(StampCli, HelpAndWrongArguments) {
     Result help = Stamper(Args({"--help"}));
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: kadrimarkexif-stamp [--dry-run] FOLDER\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Usage: kadrimarkexif-stamp [--dry-run [-0]] FOLDER\n", 0), 0u);
     EXPECT_NE(help.out.find("--dry-run"), std::string::npos);
 
-    for (const QStringList& wrong :
-         {QStringList{}, QStringList{"a", "b"}, QStringList{"--bogus", "a"}}) {
+    for (const QStringList& wrong : {QStringList{}, QStringList{"a", "b"},
+                                     QStringList{"--bogus", "a"}, QStringList{"-0", "a"}}) {
         Result result = Stamper(wrong);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, help.out);
     }
+}
+
+TEST(StampCli, SignalsEndTheRunWithTheirStatusAndNoCount) {
+    TempDir dir;
+    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
+    int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(flock(folder, LOCK_EX), 0);  // another run holds the folder
+    for (auto [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+        QProcess process;
+        process.start(QStringLiteral(KADRIMARK_STAMP_EXE), Args({dir.Path()}));
+        ASSERT_TRUE(process.waitForStarted());
+        ASSERT_TRUE(WaitsForALock(process.processId()));
+        kill(static_cast<pid_t>(process.processId()), signal);
+        Result result = Finished(process);
+        EXPECT_EQ(result.exitCode, status) << signal;
+        EXPECT_EQ(result.out, "") << signal;
+    }
+    close(folder);
+    EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
+}
+
+TEST(StampCli, OutputThatCannotBeWrittenIsAnError) {
+    TempDir dir;
+    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
+    for (const QStringList& args :
+         {Args({"--help"}), Args({"--dry-run", dir.Path()}), Args({dir.Path()})}) {
+        Result result = Stamper(args, QStringLiteral("/dev/full"));
+        EXPECT_EQ(result.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(result.err,
+                  "kadrimarkexif-stamp: cannot write to standard output: No space "
+                  "left on device\n");
+    }
+    Result closed = StamperAfter("exec >&-", Args({"--help"}));
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_EQ(closed.err,
+              "kadrimarkexif-stamp: cannot write to standard output: Bad file descriptor\n");
+}
+
+TEST(StampCli, ManyPhotosWithFewDescriptors) {
+    TempDir dir;
+    for (int i = 0; i < 300; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%02d-%02d-07_%04d.jpg", 1 + i % 28, 1 + i / 28, i % 60);
+        WriteFileBytes(dir.File(name), PlainJpeg());
+    }
+    Result result = StamperAfter("ulimit -n 64", Args({dir.Path()}));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "EXIF Info добавлено в: 300 файлов\n");
+}
+
+TEST(StampCli, WriteErrorNamesTheFileAndTheReason) {
+    TempDir dir;
+    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg() + std::string(65536, '\0'));
+    Result result = StamperAfter("trap '' XFSZ; ulimit -f 16", Args({dir.Path()}));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "Stream write error: " + dir.File("15-06-07_1230.jpg") + ": File too large.\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")).size(), PlainJpeg().size() + 65536);
+}
+
+TEST(StampCli, DryRunNamesCannotForgeRecords) {
+    TempDir dir;
+    const std::string forged = "15-06-07_1230.jpg\t2000:01:01 00:00:00\n16-06-07_1230.jpg";
+    WriteFileBytes(dir.File(forged), PlainJpeg());
+    Result lines = Stamper(Args({"--dry-run", dir.Path()}));
+    EXPECT_EQ(lines.out,
+              "15-06-07_1230.jpg\\t2000:01:01 00:00:00\\n16-06-07_1230.jpg\t2007:06:15 12:30:00\n");
+    Result records = Stamper(Args({"--dry-run", "-0", dir.Path()}));
+    EXPECT_EQ(records.out, forged + "\t2007:06:15 12:30:00" + std::string(1, '\0'));
+}
+
+TEST(StampCli, EscapedNameShowsEveryByteUnambiguously) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"15-06-07_1230 фото.jpg", "15-06-07_1230 фото.jpg"},
+        {"a\\b", "a\\\\b"},
+        {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
+        {"\x1b[2J\x7f", "\\x1B[2J\\x7F"},
+        {"\xc2\x9b"
+         "31m",
+         "\\xC2\\x9B31m"},                               // a C1 control character
+        {"\xff\xc3(\xe2\x82", "\\xFF\\xC3(\\xE2\\x82"},  // no UTF-8
+        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},             // a surrogate
+    };
+    for (const auto& [name, escaped] : cases)
+        EXPECT_EQ(EscapedName(name), escaped) << escaped;
 }

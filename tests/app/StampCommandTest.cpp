@@ -5,18 +5,26 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include <QProcess>
 #include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "LockWait.h"
 #include "PhotoFiles.h"
 #include "app/FolderItems.h"
+#include "app/StopSignals.h"
 #include "framework/StreamErrors.h"
 #include "hexdoc/MPHexEditor.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
@@ -33,7 +41,7 @@ class StampCommandTest : public ::testing::Test,
 
     std::string PathName() const override {
         ++folderReads;
-        return dir.Path();
+        return folder.empty() ? dir.Path() : folder;
     }
     int Count() const override {
         ++countReads;
@@ -49,22 +57,29 @@ class StampCommandTest : public ::testing::Test,
             onPump();
     }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void PassedOver(const std::string& path) override { passedOver.push_back(path); }
+    bool Interrupted() override { return interrupted && interrupted(); }
 
+    // A path in the run's folder.
+    std::string At(const std::string& name) const {
+        return (folder.empty() ? dir.Path() : folder) + "/" + name;
+    }
     void Photo(const std::string& name, const std::string& bytes = PlainJpeg()) {
-        WriteFileBytes(dir.File(name), bytes);
+        WriteFileBytes(At(name), bytes);
     }
     void RunOverFolder() {
-        names = ListFolderItems(dir.Path());
+        names = ListFolderItems(folder.empty() ? dir.Path() : folder);
         command.Run();
     }
     bool IsStamped(const std::string& name, const std::string& date) {
-        std::string bytes = ReadFileBytes(dir.File(name));
+        std::string bytes = ReadFileBytes(At(name));
         return bytes.size() == PlainJpeg().size() + 284 &&
                bytes.substr(0, 4) == "\xFF\xD8\xFF\xE1" && bytes.substr(50, 19) == date &&
                bytes.substr(120, 19) == date;
     }
 
     TempDir dir;
+    std::string folder;  // the run's folder when not dir
     std::vector<std::string> names;
     TMPHexEditor document;
     TStampCommand command{{*this, *this, *this, *this, document}};
@@ -76,6 +91,8 @@ class StampCommandTest : public ::testing::Test,
     int pumps = 0;
     std::function<void()> onPump;
     std::vector<std::string> messages;
+    std::vector<std::string> passedOver;
+    std::function<bool()> interrupted;
 };
 
 }  // namespace
@@ -87,6 +104,27 @@ TEST_F(StampCommandTest, EmptyListShowsAndHidesBarAndSaysNothingFound) {
     EXPECT_EQ(positions, std::vector<int>{0});
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Motorola Photo не найденно\r\nили Exif info уже заполнено!");
+}
+
+// A place without a folder path (Computer, say) lists no photos: the run needs
+// no folder and finds nothing.
+TEST_F(StampCommandTest, PlaceWithoutAFolderFindsNothingWithoutOpeningOne) {
+    folder = dir.File("no such folder");
+    names = {"File System", "Home"};
+    command.Run();
+    EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage});
+}
+
+// Item names come from the list, which may have them from outside: one that
+// is a path leading out of the folder is no photo of it.
+TEST_F(StampCommandTest, NameThatLeadsOutOfTheFolderIsNoPhoto) {
+    folder = dir.File("run");
+    std::filesystem::create_directories(dir.File("run/15-06-07_1230"));
+    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
+    names = {"15-06-07_1230/../../15-06-07_1230.jpg"};
+    command.Run();
+    EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
+    EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage});
 }
 
 TEST_F(StampCommandTest, StampsEveryPhotoOnceAndCountsThem) {
@@ -108,7 +146,7 @@ TEST_F(StampCommandTest, StampsEveryPhotoOnceAndCountsThem) {
     EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 0}));
     EXPECT_EQ(pumps, 3);
     EXPECT_EQ(countReads, 1);
-    EXPECT_EQ(folderReads, 6);
+    EXPECT_EQ(folderReads, 1);  // the run opens its folder once
 
     std::string before = ReadFileBytes(dir.File("15-06-07_1230.jpg"));
     messages.clear();
@@ -273,4 +311,240 @@ TEST_F(StampCommandTest, DryRunListsWhatWouldBeStampedAndChangesNothing) {
     EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(barVisible.empty());
+}
+
+// Whatever happens to a photo between its read and its rename, the run writes
+// onto nothing but the file it read, and passes the photo over.
+TEST_F(StampCommandTest, PhotoChangedBeforeItsRenameIsPassedOver) {
+    TempDir rootOnly;
+    ASSERT_EQ(chmod(rootOnly.Path().c_str(), 0700), 0);
+    WriteFileBytes(rootOnly.File("secret"), "secret");
+    const std::string photo = "15-06-07_1230.jpg";
+    const std::map<std::string, std::function<void()>> attacks = {
+        {"swapped for a link",
+         [&] {
+             std::filesystem::remove(At(photo));
+             ASSERT_EQ(symlink(rootOnly.File("secret").c_str(), At(photo).c_str()), 0);
+         }},
+        {"moved away", [&] { std::filesystem::rename(At(photo), At("moved.jpg")); }},
+        {"opened for writing",
+         [&] {
+             int fd = open(At(photo).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+             EXPECT_EQ(fd, -1);  // our read lease holds it back and is broken
+             EXPECT_EQ(errno, EWOULDBLOCK);
+         }},
+    };
+    for (const auto& [attack, apply] : attacks) {
+        std::filesystem::remove_all(dir.Path());
+        std::filesystem::create_directory(dir.Path());
+        Photo(photo);
+        messages.clear();
+        passedOver.clear();
+        onPump = apply;
+        RunOverFolder();
+        EXPECT_EQ(passedOver, std::vector<std::string>{At(photo)}) << attack;
+        EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage}) << attack;
+        EXPECT_EQ(ReadFileBytes(rootOnly.File("secret")), "secret") << attack;
+        if (attack == "moved away") {
+            EXPECT_FALSE(std::filesystem::exists(At(photo)));  // not recreated
+        }
+        EXPECT_EQ(NamesIn(rootOnly.Path()), std::set<std::string>{"secret"}) << attack;
+        for (const std::string& name : NamesIn(dir.Path())) {
+            EXPECT_FALSE(name.starts_with(".")) << attack;  // no temporary file left
+            if (!std::filesystem::is_symlink(At(name))) {
+                EXPECT_EQ(ReadFileBytes(At(name)), PlainJpeg()) << attack << " " << name;
+            }
+        }
+    }
+}
+
+// The folder was opened once: swapping its path for a link to another folder
+// neither writes there nor loses the photo that was read.
+TEST_F(StampCommandTest, FolderSwappedForALinkDuringTheRunIsNotFollowed) {
+    TempDir rootOnly;
+    ASSERT_EQ(chmod(rootOnly.Path().c_str(), 0700), 0);
+    folder = dir.File("photos");
+    std::filesystem::create_directory(folder);
+    Photo("15-06-07_1230.jpg");
+    onPump = [&] {
+        std::filesystem::rename(folder, dir.File("moved"));
+        ASSERT_EQ(symlink(rootOnly.Path().c_str(), folder.c_str()), 0);
+    };
+    RunOverFolder();
+    EXPECT_TRUE(NamesIn(rootOnly.Path()).empty());
+    folder = dir.File("moved");
+    EXPECT_TRUE(IsStamped("15-06-07_1230.jpg", "2007:06:15 12:30:00"));
+}
+
+TEST_F(StampCommandTest, PhotoOpenForWritingElsewhereIsLeftAlone) {
+    Photo("01-01-07_0000.jpg");
+    Photo("02-01-07_0000.jpg");
+    int writer = open(At("01-01-07_0000.jpg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    RunOverFolder();
+    ASSERT_EQ(write(writer, "more", 4), 4);  // the writer was never held up
+    close(writer);
+    EXPECT_EQ(ReadFileBytes(At("01-01-07_0000.jpg")), PlainJpeg() + "more");
+    EXPECT_TRUE(IsStamped("02-01-07_0000.jpg", "2007:01:02 00:00:00"));
+    EXPECT_EQ(passedOver, std::vector<std::string>{At("01-01-07_0000.jpg")});
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
+}
+
+TEST_F(StampCommandTest, FifoSwappedInAfterTheListingEndsTheRunInsteadOfHanging) {
+    Photo("01-01-07_0000.jpg");
+    Photo("02-01-07_0000.jpg");
+    onPump = [&] {
+        std::filesystem::remove(At("02-01-07_0000.jpg"));
+        ASSERT_EQ(mkfifo(At("02-01-07_0000.jpg").c_str(), 0644), 0);
+    };
+    try {
+        RunOverFolder();
+        FAIL() << "a FIFO was read as a photo";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open " + At("02-01-07_0000.jpg") + ".\r\n(Invalid argument.)");
+    }
+    EXPECT_TRUE(IsStamped("01-01-07_0000.jpg", "2007:01:01 00:00:00"));
+}
+
+// A file is judged by its head before it is loaded whole: a huge video named
+// like a photo is passed over at once; a huge photo ends the run by name.
+TEST_F(StampCommandTest, HugeFilesAreJudgedByTheirHead) {
+    const off_t huge = 3LL << 30;
+    auto sparse = [&](const std::string& name, const std::string& head) {
+        Photo(name, head);
+        ASSERT_EQ(truncate(At(name).c_str(), huge), 0);
+    };
+    sparse("01-01-07_0000.jpg", HexBytes("00 00 00 18") + "ftypmp42");
+    Photo("02-01-07_0000.jpg");
+    RunOverFolder();
+    EXPECT_TRUE(IsStamped("02-01-07_0000.jpg", "2007:01:02 00:00:00"));
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
+
+    sparse("03-01-07_0000.jpg", PlainJpeg());
+    try {
+        RunOverFolder();
+        FAIL() << "a 3 GB photo was stamped";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open " + At("03-01-07_0000.jpg") + ".\r\n(File too large.)");
+    }
+}
+
+TEST_F(StampCommandTest, LockedPhotoIsReadonlyAndMissingDescriptorsAreNamed) {
+    Photo("01-01-07_0000.jpg");
+    Photo("02-01-07_0000.jpg");
+    int holder = open(At("02-01-07_0000.jpg").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);  // another program holds it
+    try {
+        RunOverFolder();
+        FAIL() << "a locked photo was stamped";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), kReadonlyPrefix + At("02-01-07_0000.jpg") + ".");
+    }
+    close(holder);
+    EXPECT_EQ(ReadFileBytes(At("02-01-07_0000.jpg")), PlainJpeg());
+#if !defined(__SANITIZE_ADDRESS__)  // its own checks need descriptors the test takes away
+    Photo("03-01-07_0000.jpg");
+    std::vector<int> taken;
+    onPump = [&] {
+        for (int fd; (fd = dup(0)) >= 0;)
+            taken.push_back(fd);
+    };
+    try {
+        RunOverFolder();
+        FAIL() << "the run went on without descriptors";
+    } catch (const std::exception& error) {
+        std::string text = error.what();
+        EXPECT_NE(text.find(At("02-01-07_0000.jpg")), std::string::npos) << text;
+        EXPECT_NE(text.find("Too many open files"), std::string::npos) << text;
+    }
+    for (int fd : taken)
+        close(fd);
+#endif
+}
+
+TEST_F(StampCommandTest, AnotherUsersPhotoIsRewrittenInPlaceKeepingItsOwner) {
+    const std::string photo = "15-06-07_1230.jpg";
+    Photo(photo);
+    ASSERT_EQ(chown(At(photo).c_str(), 1234, 1234), 0);
+    ASSERT_EQ(chmod(At(photo).c_str(), 0666), 0);
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(At(photo).c_str(), &before), 0);
+    {
+        AsUnprivilegedUser nobody;
+        ASSERT_TRUE(nobody.Active());
+        RunOverFolder();
+    }
+    struct stat after {};
+    ASSERT_EQ(stat(At(photo).c_str(), &after), 0);
+    EXPECT_TRUE(IsStamped(photo, "2007:06:15 12:30:00"));
+    EXPECT_EQ(after.st_uid, 1234u);
+    EXPECT_EQ(after.st_gid, 1234u);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{photo});
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
+}
+
+// A run first clears what a killed run left: its temporary files, unless a
+// live run holds them, and the original a photo was being overwritten from.
+TEST_F(StampCommandTest, RunClearsWhatAKilledRunLeft) {
+    const std::string photo = "15-06-07_1230.jpg";
+    Photo(photo, "the first bytes of a half-written pho");
+    struct stat st {};
+    ASSERT_EQ(stat(At(photo).c_str(), &st), 0);
+    Photo(".kadrimark-AbCdEf." + std::to_string(st.st_ino) + ".orig", PlainJpeg());
+    Photo(".kadrimark-Stale1.tmp", std::string(100000, 's'));
+    Photo(".kadrimark-Held12.tmp", "being written");
+    int held = open(At(".kadrimark-Held12.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    RunOverFolder();
+    close(held);
+    EXPECT_TRUE(IsStamped(photo, "2007:06:15 12:30:00"));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{".kadrimark-Held12.tmp", photo}));
+}
+
+TEST_F(StampCommandTest, SecondRunWaitsForTheFirstAndFindsNothingLeft) {
+    for (const char* name : {"01-01-07_0000.jpg", "02-01-07_0000.jpg", "03-01-07_0000.jpg"})
+        Photo(name);
+    QProcess second;
+    onPump = [&] {
+        if (pumps != 1)
+            return;
+        second.start(QStringLiteral(KADRIMARK_STAMP_EXE), {QString::fromStdString(dir.Path())});
+        ASSERT_TRUE(second.waitForStarted());
+        ASSERT_TRUE(WaitsForALock(second.processId()));
+    };
+    RunOverFolder();
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 3 файлов"});
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(second.readAllStandardOutput().toStdString(),
+              "Motorola Photo не найденно\nили Exif info уже заполнено!\n");
+}
+
+TEST_F(StampCommandTest, SignalEndsTheRunAfterTheCurrentPhotoWithoutLeftovers) {
+    for (const char* name : {"01-01-07_0000.jpg", "02-01-07_0000.jpg", "03-01-07_0000.jpg"})
+        Photo(name);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TStopSignals stopSignals;
+        interrupted = [] { return TStopSignals::Caught() != 0; };
+        onPump = [this] {
+            if (pumps == 2)
+                raise(SIGTERM);
+        };
+        RunOverFolder();
+        _exit(messages.empty() ? TStopSignals::ExitStatus() : 99);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 143);
+    EXPECT_TRUE(IsStamped("01-01-07_0000.jpg", "2007:01:01 00:00:00"));
+    EXPECT_TRUE(IsStamped("02-01-07_0000.jpg", "2007:01:02 00:00:00"));
+    EXPECT_EQ(ReadFileBytes(At("03-01-07_0000.jpg")), PlainJpeg());
+    EXPECT_EQ(NamesIn(dir.Path()).size(), 3u);
 }

@@ -10,7 +10,9 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
+#include <vector>
 
 #include "support/TempDir.h"
 
@@ -22,17 +24,13 @@ struct stat StatOf(const std::string& path) {
     return st;
 }
 
-std::set<std::string> NamesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-void Replace(const std::string& path, const std::string& bytes) {
+void Replace(const std::string& path, const std::string& bytes, TAtomicFileGroup* group = nullptr) {
     TAtomicFile out(path);
     out.Write(bytes.data(), bytes.size());
-    out.Commit();
+    if (group != nullptr)
+        out.Commit(*group);
+    else
+        EXPECT_TRUE(out.Commit());
 }
 
 int ErrorOf(const std::function<void()>& action) {
@@ -139,18 +137,40 @@ TEST(AtomicFile, NewFileGetsDefaultMode) {
     EXPECT_EQ(StatOf(dir.File("new.bin")).st_mode & 07777, 0644u);
 }
 
-TEST(AtomicFile, FailedRenameKeepsTheTargetAndRemovesTheTemporaryFile) {
-    TempDir dir;
-    std::string photo = dir.File("a.jpg");
-    WriteFileBytes(photo, "original");
-    TAtomicFile out(photo);
-    out.Write("stamped", 7);
-    // Something takes the file's place before the rename: rename cannot replace a folder.
-    std::filesystem::remove(photo);
-    std::filesystem::create_directory(photo);
-    EXPECT_NE(ErrorOf([&] { out.Commit(); }), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(photo));
-    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"});
+// Whatever happens to the name between the read and the rename, the rewrite
+// writes onto nothing but the file it read.
+TEST(AtomicFile, TargetThatChangedBeforeTheRenameIsPassedOver) {
+    const std::map<std::string, std::function<void(const TempDir&)>> changes = {
+        {"swapped for a link",
+         [](const TempDir& dir) {
+             std::filesystem::remove(dir.File("a.jpg"));
+             ASSERT_EQ(symlink(dir.File("secret").c_str(), dir.File("a.jpg").c_str()), 0);
+         }},
+        {"swapped for a folder",
+         [](const TempDir& dir) {
+             std::filesystem::remove(dir.File("a.jpg"));
+             std::filesystem::create_directory(dir.File("a.jpg"));
+         }},
+        {"moved away",
+         [](const TempDir& dir) { std::filesystem::rename(dir.File("a.jpg"), dir.File("moved")); }},
+        {"appended to",
+         [](const TempDir& dir) { WriteFileBytes(dir.File("a.jpg"), "original, and more"); }},
+        {"mode changed",
+         [](const TempDir& dir) { ASSERT_EQ(chmod(dir.File("a.jpg").c_str(), 0600), 0); }},
+    };
+    for (const auto& [change, apply] : changes) {
+        TempDir dir;
+        WriteFileBytes(dir.File("a.jpg"), "original");
+        WriteFileBytes(dir.File("secret"), "secret");
+        TAtomicFile out(dir.File("a.jpg"));
+        out.Write("stamped", 7);
+        apply(dir);
+        std::set<std::string> namesChanged = NamesIn(dir.Path());
+        std::erase_if(namesChanged, [](const std::string& name) { return name[0] == '.'; });
+        EXPECT_FALSE(out.Commit()) << change;
+        EXPECT_EQ(ReadFileBytes(dir.File("secret")), "secret") << change;
+        EXPECT_EQ(NamesIn(dir.Path()), namesChanged) << change;  // temporary file gone
+    }
 }
 
 TEST(AtomicFile, ProcessKilledBeforeRenameLeavesOriginalIntact) {
@@ -173,59 +193,68 @@ TEST(AtomicFile, ProcessKilledBeforeRenameLeavesOriginalIntact) {
     EXPECT_EQ(ReadFileBytes(photo), original);
 }
 
-TEST(AtomicFileGroup, EverythingIsInPlaceAfterFlushAndOuterGroupIsRestored) {
+TEST(AtomicFileGroup, EverythingIsInPlaceAfterFlush) {
     TempDir dir;
     WriteFileBytes(dir.File("a.jpg"), "old a");
     WriteFileBytes(dir.File("b.jpg"), "old b");
-    EXPECT_EQ(TAtomicFileGroup::Current(), nullptr);
-    {
-        TAtomicFileGroup group;
-        EXPECT_EQ(TAtomicFileGroup::Current(), &group);
-        Replace(dir.File("a.jpg"), "new a");
-        Replace(dir.File("b.jpg"), "new bb");
-        EXPECT_EQ(group.PendingCount(), 2u);
-        EXPECT_EQ(group.PendingBytes(), 11);
-        ASSERT_EQ(symlink("a.jpg", dir.File("link").c_str()), 0);
-        EXPECT_TRUE(group.Holds(dir.File("link")));
-        std::filesystem::remove(dir.File("link"));
-        {
-            TAtomicFileGroup inner;
-            EXPECT_EQ(TAtomicFileGroup::Current(), &inner);
-        }
-        EXPECT_EQ(TAtomicFileGroup::Current(), &group);
-        group.Flush();
-        EXPECT_EQ(group.PendingCount(), 0u);
-        EXPECT_FALSE(group.Holds(dir.File("a.jpg")));
-        EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
-        EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new bb");
-    }
-    EXPECT_EQ(TAtomicFileGroup::Current(), nullptr);
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+    ASSERT_EQ(symlink("a.jpg", dir.File("link").c_str()), 0);
+    TAtomicFileGroup group;
+    Replace(dir.File("a.jpg"), "new a", &group);
+    Replace(dir.File("b.jpg"), "new bb", &group);
+    EXPECT_EQ(group.PendingCount(), 2u);
+    EXPECT_EQ(group.PendingBytes(), 11);
+    EXPECT_TRUE(group.Holds(StatOf(dir.File("link"))));
+    WriteFileBytes(dir.File("c.jpg"), "old c");
+    Replace(dir.File("c.jpg"), "new c");  // without the group: in place at once
+    EXPECT_EQ(ReadFileBytes(dir.File("c.jpg")), "new c");
+    EXPECT_EQ(group.PendingCount(), 2u);
+    EXPECT_EQ(group.Flush(), std::vector<std::string>{});
+    EXPECT_EQ(group.PendingCount(), 0u);
+    EXPECT_FALSE(group.Holds(StatOf(dir.File("a.jpg"))));
+    EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
+    EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new bb");
+    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "link"}));
 }
 
-TEST(AtomicFileGroup, FlushCommitsWhatItCanAndReportsTheFirstFailure) {
+TEST(AtomicFileGroup, FlushPlacesWhatItCanAndReportsPassedAndFailedFiles) {
     TempDir dir;
-    WriteFileBytes(dir.File("a.jpg"), "old a");
-    WriteFileBytes(dir.File("b.jpg"), "old b");
-    WriteFileBytes(dir.File("c.jpg"), "old c");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        WriteFileBytes(dir.File(name), std::string("old ") + name);
     TAtomicFileGroup group;
-    Replace(dir.File("a.jpg"), "new a");
+    Replace(dir.File("a.jpg"), "new a", &group);
     TAtomicFile b(dir.File("b.jpg"));
     b.Write("new b", 5);
-    // Something takes b's place before its rename: rename cannot replace a folder.
-    std::filesystem::remove(dir.File("b.jpg"));
-    std::filesystem::create_directory(dir.File("b.jpg"));
-    b.Commit();
-    Replace(dir.File("c.jpg"), "new c");
+    WriteFileBytes(dir.File("b.jpg"), "b, changed meanwhile");
+    b.Commit(group);
+    TAtomicFile c(dir.File("c.jpg"));
+    c.Write("new c", 5);
+    struct stat temp {};
+    ASSERT_EQ(fstat(c.Handle(), &temp), 0);
+    for (const std::string& name : NamesIn(dir.Path())) {
+        struct stat st {};  // other temporary files may be renamed meanwhile
+        if (stat(dir.File(name).c_str(), &st) == 0 && st.st_ino == temp.st_ino)
+            std::filesystem::remove(dir.File(name));  // someone removes c's new content
+    }
+    c.Commit(group);
+    Replace(dir.File("d.jpg"), "new d", &group);
     try {
         group.Flush();
-        FAIL() << "Flush succeeded over a folder";
+        FAIL() << "Flush succeeded without c's new content";
     } catch (const TAtomicFileError& error) {
-        EXPECT_EQ(error.Path(), dir.File("b.jpg"));
+        EXPECT_EQ(error.Path(), dir.File("c.jpg"));
+        EXPECT_EQ(error.code().value(), ENOENT);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
-    EXPECT_EQ(ReadFileBytes(dir.File("c.jpg")), "new c");
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+    EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "b, changed meanwhile");
+    EXPECT_EQ(ReadFileBytes(dir.File("c.jpg")), "old c.jpg");
+    EXPECT_EQ(ReadFileBytes(dir.File("d.jpg")), "new d");
+    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+
+    TAtomicFile e(dir.File("a.jpg"));
+    e.Write("newer a", 7);
+    ASSERT_EQ(chmod(dir.File("a.jpg").c_str(), 0600), 0);
+    e.Commit(group);
+    EXPECT_EQ(group.Flush(), std::vector<std::string>{dir.File("a.jpg")});
 }
 
 TEST(AtomicFileGroup, DestructorFlushesWhatIsLeft) {
@@ -233,7 +262,22 @@ TEST(AtomicFileGroup, DestructorFlushesWhatIsLeft) {
     WriteFileBytes(dir.File("a.jpg"), "old a");
     {
         TAtomicFileGroup group;
-        Replace(dir.File("a.jpg"), "new a");
+        Replace(dir.File("a.jpg"), "new a", &group);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
+}
+
+TEST(AtomicFileGroup, HelperThatCannotStartIsReportedInsteadOfWaitedFor) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.jpg"), "old a");
+    {
+        TAtomicFileGroup group([](std::function<void()>) -> std::thread {
+            throw std::system_error(EAGAIN, std::generic_category(), "no thread");
+        });
+        EXPECT_EQ(ErrorOf([&] { Replace(dir.File("a.jpg"), "new a", &group); }), EAGAIN);
+        EXPECT_EQ(group.PendingCount(), 0u);
+        EXPECT_EQ(group.Flush(), std::vector<std::string>{});
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "old a");
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"});
 }

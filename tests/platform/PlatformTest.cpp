@@ -1,6 +1,5 @@
 #include "PlatformTest.h"
 
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +10,6 @@
 #include "platform/ShellAllocator.h"
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
 
 const char* const kOwnMountTable =
     "21 1 0:20 / / rw,relatime - overlay overlay rw\n"
@@ -97,21 +94,4 @@ void MakeFile(const std::string& path, const std::string& bytes) {
 
 void MakeFolder(const std::string& path) {
     std::filesystem::create_directories(path);
-}
-
-AsUnprivilegedUser::AsUnprivilegedUser() {
-    if (geteuid() != 0) {
-        active_ = true;  // permissions apply already
-        return;
-    }
-    setfsuid(kNobody);
-    setfsgid(kNobody);
-    active_ = static_cast<uid_t>(setfsuid(static_cast<uid_t>(-1))) == kNobody;
-}
-
-AsUnprivilegedUser::~AsUnprivilegedUser() {
-    if (geteuid() != 0)
-        return;
-    setfsgid(0);
-    setfsuid(0);
 }

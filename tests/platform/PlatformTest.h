@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../support/TempDir.h"
+#include "../support/Unprivileged.h"
 #include "platform/ShellInterfaces.h"
 
 // Base of the platform tests: a private home, desktop and data folder and a
@@ -55,16 +56,3 @@ std::vector<std::string> ListNames(IShellFolder* folder, DWORD flags);
 // Makes a file (with the bytes) or a folder, creating parents.
 void MakeFile(const std::string& path, const std::string& bytes = "");
 void MakeFolder(const std::string& path);
-
-// The thread runs file access as an unprivileged user while this lives, so
-// that permission checks apply even when the tests run as root (the file-system
-// user id is per thread on Linux; returning to root restores the rights).
-class AsUnprivilegedUser {
-  public:
-    AsUnprivilegedUser();
-    ~AsUnprivilegedUser();
-    bool Active() const { return active_; }
-
-  private:
-    bool active_ = false;
-};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything
@@ -22,3 +23,6 @@ class TempDir {
 // Writes bytes to a file, replacing it; reads a whole file. Test helpers.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
+
+// The names in a folder, hidden ones included.
+std::set<std::string> NamesIn(const std::string& folder);

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ByteBuffer.h"
+#include "framework/AtomicFile.h"
+#include "framework/FileHandle.h"
+
+// The folder a stamp run works in and the photos it opens there. The folder
+// is opened once per run from its path; each photo is then opened once,
+// through the folder's descriptor and without blocking, and everything the run
+// learns of it - its head, whether it may be written, where its rewrite goes -
+// comes from that one descriptor. A symbolic link is followed at that open
+// only. Errors are the byte document's: EFOpenError "Cannot open %s.\r\n(%s.)"
+// with the system's reason.
+
+class TPhotoFile;
+
+class TPhotoFolder {
+  public:
+    explicit TPhotoFolder(const std::string& path);
+
+    const std::string& Path() const { return path_; }
+    // Waits for the folder's run lock (one stamp run per folder at a time;
+    // held until the folder is closed), then clears what killed runs left in
+    // it (TidyTempFiles). Returns false, without the lock, when a signal
+    // interrupts the wait and `stop` then answers true.
+    bool Lock(const std::function<bool()>& stop);
+    // Opens the entry `name` (a plain name, no '/') once, without blocking (a
+    // FIFO does not hold the run), and checks the descriptor. Throws when it
+    // is missing, a folder or another kind of non-regular file, or cannot be
+    // opened.
+    TPhotoFile Open(const std::string& name) const;
+
+  private:
+    std::string path_;
+    TFileHandle handle_;
+};
+
+// The first bytes of an open file, read on demand one block at a time, so
+// that the checks before a whole load read only what they look at. Files
+// larger than the largest int show that much.
+class TFileHead : public IByteSource {
+  public:
+    TFileHead(int fd, std::int64_t size, std::string path);
+    int Size() const override { return size_; }
+    // Throws EFOpenError when the file cannot be read there.
+    std::uint8_t Get(int position) const override;
+
+  private:
+    int fd_;
+    int size_;
+    std::string path_;
+    mutable std::int64_t blockStart_ = -1;
+    mutable std::vector<std::uint8_t> block_;
+};
+
+class TPhotoFile {
+  public:
+    const std::string& Path() const { return path_; }
+    // The file's facts at the open (fstat of the descriptor).
+    const struct stat& Facts() const { return origin_.facts; }
+    int Handle() const { return origin_.file.Get(); }
+    const TFileHead& Head() const { return head_; }
+    // Another process had the file open for writing at the open, or has
+    // opened it for writing since: it is being written.
+    bool InUse() const;
+    // The writability probe: the file has a write bit, this process may write
+    // it, and no other process holds a lock on it. Throws on other failures
+    // (too many open files, for example).
+    bool Writable() const;
+    // Where a rewrite of this file goes: the folder that held the file when it
+    // was opened and its name there (for a link, the link's target). False
+    // when no folder named the file at the open (a link swapped meanwhile):
+    // pass it over.
+    bool TakeOrigin(TFileOrigin& origin);
+
+  private:
+    friend class TPhotoFolder;
+    TPhotoFile(std::string path, TFileOrigin origin);
+
+    std::string path_;
+    TFileOrigin origin_;
+    TFileHead head_;
+    bool inUse_ = false;
+};
