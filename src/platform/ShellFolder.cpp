@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/Drives.h"
+#include "platform/FolderDropTarget.h"
 #include "platform/FolderEnumerator.h"
+#include "platform/ItemContextMenu.h"
 #include "platform/Places.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
@@ -156,6 +158,9 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     HRESULT InChild(LPCITEMIDLIST list, Call call);
     HRESULT ParseOwnName(const std::string& name, std::string& bytes);
     std::vector<LPITEMIDLIST> FixedItems() const;
+    std::vector<TContextMenuItem> MenuItems(UINT count, const LPCITEMIDLIST* items);
+    // The folder a drop onto the item fills; empty when the item takes none.
+    std::string DropFolderOf(LPCITEMIDLIST item) const;
 
     std::atomic<ULONG> references_{1};
     FolderKind kind_;
@@ -321,7 +326,12 @@ HRESULT ShellFolder::CreateViewObject(HWND, REFIID iid, void** object) {
     *object = nullptr;
     if (iid == IID_IShellDetails)
         return QueryInterface(iid, object);
-    // Menus and drop targets of folders are not offered yet.
+    // The folder's own drop target takes drops on its empty space; its menu
+    // is had from its parent (GetUIObjectOf).
+    if (iid == IID_IDropTarget && !path_.empty() && path_ != TrashFilesPath()) {
+        *object = NewFolderDropTarget(path_);
+        return S_OK;
+    }
     return iid == IID_IDropTarget || iid == IID_IContextMenu ? E_NOTIMPL : E_NOINTERFACE;
 }
 
@@ -361,13 +371,56 @@ HRESULT ShellFolder::GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ULO
     return S_OK;
 }
 
-HRESULT ShellFolder::GetUIObjectOf(HWND, UINT, const LPCITEMIDLIST*, REFIID iid, UINT*,
+HRESULT ShellFolder::GetUIObjectOf(HWND, UINT count, const LPCITEMIDLIST* items, REFIID iid, UINT*,
                                    void** object) {
     if (object == nullptr)
         return E_POINTER;
     *object = nullptr;
-    // Item menus and drop targets are not offered yet.
-    return iid == IID_IDropTarget || iid == IID_IContextMenu ? E_NOTIMPL : E_NOINTERFACE;
+    if (!(iid == IID_IDropTarget || iid == IID_IContextMenu))
+        return E_NOINTERFACE;
+    if (count == 0 || items == nullptr)
+        return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i)
+        if (!HasOneItem(items[i]) || KindOf(items[i]) == ItemKind::None)
+            return E_INVALIDARG;
+    if (iid == IID_IContextMenu) {
+        *object = NewItemContextMenu(path_, MenuItems(count, items));
+        return S_OK;
+    }
+    std::string target = count == 1 ? DropFolderOf(items[0]) : std::string();
+    if (target.empty())
+        return E_NOINTERFACE;
+    *object = NewFolderDropTarget(target);
+    return S_OK;
+}
+
+std::vector<TContextMenuItem> ShellFolder::MenuItems(UINT count, const LPCITEMIDLIST* items) {
+    constexpr ULONG kAsked = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE | SFGAO_CANRENAME |
+                             SFGAO_FOLDER | SFGAO_FILESYSTEM;
+    std::vector<TContextMenuItem> menuItems;
+    int folderWritable = -1;
+    for (UINT i = 0; i < count; ++i)
+        menuItems.push_back(
+            {ItemPath(path_, items[i]), ItemAttributes(path_, items[i], kAsked, folderWritable)});
+    return menuItems;
+}
+
+std::string ShellFolder::DropFolderOf(LPCITEMIDLIST item) const {
+    // Items of the Trash, and the Trash itself, take no files this way: they
+    // would arrive without their restore records.
+    if (path_ == TrashFilesPath())
+        return {};
+    switch (KindOf(item)) {
+        case ItemKind::Virtual:
+            return VirtualIdOf(item) == VirtualId::Home ? ItemPath(path_, item) : std::string();
+        case ItemKind::Drive:
+            return ItemPath(path_, item);
+        case ItemKind::Entry:
+            return IsFolderEntry(path_, EntryFactsOf(item)) ? ItemPath(path_, item) : std::string();
+        case ItemKind::None:
+            break;
+    }
+    return {};
 }
 
 HRESULT ShellFolder::GetDisplayNameOf(LPCITEMIDLIST item, DWORD flags, STRRET* name) {
