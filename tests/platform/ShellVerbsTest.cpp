@@ -8,6 +8,7 @@
 #include "platform/FileOperations.h"
 #include "platform/FolderDropTarget.h"
 #include "platform/ItemContextMenu.h"
+#include "platform/MimeTransport.h"
 #include "platform/ShellClipboard.h"
 #include "platform/ShellServices.h"
 #include "platform/Trash.h"
@@ -275,33 +276,10 @@ TEST_F(ShellVerbsTest, Transfer_LinksKeepBothAndCopiesKeepLinksAsLinks) {
 }
 
 // A data object offering one block in one format.
-class BlockData final : public IDataObject {
-  public:
-    BlockData(CLIPFORMAT format, std::string bytes) : format_(format), bytes_(std::move(bytes)) {}
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (format->cfFormat != format_)
-            return DV_E_FORMATETC;
-        *medium = {TYMED_HGLOBAL, GlobalFromBytes(bytes_.data(), bytes_.size()), nullptr};
-        return S_OK;
-    }
-    HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT QueryGetData(FORMATETC* format) override {
-        return format->cfFormat == format_ ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT SetData(FORMATETC*, STGMEDIUM*, bool) override { return E_NOTIMPL; }
-    HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-  private:
-    CLIPFORMAT format_;
-    std::string bytes_;
-};
+ComPtr<IDataObject> BlockData(UINT format, std::string bytes) {
+    return ComPtr<IDataObject>(
+        NewBlockDataObject({{static_cast<CLIPFORMAT>(format), std::move(bytes)}}));
+}
 
 TEST_F(ShellVerbsTest, DropTarget_CopiesMovesOrLinksByKeysAndTheRightButtonMenu) {
     constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
@@ -322,7 +300,7 @@ TEST_F(ShellVerbsTest, DropTarget_CopiesMovesOrLinksByKeysAndTheRightButtonMenu)
         MakeFolder(B());
         MakeFile(A() + "/f.jpg", "x");
         prompts_.dropMenuChoice = c.menuChoice;
-        BlockData data(CF_HDROP, WriteFileDropBlock({A() + "/f.jpg"}));
+        ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({A() + "/f.jpg"}));
         ComPtr<IDropTarget> target;
         ASSERT_EQ(Bind(Home())->CreateViewObject(0, IID_IDropTarget, target.PutVoid()), S_OK);
         ComPtr<IShellFolder> home = Bind(Home());
@@ -332,11 +310,11 @@ TEST_F(ShellVerbsTest, DropTarget_CopiesMovesOrLinksByKeysAndTheRightButtonMenu)
         ASSERT_EQ(home->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, target.PutVoid()),
                   S_OK);
         DWORD effect = kAll;
-        target->DragEnter(&data, c.keys, {0, 0}, &effect);
+        target->DragEnter(data.Get(), c.keys, {0, 0}, &effect);
         EXPECT_NE(effect, DROPEFFECT_NONE);
         target->DragLeave();
         effect = kAll;
-        EXPECT_EQ(target->Drop(&data, c.keys, {0, 0}, &effect), S_OK);
+        EXPECT_EQ(target->Drop(data.Get(), c.keys, {0, 0}, &effect), S_OK);
         EXPECT_EQ(effect, c.effect) << c.keys;
         EXPECT_EQ(Entries(A()), c.inA) << c.keys;
         EXPECT_EQ(Entries(B()), c.inB) << c.keys;
@@ -346,8 +324,8 @@ TEST_F(ShellVerbsTest, DropTarget_CopiesMovesOrLinksByKeysAndTheRightButtonMenu)
 
 TEST_F(ShellVerbsTest, DropTarget_TakesUriListsAndRefusesDropsThatGoNowhere) {
     MakeFile(A() + "/f.jpg", "x");
-    BlockData uris(RegisterClipboardFormatA("text/uri-list"), "file://" + A() + "/f.jpg\r\n");
-    EXPECT_EQ(DroppedPaths(&uris), Names{A() + "/f.jpg"});
+    ComPtr<IDataObject> uris = BlockData(UriListFormat(), "file://" + A() + "/f.jpg\r\n");
+    EXPECT_EQ(DroppedPaths(uris.Get()), Names{A() + "/f.jpg"});
     constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     EXPECT_EQ(DropEffectFor({A()}, A() + "/sub", 0, kAll), DROPEFFECT_NONE);
     EXPECT_EQ(DropEffectFor({A() + "/f.jpg"}, A(), 0, kAll), DROPEFFECT_NONE);
