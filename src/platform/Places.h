@@ -12,3 +12,7 @@ std::string DataHomePath();    // $XDG_DATA_HOME, else ~/.local/share
 std::string TrashFilesPath();  // DataHomePath()/Trash/files
 std::string PicturesPath();    // $XDG_PICTURES_DIR, else ~/Pictures
 std::string SendToPath();      // DataHomePath()/KadrimarkEXIF/SendTo
+
+// Makes each missing folder of an absolute path, mode 0700 (private places
+// such as the Trash); false when one cannot be made.
+bool MakeFolders(const std::string& path);

@@ -14,9 +14,11 @@
 #include "platform/FolderDropTarget.h"
 #include "platform/FolderEnumerator.h"
 #include "platform/ItemContextMenu.h"
+#include "platform/LauncherDropTarget.h"
 #include "platform/Places.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
+#include "platform/ShellLinkFile.h"
 
 namespace {
 
@@ -161,6 +163,10 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     std::vector<TContextMenuItem> MenuItems(UINT count, const LPCITEMIDLIST* items);
     // The folder a drop onto the item fills; empty when the item takes none.
     std::string DropFolderOf(LPCITEMIDLIST item) const;
+    // A shortcut file's target folder; empty for anything else.
+    std::string ShortcutFolderOf(LPCITEMIDLIST item) const;
+    // A launcher in the Send To folder takes drops: it runs its program.
+    bool IsSendToLauncher(LPCITEMIDLIST item) const;
 
     std::atomic<ULONG> references_{1};
     FolderKind kind_;
@@ -387,11 +393,19 @@ HRESULT ShellFolder::GetUIObjectOf(HWND, UINT count, const LPCITEMIDLIST* items,
         *object = NewItemContextMenu(path_, MenuItems(count, items));
         return S_OK;
     }
-    std::string target = count == 1 ? DropFolderOf(items[0]) : std::string();
-    if (target.empty())
+    if (count != 1)
         return E_NOINTERFACE;
-    *object = NewFolderDropTarget(target);
-    return S_OK;
+    std::string target = DropFolderOf(items[0]);
+    if (!target.empty())
+        *object = NewFolderDropTarget(target);
+    else if (IsSendToLauncher(items[0]))
+        *object = NewLauncherDropTarget(ItemPath(path_, items[0]));
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
+}
+
+bool ShellFolder::IsSendToLauncher(LPCITEMIDLIST item) const {
+    return path_ == SendToPath() && KindOf(item) == ItemKind::Entry &&
+           EntryFactsOf(item).Name.ends_with(".desktop");
 }
 
 std::vector<TContextMenuItem> ShellFolder::MenuItems(UINT count, const LPCITEMIDLIST* items) {

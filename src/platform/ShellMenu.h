@@ -69,7 +69,7 @@ struct CMINVOKECOMMANDINFO {
     void* hIcon;
 };
 
-constexpr const char* MakeIntVerb(UINT offset) {
+inline const char* MakeIntVerb(UINT offset) {
     return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(offset));
 }
 inline bool IsIntVerb(const char* verb) {

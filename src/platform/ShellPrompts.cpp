@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 #include <cstdio>
@@ -91,6 +92,13 @@ class TDialogPrompts final : public IShellPrompts {
 
     bool OpenWithDefault(const std::string& path) override {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+    }
+
+    bool RunProgram(const std::vector<std::string>& argv) override {
+        QStringList arguments;
+        for (std::size_t i = 1; i < argv.size(); ++i)
+            arguments << Q(argv[i]);
+        return !argv.empty() && QProcess::startDetached(Q(argv[0]), arguments);
     }
 
     void ShowProperties(const std::vector<std::string>& paths) override {

@@ -28,6 +28,9 @@ class IShellPrompts {
     // Hands a file or folder to the desktop's default program; false when
     // nothing could take it.
     virtual bool OpenWithDefault(const std::string& path) = 0;
+    // Starts a program (argv[0] is looked up in PATH) without a shell, not
+    // waiting for it; false when it could not start.
+    virtual bool RunProgram(const std::vector<std::string>& argv) = 0;
     virtual void ShowProperties(const std::vector<std::string>& paths) = 0;
     // A verb failed; `text` says which item and why.
     virtual void ReportError(const std::string& text) = 0;

@@ -22,17 +22,6 @@ HRESULT LastError() {
     return HResultFromErrno(errno);
 }
 
-// Makes each missing folder of an absolute path, mode 0700.
-bool MakeFolders(const std::string& path) {
-    for (std::size_t slash = 1; slash != std::string::npos;) {
-        slash = path.find('/', slash + 1);
-        std::string prefix = path.substr(0, slash);
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
-}
-
 // The item's name cut to a length the info file's name can carry, at a
 // character boundary.
 std::string TrashNameBase(const std::string& name) {

@@ -8,6 +8,7 @@
 #include "platform/FileOperations.h"
 #include "platform/FolderDropTarget.h"
 #include "platform/ItemContextMenu.h"
+#include "platform/LauncherDropTarget.h"
 #include "platform/MimeTransport.h"
 #include "platform/ShellClipboard.h"
 #include "platform/ShellServices.h"
@@ -35,6 +36,10 @@ class TestPrompts final : public IShellPrompts {
         opened.push_back(path);
         return true;
     }
+    bool RunProgram(const Names& argv) override {
+        started.push_back(argv);
+        return true;
+    }
     void ShowProperties(const Names&) override {}
     void ReportError(const std::string& text) override { errors.push_back(text); }
 
@@ -43,6 +48,7 @@ class TestPrompts final : public IShellPrompts {
     bool replaceOffered = false;
     DWORD dropMenuChoice = DROPEFFECT_NONE;
     Names confirmed, clashes, opened, errors;
+    std::vector<Names> started;
 };
 
 // Names in a folder, sorted; hidden names included.
@@ -348,3 +354,78 @@ TEST_F(ShellVerbsTest, DropTarget_TakesUriListsAndRefusesDropsThatGoNowhere) {
 }
 
 }  // namespace
+
+TEST(LauncherCommandTest, ExpandsFieldCodesWithoutAShell) {
+    Names files = {"/p/a b.jpg", "/p/$(rm -rf ~).jpg"};
+    const struct {
+        const char* exec;
+        Names expected;
+    } cases[] = {
+        {"gimp %U", {"gimp", "file:///p/a%20b.jpg", "file:///p/%24%28rm%20-rf%20~%29.jpg"}},
+        {"viewer --one %f", {"viewer", "--one", "/p/a b.jpg"}},
+        {"\"/opt/my app/run\" -x %F",
+         {"/opt/my app/run", "-x", "/p/a b.jpg", "/p/$(rm -rf ~).jpg"}},
+        {"tool \"100%%\" %i %c %f", {"tool", "100%", "/p/a b.jpg"}},
+        {"plain", {"plain", "/p/a b.jpg", "/p/$(rm -rf ~).jpg"}},
+    };
+    for (const auto& c : cases) {
+        std::string text = std::string("[Desktop Entry]\nName=X\nExec=") + c.exec +
+                           "\n[Desktop Action Other]\nExec=other\n";
+        EXPECT_EQ(LauncherCommand(text, files), c.expected) << c.exec;
+    }
+    EXPECT_TRUE(LauncherCommand("[Other]\nExec=x\n", files).empty());
+}
+
+TEST_F(ShellVerbsTest, SendTo_LaunchersShortcutsAndFolderLinksTakeDrops) {
+    std::string sendTo = DataHome() + "/KadrimarkEXIF/SendTo";
+    MakeFolder(sendTo);
+    MakeFile(sendTo + "/Viewer.desktop", "[Desktop Entry]\nExec=viewer %F\n");
+    MakeFile(A() + "/Viewer.desktop", "[Desktop Entry]\nExec=viewer %F\n");
+    symlink(B().c_str(), (sendTo + "/B").c_str());
+    MakeFile(A() + "/f.jpg", "x");
+    ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({A() + "/f.jpg"}));
+
+    auto dropOn = [&](const std::string& folder, const char* name, HRESULT& hr) {
+        ComPtr<IShellFolder> parent = Bind(folder);
+        IdList item;
+        parent->ParseDisplayName(0, nullptr, name, nullptr, item.Put(), nullptr);
+        LPCITEMIDLIST items[] = {item.Get()};
+        ComPtr<IDropTarget> target;
+        hr = parent->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, target.PutVoid());
+        DWORD effect = DROPEFFECT_COPY;
+        if (SUCCEEDED(hr))
+            target->Drop(data.Get(), MK_CONTROL, {0, 0}, &effect);
+        return effect;
+    };
+    HRESULT hr;
+    EXPECT_EQ(dropOn(sendTo, "Viewer.desktop", hr), DROPEFFECT_COPY);
+    EXPECT_EQ(prompts_.started, (std::vector<Names>{{"viewer", A() + "/f.jpg"}}));
+    dropOn(A(), "Viewer.desktop", hr);
+    EXPECT_EQ(hr, E_NOINTERFACE) << "launchers elsewhere start nothing";
+    EXPECT_EQ(dropOn(sendTo, "B", hr), DROPEFFECT_COPY);
+    EXPECT_EQ(Entries(B()), Names{"f.jpg"});
+}
+
+TEST_F(ShellVerbsTest, Trash_ItemOnAnotherFileSystemGoesToTheTrashAtItsMountTop) {
+    struct stat shm, data;
+    if (stat("/dev/shm", &shm) != 0 || stat(DataHome().c_str(), &data) != 0 ||
+        shm.st_dev == data.st_dev || access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "needs /dev/shm on a file system of its own";
+    std::string folder = "/dev/shm/kadrimark-trash-" + std::to_string(getpid());
+    MakeFile(folder + "/f.jpg", "x");
+    ASSERT_EQ(MoveToTrash(folder + "/f.jpg"), S_OK);
+    std::string trash = "/dev/shm/.Trash-" + std::to_string(getuid());
+    std::string name = ItemNameOf(folder);
+    Names trashed = Entries(trash + "/files");
+    auto placed = std::find_if(trashed.begin(), trashed.end(),
+                               [](const std::string& entry) { return entry.starts_with("f"); });
+    ASSERT_NE(placed, trashed.end());
+    std::string info = ReadFileBytes(trash + "/info/" + *placed + ".trashinfo");
+    EXPECT_NE(info.find("\nPath=" + name + "/f.jpg\n"), std::string::npos) << info;
+    fs::remove(trash + "/files/" + *placed);
+    fs::remove(trash + "/info/" + *placed + ".trashinfo");
+    fs::remove_all(folder);
+    std::error_code keptWhenInUse;  // the folders go only when they are empty
+    for (const std::string& made : {trash + "/files", trash + "/info", trash})
+        fs::remove(made, keptWhenInUse);
+}
