@@ -95,7 +95,7 @@ class TItemContextMenu final : public IContextMenu {
     HRESULT Delete();
     HRESULT Run(UINT offset);
     // Reports a failure (not a cancel) to the person and passes it on.
-    HRESULT Report(HRESULT hr, const char* what) const;
+    HRESULT Report(HRESULT hr, const std::string& what) const;
 
     std::atomic<ULONG> references_{1};
     std::string folderPath_;
@@ -257,7 +257,8 @@ HRESULT TItemContextMenu::Run(UINT offset) {
 HRESULT TItemContextMenu::Open() {
     for (const TContextMenuItem& item : items_)
         if (item.Path.empty() || !ShellPrompts().OpenWithDefault(item.Path))
-            return Report(E_FAIL, item.Path.empty() ? "open this place" : "open the item");
+            return Report(E_FAIL,
+                          "open " + (item.Path.empty() ? "this place" : ItemNameOf(item.Path)));
     return S_OK;
 }
 
@@ -277,19 +278,22 @@ HRESULT TItemContextMenu::Delete() {
     if (!ShellPrompts().ConfirmDelete(Paths(), permanently))
         return E_ABORT;
     HRESULT result = S_OK;
+    std::string failed;
     for (const std::string& path : Paths()) {
         HRESULT hr = permanently ? RemoveItem(path) : MoveToTrash(path);
         if (permanently && SUCCEEDED(hr))
             unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo").c_str());
-        if (FAILED(hr) && SUCCEEDED(result))
+        if (FAILED(hr) && SUCCEEDED(result)) {
             result = hr;
+            failed = ItemNameOf(path);
+        }
     }
-    return Report(result, "delete the items");
+    return Report(result, "delete " + failed);
 }
 
-HRESULT TItemContextMenu::Report(HRESULT hr, const char* what) const {
+HRESULT TItemContextMenu::Report(HRESULT hr, const std::string& what) const {
     if (FAILED(hr) && hr != E_ABORT)
-        ShellPrompts().ReportError(std::string("Cannot ") + what + ": " + SysErrorMessage(hr));
+        ShellPrompts().ReportError("Cannot " + what + ": " + SysErrorMessage(hr));
     return hr;
 }
 

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "platform/FolderDropTarget.h"
-#include "platform/ShellMenu.h"
+#include "platform/ShellQMenu.h"
 
 namespace {
 
@@ -75,18 +75,8 @@ class TDialogPrompts final : public IShellPrompts {
         if (!HaveWidgets())
             return DROPEFFECT_NONE;
         QMenu menu;
-        for (const TShellMenuItem& item : DropMenu(allowed, suggested).Items) {
-            if (item.Separator) {
-                menu.addSeparator();
-                continue;
-            }
-            QAction* action = menu.addAction(Q(item.Caption));
-            action->setData(item.Id);
-            if (item.Default)
-                menu.setDefaultAction(action);
-        }
-        QAction* chosen = menu.exec(QCursor::pos());
-        DWORD effect = chosen != nullptr ? chosen->data().toUInt() : DROPEFFECT_NONE;
+        FillQMenu(menu, DropMenu(allowed, suggested));
+        DWORD effect = CommandOf(menu.exec(QCursor::pos()));
         return effect == kCancelDropCommand ? DROPEFFECT_NONE : effect;
     }
 

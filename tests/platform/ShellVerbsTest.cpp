@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QMenu>
 #include <filesystem>
 
 #include "PlatformTest.h"
@@ -11,6 +12,7 @@
 #include "platform/LauncherDropTarget.h"
 #include "platform/MimeTransport.h"
 #include "platform/ShellClipboard.h"
+#include "platform/ShellQMenu.h"
 #include "platform/ShellServices.h"
 #include "platform/Trash.h"
 
@@ -136,6 +138,14 @@ TEST_F(ShellVerbsTest, Menu_OffersTheVerbsItemsAllowAtTheirOffsets) {
     EXPECT_EQ(menu.DefaultId(), 1000);
     ASSERT_NE(menu.SendToMenu(), nullptr);
     EXPECT_TRUE(menu.SendToMenu()->Items.front().SendToPlaceholder);
+    QMenu shown;
+    FillQMenu(shown, menu);
+    EXPECT_EQ(CommandOf(shown.defaultAction()), 1000u);
+    EXPECT_EQ(shown.actions().size(), 11);  // 7 entries, 4 separators
+    QMenu* sendTo = shown.actions()[2]->menu();
+    ASSERT_NE(sendTo, nullptr);
+    EXPECT_TRUE(sendTo->actions()[0]->property("sendToPlaceholder").toBool());
+    EXPECT_EQ(CommandOf(shown.actions()[4]), 1001u);
 
     TShellMenu withoutRename, folderMenu;
     fileMenu->QueryContextMenu(&withoutRename, 0, 1000, 32767, CMF_EXPLORE);
