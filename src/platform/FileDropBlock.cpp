@@ -2,22 +2,11 @@
 
 #include <cstring>
 
-namespace {
-
-void PutU32(std::string& block, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        block[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (std::uint32_t{at[3]} << 24);
-}
-
-}  // namespace
+#include "platform/LittleEndian.h"
 
 std::string WriteFileDropBlock(const std::vector<std::string>& names) {
     std::string block(kFileDropHeaderSize, '\0');
-    PutU32(block, 0, kFileDropHeaderSize);
+    PutLittle<std::uint32_t>(block, 0, kFileDropHeaderSize);
     for (const std::string& name : names) {
         block += name;
         block += '\0';
@@ -31,8 +20,8 @@ bool ReadFileDropBlock(const std::uint8_t* block, std::size_t size,
     names.clear();
     if (block == nullptr || size < kFileDropHeaderSize)
         return false;
-    std::uint32_t first = GetU32(block);
-    if (first < kFileDropHeaderSize || first >= size || GetU32(block + 16) != 0)
+    std::uint32_t first = ReadLittle<std::uint32_t>(block);
+    if (first < kFileDropHeaderSize || first >= size || ReadLittle<std::uint32_t>(block + 16) != 0)
         return false;
     for (std::size_t at = first; at < size;) {
         const void* end = std::memchr(block + at, 0, size - at);

@@ -61,23 +61,21 @@ std::string TemporaryName() {
     return name;
 }
 
-HRESULT RemoveAt(int folder, const std::string& name, int depth);
-
-HRESULT RemoveChildren(int folder, int depth) {
+// Calls visit(name) for each entry of the open folder but "." and "..",
+// up to the first failure, which it returns.
+template <class Visit>
+HRESULT ForEachChild(int folder, Visit visit) {
     DIR* listing = fdopendir(dup(folder));
     if (listing == nullptr)
         return LastError();
-    HRESULT result = S_OK;
+    HRESULT hr = S_OK;
     while (dirent* entry = readdir(listing)) {
         std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        HRESULT hr = RemoveAt(folder, name, depth + 1);
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
+        if (name != "." && name != ".." && FAILED(hr = visit(name)))
+            break;
     }
     closedir(listing);
-    return result;
+    return hr;
 }
 
 HRESULT RemoveAt(int folder, const std::string& name, int depth) {
@@ -91,7 +89,9 @@ HRESULT RemoveAt(int folder, const std::string& name, int depth) {
         openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!child.Valid())
         return LastError();
-    HRESULT hr = RemoveChildren(child.Get(), depth);
+    HRESULT hr = ForEachChild(child.Get(), [&](const std::string& name) {
+        return RemoveAt(child.Get(), name, depth + 1);
+    });
     if (FAILED(hr))
         return hr;
     return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 ? S_OK : LastError();
@@ -157,26 +157,6 @@ HRESULT CopyRegular(const TOpenedItem& source, int folder, const std::string& na
     return FAILED(hr) ? hr : FinishCopy(to.Get(), source.Facts);
 }
 
-HRESULT CopyChildren(int from, int to, int depth) {
-    DIR* listing = fdopendir(dup(from));
-    if (listing == nullptr)
-        return LastError();
-    HRESULT hr = S_OK;
-    while (dirent* entry = readdir(listing)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        TOpenedItem child;
-        hr = OpenItemAt(from, name.c_str(), child);
-        if (SUCCEEDED(hr))
-            hr = CopyTree(child, to, name, depth + 1);
-        if (FAILED(hr))
-            break;
-    }
-    closedir(listing);
-    return hr;
-}
-
 HRESULT CopyFolder(const TOpenedItem& source, int folder, const std::string& name, int depth) {
     if (depth > kMaxDepth)
         return HResultFromErrno(ELOOP);
@@ -187,7 +167,11 @@ HRESULT CopyFolder(const TOpenedItem& source, int folder, const std::string& nam
         openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!to.Valid())
         return LastError();
-    HRESULT hr = CopyChildren(from.Get(), to.Get(), depth);
+    HRESULT hr = ForEachChild(from.Get(), [&](const std::string& name) {
+        TOpenedItem child;
+        HRESULT opened = OpenItemAt(from.Get(), name.c_str(), child);
+        return FAILED(opened) ? opened : CopyTree(child, to.Get(), name, depth + 1);
+    });
     return FAILED(hr) ? hr : FinishCopy(to.Get(), source.Facts);
 }
 

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 
 #include "platform/FileDropBlock.h"
 #include "platform/FileOperations.h"
@@ -57,13 +56,9 @@ TFileOperation OperationOf(DWORD effect) {
                                        : TFileOperation::Copy;
 }
 
-class TFolderDropTarget final : public IDropTarget {
+class TFolderDropTarget final : public TComObject<IDropTarget, IID_IDropTarget> {
   public:
-    explicit TFolderDropTarget(std::string folder) : folder_(std::move(folder)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override;
+    explicit TFolderDropTarget(std::string folder) : TComObject(1), folder_(std::move(folder)) {}
 
     HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
     HRESULT DragOver(DWORD keyState, POINTL, DWORD* effect) override;
@@ -73,28 +68,9 @@ class TFolderDropTarget final : public IDropTarget {
   private:
     ~TFolderDropTarget() override = default;
 
-    std::atomic<ULONG> references_{1};
     std::string folder_;
     std::vector<std::string> sources_;  // of the drag in progress
 };
-
-HRESULT TFolderDropTarget::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!(iid == IID_IUnknown || iid == IID_IDropTarget))
-        return E_NOINTERFACE;
-    *object = static_cast<IDropTarget*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TFolderDropTarget::Release() {
-    ULONG left = --references_;
-    if (left == 0)
-        delete this;
-    return left;
-}
 
 HRESULT TFolderDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
                                      DWORD* effect) {

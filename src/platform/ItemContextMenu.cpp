@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include "platform/FileOperations.h"
@@ -66,14 +65,10 @@ HRESULT CopyOut(const char* text, char* buffer, UINT size) {
     return S_OK;
 }
 
-class TItemContextMenu final : public IContextMenu {
+class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu> {
   public:
     TItemContextMenu(std::string folderPath, std::vector<TContextMenuItem> items)
-        : folderPath_(std::move(folderPath)), items_(std::move(items)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override;
+        : TComObject(1), folderPath_(std::move(folderPath)), items_(std::move(items)) {}
 
     HRESULT QueryContextMenu(void* menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
                              UINT flags) override;
@@ -97,28 +92,9 @@ class TItemContextMenu final : public IContextMenu {
     // Reports a failure (not a cancel) to the person and passes it on.
     HRESULT Report(HRESULT hr, const std::string& what) const;
 
-    std::atomic<ULONG> references_{1};
     std::string folderPath_;
     std::vector<TContextMenuItem> items_;
 };
-
-HRESULT TItemContextMenu::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!(iid == IID_IUnknown || iid == IID_IContextMenu))
-        return E_NOINTERFACE;
-    *object = static_cast<IContextMenu*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TItemContextMenu::Release() {
-    ULONG left = --references_;
-    if (left == 0)
-        delete this;
-    return left;
-}
 
 bool TItemContextMenu::AllHave(ULONG attributes) const {
     return std::all_of(items_.begin(), items_.end(), [&](const TContextMenuItem& item) {

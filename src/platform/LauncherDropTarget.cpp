@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <string_view>
 
 #include "platform/DataTransfer.h"
@@ -102,27 +101,9 @@ std::string ReadLauncher(const std::string& path) {
     return text;
 }
 
-class TLauncherDropTarget final : public IDropTarget {
+class TLauncherDropTarget final : public TComObject<IDropTarget, IID_IDropTarget> {
   public:
-    explicit TLauncherDropTarget(std::string path) : path_(std::move(path)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (!(iid == IID_IUnknown || iid == IID_IDropTarget))
-            return E_NOINTERFACE;
-        *object = static_cast<IDropTarget*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override {
-        ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    explicit TLauncherDropTarget(std::string path) : TComObject(1), path_(std::move(path)) {}
 
     HRESULT DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         files_ = DroppedPaths(data);
@@ -153,7 +134,6 @@ class TLauncherDropTarget final : public IDropTarget {
   private:
     ~TLauncherDropTarget() = default;
 
-    std::atomic<ULONG> references_{1};
     std::string path_;
     std::vector<std::string> files_;
 };

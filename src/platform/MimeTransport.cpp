@@ -2,35 +2,16 @@
 
 #include <QMimeData>
 #include <algorithm>
-#include <atomic>
 
 #include "platform/FileDropBlock.h"
 #include "platform/UriList.h"
 
 namespace {
 
-class TBlockDataObject final : public IDataObject {
+class TBlockDataObject final : public TComObject<IDataObject, IID_IDataObject> {
   public:
     explicit TBlockDataObject(std::vector<std::pair<CLIPFORMAT, std::string>> blocks)
-        : blocks_(std::move(blocks)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (!(iid == IID_IUnknown || iid == IID_IDataObject))
-            return E_NOINTERFACE;
-        *object = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override {
-        ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+        : TComObject(1), blocks_(std::move(blocks)) {}
 
     HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) override {
         HRESULT hr = QueryGetData(format);
@@ -67,7 +48,6 @@ class TBlockDataObject final : public IDataObject {
                             [&](const auto& block) { return block.first == format; });
     }
 
-    std::atomic<ULONG> references_{1};
     Blocks blocks_;
 };
 

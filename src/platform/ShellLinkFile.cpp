@@ -10,6 +10,7 @@
 
 #include "platform/Drives.h"
 #include "platform/FileDescriptor.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
@@ -30,14 +31,13 @@ struct TBytes {
     bool U16(std::size_t at, std::uint32_t& value) const {
         if (at > size || size - at < 2)
             return false;
-        value = data[at] | (data[at + 1] << 8);
+        value = ReadLittle<std::uint16_t>(data + at);
         return true;
     }
     bool U32(std::size_t at, std::uint32_t& value) const {
         if (at > size || size - at < 4)
             return false;
-        value = data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) |
-                (std::uint32_t{data[at + 3]} << 24);
+        value = ReadLittle<std::uint32_t>(data + at);
         return true;
     }
     // Zero-terminated 8-bit text at `at`.

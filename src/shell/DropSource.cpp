@@ -17,25 +17,7 @@ DWORD MaskOf(int button) {
 
 }  // namespace
 
-TDropSource_shlvtv::TDropSource_shlvtv(int button) : buttonMask_(MaskOf(button)) {}
-
-HRESULT TDropSource_shlvtv::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!(iid == IID_IUnknown || iid == IID_IDropSource))
-        return E_NOINTERFACE;
-    *object = static_cast<IDropSource*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TDropSource_shlvtv::Release() {
-    ULONG left = --references_;
-    if (left == 0)
-        delete this;
-    return left;
-}
+TDropSource_shlvtv::TDropSource_shlvtv(int button) : TComObject(0), buttonMask_(MaskOf(button)) {}
 
 HRESULT TDropSource_shlvtv::QueryContinueDrag(bool escapePressed, DWORD keyState) {
     if (escapePressed || (keyState & kButtons & ~buttonMask_) != 0)

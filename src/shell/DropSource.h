@@ -1,7 +1,5 @@
 #pragma once
 
-#include <atomic>
-
 #include "framework/Object.h"
 #include "platform/DataTransfer.h"
 
@@ -9,14 +7,10 @@
 // drag goes on while its button is held, drops when it is released, and is
 // cancelled by Escape or by pressing another mouse button. Made with no
 // reference (the maker adds the first).
-class TDropSource_shlvtv final : public TObject, public IDropSource {
+class TDropSource_shlvtv final : public TObject, public TComObject<IDropSource, IID_IDropSource> {
   public:
     // `button`: 0 left, 1 right, 2 middle.
     explicit TDropSource_shlvtv(int button);
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override;
 
     // DRAGDROP_S_CANCEL, S_OK (go on) or DRAGDROP_S_DROP.
     HRESULT QueryContinueDrag(bool escapePressed, DWORD keyState) override;
@@ -27,6 +21,5 @@ class TDropSource_shlvtv final : public TObject, public IDropSource {
   private:
     ~TDropSource_shlvtv() override = default;
 
-    std::atomic<ULONG> references_{0};
     DWORD buttonMask_;
 };

@@ -4,7 +4,7 @@
 
 TRzFormatEtcList_IEnumFormatEtc::TRzFormatEtcList_IEnumFormatEtc(const TRzFormatEtcList& list,
                                                                  IUnknown* owner, int index)
-    : list_(list), owner_(owner), index_(index) {
+    : TComObject(0), list_(list), owner_(owner), index_(index) {
     if (owner_ != nullptr)
         owner_->AddRef();
 }
@@ -12,24 +12,6 @@ TRzFormatEtcList_IEnumFormatEtc::TRzFormatEtcList_IEnumFormatEtc(const TRzFormat
 TRzFormatEtcList_IEnumFormatEtc::~TRzFormatEtcList_IEnumFormatEtc() {
     if (owner_ != nullptr)
         owner_->Release();
-}
-
-HRESULT TRzFormatEtcList_IEnumFormatEtc::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!(iid == IID_IUnknown || iid == IID_IEnumFORMATETC))
-        return E_NOINTERFACE;
-    *object = static_cast<IEnumFORMATETC*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TRzFormatEtcList_IEnumFormatEtc::Release() {
-    ULONG left = --references_;
-    if (left == 0)
-        delete this;
-    return left;
 }
 
 HRESULT TRzFormatEtcList_IEnumFormatEtc::Next(ULONG count, FORMATETC* records, ULONG* fetched) {

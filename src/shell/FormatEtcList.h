@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <vector>
 
 #include "framework/Object.h"
@@ -21,13 +20,11 @@ class TRzFormatEtcList : public TObject {
 // An enumerator over a data object's TRzFormatEtcList with a current index.
 // Made with no reference (the maker adds the first); it holds a reference to
 // `owner`, the object that owns the list, so the list outlives it.
-class TRzFormatEtcList_IEnumFormatEtc final : public TObject, public IEnumFORMATETC {
+class TRzFormatEtcList_IEnumFormatEtc final
+    : public TObject,
+      public TComObject<IEnumFORMATETC, IID_IEnumFORMATETC> {
   public:
     TRzFormatEtcList_IEnumFormatEtc(const TRzFormatEtcList& list, IUnknown* owner, int index = 0);
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override;
 
     // Copies up to `count` records from the current index on; S_FALSE when
     // fewer were left. `fetched` may be null.
@@ -41,7 +38,6 @@ class TRzFormatEtcList_IEnumFormatEtc final : public TObject, public IEnumFORMAT
   private:
     ~TRzFormatEtcList_IEnumFormatEtc() override;
 
-    std::atomic<ULONG> references_{0};
     const TRzFormatEtcList& list_;
     IUnknown* owner_;
     int index_;

@@ -23,7 +23,8 @@ HGLOBAL Offer(const std::string& bytes, UINT format, TRzFormatEtcList& formats) 
 }  // namespace
 
 TShellDataObject::TShellDataObject(IShellFolder* folder, LPCITEMIDLIST parent,
-                                   const std::vector<LPCITEMIDLIST>& items) {
+                                   const std::vector<LPCITEMIDLIST>& items)
+    : TComObject(0) {
     std::vector<std::string> names;
     for (LPCITEMIDLIST item : items)
         names.push_back(GetDisplayName(folder, item, kNameForParsing));
@@ -34,24 +35,6 @@ TShellDataObject::TShellDataObject(IShellFolder* folder, LPCITEMIDLIST parent,
 TShellDataObject::~TShellDataObject() {
     GlobalFree(dropFiles_);
     GlobalFree(idLists_);
-}
-
-HRESULT TShellDataObject::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!(iid == IID_IUnknown || iid == IID_IDataObject))
-        return E_NOINTERFACE;
-    *object = static_cast<IDataObject*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TShellDataObject::Release() {
-    ULONG left = --references_;
-    if (left == 0)
-        delete this;
-    return left;
 }
 
 HGLOBAL TShellDataObject::BlockOf(CLIPFORMAT format) const {

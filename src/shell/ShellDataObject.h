@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <vector>
 
 #include "framework/Object.h"
@@ -17,16 +16,12 @@
 //
 // Made with no reference (the maker adds the first); freed, with its blocks
 // and format list, on its last Release.
-class TShellDataObject : public TObject, public IDataObject {
+class TShellDataObject : public TObject, public TComObject<IDataObject, IID_IDataObject> {
   public:
     // `folder` is the items' folder (for their names), `parent` its absolute
     // list (null for the desktop), `items` one-item lists relative to it.
     TShellDataObject(IShellFolder* folder, LPCITEMIDLIST parent,
                      const std::vector<LPCITEMIDLIST>& items);
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override;
 
     // A fresh copy of the format's block, which the caller owns.
     HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) override;
@@ -50,7 +45,6 @@ class TShellDataObject : public TObject, public IDataObject {
   private:
     HGLOBAL BlockOf(CLIPFORMAT format) const;
 
-    std::atomic<ULONG> references_{0};
     HGLOBAL dropFiles_ = nullptr;
     HGLOBAL idLists_ = nullptr;
     TRzFormatEtcList formats_;

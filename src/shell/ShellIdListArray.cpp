@@ -1,17 +1,10 @@
 #include "shell/ShellIdListArray.h"
 
+#include "platform/LittleEndian.h"
+
 #include "shell/IdLists.h"
 
 namespace {
-
-void PutU32(std::string& block, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        block[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (std::uint32_t{at[3]} << 24);
-}
 
 // The length of the list at `start` (terminator included), or 0 when it does
 // not end inside the block.
@@ -33,9 +26,9 @@ std::string WriteShellIdListArray(LPCITEMIDLIST parent, const std::vector<LPCITE
     std::vector<LPCITEMIDLIST> lists{parent != nullptr ? parent : EmptyIdList()};
     lists.insert(lists.end(), items.begin(), items.end());
     std::string block(4 * lists.size() + 4, '\0');
-    PutU32(block, 0, static_cast<std::uint32_t>(items.size()));
+    PutLittle<std::uint32_t>(block, 0, static_cast<std::uint32_t>(items.size()));
     for (std::size_t i = 0; i < lists.size(); ++i) {
-        PutU32(block, 4 + 4 * i, static_cast<std::uint32_t>(block.size()));
+        PutLittle<std::uint32_t>(block, 4 + 4 * i, static_cast<std::uint32_t>(block.size()));
         block.append(reinterpret_cast<const char*>(lists[i]), IdListSize(lists[i]));
     }
     return block;
@@ -46,12 +39,12 @@ bool ReadShellIdListArray(const std::uint8_t* block, std::size_t size,
     lists.clear();
     if (block == nullptr || size < 8)
         return false;
-    std::uint32_t count = GetU32(block);
+    std::uint32_t count = ReadLittle<std::uint32_t>(block);
     if (count > (size - 8) / 4)
         return false;
     std::size_t tableEnd = 4 * std::size_t{count} + 8;
     for (std::size_t i = 0; i <= count; ++i) {
-        std::size_t start = GetU32(block + 4 + 4 * i);
+        std::size_t start = ReadLittle<std::uint32_t>(block + 4 + 4 * i);
         std::size_t length = start >= tableEnd && start < size ? ListLength(block, size, start) : 0;
         if (length == 0 || !IsWellFormedIdList(block + start, static_cast<std::uint32_t>(length))) {
             lists.clear();
