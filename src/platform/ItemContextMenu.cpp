@@ -83,7 +83,7 @@ class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu>
     bool AllHavePaths() const;
     bool Offers(UINT offset, UINT flags) const;
     std::vector<std::string> Paths() const;
-    bool InTrash() const { return folderPath_ == TrashFilesPath(); }
+    bool InTrash() const { return IsTrashPath(folderPath_); }
     // The verbs' work; each returns what InvokeCommand returns.
     HRESULT Open();
     HRESULT Paste();
@@ -118,7 +118,8 @@ bool TItemContextMenu::Offers(UINT offset, UINT flags) const {
         case kCopy:
             return AllHavePaths() && AllHave(SFGAO_CANCOPY);
         case kPaste:
-            return one && AllHavePaths() && AllHave(SFGAO_FOLDER) && !InTrash();
+            return one && AllHavePaths() && AllHave(SFGAO_FOLDER) &&
+                   !IsTrashPath(items_.front().Path);
         case kDelete:
             return AllHavePaths() && AllHave(SFGAO_CANDELETE);
         case kRename:
@@ -257,7 +258,7 @@ HRESULT TItemContextMenu::Delete() {
     std::string failed;
     for (const std::string& path : Paths()) {
         HRESULT hr = permanently ? RemoveItem(path) : MoveToTrash(path);
-        if (permanently && SUCCEEDED(hr))
+        if (folderPath_ == TrashFilesPath() && SUCCEEDED(hr))
             unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo").c_str());
         if (FAILED(hr) && SUCCEEDED(result)) {
             result = hr;

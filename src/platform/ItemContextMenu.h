@@ -12,11 +12,12 @@
 //   0      open         always; the default entry
 //   1      cut          all items can move (SFGAO_CANMOVE)
 //   2      copy         all items can be copied (SFGAO_CANCOPY)
-//   3      paste        one item, a folder with a path (greyed without files
-//                       on the clipboard); pastes into that folder
+//   3      paste        one item, a folder with a path outside the Trash
+//                       (greyed without files on the clipboard); pastes
+//                       into that folder
 //   4      delete       all items can be deleted (SFGAO_CANDELETE): to the
 //                       Trash after a confirmation, or for good for items
-//                       in the Trash
+//                       in the Trash (with their restore records)
 //   18     rename       one item that can be renamed, and CMF_CANRENAME;
 //                       the control that shows the menu edits the name, so
 //                       InvokeCommand answers E_NOTIMPL for it

@@ -54,6 +54,11 @@ std::string TrashFilesPath() {
     return JoinPath(DataHomePath(), "Trash/files");
 }
 
+bool IsTrashPath(const std::string& path) {
+    std::string trash = TrashFilesPath();
+    return path == trash || path.starts_with(trash + "/");
+}
+
 std::string PicturesPath() {
     return VariableOrHomeChild("XDG_PICTURES_DIR", "Pictures");
 }

@@ -334,7 +334,7 @@ HRESULT ShellFolder::CreateViewObject(HWND, REFIID iid, void** object) {
         return QueryInterface(iid, object);
     // The folder's own drop target takes drops on its empty space; its menu
     // is had from its parent (GetUIObjectOf).
-    if (iid == IID_IDropTarget && !path_.empty() && path_ != TrashFilesPath()) {
+    if (iid == IID_IDropTarget && !path_.empty() && !IsTrashPath(path_)) {
         *object = NewFolderDropTarget(path_);
         return S_OK;
     }
@@ -422,7 +422,7 @@ std::vector<TContextMenuItem> ShellFolder::MenuItems(UINT count, const LPCITEMID
 std::string ShellFolder::DropFolderOf(LPCITEMIDLIST item) const {
     // Items of the Trash, and the Trash itself, take no files this way: they
     // would arrive without their restore records.
-    if (path_ == TrashFilesPath())
+    if (IsTrashPath(path_))
         return {};
     switch (KindOf(item)) {
         case ItemKind::Virtual:

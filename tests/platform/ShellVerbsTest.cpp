@@ -243,6 +243,23 @@ TEST_F(ShellVerbsTest, Delete_MovesToTheTrashWithItsInfoAfterConfirmation) {
     EXPECT_EQ(Entries(trash + "/info"), Names{"f (2).jpg.trashinfo"});
 }
 
+TEST_F(ShellVerbsTest, Trash_TakesNoPasteAndNoDrops) {
+    std::string trash = DataHome() + "/Trash/files";
+    MakeFolder(trash + "/old folder");
+    TShellMenu menu;
+    ComPtr<IContextMenu> trashMenu = MenuOf(trash, {"old folder"});
+    trashMenu->QueryContextMenu(&menu, 0, 1000, 32767, CMF_EXPLORE);
+    EXPECT_EQ(MenuEntries(menu), (Names{"&Open@0", "Se&nd To@-1", "Cu&t@1", "&Copy@2", "&Delete@4",
+                                        "P&roperties@19"}));
+    char help[64];
+    trashMenu->GetCommandString(4, GCS_HELPTEXTA, nullptr, help, sizeof help);
+    EXPECT_STREQ(help, "Deletes the selected items.");
+    void* target = nullptr;
+    EXPECT_EQ(Bind(trash)->CreateViewObject(0, IID_IDropTarget, &target), E_NOTIMPL);
+    EXPECT_EQ(Bind(trash + "/old folder")->CreateViewObject(0, IID_IDropTarget, &target),
+              E_NOTIMPL);
+}
+
 TEST_F(ShellVerbsTest, TrashInfo_EscapesThePathAndWritesLocalTime) {
     EXPECT_EQ(TrashInfoText("/h/My Photos/ф%.jpg", 0),
               "[Trash Info]\nPath=/h/My%20Photos/%D1%84%25.jpg\n"
