@@ -126,10 +126,11 @@ HRESULT CopyData(int from, int to) {
     }
 }
 
-// Mode and times of the source, then the data on disk.
+// Permission bits and times of the source (never set-user-id and the like:
+// a copy does not hand out another owner's rights), then the data on disk.
 HRESULT FinishCopy(int made, const struct stat& source) {
     const timespec times[2] = {source.st_atim, source.st_mtim};
-    if (fchmod(made, source.st_mode & 07777) != 0 || futimens(made, times) != 0 || fsync(made) != 0)
+    if (fchmod(made, source.st_mode & 0777) != 0 || futimens(made, times) != 0 || fsync(made) != 0)
         return LastError();
     return S_OK;
 }

@@ -66,15 +66,11 @@ class ShellVerbsTest : public PlatformTest {
   protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        previous_ = SetShellPrompts(&prompts_);
         ASSERT_EQ(SHGetDesktopFolder(desktop_.Put()), S_OK);
         MakeFolder(A());
         MakeFolder(B());
     }
-    void TearDown() override {
-        SetShellPrompts(previous_);
-        ClearClipboard();
-    }
+    void TearDown() override { ClearClipboard(); }
 
     std::string A() const { return Home() + "/a"; }
     std::string B() const { return Home() + "/b"; }
@@ -123,7 +119,7 @@ class ShellVerbsTest : public PlatformTest {
     }
 
     TestPrompts prompts_;
-    IShellPrompts* previous_ = nullptr;
+    TShellPromptsScope promptsInForce_{prompts_};
     ComPtr<IShellFolder> desktop_;
 };
 
@@ -295,7 +291,7 @@ TEST_F(ShellVerbsTest, Transfer_CopyFailingHalfWayLeavesNothingUnderTheTargetNam
     EXPECT_EQ(Entries(B()), Names{}) << "no target and no temporary copy stays";
 }
 
-TEST_F(ShellVerbsTest, Transfer_LinksKeepBothAndCopiesKeepLinksAsLinks) {
+TEST_F(ShellVerbsTest, Transfer_LinksKeepBothCopiesKeepLinksPermissionsAndTimes) {
     MakeFile(A() + "/f.jpg", "x");
     symlink("f.jpg", (A() + "/alias").c_str());
     MakeFile(B() + "/f.jpg", "taken");
@@ -306,6 +302,16 @@ TEST_F(ShellVerbsTest, Transfer_LinksKeepBothAndCopiesKeepLinksAsLinks) {
     EXPECT_EQ(copied.Placed, Names{"alias"});
     EXPECT_EQ(fs::read_symlink(B() + "/alias"), "f.jpg");
     EXPECT_TRUE(prompts_.clashes.empty());
+
+    chmod((A() + "/f.jpg").c_str(), 04750);
+    MakeFolder(Home() + "/c");
+    ASSERT_EQ(TransferItems(TFileOperation::Copy, {A() + "/f.jpg"}, Home() + "/c", prompts_).Code,
+              S_OK);
+    struct stat source, copy;
+    stat((A() + "/f.jpg").c_str(), &source);
+    stat((Home() + "/c/f.jpg").c_str(), &copy);
+    EXPECT_EQ(copy.st_mode & 07777, 0750u) << "permissions kept, set-user-id not";
+    EXPECT_EQ(copy.st_mtim.tv_sec, source.st_mtim.tv_sec);
 }
 
 // A data object offering one block in one format.
