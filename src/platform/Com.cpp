@@ -15,6 +15,8 @@ const char* FixedErrorText(HRESULT code) {
             return "No such interface supported";
         case E_POINTER:
             return "Invalid pointer";
+        case E_ABORT:
+            return "Operation aborted";
         case E_FAIL:
             return "Unspecified error";
         case E_UNEXPECTED:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -28,6 +29,7 @@ constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+constexpr HRESULT E_ABORT = static_cast<HRESULT>(0x80004004);  // the person cancelled
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
@@ -62,7 +64,7 @@ struct GUID {
 using IID = GUID;
 using REFIID = const IID&;
 
-constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 class IUnknown {
   public:
@@ -74,6 +76,37 @@ class IUnknown {
 
   protected:
     virtual ~IUnknown() = default;
+};
+
+// The IUnknown part of an object that implements one interface: it answers
+// IID_IUnknown and `kIid`, counts references from `initial` and deletes
+// itself on its last Release.
+template <class Interface, const IID& kIid>
+class TComObject : public Interface {
+  public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (!(iid == IID_IUnknown || iid == kIid))
+            return E_NOINTERFACE;
+        *object = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override {
+        ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+  protected:
+    explicit TComObject(ULONG initial) : references_(initial) {}
+
+  private:
+    std::atomic<ULONG> references_;
 };
 
 // COM initialisation of the user-interface thread. Nothing needs setting up on

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/ShellItems.h"
@@ -57,10 +58,25 @@ std::string TrashFilesPath() {
     return JoinPath(DataHomePath(), "Trash/files");
 }
 
+bool IsTrashPath(const std::string& path) {
+    std::string trash = TrashFilesPath();
+    return path == trash || path.starts_with(trash + "/");
+}
+
 std::string PicturesPath() {
     return VariableOrHomeChild("XDG_PICTURES_DIR", "Pictures");
 }
 
 std::string SendToPath() {
     return JoinPath(DataHomePath(), "KadrimarkEXIF/SendTo");
+}
+
+bool MakeFolders(const std::string& path) {
+    for (std::size_t slash = 1; slash != std::string::npos;) {
+        slash = path.find('/', slash + 1);
+        std::string prefix = path.substr(0, slash);
+        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
 }

@@ -9,7 +9,7 @@
 // process-wide, thread-safe, and counts the blocks that are alive so that
 // tests can prove nothing leaks.
 
-constexpr IID IID_IMalloc = {0x00000002, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IMalloc = {0x00000002, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 class IMalloc : public IUnknown {
   public:

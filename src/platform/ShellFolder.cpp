@@ -12,10 +12,14 @@
 #include <vector>
 
 #include "platform/Drives.h"
+#include "platform/FolderDropTarget.h"
 #include "platform/FolderEnumerator.h"
+#include "platform/ItemContextMenu.h"
+#include "platform/LauncherDropTarget.h"
 #include "platform/Places.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
+#include "platform/ShellLinkFile.h"
 
 namespace {
 
@@ -160,6 +164,13 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     bool IsBelowFolder(const std::string& path, std::string& below) const;
     HRESULT ParseFromComputer(const std::string& path, std::string& bytes);
     std::vector<LPITEMIDLIST> FixedItems() const;
+    std::vector<TContextMenuItem> MenuItems(UINT count, const LPCITEMIDLIST* items);
+    // The folder a drop onto the item fills; empty when the item takes none.
+    std::string DropFolderOf(LPCITEMIDLIST item) const;
+    // A shortcut file's target folder; empty for anything else.
+    std::string ShortcutFolderOf(LPCITEMIDLIST item) const;
+    // A launcher in the Send To folder takes drops: it runs its program.
+    bool IsSendToLauncher(LPCITEMIDLIST item) const;
 
     std::atomic<ULONG> references_{1};
     FolderKind kind_;
@@ -364,7 +375,12 @@ HRESULT ShellFolder::CreateViewObject(HWND, REFIID iid, void** object) {
     *object = nullptr;
     if (iid == IID_IShellDetails)
         return QueryInterface(iid, object);
-    // Menus and drop targets of folders are not offered yet.
+    // The folder's own drop target takes drops on its empty space; its menu
+    // is had from its parent (GetUIObjectOf).
+    if (iid == IID_IDropTarget && !path_.empty() && !IsTrashPath(path_)) {
+        *object = NewFolderDropTarget(path_);
+        return S_OK;
+    }
     return iid == IID_IDropTarget || iid == IID_IContextMenu ? E_NOTIMPL : E_NOINTERFACE;
 }
 
@@ -404,13 +420,64 @@ HRESULT ShellFolder::GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ULO
     return S_OK;
 }
 
-HRESULT ShellFolder::GetUIObjectOf(HWND, UINT, const LPCITEMIDLIST*, REFIID iid, UINT*,
+HRESULT ShellFolder::GetUIObjectOf(HWND, UINT count, const LPCITEMIDLIST* items, REFIID iid, UINT*,
                                    void** object) {
     if (object == nullptr)
         return E_POINTER;
     *object = nullptr;
-    // Item menus and drop targets are not offered yet.
-    return iid == IID_IDropTarget || iid == IID_IContextMenu ? E_NOTIMPL : E_NOINTERFACE;
+    if (!(iid == IID_IDropTarget || iid == IID_IContextMenu))
+        return E_NOINTERFACE;
+    if (count == 0 || items == nullptr)
+        return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i)
+        if (!HasOneItem(items[i]) || KindOf(items[i]) == ItemKind::None)
+            return E_INVALIDARG;
+    if (iid == IID_IContextMenu) {
+        *object = NewItemContextMenu(path_, MenuItems(count, items));
+        return S_OK;
+    }
+    if (count != 1)
+        return E_NOINTERFACE;
+    std::string target = DropFolderOf(items[0]);
+    if (!target.empty())
+        *object = NewFolderDropTarget(target);
+    else if (IsSendToLauncher(items[0]))
+        *object = NewLauncherDropTarget(ItemPath(path_, items[0]));
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
+}
+
+bool ShellFolder::IsSendToLauncher(LPCITEMIDLIST item) const {
+    return path_ == SendToPath() && KindOf(item) == ItemKind::Entry &&
+           EntryFactsOf(item).Name.ends_with(".desktop");
+}
+
+std::vector<TContextMenuItem> ShellFolder::MenuItems(UINT count, const LPCITEMIDLIST* items) {
+    constexpr ULONG kAsked = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANDELETE | SFGAO_CANRENAME |
+                             SFGAO_FOLDER | SFGAO_FILESYSTEM;
+    std::vector<TContextMenuItem> menuItems;
+    int folderWritable = -1;
+    for (UINT i = 0; i < count; ++i)
+        menuItems.push_back(
+            {ItemPath(path_, items[i]), ItemAttributes(path_, items[i], kAsked, folderWritable)});
+    return menuItems;
+}
+
+std::string ShellFolder::DropFolderOf(LPCITEMIDLIST item) const {
+    // Items of the Trash, and the Trash itself, take no files this way: they
+    // would arrive without their restore records.
+    if (IsTrashPath(path_))
+        return {};
+    switch (KindOf(item)) {
+        case ItemKind::Virtual:
+            return VirtualIdOf(item) == VirtualId::Home ? ItemPath(path_, item) : std::string();
+        case ItemKind::Drive:
+            return ItemPath(path_, item);
+        case ItemKind::Entry:
+            return IsFolderEntry(path_, EntryFactsOf(item)) ? ItemPath(path_, item) : std::string();
+        case ItemKind::None:
+            break;
+    }
+    return {};
 }
 
 HRESULT ShellFolder::GetDisplayNameOf(LPCITEMIDLIST item, DWORD flags, STRRET* name) {

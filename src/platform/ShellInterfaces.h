@@ -104,13 +104,16 @@ struct SHELLDETAILS {
 // Bind contexts are never used; the parameter keeps the call shapes.
 class IBindCtx;
 
-constexpr IID IID_IShellFolder = {0x000214E6, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr IID IID_IEnumIDList = {0x000214F2, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr IID IID_IShellFolder2 = {
+inline constexpr IID IID_IShellFolder = {
+    0x000214E6, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IEnumIDList = {0x000214F2, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IShellFolder2 = {
     0x93F2F68C, 0x1D1B, 0x11D3, {0xA3, 0x0E, 0x00, 0xC0, 0x4F, 0x79, 0xAB, 0xD1}};
-constexpr IID IID_IShellDetails = {0x000214EC, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr IID IID_IContextMenu = {0x000214E4, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr IID IID_IDropTarget = {0x00000122, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IShellDetails = {
+    0x000214EC, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IContextMenu = {
+    0x000214E4, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_IDropTarget = {0x00000122, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 // Items of a folder, one enumeration pass. Each returned item is a one-item
 // list the caller owns.
@@ -145,14 +148,16 @@ class IShellFolder : public IUnknown {
     // 1 size, 2 type, 3 modified), as MakeCompareResult gives it.
     virtual HRESULT CompareIDs(LPARAM column, LPCITEMIDLIST a, LPCITEMIDLIST b) = 0;
     // An object for the folder's own view: IShellDetails where the folder has
-    // detail columns; E_NOINTERFACE otherwise.
+    // detail columns, IDropTarget for a folder with a path; E_NOINTERFACE
+    // otherwise.
     virtual HRESULT CreateViewObject(HWND owner, REFIID iid, void** object) = 0;
     // *inOut holds the attributes asked for and receives those that all the
     // items have. With no items and SFGAO_VALIDATE, the folder re-reads its
     // cached contents (the drives of Computer). With items and SFGAO_VALIDATE,
     // fails when an item no longer exists.
     virtual HRESULT GetAttributesOf(UINT count, const LPCITEMIDLIST* items, ULONG* inOut) = 0;
-    // Objects that act on items (IContextMenu, IDropTarget).
+    // Objects that act on items: IContextMenu for one or more items,
+    // IDropTarget for one item that is a folder (E_NOINTERFACE otherwise).
     virtual HRESULT GetUIObjectOf(HWND owner, UINT count, const LPCITEMIDLIST* items, REFIID iid,
                                   UINT* reserved, void** object) = 0;
     virtual HRESULT GetDisplayNameOf(LPCITEMIDLIST item, DWORD flags, STRRET* name) = 0;
@@ -180,8 +185,8 @@ class IShellFolder2 : public IShellFolder {
     virtual HRESULT GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS* details) = 0;
 };
 
-// The verbs of items. Folders do not offer menus yet: GetUIObjectOf answers
-// E_NOTIMPL for it.
+// The verbs of items (ItemContextMenu.h), from GetUIObjectOf; the menu handle
+// is a TShellMenu* (ShellMenu.h).
 struct CMINVOKECOMMANDINFO;
 class IContextMenu : public IUnknown {
   public:
@@ -192,8 +197,8 @@ class IContextMenu : public IUnknown {
                                      UINT size) = 0;
 };
 
-// A folder as the target of a drop. Folders do not offer one yet:
-// GetUIObjectOf and CreateViewObject answer E_NOTIMPL / E_NOINTERFACE.
+// A folder as the target of a drop (FolderDropTarget.h): GetUIObjectOf gives
+// a folder item's, CreateViewObject the folder's own.
 class IDataObject;
 struct POINTL {
     std::int32_t x;

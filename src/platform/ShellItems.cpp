@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/LittleEndian.h"
 #include "platform/ShellAllocator.h"
 
 namespace {
@@ -16,14 +17,6 @@ std::uint16_t ItemBytes(LPCITEMIDLIST item) {
 
 const std::uint8_t* Bytes(LPCITEMIDLIST item) {
     return reinterpret_cast<const std::uint8_t*>(item);
-}
-
-template <class T>
-T ReadLittle(const std::uint8_t* at) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        value |= std::uint64_t{at[i]} << (8 * i);
-    return static_cast<T>(value);
 }
 
 template <class T>

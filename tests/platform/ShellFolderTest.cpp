@@ -453,17 +453,21 @@ TEST_F(ShellFolderTest, Details_GiveColumnsAndTheirTexts) {
     EXPECT_TRUE(state & SHCOLSTATE_ONBYDEFAULT);
 }
 
-TEST_F(ShellFolderTest, UIObjects_AreNotOfferedYet) {
+TEST_F(ShellFolderTest, UIObjects_MenusForItemsDropTargetsForFoldersNothingElse) {
     MakeFile(Home() + "/f");
     auto home = Bind(Home());
     IdList item;
     home->ParseDisplayName(0, nullptr, "f", nullptr, item.Put(), nullptr);
     LPCITEMIDLIST items[] = {item.Get()};
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(home->GetUIObjectOf(0, 1, items, IID_IContextMenu, nullptr, &object), E_NOTIMPL);
+    EXPECT_EQ(home->GetUIObjectOf(0, 1, items, IID_IShellFolder, nullptr, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(home->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, &object), E_NOTIMPL);
+    EXPECT_EQ(home->GetUIObjectOf(0, 0, items, IID_IContextMenu, nullptr, &object), E_INVALIDARG);
+    EXPECT_EQ(home->GetUIObjectOf(0, 1, items, IID_IContextMenu, nullptr, &object), S_OK);
+    static_cast<IUnknown*>(object)->Release();
     EXPECT_EQ(home->CreateViewObject(0, IID_IShellFolder, &object), E_NOINTERFACE);
+    auto computer = Bind("::Computer");
+    EXPECT_EQ(computer->CreateViewObject(0, IID_IDropTarget, &object), E_NOTIMPL);
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/ShellPrompts.h"
+
+// Copying, moving and linking items into a folder, as paste and drops do.
+//
+// Rules every operation keeps:
+// - A name in the target folder is never overwritten without asking: a clash
+//   asks `prompts` (replace, skip, keep both, cancel). Copying an item into
+//   the folder it is in keeps both without asking; moving it there does
+//   nothing; a link that clashes keeps both.
+// - Kept both means a free name "name (2).ext", "name (3).ext", ...
+// - A copy is built under a hidden temporary name in the target folder (its
+//   data on disk first) and renamed into place at the end, so a copy that
+//   fails half way leaves nothing under the target name. A move across file
+//   systems is such a copy followed by removing the source.
+// - The target folder is opened once and everything is made through that
+//   descriptor; sources are opened once, symbolic links are not followed
+//   (a link is copied as a link).
+// - Sources are full paths from outside: a relative path, or one whose last
+//   component is empty, "." or "..", is refused. A folder is never copied or
+//   moved into itself or below itself.
+//
+// Results: S_OK when every item was done or skipped; the first failure's code
+// otherwise (the items after a failure are still tried); E_ABORT when the
+// person cancelled (the items before stay done).
+
+enum class TFileOperation { Copy, Move, Link };
+
+struct TFileOperationResult {
+    HRESULT Code = S_OK;
+    // The names the items got in the target folder, in order (skipped and
+    // failed items left out).
+    std::vector<std::string> Placed;
+};
+
+TFileOperationResult TransferItems(TFileOperation operation,
+                                   const std::vector<std::string>& sources,
+                                   const std::string& targetFolder, IShellPrompts& prompts);
+
+// Removes an item for good, a folder with everything in it (links are removed,
+// never followed).
+HRESULT RemoveItem(const std::string& path);
+
+// The last component of a full path; empty when there is none usable (empty,
+// "." or "..", or a path that is not absolute).
+std::string ItemNameOf(const std::string& path);
+
+// "name (n).ext" for n >= 2; folders and names whose only dot leads keep no
+// extension apart.
+std::string NumberedName(const std::string& name, int n, bool isFolder);

@@ -1,0 +1,164 @@
+#include "platform/FolderDropTarget.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "platform/FileDropBlock.h"
+#include "platform/FileOperations.h"
+#include "platform/ShellItems.h"
+#include "platform/UriList.h"
+
+namespace {
+
+std::string ParentOf(const std::string& path) {
+    std::string name = ItemNameOf(path);
+    std::string parent = path.substr(0, path.size() - name.size());
+    while (parent.size() > 1 && parent.back() == '/')
+        parent.pop_back();
+    return parent;
+}
+
+bool OnSameFileSystem(const std::string& a, const std::string& b) {
+    struct stat factsA, factsB;
+    return lstat(a.c_str(), &factsA) == 0 && stat(b.c_str(), &factsB) == 0 &&
+           factsA.st_dev == factsB.st_dev;
+}
+
+// The folder is a source, or below one (by path; the transfer checks again
+// by the files themselves).
+bool InsideSources(const std::vector<std::string>& sources, const std::string& folder) {
+    return std::any_of(sources.begin(), sources.end(), [&](const std::string& source) {
+        return folder == source || folder.starts_with(source + "/");
+    });
+}
+
+bool AllIn(const std::vector<std::string>& sources, const std::string& folder) {
+    return std::all_of(sources.begin(), sources.end(),
+                       [&](const std::string& source) { return ParentOf(source) == folder; });
+}
+
+DWORD SuggestedEffect(const std::vector<std::string>& sources, const std::string& folder,
+                      DWORD keyState) {
+    bool control = keyState & MK_CONTROL, shift = keyState & MK_SHIFT;
+    if ((control && shift) || (keyState & MK_ALT))
+        return DROPEFFECT_LINK;
+    if (control)
+        return DROPEFFECT_COPY;
+    if (shift)
+        return DROPEFFECT_MOVE;
+    return OnSameFileSystem(sources.front(), folder) ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+}
+
+TFileOperation OperationOf(DWORD effect) {
+    return effect == DROPEFFECT_LINK   ? TFileOperation::Link
+           : effect == DROPEFFECT_MOVE ? TFileOperation::Move
+                                       : TFileOperation::Copy;
+}
+
+class TFolderDropTarget final : public TComObject<IDropTarget, IID_IDropTarget> {
+  public:
+    explicit TFolderDropTarget(std::string folder) : TComObject(1), folder_(std::move(folder)) {}
+
+    HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
+    HRESULT DragOver(DWORD keyState, POINTL, DWORD* effect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
+
+  private:
+    ~TFolderDropTarget() override = default;
+
+    std::string folder_;
+    std::vector<std::string> sources_;  // of the drag in progress
+};
+
+HRESULT TFolderDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
+                                     DWORD* effect) {
+    sources_ = DroppedPaths(data);
+    return DragOver(keyState, point, effect);
+}
+
+HRESULT TFolderDropTarget::DragOver(DWORD keyState, POINTL, DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    *effect = DropEffectFor(sources_, folder_, keyState, *effect);
+    return S_OK;
+}
+
+HRESULT TFolderDropTarget::DragLeave() {
+    sources_.clear();
+    return S_OK;
+}
+
+HRESULT TFolderDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    sources_ = DroppedPaths(data);
+    DWORD allowed = *effect;
+    DWORD chosen = DropEffectFor(sources_, folder_, keyState, allowed);
+    if (chosen != DROPEFFECT_NONE && (keyState & MK_RBUTTON))
+        chosen = ShellPrompts().ChooseDropEffect(allowed, chosen) & allowed;
+    *effect = DROPEFFECT_NONE;
+    if (chosen == DROPEFFECT_NONE)
+        return S_OK;
+    TFileOperationResult result =
+        TransferItems(OperationOf(chosen), sources_, folder_, ShellPrompts());
+    sources_.clear();
+    if (!result.Placed.empty())
+        *effect = chosen;
+    if (FAILED(result.Code) && result.Code != E_ABORT)
+        ShellPrompts().ReportError("Cannot put the items into " + folder_ + ": " +
+                                   SysErrorMessage(result.Code));
+    return result.Code == E_ABORT ? S_OK : result.Code;
+}
+
+}  // namespace
+
+IDropTarget* NewFolderDropTarget(std::string folderPath) {
+    return new TFolderDropTarget(std::move(folderPath));
+}
+
+DWORD DropEffectFor(const std::vector<std::string>& sources, const std::string& folderPath,
+                    DWORD keyState, DWORD allowed) {
+    allowed &= DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    if (sources.empty() || InsideSources(sources, folderPath))
+        return DROPEFFECT_NONE;
+    DWORD suggested = SuggestedEffect(sources, folderPath, keyState);
+    if (suggested == DROPEFFECT_MOVE && AllIn(sources, folderPath))
+        return DROPEFFECT_NONE;
+    if (suggested & allowed)
+        return suggested;
+    for (DWORD fallback : {DROPEFFECT_COPY, DROPEFFECT_MOVE, DROPEFFECT_LINK})
+        if (fallback & allowed)
+            return fallback == DROPEFFECT_MOVE && AllIn(sources, folderPath) ? DROPEFFECT_NONE
+                                                                             : fallback;
+    return DROPEFFECT_NONE;
+}
+
+std::vector<std::string> DroppedPaths(IDataObject* data) {
+    std::vector<std::string> paths;
+    std::string bytes;
+    if (ReadFormatBytes(data, CF_HDROP, bytes))
+        ReadFileDropBlock(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), paths);
+    else if (ReadFormatBytes(data, RegisterClipboardFormatA("text/uri-list"), bytes))
+        paths = ReadUriList(bytes);
+    std::erase_if(paths, [](const std::string& path) { return ItemNameOf(path).empty(); });
+    return paths;
+}
+
+TShellMenu DropMenu(DWORD allowed, DWORD suggested) {
+    constexpr struct {
+        DWORD effect;
+        const char* caption;
+    } kChoices[] = {{DROPEFFECT_COPY, "&Copy Here"},
+                    {DROPEFFECT_MOVE, "&Move Here"},
+                    {DROPEFFECT_LINK, "Create &Link Here"}};
+    TShellMenu menu;
+    for (const auto& choice : kChoices)
+        if (allowed & choice.effect)
+            menu.Items.push_back(
+                MenuCommand(choice.effect, choice.caption, choice.effect == suggested));
+    menu.Items.push_back(MenuSeparator());
+    menu.Items.push_back(MenuCommand(kCancelDropCommand, "Cancel"));
+    return menu;
+}

@@ -1,0 +1,281 @@
+#include "platform/ItemContextMenu.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/FileOperations.h"
+#include "platform/Places.h"
+#include "platform/ShellClipboard.h"
+#include "platform/ShellItems.h"
+#include "platform/Trash.h"
+
+namespace {
+
+enum Offset : UINT {
+    kOpen = 0,
+    kCut = 1,
+    kCopy = 2,
+    kPaste = 3,
+    kDelete = 4,
+    kRename = kRenameCommandOffset,
+    kProperties = 19,
+};
+constexpr UINT kOffsetCount = kProperties + 1;
+
+struct TVerb {
+    UINT Offset;
+    const char* Verb;
+    const char* Caption;
+    const char* Help;
+};
+
+constexpr TVerb kVerbs[] = {
+    {kOpen, "open", "&Open", "Opens the selected items with their programs."},
+    {kCut, "cut", "Cu&t", "Removes the selected items and puts them on the Clipboard."},
+    {kCopy, "copy", "&Copy", "Copies the selected items to the Clipboard."},
+    {kPaste, "paste", "&Paste", "Puts the items you copied or cut into this folder."},
+    {kDelete, "delete", "&Delete", "Moves the selected items to the Trash."},
+    {kRename, "rename", "Rena&me", "Gives the selected item a new name."},
+    {kProperties, "properties", "P&roperties", "Shows the properties of the selected items."},
+};
+
+const TVerb* VerbAt(UINT offset) {
+    for (const TVerb& verb : kVerbs)
+        if (verb.Offset == offset)
+            return &verb;
+    return nullptr;
+}
+
+const TVerb* VerbNamed(const char* name) {
+    for (const TVerb& verb : kVerbs)
+        if (std::strcmp(verb.Verb, name) == 0)
+            return &verb;
+    return nullptr;
+}
+
+// Copies text into a caller's buffer, cut to fit, always terminated.
+HRESULT CopyOut(const char* text, char* buffer, UINT size) {
+    if (buffer == nullptr || size == 0)
+        return E_INVALIDARG;
+    std::size_t length = std::min<std::size_t>(std::strlen(text), size - 1);
+    std::memcpy(buffer, text, length);
+    buffer[length] = 0;
+    return S_OK;
+}
+
+class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu> {
+  public:
+    TItemContextMenu(std::string folderPath, std::vector<TContextMenuItem> items)
+        : TComObject(1), folderPath_(std::move(folderPath)), items_(std::move(items)) {}
+
+    HRESULT QueryContextMenu(void* menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast,
+                             UINT flags) override;
+    HRESULT InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+    HRESULT GetCommandString(std::uintptr_t idCmd, UINT type, UINT* reserved, char* name,
+                             UINT size) override;
+
+  private:
+    ~TItemContextMenu() override = default;
+
+    bool AllHave(ULONG attributes) const;
+    bool AllHavePaths() const;
+    bool Offers(UINT offset, UINT flags) const;
+    std::vector<std::string> Paths() const;
+    bool InTrash() const { return IsTrashPath(folderPath_); }
+    // The verbs' work; each returns what InvokeCommand returns.
+    HRESULT Open();
+    HRESULT Paste();
+    HRESULT Delete();
+    HRESULT Run(UINT offset);
+    // Reports a failure (not a cancel) to the person and passes it on.
+    HRESULT Report(HRESULT hr, const std::string& what) const;
+
+    std::string folderPath_;
+    std::vector<TContextMenuItem> items_;
+};
+
+bool TItemContextMenu::AllHave(ULONG attributes) const {
+    return std::all_of(items_.begin(), items_.end(), [&](const TContextMenuItem& item) {
+        return (item.Attributes & attributes) == attributes;
+    });
+}
+
+bool TItemContextMenu::AllHavePaths() const {
+    return std::none_of(items_.begin(), items_.end(),
+                        [](const TContextMenuItem& item) { return item.Path.empty(); });
+}
+
+bool TItemContextMenu::Offers(UINT offset, UINT flags) const {
+    bool one = items_.size() == 1;
+    switch (offset) {
+        case kOpen:
+        case kProperties:
+            return true;
+        case kCut:
+            return AllHavePaths() && AllHave(SFGAO_CANMOVE);
+        case kCopy:
+            return AllHavePaths() && AllHave(SFGAO_CANCOPY);
+        case kPaste:
+            return one && AllHavePaths() && AllHave(SFGAO_FOLDER) &&
+                   !IsTrashPath(items_.front().Path);
+        case kDelete:
+            return AllHavePaths() && AllHave(SFGAO_CANDELETE);
+        case kRename:
+            return one && (flags & CMF_CANRENAME) && AllHave(SFGAO_CANRENAME);
+        default:
+            return false;
+    }
+}
+
+std::vector<std::string> TItemContextMenu::Paths() const {
+    std::vector<std::string> paths;
+    for (const TContextMenuItem& item : items_)
+        paths.push_back(item.Path);
+    return paths;
+}
+
+HRESULT TItemContextMenu::QueryContextMenu(void* menu, UINT indexMenu, UINT idCmdFirst,
+                                           UINT idCmdLast, UINT flags) {
+    auto* target = static_cast<TShellMenu*>(menu);
+    if (target == nullptr)
+        return E_INVALIDARG;
+    std::vector<TShellMenuItem> entries;
+    auto separate = [&] {
+        if (!entries.empty() && !entries.back().Separator)
+            entries.push_back(MenuSeparator());
+    };
+    auto add = [&](UINT offset) {
+        const TVerb* verb = VerbAt(offset);
+        if (!Offers(offset, flags) || idCmdFirst + offset > idCmdLast)
+            return;
+        entries.push_back(MenuCommand(idCmdFirst + offset, verb->Caption, offset == kOpen));
+        if (offset == kPaste)
+            entries.back().Enabled = !FilesOnClipboard().Paths.empty();
+    };
+    add(kOpen);
+    if (!(flags & CMF_DEFAULTONLY)) {
+        if (AllHavePaths()) {
+            separate();
+            auto sendTo = std::make_shared<TShellMenu>();
+            TShellMenuItem placeholder = MenuCommand(0, "(empty)");
+            placeholder.Enabled = false;
+            placeholder.SendToPlaceholder = true;
+            sendTo->Items.push_back(placeholder);
+            entries.push_back(MenuPopup("Se&nd To", sendTo));
+        }
+        separate();
+        for (UINT offset : {kCut, kCopy, kPaste})
+            add(offset);
+        separate();
+        for (UINT offset : {kDelete, kRename})
+            add(offset);
+        separate();
+        add(kProperties);
+    }
+    UINT at = std::min<UINT>(indexMenu, static_cast<UINT>(target->Items.size()));
+    target->Items.insert(target->Items.begin() + at, entries.begin(), entries.end());
+    return MakeCountResult(kOffsetCount);
+}
+
+HRESULT TItemContextMenu::GetCommandString(std::uintptr_t idCmd, UINT type, UINT*, char* name,
+                                           UINT size) {
+    const TVerb* verb = idCmd < kOffsetCount ? VerbAt(static_cast<UINT>(idCmd)) : nullptr;
+    if (verb == nullptr)
+        return E_INVALIDARG;
+    switch (type) {
+        case GCS_VERBA:
+        case GCS_VERBW:
+            return CopyOut(verb->Verb, name, size);
+        case GCS_HELPTEXTA:
+        case GCS_HELPTEXTW:
+            return CopyOut(
+                verb->Offset == kDelete && InTrash() ? "Deletes the selected items." : verb->Help,
+                name, size);
+        case GCS_VALIDATEA:
+        case GCS_VALIDATEW:
+            return Offers(verb->Offset, CMF_CANRENAME) ? S_OK : S_FALSE;
+        default:
+            return E_INVALIDARG;
+    }
+}
+
+HRESULT TItemContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+    if (info == nullptr)
+        return E_INVALIDARG;
+    const TVerb* verb =
+        IsIntVerb(info->lpVerb) ? VerbAt(IntVerbOffset(info->lpVerb)) : VerbNamed(info->lpVerb);
+    if (verb == nullptr || !Offers(verb->Offset, CMF_CANRENAME))
+        return E_INVALIDARG;
+    return Run(verb->Offset);
+}
+
+HRESULT TItemContextMenu::Run(UINT offset) {
+    switch (offset) {
+        case kOpen:
+            return Open();
+        case kCut:
+        case kCopy:
+            PutFilesOnClipboard({Paths(), offset == kCut});
+            return S_OK;
+        case kPaste:
+            return Paste();
+        case kDelete:
+            return Delete();
+        case kProperties:
+            ShellPrompts().ShowProperties(Paths());
+            return S_OK;
+        default:
+            return E_NOTIMPL;  // rename: the control edits the name
+    }
+}
+
+HRESULT TItemContextMenu::Open() {
+    for (const TContextMenuItem& item : items_)
+        if (item.Path.empty() || !ShellPrompts().OpenWithDefault(item.Path))
+            return Report(E_FAIL,
+                          "open " + (item.Path.empty() ? "this place" : ItemNameOf(item.Path)));
+    return S_OK;
+}
+
+HRESULT TItemContextMenu::Paste() {
+    TClipboardFiles files = FilesOnClipboard();
+    if (files.Paths.empty())
+        return S_FALSE;
+    TFileOperation operation = files.Cut ? TFileOperation::Move : TFileOperation::Copy;
+    HRESULT hr = TransferItems(operation, files.Paths, items_.front().Path, ShellPrompts()).Code;
+    if (files.Cut && hr == S_OK)
+        ClearClipboard();
+    return Report(hr, files.Cut ? "move the items here" : "copy the items here");
+}
+
+HRESULT TItemContextMenu::Delete() {
+    bool permanently = InTrash();
+    if (!ShellPrompts().ConfirmDelete(Paths(), permanently))
+        return E_ABORT;
+    HRESULT result = S_OK;
+    std::string failed;
+    for (const std::string& path : Paths()) {
+        HRESULT hr = permanently ? RemoveItem(path) : MoveToTrash(path);
+        if (folderPath_ == TrashFilesPath() && SUCCEEDED(hr))
+            unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo").c_str());
+        if (FAILED(hr) && SUCCEEDED(result)) {
+            result = hr;
+            failed = ItemNameOf(path);
+        }
+    }
+    return Report(result, "delete " + failed);
+}
+
+HRESULT TItemContextMenu::Report(HRESULT hr, const std::string& what) const {
+    if (FAILED(hr) && hr != E_ABORT)
+        ShellPrompts().ReportError("Cannot " + what + ": " + SysErrorMessage(hr));
+    return hr;
+}
+
+}  // namespace
+
+IContextMenu* NewItemContextMenu(std::string folderPath, std::vector<TContextMenuItem> items) {
+    return new TItemContextMenu(std::move(folderPath), std::move(items));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Com.h"
+
+// The questions and hand-overs of the namespace's verbs and drop targets that
+// involve the person or the desktop: confirmations, name clashes, the
+// right-button drop menu, opening with the default program, properties and
+// error reports. The default answers them with dialogs and the desktop's
+// services; tests install their own so that nothing waits for a person or
+// starts a program.
+
+enum class TClashAnswer { Replace, Skip, KeepBoth, Cancel };
+
+class IShellPrompts {
+  public:
+    // Whether to move these items (full paths) to the Trash, or to delete
+    // them for good when `permanently`.
+    virtual bool ConfirmDelete(const std::vector<std::string>& paths, bool permanently) = 0;
+    // `target` exists already. Replace is offered only when `canReplace`
+    // (never for folders); a Replace answer without it counts as Skip.
+    virtual TClashAnswer AskClash(const std::string& target, bool canReplace) = 0;
+    // The right-button drop menu: one of the DROPEFFECT_* bits in `allowed`,
+    // `suggested` as its default, or DROPEFFECT_NONE for Cancel.
+    virtual DWORD ChooseDropEffect(DWORD allowed, DWORD suggested) = 0;
+    // Hands a file or folder to the desktop's default program; false when
+    // nothing could take it.
+    virtual bool OpenWithDefault(const std::string& path) = 0;
+    // Starts a program (argv[0] is looked up in PATH) without a shell, not
+    // waiting for it; false when it could not start.
+    virtual bool RunProgram(const std::vector<std::string>& argv) = 0;
+    virtual void ShowProperties(const std::vector<std::string>& paths) = 0;
+    // A verb failed; `text` says which item and why.
+    virtual void ReportError(const std::string& text) = 0;
+
+  protected:
+    ~IShellPrompts() = default;
+};
+
+// The prompts in force: the installed ones, else the dialog-based default.
+IShellPrompts& ShellPrompts();
+// Installs prompts (null: back to the default); returns the previous ones
+// (null when the default was in force). The caller keeps ownership.
+IShellPrompts* SetShellPrompts(IShellPrompts* prompts);
+
+// Installs prompts for as long as it lives (tests of the controls use it so
+// that no verb waits for a dialog), then puts the previous ones back.
+class TShellPromptsScope {
+  public:
+    explicit TShellPromptsScope(IShellPrompts& prompts) : previous_(SetShellPrompts(&prompts)) {}
+    ~TShellPromptsScope() { SetShellPrompts(previous_); }
+    TShellPromptsScope(const TShellPromptsScope&) = delete;
+    TShellPromptsScope& operator=(const TShellPromptsScope&) = delete;
+
+  private:
+    IShellPrompts* previous_;
+};

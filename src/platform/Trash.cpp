@@ -1,0 +1,149 @@
+#include "platform/Trash.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/FileDescriptor.h"
+#include "platform/FileOperations.h"
+#include "platform/Places.h"
+#include "platform/ShellItems.h"
+#include "platform/UriList.h"
+
+namespace {
+
+constexpr std::size_t kMaxTrashNameBytes = 200;  // leaves room for " (n)" and ".trashinfo"
+constexpr int kMaxNumber = 10000;
+
+HRESULT LastError() {
+    return HResultFromErrno(errno);
+}
+
+// The item's name cut to a length the info file's name can carry, at a
+// character boundary.
+std::string TrashNameBase(const std::string& name) {
+    if (name.size() <= kMaxTrashNameBytes)
+        return name;
+    std::size_t cut = kMaxTrashNameBytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return name.substr(0, cut);
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+           fsync(fd) == 0;
+}
+
+// The folder of the mount that holds `path`'s parent, found by walking up
+// until the device changes.
+std::string MountTopOf(const std::string& folder) {
+    std::string top = folder;
+    struct stat facts;
+    if (stat(top.c_str(), &facts) != 0)
+        return {};
+    while (top != "/") {
+        std::string parent = top.substr(0, top.rfind('/'));
+        if (parent.empty())
+            parent = "/";
+        struct stat parentFacts;
+        if (stat(parent.c_str(), &parentFacts) != 0 || parentFacts.st_dev != facts.st_dev)
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+// A trash on a shared mount must be the user's own folder, not a link
+// someone else planted there.
+bool IsOwnFolder(const std::string& path) {
+    struct stat facts;
+    if (lstat(path.c_str(), &facts) != 0)
+        return false;
+    if (S_ISDIR(facts.st_mode) && facts.st_uid == getuid())
+        return true;
+    errno = EPERM;
+    return false;
+}
+
+// One trash folder, open for the move.
+class TTrashFolder {
+  public:
+    explicit TTrashFolder(const std::string& root) {
+        if (!MakeFolders(root + "/files") || !MakeFolders(root + "/info") || !IsOwnFolder(root))
+            return;
+        files_ = TFileDescriptor(
+            open((root + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        info_ = TFileDescriptor(
+            open((root + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    bool Valid() const { return files_.Valid() && info_.Valid(); }
+
+    // Claims a name, writes the info file and moves the item in.
+    HRESULT Take(const std::string& path, const std::string& recordedPath);
+
+  private:
+    TFileDescriptor files_, info_;
+};
+
+HRESULT TTrashFolder::Take(const std::string& path, const std::string& recordedPath) {
+    std::string base = TrashNameBase(ItemNameOf(path));
+    std::string text = TrashInfoText(recordedPath, std::time(nullptr));
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        std::string name = n == 1 ? base : NumberedName(base, n, false);
+        std::string info = name + ".trashinfo";
+        TFileDescriptor record(openat(info_.Get(), info.c_str(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!record.Valid() && errno == EEXIST)
+            continue;
+        if (!record.Valid())
+            return LastError();
+        int error = 0;
+        if (!WriteAll(record.Get(), text))
+            error = errno;
+        else if (renameat2(AT_FDCWD, path.c_str(), files_.Get(), name.c_str(), RENAME_NOREPLACE) ==
+                 0)
+            return S_OK;
+        else
+            error = errno;
+        unlinkat(info_.Get(), info.c_str(), 0);
+        if (error != EEXIST)
+            return HResultFromErrno(error);
+    }
+    return HResultFromErrno(EEXIST);
+}
+
+}  // namespace
+
+std::string TrashInfoText(const std::string& path, long long when) {
+    std::time_t seconds = static_cast<std::time_t>(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    std::string escaped = FileUri(path).substr(7);  // drop "file://"
+    return "[Trash Info]\nPath=" + escaped + "\nDeletionDate=" + date + "\n";
+}
+
+HRESULT MoveToTrash(const std::string& path) {
+    std::string name = ItemNameOf(path);
+    if (name.empty())
+        return E_INVALIDARG;
+    TTrashFolder home(DataHomePath() + "/Trash");
+    if (!home.Valid())
+        return LastError();
+    HRESULT hr = home.Take(path, path);
+    if (hr != HResultFromErrno(EXDEV))
+        return hr;
+    std::string folder = path.substr(0, path.size() - name.size() - 1);
+    std::string top = MountTopOf(folder.empty() ? "/" : folder);
+    if (top.empty() || top == "/")
+        return hr;
+    TTrashFolder mountTrash(top + "/.Trash-" + std::to_string(getuid()));
+    if (!mountTrash.Valid())
+        return LastError();
+    return mountTrash.Take(path, path.substr(top.size() + 1));
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Com.h"
+
+// Moving items to the Trash, laid out as desktops share it:
+//
+//   <trash>/files/<name>              the item itself, moved there whole
+//   <trash>/info/<name>.trashinfo     "[Trash Info]\n"
+//                                     "Path=<original path, URI-escaped>\n"
+//                                     "DeletionDate=YYYY-MM-DDThh:mm:ss\n"
+//
+// The home trash is $XDG_DATA_HOME/Trash (made, mode 0700, when missing). An
+// item on another file system goes to the trash at the top of its mount,
+// <mount>/.Trash-<uid>, with Path relative to the mount. <name> is the item's
+// name, numbered "name (2)", ... when taken (names too long for the info file
+// are shortened); the info file is made first, exclusively, so two deletions
+// never claim one name.
+
+// Moves the item at the full path to the Trash. On failure nothing is moved
+// and no info file stays behind.
+HRESULT MoveToTrash(const std::string& path);
+
+// The info file's content for an item deleted at `when` (seconds since the
+// epoch, local time written). `path` is written as given.
+std::string TrashInfoText(const std::string& path, long long when);

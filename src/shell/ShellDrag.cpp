@@ -1,0 +1,46 @@
+#include "shell/ShellDrag.h"
+
+#include "platform/MimeTransport.h"
+#include "shell/ShellDataObject.h"
+#include "shell/ShellIdListArray.h"
+#include "shell/ShellPaths.h"
+
+namespace {
+
+constexpr DWORD kAllEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+}  // namespace
+
+DWORD ItemsDropEffects(IShellFolder* folder, const std::vector<LPCITEMIDLIST>& items) {
+    ULONG attributes = kDragEffectsRequest;
+    if (folder == nullptr || items.empty() ||
+        FAILED(folder->GetAttributesOf(static_cast<UINT>(items.size()), items.data(), &attributes)))
+        return DROPEFFECT_NONE;
+    return attributes & kAllEffects;
+}
+
+DWORD DraggedItemsEffects(IDataObject* data) {
+    FORMATETC format = HGlobalFormat(static_cast<CLIPFORMAT>(ShellIdListFormat()));
+    std::string block;
+    if (data == nullptr || data->QueryGetData(&format) != S_OK)
+        return kAllEffects;
+    std::vector<std::string> lists;
+    if (!ReadFormatBytes(data, format.cfFormat, block) ||
+        !ReadShellIdListArray(reinterpret_cast<const std::uint8_t*>(block.data()), block.size(),
+                              lists))
+        return DROPEFFECT_NONE;
+    ComPtr<IShellFolder> parent;
+    if (FAILED(BindToFolder(AsIdList(lists[0]), parent)))
+        return DROPEFFECT_NONE;
+    std::vector<LPCITEMIDLIST> items;
+    for (std::size_t i = 1; i < lists.size(); ++i)
+        items.push_back(AsIdList(lists[i]));
+    return ItemsDropEffects(parent.Get(), items);
+}
+
+QMimeData* NewDragMimeData(IShellFolder* folder, LPCITEMIDLIST parent,
+                           const std::vector<LPCITEMIDLIST>& items) {
+    ComPtr<IDataObject> data =
+        ComPtr<IDataObject>::Share(new TDataObject_shlv(folder, parent, items));
+    return NewMimeDataFromDataObject(data.Get());
+}
