@@ -35,25 +35,17 @@ bool ReadExact(const std::string& bytes, Lists& lists) {
 }
 
 TEST(ShellIdListArrayTest, Write_LaysOutCountOffsetsThenListsAndReadsBack) {
-    OwnedIdList parent(MakeIdList({"\x03P"}));
-    OwnedIdList first(
-        MakeIdList({"\x03"
-                    "a"})),
-        second(MakeIdList({"\x03"
-                           "bb"}));
+    // Well-formed items only: Home as the parent, then Trash and the root drive.
+    OwnedIdList parent(MakeIdList({std::string("\x01\x01", 2)}));
+    OwnedIdList first(MakeIdList({std::string("\x01\x03", 2)})),
+        second(MakeIdList({std::string("\x02\x03/\0", 4)}));
     std::string block = WriteShellIdListArray(parent.Get(), {first.Get(), second.Get()});
-    std::string expected = U32(2) + U32(16) + U32(22) + U32(28) +  // count, offsets
-                           std::string("\x04\0\x03P\0\0", 6) +     // parent
-                           std::string(
-                               "\x04\0\x03"
-                               "a\0\0",
-                               6) +  // item 1
-                           std::string(
-                               "\x05\0\x03"
-                               "bb\0\0",
-                               7);  // item 2
+    std::string expected = U32(2) + U32(16) + U32(22) + U32(28) +    // count, offsets
+                           std::string("\x04\0\x01\x01\0\0", 6) +    // parent
+                           std::string("\x04\0\x01\x03\0\0", 6) +    // item 1
+                           std::string("\x06\0\x02\x03/\0\0\0", 8);  // item 2
     EXPECT_EQ(block, expected);
-    EXPECT_EQ(block.size(), 4 * 2 + 8 + 6 + 6 + 7);
+    EXPECT_EQ(block.size(), 4 * 2 + 8 + 6 + 6 + 8);
 
     Lists lists;
     ASSERT_TRUE(ReadExact(block, lists));
