@@ -129,16 +129,22 @@ void TListItemModel::RowsChanged() {
         emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
 }
 
-QPixmap TListItemModel::Picture(int image, int overlay, bool dimmed) const {
-    const bool large = owner_->ViewStyle() == vsIcon;
-    HIMAGELIST list = large ? owner_->LargeImages() : owner_->SmallImages();
-    if (list == nullptr || image < 0)
+QIcon TListItemModel::Picture(int image, int overlay, bool dimmed) const {
+    if (image < 0)
         return {};
-    const std::uint64_t key = (std::uint64_t(large) << 63) | (std::uint64_t(dimmed) << 62) |
-                              (std::uint64_t(overlay + 1) << 32) | std::uint32_t(image);
+    const std::uint64_t key =
+        (std::uint64_t(dimmed) << 62) | (std::uint64_t(overlay + 1) << 32) | std::uint32_t(image);
     auto found = pictures_.find(key);
     if (found != pictures_.end())
         return found->second;
+    QIcon icon;
+    for (HIMAGELIST list : {owner_->SmallImages(), owner_->LargeImages()})
+        if (list != nullptr)
+            icon.addPixmap(Compose(list, image, overlay, dimmed));
+    return pictures_[key] = icon;
+}
+
+QPixmap TListItemModel::Compose(HIMAGELIST list, int image, int overlay, bool dimmed) {
     QImage picture = list->Image(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (picture.isNull())
         return {};
@@ -154,5 +160,5 @@ QPixmap TListItemModel::Picture(int image, int overlay, bool dimmed) const {
         painter.fillRect(picture.rect(), QColor(0, 0, 0, 128));
     }
     painter.end();
-    return pictures_[key] = QPixmap::fromImage(picture);
+    return QPixmap::fromImage(picture);
 }

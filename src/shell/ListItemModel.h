@@ -1,16 +1,18 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QPixmap>
 #include <functional>
 #include <unordered_map>
 
 class TRzCustomListView;
+class TSystemImageList;
 
 // The one item model behind every view of a list: a thin window onto the
 // list's rows. Texts and icons are asked of the list only for rows a view
 // shows; the list caches them in its records. Pictures are composed once per
-// (list, size, image, overlay, dimmed) and kept.
+// (image, overlay, dimmed) and kept.
 class TListItemModel final : public QAbstractTableModel {
   public:
     explicit TListItemModel(TRzCustomListView* owner) : owner_(owner) {}
@@ -35,10 +37,12 @@ class TListItemModel final : public QAbstractTableModel {
     void RowsChanged();
 
   private:
-    QPixmap Picture(int image, int overlay, bool dimmed) const;
+    // Both sizes of an item's picture in one icon; each view takes its own.
+    QIcon Picture(int image, int overlay, bool dimmed) const;
+    static QPixmap Compose(TSystemImageList* list, int image, int overlay, bool dimmed);
 
     TRzCustomListView* owner_;
     int rows_ = 0;
     int columns_ = 1;
-    mutable std::unordered_map<std::uint64_t, QPixmap> pictures_;
+    mutable std::unordered_map<std::uint64_t, QIcon> pictures_;
 };

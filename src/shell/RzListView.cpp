@@ -119,6 +119,30 @@ class TReportDelegate final : public QStyledItemDelegate {
     TRzCustomListView* owner_;
 };
 
+// Icon-view items: one fixed cell under the grid, so the view never measures
+// rows one by one and long names wrap onto two lines.
+class TIconDelegate final : public QStyledItemDelegate {
+  public:
+    explicit TIconDelegate(TRzCustomListView* owner) : owner_(owner) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (owner_->ViewStyle() != vsIcon)
+            return QStyledItemDelegate::sizeHint(option, index);
+        const QSize grid = owner_->IconView()->gridSize();
+        return QSize(grid.width() - 4, grid.height() - 4);
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        if (owner_->ViewStyle() == vsIcon)
+            cell.textElideMode = Qt::ElideRight;
+        QStyledItemDelegate::paint(painter, cell, index);
+    }
+
+  private:
+    TRzCustomListView* owner_;
+};
+
 // ------------------------------------------------------------- the host
 
 // Carries the views' signals and events to the list: header clicks and
@@ -190,6 +214,7 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
     reportView_->setUniformRowHeights(true);
     reportView_->setIconSize(QSize(16, 16));
     reportView_->setItemDelegate(new TReportDelegate(this));
+    iconView_->setItemDelegate(new TIconDelegate(this));
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(reportView_)}) {
         view->setModel(model_.get());
@@ -402,7 +427,6 @@ void TRzCustomListView::SetViewStyle(TViewStyle style) {
 
 // The list view in the shape of the style; the report view for vsReport.
 void TRzCustomListView::ShowStyle() {
-    model_->ForgetPictures();
     const bool report = viewStyle_ == vsReport;
     if (!report) {
         const bool icons = viewStyle_ == vsIcon;
@@ -411,7 +435,7 @@ void TRzCustomListView::ShowStyle() {
         iconView_->setWrapping(true);
         iconView_->setWordWrap(icons);
         iconView_->setIconSize(icons ? QSize(32, 32) : QSize(16, 16));
-        iconView_->setGridSize(icons ? QSize(84, 68) : QSize(viewStyle_ == vsList ? 200 : 160, 20));
+        iconView_->setGridSize(icons ? QSize(84, 76) : QSize(viewStyle_ == vsList ? 200 : 160, 20));
         iconView_->setUniformItemSizes(true);
         iconView_->setMovement(QListView::Static);
         iconView_->setLayoutMode(QListView::Batched);

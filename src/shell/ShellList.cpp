@@ -193,7 +193,7 @@ void TRzCustomShellList::SetViewStyle(TViewStyle style) {
 }
 
 TRzShellListData* TRzCustomShellList::ShellListData(int index) const {
-    auto* record = dynamic_cast<TRzShellListData*>(Item(index).Data);
+    auto* record = RecordOf(Item(index).Data);
     if (record == nullptr)
         throw Exception("Invalid class typecast");
     return record;
@@ -342,7 +342,7 @@ void TRzCustomShellList::InsertItem(TListItem& item) {
 }
 
 void TRzCustomShellList::DeleteItem(TListItem& item) {
-    auto* record = dynamic_cast<TRzShellListData*>(item.Data);
+    auto* record = RecordOf(item.Data);
     if (record == nullptr)
         return;
     if (OnDeleteItem && !Destroying())
@@ -376,7 +376,7 @@ bool TRzCustomShellList::NameMatch(const std::string& name) const {
 
 std::string TRzCustomShellList::ItemCaption(TListItem& item) {
     if (item.Caption.empty())
-        if (auto* record = dynamic_cast<TRzShellListData*>(item.Data))
+        if (auto* record = RecordOf(item.Data))
             item.Caption = record->DisplayName();
     return item.Caption;
 }
@@ -386,7 +386,7 @@ std::string TRzCustomShellList::ItemDetailText(TListItem& item, int column) {
         return {};
     if (column <= static_cast<int>(item.SubItems.size()) && !item.SubItems[column - 1].empty())
         return item.SubItems[column - 1];
-    auto* record = dynamic_cast<TRzShellListData*>(item.Data);
+    auto* record = RecordOf(item.Data);
     if (record == nullptr)
         return {};
     if (const std::string* cached = record->CachedDetail(column))
@@ -405,7 +405,7 @@ std::string TRzCustomShellList::ItemDetailText(TListItem& item, int column) {
 
 int TRzCustomShellList::ItemImage(TListItem& item) {
     if (item.ImageIndex < 1)
-        if (auto* record = dynamic_cast<TRzShellListData*>(item.Data))
+        if (auto* record = RecordOf(item.Data))
             return record->IconIndex();
     return item.ImageIndex;
 }
@@ -447,8 +447,8 @@ void TRzCustomShellList::Sort() {
     const LPARAM column = std::abs(sortColumn_) - 1;
     const bool descending = sortColumn_ < 0;
     SortItems([=](const TListItem& a, const TListItem& b) {
-        auto* first = dynamic_cast<TRzShellListData*>(a.Data);
-        auto* second = dynamic_cast<TRzShellListData*>(b.Data);
+        auto* first = RecordOf(a.Data);
+        auto* second = RecordOf(b.Data);
         if (first == nullptr || second == nullptr)
             return false;
         const HRESULT hr = folder->CompareIDs(column, first->RelIdList(), second->RelIdList());
@@ -485,7 +485,7 @@ void TRzCustomShellList::RefreshItems() {
     if (folderPath_.empty())
         old.SetCompareFolder(folderObject_.Get());
     for (int i = 0; i < ItemCount(); ++i)
-        if (auto* record = dynamic_cast<TRzShellListData*>(Item(i).Data))
+        if (auto* record = RecordOf(Item(i).Data))
             old.AddObject(const_cast<LPITEMIDLIST>(record->RelIdList()), i);
     old.SetSorted(true);
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "framework/Object.h"
@@ -67,6 +68,15 @@ class TRzShellListData : public TObject {
     std::uint32_t cachedMask_ = 0;
     std::vector<std::string> details_;
 };
+
+// The record `data` holds, or null. The list's own records are told apart
+// without a cast search, since rows are asked for theirs on every compare and
+// every draw.
+inline TRzShellListData* RecordOf(TObject* data) {
+    if (data != nullptr && typeid(*data) == typeid(TRzShellListData))
+        return static_cast<TRzShellListData*>(data);
+    return dynamic_cast<TRzShellListData*>(data);
+}
 
 // Whether the folder attributes make an item a folder for the list:
 // SFGAO_FOLDER, unless it is also a stream and files may not be folders.
