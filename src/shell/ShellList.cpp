@@ -654,6 +654,29 @@ void TRzCustomShellList::ItemOpen(int index) {
     ShowingFailures([this, index] { OpenItem(index); });
 }
 
+// A label edit renames the item on disk; the caption follows only a rename
+// that worked, and the change the rename causes is not answered.
+bool TRzCustomShellList::ItemEdited(TListItem& item, std::string& caption) {
+    TRzCustomListView::ItemEdited(item, caption);
+    TRzShellListData* record = RecordOf(item.Data);
+    if (record == nullptr || !folderObject_)
+        return true;
+    LPITEMIDLIST renamed = nullptr;
+    const HRESULT hr =
+        folderObject_->SetNameOf(0, record->RelIdList(), caption.c_str(), SHGDN_INFOLDER, &renamed);
+    if (FAILED(hr)) {
+        ShowingFailures([hr] { throw EShellError(hr); });
+        return false;
+    }
+    skipNextChange_ = true;
+    record->ReplaceRelIdList(renamed);
+    caption = record->DisplayName();
+    // What waited for the edit runs once the editor has closed.
+    if (refreshPending_)
+        Window().SetTimer(kRefreshTimer, kRefreshFocusedMs);
+    return true;
+}
+
 // ------------------------------------------------------------- events
 
 bool TRzCustomShellList::DblClickOpen() {

@@ -147,6 +147,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     int ItemImage(TListItem& item) override;
     void ColumnClick(int column) override;
     void ItemOpen(int index) override;
+    bool ItemEdited(TListItem& item, std::string& caption) override;
     void WndProc(TMessage& message) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;

@@ -325,4 +325,46 @@ TEST_F(ShellListTest, RecreatedWindow_StartsEmptyAndRefillsFromTheDeferredMessag
     EXPECT_EQ(list_.ItemCount(), 1);
 }
 
+TEST_F(ShellListTest, Options_LinksMarked_ShowHiddenOffRefreshes_DeferredWhileDragging) {
+    Make("plain.txt");
+    Make(".secret");
+    symlink((folder_ + "/plain.txt").c_str(), (folder_ + "/shortcut").c_str());
+    Show(folder_);
+    ASSERT_EQ(Names(), (std::vector<std::string>{".secret", "plain.txt", "shortcut"}));
+    EXPECT_EQ(list_.Item(2).OverlayIndex, 1);
+    EXPECT_EQ(list_.Item(1).OverlayIndex, -1);
+
+    int deleted = 0;
+    list_.OnDeleteItem = [&](TObject*, TListItem&, TRzShellListData* record) {
+        deleted += record != nullptr;
+    };
+    list_.SetOptions(kDefaultShellListOptions & ~OptionBit(sloShowHidden));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"plain.txt", "shortcut"}));
+    EXPECT_EQ(deleted, 1);
+
+    list_.BeginOutgoingDrag();
+    Make("dropped.txt");
+    list_.RefreshItems();
+    EXPECT_TRUE(list_.RefreshPending());
+    EXPECT_EQ(list_.ItemCount(), 2);
+    list_.EndOutgoingDrag(false);
+    EXPECT_EQ(list_.ItemCount(), 3);
+    EXPECT_FALSE(list_.RefreshPending());
+}
+
+TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFails) {
+    Make("old.txt");
+    Make("taken.txt");
+    Show(folder_);
+    QAbstractItemModel* model = list_.Model();
+    EXPECT_TRUE(model->setData(model->index(0, 0), "new.txt", Qt::EditRole));
+    EXPECT_TRUE(std::filesystem::exists(folder_ + "/new.txt"));
+    EXPECT_EQ(list_.ShellListData(0)->FileName(), "new.txt");
+    EXPECT_EQ(Cell(0, 0), "new.txt");
+
+    EXPECT_FALSE(model->setData(model->index(0, 0), "taken.txt", Qt::EditRole));
+    EXPECT_EQ(Cell(0, 0), "new.txt");
+    EXPECT_EQ(boxes_.size(), 1u);
+}
+
 }  // namespace
