@@ -213,8 +213,13 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
     reportView_->setItemsExpandable(false);
     reportView_->setUniformRowHeights(true);
     reportView_->setIconSize(QSize(16, 16));
-    reportView_->setItemDelegate(new TReportDelegate(this));
-    iconView_->setItemDelegate(new TIconDelegate(this));
+    // The views do not own their delegates; their children go with them.
+    auto* reportCells = new TReportDelegate(this);
+    reportCells->setParent(reportView_);
+    reportView_->setItemDelegate(reportCells);
+    auto* iconCells = new TIconDelegate(this);
+    iconCells->setParent(iconView_);
+    iconView_->setItemDelegate(iconCells);
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(reportView_)}) {
         view->setModel(model_.get());
@@ -309,13 +314,11 @@ void TRzCustomListView::ClearItems() {
     DeleteItems(std::move(all));
 }
 
-void TRzCustomListView::SortItems(
-    const std::function<bool(const TListItem&, const TListItem&)>& less) {
+void TRzCustomListView::SortItems(const std::function<bool(int, int)>& less) {
     FlushInserted();
     std::vector<int> order(items_.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return less(*items_[a], *items_[b]); });
+    std::stable_sort(order.begin(), order.end(), less);
     model_->Reorder(order, [&] {
         std::vector<std::unique_ptr<TListItem>> sorted;
         sorted.reserve(items_.size());

@@ -73,8 +73,9 @@ class TRzCustomListView : public TWinControl {
     void ClearItems();
     void BeginUpdate();
     void EndUpdate();
-    // Reorders the rows by `less`; selection and focus stay with their rows.
-    void SortItems(const std::function<bool(const TListItem&, const TListItem&)>& less);
+    // Reorders the rows by `less`, which compares two rows by their index
+    // before the sort; selection and focus stay with their rows.
+    void SortItems(const std::function<bool(int, int)>& less);
     // Capacity hint for the next inserts.
     void SetAllocBy(int count);
     int AllocBy() const { return allocBy_; }

@@ -443,15 +443,19 @@ void TRzCustomShellList::SetSortColumn(int column) {
 void TRzCustomShellList::Sort() {
     if (sortColumn_ == 0 || !folderObject_)
         return;
+    // Each row's record once, not once per compare.
+    std::vector<LPCITEMIDLIST> items(ItemCount());
+    for (int i = 0; i < ItemCount(); ++i) {
+        TRzShellListData* record = RecordOf(Item(i).Data);
+        items[i] = record != nullptr ? record->RelIdList() : nullptr;
+    }
     IShellFolder* folder = folderObject_.Get();
     const LPARAM column = std::abs(sortColumn_) - 1;
     const bool descending = sortColumn_ < 0;
-    SortItems([=](const TListItem& a, const TListItem& b) {
-        auto* first = RecordOf(a.Data);
-        auto* second = RecordOf(b.Data);
-        if (first == nullptr || second == nullptr)
+    SortItems([&](int a, int b) {
+        if (items[a] == nullptr || items[b] == nullptr)
             return false;
-        const HRESULT hr = folder->CompareIDs(column, first->RelIdList(), second->RelIdList());
+        const HRESULT hr = folder->CompareIDs(column, items[a], items[b]);
         const int order = SUCCEEDED(hr) ? static_cast<std::int16_t>(hr & 0xFFFF) : 0;
         return descending ? order > 0 : order < 0;
     });
