@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "BenchFolders.h"
 #include "shell/ListItemModel.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellList.h"
@@ -23,19 +24,6 @@
 namespace {
 
 constexpr int kRounds = 3;
-
-std::string MakeFolder(const std::string& parent, int files) {
-    std::string folder = parent + "/files-" + std::to_string(files);
-    std::filesystem::create_directories(folder);
-    char name[32];
-    for (int i = 0; i < files; ++i) {
-        std::snprintf(name, sizeof name, "/%02d-06-07_%04d.jpg", i % 28 + 1, i);
-        int fd = open((folder + name).c_str(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0)
-            close(fd);
-    }
-    return folder;
-}
 
 double Seconds(const std::function<void()>& action) {
     auto start = std::chrono::steady_clock::now();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 
+#include "BenchFolders.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellServices.h"
 
@@ -24,19 +25,6 @@ namespace {
 constexpr int kRounds = 5;
 constexpr ULONG kAcceptRequest = 0x720B0000;               // the list's item filter
 constexpr ULONG kItemRequest = 0x700F0037 | SFGAO_STREAM;  // the list's Attributes
-
-std::string MakeFolder(const std::string& parent, int files) {
-    std::string folder = parent + "/files-" + std::to_string(files);
-    std::filesystem::create_directories(folder);
-    char name[32];
-    for (int i = 0; i < files; ++i) {
-        std::snprintf(name, sizeof name, "/%02d-06-07_%04d.jpg", i % 28 + 1, i);
-        int fd = open((folder + name).c_str(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0)
-            close(fd);
-    }
-    return folder;
-}
 
 long BareLoop(const std::string& folder) {
     long count = 0;
