@@ -503,18 +503,22 @@ void TRzCustomShellList::RefreshItems() {
             fresh.Add(item);
     }
 
+    // Old entries are marked, not deleted: deleting from the middle of the
+    // sorted list once per kept item costs a move of the whole list each time.
+    std::vector<bool> kept(old.Count());
     for (int i = fresh.Count() - 1; i >= 0; --i) {
         int at = 0;
-        if (old.Find(fresh.Items(i), at)) {
+        if (old.Find(fresh.Items(i), at) && !kept[at]) {
             fresh.Delete(i);
-            old.Delete(at);
+            kept[at] = true;
         }
     }
 
     BeginUpdate();
     std::vector<int> vanished;
     for (int i = 0; i < old.Count(); ++i)
-        vanished.push_back(old.Objects(i));
+        if (!kept[i])
+            vanished.push_back(old.Objects(i));
     DeleteItems(std::move(vanished));
     fresh.SetAllocator(nullptr);
     SetAllocBy(fresh.Count());
