@@ -11,6 +11,7 @@
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
+#include "platform/DeviceChanges.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
@@ -26,8 +27,6 @@ namespace {
 constexpr ULONG kAcceptRequest = 0x720B0000;
 constexpr HRESULT kNoMoreItems = static_cast<HRESULT>(0x80070103);
 constexpr DWORD kWatchFilter = 3;  // file and folder names
-constexpr std::uintptr_t kDeviceArrival = 0x8000;
-constexpr std::uintptr_t kDeviceRemoveComplete = 0x8004;
 constexpr int kCollectCapacity = 500;
 
 // Runs `action` when the scope ends, however it ends.
@@ -609,7 +608,7 @@ void TRzCustomShellList::WndProc(TMessage& message) {
 }
 
 void TRzCustomShellList::DeviceChange(TRzDeviceChangeHandler*, TMessage& message) {
-    if (message.WParam != kDeviceArrival && message.WParam != kDeviceRemoveComplete)
+    if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
         return;
     ShowingFailures([this] {
         ValidateDrives();

@@ -15,7 +15,10 @@
 
 #include "ShellTestSupport.h"
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/Exception.h"
+#include "platform/DeviceChanges.h"
+#include "shell/DeviceChangeHandler.h"
 #include "shell/ListItemModel.h"
 #include "shell/ShellListDetails.h"
 #include "shell/ShellPaths.h"
@@ -99,19 +102,22 @@ TEST_F(ShellListTest, Fill_ShellOrder_HiddenDimmed_FirstFocusedNoneSelected) {
     EXPECT_EQ(fills_, 1);
 }
 
-TEST_F(ShellListTest, Computer_ListsDrivesWithEmptyFileNames_AndIsNotWatched) {
+TEST_F(ShellListTest, Computer_DrivesWithEmptyFileNames_RefilledWhenAMountArrives) {
     TestMountTable mounts;
-    mounts.Write("30 1 8:2 / " + mounts.Folder() + " rw - ext4 /dev/sdb1 rw\n");
     OwnedIdList computer;
     ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, computer.Out()), S_OK);
     list_.SetFolderIdList(computer.Get());
+    const int before = list_.ItemCount();
+    ASSERT_GE(before, 1);
+    EXPECT_EQ(list_.FolderPath(), "");
 
-    ASSERT_GE(list_.ItemCount(), 1);
+    mounts.Write("30 1 8:2 / " + mounts.Folder() + " rw - ext4 /dev/sdb1 rw\n");
+    PostMessage(TRzDeviceChangeHandler::Get()->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return list_.ItemCount() == before + 1; }));
     for (int i = 0; i < list_.ItemCount(); ++i) {
         EXPECT_EQ(list_.ShellListData(i)->FileName(), "");
         EXPECT_FALSE(list_.ShellListData(i)->PathName().empty());
     }
-    EXPECT_EQ(list_.FolderPath(), "");
 }
 
 TEST_F(ShellListTest, Refresh_AfterRealChanges_KeepsPlaceAndSelection_AppendsNewOnes) {
@@ -365,6 +371,22 @@ TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFail
     EXPECT_FALSE(model->setData(model->index(0, 0), "taken.txt", Qt::EditRole));
     EXPECT_EQ(Cell(0, 0), "new.txt");
     EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {
+    const TColor shadow = ColorToRGB(clBtnShadow), window = ColorToRGB(clWindow);
+    auto ring = [this](int inset) { return TBitmap(list_.Grab()).Pixel(inset, 100); };
+    list_.SetFrameVisible(true);
+    EXPECT_EQ(ring(0), shadow);
+    EXPECT_EQ(ring(1), window);
+    list_.SetFrameHotTrack(true);
+    list_.Widget()->activateWindow();
+    list_.SetFocus();
+    ASSERT_TRUE(PumpUntil([this] { return list_.Focused(); }));
+    EXPECT_EQ(ring(0), shadow);
+    EXPECT_EQ(ring(1), shadow);
+    list_.SetFrameSides(sdTop);
+    EXPECT_EQ(ring(0), window);
 }
 
 }  // namespace
