@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <set>
 
+#include "../support/MessageOf.h"
 #include "ShellTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
@@ -387,6 +388,43 @@ TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {
     EXPECT_EQ(ring(1), shadow);
     list_.SetFrameSides(sdTop);
     EXPECT_EQ(ring(0), window);
+}
+
+TEST_F(ShellListTest,
+       FolderChange_ATreeThatAnswersAtOnceCausesOneFill_AndFlushRunsAPendingRefresh) {
+    std::filesystem::create_directory(folder_ + "/sub");
+    RecordingTree tree;
+    // The real tree answers a SelectedFolder write by writing the list's
+    // Folder while the list is still changing folder.
+    tree.selected.OnChange = [&] { list_.SetFolderIdList(tree.selected.IdList()); };
+    list_.SetLinkedTree(&tree);
+    int changed = 0;
+    list_.OnFolderChanged = [&](TObject*) { ++changed; };
+    Show(folder_);
+    EXPECT_EQ(fills_, 1);
+    EXPECT_EQ(changed, 1);
+
+    Make("late.txt");
+    list_.Window().SetTimer(TRzShellList::kRefreshTimer, TRzShellList::kRefreshUnfocusedMs);
+    list_.FlushPendingAction();
+    EXPECT_FALSE(list_.Window().HasTimer(TRzShellList::kRefreshTimer));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "late.txt"}));
+    tree.selected.OnChange = nullptr;
+}
+
+TEST_F(ShellListTest, SingleSelect_KeepsOneRow_AndARowWithoutARecordIsAnInvalidCast) {
+    for (const char* name : {"a", "b", "c"})
+        Make(name);
+    Show(folder_);
+    list_.SetMultiSelect(false);
+    QAbstractItemView* view = list_.ActiveView();
+    view->selectionModel()->select(list_.Model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    view->setCurrentIndex(list_.Model()->index(2, 0));
+    EXPECT_EQ(list_.SelectedIndexes(), std::vector<int>{2});
+
+    list_.AddItem().Caption = "plain";
+    EXPECT_EQ(MessageOf<Exception>([&] { list_.ShellListData(3); }), "Invalid class typecast");
+    EXPECT_EQ(Cell(3, 0), "plain");
 }
 
 }  // namespace
