@@ -14,6 +14,7 @@
 #include <numeric>
 
 #include "shell/ListItemModel.h"
+#include "shell/ShellEnv.h"
 
 // ------------------------------------------------------------- the views
 
@@ -602,7 +603,8 @@ void TRzCustomListView::LayoutViews() {
 // ----- header sort indicator
 
 void TRzCustomListView::SetHeaderSortDisplayMode(THeaderSortDisplayMode mode) {
-    headerSortDisplayMode_ = mode;
+    // Owner-drawn header items need common controls 4.70 or later.
+    headerSortDisplayMode_ = ShellEnv.ComCtlVersion.MS >= 0x00040046 ? mode : hsdmNone;
     ApplyHeaderSortIndicator();
 }
 

@@ -249,6 +249,12 @@ TEST_F(ShellListTest, Report_ColumnsWidthsTextsAndHeaderClickToggle) {
     emit header->sectionClicked(0);
     EXPECT_EQ(list_.SortColumn(), 1);
     EXPECT_EQ(list_.HeaderSortColumn(), 0);
+
+    // A descending column past the last one goes back to the first at the
+    // next rebuild, as an ascending one does.
+    list_.SetSortColumn(-5);
+    Show(TestHome());
+    EXPECT_EQ(list_.SortColumn(), 1);
 }
 
 TEST_F(ShellListTest, Report_ResizedWidthsCarryToAnotherFolderOfTheSameShape) {
