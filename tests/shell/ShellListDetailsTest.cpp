@@ -1,5 +1,6 @@
 #include "shell/ShellListDetails.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "ShellTestSupport.h"
@@ -8,6 +9,87 @@
 #include "shell/ShellList.h"
 
 namespace {
+
+// A folder that describes five columns, of which the third is not shown by
+// default, and offers IShellFolder2 only when asked to.
+class FiveColumnFolder final : public IShellFolder2 {
+  public:
+    explicit FiveColumnFolder(bool offersFolder2) : offersFolder2_(offersFolder2) {}
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IShellFolder ||
+            (iid == IID_IShellFolder2 && offersFolder2_)) {
+            *object = static_cast<IShellFolder2*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override { return --references; }
+    HRESULT ParseDisplayName(HWND, IBindCtx*, const OLECHAR*, ULONG*, LPITEMIDLIST*,
+                             ULONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT EnumObjects(HWND, DWORD, IEnumIDList**) override { return E_NOTIMPL; }
+    HRESULT BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
+    HRESULT CreateViewObject(HWND, REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT GetAttributesOf(UINT, const LPCITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
+    HRESULT GetUIObjectOf(HWND, UINT, const LPCITEMIDLIST*, REFIID, UINT*, void**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT GetDisplayNameOf(LPCITEMIDLIST, DWORD, STRRET*) override { return E_NOTIMPL; }
+    HRESULT SetNameOf(HWND, LPCITEMIDLIST, const OLECHAR*, DWORD, LPITEMIDLIST*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT GetDefaultColumn(DWORD, ULONG*, ULONG*) override { return E_NOTIMPL; }
+    HRESULT GetDefaultColumnState(UINT column, SHCOLSTATEF* state) override {
+        if (column >= 5)
+            return E_INVALIDARG;
+        *state = column == 2 ? SHCOLSTATE_TYPE_STR : SHCOLSTATE_ONBYDEFAULT;
+        return S_OK;
+    }
+    HRESULT GetDetailsOf(LPCITEMIDLIST, UINT column, SHELLDETAILS* details) override {
+        if (column >= 5)
+            return E_INVALIDARG;
+        details->fmt = column == 1 ? LVCFMT_CENTER : 7;  // 7: no defined alignment
+        details->cxChar = 10 + static_cast<int>(column);
+        details->str.uType = STRRET_CSTR;
+        std::snprintf(details->str.cStr, MAX_PATH, "col%u", column);
+        return S_OK;
+    }
+
+    ULONG references = 1;
+
+  private:
+    bool offersFolder2_;
+};
+
+TEST(ShellListDetailsTest, Adapter_StopsAtTheFirstColumnNotShownByDefault_NoInterfaceNoDetails) {
+    FiveColumnFolder folder(true), plain(false);
+    {
+        ComPtr<IShellDetails> details = FetchShellDetails(&folder);
+        ASSERT_TRUE(details);
+        ForgetSavedColumnWidths();
+        TRzShellList list(nullptr);
+        EXPECT_FALSE(BuildDetailsColumns(list, details.Get(), ""));
+        ASSERT_EQ(list.ColumnCount(), 2);
+        EXPECT_EQ(list.Column(1).Caption, "col1");
+        EXPECT_EQ(list.Column(1).Alignment, caCenter);
+        EXPECT_EQ(list.Column(0).Alignment, caLeft);
+        EXPECT_EQ(list.ColumnWidth(1), 11 * 7);
+        ComPtr<IShellDetails> same = details.As<IShellDetails>(IID_IShellDetails);
+        EXPECT_TRUE(same);
+        EXPECT_FALSE(details.As<IShellFolder>(IID_IShellFolder));
+        EXPECT_EQ(details->ColumnClick(0), E_NOTIMPL);
+    }
+    EXPECT_EQ(folder.references, 1u);  // the adapter let the folder go
+    EXPECT_FALSE(FetchShellDetails(&plain));
+}
 
 TEST(ShellListDetailsTest, SizeText_KilobytesRoundedUpWithGroups) {
     const struct {
