@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ShellTestSupport.h"
+#include "StubShellFolder.h"
 #include "framework/Bitmap.h"
 #include "shell/HeaderSortArrow.h"
 #include "shell/ShellList.h"
@@ -12,7 +13,7 @@ namespace {
 
 // A folder that describes five columns, of which the third is not shown by
 // default, and offers IShellFolder2 only when asked to.
-class FiveColumnFolder final : public IShellFolder2 {
+class FiveColumnFolder final : public StubShellFolder {
   public:
     explicit FiveColumnFolder(bool offersFolder2) : offersFolder2_(offersFolder2) {}
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -27,26 +28,6 @@ class FiveColumnFolder final : public IShellFolder2 {
     }
     ULONG AddRef() override { return ++references; }
     ULONG Release() override { return --references; }
-    HRESULT ParseDisplayName(HWND, IBindCtx*, const OLECHAR*, ULONG*, LPITEMIDLIST*,
-                             ULONG*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT EnumObjects(HWND, DWORD, IEnumIDList**) override { return E_NOTIMPL; }
-    HRESULT BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
-    HRESULT CreateViewObject(HWND, REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT GetAttributesOf(UINT, const LPCITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
-    HRESULT GetUIObjectOf(HWND, UINT, const LPCITEMIDLIST*, REFIID, UINT*, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT GetDisplayNameOf(LPCITEMIDLIST, DWORD, STRRET*) override { return E_NOTIMPL; }
-    HRESULT SetNameOf(HWND, LPCITEMIDLIST, const OLECHAR*, DWORD, LPITEMIDLIST*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT GetDefaultColumn(DWORD, ULONG*, ULONG*) override { return E_NOTIMPL; }
     HRESULT GetDefaultColumnState(UINT column, SHCOLSTATEF* state) override {
         if (column >= 5)
             return E_INVALIDARG;
