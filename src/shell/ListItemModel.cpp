@@ -124,11 +124,6 @@ void TListItemModel::ColumnsRenamed() {
     emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
 }
 
-void TListItemModel::RowsChanged() {
-    if (rows_ > 0)
-        emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
-}
-
 QIcon TListItemModel::Picture(int image, int overlay, bool dimmed) const {
     if (image < 0)
         return {};

@@ -34,7 +34,6 @@ class TListItemModel final : public QAbstractTableModel {
     void ColumnsRenamed();
     // Pictures depend on the image lists: drop what was composed.
     void ForgetPictures() { pictures_.clear(); }
-    void RowsChanged();
 
   private:
     // Both sizes of an item's picture in one icon; each view takes its own.

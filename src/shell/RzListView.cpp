@@ -257,12 +257,6 @@ TRzCustomListView::~TRzCustomListView() {
 
 // ----- items
 
-int TRzCustomListView::IndexOf(const TListItem* item) const {
-    auto found = std::find_if(items_.begin(), items_.end(),
-                              [item](const auto& held) { return held.get() == item; });
-    return found == items_.end() ? -1 : static_cast<int>(found - items_.begin());
-}
-
 TListItem& TRzCustomListView::AddItem() {
     if (items_.capacity() < items_.size() + 1)
         items_.reserve(items_.size() + std::max(allocBy_, 1));
@@ -336,10 +330,6 @@ void TRzCustomListView::SetAllocBy(int count) {
 }
 
 // ----- selection and focus
-
-bool TRzCustomListView::IsSelected(int index) const {
-    return selection_->isRowSelected(index, {});
-}
 
 void TRzCustomListView::SetSelected(int index, bool selected) {
     selection_->select(model_->index(index, 0),
@@ -501,11 +491,6 @@ bool TRzCustomListView::IsEditing() const {
     return ViewEditing(ActiveView());
 }
 
-void TRzCustomListView::EditCaption(int index) {
-    if (!readOnly_)
-        ActiveView()->edit(model_->index(index, 0));
-}
-
 void TRzCustomListView::SetSmallImages(HIMAGELIST images) {
     smallImages_ = images;
     model_->ForgetPictures();
@@ -619,10 +604,6 @@ void TRzCustomListView::SetHeaderSortState(int column, bool ascending) {
 void TRzCustomListView::ApplyHeaderSortIndicator() {
     if (viewStyle_ == vsReport)
         header_->viewport()->update();
-}
-
-QRect TRzCustomListView::ItemRect(int index) const {
-    return ActiveView()->visualRect(model_->index(index, 0));
 }
 
 void TRzCustomListView::ScrollToTopLeft() {

@@ -64,12 +64,10 @@ class TRzCustomListView : public TWinControl {
     // ----- items
     int ItemCount() const { return static_cast<int>(items_.size()); }
     TListItem& Item(int index) const { return *items_.at(index); }
-    int IndexOf(const TListItem* item) const;
     // Appends a row (through InsertItem) and returns it.
     TListItem& AddItem();
     // Deletes rows through DeleteItem, the given indexes in any order.
     void DeleteItems(std::vector<int> indexes);
-    void DeleteItem(int index) { DeleteItems({index}); }
     void ClearItems();
     void BeginUpdate();
     void EndUpdate();
@@ -81,7 +79,6 @@ class TRzCustomListView : public TWinControl {
     int AllocBy() const { return allocBy_; }
 
     // ----- selection and focus (one for all views)
-    bool IsSelected(int index) const;
     void SetSelected(int index, bool selected);
     std::vector<int> SelectedIndexes() const;
     void ClearSelection();
@@ -113,7 +110,6 @@ class TRzCustomListView : public TWinControl {
     void SetReadOnly(bool readOnly);
     // Whether a label is being edited.
     bool IsEditing() const;
-    void EditCaption(int index);
 
     HIMAGELIST SmallImages() const { return smallImages_; }
     HIMAGELIST LargeImages() const { return largeImages_; }
@@ -166,7 +162,6 @@ class TRzCustomListView : public TWinControl {
     QListView* IconView() const { return iconView_; }
     QItemSelectionModel* SelectionModel() const { return selection_; }
     TListItemModel* Model() const { return model_.get(); }
-    QRect ItemRect(int index) const;
     // Scrolls the view to its top-left corner.
     void ScrollToTopLeft();
     // One wheel notch (+1 away from the user, -1 toward) as the list scrolls it.
