@@ -513,27 +513,30 @@ void TRzCustomShellList::RefreshItems() {
         }
     }
 
-    BeginUpdate();
-    std::vector<int> vanished;
-    for (int i = 0; i < old.Count(); ++i)
-        if (!kept[i])
-            vanished.push_back(old.Objects(i));
-    DeleteItems(std::move(vanished));
-    fresh.SetAllocator(nullptr);
-    SetAllocBy(fresh.Count());
-    for (int i = 0; i < fresh.Count(); ++i) {
-        LPITEMIDLIST item = fresh.Items(i);
-        LPITEMIDLIST absolute = ConcatIdLists(nullptr, folderIdList_, item);
-        ULONG attributes = 0;
-        if (AcceptsItem(folderObject_.Get(), absolute, item, attributes))
-            Insert(std::make_unique<TRzShellListData>(this, item), attributes);
-        else
-            FreeIdList(item);
-        FreeIdList(absolute);
+    {
+        BeginUpdate();
+        ScopeExit done([this] {
+            ReleaseMasks();
+            EndUpdate();
+        });
+        std::vector<int> vanished;
+        for (int i = 0; i < old.Count(); ++i)
+            if (!kept[i])
+                vanished.push_back(old.Objects(i));
+        DeleteItems(std::move(vanished));
+        SetAllocBy(fresh.Count());
+        // The new entries stay owned by their list until it goes, so nothing
+        // is lost when the filter or OnAddItem raises; records take copies.
+        for (int i = 0; i < fresh.Count(); ++i) {
+            LPCITEMIDLIST item = fresh.Items(i);
+            std::unique_ptr<ITEMIDLIST, void (*)(LPITEMIDLIST)> absolute(
+                ConcatIdLists(nullptr, folderIdList_, item), FreeIdList);
+            ULONG attributes = 0;
+            if (AcceptsItem(folderObject_.Get(), absolute.get(), item, attributes))
+                Insert(std::make_unique<TRzShellListData>(this, CopyIdList(nullptr, item)),
+                       attributes);
+        }
     }
-    fresh.Clear();
-    ReleaseMasks();
-    EndUpdate();
     FillComplete();
     SetAllocBy(256);
 }
