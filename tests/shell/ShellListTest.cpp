@@ -394,6 +394,13 @@ TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {
     EXPECT_EQ(ring(1), shadow);
     list_.SetFrameSides(sdTop);
     EXPECT_EQ(ring(0), window);
+
+    // Background by state: FocusColor while focused, DisabledColor while disabled.
+    auto base = [this] { return list_.ActiveView()->palette().color(QPalette::Base); };
+    list_.SetFocusColor(clYellow);
+    EXPECT_EQ(base(), ToQColor(clYellow));
+    list_.SetEnabled(false);
+    EXPECT_EQ(base(), ToQColor(clBtnFace));
 }
 
 TEST_F(ShellListTest,
