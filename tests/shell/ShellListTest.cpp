@@ -440,4 +440,27 @@ TEST_F(ShellListTest, SingleSelect_KeepsOneRow_AndARowWithoutARecordIsAnInvalidC
     EXPECT_EQ(Cell(3, 0), "plain");
 }
 
+TEST_F(ShellListTest, ItemFilter_FoldersHiddenOnlyWhileLinked_MasksIgnoredWithoutAPath) {
+    Make("photo.jpg");
+    std::filesystem::create_directory(folder_ + "/sub");
+    list_.SetOptions(kDefaultShellListOptions | OptionBit(sloHideFoldersWhenLinkedToTree));
+    Show(folder_);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "photo.jpg"}));  // no tree yet
+    RecordingTree tree;
+    list_.SetLinkedTree(&tree);
+    EXPECT_TRUE(list_.HidesFolders());
+    list_.FillList();
+    EXPECT_EQ(Names(), std::vector<std::string>{"photo.jpg"});
+    list_.SetLinkedTree(nullptr);
+
+    TestMountTable mounts;
+    OwnedIdList computer;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, computer.Out()), S_OK);
+    list_.SetFolderIdList(computer.Get());
+    const int drives = list_.ItemCount();
+    list_.SetFileFilter("*.jpg");
+    EXPECT_EQ(list_.ItemCount(), drives);
+    EXPECT_GE(drives, 1);
+}
+
 }  // namespace
