@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFolders.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellServices.h"
 
@@ -28,21 +29,6 @@ namespace {
 constexpr int kRounds = 5;
 constexpr ULONG kAcceptRequest = 0x720B0000;               // the list's item filter
 constexpr ULONG kItemRequest = 0x700F0037 | SFGAO_STREAM;  // the list's Attributes
-
-std::string MakeFolder(const std::string& parent, int files) {
-    std::string folder = parent + "/files-" + std::to_string(files);
-    std::filesystem::create_directories(folder);
-    // Mostly photos, with a few other types mixed in, as a camera folder holds.
-    const char* const kSuffixes[] = {"jpg", "jpg", "jpg", "mp4", "png", "txt", "tar.gz"};
-    char name[40];
-    for (int i = 0; i < files; ++i) {
-        std::snprintf(name, sizeof name, "/%02d-06-07_%04d.%s", i % 28 + 1, i, kSuffixes[i % 7]);
-        int fd = open((folder + name).c_str(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0)
-            close(fd);
-    }
-    return folder;
-}
 
 long BareLoop(const std::string& folder) {
     long count = 0;

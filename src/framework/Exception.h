@@ -11,3 +11,9 @@ class Exception : public std::runtime_error {
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };
+
+// A silent end of the running command: the default handler shows nothing.
+class EAbort : public Exception {
+  public:
+    EAbort() : Exception("Operation aborted") {}
+};

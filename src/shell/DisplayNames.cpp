@@ -11,8 +11,8 @@ namespace {
 const DWORD kNameFlags[] = {SHGDN_NORMAL, SHGDN_INFOLDER, SHGDN_FORPARSING,
                             SHGDN_INFOLDER | SHGDN_FOREDITING};
 
-// The text a successful GetDisplayNameOf left in `name`, releasing what it
-// allocated.
+}  // namespace
+
 std::string TakeName(STRRET& name, LPCITEMIDLIST item) {
     switch (name.uType) {
         case STRRET_WSTR: {
@@ -35,8 +35,6 @@ std::string TakeName(STRRET& name, LPCITEMIDLIST item) {
             return std::string();
     }
 }
-
-}  // namespace
 
 std::string GetDisplayName(IShellFolder* folder, LPCITEMIDLIST item, int kind) {
     ComPtr<IShellFolder> desktop;

@@ -14,6 +14,10 @@ enum TNameKind : int {
     nkForEditing = 3,  // SHGDN_INFOLDER | SHGDN_FOREDITING
 };
 
+// The text a successful GetDisplayNameOf or GetDetailsOf left in `name`
+// (an offset counts from `item`), releasing what the call allocated.
+std::string TakeName(STRRET& name, LPCITEMIDLIST item);
+
 // The name of a relative item inside `folder` (the desktop when null). Never
 // fails: a name the folder cannot give is "".
 std::string GetDisplayName(IShellFolder* folder, LPCITEMIDLIST item, int kind);

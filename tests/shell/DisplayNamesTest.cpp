@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "ShellTestSupport.h"
+#include "StubShellFolder.h"
 #include "shell/ShellError.h"
 #include "shell/ShellPaths.h"
 
@@ -11,7 +12,7 @@ namespace {
 class DisplayNamesTest : public ShellTest {};
 
 // Hands out one name in whichever way the test sets up, and counts the calls.
-class NameFolder : public IShellFolder {
+class NameFolder : public StubShellFolder {
   public:
     HRESULT firstAnswer = E_FAIL;
     HRESULT secondAnswer = S_OK;
@@ -27,25 +28,6 @@ class NameFolder : public IShellFolder {
         if (presets.size() == 1)
             return firstAnswer == S_OK ? Give(name, STRRET_WSTR) : firstAnswer;
         return secondAnswer == S_OK ? Give(name, secondType) : secondAnswer;
-    }
-
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
-    HRESULT ParseDisplayName(HWND, IBindCtx*, const OLECHAR*, ULONG*, LPITEMIDLIST*,
-                             ULONG*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT EnumObjects(HWND, DWORD, IEnumIDList**) override { return E_NOTIMPL; }
-    HRESULT BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
-    HRESULT CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT GetAttributesOf(UINT, const LPCITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
-    HRESULT GetUIObjectOf(HWND, UINT, const LPCITEMIDLIST*, REFIID, UINT*, void**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT SetNameOf(HWND, LPCITEMIDLIST, const OLECHAR*, DWORD, LPITEMIDLIST*) override {
-        return E_NOTIMPL;
     }
 
   private:

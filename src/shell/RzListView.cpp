@@ -1,0 +1,641 @@
+#include "shell/RzListView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+#include <QWheelEvent>
+#include <algorithm>
+#include <numeric>
+
+#include "shell/ListItemModel.h"
+#include "shell/ShellEnv.h"
+
+// ------------------------------------------------------------- the views
+
+// A Qt view that tells whether a label editor is open.
+template <class View>
+class TEditAwareView final : public View {
+  public:
+    using View::View;
+    bool Editing() const { return this->state() == QAbstractItemView::EditingState; }
+};
+
+namespace {
+
+bool ViewEditing(QAbstractItemView* view) {
+    if (auto* list = dynamic_cast<TEditAwareView<QListView>*>(view))
+        return list->Editing();
+    auto* report = dynamic_cast<TEditAwareView<QTreeView>*>(view);
+    return report != nullptr && report->Editing();
+}
+
+}  // namespace
+
+// ------------------------------------------------------------- the header
+
+// The report header: with a sort display mode other than none, every item is
+// drawn here (caption and sort arrow placed as the mode says); with none the
+// style draws plain items.
+class TSortHeader final : public QHeaderView {
+  public:
+    explicit TSortHeader(TRzCustomListView* owner) : QHeaderView(Qt::Horizontal), owner_(owner) {
+        setSectionsClickable(true);
+        setStretchLastSection(false);
+        setSortIndicatorShown(false);
+        setHighlightSections(false);
+        setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+  protected:
+    void paintSection(QPainter* painter, const QRect& rect, int section) const override {
+        if (owner_->HeaderSortDisplayMode() == hsdmNone || section >= owner_->ColumnCount())
+            return QHeaderView::paintSection(painter, rect, section);
+        painter->save();
+        painter->translate(rect.topLeft());
+        painter->setClipRect(0, 0, rect.width(), rect.height());
+        TCanvas canvas(*painter);
+        const TRect item = Rect(0, 0, rect.width(), rect.height());
+        canvas.Brush.Color = clBtnFace;
+        canvas.FillRect(item);
+        DrawFrameStyle(canvas, item, fsPopup, sdAllSides);
+        const TListColumn& column = owner_->Column(section);
+        THeaderItemFacts facts;
+        facts.Mode = owner_->HeaderSortDisplayMode();
+        facts.Alignment = column.Alignment;
+        facts.IsSortColumn = section == owner_->HeaderSortColumn();
+        facts.ItemWidth = rect.width();
+        facts.TextRect = Rect(4, 0, rect.width() - 4, rect.height());
+        const QString caption = QString::fromStdString(column.Caption);
+        facts.TextWidth = fontMetrics().horizontalAdvance(
+            fontMetrics().elidedText(caption, Qt::ElideRight, facts.TextRect.Width()));
+        THeaderItemLayout layout = LayoutHeaderItem(facts);
+        const TRect& text = layout.TextRect;
+        const Qt::Alignment align = column.Alignment == caRight    ? Qt::AlignRight
+                                    : column.Alignment == caCenter ? Qt::AlignHCenter
+                                                                   : Qt::AlignLeft;
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->drawText(QRect(text.Left, text.Top, text.Width(), text.Height()),
+                          align | Qt::AlignVCenter | Qt::TextSingleLine,
+                          fontMetrics().elidedText(caption, Qt::ElideRight, text.Width()));
+        if (layout.HasArrow)
+            DrawSortArrow(canvas, layout.ArrowBox, owner_->HeaderSortAscending());
+        painter->restore();
+    }
+
+  private:
+    TRzCustomListView* owner_;
+};
+
+// ------------------------------------------------------------- the cells
+
+// Report cells: grid lines on request, and without row select only the
+// first column shows the selection.
+class TReportDelegate final : public QStyledItemDelegate {
+  public:
+    explicit TReportDelegate(TRzCustomListView* owner) : owner_(owner) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        if (!owner_->RowSelect() && index.column() > 0)
+            cell.state &= ~QStyle::State_Selected;
+        QStyledItemDelegate::paint(painter, cell, index);
+        if (owner_->GridLines()) {
+            painter->save();
+            painter->setPen(ToQColor(clBtnFace));
+            const QRect r = option.rect;
+            painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+            painter->drawLine(r.right(), r.top(), r.right(), r.bottom());
+            painter->restore();
+        }
+    }
+
+  private:
+    TRzCustomListView* owner_;
+};
+
+// Icon-view items: one fixed cell under the grid, so the view never measures
+// rows one by one and long names wrap onto two lines.
+class TIconDelegate final : public QStyledItemDelegate {
+  public:
+    explicit TIconDelegate(TRzCustomListView* owner) : owner_(owner) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (owner_->ViewStyle() != vsIcon)
+            return QStyledItemDelegate::sizeHint(option, index);
+        const QSize grid = owner_->IconView()->gridSize();
+        return QSize(grid.width() - 4, grid.height() - 4);
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        if (owner_->ViewStyle() == vsIcon)
+            cell.textElideMode = Qt::ElideRight;
+        QStyledItemDelegate::paint(painter, cell, index);
+    }
+
+  private:
+    TRzCustomListView* owner_;
+};
+
+// ------------------------------------------------------------- the host
+
+// Carries the views' signals and events to the list: header clicks and
+// resizes, opening rows, focus and hover for the colour and frame states, and
+// the wheel.
+class TListViewHost final : public QObject {
+  public:
+    explicit TListViewHost(TRzCustomListView* owner) : owner_(owner) {}
+
+    void Watch(QAbstractItemView* view) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+        connect(view, &QAbstractItemView::activated, this,
+                [this](const QModelIndex& index) { owner_->ItemOpen(index.row()); });
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::FocusIn:
+            case QEvent::FocusOut:
+                owner_->FocusChanged();
+                break;
+            case QEvent::Enter:
+                SetHot(true);
+                break;
+            case QEvent::Leave:
+                SetHot(false);
+                break;
+            case QEvent::Wheel: {
+                const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+                if (delta == 0)
+                    return false;
+                owner_->WheelNotches(delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1));
+                return true;
+            }
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void SetHot(bool hot) {
+        if (owner_->hot_ == hot)
+            return;
+        owner_->hot_ = hot;
+        owner_->Invalidate();
+    }
+
+    TRzCustomListView* owner_;
+};
+
+// ------------------------------------------------------------- the list
+
+TRzCustomListView::TRzCustomListView(TComponent* owner)
+    : TWinControl(owner),
+      window_([this](TMessage& message) { WndProc(message); }),
+      model_(std::make_unique<TListItemModel>(this)),
+      host_(std::make_unique<TListViewHost>(this)) {
+    selection_ = new QItemSelectionModel(model_.get(), model_.get());
+    iconView_ = new TEditAwareView<QListView>(Widget());
+    reportView_ = new TEditAwareView<QTreeView>(Widget());
+    header_ = new TSortHeader(this);
+    header_->setMinimumSectionSize(0);
+    reportView_->setHeader(header_);
+    reportView_->setRootIsDecorated(false);
+    reportView_->setItemsExpandable(false);
+    reportView_->setUniformRowHeights(true);
+    reportView_->setIconSize(QSize(16, 16));
+    // The views do not own their delegates; their children go with them.
+    auto* reportCells = new TReportDelegate(this);
+    reportCells->setParent(reportView_);
+    reportView_->setItemDelegate(reportCells);
+    auto* iconCells = new TIconDelegate(this);
+    iconCells->setParent(iconView_);
+    iconView_->setItemDelegate(iconCells);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
+                                    static_cast<QAbstractItemView*>(reportView_)}) {
+        view->setModel(model_.get());
+        view->setSelectionModel(selection_);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setFrameShape(QFrame::NoFrame);
+        view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view->setTextElideMode(Qt::ElideRight);
+        host_->Watch(view);
+    }
+    QObject::connect(header_, &QHeaderView::sectionClicked,
+                     [this](int section) { ColumnClick(section); });
+    QObject::connect(header_, &QHeaderView::sectionResized, [this](int section, int, int size) {
+        if (section < ColumnCount())
+            columns_[section].Width = size;
+    });
+    ApplySelectionMode();
+    ApplyEditTriggers();
+    AssignColor(clWindow);
+    ShowStyle();
+    PostMessage(Handle(), kCreatedMessage);
+}
+
+TRzCustomListView::~TRzCustomListView() {
+    // The views go before the model and the items they show, and tell the
+    // host nothing on their way out.
+    host_.reset();
+    delete iconView_;
+    delete reportView_;
+    for (auto& item : items_)
+        DeleteItem(*item);
+}
+
+// ----- items
+
+TListItem& TRzCustomListView::AddItem() {
+    if (items_.capacity() < items_.size() + 1)
+        items_.reserve(items_.size() + std::max(allocBy_, 1));
+    items_.push_back(std::make_unique<TListItem>());
+    TListItem& item = *items_.back();
+    InsertItem(item);
+    if (updateLevel_ == 0)
+        FlushInserted();
+    return item;
+}
+
+void TRzCustomListView::FlushInserted() {
+    model_->AnnounceRows(ItemCount());
+    firstUninserted_ = ItemCount();
+}
+
+void TRzCustomListView::BeginUpdate() {
+    ++updateLevel_;
+}
+
+void TRzCustomListView::EndUpdate() {
+    if (updateLevel_ > 0 && --updateLevel_ == 0)
+        FlushInserted();
+}
+
+void TRzCustomListView::DeleteItems(std::vector<int> indexes) {
+    FlushInserted();
+    std::sort(indexes.begin(), indexes.end(), std::greater<int>());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    // Contiguous runs, last first, so the indexes still to come stay valid.
+    std::size_t i = 0;
+    while (i < indexes.size()) {
+        const int last = indexes[i];
+        int first = last;
+        while (++i < indexes.size() && indexes[i] == first - 1)
+            first = indexes[i];
+        if (first < 0 || last >= ItemCount())
+            continue;
+        for (int row = first; row <= last; ++row)
+            DeleteItem(*items_[row]);
+        model_->RemoveRows(
+            first, last, [&] { items_.erase(items_.begin() + first, items_.begin() + last + 1); });
+    }
+    firstUninserted_ = ItemCount();
+}
+
+void TRzCustomListView::ClearItems() {
+    std::vector<int> all(items_.size());
+    std::iota(all.begin(), all.end(), 0);
+    DeleteItems(std::move(all));
+}
+
+void TRzCustomListView::SortItems(const std::function<bool(int, int)>& less) {
+    FlushInserted();
+    std::vector<int> order(items_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), less);
+    model_->Reorder(order, [&] {
+        std::vector<std::unique_ptr<TListItem>> sorted;
+        sorted.reserve(items_.size());
+        for (int old : order)
+            sorted.push_back(std::move(items_[old]));
+        items_ = std::move(sorted);
+    });
+}
+
+void TRzCustomListView::SetAllocBy(int count) {
+    allocBy_ = count;
+    if (count > 0)
+        items_.reserve(items_.size() + static_cast<std::size_t>(count));
+}
+
+// ----- selection and focus
+
+void TRzCustomListView::SetSelected(int index, bool selected) {
+    selection_->select(model_->index(index, 0),
+                       (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                           QItemSelectionModel::Rows);
+}
+
+std::vector<int> TRzCustomListView::SelectedIndexes() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selection_->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TRzCustomListView::ClearSelection() {
+    selection_->clearSelection();
+}
+
+int TRzCustomListView::FocusedIndex() const {
+    return selection_->currentIndex().isValid() ? selection_->currentIndex().row() : -1;
+}
+
+void TRzCustomListView::SetFocusedIndex(int index) {
+    selection_->setCurrentIndex(model_->index(index, 0), QItemSelectionModel::NoUpdate);
+}
+
+// ----- columns
+
+int TRzCustomListView::ColumnWidth(int index) const {
+    return columns_.at(index).Width;
+}
+
+void TRzCustomListView::SetColumnWidth(int index, int width) {
+    columns_.at(index).Width = width;
+    if (columnUpdateLevel_ == 0)
+        header_->resizeSection(index, width);
+}
+
+void TRzCustomListView::BeginColumnUpdate() {
+    ++columnUpdateLevel_;
+}
+
+void TRzCustomListView::EndColumnUpdate() {
+    if (columnUpdateLevel_ == 0 || --columnUpdateLevel_ > 0 || !columnsChanged_)
+        return;
+    columnsChanged_ = false;
+    SyncColumnsToHeader();
+}
+
+void TRzCustomListView::SyncColumnsToHeader() {
+    model_->SetColumnCount(ColumnCount());
+    model_->ColumnsRenamed();
+    for (int i = 0; i < ColumnCount(); ++i)
+        header_->resizeSection(i, columns_[i].Width);
+    reportView_->setColumnHidden(0, false);
+}
+
+void TRzCustomListView::ClearColumns() {
+    columns_.clear();
+    columnsChanged_ = true;
+    if (columnUpdateLevel_ == 0)
+        EndColumnUpdate();
+}
+
+void TRzCustomListView::AddColumn(const std::string& caption, int width,
+                                  TColumnAlignment alignment) {
+    columns_.push_back({caption, width, alignment});
+    columnsChanged_ = true;
+    if (columnUpdateLevel_ == 0) {
+        ++columnUpdateLevel_;
+        EndColumnUpdate();
+    }
+}
+
+// ----- appearance
+
+QAbstractItemView* TRzCustomListView::ActiveView() const {
+    return viewStyle_ == vsReport ? static_cast<QAbstractItemView*>(reportView_)
+                                  : static_cast<QAbstractItemView*>(iconView_);
+}
+
+void TRzCustomListView::SetViewStyle(TViewStyle style) {
+    if (style == viewStyle_)
+        return;
+    viewStyle_ = style;
+    ShowStyle();
+}
+
+// The list view in the shape of the style; the report view for vsReport.
+void TRzCustomListView::ShowStyle() {
+    const bool report = viewStyle_ == vsReport;
+    if (!report) {
+        const bool icons = viewStyle_ == vsIcon;
+        iconView_->setViewMode(icons ? QListView::IconMode : QListView::ListMode);
+        iconView_->setFlow(viewStyle_ == vsList ? QListView::TopToBottom : QListView::LeftToRight);
+        iconView_->setWrapping(true);
+        iconView_->setWordWrap(icons);
+        iconView_->setIconSize(icons ? QSize(32, 32) : QSize(16, 16));
+        iconView_->setGridSize(icons ? QSize(84, 76) : QSize(viewStyle_ == vsList ? 200 : 160, 20));
+        iconView_->setUniformItemSizes(true);
+        iconView_->setMovement(QListView::Static);
+        iconView_->setLayoutMode(QListView::Batched);
+        iconView_->setResizeMode(autoArrange_ ? QListView::Adjust : QListView::Fixed);
+    }
+    iconView_->setVisible(!report);
+    reportView_->setVisible(report);
+    Widget()->setFocusProxy(ActiveView());
+    LayoutViews();
+    ApplyColors();
+    if (report)
+        ApplyHeaderSortIndicator();
+}
+
+void TRzCustomListView::SetMultiSelect(bool multi) {
+    multiSelect_ = multi;
+    ApplySelectionMode();
+}
+
+void TRzCustomListView::ApplySelectionMode() {
+    const auto mode =
+        multiSelect_ ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection;
+    iconView_->setSelectionMode(mode);
+    reportView_->setSelectionMode(mode);
+}
+
+void TRzCustomListView::SetRowSelect(bool rowSelect) {
+    rowSelect_ = rowSelect;
+    reportView_->setAllColumnsShowFocus(rowSelect);
+    reportView_->viewport()->update();
+}
+
+void TRzCustomListView::SetGridLines(bool gridLines) {
+    gridLines_ = gridLines;
+    reportView_->viewport()->update();
+}
+
+void TRzCustomListView::SetAutoArrange(bool autoArrange) {
+    autoArrange_ = autoArrange;
+    iconView_->setResizeMode(autoArrange ? QListView::Adjust : QListView::Fixed);
+    if (autoArrange)
+        iconView_->doItemsLayout();
+}
+
+void TRzCustomListView::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    ApplyEditTriggers();
+}
+
+void TRzCustomListView::ApplyEditTriggers() {
+    const auto triggers =
+        readOnly_ ? QAbstractItemView::NoEditTriggers
+                  : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked;
+    iconView_->setEditTriggers(triggers);
+    reportView_->setEditTriggers(triggers);
+}
+
+bool TRzCustomListView::IsEditing() const {
+    return ViewEditing(ActiveView());
+}
+
+void TRzCustomListView::SetSmallImages(HIMAGELIST images) {
+    smallImages_ = images;
+    model_->ForgetPictures();
+}
+
+void TRzCustomListView::SetLargeImages(HIMAGELIST images) {
+    largeImages_ = images;
+    model_->ForgetPictures();
+}
+
+// ----- frame and colours
+
+void TRzCustomListView::SetDisabledColor(TColor c) {
+    disabledColor_ = c;
+    ApplyColors();
+}
+
+void TRzCustomListView::SetFocusColor(TColor c) {
+    focusColor_ = c;
+    ApplyColors();
+}
+
+TColor TRzCustomListView::CurrentColor() const {
+    if (!Enabled())
+        return disabledColor_;
+    return Focused() ? focusColor_ : Color();
+}
+
+void TRzCustomListView::ApplyColors() {
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
+                                    static_cast<QAbstractItemView*>(reportView_)}) {
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Base, ToQColor(CurrentColor()));
+        palette.setColor(QPalette::Text, ToQColor(Font().Color));
+        view->setPalette(palette);
+    }
+}
+
+void TRzCustomListView::FocusChanged() {
+    ApplyColors();
+    if (frameHotTrack_)
+        Invalidate();
+}
+
+void TRzCustomListView::EnabledChanged() {
+    iconView_->setEnabled(Enabled());
+    reportView_->setEnabled(Enabled());
+    ApplyColors();
+    TWinControl::EnabledChanged();
+}
+
+void TRzCustomListView::ColorChanged() {
+    ApplyColors();
+    TWinControl::ColorChanged();
+}
+
+bool TRzCustomListView::HotFrame() const {
+    return frameHotTrack_ && (Focused() || hot_);
+}
+
+// The border ring: the system's sunken edge, or with FrameVisible the ring in
+// Color and the frame's lines over it.
+void TRzCustomListView::Paint(TCanvas& canvas) {
+    const TRect whole = Rect(0, 0, Width(), Height());
+    if (!frameVisible_) {
+        DrawFrameStyle(canvas, whole, fsLowered, sdAllSides);
+        return;
+    }
+    canvas.Brush.Color = Color();
+    DrawFrameRing(canvas, DrawFrameRing(canvas, whole, Color(), Color(), sdAllSides), Color(),
+                  Color(), sdAllSides);
+    const bool hot = HotFrame();
+    const TFrameStyle style = hot ? frameHotStyle_ : frameStyle_;
+    const TColor color = hot ? frameHotColor_ : frameColor_;
+    if (style == fsFlat || style == fsFlatBold) {
+        TRect ring = DrawFrameRing(canvas, whole, color, color, frameSides_);
+        if (style == fsFlatBold)
+            DrawFrameRing(canvas, ring, color, color, frameSides_);
+    } else {
+        DrawFrameStyle(canvas, whole, style, frameSides_);
+    }
+}
+
+void TRzCustomListView::Resize() {
+    LayoutViews();
+}
+
+void TRzCustomListView::LayoutViews() {
+    const QRect inner(kBorder, kBorder, std::max(Width() - 2 * kBorder, 0),
+                      std::max(Height() - 2 * kBorder, 0));
+    iconView_->setGeometry(inner);
+    reportView_->setGeometry(inner);
+}
+
+// ----- header sort indicator
+
+void TRzCustomListView::SetHeaderSortDisplayMode(THeaderSortDisplayMode mode) {
+    // Owner-drawn header items need common controls 4.70 or later.
+    headerSortDisplayMode_ = ShellEnv.ComCtlVersion.MS >= 0x00040046 ? mode : hsdmNone;
+    ApplyHeaderSortIndicator();
+}
+
+void TRzCustomListView::SetHeaderSortState(int column, bool ascending) {
+    if (column == headerSortColumn_ && ascending == headerSortAscending_)
+        return;
+    headerSortColumn_ = column;
+    headerSortAscending_ = ascending;
+    ApplyHeaderSortIndicator();
+}
+
+void TRzCustomListView::ApplyHeaderSortIndicator() {
+    if (viewStyle_ == vsReport)
+        header_->viewport()->update();
+}
+
+void TRzCustomListView::ScrollToTopLeft() {
+    ActiveView()->verticalScrollBar()->setValue(0);
+    ActiveView()->horizontalScrollBar()->setValue(0);
+}
+
+void TRzCustomListView::WheelNotches(int notches) {
+    const int step = viewStyle_ == vsIcon ? 32 : 16;
+    QScrollBar* bar = ActiveView()->verticalScrollBar();
+    bar->setValue(bar->value() - notches * QApplication::wheelScrollLines() * step);
+}
+
+// ----- events
+
+void TRzCustomListView::ColumnClick(int column) {
+    if (OnColumnClick)
+        OnColumnClick(this, column);
+}
+
+void TRzCustomListView::ItemOpen(int index) {
+    if (OnItemOpen)
+        OnItemOpen(this, index);
+}
+
+bool TRzCustomListView::ItemEdited(TListItem& item, std::string& caption) {
+    if (OnEdited)
+        OnEdited(this, item, caption);
+    return true;
+}
+
+void TRzCustomListView::WndProc(TMessage& message) {
+    if (message.Msg == kCreatedMessage)
+        ApplyHeaderSortIndicator();
+}

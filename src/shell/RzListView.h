@@ -1,0 +1,248 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chrome/Frame.h"
+#include "framework/Control.h"
+#include "framework/Messages.h"
+#include "platform/SystemImageList.h"
+#include "shell/HeaderSortArrow.h"
+
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QModelIndex;
+class QTreeView;
+class TListItemModel;
+class TListViewHost;
+class TSortHeader;
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+
+// One row of the list. The list owns its items; Data belongs to whoever put
+// it there (the shell list owns its records and frees them on deletion).
+// An empty Caption is asked of the list (ItemCaption) when the row is shown.
+struct TListItem {
+    std::string Caption;
+    int ImageIndex = -1;
+    int OverlayIndex = -1;  // 0-based: overlay image OverlayIndex + 1 is drawn
+    bool Cut = false;       // drawn dimmed
+    TObject* Data = nullptr;
+    // Texts of columns 1.. set by the owner; columns past them are asked of
+    // the list (ItemDetailText) up to SubItemCount.
+    std::vector<std::string> SubItems;
+    int SubItemCount = 0;
+};
+
+struct TListColumn {
+    std::string Caption;
+    int Width = 50;
+    TColumnAlignment Alignment = caLeft;
+};
+
+// A list-view control: one item model and one selection shown by four views
+// (large icons, small icons, list, report), with a frame drawn on its 2-pixel
+// border ring, colour states for focus and disabled, and a report header that
+// draws the sort arrow itself. Item texts and icons are asked for only when a
+// row is shown.
+//
+// Items and columns change inside Begin/EndUpdate brackets: rows appended in a
+// bracket reach the views in one batch at its end.
+class TRzCustomListView : public TWinControl {
+  public:
+    static constexpr int kBorder = 2;
+    // Posted on window creation; the header sort indicator is applied again.
+    static constexpr std::uint32_t kCreatedMessage = WM_USER + 100;
+
+    explicit TRzCustomListView(TComponent* owner);
+    ~TRzCustomListView() override;
+
+    // ----- items
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    TListItem& Item(int index) const { return *items_.at(index); }
+    // Appends a row (through InsertItem) and returns it.
+    TListItem& AddItem();
+    // Deletes rows through DeleteItem, the given indexes in any order.
+    void DeleteItems(std::vector<int> indexes);
+    void ClearItems();
+    void BeginUpdate();
+    void EndUpdate();
+    // Reorders the rows by `less`, which compares two rows by their index
+    // before the sort; selection and focus stay with their rows.
+    void SortItems(const std::function<bool(int, int)>& less);
+    // Capacity hint for the next inserts.
+    void SetAllocBy(int count);
+    int AllocBy() const { return allocBy_; }
+
+    // ----- selection and focus (one for all views)
+    void SetSelected(int index, bool selected);
+    std::vector<int> SelectedIndexes() const;
+    void ClearSelection();
+    int FocusedIndex() const;
+    void SetFocusedIndex(int index);
+
+    // ----- columns (report view)
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    const TListColumn& Column(int index) const { return columns_.at(index); }
+    int ColumnWidth(int index) const;
+    void SetColumnWidth(int index, int width);
+    void BeginColumnUpdate();
+    void EndColumnUpdate();
+    void ClearColumns();
+    void AddColumn(const std::string& caption, int width, TColumnAlignment alignment);
+
+    // ----- appearance
+    TViewStyle ViewStyle() const { return viewStyle_; }
+    virtual void SetViewStyle(TViewStyle style);
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool multi);
+    bool RowSelect() const { return rowSelect_; }
+    void SetRowSelect(bool rowSelect);
+    bool GridLines() const { return gridLines_; }
+    void SetGridLines(bool gridLines);
+    bool AutoArrange() const { return autoArrange_; }
+    void SetAutoArrange(bool autoArrange);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
+    // Whether a label is being edited.
+    bool IsEditing() const;
+
+    HIMAGELIST SmallImages() const { return smallImages_; }
+    HIMAGELIST LargeImages() const { return largeImages_; }
+    // The lists are shared, never owned.
+    void SetSmallImages(HIMAGELIST images);
+    void SetLargeImages(HIMAGELIST images);
+
+    // ----- frame and colours
+    bool FrameVisible() const { return frameVisible_; }
+    void SetFrameVisible(bool v) { StoreAndInvalidate(frameVisible_, v); }
+    TFrameStyle FrameStyle() const { return frameStyle_; }
+    void SetFrameStyle(TFrameStyle s) { StoreAndInvalidate(frameStyle_, s); }
+    TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
+    void SetFrameHotStyle(TFrameStyle s) { StoreAndInvalidate(frameHotStyle_, s); }
+    TColor FrameColor() const { return frameColor_; }
+    void SetFrameColor(TColor c) { StoreAndInvalidate(frameColor_, c); }
+    TColor FrameHotColor() const { return frameHotColor_; }
+    void SetFrameHotColor(TColor c) { StoreAndInvalidate(frameHotColor_, c); }
+    bool FrameHotTrack() const { return frameHotTrack_; }
+    void SetFrameHotTrack(bool v) { StoreAndInvalidate(frameHotTrack_, v); }
+    TSides FrameSides() const { return frameSides_; }
+    void SetFrameSides(TSides s) { StoreAndInvalidate(frameSides_, s); }
+    enum TFramingPreference { fpCustomFraming, fpXPThemes };
+    TFramingPreference FramingPreference() const { return framingPreference_; }
+    void SetFramingPreference(TFramingPreference p) { StoreAndInvalidate(framingPreference_, p); }
+    TColor DisabledColor() const { return disabledColor_; }
+    void SetDisabledColor(TColor c);
+    TColor FocusColor() const { return focusColor_; }
+    void SetFocusColor(TColor c);
+    // The background in force: DisabledColor, FocusColor or Color.
+    TColor CurrentColor() const;
+
+    // ----- header sort indicator
+    THeaderSortDisplayMode HeaderSortDisplayMode() const { return headerSortDisplayMode_; }
+    void SetHeaderSortDisplayMode(THeaderSortDisplayMode mode);
+    int HeaderSortColumn() const { return headerSortColumn_; }
+    bool HeaderSortAscending() const { return headerSortAscending_; }
+    void SetHeaderSortState(int column, bool ascending);
+    void ApplyHeaderSortIndicator();
+
+    // ----- window
+    WindowHandle Handle() const { return window_.Handle(); }
+    std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+        return window_.Perform(msg, wParam, lParam);
+    }
+    MessageWindow& Window() { return window_; }
+    // The Qt view that shows the current style, and the report header.
+    QAbstractItemView* ActiveView() const;
+    QTreeView* ReportView() const { return reportView_; }
+    QListView* IconView() const { return iconView_; }
+    QItemSelectionModel* SelectionModel() const { return selection_; }
+    TListItemModel* Model() const { return model_.get(); }
+    // Scrolls the view to its top-left corner.
+    void ScrollToTopLeft();
+    // One wheel notch (+1 away from the user, -1 toward) as the list scrolls it.
+    void WheelNotches(int notches);
+
+    std::function<void(TObject* sender, int column)> OnColumnClick;
+    // A row was opened (double click or Enter).
+    std::function<void(TObject* sender, int index)> OnItemOpen;
+    std::function<void(TObject* sender, TListItem& item, std::string& caption)> OnEdited;
+
+  protected:
+    friend class TListItemModel;
+    friend class TListViewHost;
+
+    // Fills a new row before it is shown.
+    virtual void InsertItem(TListItem&) {}
+    // A row is about to go: release what Data holds.
+    virtual void DeleteItem(TListItem&) {}
+    virtual std::string ItemCaption(TListItem& item) { return item.Caption; }
+    virtual std::string ItemDetailText(TListItem&, int) { return {}; }
+    virtual int ItemImage(TListItem& item) { return item.ImageIndex; }
+    virtual void ColumnClick(int column);
+    virtual void ItemOpen(int index);
+    // A label edit ended with a new text; false keeps the old caption.
+    virtual bool ItemEdited(TListItem& item, std::string& caption);
+    virtual void WndProc(TMessage& message);
+
+    void Paint(TCanvas& canvas) override;
+    void Resize() override;
+    void EnabledChanged() override;
+    void ColorChanged() override;
+    void FocusChanged();
+
+  private:
+    void FlushInserted();
+    void ShowStyle();
+    void ApplyColors();
+    void ApplyEditTriggers();
+    void ApplySelectionMode();
+    void SyncColumnsToHeader();
+    void LayoutViews();
+    bool HotFrame() const;
+
+    MessageWindow window_;
+    std::vector<std::unique_ptr<TListItem>> items_;
+    int firstUninserted_ = 0;
+    int updateLevel_ = 0;
+    int allocBy_ = 256;
+    std::vector<TListColumn> columns_;
+    int columnUpdateLevel_ = 0;
+    bool columnsChanged_ = false;
+
+    std::unique_ptr<TListItemModel> model_;
+    QItemSelectionModel* selection_ = nullptr;  // owned by the model
+    QListView* iconView_ = nullptr;             // owned by the widget
+    QTreeView* reportView_ = nullptr;
+    TSortHeader* header_ = nullptr;
+    std::unique_ptr<TListViewHost> host_;
+
+    TViewStyle viewStyle_ = vsIcon;
+    bool multiSelect_ = false;
+    bool rowSelect_ = false;
+    bool gridLines_ = false;
+    bool autoArrange_ = true;
+    bool readOnly_ = false;
+    HIMAGELIST smallImages_ = nullptr;
+    HIMAGELIST largeImages_ = nullptr;
+
+    bool frameVisible_ = false;
+    TFrameStyle frameStyle_ = fsFlat;
+    TFrameStyle frameHotStyle_ = fsFlatBold;
+    TColor frameColor_ = clBtnShadow;
+    TColor frameHotColor_ = clBtnShadow;
+    bool frameHotTrack_ = false;
+    TSides frameSides_ = sdAllSides;
+    TFramingPreference framingPreference_ = fpXPThemes;
+    TColor disabledColor_ = clBtnFace;
+    TColor focusColor_ = clWindow;
+    bool hot_ = false;
+
+    THeaderSortDisplayMode headerSortDisplayMode_ = hsdmRightOfText;
+    int headerSortColumn_ = -1;
+    bool headerSortAscending_ = true;
+};

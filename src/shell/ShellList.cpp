@@ -1,0 +1,712 @@
+#include "shell/ShellList.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "framework/Application.h"
+#include "framework/Cursor.h"
+#include "platform/DeviceChanges.h"
+#include "shell/DeviceChangeHandler.h"
+#include "shell/DisplayNames.h"
+#include "shell/DriveValidation.h"
+#include "shell/PidlList.h"
+#include "shell/ShellEnv.h"
+#include "shell/ShellError.h"
+#include "shell/ShellListDetails.h"
+#include "shell/ShellPaths.h"
+#include "shell/SystemImages.h"
+
+namespace {
+
+constexpr ULONG kAcceptRequest = 0x720B0000;
+constexpr HRESULT kNoMoreItems = static_cast<HRESULT>(0x80070103);
+constexpr DWORD kWatchFilter = 3;  // file and folder names
+constexpr int kCollectCapacity = 500;
+
+// Runs `action` when the scope ends, however it ends.
+template <class F>
+class ScopeExit {
+  public:
+    explicit ScopeExit(F action) : action_(std::move(action)) {}
+    ~ScopeExit() { action_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+  private:
+    F action_;
+};
+
+// Message and timer handlers end here: what they raise is shown in the
+// application's box, a silent abort shows nothing.
+template <class F>
+void ShowingFailures(F action) {
+    try {
+        action();
+    } catch (const EAbort&) {
+    } catch (const std::exception& error) {
+        Application->ShowException(error);
+    }
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool IsDirectoryEntry(DIR* directory, const dirent* entry) {
+    if (entry->d_type != DT_UNKNOWN)
+        return entry->d_type == DT_DIR;
+    struct stat facts;
+    return fstatat(dirfd(directory), entry->d_name, &facts, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(facts.st_mode);
+}
+
+// The names in `path` (not directories) that `mask` matches, upper-cased;
+// false when the folder cannot be read.
+bool SearchMask(const std::string& path, const std::string& mask, std::vector<std::string>& names) {
+    DIR* directory = opendir(path.c_str());
+    if (directory == nullptr)
+        return false;
+    while (const dirent* entry = readdir(directory)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        if (fnmatch(mask.c_str(), entry->d_name, FNM_CASEFOLD) == 0 &&
+            !IsDirectoryEntry(directory, entry))
+            names.push_back(UpperAscii(entry->d_name));
+    }
+    closedir(directory);
+    return true;
+}
+
+std::string AfterLastSlash(const std::string& text) {
+    return text.substr(text.rfind('/') + 1);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------- life
+
+TRzCustomShellList::TRzCustomShellList(TComponent* owner) : TRzCustomListView(owner) {
+    folder_.OnChange = [this] { FolderChangeStep(); };
+    SetSmallImages(GetSystemImageList(0));
+    SetLargeImages(GetSystemImageList(1));
+    SetAutoArrange(true);
+    SetAllocBy(256);
+    TRzDeviceChangeHandler::Get()->Subscribe({this, &TRzCustomShellList::DeviceChangeMessage});
+    CreateWnd();
+}
+
+TRzCustomShellList::~TRzCustomShellList() {
+    MarkDestroying();
+    TRzDeviceChangeHandler::Get()->Unsubscribe({this, &TRzCustomShellList::DeviceChangeMessage});
+    DestroyWnd();
+    folder_.OnChange = nullptr;
+    FreeIdList(folderIdList_);
+}
+
+void TRzCustomShellList::CreateWnd() {
+    handleAllocated_ = true;
+    if (HasOption(sloAutoFill) && ItemCount() == 0)
+        PostMessage(Handle(), kDeferredFillMessage);
+}
+
+void TRzCustomShellList::DestroyWnd() {
+    if (!handleAllocated_)
+        return;
+    SaveWidthsIfMarked();
+    watcher_.reset();
+    Window().KillTimer(kRefreshTimer);
+    ClearSelection();
+    BeginUpdate();
+    ClearItems();
+    EndUpdate();
+    handleAllocated_ = false;
+}
+
+void TRzCustomShellList::RecreateWnd() {
+    DestroyWnd();
+    CreateWnd();
+}
+
+void TRzCustomShellList::Loaded() {
+    TRzCustomListView::Loaded();
+    if (HasOption(sloAutoFill) && ItemCount() == 0)
+        PostMessage(Handle(), kDeferredFillMessage);
+}
+
+void TRzCustomShellList::Notification(TComponent* component, TOperation operation) {
+    TRzCustomListView::Notification(component, operation);
+    if (operation == opRemove && linkedTree_ != nullptr &&
+        component == linkedTree_->LinkComponent())
+        linkedTree_ = nullptr;
+}
+
+// ------------------------------------------------------------- properties
+
+void TRzCustomShellList::SetFileFilter(const std::string& filter) {
+    if (filter == fileFilter_)
+        return;
+    fileFilter_ = filter;
+    masks_.clear();
+    std::size_t start = 0;
+    while (start <= filter.size()) {
+        std::size_t end = filter.find(';', start);
+        if (end == std::string::npos)
+            end = filter.size();
+        if (end > start)
+            masks_.push_back(filter.substr(start, end - start));
+        start = end + 1;
+    }
+    if (!Loading() && HasOption(sloAutoFill))
+        FillList();
+}
+
+void TRzCustomShellList::SetOptions(TRzShellListOptions options) {
+    const TRzShellListOptions changed = options ^ options_;
+    options_ = options;
+    if (Loading() || !handleAllocated_ || changed == 0)
+        return;
+    if (changed & OptionBit(sloDynamicRefresh)) {
+        if (HasOption(sloDynamicRefresh))
+            StartWatch();
+        else
+            StopWatch();
+    }
+    if (changed & (OptionBit(sloHideFoldersWhenLinkedToTree) | OptionBit(sloShowHidden)))
+        RefreshItems();
+}
+
+void TRzCustomShellList::SetViewStyle(TViewStyle style) {
+    if (style == ViewStyle())
+        return;
+    TRzCustomListView::SetViewStyle(style);
+    if (style == vsReport)
+        ApplyHeaderSortIndicator();
+}
+
+TRzShellListData* TRzCustomShellList::ShellListData(int index) const {
+    auto* record = RecordOf(Item(index).Data);
+    if (record == nullptr)
+        throw Exception("Invalid class typecast");
+    return record;
+}
+
+IShellDetails* TRzCustomShellList::Details() {
+    if (!detailsFetched_) {
+        details_ = FetchShellDetails(folderObject_.Get());
+        detailsFetched_ = true;
+    }
+    return details_.Get();
+}
+
+// ------------------------------------------------------------- fill
+
+DWORD TRzCustomShellList::EnumFlags() const {
+    return SHCONTF_FOLDERS | SHCONTF_NONFOLDERS |
+           (HasOption(sloShowHidden) ? SHCONTF_INCLUDEHIDDEN : 0);
+}
+
+void TRzCustomShellList::FillList() {
+    if (!handleAllocated_)
+        return;
+    if (busy_ || IsEditing()) {
+        refreshPending_ = true;
+        return;
+    }
+    refreshPending_ = false;
+    TCursorScope hourglass(crHourGlass);
+    ClearSelection();
+    BeginUpdate();
+    ClearItems();
+    EndUpdate();
+    {
+        BeginUpdate();
+        ScopeExit done([this] {
+            ReleaseMasks();
+            EndUpdate();
+        });
+        ComPtr<IShellFolder> folder;
+        CheckShell(BindToFolder(folder_.IdList(), folder));
+        PrepareMasks();
+        Enumerate(folder.Get(), folder_.IdList());
+    }
+    Sort();
+    if (ItemCount() > 0)
+        SetFocusedIndex(0);
+    if (ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon)
+        ScrollToTopLeft();
+    if (HasOption(sloDynamicRefresh))
+        StartWatch();
+}
+
+void TRzCustomShellList::Enumerate(IShellFolder* folder, LPCITEMIDLIST folderIdList) {
+    BeginUpdate();
+    const UINT errorMode = SetErrorMode(0);
+    SetErrorMode(errorMode);
+    FillStart();
+    SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
+    {
+        LPITEMIDLIST oldIdList = folderIdList_;
+        ScopeExit done([this, errorMode, oldIdList] {
+            EndUpdate();
+            SetErrorMode(errorMode);
+            FreeIdList(oldIdList);
+        });
+        EnumerateInto(folder, folderIdList);
+    }
+    FillComplete();
+}
+
+// The fill body's work between its brackets: the folder becomes the shown
+// one, the columns are rebuilt, and the accepted items are inserted.
+void TRzCustomShellList::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList) {
+    folderIdList_ = CopyIdList(nullptr, folderIdList);
+    folderPath_ = IdListToPath(folderIdList_);
+    folderObject_ = ComPtr<IShellFolder>::Share(folder);
+    details_.Reset();
+    detailsFetched_ = false;
+    BuildColumns();
+
+    ComPtr<IEnumIDList> enumerator;
+    if (FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put())) || !enumerator)
+        throw EAbort();
+    std::vector<std::unique_ptr<TRzShellListData>> records;
+    records.reserve(kCollectCapacity);
+    LPITEMIDLIST item = nullptr;
+    HRESULT last;
+    while ((last = enumerator->Next(1, &item, nullptr)) == S_OK)
+        records.push_back(std::make_unique<TRzShellListData>(this, item));
+    enumerator.Reset();
+    if (last == E_FAIL)
+        throw EAbort();
+    if (last != S_FALSE && last != kNoMoreItems)
+        throw EShellError(last);
+
+    SetAllocBy(static_cast<int>(records.size()));
+    for (auto& record : records) {
+        ULONG attributes = 0;
+        if (AcceptsItem(folder, folderIdList, record->RelIdList(), attributes))
+            Insert(std::move(record), attributes);
+    }
+}
+
+bool TRzCustomShellList::AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
+                                     ULONG& attributes) {
+    attributes = kAcceptRequest;
+    folder->GetAttributesOf(1, &item, &attributes);
+    if (!HasOption(sloNonFilesystemAncestors) &&
+        !(attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)))
+        return false;
+    constexpr ULONG kFileSystemFolder = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+    if (HasOption(sloHideFoldersWhenLinkedToTree) && linkedTree_ != nullptr &&
+        (attributes & kFileSystemFolder) == kFileSystemFolder)
+        return false;
+    return ItemAccept(folder, idList, item, attributes);
+}
+
+bool TRzCustomShellList::ItemAccept(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
+                                    ULONG attributes) {
+    bool allow = true;
+    if (maskSet_ && !CountsAsFolder(attributes, HasOption(sloFilesCanBeFolders)))
+        allow = NameMatch(AfterLastSlash(GetDisplayName(folder, item, nkForParsing)));
+    if (allow && OnAddItem)
+        OnAddItem(this, folder, idList, item, attributes, allow);
+    return allow;
+}
+
+void TRzCustomShellList::Insert(std::unique_ptr<TRzShellListData> record, ULONG attributes) {
+    pendingInsert_ = {record.release(), attributes, details_.Get()};
+    AddItem();
+}
+
+void TRzCustomShellList::InsertItem(TListItem& item) {
+    if (pendingInsert_.record == nullptr)
+        return;
+    item.Data = pendingInsert_.record;
+    const ULONG attributes = pendingInsert_.attributes;
+    if (attributes & SFGAO_SHARE)
+        item.OverlayIndex = 0;
+    else if (attributes & SFGAO_LINK)
+        item.OverlayIndex = 1;
+    item.Cut = attributes & SFGAO_HIDDEN;
+    item.SubItemCount = pendingInsert_.details != nullptr ? ColumnCount() - 1 : 3;
+    pendingInsert_ = {};
+}
+
+void TRzCustomShellList::DeleteItem(TListItem& item) {
+    auto* record = RecordOf(item.Data);
+    if (record == nullptr)
+        return;
+    if (OnDeleteItem && !Destroying())
+        OnDeleteItem(this, item, record);
+    item.Data = nullptr;
+    delete record;
+}
+
+// ------------------------------------------------------------- masks
+
+void TRzCustomShellList::PrepareMasks() {
+    ReleaseMasks();
+    const std::string path = folder_.PathName();
+    if (path.empty() || fileFilter_.empty() || fileFilter_ == "*" || fileFilter_ == "*.*")
+        return;
+    auto names = std::make_unique<std::vector<std::string>>();
+    const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    for (const std::string& mask : masks_)
+        if (!SearchMask(path, mask, *names))
+            break;
+    SetErrorMode(errorMode);
+    std::sort(names->begin(), names->end());
+    maskSet_ = std::move(names);
+}
+
+bool TRzCustomShellList::NameMatch(const std::string& name) const {
+    return maskSet_ && std::binary_search(maskSet_->begin(), maskSet_->end(), UpperAscii(name));
+}
+
+// ------------------------------------------------------------- display
+
+std::string TRzCustomShellList::ItemCaption(TListItem& item) {
+    if (item.Caption.empty())
+        if (auto* record = RecordOf(item.Data))
+            item.Caption = record->DisplayName();
+    return item.Caption;
+}
+
+std::string TRzCustomShellList::ItemDetailText(TListItem& item, int column) {
+    if (column > item.SubItemCount)
+        return {};
+    if (column <= static_cast<int>(item.SubItems.size()) && !item.SubItems[column - 1].empty())
+        return item.SubItems[column - 1];
+    auto* record = RecordOf(item.Data);
+    if (record == nullptr)
+        return {};
+    if (const std::string* cached = record->CachedDetail(column))
+        return *cached;
+    if (IShellDetails* details = Details()) {
+        record->CacheDetail(column, DetailsText(details, record->RelIdList(), column));
+    } else {
+        ULONG attributes = kAcceptRequest;
+        LPCITEMIDLIST relative = record->RelIdList();
+        folderObject_->GetAttributesOf(1, &relative, &attributes);
+        FillBuiltInDetails(*record, attributes);
+    }
+    const std::string* cached = record->CachedDetail(column);
+    return cached != nullptr ? *cached : std::string();
+}
+
+int TRzCustomShellList::ItemImage(TListItem& item) {
+    if (item.ImageIndex < 1)
+        if (auto* record = RecordOf(item.Data))
+            return record->IconIndex();
+    return item.ImageIndex;
+}
+
+// ------------------------------------------------------------- columns and sorting
+
+void TRzCustomShellList::SaveWidthsIfMarked() {
+    if (ColumnCount() > 0 && widthsSavable_)
+        SaveColumnWidths(*this);
+}
+
+void TRzCustomShellList::BuildColumns() {
+    SaveWidthsIfMarked();
+    if (IShellDetails* details = Details()) {
+        widthsSavable_ = BuildDetailsColumns(*this, details, folderPath_);
+    } else {
+        BuildBuiltInColumns(*this);
+        widthsSavable_ = true;
+    }
+    ApplyHeaderSortIndicator();
+    // A descending column counts by its number too.
+    const int column = std::abs(sortColumn_);
+    SetSortColumn(ColumnCount() < column ? 1 : sortColumn_);
+}
+
+void TRzCustomShellList::SetSortColumn(int column) {
+    SetHeaderSortState(std::abs(column) - 1, column >= 0);
+    sortSetByCode_ = true;
+    if (column != sortColumn_) {
+        sortColumn_ = column;
+        Sort();
+    }
+}
+
+void TRzCustomShellList::Sort() {
+    if (sortColumn_ == 0 || !folderObject_)
+        return;
+    // Each row's record once, not once per compare.
+    std::vector<LPCITEMIDLIST> items(ItemCount());
+    for (int i = 0; i < ItemCount(); ++i) {
+        TRzShellListData* record = RecordOf(Item(i).Data);
+        items[i] = record != nullptr ? record->RelIdList() : nullptr;
+    }
+    IShellFolder* folder = folderObject_.Get();
+    const LPARAM column = std::abs(sortColumn_) - 1;
+    const bool descending = sortColumn_ < 0;
+    SortItems([&](int a, int b) {
+        if (items[a] == nullptr || items[b] == nullptr)
+            return false;
+        const HRESULT hr = folder->CompareIDs(column, items[a], items[b]);
+        const int order = SUCCEEDED(hr) ? static_cast<std::int16_t>(hr & 0xFFFF) : 0;
+        return descending ? order > 0 : order < 0;
+    });
+}
+
+void TRzCustomShellList::ColumnClick(int column) {
+    sortSetByCode_ = false;
+    TRzCustomListView::ColumnClick(column);
+    if (sortSetByCode_)
+        return;
+    SetSortColumn(column + 1 != sortColumn_ ? column + 1 : -sortColumn_);
+}
+
+// ------------------------------------------------------------- refresh
+
+void TRzCustomShellList::RefreshItems() {
+    if (busy_ || IsEditing()) {
+        refreshPending_ = true;
+        return;
+    }
+    if (ItemCount() == 0 || !folderObject_)
+        return FillList();
+    refreshPending_ = false;
+    TCursorScope hourglass(crHourGlass);
+    FillStart();
+    PrepareMasks();
+
+    TRzPidlList old;
+    old.SetCapacity(ItemCount());
+    old.SetDuplicates(TRzPidlList::dupAccept);
+    if (folderPath_.empty())
+        old.SetCompareFolder(folderObject_.Get());
+    for (int i = 0; i < ItemCount(); ++i)
+        if (auto* record = RecordOf(Item(i).Data))
+            old.AddObject(const_cast<LPITEMIDLIST>(record->RelIdList()), i);
+    old.SetSorted(true);
+
+    TRzPidlList fresh;
+    fresh.SetCapacity(ItemCount());
+    fresh.SetAllocator(ShellEnv.ShellAllocator.Get());
+    ComPtr<IEnumIDList> enumerator;
+    if (SUCCEEDED(folderObject_->EnumObjects(0, EnumFlags(), enumerator.Put())) && enumerator) {
+        LPITEMIDLIST item = nullptr;
+        while (enumerator->Next(1, &item, nullptr) == S_OK)
+            fresh.Add(item);
+    }
+
+    // Old entries are marked, not deleted: deleting from the middle of the
+    // sorted list once per kept item costs a move of the whole list each time.
+    std::vector<bool> kept(old.Count());
+    for (int i = fresh.Count() - 1; i >= 0; --i) {
+        int at = 0;
+        if (old.Find(fresh.Items(i), at) && !kept[at]) {
+            fresh.Delete(i);
+            kept[at] = true;
+        }
+    }
+
+    {
+        BeginUpdate();
+        ScopeExit done([this] {
+            ReleaseMasks();
+            EndUpdate();
+        });
+        std::vector<int> vanished;
+        for (int i = 0; i < old.Count(); ++i)
+            if (!kept[i])
+                vanished.push_back(old.Objects(i));
+        DeleteItems(std::move(vanished));
+        SetAllocBy(fresh.Count());
+        // The new entries stay owned by their list until it goes, so nothing
+        // is lost when the filter or OnAddItem raises; records take copies.
+        for (int i = 0; i < fresh.Count(); ++i) {
+            LPCITEMIDLIST item = fresh.Items(i);
+            std::unique_ptr<ITEMIDLIST, void (*)(LPITEMIDLIST)> absolute(
+                ConcatIdLists(nullptr, folderIdList_, item), FreeIdList);
+            ULONG attributes = 0;
+            if (AcceptsItem(folderObject_.Get(), absolute.get(), item, attributes))
+                Insert(std::make_unique<TRzShellListData>(this, CopyIdList(nullptr, item)),
+                       attributes);
+        }
+    }
+    FillComplete();
+    SetAllocBy(256);
+}
+
+// ------------------------------------------------------------- watching
+
+void TRzCustomShellList::StartWatch() {
+    Window().KillTimer(kRefreshTimer);
+    if (!watcher_)
+        watcher_ = std::make_unique<TChangeHandlerThread>(Handle(), kChangeMessage);
+    else
+        watcher_->UnwatchAll();
+    int slot = 0;
+    watcher_->Watch(folderPath_, kWatchFilter, false, slot);
+}
+
+void TRzCustomShellList::StopWatch() {
+    if (watcher_)
+        watcher_->UnwatchAll();
+}
+
+void TRzCustomShellList::ChangeSeen() {
+    if (skipNextChange_) {
+        skipNextChange_ = false;
+        return;
+    }
+    if (busy_)
+        return;
+    Window().SetTimer(kRefreshTimer, Focused() ? kRefreshFocusedMs : kRefreshUnfocusedMs);
+}
+
+void TRzCustomShellList::RefreshTimerExpired() {
+    Window().KillTimer(kRefreshTimer);
+    if (linkedTree_ != nullptr) {
+        ++reentry_;
+        ScopeExit lower([this] { --reentry_; });
+        linkedTree_->FlushPending(false);
+    }
+    RefreshItems();
+}
+
+void TRzCustomShellList::FlushPendingAction() {
+    if (Window().HasTimer(kRefreshTimer))
+        RefreshTimerExpired();
+}
+
+void TRzCustomShellList::EndOutgoingDrag(bool dropped) {
+    busy_ = false;
+    if (refreshPending_ || dropped)
+        RefreshItems();
+}
+
+void TRzCustomShellList::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case kChangeMessage:
+            ChangeSeen();
+            break;
+        case kDeferredFillMessage:
+            ShowingFailures([this] {
+                if (ItemCount() == 0)
+                    FillList();
+            });
+            break;
+        case WM_TIMER:
+            if (message.WParam == kRefreshTimer)
+                ShowingFailures([this] { RefreshTimerExpired(); });
+            break;
+        default:
+            TRzCustomListView::WndProc(message);
+            break;
+    }
+}
+
+void TRzCustomShellList::DeviceChange(TRzDeviceChangeHandler*, TMessage& message) {
+    if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
+        return;
+    ShowingFailures([this] {
+        ValidateDrives();
+        ++ShellEnv.DrivesValidationSuspendCount;
+        ScopeExit resume([] { --ShellEnv.DrivesValidationSuspendCount; });
+        if (SpecialFolderOf(folder_.IdList()) == CSIDL_DRIVES)
+            FillList();
+    });
+}
+
+// ------------------------------------------------------------- navigation
+
+void TRzCustomShellList::FolderChangeStep() {
+    if (reentry_ >= 1)
+        return;
+    {
+        ++reentry_;
+        ScopeExit lower([this] { --reentry_; });
+        if (linkedTree_ != nullptr)
+            linkedTree_->SelectedFolder()->SetIdList(folder_.IdList());
+        FillList();
+    }
+    FolderChanged();
+}
+
+void TRzCustomShellList::SetLinkedTree(IShellTreeLink* tree) {
+    if (linkedTree_ != nullptr)
+        RemoveFreeNotification(linkedTree_->LinkComponent());
+    linkedTree_ = tree;
+    if (linkedTree_ != nullptr)
+        FreeNotification(linkedTree_->LinkComponent());
+}
+
+void TRzCustomShellList::OpenItem(int index) {
+    TRzShellListData* record = ShellListData(index);
+    if (!record->IsFolder()) {
+        DblClickOpen();
+        return;
+    }
+    if (HasOption(sloDontChangeFolder))
+        return;
+    if (linkedTree_ != nullptr)
+        linkedTree_->SelectedFolder()->SetIdList(record->AbsIdList());
+    else
+        folder_.SetIdList(record->AbsIdList());
+}
+
+void TRzCustomShellList::ItemOpen(int index) {
+    TRzCustomListView::ItemOpen(index);
+    ShowingFailures([this, index] { OpenItem(index); });
+}
+
+// A label edit renames the item on disk; the caption follows only a rename
+// that worked, and the change the rename causes is not answered.
+bool TRzCustomShellList::ItemEdited(TListItem& item, std::string& caption) {
+    TRzCustomListView::ItemEdited(item, caption);
+    TRzShellListData* record = RecordOf(item.Data);
+    if (record == nullptr || !folderObject_)
+        return true;
+    LPITEMIDLIST renamed = nullptr;
+    const HRESULT hr =
+        folderObject_->SetNameOf(0, record->RelIdList(), caption.c_str(), SHGDN_INFOLDER, &renamed);
+    if (FAILED(hr)) {
+        ShowingFailures([hr] { throw EShellError(hr); });
+        return false;
+    }
+    skipNextChange_ = true;
+    record->ReplaceRelIdList(renamed);
+    caption = record->DisplayName();
+    // What waited for the edit runs once the editor has closed.
+    if (refreshPending_)
+        Window().SetTimer(kRefreshTimer, kRefreshFocusedMs);
+    return true;
+}
+
+// ------------------------------------------------------------- events
+
+bool TRzCustomShellList::DblClickOpen() {
+    bool handled = false;
+    if (OnDblClickOpen)
+        OnDblClickOpen(this, handled);
+    return !handled;
+}
+
+void TRzCustomShellList::FillComplete() {
+    if (OnFillComplete)
+        OnFillComplete(this);
+}
+
+void TRzCustomShellList::FillStart() {
+    if (OnFillStart)
+        OnFillStart(this);
+}
+
+void TRzCustomShellList::FolderChanged() {
+    if (OnFolderChanged)
+        OnFolderChanged(this);
+}

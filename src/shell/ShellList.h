@@ -1,0 +1,211 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/ChangeHandlerThread.h"
+#include "shell/RzListView.h"
+#include "shell/ShellLinks.h"
+#include "shell/ShellListData.h"
+#include "shell/ShellLocator.h"
+
+class QMenu;
+class TRzDeviceChangeHandler;
+
+// Members of the list's option set; bit n of the stored word is member n.
+enum TRzShellListOption : unsigned {
+    sloAutoFill,
+    sloNonFilesystemAncestors,
+    sloDesignInteractive,
+    sloDefaultKeyHandling,
+    sloContextMenus,
+    sloDontChangeFolder,
+    sloDontGoBelowBase,
+    sloDynamicRefresh,
+    sloHideFoldersWhenLinkedToTree,
+    sloOleDrag,
+    sloOleDrop,
+    sloFolderContextMenu,
+    sloShowHidden,
+    sloFilesCanBeFolders,
+};
+using TRzShellListOptions = std::uint16_t;
+constexpr TRzShellListOptions kDefaultShellListOptions = 0x3E9B;
+
+constexpr TRzShellListOptions OptionBit(TRzShellListOption option) {
+    return static_cast<TRzShellListOptions>(1u << option);
+}
+
+// The file list: the items of one shell folder in the four view styles, with
+// detail columns and sorting in report view. It follows a linked folder tree
+// (and moves the tree when it opens a folder itself), and keeps itself
+// current: a change in the folder starts a refresh 400 ms (focused) or
+// 2000 ms later, and the refresh touches only the items that came or went.
+//
+// Failures: a folder that cannot be bound raises EShellError; an enumeration
+// the folder cannot give (a vanished folder, a drive without a medium) ends
+// the fill quietly with EAbort. Message and timer handlers show what they
+// catch in the application's exception box (EAbort silently).
+class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
+  public:
+    static constexpr std::uint32_t kChangeMessage = WM_USER + 101;        // 1125
+    static constexpr std::uint32_t kDeferredFillMessage = WM_USER + 103;  // 1127
+    static constexpr std::uintptr_t kRefreshTimer = 1;
+    static constexpr int kRefreshFocusedMs = 400;
+    static constexpr int kRefreshUnfocusedMs = 2000;
+
+    explicit TRzCustomShellList(TComponent* owner);
+    ~TRzCustomShellList() override;
+
+    // ----- published
+    TRzShellLocator& Folder() { return folder_; }
+    void SetFolder(TRzShellLocator* place) { folder_.Assign(place); }
+    const std::string& FileFilter() const { return fileFilter_; }
+    void SetFileFilter(const std::string& filter);
+    TRzShellListOptions Options() const { return options_; }
+    void SetOptions(TRzShellListOptions options);
+    bool HasOption(TRzShellListOption option) const { return options_ & OptionBit(option); }
+    void SetViewStyle(TViewStyle style) override;
+
+    int SortColumn() const { return sortColumn_; }
+    void SetSortColumn(int column);
+
+    // ----- items
+    // The record of item `index`; Exception "Invalid class typecast" for an
+    // item without one.
+    TRzShellListData* ShellListData(int index) const;
+    void FillList();
+    void RefreshItems();
+    // Opens item `index`: a folder is shown (through the linked tree when
+    // there is one); a file goes to OnDblClickOpen.
+    void OpenItem(int index);
+
+    // ----- state the records and the other commands use
+    IShellFolder* FolderObject() const { return folderObject_.Get(); }
+    LPCITEMIDLIST FolderIdList() const { return folderIdList_; }
+    const std::string& FolderPath() const { return folderPath_; }
+    IShellDetails* Details();
+    IShellTreeLink* LinkedTree() const { return linkedTree_; }
+    bool HandleAllocated() const { return handleAllocated_; }
+    // The window goes (items cleared, widths saved, watch stopped) and comes
+    // back empty, to refill from the deferred-fill message.
+    void RecreateWnd();
+    // An outgoing drag: fills and refreshes wait until it ends; a completed
+    // drop refreshes.
+    void BeginOutgoingDrag() { busy_ = true; }
+    void EndOutgoingDrag(bool dropped);
+    // The list renames an item itself: the change it causes is not answered.
+    void SkipNextChange() { skipNextChange_ = true; }
+    bool RefreshPending() const { return refreshPending_; }
+
+    // ----- IShellListLink
+    TComponent* LinkComponent() override { return this; }
+    void SetLinkedTree(IShellTreeLink* tree) override;
+    void AssignFolder(TRzShellLocator* place) override { SetFolder(place); }
+    void SetFolderIdList(LPCITEMIDLIST absolute) override { folder_.SetIdList(absolute); }
+    void FlushPendingAction() override;
+    bool HidesFolders() const override { return HasOption(sloHideFoldersWhenLinkedToTree); }
+    bool IsLoading() const override { return Loading(); }
+
+    // ----- events
+    std::function<void(TObject* sender, IShellFolder* parent, LPCITEMIDLIST parentAbsIdList,
+                       LPCITEMIDLIST itemRelIdList, ULONG attribs, bool& allowAdd)>
+        OnAddItem;
+    std::function<void(TObject* sender, bool& handled)> OnDblClickOpen;
+    std::function<void(TObject* sender, TListItem& node, TRzShellListData* listData)> OnDeleteItem;
+    TNotifyEvent OnFillStart;
+    TNotifyEvent OnFillComplete;
+    TNotifyEvent OnFolderChanged;
+    std::function<void(TObject* sender, const std::string& hint)> OnPopupHint;
+    std::function<void(TObject* sender, TListItem* item, TPoint& pos, QMenu*& menu)>
+        OnItemContextMenu;
+
+  protected:
+    // The item filter's last step: the masks, then OnAddItem.
+    virtual bool ItemAccept(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
+                            ULONG attributes);
+    virtual void DeviceChange(TRzDeviceChangeHandler* sender, TMessage& message);
+    // The fill body.
+    virtual void Enumerate(IShellFolder* folder, LPCITEMIDLIST folderIdList);
+    virtual void PrepareMasks();
+    virtual bool NameMatch(const std::string& name) const;
+    virtual void ReleaseMasks() { maskSet_.reset(); }
+    // Returns whether the default action should run.
+    virtual bool DblClickOpen();
+    virtual void FillComplete();
+    virtual void FillStart();
+    virtual void FolderChanged();
+    virtual void StartWatch();
+
+    void InsertItem(TListItem& item) override;
+    void DeleteItem(TListItem& item) override;
+    std::string ItemCaption(TListItem& item) override;
+    std::string ItemDetailText(TListItem& item, int column) override;
+    int ItemImage(TListItem& item) override;
+    void ColumnClick(int column) override;
+    void ItemOpen(int index) override;
+    bool ItemEdited(TListItem& item, std::string& caption) override;
+    void WndProc(TMessage& message) override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+  private:
+    struct PendingInsert {
+        TRzShellListData* record = nullptr;
+        ULONG attributes = 0;
+        IShellDetails* details = nullptr;
+    };
+
+    void FolderChangeStep();
+    void EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList);
+    // Steps 1-3 of the item filter, then ItemAccept; `attributes` receives
+    // what the attribute query left.
+    bool AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
+                     ULONG& attributes);
+    void Insert(std::unique_ptr<TRzShellListData> record, ULONG attributes);
+    void BuildColumns();
+    void Sort();
+    void SaveWidthsIfMarked();
+    void ChangeSeen();
+    void RefreshTimerExpired();
+    void CreateWnd();
+    void DestroyWnd();
+    void StopWatch();
+    DWORD EnumFlags() const;
+    void DeviceChangeMessage(TRzDeviceChangeHandler* sender, TMessage& message) {
+        DeviceChange(sender, message);
+    }
+
+    TRzShellLocator folder_;
+    std::string fileFilter_;
+    std::vector<std::string> masks_;
+    std::unique_ptr<std::vector<std::string>> maskSet_;
+    TRzShellListOptions options_ = kDefaultShellListOptions;
+
+    ComPtr<IShellFolder> folderObject_;
+    LPITEMIDLIST folderIdList_ = nullptr;
+    std::string folderPath_;
+    ComPtr<IShellDetails> details_;
+    bool detailsFetched_ = false;
+    bool widthsSavable_ = false;
+
+    IShellTreeLink* linkedTree_ = nullptr;
+    int sortColumn_ = 1;
+    bool sortSetByCode_ = false;
+    int reentry_ = 0;
+    bool skipNextChange_ = false;
+    bool busy_ = false;
+    bool refreshPending_ = false;
+    bool handleAllocated_ = false;
+    PendingInsert pendingInsert_;
+    std::unique_ptr<TChangeHandlerThread> watcher_;
+};
+
+// The published face of the list; the form description sets it up.
+class TRzShellList : public TRzCustomShellList {
+  public:
+    using TRzCustomShellList::TRzCustomShellList;
+};

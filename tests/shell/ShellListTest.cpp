@@ -1,0 +1,466 @@
+#include "shell/ShellList.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QListView>
+#include <QScrollBar>
+#include <QTreeView>
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "../support/MessageOf.h"
+#include "ShellTestSupport.h"
+#include "framework/Application.h"
+#include "framework/Bitmap.h"
+#include "framework/Exception.h"
+#include "platform/DeviceChanges.h"
+#include "shell/DeviceChangeHandler.h"
+#include "shell/ListItemModel.h"
+#include "shell/ShellListDetails.h"
+#include "shell/ShellPaths.h"
+
+namespace {
+
+// A folder tree double that records what the list asks of it.
+class RecordingTree : public TComponent, public IShellTreeLink {
+  public:
+    RecordingTree() : TComponent(nullptr) {}
+    TComponent* LinkComponent() override { return this; }
+    TRzShellLocator* SelectedFolder() override { return &selected; }
+    void SelectAncestor(int levels) override { ancestorRequests.push_back(levels); }
+    void FlushPending(bool flushLinkedList) override { flushes.push_back(flushLinkedList); }
+
+    TRzShellLocator selected;
+    std::vector<int> ancestorRequests;
+    std::vector<bool> flushes;
+};
+
+class ShellListTest : public ShellTest {
+  protected:
+    ShellListTest() : folder_(MakeHomeFolder("list")) {
+        list_.SetBounds(0, 0, 640, 480);
+        list_.Widget()->show();
+        list_.OnFillComplete = [this](TObject*) { ++fills_; };
+        Application->SetPresenter(
+            [this](const MessageBoxRequest& box) { boxes_.push_back(box.Text); });
+    }
+    ~ShellListTest() override {
+        Application->SetPresenter({});
+        std::filesystem::remove_all(folder_);
+    }
+
+    void Make(const std::string& name, const std::string& bytes = "x") {
+        WriteFileBytes(folder_ + "/" + name, bytes);
+    }
+    void Show(const std::string& path) {
+        OwnedIdList place(ListOf(path));
+        list_.SetFolderIdList(place.Get());
+    }
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (int i = 0; i < list_.ItemCount(); ++i)
+            names.push_back(list_.ShellListData(i)->FileName());
+        return names;
+    }
+    std::string Cell(int row, int column) {
+        return list_.Model()->index(row, column).data().toString().toStdString();
+    }
+    // Waits for the watcher's message, then runs the refresh timer as if it
+    // had expired.
+    void RefreshAfterChange() {
+        ASSERT_TRUE(
+            PumpUntil([this] { return list_.Window().HasTimer(TRzShellList::kRefreshTimer); }));
+        list_.Perform(WM_TIMER, TRzShellList::kRefreshTimer);
+    }
+
+    std::string folder_;
+    TRzShellList list_{nullptr};
+    int fills_ = 0;
+    std::vector<std::string> boxes_;
+};
+
+TEST_F(ShellListTest, Fill_ShellOrder_HiddenDimmed_FirstFocusedNoneSelected) {
+    Make("b.jpg");
+    Make("A.txt");
+    Make(".hidden");
+    std::filesystem::create_directory(folder_ + "/sub");
+    Show(folder_);
+
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", ".hidden", "A.txt", "b.jpg"}));
+    for (int i = 0; i < list_.ItemCount(); ++i)
+        EXPECT_EQ(list_.Item(i).Cut, Names()[i] == ".hidden") << Names()[i];
+    EXPECT_EQ(list_.FocusedIndex(), 0);
+    EXPECT_TRUE(list_.SelectedIndexes().empty());
+    EXPECT_TRUE(list_.ShellListData(0)->IsFolder());
+    EXPECT_FALSE(list_.ShellListData(3)->IsFolder());
+    EXPECT_EQ(list_.ShellListData(3)->PathName(), folder_ + "/b.jpg");
+    EXPECT_EQ(Cell(3, 0), "b.jpg");
+    EXPECT_EQ(fills_, 1);
+}
+
+TEST_F(ShellListTest, Computer_DrivesWithEmptyFileNames_RefilledWhenAMountArrives) {
+    TestMountTable mounts;
+    OwnedIdList computer;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, computer.Out()), S_OK);
+    list_.SetFolderIdList(computer.Get());
+    const int before = list_.ItemCount();
+    ASSERT_GE(before, 1);
+    EXPECT_EQ(list_.FolderPath(), "");
+
+    mounts.Write("30 1 8:2 / " + mounts.Folder() + " rw - ext4 /dev/sdb1 rw\n");
+    PostMessage(TRzDeviceChangeHandler::Get()->Handle(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return list_.ItemCount() == before + 1; }));
+    for (int i = 0; i < list_.ItemCount(); ++i) {
+        EXPECT_EQ(list_.ShellListData(i)->FileName(), "");
+        EXPECT_FALSE(list_.ShellListData(i)->PathName().empty());
+    }
+}
+
+TEST_F(ShellListTest, Refresh_AfterRealChanges_KeepsPlaceAndSelection_AppendsNewOnes) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "r.txt"})
+        Make(name);
+    Show(folder_);
+    list_.SetSelected(1, true);  // b.txt
+    fills_ = 0;
+
+    Make("d.txt");
+    unlink((folder_ + "/a.txt").c_str());
+    rename((folder_ + "/c.txt").c_str(), (folder_ + "/e.txt").c_str());
+    Make("r.new", "rewritten");  // a rewrite through a temporary file and a rename
+    rename((folder_ + "/r.new").c_str(), (folder_ + "/r.txt").c_str());
+    RefreshAfterChange();
+
+    std::vector<std::string> names = Names();
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[0], "b.txt");
+    EXPECT_EQ(std::set<std::string>(names.begin() + 1, names.end()),
+              (std::set<std::string>{"d.txt", "e.txt", "r.txt"}));
+    EXPECT_EQ(list_.SelectedIndexes(), std::vector<int>{0});
+    EXPECT_EQ(fills_, 1);
+    EXPECT_FALSE(list_.Window().HasTimer(TRzShellList::kRefreshTimer));
+}
+
+TEST_F(ShellListTest, Refresh_ABurstOfChangesStartsOneTimer_AndAVanishedFolderEmptiesTheList) {
+    Make("keep.txt");
+    Show(folder_);
+    fills_ = 0;
+    for (int i = 0; i < 200; ++i)
+        Make("burst" + std::to_string(i));
+    ASSERT_TRUE(PumpUntil([this] { return list_.Window().HasTimer(TRzShellList::kRefreshTimer); }));
+    EXPECT_EQ(fills_, 0);
+    list_.Perform(WM_TIMER, TRzShellList::kRefreshTimer);
+    EXPECT_EQ(list_.ItemCount(), 201);
+    EXPECT_EQ(fills_, 1);
+
+    std::filesystem::remove_all(folder_);
+    list_.RefreshItems();
+    EXPECT_EQ(list_.ItemCount(), 0);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ShellListTest, FileFilter_MasksAndFolders) {
+    for (const char* name : {"one.jpg", "two.JPG", "three.txt", "four.png"})
+        Make(name);
+    std::filesystem::create_directory(folder_ + "/dir");
+    Show(folder_);
+    const struct {
+        const char* filter;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"*", {"dir", "four.png", "one.jpg", "three.txt", "two.JPG"}},
+        {"*.*", {"dir", "four.png", "one.jpg", "three.txt", "two.JPG"}},
+        {"*.jpg;;*.txt", {"dir", "one.jpg", "three.txt", "two.JPG"}},
+        {"t*", {"dir", "three.txt", "two.JPG"}},
+        {"", {"dir", "four.png", "one.jpg", "three.txt", "two.JPG"}},
+    };
+    for (const auto& c : cases) {
+        list_.SetFileFilter(c.filter);  // refills at once
+        EXPECT_EQ(Names(), c.names) << c.filter;
+    }
+}
+
+TEST_F(ShellListTest, FourViews_ShareOneSelection_AndTheSameStyleChangesNothing) {
+    for (int i = 0; i < 40; ++i)
+        Make("f" + std::to_string(100 + i));
+    Show(folder_);
+    list_.SetMultiSelect(true);
+    list_.SetSelected(2, true);
+    list_.SetSelected(5, true);
+    for (TViewStyle style : {vsSmallIcon, vsList, vsReport, vsIcon}) {
+        list_.SetViewStyle(style);
+        EXPECT_EQ(list_.SelectedIndexes(), (std::vector<int>{2, 5})) << style;
+        EXPECT_EQ(list_.ActiveView()->selectionModel(), list_.SelectionModel());
+        EXPECT_TRUE(list_.ActiveView()->isVisible());
+    }
+    list_.SetViewStyle(vsReport);
+    QApplication::processEvents();
+    list_.ReportView()->verticalScrollBar()->setValue(30);
+    list_.SetViewStyle(vsReport);
+    EXPECT_EQ(list_.ReportView()->verticalScrollBar()->value(), 30);
+}
+
+TEST_F(ShellListTest, Wheel_ScrollsLinesTimes32InIconView_AndTimes16Otherwise) {
+    for (int i = 0; i < 400; ++i)
+        Make("w" + std::to_string(1000 + i));
+    Show(folder_);
+    const int lines = QApplication::wheelScrollLines();
+    for (auto [style, step] : {std::pair{vsIcon, 32}, std::pair{vsReport, 16}}) {
+        list_.SetViewStyle(style);
+        QApplication::processEvents();
+        list_.ActiveView()->doItemsLayout();
+        QScrollBar* bar = list_.ActiveView()->verticalScrollBar();
+        bar->setValue(0);
+        list_.WheelNotches(-1);
+        EXPECT_EQ(bar->value(), lines * step) << style;
+    }
+}
+
+TEST_F(ShellListTest, Report_ColumnsWidthsTextsAndHeaderClickToggle) {
+    Make("small", std::string(1, 'x'));
+    Make("large", std::string(3000, 'x'));
+    Make("mid", std::string(1500, 'x'));
+    ForgetSavedColumnWidths();
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+
+    ASSERT_EQ(list_.ColumnCount(), 4);
+    EXPECT_EQ(list_.Column(0).Caption, "Name");
+    EXPECT_EQ(list_.Column(1).Alignment, caRight);
+    EXPECT_EQ(list_.ColumnWidth(0), 25 * 7);  // the folder's suggestion, 7 px a character
+    EXPECT_EQ(list_.ReportView()->header()->sectionSize(0), 25 * 7);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"large", "mid", "small"}));
+    EXPECT_FALSE(Cell(0, 1).empty());
+    EXPECT_EQ(Cell(0, 5), "");
+
+    QHeaderView* header = list_.ReportView()->header();
+    emit header->sectionClicked(1);
+    EXPECT_EQ(list_.SortColumn(), 2);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"small", "mid", "large"}));
+    EXPECT_TRUE(list_.HeaderSortAscending());
+    emit header->sectionClicked(1);
+    EXPECT_EQ(list_.SortColumn(), -2);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"large", "mid", "small"}));
+    EXPECT_FALSE(list_.HeaderSortAscending());
+    emit header->sectionClicked(0);
+    EXPECT_EQ(list_.SortColumn(), 1);
+    EXPECT_EQ(list_.HeaderSortColumn(), 0);
+
+    // A descending column past the last one goes back to the first at the
+    // next rebuild, as an ascending one does.
+    list_.SetSortColumn(-5);
+    Show(TestHome());
+    EXPECT_EQ(list_.SortColumn(), 1);
+}
+
+TEST_F(ShellListTest, Report_ResizedWidthsCarryToAnotherFolderOfTheSameShape) {
+    std::string other = MakeHomeFolder("other");
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+    list_.SetColumnWidth(0, 260);
+    Show(other);
+    EXPECT_EQ(list_.ColumnWidth(0), 260);
+    EXPECT_EQ(list_.ReportView()->header()->sectionSize(0), 260);
+    std::filesystem::remove_all(other);
+}
+
+TEST_F(ShellListTest, Report_HeaderDrawsTheArrowOnlyOnTheSortColumnAndNotInModeNone) {
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+    QHeaderView* header = list_.ReportView()->header();
+    auto shadowPixels = [&](int section) {
+        QImage image = header->grab().toImage();
+        const QColor shadow = ToQColor(clBtnShadow);
+        int count = 0;
+        const int left = header->sectionViewportPosition(section);
+        for (int x = left + 4; x < left + header->sectionSize(section) - 4; ++x)
+            for (int y = 3; y < image.height() - 3; ++y)
+                count += image.pixelColor(x, y) == shadow;
+        return count;
+    };
+    EXPECT_GT(shadowPixels(0), 10);
+    EXPECT_EQ(shadowPixels(2), 0);
+    list_.SetHeaderSortDisplayMode(hsdmNone);
+    EXPECT_LT(shadowPixels(0), 10);
+}
+
+TEST_F(ShellListTest, Tree_ListNavigationWritesTheTreesSelection_AndTheTreeDrivesTheList) {
+    std::filesystem::create_directory(folder_ + "/sub");
+    Make("sub/inner.txt");
+    RecordingTree tree;
+    list_.SetLinkedTree(&tree);
+    Show(folder_);
+    OwnedIdList shown(ListOf(folder_));
+    EXPECT_EQ(IdListBytes(tree.selected.IdList()), IdListBytes(shown.Get()));
+
+    list_.OpenItem(0);  // "sub": the tree is moved, the list waits for it
+    OwnedIdList sub(ListOf(folder_ + "/sub"));
+    EXPECT_EQ(IdListBytes(tree.selected.IdList()), IdListBytes(sub.Get()));
+    list_.SetFolderIdList(tree.selected.IdList());  // the tree's answer
+    EXPECT_EQ(Names(), std::vector<std::string>{"inner.txt"});
+
+    Make("sub/more.txt");
+    RefreshAfterChange();
+    EXPECT_EQ(tree.flushes, std::vector<bool>{false});
+    EXPECT_EQ(list_.ItemCount(), 2);
+}
+
+TEST_F(ShellListTest, BadInput_NonUtf8NamesKeepTheirBytes_AndAMissingFolderFailsQuietly) {
+    const std::string odd = "\xff\xfe-photo.jpg";
+    Make(odd);
+    Show(folder_);
+    ASSERT_EQ(list_.ItemCount(), 1);
+    EXPECT_EQ(list_.ShellListData(0)->FileName(), odd);
+    EXPECT_FALSE(list_.Model()->index(0, 0).data().toString().isEmpty());
+
+    std::string gone = MakeHomeFolder("gone");
+    OwnedIdList place(ListOf(gone));
+    std::filesystem::remove_all(gone);
+    // The folder cannot be read: a silent abort passes to the caller, and the
+    // deferred fill swallows it without a box.
+    EXPECT_THROW(list_.SetFolderIdList(place.Get()), EAbort);
+    EXPECT_EQ(list_.ItemCount(), 0);
+    list_.Perform(TRzShellList::kDeferredFillMessage);
+    EXPECT_EQ(list_.ItemCount(), 0);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ShellListTest, RecreatedWindow_StartsEmptyAndRefillsFromTheDeferredMessage) {
+    Make("x.txt");
+    Show(folder_);
+    list_.RecreateWnd();
+    EXPECT_EQ(list_.ItemCount(), 0);
+    list_.Perform(TRzShellList::kDeferredFillMessage);
+    EXPECT_EQ(list_.ItemCount(), 1);
+}
+
+TEST_F(ShellListTest, Options_LinksMarked_ShowHiddenOffRefreshes_DeferredWhileDragging) {
+    Make("plain.txt");
+    Make(".secret");
+    symlink((folder_ + "/plain.txt").c_str(), (folder_ + "/shortcut").c_str());
+    Show(folder_);
+    ASSERT_EQ(Names(), (std::vector<std::string>{".secret", "plain.txt", "shortcut"}));
+    EXPECT_EQ(list_.Item(2).OverlayIndex, 1);
+    EXPECT_EQ(list_.Item(1).OverlayIndex, -1);
+
+    int deleted = 0;
+    list_.OnDeleteItem = [&](TObject*, TListItem&, TRzShellListData* record) {
+        deleted += record != nullptr;
+    };
+    list_.SetOptions(kDefaultShellListOptions & ~OptionBit(sloShowHidden));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"plain.txt", "shortcut"}));
+    EXPECT_EQ(deleted, 1);
+
+    list_.BeginOutgoingDrag();
+    Make("dropped.txt");
+    list_.RefreshItems();
+    EXPECT_TRUE(list_.RefreshPending());
+    EXPECT_EQ(list_.ItemCount(), 2);
+    list_.EndOutgoingDrag(false);
+    EXPECT_EQ(list_.ItemCount(), 3);
+    EXPECT_FALSE(list_.RefreshPending());
+}
+
+TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFails) {
+    Make("old.txt");
+    Make("taken.txt");
+    Show(folder_);
+    QAbstractItemModel* model = list_.Model();
+    EXPECT_TRUE(model->setData(model->index(0, 0), "new.txt", Qt::EditRole));
+    EXPECT_TRUE(std::filesystem::exists(folder_ + "/new.txt"));
+    EXPECT_EQ(list_.ShellListData(0)->FileName(), "new.txt");
+    EXPECT_EQ(Cell(0, 0), "new.txt");
+
+    EXPECT_FALSE(model->setData(model->index(0, 0), "taken.txt", Qt::EditRole));
+    EXPECT_EQ(Cell(0, 0), "new.txt");
+    EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {
+    const TColor shadow = ColorToRGB(clBtnShadow), window = ColorToRGB(clWindow);
+    auto ring = [this](int inset) { return TBitmap(list_.Grab()).Pixel(inset, 100); };
+    list_.SetFrameVisible(true);
+    EXPECT_EQ(ring(0), shadow);
+    EXPECT_EQ(ring(1), window);
+    list_.SetFrameHotTrack(true);
+    list_.Widget()->activateWindow();
+    list_.SetFocus();
+    ASSERT_TRUE(PumpUntil([this] { return list_.Focused(); }));
+    EXPECT_EQ(ring(0), shadow);
+    EXPECT_EQ(ring(1), shadow);
+    list_.SetFrameSides(sdTop);
+    EXPECT_EQ(ring(0), window);
+
+    // Background by state: FocusColor while focused, DisabledColor while disabled.
+    auto base = [this] { return list_.ActiveView()->palette().color(QPalette::Base); };
+    list_.SetFocusColor(clYellow);
+    EXPECT_EQ(base(), ToQColor(clYellow));
+    list_.SetEnabled(false);
+    EXPECT_EQ(base(), ToQColor(clBtnFace));
+}
+
+TEST_F(ShellListTest,
+       FolderChange_ATreeThatAnswersAtOnceCausesOneFill_AndFlushRunsAPendingRefresh) {
+    std::filesystem::create_directory(folder_ + "/sub");
+    RecordingTree tree;
+    // The real tree answers a SelectedFolder write by writing the list's
+    // Folder while the list is still changing folder.
+    tree.selected.OnChange = [&] { list_.SetFolderIdList(tree.selected.IdList()); };
+    list_.SetLinkedTree(&tree);
+    int changed = 0;
+    list_.OnFolderChanged = [&](TObject*) { ++changed; };
+    Show(folder_);
+    EXPECT_EQ(fills_, 1);
+    EXPECT_EQ(changed, 1);
+
+    Make("late.txt");
+    list_.Window().SetTimer(TRzShellList::kRefreshTimer, TRzShellList::kRefreshUnfocusedMs);
+    list_.FlushPendingAction();
+    EXPECT_FALSE(list_.Window().HasTimer(TRzShellList::kRefreshTimer));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "late.txt"}));
+    tree.selected.OnChange = nullptr;
+}
+
+TEST_F(ShellListTest, SingleSelect_KeepsOneRow_AndARowWithoutARecordIsAnInvalidCast) {
+    for (const char* name : {"a", "b", "c"})
+        Make(name);
+    Show(folder_);
+    list_.SetMultiSelect(false);
+    QAbstractItemView* view = list_.ActiveView();
+    view->selectionModel()->select(list_.Model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    view->setCurrentIndex(list_.Model()->index(2, 0));
+    EXPECT_EQ(list_.SelectedIndexes(), std::vector<int>{2});
+
+    list_.AddItem().Caption = "plain";
+    EXPECT_EQ(MessageOf<Exception>([&] { list_.ShellListData(3); }), "Invalid class typecast");
+    EXPECT_EQ(Cell(3, 0), "plain");
+}
+
+TEST_F(ShellListTest, ItemFilter_FoldersHiddenOnlyWhileLinked_MasksIgnoredWithoutAPath) {
+    Make("photo.jpg");
+    std::filesystem::create_directory(folder_ + "/sub");
+    list_.SetOptions(kDefaultShellListOptions | OptionBit(sloHideFoldersWhenLinkedToTree));
+    Show(folder_);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "photo.jpg"}));  // no tree yet
+    RecordingTree tree;
+    list_.SetLinkedTree(&tree);
+    EXPECT_TRUE(list_.HidesFolders());
+    list_.FillList();
+    EXPECT_EQ(Names(), std::vector<std::string>{"photo.jpg"});
+    list_.SetLinkedTree(nullptr);
+
+    TestMountTable mounts;
+    OwnedIdList computer;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, computer.Out()), S_OK);
+    list_.SetFolderIdList(computer.Get());
+    const int drives = list_.ItemCount();
+    list_.SetFileFilter("*.jpg");
+    EXPECT_EQ(list_.ItemCount(), drives);
+    EXPECT_GE(drives, 1);
+}
+
+}  // namespace
