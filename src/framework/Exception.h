@@ -11,3 +11,10 @@ class Exception : public std::runtime_error {
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };
+
+// A silent abort: ends the running command like any exception, but the
+// application's default handler shows nothing for it.
+class EAbort : public Exception {
+  public:
+    EAbort() : Exception("Operation aborted") {}
+};
