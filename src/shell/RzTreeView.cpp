@@ -108,17 +108,21 @@ QImage Ghosted(const QImage& picture) {
 
 QString ReadableText(const std::string& bytes) {
     QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
+    std::size_t run = 0;  // start of the valid run not yet appended
+    auto flush = [&](std::size_t end) {
+        text += QString::fromUtf8(bytes.data() + run, static_cast<qsizetype>(end - run));
+    };
     for (std::size_t i = 0; i < bytes.size();) {
         std::size_t length = Utf8SequenceAt(bytes, i);
-        if (length == 0) {
-            text += QString::asprintf("\\x%02X", static_cast<unsigned char>(bytes[i]));
-            ++i;
-        } else {
-            text += QString::fromUtf8(bytes.data() + i, static_cast<qsizetype>(length));
+        if (length > 0) {
             i += length;
+            continue;
         }
+        flush(i);
+        text += QString::asprintf("\\x%02X", static_cast<unsigned char>(bytes[i]));
+        run = ++i;
     }
+    flush(bytes.size());
     return text;
 }
 
@@ -377,20 +381,24 @@ TTreeNode* TRzCustomTreeView::AddChild(TTreeNode* parent, const std::string& cap
     return node;
 }
 
+// Every node's data is released first; then one delete frees the whole
+// subtree (a Qt item frees its children without searching its parent for
+// each of them).
 void TRzCustomTreeView::DeleteNode(TTreeNode* node) {
-    DeleteChildrenOf(node);
-    Deletion(node);
+    ReleaseSubtree(node);
     delete node;
 }
 
-void TRzCustomTreeView::DeleteChildrenOf(TTreeNode* node) {
+void TRzCustomTreeView::ReleaseSubtree(TTreeNode* node) {
     for (int i = node->childCount() - 1; i >= 0; --i)
-        DeleteNode(node->Child(i));
+        ReleaseSubtree(node->Child(i));
+    Deletion(node);
 }
 
 void TRzCustomTreeView::ClearNodes() {
     for (int i = TopCount() - 1; i >= 0; --i)
-        DeleteNode(TopNode(i));
+        ReleaseSubtree(TopNode(i));
+    view_->clear();
 }
 
 void TRzCustomTreeView::SetExpanded(TTreeNode* node, bool expanded) {

@@ -197,7 +197,7 @@ class TRzCustomTreeView : public TWinControl {
     QIcon NodeIcon(const TTreeNode* node);
     QPixmap Picture(int index, int overlay, bool cut) const;
     void ContextMenu(TTreeNode* node, TPoint pos);
-    void DeleteChildrenOf(TTreeNode* node);
+    void ReleaseSubtree(TTreeNode* node);
 
     std::unique_ptr<TreeViewWidget> view_;
     bool frameVisible_ = false;

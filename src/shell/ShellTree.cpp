@@ -1,5 +1,6 @@
 #include "shell/ShellTree.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <utility>
@@ -275,12 +276,8 @@ void TRzCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* node) {
         throw EAbort();
     if (last != S_FALSE)
         throw EShellError(last);
-    if (rootLevel) {
-        SortChildren(nullptr, true);
+    if (rootLevel)
         Expand(node);
-    } else {
-        SortChildren(node, false);
-    }
 }
 
 TTreeNode* TRzCustomShellTree::AddRootNode(IShellFolder* folder) {
@@ -298,25 +295,32 @@ TTreeNode* TRzCustomShellTree::AddRootNode(IShellFolder* folder) {
     return root;
 }
 
-// Adds every item of the folder under the node and returns the enumeration's
-// last result.
+// Adds every item of the folder under the node, in the folder's order, and
+// returns the enumeration's last result. The items are put in order before
+// their nodes are made: sorting plain id lists costs a fraction of sorting
+// the nodes afterwards.
 HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute,
                                           TTreeNode* node) {
-    ComPtr<IEnumIDList> items;
-    if (folder == nullptr || FAILED(folder->EnumObjects(0, EnumFlags(), items.Put()))) {
+    ComPtr<IEnumIDList> enumerator;
+    if (folder == nullptr || FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put()))) {
         node->SetHasChildren(true);
         throw EAbort();
     }
     node->Populated = true;
+    std::vector<OwnedIdList> items;
     HRESULT last;
     for (;;) {
         LPITEMIDLIST item = nullptr;
-        last = items->Next(1, &item, nullptr);
+        last = enumerator->Next(1, &item, nullptr);
         if (last != S_OK)
             break;
-        OwnedIdList owned(item);
-        CheckShell(AddItem(folder, absolute, item, node));
+        items.emplace_back(item);
     }
+    std::stable_sort(items.begin(), items.end(), [folder](const auto& a, const auto& b) {
+        return CompareResult(folder->CompareIDs(0, a.get(), b.get())) < 0;
+    });
+    for (const OwnedIdList& item : items)
+        CheckShell(AddItem(folder, absolute, item.get(), node));
     if (node->childCount() == 0)
         node->SetHasChildren(false);
     return last;
