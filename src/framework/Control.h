@@ -11,9 +11,9 @@
 #include "framework/Bitmap.h"
 #include "framework/Color.h"
 #include "framework/Cursor.h"
-#include "framework/Object.h"
 #include "framework/Font.h"
 #include "framework/Geometry.h"
+#include "framework/Object.h"
 
 class QWidget;
 class QPainter;
@@ -106,6 +106,12 @@ bool IsAccel(char32_t ch, std::string_view caption);
 constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27, VK_SPACE = 32,
                         VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46,
                         VK_F2 = 113;
+
+// The virtual key code of a Qt key (Qt::Key), or 0 for keys the controls do
+// not use; for controls whose keys arrive at a Qt widget of their own.
+std::uint16_t VirtualKeyOf(int qtKey);
+// The shift state of Qt keyboard modifiers (Qt::KeyboardModifiers as int).
+TShiftState ShiftStateOf(int qtModifiers);
 
 // Reading order and alignment of a control's content.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };

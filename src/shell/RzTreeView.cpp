@@ -1,9 +1,11 @@
 #include "shell/RzTreeView.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -30,6 +32,18 @@ class TreeViewWidget : public QTreeWidget {
     void mousePressEvent(QMouseEvent* e) override {
         owner_->TreeMouseDown(e->button() == Qt::RightButton ? mbRight : mbLeft);
         QTreeWidget::mousePressEvent(e);
+    }
+    // The control's OnKeyDown sees every key first and may keep it from the
+    // tree (a splitter drag borrows it for Escape).
+    void keyPressEvent(QKeyEvent* e) override {
+        std::uint16_t key = VirtualKeyOf(e->key());
+        if (key != 0 && owner_->OnKeyDown) {
+            TKeyEvent handler = owner_->OnKeyDown;
+            handler(owner_, key, ShiftStateOf(e->modifiers().toInt()));
+            if (key == 0)
+                return;
+        }
+        QTreeWidget::keyPressEvent(e);
     }
     void contextMenuEvent(QContextMenuEvent* e) override {
         bool byMouse = e->reason() == QContextMenuEvent::Mouse;
@@ -95,6 +109,18 @@ std::size_t Utf8SequenceAt(const std::string& bytes, std::size_t i) {
     return length;
 }
 
+// The selection covers the node's caption only, not the indentation before
+// it, as on the platform's tree view.
+class TreeStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ItemView_ShowDecorationSelected)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 QImage Ghosted(const QImage& picture) {
     QImage result(picture.size(), QImage::Format_ARGB32_Premultiplied);
     result.fill(Qt::transparent);
@@ -146,6 +172,9 @@ TreeViewWidget::TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize(QSize(16, 16));
     setItemDelegate(new TreeNodeDelegate(owner, this));
+    auto* style = new TreeStyle();
+    style->setParent(this);
+    setStyle(style);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         RunGuarded([&] { owner_->Change(static_cast<TTreeNode*>(current)); });
     });

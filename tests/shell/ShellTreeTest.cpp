@@ -179,6 +179,24 @@ TEST_F(ShellTreeTest, KeyboardMovesWaitAndOnlyTheLastReachesTheList_AClickIsImme
     EXPECT_EQ(list.shown.back(), TestHome());
 }
 
+// The tree's keys pass the control's OnKeyDown first, as on every windowed
+// control, and the form knows the tree as its active control.
+TEST_F(ShellTreeTest, KeysReachOnKeyDownFirst_AndTheFocusedTreeIsTheActiveControl) {
+    std::vector<int> keys;
+    tree->OnKeyDown = [&](TWinControl*, std::uint16_t& key, TShiftState) {
+        keys.push_back(key);
+        if (key == VK_DOWN)
+            key = 0;
+    };
+    tree->SetFocus();
+    EXPECT_EQ(form->ActiveControl(), tree);
+    QTest::keyClick(tree->View(), Qt::Key_Down);
+    EXPECT_EQ(tree->Selected(), Root());
+    QTest::keyClick(tree->View(), Qt::Key_End);  // a key the controls do not map
+    EXPECT_EQ(keys, (std::vector<int>{VK_DOWN}));
+    EXPECT_NE(tree->Selected(), Root());
+}
+
 TEST_F(ShellTreeTest, SelectByIdList_BeepsAndStopsWhereALevelCannotBeAdded) {
     DesktopFolder dir;
     std::string deep = dir.Make("kept/refused/below");
