@@ -11,9 +11,9 @@
 #include "framework/Bitmap.h"
 #include "framework/Color.h"
 #include "framework/Cursor.h"
+#include "framework/Object.h"
 #include "framework/Font.h"
 #include "framework/Geometry.h"
-#include "framework/Object.h"
 
 class QWidget;
 class QPainter;
