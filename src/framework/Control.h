@@ -301,7 +301,8 @@ class TWinControl : public TControl {
     // The surface and its composition with the windowed children, after
     // painting everything marked.
     const TBitmap& Surface() const { return surface_; }
-    QImage Grab();
+    // Controls that show a Qt widget of their own over the surface add it.
+    virtual QImage Grab();
     // Paints what is marked on this window (not its windowed children).
     void UpdateWindow();
 

@@ -256,6 +256,15 @@ QTreeWidget* TRzCustomTreeView::View() const {
     return view_.get();
 }
 
+QImage TRzCustomTreeView::Grab() {
+    QImage image = TWinControl::Grab();
+    if (!image.isNull()) {
+        QPainter painter(&image);
+        painter.drawPixmap(view_->pos(), view_->grab());
+    }
+    return image;
+}
+
 void TRzCustomTreeView::SetFocusColor(TColor color) {
     if (color != focusColor_) {
         focusColor_ = color;

@@ -145,6 +145,8 @@ class TRzCustomTreeView : public TWinControl {
     TRect NodeRect(TTreeNode* node) const;
 
     QTreeWidget* View() const;
+    // The frame ring with the Qt tree view inside it.
+    QImage Grab() override;
 
     TTVChangedEvent OnChange;
     TTVExpandingEvent OnExpanding;

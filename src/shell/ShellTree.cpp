@@ -10,6 +10,7 @@
 #include "framework/Exception.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
+#include "platform/Drives.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
@@ -59,6 +60,21 @@ class ErrorModeScope {
 // CompareIDs' answer as an order; a failure reads as "equal".
 int CompareResult(HRESULT code) {
     return SUCCEEDED(code) ? static_cast<std::int16_t>(code & 0xFFFF) : 0;
+}
+
+bool IsWithin(const std::string& path, const std::string& mount) {
+    return mount == "/" || path == mount || path.starts_with(mount + "/");
+}
+
+// A folder on a network drive is read only while its mount answers: a mount
+// that stopped answering would hold the window in the read.
+bool FolderAnswers(const std::string& path) {
+    const DriveInfo* holder = nullptr;
+    for (const DriveInfo& drive : Drives())
+        if (IsWithin(path, drive.MountPath) &&
+            (holder == nullptr || drive.MountPath.size() > holder->MountPath.size()))
+            holder = &drive;
+    return holder == nullptr || holder->Type != DRIVE_REMOTE || MountAnswers(holder->MountPath);
 }
 
 TRzDeviceChangeHandler::Method DeviceChangeMethod(
@@ -302,7 +318,8 @@ TTreeNode* TRzCustomShellTree::AddRootNode(IShellFolder* folder) {
 HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute,
                                           TTreeNode* node) {
     ComPtr<IEnumIDList> enumerator;
-    if (folder == nullptr || FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put()))) {
+    if (folder == nullptr || !FolderAnswers(IdListToPath(absolute)) ||
+        FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put()))) {
         node->SetHasChildren(true);
         throw EAbort();
     }
@@ -634,7 +651,8 @@ void TRzCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
     old.SetSorted(true);
     TRzPidlList fresh;
     fresh.SetAllocator(ShellEnv.ShellAllocator.Get());
-    EnumerateFresh(folder, fresh);
+    if (FolderAnswers(IdListToPath(data->AbsoluteIdList())))
+        EnumerateFresh(folder, fresh);
     for (int i = fresh.Count() - 1; i >= 0; --i) {
         int at = old.IndexOf(fresh.Items(i));
         if (at >= 0) {
@@ -710,7 +728,7 @@ void TRzCustomShellTree::WatchLoadedFolders() {
         if (data == nullptr || !node->Populated)
             continue;
         std::string path = IdListToPath(data->AbsoluteIdList());
-        if (!path.empty())
+        if (!path.empty() && FolderAnswers(path))
             folders.push_back(path);
         for (int i = 0; i < node->childCount(); ++i)
             queue.push_back(node->Child(i));

@@ -122,6 +122,29 @@ class ShellTreeTest : public ShellTest {
     std::vector<MessageBoxRequest> boxes;
 };
 
+TEST_F(ShellTreeTest, NewTree_HasItsDocumentedValuesAndDoesNoShellWork) {
+    TRzShellTree fresh(nullptr);
+    EXPECT_FALSE(fresh.FrameVisible());
+    EXPECT_EQ(fresh.FrameStyle(), fsFlat);
+    EXPECT_EQ(fresh.FrameColor(), clBtnShadow);
+    EXPECT_FALSE(fresh.FrameHotTrack());
+    EXPECT_EQ(fresh.FrameHotStyle(), fsFlatBold);
+    EXPECT_EQ(fresh.FrameHotColor(), clBtnShadow);
+    EXPECT_EQ(fresh.FrameSides(), sdAllSides);
+    EXPECT_EQ(fresh.FramingPreference(), fpXPThemes);
+    EXPECT_EQ(fresh.FocusColor(), clWindow);
+    EXPECT_EQ(fresh.DisabledColor(), clBtnFace);
+    EXPECT_EQ(fresh.Color(), clWindow);
+    EXPECT_FALSE(fresh.ParentColor());
+    EXPECT_TRUE(fresh.HideSelection());
+    EXPECT_FALSE(fresh.ShowRoot());
+    EXPECT_EQ(fresh.Options(), 0x3BB);
+    EXPECT_EQ(fresh.Width(), 150);
+    EXPECT_EQ(fresh.Height(), 150);
+    EXPECT_FALSE(fresh.HasNodes());
+    EXPECT_EQ(fresh.Watches().Count(), 0);
+}
+
 TEST_F(ShellTreeTest, FirstFill_ShowsTheDesktopOneLevelDeepAndSelectsIt) {
     ASSERT_EQ(tree->TopCount(), 1);
     EXPECT_TRUE(Root()->isExpanded());
@@ -343,12 +366,61 @@ TEST_F(ShellTreeTest, FrameAndColourStates_ReadBackAsPixels) {
             tree->SetFocus();
         else
             form->SetFocus();
-        QImage shot = tree->Widget()->grab().toImage();
+        QImage shot = form->Grab();
         EXPECT_EQ(PixelAt(shot, 0, 300), ColorToRGB(c.outer)) << c.visible << c.focused;
         EXPECT_EQ(PixelAt(shot, 1, 300), ColorToRGB(c.inner)) << c.visible << c.focused;
     }
+    // The Qt view's pixels are part of the picture: the root's caption is drawn.
+    QImage shot = form->Grab();
+    QRect caption = tree->View()->visualItemRect(Root()).translated(2, 2);
+    int ink = 0;
+    for (int x = caption.left(); x <= caption.right(); ++x)
+        ink += PixelAt(shot, x, caption.center().y()) != ColorToRGB(clWindow);
+    EXPECT_GT(ink, 5);
     tree->SetColor(clAqua);  // the focus colour follows only while it equals the colour
     EXPECT_EQ(tree->FocusColor(), clYellow);
+}
+
+// Unfocused with HideSelection off, the selected caption is outlined in the
+// button-shadow colour; focused, it is highlighted instead.
+TEST_F(ShellTreeTest, UnfocusedSelection_IsOutlinedWhenShown) {
+    auto outline = [&] {
+        QImage shot = form->Grab();
+        QRect row = tree->View()->visualItemRect(Root()).translated(2, 2);
+        int count = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = row.left(); x <= row.right(); ++x)
+                count += PixelAt(shot, x, y) == ColorToRGB(clBtnShadow);
+        return count;
+    };
+    form->SetFocus();
+    EXPECT_EQ(outline(), 0);  // HideSelection: nothing shows
+    tree->SetHideSelection(false);
+    EXPECT_GT(outline(), 20);
+    tree->SetFocus();
+    EXPECT_EQ(outline(), 0);
+}
+
+TEST_F(ShellTreeTest, BaseFolder_RootsTheTreeThere_AndANewWindowRefills) {
+    DesktopFolder dir;
+    dir.Make("x/y");
+    OwnedIdList place(ListOf(dir.Path()));
+    TRzShellLocator base;
+    base.SetIdList(place.Get());
+    tree->SetBaseFolder(&base);
+    ASSERT_EQ(tree->TopCount(), 1);
+    EXPECT_EQ(Captions(Root()), (std::vector<std::string>{"x"}));
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path());
+    EXPECT_EQ(list.shown.back(), dir.Path());
+    EXPECT_EQ(Navigate(dir.Path() + "/x/y")->Parent()->Parent(), Root());
+
+    tree->SetParent(nullptr);
+    EXPECT_FALSE(tree->HasNodes());
+    EXPECT_EQ(tree->Watches().Count(), 0);
+    tree->SetParent(form);
+    DeliverPostedMessages();
+    EXPECT_EQ(tree->TopCount(), 1);
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/x/y");
 }
 
 TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
