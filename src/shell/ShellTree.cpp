@@ -304,11 +304,16 @@ TTreeNode* TRzCustomShellTree::AddRootNode(IShellFolder* folder) {
     auto* data = new TRzShellTreeData(this);
     data->SetLists(nullptr, base != nullptr ? base : EmptyIdList());
     data->SetOwnFolder(folder);
-    root->Data = data;
-    lastInserted_ = root;
-    if (OnInsertItem)
-        OnInsertItem(this, root);
+    Inserted(root, data);
     return root;
+}
+
+// Gives a new node its record and reports it as the last inserted node.
+void TRzCustomShellTree::Inserted(TTreeNode* node, TRzShellTreeData* data) {
+    node->Data = data;
+    lastInserted_ = node;
+    if (OnInsertItem)
+        OnInsertItem(this, node);
 }
 
 // Adds every item of the folder under the node, in the folder's order, and
@@ -378,10 +383,7 @@ HRESULT TRzCustomShellTree::AddItem(IShellFolder* parentFolder, LPCITEMIDLIST pa
     node->Cut = (attributes & SFGAO_HIDDEN) != 0;
     auto* data = new TRzShellTreeData(this);
     data->SetLists(ShellData(parent), item);
-    node->Data = data;
-    lastInserted_ = node;
-    if (OnInsertItem)
-        OnInsertItem(this, node);
+    Inserted(node, data);
     return S_OK;
 }
 

@@ -160,6 +160,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     void SelectionTakesEffect(TTreeNode* node);
     void ChangeNotified();
     TTreeNode* AddRootNode(IShellFolder* folder);
+    void Inserted(TTreeNode* node, TRzShellTreeData* data);
     HRESULT EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute, TTreeNode* node);
     DWORD EnumFlags() const;
     TTreeNode* FirstShellNode() const;

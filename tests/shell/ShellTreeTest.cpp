@@ -179,6 +179,27 @@ TEST_F(ShellTreeTest, SelectedPathName_IsEmptyForComputerAndThePathForFolders) {
     EXPECT_EQ(tree->SelectedFolder()->PathName(), deep);
     EXPECT_EQ(list.shown.back(), deep);
     EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    tree->SelectAncestor(1);  // the list's go-up
+    EXPECT_EQ(list.shown.back(), dir.Path() + "/a");
+}
+
+TEST_F(ShellTreeTest, HiddenAndLinkedFolders_AreGhostedAndMarked_ALinkLoopJustNests) {
+    DesktopFolder dir;
+    dir.Make(".hidden");
+    std::filesystem::create_directory_symlink(".", dir.Path() + "/loop");
+    TTreeNode* node = Navigate(dir.Path());
+    tree->Expand(node);
+    ASSERT_EQ(Captions(node), (std::vector<std::string>{".hidden", "loop"}));
+    EXPECT_TRUE(node->Child(0)->Cut);
+    EXPECT_EQ(node->Child(0)->OverlayIndex, -1);
+    EXPECT_EQ(node->Child(1)->OverlayIndex, 1);
+    TTreeNode* deepest = Navigate(dir.Path() + "/loop/loop/loop");
+    EXPECT_EQ(deepest->Level(), node->Level() + 3);
+    tree->SetOptions(tree->Options() & ~stoShowHidden);
+    tree->RefreshTree();
+    EXPECT_EQ(Captions(node), (std::vector<std::string>{"loop"}));
+    tree->SetOptions(tree->Options() & ~stoDynamicRefresh);
+    EXPECT_EQ(tree->Watches().Count(), 0);
 }
 
 TEST_F(ShellTreeTest, KeyboardMovesWaitAndOnlyTheLastReachesTheList_AClickIsImmediate) {
