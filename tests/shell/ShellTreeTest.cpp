@@ -301,6 +301,27 @@ TEST_F(ShellTreeTest, RefreshOvertakenByAKeyboardMove_StillHappensAfterIt) {
     EXPECT_EQ(Captions(node), (std::vector<std::string>{"later"}));
 }
 
+// While a menu is open or a label edited, change messages are dropped and a
+// refresh waits for the end; the tree's own rename skips one message.
+TEST_F(ShellTreeTest, BusyTree_DefersItsRefresh_AndItsOwnRenameSkipsOneChange) {
+    DesktopFolder dir;
+    TTreeNode* node = Navigate(dir.Path());
+    tree->Expand(node);
+    tree->SetBusy(true);
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    dir.Make("made");
+    tree->RefreshTree();
+    EXPECT_EQ(node->childCount(), 0);
+    tree->SetBusy(false);
+    EXPECT_EQ(Captions(node), (std::vector<std::string>{"made"}));
+    tree->SkipNextChange();
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+}
+
 // An unreadable folder shows no box: expanding it adds nothing and keeps the
 // button for a retry; a loaded folder that became unreadable loses its nodes.
 TEST_F(ShellTreeTest, UnreadableFolders_AreSilentAndLoseTheirChildren) {
