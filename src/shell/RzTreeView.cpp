@@ -468,17 +468,6 @@ void TRzCustomTreeView::EndUpdate() {
         view_->setUpdatesEnabled(true);
 }
 
-TTreeNode* TRzCustomTreeView::NodeAt(TPoint p) const {
-    QPoint inView = view_->viewport()->mapFrom(Widget(), QPoint(p.X, p.Y));
-    return static_cast<TTreeNode*>(view_->itemAt(inView));
-}
-
-TRect TRzCustomTreeView::NodeRect(TTreeNode* node) const {
-    QRect r = view_->visualItemRect(node);
-    QPoint topLeft = view_->viewport()->mapTo(Widget(), r.topLeft());
-    return Bounds(topLeft.x(), topLeft.y(), r.width(), r.height());
-}
-
 void TRzCustomTreeView::Change(TTreeNode* node) {
     if (OnChange)
         OnChange(this, node);

@@ -105,8 +105,6 @@ class TRzCustomTreeView : public TWinControl {
     void SetDisabledColor(TColor color);
     // The background colour of the moment (disabled, focused or normal).
     TColor StateColor() const;
-    // Whether the mouse is over the control.
-    bool MouseInControl() const { return mouseIn_; }
 
     // -- Tree view.
     bool HideSelection() const { return hideSelection_; }
@@ -139,10 +137,6 @@ class TRzCustomTreeView : public TWinControl {
     // Node updates are batched between these (counted).
     void BeginUpdate();
     void EndUpdate();
-    // The node at a point of the client area, or null.
-    TTreeNode* NodeAt(TPoint p) const;
-    // The rectangle of the node's row, in client coordinates.
-    TRect NodeRect(TTreeNode* node) const;
 
     QTreeWidget* View() const;
     // The frame ring with the Qt tree view inside it.

@@ -114,7 +114,6 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
         return window_.Perform(msg, wParam, lParam);
     }
     TTimer& DelayTimer() { return delayTimer_; }
-    bool Immediate() const { return immediate_; }
     DelayAction PendingAction() const { return delayAction_; }
     const TFolderWatches& Watches() const { return watches_; }
 
@@ -156,7 +155,6 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     void SelectedFolderChanged();
     void StartDelay(DelayAction action, int milliseconds);
     void DelayTimerFired();
-    void RunDelayed(DelayAction action);
     void SelectionTakesEffect(TTreeNode* node);
     void ChangeNotified();
     TTreeNode* AddRootNode(IShellFolder* folder);
