@@ -567,9 +567,15 @@ TTreeNode* TRzCustomShellTree::DescendTo(TTreeNode* node, TRzIdListArray& target
     return node;
 }
 
-TTreeNode* TRzCustomShellTree::FindChild(TTreeNode* node, LPCITEMIDLIST item) {
+// The folder a shell node's children lie in; none for a foreign node or a
+// folder that cannot be bound.
+IShellFolder* TRzCustomShellTree::OwnFolderOf(const TTreeNode* node) {
     TRzShellTreeData* data = ShellData(node);
-    IShellFolder* folder = data != nullptr ? data->OwnFolder() : nullptr;
+    return data != nullptr ? data->OwnFolder() : nullptr;
+}
+
+TTreeNode* TRzCustomShellTree::FindChild(TTreeNode* node, LPCITEMIDLIST item) {
+    IShellFolder* folder = OwnFolderOf(node);
     if (folder == nullptr)
         return nullptr;
     for (int i = 0; i < node->childCount(); ++i) {
@@ -586,12 +592,12 @@ TTreeNode* TRzCustomShellTree::FindChild(TTreeNode* node, LPCITEMIDLIST item) {
 // A node for an item the tree has not loaded (a hidden folder, one made since
 // the level was read), put in its place among its siblings.
 TTreeNode* TRzCustomShellTree::AddMissingChild(TTreeNode* node, LPCITEMIDLIST item) {
-    TRzShellTreeData* data = ShellData(node);
-    IShellFolder* folder = data != nullptr ? data->OwnFolder() : nullptr;
+    IShellFolder* folder = OwnFolderOf(node);
     if (folder == nullptr)
         return nullptr;
     lastInserted_ = nullptr;
-    if (FAILED(AddItem(folder, data->AbsoluteIdList(), item, node)) || lastInserted_ == nullptr)
+    if (FAILED(AddItem(folder, ShellData(node)->AbsoluteIdList(), item, node)) ||
+        lastInserted_ == nullptr)
         return nullptr;
     TTreeNode* added = lastInserted_;
     SortChildren(node, false);

@@ -163,6 +163,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     DWORD EnumFlags() const;
     TTreeNode* FirstShellNode() const;
     TTreeNode* DescendTo(TTreeNode* node, TRzIdListArray& target, int first);
+    static IShellFolder* OwnFolderOf(const TTreeNode* node);
     TTreeNode* FindChild(TTreeNode* node, LPCITEMIDLIST item);
     TTreeNode* AddMissingChild(TTreeNode* node, LPCITEMIDLIST item);
     void MergeNode(TTreeNode* node, TTreeNode*& remembered);
