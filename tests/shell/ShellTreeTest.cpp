@@ -145,6 +145,23 @@ TEST_F(ShellTreeTest, NewTree_HasItsDocumentedValuesAndDoesNoShellWork) {
     EXPECT_EQ(fresh.Watches().Count(), 0);
 }
 
+// Read from a form description, the tree fills itself when loading ends,
+// not through the message a new window posts.
+TEST_F(ShellTreeTest, TreeReadWithItsForm_FillsWhenLoadingEnds) {
+    RecordingList other;
+    TCustomForm loaded(nullptr);
+    loaded.BeginLoading();
+    auto* read = new TRzShellTree(&loaded);
+    read->SetShellList(&other);
+    read->SetParent(&loaded);
+    EXPECT_FALSE(read->HasNodes());
+    loaded.EndLoading();
+    EXPECT_EQ(read->TopCount(), 1);
+    EXPECT_EQ(other.folder.PathName(), TestDesktop());
+    DeliverPostedMessages();
+    EXPECT_EQ(read->TopCount(), 1);
+}
+
 TEST_F(ShellTreeTest, FirstFill_ShowsTheDesktopOneLevelDeepAndSelectsIt) {
     ASSERT_EQ(tree->TopCount(), 1);
     EXPECT_TRUE(Root()->isExpanded());
