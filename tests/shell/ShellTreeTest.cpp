@@ -143,6 +143,8 @@ TEST_F(ShellTreeTest, NewTree_HasItsDocumentedValuesAndDoesNoShellWork) {
     EXPECT_EQ(fresh.Height(), 150);
     EXPECT_FALSE(fresh.HasNodes());
     EXPECT_EQ(fresh.Watches().Count(), 0);
+    fresh.SetColor(clAqua);  // a focus colour equal to the colour follows it
+    EXPECT_EQ(fresh.FocusColor(), clAqua);
 }
 
 // Read from a form description, the tree fills itself when loading ends,
