@@ -80,6 +80,14 @@ TPoint ToPoint(const QPointF& p) {
 
 }  // namespace
 
+std::uint16_t VirtualKeyOf(int qtKey) {
+    return ToVirtualKey(qtKey);
+}
+
+TShiftState ShiftStateOf(int qtModifiers) {
+    return ToShiftState(Qt::KeyboardModifiers(qtModifiers), Qt::NoButton);
+}
+
 // The Qt side of a windowed control: shows its surface and hands input over.
 class ControlWidget : public QWidget {
   public:

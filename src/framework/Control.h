@@ -107,6 +107,12 @@ constexpr std::uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_ESCAPE = 27,
                         VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46,
                         VK_F2 = 113;
 
+// The virtual key code of a Qt key (Qt::Key), or 0 for keys the controls do
+// not use; for controls whose keys arrive at a Qt widget of their own.
+std::uint16_t VirtualKeyOf(int qtKey);
+// The shift state of Qt keyboard modifiers (Qt::KeyboardModifiers as int).
+TShiftState ShiftStateOf(int qtModifiers);
+
 // Reading order and alignment of a control's content.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
@@ -295,7 +301,8 @@ class TWinControl : public TControl {
     // The surface and its composition with the windowed children, after
     // painting everything marked.
     const TBitmap& Surface() const { return surface_; }
-    QImage Grab();
+    // Controls that show a Qt widget of their own over the surface add it.
+    virtual QImage Grab();
     // Paints what is marked on this window (not its windowed children).
     void UpdateWindow();
 

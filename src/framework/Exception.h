@@ -12,7 +12,8 @@ class Exception : public std::runtime_error {
     std::string Message() const { return what(); }
 };
 
-// A silent end of the running command: the default handler shows nothing.
+// A silent abort: ends the running command like any exception, but the
+// application's default handler shows nothing for it.
 class EAbort : public Exception {
   public:
     EAbort() : Exception("Operation aborted") {}

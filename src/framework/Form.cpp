@@ -41,7 +41,8 @@ TWinControl* FindWindowed(const TWinControl* parent, const QWidget* widget) {
         if (!child->IsWindowed())
             continue;
         auto* windowed = static_cast<TWinControl*>(child);
-        if (windowed->Widget() == widget)
+        // A control may hand its focus to a Qt widget of its own (a tree view).
+        if (windowed->Widget() == widget || windowed->Widget()->focusProxy() == widget)
             return windowed;
         if (TWinControl* found = FindWindowed(windowed, widget))
             return found;

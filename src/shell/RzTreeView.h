@@ -1,0 +1,215 @@
+#pragma once
+
+#include <QHash>
+#include <QIcon>
+#include <QTreeWidgetItem>
+#include <functional>
+#include <memory>
+
+#include "chrome/Frame.h"
+#include "framework/Control.h"
+#include "platform/SystemImageList.h"
+
+class QMenu;
+class QString;
+class TRzCustomTreeView;
+class TreeViewWidget;
+
+// One node of a tree view: a Qt tree item with the node's data object, its
+// image indexes, overlay and ghosted (cut) state. A node's image index of 0
+// means "not looked up yet": the view asks for it when the node is first
+// drawn. The view owns its nodes; each node's data is released by the view's
+// Deletion step before the node goes.
+class TTreeNode : public QTreeWidgetItem {
+  public:
+    explicit TTreeNode(int type = QTreeWidgetItem::UserType) : QTreeWidgetItem(type) {}
+
+    void* Data = nullptr;
+    int ImageIndex = 0;
+    int SelectedIndex = 0;
+    int OverlayIndex = -1;  // 0 shared, 1 link (overlay images 1 and 2)
+    bool Cut = false;
+    // The node's level was loaded once (its children, possibly none).
+    bool Populated = false;
+
+    // Whether the node shows an expand button whether or not it has children.
+    bool HasChildren() const;
+    void SetHasChildren(bool hasChildren);
+
+    TTreeNode* Parent() const { return static_cast<TTreeNode*>(parent()); }
+    TTreeNode* Child(int i) const { return static_cast<TTreeNode*>(child(i)); }
+    int Level() const;
+    // Whether `ancestor` is this node or lies above it.
+    bool HasAncestor(const TTreeNode* ancestor) const;
+
+    QVariant data(int column, int role) const override;
+    // Siblings sort by the view's node compare.
+    bool operator<(const QTreeWidgetItem& other) const override;
+
+  private:
+    TRzCustomTreeView* View() const;
+};
+
+// A node caption for an on-disk name: valid UTF-8 as it is, every byte that
+// is not part of a valid sequence as "\xHH", so that any name reads plainly.
+QString ReadableText(const std::string& bytes);
+
+// Runs a step that Qt or the message loop started: an exception cannot travel
+// through them, so it ends here in the application's exception box (a silent
+// abort shows nothing).
+void RunGuarded(const std::function<void()>& step);
+
+enum TFramingPreference { fpCustomFraming, fpXPThemes };
+
+using TTVChangedEvent = std::function<void(TObject* sender, TTreeNode* node)>;
+using TTVExpandingEvent =
+    std::function<void(TObject* sender, TTreeNode* node, bool& allowExpansion)>;
+using TNodeContextMenuEvent =
+    std::function<void(TObject* sender, TTreeNode* node, TPoint& pos, QMenu*& menu)>;
+
+// A tree view over a Qt tree widget, with a custom frame and colour states.
+//
+// The control's 2-pixel border ring belongs to the framework's window (its
+// surface); the Qt tree widget fills the rest. The ring shows the platform's
+// sunken edge, or with FrameVisible the frame of FrameStyle / FrameHotStyle in
+// FrameColor / FrameHotColor on FrameSides, over the background colour.
+// The background follows the state: DisabledColor while disabled, FocusColor
+// while focused, else Color.
+class TRzCustomTreeView : public TWinControl {
+  public:
+    static constexpr int kBorderWidth = 2;
+
+    explicit TRzCustomTreeView(TComponent* owner);
+    ~TRzCustomTreeView() override;
+
+    // -- Frame and colours.
+    bool FrameVisible() const { return frameVisible_; }
+    void SetFrameVisible(bool visible) { SetFrameValue(frameVisible_, visible); }
+    TFrameStyle FrameStyle() const { return frameStyle_; }
+    void SetFrameStyle(TFrameStyle style) { SetFrameValue(frameStyle_, style); }
+    TColor FrameColor() const { return frameColor_; }
+    void SetFrameColor(TColor color) { SetFrameValue(frameColor_, color); }
+    bool FrameHotTrack() const { return frameHotTrack_; }
+    void SetFrameHotTrack(bool hotTrack) { SetFrameValue(frameHotTrack_, hotTrack); }
+    TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
+    void SetFrameHotStyle(TFrameStyle style) { SetFrameValue(frameHotStyle_, style); }
+    TColor FrameHotColor() const { return frameHotColor_; }
+    void SetFrameHotColor(TColor color) { SetFrameValue(frameHotColor_, color); }
+    TSides FrameSides() const { return frameSides_; }
+    void SetFrameSides(TSides sides) { SetFrameValue(frameSides_, sides); }
+    TFramingPreference FramingPreference() const { return framingPreference_; }
+    void SetFramingPreference(TFramingPreference p) { SetFrameValue(framingPreference_, p); }
+    TColor FocusColor() const { return focusColor_; }
+    void SetFocusColor(TColor color);
+    TColor DisabledColor() const { return disabledColor_; }
+    void SetDisabledColor(TColor color);
+    // The background colour of the moment (disabled, focused or normal).
+    TColor StateColor() const;
+
+    // -- Tree view.
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool hide);
+    int Indent() const;
+    void SetIndent(int pixels);
+    bool ShowRoot() const;
+    void SetShowRoot(bool show);
+    // The pictures nodes show by index; not owned.
+    HIMAGELIST Images() const { return images_; }
+    void SetImages(HIMAGELIST images);
+
+    int TopCount() const;
+    TTreeNode* TopNode(int i) const;
+    bool HasNodes() const { return TopCount() > 0; }
+    TTreeNode* Selected() const;
+    // Makes the node the selected one (null clears the selection).
+    void SetSelected(TTreeNode* node);
+    // A new node appended under `parent` (at the top level when null).
+    TTreeNode* AddChild(TTreeNode* parent, const std::string& caption, int type);
+    // Frees the node and everything below it, each after Deletion.
+    void DeleteNode(TTreeNode* node);
+    void ClearNodes();
+    void Expand(TTreeNode* node) { SetExpanded(node, true); }
+    void SetExpanded(TTreeNode* node, bool expanded);
+    // Sorts the node's children (the top level when null) by CompareNodes;
+    // with `recurse` every level below too.
+    void SortChildren(TTreeNode* node, bool recurse);
+    void MakeVisible(TTreeNode* node);
+    // Node updates are batched between these (counted).
+    void BeginUpdate();
+    void EndUpdate();
+
+    QTreeWidget* View() const;
+    // The frame ring with the Qt tree view inside it.
+    QImage Grab() override;
+
+    TTVChangedEvent OnChange;
+    TTVExpandingEvent OnExpanding;
+    TTVChangedEvent OnExpanded;
+    TTVChangedEvent OnCollapsed;
+    TTVChangedEvent OnDeletion;
+    TTVChangedEvent OnGetImageIndex;
+    TTVChangedEvent OnGetSelectedIndex;
+    TNodeContextMenuEvent OnNodeContextMenu;
+
+  protected:
+    // The selected node changed (null: the selection was cleared).
+    virtual void Change(TTreeNode* node);
+    // The node is about to expand; false keeps it collapsed.
+    virtual bool CanExpand(TTreeNode* node);
+    virtual void Expanded(TTreeNode* node);
+    virtual void Collapsed(TTreeNode* node);
+    // The node is about to be freed.
+    virtual void Deletion(TTreeNode* node);
+    // Fills in the node's image indexes when it is first drawn.
+    virtual void GetImageIndex(TTreeNode* node);
+    virtual void GetSelectedIndex(TTreeNode* node);
+    // Sibling order; 0 when equal or undecided.
+    virtual int CompareNodes(TTreeNode* a, TTreeNode* b);
+    // A mouse button went down on the tree's client area.
+    virtual void TreeMouseDown(TMouseButton) {}
+
+    void Paint(TCanvas& canvas) override;
+    void ColorChanged() override;
+    void EnabledChanged() override;
+    void BoundsChanged(const TRect& old) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+
+  private:
+    friend class TTreeNode;
+    friend class TreeViewWidget;
+
+    template <typename T>
+    void SetFrameValue(T& field, T value) {
+        if (field != value) {
+            field = value;
+            Invalidate();
+        }
+    }
+    bool FrameHot() const;
+    void ApplyColors();
+    void FocusChanged();
+    void HotChanged(bool in);
+    QIcon NodeIcon(const TTreeNode* node);
+    QPixmap Picture(int index, int overlay, bool cut) const;
+    void ContextMenu(TTreeNode* node, TPoint pos);
+    void ReleaseSubtree(TTreeNode* node);
+
+    std::unique_ptr<TreeViewWidget> view_;
+    bool frameVisible_ = false;
+    TFrameStyle frameStyle_ = fsFlat;
+    TColor frameColor_ = clBtnShadow;
+    bool frameHotTrack_ = false;
+    TFrameStyle frameHotStyle_ = fsFlatBold;
+    TColor frameHotColor_ = clBtnShadow;
+    TSides frameSides_ = sdAllSides;
+    TFramingPreference framingPreference_ = fpXPThemes;
+    TColor focusColor_ = clWindow;
+    TColor disabledColor_ = clBtnFace;
+    TColor normalColor_ = clWindow;  // the colour last assigned from outside
+    bool hideSelection_ = true;
+    bool mouseIn_ = false;
+    int updateLevel_ = 0;
+    HIMAGELIST images_ = nullptr;
+    QHash<quint64, QIcon> icons_;
+};

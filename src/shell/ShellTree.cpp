@@ -1,0 +1,759 @@
+#include "shell/ShellTree.h"
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "framework/Cursor.h"
+#include "framework/Exception.h"
+#include "platform/Beep.h"
+#include "platform/DeviceChanges.h"
+#include "platform/Drives.h"
+#include "shell/DeviceChangeHandler.h"
+#include "shell/DisplayNames.h"
+#include "shell/DriveValidation.h"
+#include "shell/IdListArray.h"
+#include "shell/PidlList.h"
+#include "shell/ShellEnv.h"
+#include "shell/ShellError.h"
+#include "shell/ShellPaths.h"
+#include "shell/SystemImages.h"
+
+namespace {
+
+// Attributes a node is made from: has-subfolder, file system, folder,
+// file-system ancestor, removable, hidden, share and link.
+constexpr ULONG kNodeAttributes = 0xF20B0000;
+constexpr DWORD kShell6 = 0x00060000;
+constexpr ULONG kFolderBits = SFGAO_HASSUBFOLDER | SFGAO_FOLDER;
+
+struct IdListFree {
+    void operator()(ITEMIDLIST* list) const { FreeIdList(list); }
+};
+using OwnedIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
+
+// Runs `action` when the scope ends, however it ends.
+template <class F>
+class ScopeExit {
+  public:
+    explicit ScopeExit(F action) : action_(std::move(action)) {}
+    ~ScopeExit() { action_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+  private:
+    F action_;
+};
+
+// Drives without medium bring up no system dialog while a level is read.
+class ErrorModeScope {
+  public:
+    ErrorModeScope() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~ErrorModeScope() { SetErrorMode(previous_); }
+
+  private:
+    UINT previous_;
+};
+
+// CompareIDs' answer as an order; a failure reads as "equal".
+int CompareResult(HRESULT code) {
+    return SUCCEEDED(code) ? static_cast<std::int16_t>(code & 0xFFFF) : 0;
+}
+
+bool IsWithin(const std::string& path, const std::string& mount) {
+    return mount == "/" || path == mount || path.starts_with(mount + "/");
+}
+
+// A folder on a network drive is read only while its mount answers: a mount
+// that stopped answering would hold the window in the read.
+bool FolderAnswers(const std::string& path) {
+    const DriveInfo* holder = nullptr;
+    for (const DriveInfo& drive : Drives())
+        if (IsWithin(path, drive.MountPath) &&
+            (holder == nullptr || drive.MountPath.size() > holder->MountPath.size()))
+            holder = &drive;
+    return holder == nullptr || holder->Type != DRIVE_REMOTE || MountAnswers(holder->MountPath);
+}
+
+TRzDeviceChangeHandler::Method DeviceChangeMethod(
+    TRzCustomShellTree* tree,
+    void (TRzCustomShellTree::*method)(TRzDeviceChangeHandler*, TMessage&)) {
+    return {tree, method};
+}
+
+}  // namespace
+
+// Raises the lock count for a scope: the tree's own node work then only
+// updates SelectedFolder.
+class TRzCustomShellTree::LockScope {
+  public:
+    explicit LockScope(TRzCustomShellTree& tree) : tree_(tree) { ++tree_.lockCount_; }
+    ~LockScope() { --tree_.lockCount_; }
+    LockScope(const LockScope&) = delete;
+    LockScope& operator=(const LockScope&) = delete;
+
+  private:
+    TRzCustomShellTree& tree_;
+};
+
+TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
+    : TRzCustomTreeView(owner),
+      window_([this](TMessage& message) { WindowProc(message); }),
+      watches_(window_.Handle(), kChangeMessage) {
+    delayTimer_.SetEnabled(false);
+    delayTimer_.OnTimer = [this] { RunGuarded([this] { DelayTimerFired(); }); };
+    baseFolder_.OnChange = [this] { BaseFolderChanged(); };
+    selectedFolder_.OnChange = [this] { SelectedFolderChanged(); };
+    SetShowRoot(false);
+    SetImages(GetSystemImageList(0));
+    TRzDeviceChangeHandler::Get()->Subscribe(
+        DeviceChangeMethod(this, &TRzCustomShellTree::DeviceChange));
+    SetBounds(Left(), Top(), 150, 150);
+}
+
+TRzCustomShellTree::~TRzCustomShellTree() {
+    MarkDestroying();
+    if (ShellEnv.DeviceChangeHandler != nullptr)
+        ShellEnv.DeviceChangeHandler->Unsubscribe(
+            DeviceChangeMethod(this, &TRzCustomShellTree::DeviceChange));
+    if (shellList_ != nullptr)
+        shellList_->SetLinkedTree(nullptr);
+    DestroyWindowState();
+}
+
+// ------------------------------------------------------------------ places
+
+void TRzCustomShellTree::SetBaseFolder(TRzShellLocator* place) {
+    baseFolder_.Assign(place);
+}
+
+void TRzCustomShellTree::BaseFolderChanged() {
+    if (Loading())
+        return;
+    {
+        LockScope lock(*this);
+        selectedFolder_.Clear();
+    }
+    if (options_ & stoAutoFill) {
+        immediate_ = true;
+        FillTree();
+    }
+}
+
+void TRzCustomShellTree::SelectedFolderChanged() {
+    if (lockCount_ == 0 && HasNodes())
+        SelectByIdList(selectedFolder_.IdList());
+}
+
+void TRzCustomShellTree::SetShellList(IShellListLink* list) {
+    if (list == shellList_)
+        return;
+    if (shellList_ != nullptr) {
+        shellList_->SetLinkedTree(nullptr);
+        RemoveFreeNotification(shellListComponent_);
+    }
+    shellList_ = list;
+    shellListComponent_ = list != nullptr ? list->LinkComponent() : nullptr;
+    if (list != nullptr) {
+        list->SetLinkedTree(this);
+        FreeNotification(shellListComponent_);
+        list->AssignFolder(&selectedFolder_);
+    }
+}
+
+void TRzCustomShellTree::Notification(TComponent* component, TOperation operation) {
+    TRzCustomTreeView::Notification(component, operation);
+    if (operation == opRemove && component != nullptr && component == shellListComponent_) {
+        shellList_ = nullptr;
+        shellListComponent_ = nullptr;
+    }
+}
+
+void TRzCustomShellTree::SetOptions(TRzShellTreeOptions options) {
+    if (options == options_)
+        return;
+    TRzShellTreeOptions changed = options ^ options_;
+    options_ = options;
+    if (changed & (stoDynamicRefresh | stoIncludeNonFolders))
+        WatchLoadedFolders();
+}
+
+// ------------------------------------------------------- window and loading
+
+void TRzCustomShellTree::ParentChanged() {
+    TRzCustomTreeView::ParentChanged();
+    if (Parent() != nullptr && !windowCreated_)
+        CreateWindowState();
+    else if (Parent() == nullptr && windowCreated_)
+        DestroyWindowState();
+}
+
+// The window exists: an auto-filling tree fills itself once the messages
+// already queued have been handled.
+void TRzCustomShellTree::CreateWindowState() {
+    windowCreated_ = true;
+    if (!Loading() && (options_ & stoAutoFill) && !HasNodes())
+        PostMessage(Handle(), kFillMessage);
+    if (shellList_ != nullptr)
+        shellList_->AssignFolder(&selectedFolder_);
+}
+
+void TRzCustomShellTree::DestroyWindowState() {
+    windowCreated_ = false;
+    DeleteAllNodes();
+    delayTimer_.SetEnabled(false);
+    delayAction_ = daNone;
+    watches_.Stop();
+}
+
+void TRzCustomShellTree::DeleteAllNodes() {
+    LockScope lock(*this);
+    SetSelected(nullptr);
+    ClearNodes();
+    lastInserted_ = nullptr;
+}
+
+void TRzCustomShellTree::Loaded() {
+    if (options_ & stoAutoFill) {
+        if (!HasNodes())
+            FillTree();
+        if (shellList_ != nullptr)
+            shellList_->AssignFolder(&selectedFolder_);
+    }
+    loadingStep_ = true;
+    ScopeExit done([this] { loadingStep_ = false; });
+    TRzCustomTreeView::Loaded();
+}
+
+void TRzCustomShellTree::WindowProc(TMessage& message) {
+    if (message.Msg == kChangeMessage)
+        ChangeNotified();
+    else if (message.Msg == kFillMessage && !HasNodes())
+        RunGuarded([this] { FillTree(); });
+}
+
+// ------------------------------------------------------------ fill and nodes
+
+TRzShellTreeData* TRzCustomShellTree::ShellData(const TTreeNode* node) {
+    return node != nullptr && node->type() == kShellNodeType
+               ? static_cast<TRzShellTreeData*>(node->Data)
+               : nullptr;
+}
+
+void TRzCustomShellTree::SetDeferring(bool& flag, bool value) {
+    flag = value;
+    if (!Busy() && pendingRefresh_) {
+        pendingRefresh_ = false;
+        RefreshTree();
+    }
+}
+
+bool TRzCustomShellTree::Deferred() {
+    if (Busy())
+        pendingRefresh_ = true;
+    return Busy();
+}
+
+void TRzCustomShellTree::FillTree() {
+    if (Deferred())
+        return;
+    TCursorScope cursor(crHourGlass);
+    DeleteAllNodes();
+    ComPtr<IShellFolder> root;
+    CheckShell(BindToFolder(baseFolder_.IdList(), root));
+    FillNode(root.Get(), nullptr);
+    if (selectedFolder_.IdList() == nullptr)
+        SetSelected(FirstShellNode());
+    else
+        SelectByIdList(selectedFolder_.IdList());
+    FlushPending(false);
+    WatchLoadedFolders();
+}
+
+// Loads one level. An enumeration that cannot start, or that the folder ends
+// with E_FAIL, aborts silently and keeps the node expandable for a retry;
+// any other failure raises the system's text for its code.
+void TRzCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* node) {
+    if (OnFillStart)
+        OnFillStart(this);
+    ErrorModeScope errorMode;
+    ScopeExit complete([this] {
+        if (OnFillComplete)
+            OnFillComplete(this);
+    });
+    bool rootLevel = node == nullptr;
+    if (rootLevel)
+        node = AddRootNode(folder);
+    OwnedIdList absolute(CopyIdList(nullptr, ShellData(node)->AbsoluteIdList()));
+    HRESULT last = EnumerateInto(folder, absolute.get(), node);
+    if (last == E_FAIL)
+        throw EAbort();
+    if (last != S_FALSE)
+        throw EShellError(last);
+    if (rootLevel)
+        Expand(node);
+}
+
+TTreeNode* TRzCustomShellTree::AddRootNode(IShellFolder* folder) {
+    LPCITEMIDLIST base = baseFolder_.IdList();
+    TTreeNode* root = AddChild(nullptr, GetAbsDisplayName(base), kShellNodeType);
+    root->ImageIndex = GetSysIconIndex(base, SHGFI_SMALLICON);
+    root->SelectedIndex = GetSysIconIndex(base, SHGFI_SMALLICON | SHGFI_OPENICON);
+    auto* data = new TRzShellTreeData(this);
+    data->SetLists(nullptr, base != nullptr ? base : EmptyIdList());
+    data->SetOwnFolder(folder);
+    Inserted(root, data);
+    return root;
+}
+
+// Gives a new node its record and reports it as the last inserted node.
+void TRzCustomShellTree::Inserted(TTreeNode* node, TRzShellTreeData* data) {
+    node->Data = data;
+    lastInserted_ = node;
+    if (OnInsertItem)
+        OnInsertItem(this, node);
+}
+
+// Adds every item of the folder under the node, in the folder's order, and
+// returns the enumeration's last result. The items are put in order before
+// their nodes are made: sorting plain id lists costs a fraction of sorting
+// the nodes afterwards.
+HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute,
+                                          TTreeNode* node) {
+    ComPtr<IEnumIDList> enumerator;
+    if (folder == nullptr || !FolderAnswers(IdListToPath(absolute)) ||
+        FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put()))) {
+        node->SetHasChildren(true);
+        throw EAbort();
+    }
+    node->Populated = true;
+    std::vector<OwnedIdList> items;
+    HRESULT last;
+    for (;;) {
+        LPITEMIDLIST item = nullptr;
+        last = enumerator->Next(1, &item, nullptr);
+        if (last != S_OK)
+            break;
+        items.emplace_back(item);
+    }
+    std::stable_sort(items.begin(), items.end(), [folder](const auto& a, const auto& b) {
+        return CompareResult(folder->CompareIDs(0, a.get(), b.get())) < 0;
+    });
+    for (const OwnedIdList& item : items)
+        CheckShell(AddItem(folder, absolute, item.get(), node));
+    if (node->childCount() == 0)
+        node->SetHasChildren(false);
+    return last;
+}
+
+DWORD TRzCustomShellTree::EnumFlags() const {
+    DWORD flags = SHCONTF_FOLDERS;
+    if (options_ & stoShowHidden)
+        flags |= SHCONTF_INCLUDEHIDDEN;
+    if (options_ & stoIncludeNonFolders)
+        flags |= SHCONTF_NONFOLDERS;
+    return flags;
+}
+
+HRESULT TRzCustomShellTree::AddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsolute,
+                                    LPCITEMIDLIST item, TTreeNode* parent) {
+    if (item == nullptr)
+        return S_OK;
+    ULONG attributes = kNodeAttributes;
+    if (ShellEnv.ShellVersion.MS >= kShell6)
+        attributes |= SFGAO_STREAM;
+    HRESULT hr = parentFolder->GetAttributesOf(1, &item, &attributes);
+    if (FAILED(hr))
+        return hr;
+    bool offered = (options_ & stoVirtualFolders) ||
+                   (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) != 0;
+    if (!offered || !DoAddItem(parentFolder, parentAbsolute, item, attributes))
+        return S_OK;
+    TTreeNode* node =
+        AddChild(parent, GetDisplayName(parentFolder, item, nkInFolder), kShellNodeType);
+    bool button = (options_ & stoIncludeNonFolders) ? (attributes & kFolderBits) != 0
+                                                    : (attributes & kFolderBits) == kFolderBits;
+    node->SetHasChildren(button);
+    if (attributes & SFGAO_SHARE)
+        node->OverlayIndex = 0;
+    else if (attributes & SFGAO_LINK)
+        node->OverlayIndex = 1;
+    node->Cut = (attributes & SFGAO_HIDDEN) != 0;
+    auto* data = new TRzShellTreeData(this);
+    data->SetLists(ShellData(parent), item);
+    Inserted(node, data);
+    return S_OK;
+}
+
+bool TRzCustomShellTree::DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsolute,
+                                   LPCITEMIDLIST item, ULONG attributes) {
+    bool allow = true;
+    if (OnAddItem)
+        OnAddItem(this, parentFolder, parentAbsolute, item, attributes, allow);
+    return allow;
+}
+
+void TRzCustomShellTree::Deletion(TTreeNode* node) {
+    if (TRzShellTreeData* data = ShellData(node)) {
+        if (OnDeleteItem)
+            OnDeleteItem(this, node, data);
+        delete data;
+        node->Data = nullptr;
+    }
+    if (lastInserted_ == node)
+        lastInserted_ = nullptr;
+    TRzCustomTreeView::Deletion(node);
+}
+
+void TRzCustomShellTree::GetImageIndex(TTreeNode* node) {
+    if (TRzShellTreeData* data = ShellData(node))
+        node->ImageIndex = GetSysIconIndex(data->AbsoluteIdList(), SHGFI_SMALLICON);
+    TRzCustomTreeView::GetImageIndex(node);
+}
+
+void TRzCustomShellTree::GetSelectedIndex(TTreeNode* node) {
+    if (TRzShellTreeData* data = ShellData(node))
+        node->SelectedIndex =
+            GetSysIconIndex(data->AbsoluteIdList(), SHGFI_SMALLICON | SHGFI_OPENICON);
+    TRzCustomTreeView::GetSelectedIndex(node);
+}
+
+// Siblings in the shell's own order of their folder.
+int TRzCustomShellTree::CompareNodes(TTreeNode* a, TTreeNode* b) {
+    TRzShellTreeData* first = ShellData(a);
+    TRzShellTreeData* second = ShellData(b);
+    IShellFolder* folder = first != nullptr && second != nullptr ? first->ParentFolder() : nullptr;
+    if (folder == nullptr)
+        return 0;
+    return CompareResult(folder->CompareIDs(0, first->RelativeIdList(), second->RelativeIdList()));
+}
+
+bool TRzCustomShellTree::CanExpand(TTreeNode* node) {
+    if (loadingStep_ || !TRzCustomTreeView::CanExpand(node))
+        return false;
+    TRzShellTreeData* data = ShellData(node);
+    if (data != nullptr && node->HasChildren() && node->childCount() == 0) {
+        TCursorScope cursor(crHourGlass);
+        FillNode(data->OwnFolder(), node);
+        WatchLoadedFolders();
+    }
+    return node->childCount() > 0;
+}
+
+TTreeNode* TRzCustomShellTree::FirstShellNode() const {
+    for (int i = 0; i < TopCount(); ++i)
+        if (ShellData(TopNode(i)) != nullptr)
+            return TopNode(i);
+    return nullptr;
+}
+
+// ----------------------------------------------------------------- selection
+
+void TRzCustomShellTree::TreeMouseDown(TMouseButton button) {
+    if (button == mbLeft)
+        immediate_ = true;
+}
+
+void TRzCustomShellTree::Change(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    if (lockCount_ > 0 || loadingStep_) {
+        if (data != nullptr)
+            selectedFolder_.SetIdList(data->AbsoluteIdList());
+        return;
+    }
+    TRzCustomTreeView::Change(node);
+    if (data == nullptr)
+        return;
+    if (!immediate_ && shellList_ != nullptr) {
+        StartDelay(daSelect, kSelectDelayMs);
+        return;
+    }
+    SelectionTakesEffect(node);
+}
+
+// SelectedFolder and the linked list follow the node now.
+void TRzCustomShellTree::SelectionTakesEffect(TTreeNode* node) {
+    {
+        LockScope lock(*this);
+        LPCITEMIDLIST absolute = ShellData(node)->AbsoluteIdList();
+        selectedFolder_.SetIdList(absolute);
+        if (shellList_ != nullptr && node == Selected() && !shellList_->IsLoading())
+            shellList_->SetFolderIdList(absolute);
+    }
+    immediate_ = false;
+}
+
+void TRzCustomShellTree::StartDelay(DelayAction action, int milliseconds) {
+    // A refresh overtaken by a keyboard move still happens, after the move.
+    if (delayAction_ == daRefresh && action == daSelect)
+        refreshDue_ = true;
+    delayTimer_.SetEnabled(false);
+    delayAction_ = action;
+    delayTimer_.SetInterval(milliseconds);
+    delayTimer_.SetEnabled(true);
+}
+
+void TRzCustomShellTree::DelayTimerFired() {
+    DelayAction action = delayAction_;
+    delayTimer_.SetEnabled(false);
+    delayAction_ = daNone;
+    if (action == daSelect) {
+        if (ShellData(Selected()) != nullptr)
+            SelectionTakesEffect(Selected());
+        if (std::exchange(refreshDue_, false))
+            StartDelay(daRefresh, RefreshDelay());
+    } else if (action == daRefresh) {
+        RefreshTree();
+    }
+}
+
+void TRzCustomShellTree::FlushPending(bool flushLinkedList) {
+    if (flushLinkedList && shellList_ != nullptr)
+        shellList_->FlushPendingAction();
+    if (delayTimer_.Enabled())
+        DelayTimerFired();
+}
+
+void TRzCustomShellTree::SelectAncestor(int levels) {
+    TTreeNode* node = Selected();
+    if (node == nullptr)
+        return;
+    for (int i = 0; i < levels && node->Parent() != nullptr; ++i)
+        node = node->Parent();
+    immediate_ = true;
+    SetSelected(node);
+}
+
+void TRzCustomShellTree::SelectByIdList(LPCITEMIDLIST absolute) {
+    if (lockCount_ > 0)
+        return;
+    immediate_ = true;
+    TTreeNode* node = FirstShellNode();
+    if (node == nullptr)
+        return;
+    TRzIdListArray base(baseFolder_.IdList());
+    TRzIdListArray target(absolute);
+    BeginUpdate();
+    ScopeExit endUpdate([this] { EndUpdate(); });
+    if (target.Count() > 0) {
+        Expand(node);
+        if (target.Count() > base.Count())
+            node = DescendTo(node, target, base.Count());
+    }
+    SetSelected(node);
+    MakeVisible(node);
+}
+
+// Walks from the root down the target's items from `first` on, adding the
+// nodes that are missing; beeps and stops at the deepest node reached when a
+// level cannot be added.
+TTreeNode* TRzCustomShellTree::DescendTo(TTreeNode* node, TRzIdListArray& target, int first) {
+    for (int i = first; i < target.Count(); ++i) {
+        LPITEMIDLIST item = target.Item(i);
+        TTreeNode* child = FindChild(node, item);
+        if (child == nullptr)
+            child = AddMissingChild(node, item);
+        if (child == nullptr) {
+            MessageBeep(static_cast<UINT>(-1));
+            return node;
+        }
+        node = child;
+        bool last = i == target.Count() - 1;
+        if (!last || (shellList_ != nullptr && shellList_->HidesFolders()))
+            Expand(node);
+    }
+    return node;
+}
+
+// The folder a shell node's children lie in; none for a foreign node or a
+// folder that cannot be bound.
+IShellFolder* TRzCustomShellTree::OwnFolderOf(const TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    return data != nullptr ? data->OwnFolder() : nullptr;
+}
+
+TTreeNode* TRzCustomShellTree::FindChild(TTreeNode* node, LPCITEMIDLIST item) {
+    IShellFolder* folder = OwnFolderOf(node);
+    if (folder == nullptr)
+        return nullptr;
+    for (int i = 0; i < node->childCount(); ++i) {
+        TRzShellTreeData* child = ShellData(node->Child(i));
+        if (child == nullptr)
+            continue;
+        HRESULT order = folder->CompareIDs(0, child->RelativeIdList(), item);
+        if (SUCCEEDED(order) && CompareResult(order) == 0)
+            return node->Child(i);
+    }
+    return nullptr;
+}
+
+// A node for an item the tree has not loaded (a hidden folder, one made since
+// the level was read), put in its place among its siblings.
+TTreeNode* TRzCustomShellTree::AddMissingChild(TTreeNode* node, LPCITEMIDLIST item) {
+    IShellFolder* folder = OwnFolderOf(node);
+    if (folder == nullptr)
+        return nullptr;
+    lastInserted_ = nullptr;
+    if (FAILED(AddItem(folder, ShellData(node)->AbsoluteIdList(), item, node)) ||
+        lastInserted_ == nullptr)
+        return nullptr;
+    TTreeNode* added = lastInserted_;
+    SortChildren(node, false);
+    return added;
+}
+
+// ------------------------------------------------------------------ refresh
+
+void TRzCustomShellTree::RefreshTree() {
+    if (Deferred())
+        return;
+    if (!HasNodes()) {
+        FillTree();
+        return;
+    }
+    TCursorScope cursor(crHourGlass);
+    if (OnFillStart)
+        OnFillStart(this);
+    TTreeNode* remembered = nullptr;
+    {
+        LockScope lock(*this);
+        remembered = Selected();
+        SetSelected(nullptr);
+        BeginUpdate();
+        ScopeExit endUpdate([this] { EndUpdate(); });
+        for (int i = TopCount() - 1; i >= 0; --i)
+            MergeNode(TopNode(i), remembered);
+    }
+    if (remembered != nullptr) {
+        immediate_ = true;
+        SetSelected(remembered);
+    }
+    WatchLoadedFolders();
+    if (OnFillComplete)
+        OnFillComplete(this);
+}
+
+// Merges a fresh enumeration of the node's folder into its children, then
+// does the same for each child. Levels never loaded are left alone. A
+// selection inside a removed node moves up to the node.
+void TRzCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
+    TRzShellTreeData* data = ShellData(node);
+    if (data == nullptr || (node->HasChildren() && node->childCount() == 0))
+        return;
+    IShellFolder* folder = data->OwnFolder();
+    if (folder == nullptr)
+        return;
+    std::vector<TTreeNode*> children;
+    TRzPidlList old;
+    old.SetCompareFolder(folder);
+    old.SetDuplicates(TRzPidlList::dupAccept);
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (TRzShellTreeData* child = ShellData(node->Child(i))) {
+            old.AddObject(const_cast<LPITEMIDLIST>(child->RelativeIdList()),
+                          static_cast<std::int32_t>(children.size()));
+            children.push_back(node->Child(i));
+        }
+    }
+    old.SetSorted(true);
+    TRzPidlList fresh;
+    fresh.SetAllocator(ShellEnv.ShellAllocator.Get());
+    if (FolderAnswers(IdListToPath(data->AbsoluteIdList())))
+        EnumerateFresh(folder, fresh);
+    for (int i = fresh.Count() - 1; i >= 0; --i) {
+        int at = old.IndexOf(fresh.Items(i));
+        if (at >= 0) {
+            fresh.Delete(i);
+            old.Delete(at);
+        }
+    }
+    for (int i = old.Count() - 1; i >= 0; --i) {
+        TTreeNode* gone = children[static_cast<std::size_t>(old.Objects(i))];
+        if (remembered != nullptr && remembered->HasAncestor(gone))
+            remembered = node;
+        DeleteNode(gone);
+    }
+    for (int i = 0; i < fresh.Count(); ++i)
+        AddItem(folder, data->AbsoluteIdList(), fresh.Items(i), node);
+    if (fresh.Count() > 0)
+        SortChildren(node, false);
+    for (int i = 0; i < node->childCount(); ++i)
+        MergeNode(node->Child(i), remembered);
+}
+
+// Every item of the folder now; none when the folder cannot be read to its
+// end, so that its nodes then count as gone.
+void TRzCustomShellTree::EnumerateFresh(IShellFolder* folder, TRzPidlList& fresh) {
+    ComPtr<IEnumIDList> items;
+    if (FAILED(folder->EnumObjects(0, EnumFlags(), items.Put())))
+        return;
+    ErrorModeScope errorMode;
+    for (;;) {
+        LPITEMIDLIST item = nullptr;
+        HRESULT last = items->Next(1, &item, nullptr);
+        if (last == S_OK) {
+            fresh.Add(item);
+            continue;
+        }
+        if (last != S_FALSE)
+            fresh.Clear();
+        return;
+    }
+}
+
+// --------------------------------------------------------- watching the disk
+
+int TRzCustomShellTree::RefreshDelay() const {
+    return Focused() ? kRefreshDelayFocusedMs : kRefreshDelayMs;
+}
+
+void TRzCustomShellTree::ChangeNotified() {
+    if (skipNextChange_) {
+        skipNextChange_ = false;
+        return;
+    }
+    if (busy_)
+        return;
+    StartDelay(daRefresh, RefreshDelay());
+}
+
+// Watches the folders of the loaded levels, nearest the root first, while the
+// watcher's slots last.
+void TRzCustomShellTree::WatchLoadedFolders() {
+    if (!(options_ & stoDynamicRefresh)) {
+        watches_.Clear();
+        return;
+    }
+    std::vector<std::string> folders;
+    std::deque<TTreeNode*> queue;
+    for (int i = 0; i < TopCount(); ++i)
+        queue.push_back(TopNode(i));
+    while (!queue.empty()) {
+        TTreeNode* node = queue.front();
+        queue.pop_front();
+        TRzShellTreeData* data = ShellData(node);
+        if (data == nullptr || !node->Populated)
+            continue;
+        std::string path = IdListToPath(data->AbsoluteIdList());
+        if (!path.empty() && FolderAnswers(path))
+            folders.push_back(path);
+        for (int i = 0; i < node->childCount(); ++i)
+            queue.push_back(node->Child(i));
+    }
+    DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME;
+    if (options_ & stoIncludeNonFolders)
+        filter |= FILE_NOTIFY_CHANGE_FILE_NAME;
+    watches_.Watch(folders, filter);
+}
+
+void TRzCustomShellTree::DeviceChange(TRzDeviceChangeHandler*, TMessage& message) {
+    if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
+        return;
+    RunGuarded([this] {
+        ValidateDrives();
+        ++ShellEnv.DrivesValidationSuspendCount;
+        ScopeExit resume([] { --ShellEnv.DrivesValidationSuspendCount; });
+        RefreshTree();
+    });
+}

@@ -1,0 +1,199 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "framework/Messages.h"
+#include "framework/Timer.h"
+#include "shell/FolderWatches.h"
+#include "shell/RzTreeView.h"
+#include "shell/ShellLinks.h"
+#include "shell/ShellLocator.h"
+#include "shell/ShellTreeData.h"
+
+class TRzDeviceChangeHandler;
+class TRzIdListArray;
+class TRzPidlList;
+
+// Options of the folder tree, bit i = value 2^i.
+enum TRzShellTreeOption : std::uint16_t {
+    stoAutoFill = 1 << 0,            // fill when the window exists, after loading, on BaseFolder
+    stoVirtualFolders = 1 << 1,      // list items outside the file system too
+    stoDesignInteractive = 1 << 2,   // design time only
+    stoDefaultKeyHandling = 1 << 3,  // the tree's shortcut keys
+    stoContextMenus = 1 << 4,        // the shell's context menu on nodes
+    stoDynamicRefresh = 1 << 5,      // watch loaded folders and refresh after changes
+    stoIncludeNonFolders = 1 << 6,   // list files too
+    stoOleDrag = 1 << 7,             // nodes can be dragged out
+    stoOleDrop = 1 << 8,             // shell data can be dropped on nodes
+    stoShowHidden = 1 << 9,          // list hidden items
+};
+using TRzShellTreeOptions = std::uint16_t;
+constexpr TRzShellTreeOptions kDefaultShellTreeOptions = 0x3BB;
+
+using TRzShAddItemEvent =
+    std::function<void(TObject* sender, IShellFolder* parentFolder, LPCITEMIDLIST parentAbsolute,
+                       LPCITEMIDLIST item, ULONG attributes, bool& allowAdd)>;
+using TRzShTreeDeleteItemEvent =
+    std::function<void(TObject* sender, TTreeNode* node, TRzShellTreeData* data)>;
+using TRzShTreeInsertItemEvent = std::function<void(TObject* sender, TTreeNode* node)>;
+using TRzShPopupHintEvent = std::function<void(TObject* sender, const std::string& hint)>;
+
+// The folder tree: the shell namespace from BaseFolder (the desktop when
+// empty) as a tree whose levels load on first expansion. It follows the disk
+// through a change watcher on its loaded folders, follows drive arrival and
+// removal, and drives a linked file list (ShellList) with its selection: at
+// once after a click or a programmatic selection, 500 ms after a keyboard move.
+//
+// Every shell node carries a TRzShellTreeData record, owned by the node; nodes
+// of another type are foreign and skipped by every shell operation.
+class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
+  public:
+    static constexpr int kShellNodeType = QTreeWidgetItem::UserType + 1;
+    static constexpr std::uint32_t kChangeMessage = WM_USER + 101;  // from the watcher
+    static constexpr std::uint32_t kFillMessage = WM_USER + 103;    // fill once the window exists
+    static constexpr int kSelectDelayMs = 500;
+    static constexpr int kRefreshDelayFocusedMs = 400;
+    static constexpr int kRefreshDelayMs = 2000;
+    // What the delay timer will do when it fires (its tag).
+    enum DelayAction { daNone = 0, daSelect = 1, daRefresh = 2 };
+
+    explicit TRzCustomShellTree(TComponent* owner);
+    ~TRzCustomShellTree() override;
+
+    // -- Places. Writing BaseFolder (outside loading) clears SelectedFolder and
+    // refills; writing SelectedFolder's IdList selects that place's node.
+    TRzShellLocator* BaseFolder() { return &baseFolder_; }
+    void SetBaseFolder(TRzShellLocator* place);
+    TRzShellLocator* SelectedFolder() override { return &selectedFolder_; }
+
+    // -- The linked file list (none by default).
+    IShellListLink* ShellList() const { return shellList_; }
+    void SetShellList(IShellListLink* list);
+
+    TRzShellTreeOptions Options() const { return options_; }
+    void SetOptions(TRzShellTreeOptions options);
+
+    // -- Operations.
+    // Rebuilds the whole tree.
+    void FillTree();
+    // Re-reads every loaded level and merges it into the tree.
+    void RefreshTree();
+    void SelectAncestor(int levels) override;
+    void FlushPending(bool flushLinkedList) override;
+    // Selects the node of an absolute list, adding missing nodes on the way;
+    // beeps and stops at the deepest node when a level cannot be added.
+    void SelectByIdList(LPCITEMIDLIST absolute);
+
+    // Adds one child node for `item` of `parentFolder` under `parent` (the top
+    // level when null). S_OK also when the item is not wanted.
+    virtual HRESULT AddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsolute,
+                            LPCITEMIDLIST item, TTreeNode* parent);
+    // Whether OnAddItem lets the item in (yes without a handler).
+    virtual bool DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsolute,
+                           LPCITEMIDLIST item, ULONG attributes);
+    // Loads one level: the root level (node null) or the children of `node`.
+    virtual void FillNode(IShellFolder* folder, TTreeNode* node);
+
+    // While the shell context menu is open (busy) or a label is edited, fills
+    // and refreshes are only marked pending; the end of that state carries
+    // out one refresh.
+    void SetBusy(bool busy) { SetDeferring(busy_, busy); }
+    void SetEditing(bool editing) { SetDeferring(editing_, editing); }
+    // The tree's own rename: the next change notification is its own.
+    void SkipNextChange() { skipNextChange_ = true; }
+
+    // The node's shell record, or null for a foreign node.
+    static TRzShellTreeData* ShellData(const TTreeNode* node);
+    TTreeNode* LastInsertedNode() const { return lastInserted_; }
+
+    // -- State for tests and for the commands that build on the tree.
+    WindowHandle Handle() const { return window_.Handle(); }
+    std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+        return window_.Perform(msg, wParam, lParam);
+    }
+    TTimer& DelayTimer() { return delayTimer_; }
+    DelayAction PendingAction() const { return delayAction_; }
+    const TFolderWatches& Watches() const { return watches_; }
+
+    TRzShAddItemEvent OnAddItem;
+    TRzShTreeDeleteItemEvent OnDeleteItem;
+    TRzShTreeInsertItemEvent OnInsertItem;
+    TRzShPopupHintEvent OnPopupHint;
+    TNotifyEvent OnFillStart;
+    TNotifyEvent OnFillComplete;
+
+  protected:
+    // Drive arrival and removal re-read the drives and refresh.
+    virtual void DeviceChange(TRzDeviceChangeHandler* sender, TMessage& message);
+
+    void Change(TTreeNode* node) override;
+    bool CanExpand(TTreeNode* node) override;
+    void Deletion(TTreeNode* node) override;
+    void GetImageIndex(TTreeNode* node) override;
+    void GetSelectedIndex(TTreeNode* node) override;
+    int CompareNodes(TTreeNode* a, TTreeNode* b) override;
+    void TreeMouseDown(TMouseButton button) override;
+    void Loaded() override;
+    void ParentChanged() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    TComponent* LinkComponent() override { return this; }
+
+  private:
+    class LockScope;
+
+    bool Busy() const { return busy_ || editing_; }
+    void SetDeferring(bool& flag, bool value);
+    // Whether a fill or refresh must wait for the busy state to end.
+    bool Deferred();
+    void WindowProc(TMessage& message);
+    void CreateWindowState();
+    void DestroyWindowState();
+    void DeleteAllNodes();
+    void BaseFolderChanged();
+    void SelectedFolderChanged();
+    void StartDelay(DelayAction action, int milliseconds);
+    void DelayTimerFired();
+    void SelectionTakesEffect(TTreeNode* node);
+    void ChangeNotified();
+    TTreeNode* AddRootNode(IShellFolder* folder);
+    void Inserted(TTreeNode* node, TRzShellTreeData* data);
+    HRESULT EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute, TTreeNode* node);
+    DWORD EnumFlags() const;
+    TTreeNode* FirstShellNode() const;
+    TTreeNode* DescendTo(TTreeNode* node, TRzIdListArray& target, int first);
+    static IShellFolder* OwnFolderOf(const TTreeNode* node);
+    TTreeNode* FindChild(TTreeNode* node, LPCITEMIDLIST item);
+    TTreeNode* AddMissingChild(TTreeNode* node, LPCITEMIDLIST item);
+    void MergeNode(TTreeNode* node, TTreeNode*& remembered);
+    void EnumerateFresh(IShellFolder* folder, TRzPidlList& fresh);
+    int RefreshDelay() const;
+    void WatchLoadedFolders();
+
+    MessageWindow window_;
+    TTimer delayTimer_;
+    DelayAction delayAction_ = daNone;
+    bool refreshDue_ = false;  // a refresh waits behind a pending selection
+    TRzShellLocator baseFolder_;
+    TRzShellLocator selectedFolder_;
+    IShellListLink* shellList_ = nullptr;
+    TComponent* shellListComponent_ = nullptr;
+    TRzShellTreeOptions options_ = kDefaultShellTreeOptions;
+    int lockCount_ = 0;
+    bool immediate_ = false;
+    bool skipNextChange_ = false;
+    bool busy_ = false;
+    bool editing_ = false;
+    bool pendingRefresh_ = false;
+    bool loadingStep_ = false;
+    bool windowCreated_ = false;
+    TTreeNode* lastInserted_ = nullptr;
+    TFolderWatches watches_;
+};
+
+// The folder tree as the form shows it; adds nothing to the custom tree.
+class TRzShellTree : public TRzCustomShellTree {
+  public:
+    using TRzCustomShellTree::TRzCustomShellTree;
+};

@@ -1,0 +1,502 @@
+#include "shell/ShellTree.h"
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTreeWidget>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "ShellTestSupport.h"
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "platform/Beep.h"
+#include "platform/DeviceChanges.h"
+#include "shell/DisplayNames.h"
+#include "shell/ShellPaths.h"
+
+namespace {
+
+// The file list as the tree sees it: keeps a Folder and records every real
+// change of it, as the list's refill would follow it.
+class RecordingList : public TComponent, public IShellListLink {
+  public:
+    RecordingList() : TComponent(nullptr) {
+        folder.OnChange = [this] { shown.push_back(folder.PathName()); };
+    }
+    TComponent* LinkComponent() override { return this; }
+    void SetLinkedTree(IShellTreeLink* linked) override { tree = linked; }
+    void AssignFolder(TRzShellLocator* place) override { folder.Assign(place); }
+    void SetFolderIdList(LPCITEMIDLIST absolute) override { folder.SetIdList(absolute); }
+    void FlushPendingAction() override { ++flushes; }
+    bool HidesFolders() const override { return false; }
+    bool IsLoading() const override { return false; }
+
+    TRzShellLocator folder;
+    IShellTreeLink* tree = nullptr;
+    std::vector<std::string> shown;  // "" for places without a path
+    int flushes = 0;
+};
+
+// A folder on the test desktop, so that it shows right under the root.
+class DesktopFolder {
+  public:
+    DesktopFolder() {
+        path_ = TestDesktop() + "/tree-XXXXXX";
+        if (mkdtemp(path_.data()) == nullptr)
+            ADD_FAILURE() << "cannot make " << path_;
+        chmod(path_.c_str(), 0755);
+    }
+    ~DesktopFolder() { std::filesystem::remove_all(path_); }
+    std::string Make(const std::string& relative) const {
+        std::filesystem::create_directories(path_ + "/" + relative);
+        return path_ + "/" + relative;
+    }
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+std::vector<std::string> Captions(const TTreeNode* node) {
+    std::vector<std::string> captions;
+    for (int i = 0; i < node->childCount(); ++i)
+        captions.push_back(node->child(i)->text(0).toStdString());
+    return captions;
+}
+
+TTreeNode* ChildNamed(const TTreeNode* node, const std::string& caption) {
+    for (int i = 0; i < node->childCount(); ++i)
+        if (node->child(i)->text(0).toStdString() == caption)
+            return static_cast<TTreeNode*>(node->child(i));
+    return nullptr;
+}
+
+TColor PixelAt(const QImage& image, int x, int y) {
+    QColor c = image.pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+class ShellTreeTest : public ShellTest {
+  protected:
+    ShellTreeTest() {
+        UseClassicColorScheme();
+        Application->SetPresenter([this](const MessageBoxRequest& box) { boxes.push_back(box); });
+        form = new TCustomForm(nullptr);
+        form->SetBounds(0, 0, 420, 600);
+        tree = new TRzShellTree(form);
+        tree->SetBounds(0, 0, 400, 580);
+        tree->SetShellList(&list);
+        tree->SetParent(form);
+        form->Show();
+        QApplication::setActiveWindow(form->Widget());
+        DeliverPostedMessages();  // the fill the new window asked for
+    }
+    ~ShellTreeTest() override {
+        delete form;
+        Application->SetPresenter(nullptr);
+        EXPECT_TRUE(boxes.empty()) << boxes.front().Text;
+    }
+
+    TTreeNode* Root() const { return tree->TopNode(0); }
+    // Selects a place as the file list does when it navigates.
+    TTreeNode* Navigate(const std::string& path) {
+        OwnedIdList place(ListOf(path));
+        tree->SelectedFolder()->SetIdList(place.Get());
+        return tree->Selected();
+    }
+    void FireDelay() { tree->DelayTimer().Window().Perform(WM_TIMER, TTimer::kTimerId); }
+    // Waits for the watcher's message and returns the refresh delay it set.
+    int AwaitChange() {
+        EXPECT_TRUE(PumpUntil([&] { return tree->PendingAction() == tree->daRefresh; }));
+        return tree->DelayTimer().Interval();
+    }
+
+    RecordingList list;
+    TCustomForm* form;
+    TRzShellTree* tree;
+    std::vector<MessageBoxRequest> boxes;
+};
+
+TEST_F(ShellTreeTest, NewTree_HasItsDocumentedValuesAndDoesNoShellWork) {
+    TRzShellTree fresh(nullptr);
+    EXPECT_FALSE(fresh.FrameVisible());
+    EXPECT_EQ(fresh.FrameStyle(), fsFlat);
+    EXPECT_EQ(fresh.FrameColor(), clBtnShadow);
+    EXPECT_FALSE(fresh.FrameHotTrack());
+    EXPECT_EQ(fresh.FrameHotStyle(), fsFlatBold);
+    EXPECT_EQ(fresh.FrameHotColor(), clBtnShadow);
+    EXPECT_EQ(fresh.FrameSides(), sdAllSides);
+    EXPECT_EQ(fresh.FramingPreference(), fpXPThemes);
+    EXPECT_EQ(fresh.FocusColor(), clWindow);
+    EXPECT_EQ(fresh.DisabledColor(), clBtnFace);
+    EXPECT_EQ(fresh.Color(), clWindow);
+    EXPECT_FALSE(fresh.ParentColor());
+    EXPECT_TRUE(fresh.HideSelection());
+    EXPECT_FALSE(fresh.ShowRoot());
+    EXPECT_EQ(fresh.Options(), 0x3BB);
+    EXPECT_EQ(fresh.Width(), 150);
+    EXPECT_EQ(fresh.Height(), 150);
+    EXPECT_FALSE(fresh.HasNodes());
+    EXPECT_EQ(fresh.Watches().Count(), 0);
+    fresh.SetColor(clAqua);  // a focus colour equal to the colour follows it
+    EXPECT_EQ(fresh.FocusColor(), clAqua);
+}
+
+// Read from a form description, the tree fills itself when loading ends,
+// not through the message a new window posts.
+TEST_F(ShellTreeTest, TreeReadWithItsForm_FillsWhenLoadingEnds) {
+    RecordingList other;
+    TCustomForm loaded(nullptr);
+    loaded.BeginLoading();
+    auto* read = new TRzShellTree(&loaded);
+    read->SetShellList(&other);
+    read->SetParent(&loaded);
+    EXPECT_FALSE(read->HasNodes());
+    loaded.EndLoading();
+    EXPECT_EQ(read->TopCount(), 1);
+    EXPECT_EQ(other.folder.PathName(), TestDesktop());
+    DeliverPostedMessages();
+    EXPECT_EQ(read->TopCount(), 1);
+}
+
+TEST_F(ShellTreeTest, FirstFill_ShowsTheDesktopOneLevelDeepAndSelectsIt) {
+    ASSERT_EQ(tree->TopCount(), 1);
+    EXPECT_TRUE(Root()->isExpanded());
+    std::vector<std::string> top = Captions(Root());
+    ASSERT_GE(top.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 3),
+              (std::vector<std::string>{"Home", "Computer", "Trash"}));
+    EXPECT_EQ(ChildNamed(Root(), "Home")->childCount(), 0);  // levels load on expansion
+    EXPECT_TRUE(ChildNamed(Root(), "Home")->HasChildren());
+    EXPECT_EQ(tree->Selected(), Root());
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), TestDesktop());
+    EXPECT_EQ(list.tree, tree);
+    EXPECT_EQ(list.folder.PathName(), TestDesktop());
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    EXPECT_TRUE(tree->Watches().IsWatched(TestDesktop()));
+}
+
+TEST_F(ShellTreeTest, SelectedPathName_IsEmptyForComputerAndThePathForFolders) {
+    DesktopFolder dir;
+    std::string deep = dir.Make("a/b");
+    OwnedIdList computer;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, computer.Out()), S_OK);
+    tree->SelectedFolder()->SetIdList(computer.Get());
+    EXPECT_EQ(tree->Selected()->text(0).toStdString(), "Computer");
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), "");
+    EXPECT_EQ(Navigate("/")->Parent()->text(0).toStdString(), "Computer");
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), "/");
+    // Missing levels are added on the way; the list follows at once.
+    TTreeNode* node = Navigate(deep);
+    EXPECT_EQ(node->text(0).toStdString(), "b");
+    EXPECT_TRUE(node->Parent()->isExpanded());
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), deep);
+    EXPECT_EQ(list.shown.back(), deep);
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    tree->SelectAncestor(1);  // the list's go-up
+    EXPECT_EQ(list.shown.back(), dir.Path() + "/a");
+}
+
+TEST_F(ShellTreeTest, HiddenAndLinkedFolders_AreGhostedAndMarked_ALinkLoopJustNests) {
+    DesktopFolder dir;
+    dir.Make(".hidden");
+    std::filesystem::create_directory_symlink(".", dir.Path() + "/loop");
+    TTreeNode* node = Navigate(dir.Path());
+    tree->Expand(node);
+    ASSERT_EQ(Captions(node), (std::vector<std::string>{".hidden", "loop"}));
+    EXPECT_TRUE(node->Child(0)->Cut);
+    EXPECT_EQ(node->Child(0)->OverlayIndex, -1);
+    EXPECT_EQ(node->Child(1)->OverlayIndex, 1);
+    TTreeNode* deepest = Navigate(dir.Path() + "/loop/loop/loop");
+    EXPECT_EQ(deepest->Level(), node->Level() + 3);
+    tree->SetOptions(tree->Options() & ~stoShowHidden);
+    tree->RefreshTree();
+    EXPECT_EQ(Captions(node), (std::vector<std::string>{"loop"}));
+    tree->SetOptions(tree->Options() & ~stoDynamicRefresh);
+    EXPECT_EQ(tree->Watches().Count(), 0);
+}
+
+TEST_F(ShellTreeTest, KeyboardMovesWaitAndOnlyTheLastReachesTheList_AClickIsImmediate) {
+    std::size_t before = list.shown.size();
+    QTest::keyClick(tree->View(), Qt::Key_Down);  // Home
+    QTest::keyClick(tree->View(), Qt::Key_Down);  // Computer
+    EXPECT_EQ(tree->PendingAction(), tree->daSelect);
+    EXPECT_EQ(tree->DelayTimer().Interval(), TRzCustomShellTree::kSelectDelayMs);
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), TestDesktop());
+    EXPECT_EQ(list.shown.size(), before);
+    FireDelay();
+    EXPECT_EQ(tree->Selected()->text(0).toStdString(), "Computer");
+    EXPECT_EQ(std::vector<std::string>(list.shown.begin() + before, list.shown.end()),
+              (std::vector<std::string>{""}));
+
+    TTreeNode* home = ChildNamed(Root(), "Home");
+    QTest::mouseClick(tree->View()->viewport(), Qt::LeftButton, {},
+                      tree->View()->visualItemRect(home).center());
+    EXPECT_EQ(tree->Selected(), home);
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    EXPECT_EQ(list.shown.back(), TestHome());
+}
+
+// The tree's keys pass the control's OnKeyDown first, as on every windowed
+// control, and the form knows the tree as its active control.
+TEST_F(ShellTreeTest, KeysReachOnKeyDownFirst_AndTheFocusedTreeIsTheActiveControl) {
+    std::vector<int> keys;
+    tree->OnKeyDown = [&](TWinControl*, std::uint16_t& key, TShiftState) {
+        keys.push_back(key);
+        if (key == VK_DOWN)
+            key = 0;
+    };
+    tree->SetFocus();
+    EXPECT_EQ(form->ActiveControl(), tree);
+    QTest::keyClick(tree->View(), Qt::Key_Down);
+    EXPECT_EQ(tree->Selected(), Root());
+    QTest::keyClick(tree->View(), Qt::Key_End);  // a key the controls do not map
+    EXPECT_EQ(keys, (std::vector<int>{VK_DOWN}));
+    EXPECT_NE(tree->Selected(), Root());
+}
+
+TEST_F(ShellTreeTest, SelectByIdList_BeepsAndStopsWhereALevelCannotBeAdded) {
+    DesktopFolder dir;
+    std::string deep = dir.Make("kept/refused/below");
+    tree->OnAddItem = [](TObject*, IShellFolder* folder, LPCITEMIDLIST, LPCITEMIDLIST item, ULONG,
+                         bool& allow) {
+        allow = GetDisplayName(folder, item, nkInFolder) != "refused";
+    };
+    long beeps = MessageBeepCount();
+    TTreeNode* node = Navigate(deep);
+    EXPECT_EQ(MessageBeepCount(), beeps + 1);
+    EXPECT_EQ(node->text(0).toStdString(), "kept");
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/kept");
+}
+
+// Changes made by another program reach the tree through the watcher; the
+// refresh merges every loaded level and leaves the others alone.
+TEST_F(ShellTreeTest, Refresh_MergesOutsideChangesKeepingExpansionAndSelection) {
+    DesktopFolder dir;
+    dir.Make("b");
+    dir.Make("c/deep");
+    dir.Make("m");
+    TTreeNode* deep = Navigate(dir.Path() + "/c/deep");
+    TTreeNode* top = deep->Parent()->Parent();
+    tree->Expand(ChildNamed(top, "m"));
+    int fills = 0;
+    tree->OnFillComplete = [&](TObject*) { ++fills; };
+
+    std::filesystem::remove(dir.Path() + "/c/deep");
+    dir.Make("a-new");
+    std::filesystem::rename(dir.Path() + "/m", dir.Path() + "/z");
+    dir.Make("b/inner");  // under a level never expanded
+    form->SetFocus();
+    EXPECT_FALSE(tree->Focused());
+    EXPECT_EQ(AwaitChange(), TRzCustomShellTree::kRefreshDelayMs);  // not focused
+    FireDelay();
+
+    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"a-new", "b", "c", "z"}));
+    EXPECT_EQ(ChildNamed(top, "b")->childCount(), 0);
+    TTreeNode* c = ChildNamed(top, "c");
+    EXPECT_TRUE(c->isExpanded());
+    EXPECT_EQ(tree->Selected(), c);
+    EXPECT_EQ(list.shown.back(), dir.Path() + "/c");
+    EXPECT_FALSE(tree->Watches().IsWatched(dir.Path() + "/m"));
+}
+
+TEST_F(ShellTreeTest, RefreshOvertakenByAKeyboardMove_StillHappensAfterIt) {
+    DesktopFolder dir;
+    TTreeNode* node = Navigate(dir.Path());
+    tree->Expand(node);
+    tree->SetFocus();
+    dir.Make("later");
+    EXPECT_EQ(AwaitChange(), TRzCustomShellTree::kRefreshDelayFocusedMs);
+    QTest::keyClick(tree->View(), Qt::Key_Up);
+    FireDelay();  // the selection
+    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+    FireDelay();  // the refresh
+    EXPECT_EQ(Captions(node), (std::vector<std::string>{"later"}));
+}
+
+// While a menu is open or a label edited, change messages are dropped and a
+// refresh waits for the end; the tree's own rename skips one message.
+TEST_F(ShellTreeTest, BusyTree_DefersItsRefresh_AndItsOwnRenameSkipsOneChange) {
+    DesktopFolder dir;
+    TTreeNode* node = Navigate(dir.Path());
+    tree->Expand(node);
+    tree->SetBusy(true);
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    dir.Make("made");
+    tree->RefreshTree();
+    EXPECT_EQ(node->childCount(), 0);
+    tree->SetBusy(false);
+    EXPECT_EQ(Captions(node), (std::vector<std::string>{"made"}));
+    tree->SkipNextChange();
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+}
+
+// An unreadable folder shows no box: expanding it adds nothing and keeps the
+// button for a retry; a loaded folder that became unreadable loses its nodes.
+TEST_F(ShellTreeTest, UnreadableFolders_AreSilentAndLoseTheirChildren) {
+    DesktopFolder dir;
+    std::string locked = dir.Make("locked/inside");
+    chmod(TestHome().c_str(), 0755);
+    TTreeNode* inside = Navigate(locked);
+    TTreeNode* node = inside->Parent();
+    chmod((dir.Path() + "/locked").c_str(), 0);
+    setfsuid(65534);
+    tree->RefreshTree();
+    EXPECT_EQ(node->childCount(), 0);
+    EXPECT_EQ(tree->Selected(), node);
+    tree->SetExpanded(node, false);
+    tree->Expand(node);
+    setfsuid(0);
+    chmod(TestHome().c_str(), 0700);
+    EXPECT_EQ(node->childCount(), 0);
+    EXPECT_TRUE(node->HasChildren());
+    EXPECT_FALSE(node->isExpanded());
+}
+
+TEST_F(ShellTreeTest, NamesThatAreNotUtf8_ReadPlainlyAndKeepTheirBytes) {
+    DesktopFolder dir;
+    std::string odd = dir.Make("caf\xE9");
+    TTreeNode* node = Navigate(odd);
+    EXPECT_EQ(node->text(0).toStdString(), "caf\\xE9");
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), odd);
+    EXPECT_EQ(ReadableText("\xC3\xA9\xFF\xED\xA0\x80"), QString::fromUtf8("é\\xFF\\xED\\xA0\\x80"));
+}
+
+TEST_F(ShellTreeTest, UnmountedDrive_DisappearsAfterTheDeviceChange) {
+    TestMountTable table;
+    std::string mount = table.Folder() + "/stick";
+    std::filesystem::create_directories(mount + "/photos");
+    table.Write("40 22 8:17 / " + mount + " rw - ext4 /dev/sdb1 rw\n");
+    CheckMountTableNow();
+    DeliverPostedMessages();
+    ASSERT_EQ(Navigate(mount + "/photos")->text(0).toStdString(), "photos");
+    TTreeNode* computer = ChildNamed(Root(), "Computer");
+    int drives = computer->childCount();
+    table.Write("");
+    CheckMountTableNow();
+    DeliverPostedMessages();
+    EXPECT_EQ(computer->childCount(), drives - 1);
+    EXPECT_EQ(tree->Selected(), computer);
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), "");
+}
+
+TEST_F(ShellTreeTest, RemovedList_IsUnlinked) {
+    auto* other = new RecordingList();
+    tree->SetShellList(other);
+    EXPECT_EQ(list.tree, nullptr);
+    EXPECT_EQ(other->folder.PathName(), TestDesktop());
+    delete other;
+    EXPECT_EQ(tree->ShellList(), nullptr);
+}
+
+// The border ring: background colour of the state, then the frame.
+TEST_F(ShellTreeTest, FrameAndColourStates_ReadBackAsPixels) {
+    struct Case {
+        bool visible, hotTrack, focused, enabled;
+        TFrameStyle style;
+        TColor outer, inner;
+    } cases[] = {
+        {false, false, false, true, fsFlat, clBtnShadow, cl3DDkShadow},
+        {true, false, false, true, fsFlat, clRed, clWindow},
+        {true, false, true, true, fsFlat, clRed, clYellow},
+        {true, true, true, true, fsFlat, clBlue, clBlue},  // hot: fsFlatBold in blue
+        {true, false, false, false, fsFlat, clRed, clGray},
+        {true, false, false, true, fsLowered, clBtnShadow, cl3DDkShadow},
+    };
+    QApplication::setActiveWindow(form->Widget());
+    tree->SetFocusColor(clYellow);
+    tree->SetDisabledColor(clGray);
+    tree->SetFrameColor(clRed);
+    tree->SetFrameHotColor(clBlue);
+    for (const Case& c : cases) {
+        tree->SetFrameVisible(c.visible);
+        tree->SetFrameHotTrack(c.hotTrack);
+        tree->SetFrameStyle(c.style);
+        tree->SetEnabled(c.enabled);
+        if (c.focused)
+            tree->SetFocus();
+        else
+            form->SetFocus();
+        QImage shot = form->Grab();
+        EXPECT_EQ(PixelAt(shot, 0, 300), ColorToRGB(c.outer)) << c.visible << c.focused;
+        EXPECT_EQ(PixelAt(shot, 1, 300), ColorToRGB(c.inner)) << c.visible << c.focused;
+    }
+    // The Qt view's pixels are part of the picture: the root's caption is drawn.
+    QImage shot = form->Grab();
+    QRect caption = tree->View()->visualItemRect(Root()).translated(2, 2);
+    int ink = 0;
+    for (int x = caption.left(); x <= caption.right(); ++x)
+        ink += PixelAt(shot, x, caption.center().y()) != ColorToRGB(clWindow);
+    EXPECT_GT(ink, 5);
+    tree->SetColor(clAqua);  // the focus colour follows only while it equals the colour
+    EXPECT_EQ(tree->FocusColor(), clYellow);
+}
+
+// Unfocused with HideSelection off, the selected caption is outlined in the
+// button-shadow colour; focused, it is highlighted instead.
+TEST_F(ShellTreeTest, UnfocusedSelection_IsOutlinedWhenShown) {
+    auto outline = [&] {
+        QImage shot = form->Grab();
+        QRect row = tree->View()->visualItemRect(Root()).translated(2, 2);
+        int count = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = row.left(); x <= row.right(); ++x)
+                count += PixelAt(shot, x, y) == ColorToRGB(clBtnShadow);
+        return count;
+    };
+    form->SetFocus();
+    EXPECT_EQ(outline(), 0);  // HideSelection: nothing shows
+    tree->SetHideSelection(false);
+    EXPECT_GT(outline(), 20);
+    tree->SetFocus();
+    EXPECT_EQ(outline(), 0);
+}
+
+TEST_F(ShellTreeTest, BaseFolder_RootsTheTreeThere_AndANewWindowRefills) {
+    DesktopFolder dir;
+    dir.Make("x/y");
+    OwnedIdList place(ListOf(dir.Path()));
+    TRzShellLocator base;
+    base.SetIdList(place.Get());
+    tree->SetBaseFolder(&base);
+    ASSERT_EQ(tree->TopCount(), 1);
+    EXPECT_EQ(Captions(Root()), (std::vector<std::string>{"x"}));
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path());
+    EXPECT_EQ(list.shown.back(), dir.Path());
+    EXPECT_EQ(Navigate(dir.Path() + "/x/y")->Parent()->Parent(), Root());
+
+    tree->SetParent(nullptr);
+    EXPECT_FALSE(tree->HasNodes());
+    EXPECT_EQ(tree->Watches().Count(), 0);
+    tree->SetParent(form);
+    DeliverPostedMessages();
+    EXPECT_EQ(tree->TopCount(), 1);
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/x/y");
+}
+
+TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
+    DesktopFolder dir;
+    std::vector<std::string> folders;
+    for (int i = 0; i < 70; ++i)
+        folders.push_back(dir.Make("f" + std::to_string(i)));
+    TFolderWatches watches(tree->Handle(), TRzCustomShellTree::kChangeMessage);
+    watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
+    EXPECT_EQ(watches.Count(), TChangeHandlerThread::kSlotCount);
+    EXPECT_FALSE(watches.IsWatched(folders.back()));
+    folders.erase(folders.begin(), folders.begin() + 60);
+    watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
+    EXPECT_EQ(watches.Count(), 10);
+    EXPECT_TRUE(watches.IsWatched(folders.back()));
+}
+
+}  // namespace
