@@ -268,8 +268,10 @@ void TControl::BoundsChanged(const TRect& old) {
 void TControl::SetAlign(TAlign align) {
     if (align == align_)
         return;
+    const TAlign old = align_;
     align_ = align;
     RequestAlign();
+    AlignChanged(old);
 }
 
 void TControl::SetVisible(bool visible) {

@@ -142,6 +142,8 @@ class TControl : public TComponent {
     virtual TRect ClientRect() const { return Rect(0, 0, width_, height_); }
 
     TAlign Align() const { return align_; }
+    // Stores a different alignment, has the parent re-align and calls
+    // AlignChanged.
     void SetAlign(TAlign align);
 
     bool Visible() const { return visible_; }
@@ -237,6 +239,8 @@ class TControl : public TComponent {
     virtual void EnabledChanged() { Invalidate(); }
     virtual void VisibleChanged() {}
     virtual void ParentChanged() {}
+    // The alignment changed from `old`; the parent has re-aligned.
+    virtual void AlignChanged(TAlign /*old*/) {}
     // The bounds changed from `old` (parent coordinates).
     virtual void BoundsChanged(const TRect& old);
     // The parent's colour changed: a control with ParentColor takes it.
