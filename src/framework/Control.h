@@ -11,9 +11,9 @@
 #include "framework/Bitmap.h"
 #include "framework/Color.h"
 #include "framework/Cursor.h"
-#include "framework/Object.h"
 #include "framework/Font.h"
 #include "framework/Geometry.h"
+#include "framework/Object.h"
 
 class QWidget;
 class QPainter;
@@ -58,6 +58,10 @@ class TComponent : public TObject {
 
     bool Loading() const { return loading_; }
     bool Destroying() const { return destroying_; }
+    // Expires when this component is destroyed. An event handler may free
+    // the component that runs it (or its parent, or its form), so code that
+    // goes on touching the component after a handler checks this first.
+    std::weak_ptr<void> Lifetime() const { return lifetime_; }
 
     // Asks to be told (Notification with opRemove) when `component` is
     // destroyed, whoever owns it, so that a reference to it can be cleared.
@@ -89,6 +93,7 @@ class TComponent : public TObject {
     std::vector<TComponent*> freeNotifies_;
     bool loading_ = false;
     bool destroying_ = false;
+    std::shared_ptr<void> lifetime_ = std::make_shared<char>();
 };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -209,10 +214,11 @@ class TControl : public TComponent {
     bool MouseCapture() const;
     void SetMouseCapture(bool capture);
 
-    // Runs OnClick.
+    // Runs OnClick; the handler may free this control.
     virtual void Click();
-    // Runs OnDblClick. A double click with the left button calls DblClick,
-    // then MouseDown with ssDouble in the shift state.
+    // Runs OnDblClick; the handler may free this control. A double click with
+    // the left button calls DblClick, then (if the control is still there)
+    // MouseDown with ssDouble in the shift state.
     virtual void DblClick();
 
     // A character typed with Alt, offered to every control of the window
