@@ -70,14 +70,14 @@ class TStampCommand::RunScope {
 };
 
 std::string TStampCommand::FullPath(int index, std::string* name) const {
-    *name = parts_.Items.FileName(index);
-    return parts_.Folder.PathName() + "/" + *name;
+    *name = bindings_.Items.FileName(index);
+    return bindings_.Folder.PathName() + "/" + *name;
 }
 
 // Loads the file and tells whether its bytes may receive the head: a JPEG
 // starting with APP0, no header mark at bytes 5 and 6, no EXIF segment.
 bool TStampCommand::IsStampable(const std::string& fullPath) {
-    TMPHexEditor& document = parts_.Document;
+    TMPHexEditor& document = bindings_.Document;
     document.LoadFromFile(fullPath);
     TDocumentBuffer buffer(document);
     if (!StartsWithApp0(buffer))
@@ -89,9 +89,9 @@ bool TStampCommand::IsStampable(const std::string& fullPath) {
 
 // The walk of Run; returns the number of files stamped.
 int TStampCommand::StampAll() {
-    const int count = parts_.Items.Count();
-    parts_.Progress.SetMax(count - 1);
-    parts_.Progress.SetVisible(true);
+    const int count = bindings_.Items.Count();
+    bindings_.Progress.SetMax(count - 1);
+    bindings_.Progress.SetVisible(true);
     TAtomicFileGroup group;
     int stamped = 0;
     for (int i = 0; i < count && !stopRequested_; ++i) {
@@ -103,13 +103,13 @@ int TStampCommand::StampAll() {
             FlushGroup(group);  // a link to a file stamped in this run: read it stamped
         if (!IsStampable(fullPath))
             continue;
-        parts_.Progress.SetPosition(i);
-        parts_.Host.ProcessMessages();
-        TDocumentBuffer buffer(parts_.Document);
+        bindings_.Progress.SetPosition(i);
+        bindings_.Host.ProcessMessages();
+        TDocumentBuffer buffer(bindings_.Document);
         if (!WriteExifHead(buffer, PhotoDateText(name)))
             continue;
         ++stamped;
-        parts_.Document.SaveToFile(fullPath, true);
+        bindings_.Document.SaveToFile(fullPath, true);
         if (group.PendingCount() >= kGroupFiles || group.PendingBytes() >= kGroupBytes)
             FlushGroup(group);
     }
@@ -122,13 +122,13 @@ void TStampCommand::Run() {
         return;
     RunScope scope(*this);
     int stamped = StampAll();
-    parts_.Progress.SetVisible(false);
+    bindings_.Progress.SetVisible(false);
     if (!stopRequested_) {
-        parts_.Host.ShowMessage(stamped >= 1
-                                    ? kStampedMessage + std::to_string(stamped) + kFilesWord
-                                    : kNothingFoundMessage);
+        bindings_.Host.ShowMessage(stamped >= 1
+                                       ? kStampedMessage + std::to_string(stamped) + kFilesWord
+                                       : kNothingFoundMessage);
     }
-    parts_.Progress.SetPosition(0);
+    bindings_.Progress.SetPosition(0);
 }
 
 void TStampCommand::DryRun(const DryRunReport& report) {
@@ -138,7 +138,7 @@ void TStampCommand::DryRun(const DryRunReport& report) {
     // A real run reads a symbolic link to a photo it stamped earlier as
     // stamped; so a file reached again through a link is not listed twice.
     std::set<std::string> listed;
-    const int count = parts_.Items.Count();
+    const int count = bindings_.Items.Count();
     for (int i = 0; i < count; ++i) {
         std::string name;
         std::string fullPath = FullPath(i, &name);

@@ -48,8 +48,8 @@ class IStampHost {
     virtual void ShowMessage(const std::string& text) = 0;
 };
 
-// What one command works with; the command owns none of it.
-struct TStampParts {
+// The command's bindings to its surroundings; it owns none of them.
+struct TStampBindings {
     IStampFolder& Folder;
     IStampItems& Items;
     IStampProgress& Progress;
@@ -64,7 +64,7 @@ extern const char* const kNothingFoundMessage;
 
 class TStampCommand {
   public:
-    explicit TStampCommand(TStampParts parts) : parts_(parts) {}
+    explicit TStampCommand(TStampBindings bindings) : bindings_(bindings) {}
 
     // One run over every item (see the class comment). Stamped files reach
     // the disk in flush groups; every file saved before a failure is in place
@@ -90,7 +90,7 @@ class TStampCommand {
     bool IsStampable(const std::string& fullPath);
     int StampAll();
 
-    TStampParts parts_;
+    TStampBindings bindings_;
     bool running_ = false;
     bool stopRequested_ = false;
 };

@@ -67,7 +67,7 @@ class StampCommandTest : public ::testing::Test,
     TempDir dir;
     std::vector<std::string> names;
     TMPHexEditor document;
-    TStampCommand command{{*this, *this, *this, *this, document}};
+    TStampCommand command{TStampBindings{*this, *this, *this, *this, document}};
     mutable int folderReads = 0;
     mutable int countReads = 0;
     int barMax = -100;
