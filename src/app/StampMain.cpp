@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "app/StampCli.h"
+#include "shell/ShellEnv.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_CTYPE, "C.UTF-8");  // names are UTF-8 whatever the locale says
+    TShellEnvScope shellEnv;
     return RunStampCli(argc, argv, stdout, stderr);
 }
