@@ -5,9 +5,11 @@
 
 #include "app/Unit1.h"
 #include "framework/Application.h"
+#include "shell/ShellEnv.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    TShellEnvScope shellEnv;
     Application->Title = "KadrimarkExif";
     TForm1 form;
     QApplication::setWindowIcon(form.windowIcon());

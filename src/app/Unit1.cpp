@@ -34,12 +34,12 @@ std::string AskForFolder(QWidget* parent) {
 
 // What the stamp command reads and drives, bound to this window: the chosen
 // folder, its entries, the progress bar and the application.
-class TForm1::Parts : public IStampFolder,
-                      public IStampItems,
-                      public IStampProgress,
-                      public IStampHost {
+class TForm1::StampHost : public IStampFolder,
+                          public IStampItems,
+                          public IStampProgress,
+                          public IStampHost {
   public:
-    explicit Parts(QProgressBar* bar) : bar_(bar) {}
+    explicit StampHost(QProgressBar* bar) : bar_(bar) {}
 
     void Show(const std::string& folder) {
         folder_ = folder;
@@ -68,8 +68,8 @@ TForm1::TForm1(QWidget* parent)
       RzToolButton2(new QPushButton(QStringLiteral("Автор"), this)),
       RzToolButton3(new QPushButton(QStringLiteral("Выход"), this)),
       KvtXPProgressBar1(new QProgressBar(this)),
-      parts_(std::make_unique<Parts>(KvtXPProgressBar1)),
-      stamp_({*parts_, *parts_, *parts_, *parts_, Hex2}) {
+      stampHost_(std::make_unique<StampHost>(KvtXPProgressBar1)),
+      stamp_({*stampHost_, *stampHost_, *stampHost_, *stampHost_, Hex2}) {
     Q_INIT_RESOURCE(app);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KadrimarkEXIF"));
@@ -132,7 +132,7 @@ void TForm1::RzToolButton1Click(QObject*) {
     std::string folder = ChooseFolder();
     if (folder.empty())
         return;
-    parts_->Show(folder);
+    stampHost_->Show(folder);
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {

@@ -48,11 +48,11 @@ class TForm1 : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    class Parts;
+    class StampHost;
     void WireButton(QPushButton* button, void (TForm1::*handler)(QObject*));
     void LoadHex2Settings();
 
-    std::unique_ptr<Parts> parts_;
+    std::unique_ptr<StampHost> stampHost_;
     TStampCommand stamp_;
     bool closeAfterRun_ = false;
 };
