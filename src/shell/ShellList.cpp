@@ -570,12 +570,19 @@ void TRzCustomShellList::ChangeSeen() {
 
 void TRzCustomShellList::RefreshTimerExpired() {
     Window().KillTimer(kRefreshTimer);
-    if (linkedTree_ != nullptr) {
-        ++reentry_;
-        ScopeExit lower([this] { --reentry_; });
-        linkedTree_->FlushPending(false);
-    }
-    RefreshItems();
+    if (linkedTree_ != nullptr && TreeFlushMovedFolder())
+        FolderChangeStep();
+    else
+        RefreshItems();
+}
+
+bool TRzCustomShellList::TreeFlushMovedFolder() {
+    std::unique_ptr<ITEMIDLIST, void (*)(LPITEMIDLIST)> before(
+        CopyIdList(nullptr, folder_.IdList()), FreeIdList);
+    ++reentry_;
+    ScopeExit lower([this] { --reentry_; });
+    linkedTree_->FlushPending(false);
+    return CompareIdListBytes(before.get(), folder_.IdList()) != 0;
 }
 
 void TRzCustomShellList::FlushPendingAction() {

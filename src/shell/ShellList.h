@@ -171,6 +171,9 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     void SaveWidthsIfMarked();
     void ChangeSeen();
     void RefreshTimerExpired();
+    // Lets the linked tree carry out its pending action first; true when that
+    // moved Folder, a change the raised re-entry count kept from being shown.
+    bool TreeFlushMovedFolder();
     void CreateWnd();
     void DestroyWnd();
     void StopWatch();

@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "../support/MessageOf.h"
@@ -33,9 +34,15 @@ class RecordingTree : public TComponent, public IShellTreeLink {
     TComponent* LinkComponent() override { return this; }
     TRzShellLocator* SelectedFolder() override { return &selected; }
     void SelectAncestor(int levels) override { ancestorRequests.push_back(levels); }
-    void FlushPending(bool flushLinkedList) override { flushes.push_back(flushLinkedList); }
+    void FlushPending(bool flushLinkedList) override {
+        flushes.push_back(flushLinkedList);
+        if (onFlush)
+            onFlush();
+    }
 
     TRzShellLocator selected;
+    // The tree's pending action, carried out by a flush.
+    std::function<void()> onFlush;
     std::vector<int> ancestorRequests;
     std::vector<bool> flushes;
 };
@@ -423,6 +430,24 @@ TEST_F(ShellListTest,
     EXPECT_FALSE(list_.Window().HasTimer(TRzShellList::kRefreshTimer));
     EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "late.txt"}));
     tree.selected.OnChange = nullptr;
+}
+
+TEST_F(ShellListTest, RefreshTimer_TreeMovingTheListDuringItsFlush_ShowsTheNewFolder) {
+    std::filesystem::create_directory(folder_ + "/sub");
+    RecordingTree tree;
+    list_.SetLinkedTree(&tree);
+    Show(folder_);
+    WriteFileBytes(folder_ + "/sub/inner.jpg", "x");
+    // A keyboard move in the tree is still pending when the list's refresh
+    // timer flushes it.
+    tree.onFlush = [&] { Show(folder_ + "/sub"); };
+    list_.Window().SetTimer(TRzShellList::kRefreshTimer, TRzShellList::kRefreshUnfocusedMs);
+    list_.Perform(WM_TIMER, TRzShellList::kRefreshTimer);
+
+    EXPECT_EQ(Names(), (std::vector<std::string>{"inner.jpg"}));
+    EXPECT_EQ(list_.Folder().PathName(), folder_ + "/sub");
+    tree.onFlush = nullptr;
+    list_.SetLinkedTree(nullptr);
 }
 
 TEST_F(ShellListTest, SingleSelect_KeepsOneRow_AndARowWithoutARecordIsAnInvalidCast) {
