@@ -11,8 +11,8 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
