@@ -152,6 +152,10 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     HRESULT GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS* details) override;
     HRESULT ColumnClick(UINT) override { return S_FALSE; }  // the caller sorts
 
+    bool SortKey(LPCITEMIDLIST item, std::string& key) const {
+        return item != nullptr && HasOneItem(item) && ItemSortKey(path_, item, key);
+    }
+
   private:
     ~ShellFolder() override = default;
 
@@ -548,6 +552,19 @@ HRESULT ShellFolder::GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS*
 }
 
 }  // namespace
+
+bool FolderSortKeys(IShellFolder* folder, std::span<const LPCITEMIDLIST> items,
+                    std::vector<std::string>& keys) {
+    const auto* own = dynamic_cast<const ShellFolder*>(folder);
+    if (own == nullptr)
+        return false;
+    keys.resize(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!own->SortKey(items[i], keys[i]))
+            return false;
+    }
+    return true;
+}
 
 IShellFolder2* NewShellFolder(FolderKind kind, std::string path) {
     return new ShellFolder(kind, std::move(path));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/ShellInterfaces.h"
 
@@ -19,3 +21,12 @@ enum class FolderKind { Desktop, Computer, FileSystem };
 // A new folder object with one reference for the caller. `path` is the
 // folder's directory (the desktop folder's for Desktop, empty for Computer).
 IShellFolder2* NewShellFolder(FolderKind kind, std::string path);
+
+// Keys that sort one-item lists of `folder` as its CompareIDs does by column
+// 0: keys compare as byte strings with the sign CompareIDs gives, and are
+// equal only where it says equal. Made once per item, they spare a sort of a
+// whole level the decoding and case folding on every comparison. False when
+// the folder is not one of the namespace's own or an item is not a
+// well-formed one-item list: sort through CompareIDs then.
+bool FolderSortKeys(IShellFolder* folder, std::span<const LPCITEMIDLIST> items,
+                    std::vector<std::string>& keys);

@@ -183,6 +183,33 @@ int CompareNames(std::string_view a, std::string_view b) {
     return order != 0 ? order : Sign(a.compare(b));
 }
 
+// Appends a UTF-16 unit big-endian, so that bytes order as units do.
+void AppendUnit(std::string& key, char16_t unit) {
+    key += static_cast<char>(unit >> 8);
+    key += static_cast<char>(unit & 0xFF);
+}
+
+// The name as CompareFolded sees it: each UTF-16 unit case-folded the way a
+// case-insensitive QString comparison folds it (a high surrogate as it
+// stands, a low one from its folded pair), ended by a zero unit that sorts a
+// prefix first; then the raw bytes for the case-sensitive tie-break.
+void AppendNameKey(std::string& key, std::string_view name) {
+    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    char16_t previous = 0;
+    for (QChar c : text) {
+        char16_t unit = c.unicode();
+        char32_t code = unit;
+        if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(previous))
+            code = QChar::surrogateToUcs4(previous, unit);
+        char32_t folded = QChar::toCaseFolded(code);
+        AppendUnit(key, QChar::requiresSurrogates(code) ? QChar::lowSurrogate(folded)
+                                                        : static_cast<char16_t>(folded));
+        previous = unit;
+    }
+    AppendUnit(key, 0);
+    key.append(name);
+}
+
 std::string_view TypeNameOf(const std::string& folderPath, LPCITEMIDLIST item, const SortKey& key) {
     return key.kind == ItemKind::Entry ? TypeNameOfEntry(folderPath, key.entry.Mode, key.name)
                                        : ItemTypeName(folderPath, item);
@@ -311,6 +338,20 @@ bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LP
         order = Sign(ka.name.compare(kb.name));
     if (order == 0)
         order = CompareNames(ka.name, kb.name);
+    return true;
+}
+
+bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string& key) {
+    SortKey sortKey = SortKeyOf(folderPath, item);
+    if (sortKey.kind == ItemKind::None)
+        return false;
+    key.assign(1, static_cast<char>(sortKey.group));
+    if (sortKey.kind == ItemKind::Virtual)
+        key += static_cast<char>(sortKey.virtualId);
+    else if (sortKey.kind == ItemKind::Drive)
+        key.append(sortKey.name);  // mount paths never hold NUL: a prefix sorts first
+    else
+        AppendNameKey(key, sortKey.name);
     return true;
 }
 

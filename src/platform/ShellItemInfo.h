@@ -39,6 +39,12 @@ void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD fl
 bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
                   int& order);
 
+// A byte key that orders items as CompareItems does by column 0: for two
+// items of one folder, comparing their keys as byte strings gives the same
+// sign, so a whole level sorts with each item decoded and case-folded once.
+// False for a malformed item.
+bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string& key);
+
 // The type name ("System Folder" for virtual folders, the drive's kind for
 // drives, the MIME type's description for entries). The text lives as long as
 // the process.

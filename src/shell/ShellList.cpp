@@ -15,6 +15,7 @@
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
+#include "shell/FolderItemOrder.h"
 #include "shell/PidlList.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
@@ -448,16 +449,9 @@ void TRzCustomShellList::Sort() {
         TRzShellListData* record = RecordOf(Item(i).Data);
         items[i] = record != nullptr ? record->RelIdList() : nullptr;
     }
-    IShellFolder* folder = folderObject_.Get();
-    const LPARAM column = std::abs(sortColumn_) - 1;
-    const bool descending = sortColumn_ < 0;
-    SortItems([&](int a, int b) {
-        if (items[a] == nullptr || items[b] == nullptr)
-            return false;
-        const HRESULT hr = folder->CompareIDs(column, items[a], items[b]);
-        const int order = SUCCEEDED(hr) ? static_cast<std::int16_t>(hr & 0xFFFF) : 0;
-        return descending ? order > 0 : order < 0;
-    });
+    const TFolderItemOrder order(folderObject_.Get(), std::abs(sortColumn_) - 1, std::move(items));
+    const int direction = sortColumn_ < 0 ? -1 : 1;
+    SortItems([&](int a, int b) { return order.Compare(a, b) * direction < 0; });
 }
 
 void TRzCustomShellList::ColumnClick(int column) {

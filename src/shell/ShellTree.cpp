@@ -14,6 +14,7 @@
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
+#include "shell/FolderItemOrder.h"
 #include "shell/IdListArray.h"
 #include "shell/PidlList.h"
 #include "shell/ShellEnv.h"
@@ -338,11 +339,11 @@ HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST ab
             break;
         items.emplace_back(item);
     }
-    std::stable_sort(items.begin(), items.end(), [folder](const auto& a, const auto& b) {
-        return CompareResult(folder->CompareIDs(0, a.get(), b.get())) < 0;
-    });
-    for (const OwnedIdList& item : items)
-        CheckShell(AddItem(folder, absolute, item.get(), node));
+    std::vector<LPCITEMIDLIST> lists(items.size());
+    std::transform(items.begin(), items.end(), lists.begin(),
+                   [](const OwnedIdList& item) { return item.get(); });
+    for (int position : TFolderItemOrder(folder, 0, std::move(lists)).Sorted())
+        CheckShell(AddItem(folder, absolute, items[position].get(), node));
     if (node->childCount() == 0)
         node->SetHasChildren(false);
     return last;

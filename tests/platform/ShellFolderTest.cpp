@@ -8,7 +8,9 @@
 #include <filesystem>
 
 #include "PlatformTest.h"
+#include "platform/Drives.h"
 #include "platform/ShellAllocator.h"
+#include "platform/ShellFolder.h"
 #include "platform/ShellItems.h"
 #include "platform/ShellServices.h"
 
@@ -121,6 +123,85 @@ TEST_F(ShellFolderTest, CompareIDs_VirtualFoldersFirstAndDeeperListsByTheirItems
     EXPECT_LT(order(one.Get(), two.Get()), 0);
     EXPECT_LT(order(parent.Get(), one.Get()), 0);
     EXPECT_EQ(order(one.Get(), one.Get()), 0);
+}
+
+// Sort keys must order every pair exactly as CompareIDs does, or a level
+// sorted by keys would differ from one sorted by the folder.
+TEST_F(ShellFolderTest, SortKeys_OrderEveryPairAsCompareIDsDoes) {
+    auto entry = [](mode_t mode, const std::string& name, off_t size = 0) {
+        struct stat facts {};
+        facts.st_mode = mode;
+        facts.st_size = size;
+        return IdList(MakeEntryItem(facts, name));
+    };
+    std::filesystem::create_directory_symlink(Home(), Desktop() + "/linked");
+    struct stat linkFacts;
+    ASSERT_EQ(lstat((Desktop() + "/linked").c_str(), &linkFacts), 0);
+    std::vector<IdList> items;
+    for (VirtualId id : {VirtualId::Trash, VirtualId::Home, VirtualId::Computer})
+        items.emplace_back(MakeVirtualItem(id));
+    for (const char* mount : {"/media/b", "/", "/media/B", "/media"})
+        items.emplace_back(MakeDriveItem(DRIVE_FIXED, mount));
+    items.push_back(IdList(MakeEntryItem(linkFacts, "linked")));
+    for (const char* name : {"zoo", "Album", "album"})
+        items.push_back(entry(S_IFDIR | 0755, name));
+    for (const char* name : {"b",
+                             "A",
+                             "a",
+                             "B",
+                             "ab",
+                             "a b",
+                             "a_",
+                             "a[",
+                             "Zed",
+                             "_x",
+                             "~",
+                             "\xC3\xA9t\xC3\xA9",
+                             "\xC3\x89T\xC3\x89",
+                             "\xC3\x89T\xC3\x89"
+                             "2",
+                             "\xFF\xFE",
+                             "\xFF",
+                             "a\xC3",
+                             "a\xC3\xA9",
+                             "stra\xC3\x9F"
+                             "e",
+                             "STRASSE",
+                             "\xE2\x84\xAA",
+                             "k",
+                             "K",
+                             "\xF0\x90\x90\x80",
+                             "\xF0\x90\x90\xA8",
+                             "\xC4\xB0",
+                             "\xC4\xB1",
+                             "i",
+                             "I",
+                             "\xEF\xBF\xBD"})
+        items.push_back(entry(S_IFREG | 0644, name));
+    items.push_back(entry(S_IFREG | 0644, "a", 99));  // same name, other facts: a tie
+    std::vector<LPCITEMIDLIST> lists;
+    for (const IdList& item : items)
+        lists.push_back(item.Get());
+
+    ComPtr<IShellFolder2> desktop(NewShellFolder(FolderKind::Desktop, Desktop()));
+    std::vector<std::string> keys;
+    ASSERT_TRUE(FolderSortKeys(desktop.Get(), lists, keys));
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        for (std::size_t j = 0; j < lists.size(); ++j) {
+            HRESULT hr = desktop->CompareIDs(0, lists[i], lists[j]);
+            ASSERT_TRUE(SUCCEEDED(hr));
+            int byFolder = static_cast<std::int16_t>(hr & 0xFFFF);
+            int byKeys = keys[i].compare(keys[j]);
+            EXPECT_EQ((byKeys > 0) - (byKeys < 0), byFolder) << i << " against " << j;
+        }
+    }
+
+    // Lists the keys cannot stand for leave the sort to CompareIDs.
+    IdList deeper = Parse(Home() + "/Desktop");
+    std::vector<LPCITEMIDLIST> malformed = {lists[0], deeper.Get()};
+    EXPECT_FALSE(FolderSortKeys(desktop.Get(), malformed, keys));
+    malformed = {lists[0], nullptr};
+    EXPECT_FALSE(FolderSortKeys(desktop.Get(), malformed, keys));
 }
 
 TEST_F(ShellFolderTest, CompareIDs_DetailColumnsCompareSizeTypeAndTime) {

@@ -1,0 +1,33 @@
+#include "shell/FolderItemOrder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+
+#include "platform/ShellFolder.h"
+
+TFolderItemOrder::TFolderItemOrder(IShellFolder* folder, LPARAM column,
+                                   std::vector<LPCITEMIDLIST> items)
+    : folder_(folder), column_(column), items_(std::move(items)) {
+    if (column_ != 0 || !FolderSortKeys(folder_, items_, keys_))
+        keys_.clear();
+}
+
+int TFolderItemOrder::Compare(int a, int b) const {
+    if (!keys_.empty()) {
+        int order = keys_[a].compare(keys_[b]);
+        return (order > 0) - (order < 0);
+    }
+    if (items_[a] == nullptr || items_[b] == nullptr)
+        return 0;
+    HRESULT code = folder_->CompareIDs(column_, items_[a], items_[b]);
+    return SUCCEEDED(code) ? static_cast<std::int16_t>(code & 0xFFFF) : 0;
+}
+
+std::vector<int> TFolderItemOrder::Sorted() const {
+    std::vector<int> positions(items_.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    std::stable_sort(positions.begin(), positions.end(),
+                     [this](int a, int b) { return Compare(a, b) < 0; });
+    return positions;
+}
