@@ -1,19 +1,19 @@
 #include "app/Unit1.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QFont>
-#include <QHBoxLayout>
-#include <QIcon>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QObject>
 #include <QTimer>
-#include <QVBoxLayout>
+#include <QWidget>
 #include <exception>
 #include <vector>
 
-#include "app/FolderItems.h"
+#include "app/ProgramIcon.h"
+#include "app/ProgramImages.h"
+#include "chrome/ProgramChrome.h"
+#include "chrome/ProgressBar.h"
+#include "chrome/Splitter.h"
 #include "framework/Application.h"
+#include "framework/ImageList.h"
 
 const char* const kAuthorMessage = "Автор: команда KadrimarkEXIF";
 
@@ -26,73 +26,63 @@ constexpr int kTop = 211;
 constexpr int kClientWidth = 940;
 constexpr int kClientHeight = 606;
 
-std::string AskForFolder(QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent).toStdString();
-}
-
 }  // namespace
 
-// What the stamp command reads and drives, bound to this window: the chosen
-// folder, its entries, the progress bar and the application.
-class TForm1::Parts : public IStampFolder,
-                      public IStampItems,
-                      public IStampProgress,
-                      public IStampHost {
+// What the stamp command reads and drives, bound to this window. The shown
+// folder's path and its items' names are taken once when a run begins, so a
+// refresh or a navigation during the run's pump steps cannot change which
+// files it walks.
+class TForm1::StampBindings : public IStampFolder,
+                              public IStampItems,
+                              public IStampProgress,
+                              public IStampHost {
   public:
-    explicit Parts(QProgressBar* bar) : bar_(bar) {}
+    explicit StampBindings(TForm1& form) : form_(form) {}
 
-    void Show(const std::string& folder) {
-        folder_ = folder;
-        names_ = ListFolderItems(folder);
+    void Capture(std::string folder, std::vector<std::string> names) {
+        folder_ = std::move(folder);
+        names_ = std::move(names);
     }
 
     std::string PathName() const override { return folder_; }
     int Count() const override { return static_cast<int>(names_.size()); }
     std::string FileName(int index) const override { return names_[index]; }
-    void SetMax(int max) override { bar_->setMaximum(max); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-    void SetVisible(bool visible) override { bar_->setVisible(visible); }
+    void SetMax(int max) override { form_.KvtXPProgressBar1->SetMax(max); }
+    void SetPosition(int position) override { form_.KvtXPProgressBar1->SetPosition(position); }
+    void SetVisible(bool visible) override { form_.KvtXPProgressBar1->SetVisible(visible); }
     void ProcessMessages() override { Application->ProcessMessages(); }
     void ShowMessage(const std::string& text) override { Application->ShowMessage(text); }
 
   private:
-    QProgressBar* bar_;
+    TForm1& form_;
     std::string folder_;
     std::vector<std::string> names_;
 };
 
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent),
-      ChooseFolder([this] { return AskForFolder(this); }),
-      RzToolButton1(new QPushButton(QStringLiteral("Добавить EXIF"), this)),
-      RzToolButton2(new QPushButton(QStringLiteral("Автор"), this)),
-      RzToolButton3(new QPushButton(QStringLiteral("Выход"), this)),
-      KvtXPProgressBar1(new QProgressBar(this)),
-      parts_(std::make_unique<Parts>(KvtXPProgressBar1)),
-      stamp_({*parts_, *parts_, *parts_, *parts_, Hex2}) {
-    Q_INIT_RESOURCE(app);
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("KadrimarkEXIF"));
-    setWindowIcon(QIcon(QStringLiteral(":/app/MainIcon.png")));
-    move(kLeft, kTop);  // the frame's corner; the size is the client area's
-    resize(kClientWidth, kClientHeight);
-    QFont font(QStringLiteral("MS Sans Serif"));  // 8 points at 96 pixels per inch
-    font.setPixelSize(11);
-    setFont(font);
-    LoadHex2Settings();
-    KvtXPProgressBar1->setVisible(false);
+// Routes the window system's close request (the title bar's button, the
+// window manager) through the window's own close rule.
+class TForm1::CloseGuard : public QObject {
+  public:
+    explicit CloseGuard(TForm1& form) : form_(form) { form_.Widget()->installEventFilter(this); }
 
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {RzToolButton1, RzToolButton2, RzToolButton3})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
-    layout->addStretch();
-    layout->addWidget(KvtXPProgressBar1);
-    WireButton(RzToolButton1, &TForm1::RzToolButton1Click);
-    WireButton(RzToolButton2, &TForm1::RzToolButton2Click);
-    WireButton(RzToolButton3, &TForm1::RzToolButton3Click);
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Close || form_.CanClose())
+            return false;
+        event->ignore();
+        return true;
+    }
+
+  private:
+    TForm1& form_;
+};
+
+TForm1::TForm1(TComponent* owner)
+    : TCustomForm(owner),
+      bindings_(std::make_unique<StampBindings>(*this)),
+      stamp_({*bindings_, *bindings_, *bindings_, *bindings_, Hex2}) {
+    ReadFormDescription();
+    closeGuard_ = std::make_unique<CloseGuard>(*this);
     if (Form1 == nullptr)
         Form1 = this;
 }
@@ -100,6 +90,26 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1() {
     if (Form1 == this)
         Form1 = nullptr;
+}
+
+// The form description: the window's own values, then its components in
+// creation order with theirs, then every component's loaded step.
+void TForm1::ReadFormDescription() {
+    SetName("Form1");
+    BeginLoading();
+    SetBounds(kLeft, kTop, kClientWidth, kClientHeight);
+    SetCaption("KadrimarkEXIF");
+    TFont font;
+    font.Name = "MS Sans Serif";
+    font.Height = -11;  // 8 points at 96 pixels per inch
+    SetFont(font);
+    LoadHex2Settings();
+    CreateChrome();
+    EndLoading();
+    WireButtons();
+    Widget()->setWindowTitle(QString::fromStdString(Caption()));
+    Widget()->setWindowIcon(ProgramIcon());
+    Widget()->move(kLeft, kTop);  // the frame's corner; the size is the client area's
 }
 
 // The hidden byte document's values from the form description; it is never
@@ -114,49 +124,103 @@ void TForm1::LoadHex2Settings() {
     Hex2.Loaded();
 }
 
-// A click runs the handler; an exception it lets through is shown by the
-// application's default exception box, and the program goes on.
-void TForm1::WireButton(QPushButton* button, void (TForm1::*handler)(QObject*)) {
-    connect(button, &QPushButton::clicked, this, [this, button, handler] {
-        try {
-            (this->*handler)(button);
-        } catch (const std::exception& error) {
-            Application->ShowException(error);
-        }
-    });
+void TForm1::CreateChrome() {
+    RxSplitter1 = new TRxSplitter(this);
+    RxSplitter1->SetName("RxSplitter1");
+    RxSplitter1->SetParent(this);
+    RxSplitter1->SetBounds(185, 33, 1, 554);
+    RxSplitter1->SetAlign(alLeft);
+    // The image list comes last in the description, but the bars hold it
+    // by reference, so it exists before them.
+    ImageList1 = new TImageList(this);
+    ImageList1->SetName("ImageList1");
+    AddProgramImages(*ImageList1);
+    ProgramToolbar toolbar = BuildProgramToolbar(*this, ImageList1);
+    RzToolbar1 = toolbar.Toolbar;
+    RzSpacer1 = toolbar.Spacers[0];
+    RzSpacer2 = toolbar.Spacers[1];
+    RzToolButton1 = toolbar.Buttons[0];
+    RzToolButton2 = toolbar.Buttons[1];
+    RzToolButton3 = toolbar.Buttons[2];
+    RzToolButton4 = toolbar.Buttons[3];
+    RzToolButton5 = toolbar.Buttons[4];
+    RzToolButton6 = toolbar.Buttons[5];
+    ProgramStatusBar status = BuildProgramStatusBar(*this);
+    RzStatusBar1 = status.Bar;
+    RzMarqueeStatus1 = status.Marquee;
+    RzSeparator1 = status.Separator1;
+    RzClockStatus1 = status.Clock;
+    RzSeparator2 = status.Separator2;
+    KvtXPProgressBar1 = status.Progress;
 }
 
-void TForm1::RzToolButton1Click(QObject*) {
-    if (stamp_.Running())
+// A click runs its handler; an exception it lets through is shown by the
+// application's default exception box, and the program goes on.
+void TForm1::WireButtons() {
+    using Handler = void (TForm1::*)(TObject*);
+    const std::pair<TRzToolButton*, Handler> wiring[] = {
+        {RzToolButton1, &TForm1::RzToolButton1Click}, {RzToolButton2, &TForm1::RzToolButton2Click},
+        {RzToolButton3, &TForm1::RzToolButton3Click}, {RzToolButton4, &TForm1::RzToolButton4Click},
+        {RzToolButton5, &TForm1::RzToolButton5Click}, {RzToolButton6, &TForm1::RzToolButton6Click}};
+    for (auto [button, handler] : wiring)
+        button->OnClick = [this, handler](TObject* sender) {
+            try {
+                (this->*handler)(sender);
+            } catch (const std::exception& error) {
+                Application->ShowException(error);
+            }
+        };
+}
+
+void TForm1::RzToolButton1Click(TObject*) {
+    if (Busy())
         return;
-    std::string folder = ChooseFolder();
-    if (folder.empty())
-        return;
-    parts_->Show(folder);
+    bindings_->Capture({}, {});
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {
             if (form.closeAfterRun_)
-                QTimer::singleShot(0, &form, &QWidget::close);
+                QTimer::singleShot(0, form.Widget(), &QWidget::close);
         }
     } closeAfterRun{*this};
     stamp_.Run();
 }
 
-void TForm1::RzToolButton2Click(QObject*) {
+void TForm1::RzToolButton2Click(TObject*) {
     Application->ShowMessage(kAuthorMessage);
 }
 
-void TForm1::RzToolButton3Click(QObject*) {
-    close();
+void TForm1::RzToolButton3Click(TObject*) {
+    Close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (stamp_.Running()) {
-        stamp_.RequestStop();
-        closeAfterRun_ = true;
-        event->ignore();
+void TForm1::RzToolButton4Click(TObject*) {
+    if (Busy())
         return;
-    }
-    event->accept();
+}
+
+void TForm1::RzToolButton5Click(TObject*) {
+    if (Busy())
+        return;
+}
+
+void TForm1::RzToolButton6Click(TObject*) {
+    if (Busy())
+        return;
+}
+
+bool TForm1::OpenFolder(const std::string&) {
+    return false;
+}
+
+void TForm1::Close() {
+    Widget()->close();
+}
+
+bool TForm1::CanClose() {
+    if (!stamp_.Running())
+        return true;
+    stamp_.RequestStop();
+    closeAfterRun_ = true;
+    return false;
 }
