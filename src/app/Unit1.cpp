@@ -32,12 +32,12 @@ constexpr int kClientHeight = 606;
 // folder's path and its items' names are taken once when a run begins, so a
 // refresh or a navigation during the run's pump steps cannot change which
 // files it walks.
-class TForm1::StampBindings : public IStampFolder,
-                              public IStampItems,
-                              public IStampProgress,
-                              public IStampHost {
+class TForm1::StampHost : public IStampFolder,
+                          public IStampItems,
+                          public IStampProgress,
+                          public IStampHost {
   public:
-    explicit StampBindings(TForm1& form) : form_(form) {}
+    explicit StampHost(TForm1& form) : form_(form) {}
 
     void Capture(std::string folder, std::vector<std::string> names) {
         folder_ = std::move(folder);
@@ -79,8 +79,8 @@ class TForm1::CloseGuard : public QObject {
 
 TForm1::TForm1(TComponent* owner)
     : TCustomForm(owner),
-      bindings_(std::make_unique<StampBindings>(*this)),
-      stamp_({*bindings_, *bindings_, *bindings_, *bindings_, Hex2}) {
+      stampHost_(std::make_unique<StampHost>(*this)),
+      stamp_({*stampHost_, *stampHost_, *stampHost_, *stampHost_, Hex2}) {
     ReadFormDescription();
     closeGuard_ = std::make_unique<CloseGuard>(*this);
     if (Form1 == nullptr)
@@ -175,7 +175,7 @@ void TForm1::WireButtons() {
 void TForm1::RzToolButton1Click(TObject*) {
     if (Busy())
         return;
-    bindings_->Capture({}, {});
+    stampHost_->Capture({}, {});
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {

@@ -68,7 +68,7 @@ class TForm1 : public TCustomForm {
     TImageList* ImageList1 = nullptr;
 
   private:
-    class StampBindings;
+    class StampHost;
     class CloseGuard;
     void ReadFormDescription();
     void LoadHex2Settings();
@@ -81,7 +81,7 @@ class TForm1 : public TCustomForm {
     // then stops and closes the window itself.
     bool CanClose();
 
-    std::unique_ptr<StampBindings> bindings_;
+    std::unique_ptr<StampHost> stampHost_;
     TStampCommand stamp_;
     std::unique_ptr<CloseGuard> closeGuard_;
     bool closeAfterRun_ = false;
