@@ -11,6 +11,7 @@
 #include "app/Unit1.h"
 #include "framework/Application.h"
 #include "framework/Color.h"
+#include "shell/ShellEnv.h"
 
 namespace {
 
@@ -53,11 +54,17 @@ int main(int argc, char** argv) {
     if (!options.Error.empty())
         return Usage(options.Error);
     UseDesktopColorScheme();
+    InitShellEnv();
     Application->Title = "KadrimarkExif";
-    TForm1 form;
-    QApplication::setWindowIcon(ProgramIcon());
-    form.Show();
-    if (!options.Folder.empty())
-        OpenStartFolder(form, options.Folder);
-    return QApplication::exec();
+    int exitCode = 0;
+    {
+        TForm1 form;
+        QApplication::setWindowIcon(ProgramIcon());
+        form.Show();
+        if (!options.Folder.empty())
+            OpenStartFolder(form, options.Folder);
+        exitCode = QApplication::exec();
+    }
+    DoneShellEnv();
+    return exitCode;
 }

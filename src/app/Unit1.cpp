@@ -14,6 +14,10 @@
 #include "chrome/Splitter.h"
 #include "framework/Application.h"
 #include "framework/ImageList.h"
+#include "shell/IdLists.h"
+#include "shell/ShellList.h"
+#include "shell/ShellPaths.h"
+#include "shell/ShellTree.h"
 
 const char* const kAuthorMessage = "Автор: команда KadrimarkEXIF";
 
@@ -57,6 +61,34 @@ class TForm1::StampHost : public IStampFolder,
     TForm1& form_;
     std::string folder_;
     std::vector<std::string> names_;
+};
+
+// While a stamp run lasts, the file list and the tree hold back their
+// refreshes as they do during a drag: a refresh in a pump step would move the
+// photos just rewritten to the end of the list under the running index. The
+// end of the run refreshes the list once (its photos changed) and lets the
+// tree carry out what it held back. A list sent to another folder meanwhile
+// (the tree was clicked) still holds the old folder's items: it is filled.
+class TForm1::RefreshesWait {
+  public:
+    explicit RefreshesWait(TForm1& form) : form_(form) {
+        form_.TeFolderListbox1->SetBusy(true);
+        form_.TeFileListBox1->BeginOutgoingDrag();
+    }
+    ~RefreshesWait() {
+        TRzShellList& list = *form_.TeFileListBox1;
+        Application->HandleExceptions([&] {
+            list.EndOutgoingDrag(true);
+            if (CompareIdListBytes(list.FolderIdList(), list.Folder().IdList()) != 0)
+                list.FillList();
+        });
+        Application->HandleExceptions([this] { form_.TeFolderListbox1->SetBusy(false); });
+    }
+    RefreshesWait(const RefreshesWait&) = delete;
+    RefreshesWait& operator=(const RefreshesWait&) = delete;
+
+  private:
+    TForm1& form_;
 };
 
 // Routes the window system's close request (the title bar's button, the
@@ -104,6 +136,7 @@ void TForm1::ReadFormDescription() {
     font.Height = -11;  // 8 points at 96 pixels per inch
     SetFont(font);
     LoadHex2Settings();
+    CreateShellControls();
     CreateChrome();
     EndLoading();
     WireButtons();
@@ -124,12 +157,36 @@ void TForm1::LoadHex2Settings() {
     Hex2.Loaded();
 }
 
+// A control of the window, named, placed and aligned as the description says.
+template <typename T>
+T* TForm1::Place(const char* name, const TRect& bounds, TAlign align) {
+    auto* control = new T(this);
+    control->SetName(name);
+    control->SetParent(this);
+    control->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    control->SetAlign(align);
+    return control;
+}
+
+// The folder tree drives the file list; both are framed, the list shows
+// grid lines and whole rows, and takes no renames.
+void TForm1::CreateShellControls() {
+    TeFolderListbox1 = Place<TRzShellTree>("TeFolderListbox1", Bounds(0, 33, 185, 554), alLeft);
+    TeFolderListbox1->SetFrameVisible(true);
+    TeFolderListbox1->SetIndent(19);
+    TeFileListBox1 = Place<TRzShellList>("TeFileListBox1", Bounds(186, 33, 754, 554), alClient);
+    TeFileListBox1->SetFrameVisible(true);
+    TeFileListBox1->SetGridLines(true);
+    TeFileListBox1->SetAutoArrange(true);
+    TeFileListBox1->SetMultiSelect(true);
+    TeFileListBox1->SetReadOnly(true);
+    TeFileListBox1->SetRowSelect(true);
+    TeFolderListbox1->SetShellList(TeFileListBox1);
+}
+
 void TForm1::CreateChrome() {
-    RxSplitter1 = new TRxSplitter(this);
-    RxSplitter1->SetName("RxSplitter1");
-    RxSplitter1->SetParent(this);
-    RxSplitter1->SetBounds(185, 33, 1, 554);
-    RxSplitter1->SetAlign(alLeft);
+    RxSplitter1 = Place<TRxSplitter>("RxSplitter1", Bounds(185, 33, 1, 554), alLeft);
+    RxSplitter1->SetControlFirst(TeFolderListbox1);
     // The image list comes last in the description, but the bars hold it
     // by reference, so it exists before them.
     ImageList1 = new TImageList(this);
@@ -164,18 +221,23 @@ void TForm1::WireButtons() {
         {RzToolButton5, &TForm1::RzToolButton5Click}, {RzToolButton6, &TForm1::RzToolButton6Click}};
     for (auto [button, handler] : wiring)
         button->OnClick = [this, handler](TObject* sender) {
-            try {
-                (this->*handler)(sender);
-            } catch (const std::exception& error) {
-                Application->ShowException(error);
-            }
+            Application->HandleExceptions([&] { (this->*handler)(sender); });
         };
+}
+
+// The on-disk names of the list's items, in list order ("" for an item
+// without a file-system path).
+std::vector<std::string> TForm1::ListedFileNames() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < TeFileListBox1->ItemCount(); ++i)
+        names.push_back(TeFileListBox1->ShellListData(i)->FileName());
+    return names;
 }
 
 void TForm1::RzToolButton1Click(TObject*) {
     if (Busy())
         return;
-    stampHost_->Capture({}, {});
+    stampHost_->Capture(TeFolderListbox1->SelectedFolder()->PathName(), ListedFileNames());
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {
@@ -183,6 +245,7 @@ void TForm1::RzToolButton1Click(TObject*) {
                 QTimer::singleShot(0, form.Widget(), &QWidget::close);
         }
     } closeAfterRun{*this};
+    RefreshesWait refreshesWait(*this);
     stamp_.Run();
 }
 
@@ -195,22 +258,29 @@ void TForm1::RzToolButton3Click(TObject*) {
 }
 
 void TForm1::RzToolButton4Click(TObject*) {
-    if (Busy())
-        return;
+    SetViewStyle(vsIcon);
 }
 
 void TForm1::RzToolButton5Click(TObject*) {
-    if (Busy())
-        return;
+    SetViewStyle(vsList);
 }
 
 void TForm1::RzToolButton6Click(TObject*) {
-    if (Busy())
-        return;
+    SetViewStyle(vsReport);
 }
 
-bool TForm1::OpenFolder(const std::string&) {
-    return false;
+void TForm1::SetViewStyle(TViewStyle style) {
+    if (!Busy())
+        TeFileListBox1->SetViewStyle(style);
+}
+
+bool TForm1::OpenFolder(const std::string& path) {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(PathToIdList(path, &list)))
+        return false;
+    std::unique_ptr<ITEMIDLIST, decltype(&FreeIdList)> place(list, FreeIdList);
+    TeFolderListbox1->SelectByIdList(place.get());
+    return TeFolderListbox1->SelectedFolder()->PathName() == path;
 }
 
 void TForm1::Close() {

@@ -2,10 +2,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/StampCommand.h"
 #include "framework/Form.h"
 #include "hexdoc/MPHexEditor.h"
+#include "shell/RzListView.h"
 
 class TImageList;
 class TKvtXPProgressBar;
@@ -17,11 +19,14 @@ class TRzSpacer;
 class TRzStatusBar;
 class TRzToolButton;
 class TRzToolbar;
+class TRzShellList;
+class TRzShellTree;
 
 // The main window: caption "KadrimarkEXIF", client area 940 x 606 at
-// (208, 211), the toolbar with its six commands on top, the status bar with
-// marquee, clock and progress bar at the bottom, and the hidden byte
-// document Hex2 the stamp command works in.
+// (208, 211); the folder tree at the left, a splitter and the file list
+// showing the tree's folder; the toolbar with its six commands on top, the
+// status bar with marquee, clock and progress bar at the bottom, and the
+// hidden byte document Hex2 the stamp command works in.
 //
 // The window owns every component it names; they live as long as it does.
 class TForm1 : public TCustomForm {
@@ -49,6 +54,8 @@ class TForm1 : public TCustomForm {
     void Close();
 
     TMPHexEditor Hex2;
+    TRzShellTree* TeFolderListbox1 = nullptr;
+    TRzShellList* TeFileListBox1 = nullptr;
     TRxSplitter* RxSplitter1 = nullptr;
     TRzToolbar* RzToolbar1 = nullptr;
     TRzSpacer* RzSpacer1 = nullptr;
@@ -70,9 +77,15 @@ class TForm1 : public TCustomForm {
   private:
     class StampHost;
     class CloseGuard;
+    class RefreshesWait;
     void ReadFormDescription();
     void LoadHex2Settings();
+    template <typename T>
+    T* Place(const char* name, const TRect& bounds, TAlign align);
+    void CreateShellControls();
     void CreateChrome();
+    std::vector<std::string> ListedFileNames() const;
+    void SetViewStyle(TViewStyle style);
     void WireButtons();
     // Whether a command that touches the byte document or the list must wait:
     // a stamp run is in its pump step.

@@ -64,3 +64,24 @@ TEST(StartupOptionsTest, ProgramHelpAndUsageExitCodes) {
         EXPECT_TRUE(output.contains(c.text)) << output.toStdString();
     }
 }
+
+// A folder that cannot be opened leaves the window on the desktop; standard
+// error says which and why.
+TEST(StartupOptionsTest, ProgramStartsOnTheDesktopWhenTheFolderIsMissing) {
+    TempDir dir;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.setReadChannel(QProcess::StandardError);
+    program.start(KADRIMARK_WINDOW_EXE, {QString::fromStdString(dir.File("gone"))});
+    std::string expected =
+        dir.File("gone") + ": No such file or directory; starting on the desktop";
+    QByteArray said;
+    while (!said.contains(expected.c_str()) && program.waitForReadyRead(30000))
+        said += program.readAllStandardError();
+    EXPECT_TRUE(said.contains(expected.c_str())) << said.toStdString();
+    EXPECT_EQ(program.state(), QProcess::Running);  // the window is up
+    program.kill();
+    program.waitForFinished(30000);
+}
