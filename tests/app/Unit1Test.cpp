@@ -166,6 +166,12 @@ TEST_F(Form1Test, Pixels_ToolbarGradientAndStatusSeparators) {
         EXPECT_GT(blue, 4) << x;
     }
     EXPECT_FALSE(Bluish(status.Pixel(400, 10)));
+    // The panes keep the window colour of their own, not the form's face.
+    for (TWinControl* pane : {static_cast<TWinControl*>(form.TeFolderListbox1),
+                              static_cast<TWinControl*>(form.TeFileListBox1)})
+        EXPECT_EQ(TBitmap(pane->Grab()).Pixel(pane->Width() - 30, pane->Height() - 30),
+                  ColorToRGB(clWindow))
+            << pane->Name();
 }
 
 TEST_F(Form1Test, Stamp_ThroughTheTree_StampsTheShownFolder) {
