@@ -15,12 +15,12 @@ class TRxSplitter;
 class TRzClockStatus;
 class TRzMarqueeStatus;
 class TRzSeparator;
+class TRzShellList;
+class TRzShellTree;
 class TRzSpacer;
 class TRzStatusBar;
 class TRzToolButton;
 class TRzToolbar;
-class TRzShellList;
-class TRzShellTree;
 
 // The main window: caption "KadrimarkEXIF", client area 940 x 606 at
 // (208, 211); the folder tree at the left, a splitter and the file list
@@ -34,7 +34,8 @@ class TForm1 : public TCustomForm {
     explicit TForm1(TComponent* owner = nullptr);
     ~TForm1() override;
 
-    // "Добавить EXIF": the stamp command over the shown folder's items.
+    // "Добавить EXIF": the stamp command over the shown folder's items, as
+    // they are listed when the run begins. Does nothing during a run.
     void RzToolButton1Click(TObject* sender);
     // "Автор": the author message.
     void RzToolButton2Click(TObject* sender);
