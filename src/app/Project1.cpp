@@ -54,17 +54,12 @@ int main(int argc, char** argv) {
     if (!options.Error.empty())
         return Usage(options.Error);
     UseDesktopColorScheme();
-    InitShellEnv();
+    TShellEnvScope shellEnv;
     Application->Title = "KadrimarkExif";
-    int exitCode = 0;
-    {
-        TForm1 form;
-        QApplication::setWindowIcon(ProgramIcon());
-        form.Show();
-        if (!options.Folder.empty())
-            OpenStartFolder(form, options.Folder);
-        exitCode = QApplication::exec();
-    }
-    DoneShellEnv();
-    return exitCode;
+    TForm1 form;
+    QApplication::setWindowIcon(ProgramIcon());
+    form.Show();
+    if (!options.Folder.empty())
+        OpenStartFolder(form, options.Folder);
+    return QApplication::exec();
 }

@@ -117,13 +117,13 @@ class TStampCommand::RunScope {
 };
 
 bool TStampCommand::StopRequested() const {
-    return stopRequested_ || parts_.Host.Interrupted();
+    return stopRequested_ || bindings_.Host.Interrupted();
 }
 
 bool TStampCommand::OpenFolder(std::optional<TPhotoFolder>& folder, bool lock) {
     if (folder)
         return true;
-    folder.emplace(parts_.Folder.PathName());
+    folder.emplace(bindings_.Folder.PathName());
     return !lock || folder->Lock([this] { return StopRequested(); });
 }
 
@@ -144,25 +144,25 @@ void TStampCommand::FlushGroup(TAtomicFileGroup& group) {
         throw EFCreateError::CannotCreate(error.Path(), error.code().value());
     }
     for (const std::string& path : passedOver)
-        parts_.Host.PassedOver(path);
+        bindings_.Host.PassedOver(path);
     handedButPassed_ += static_cast<int>(passedOver.size());
 }
 
 bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group) {
     TPhotoStream in(photo.Handle(), photo.Path());
-    parts_.Document.LoadFromStream(in);
-    TDocumentBuffer buffer(parts_.Document);
+    bindings_.Document.LoadFromStream(in);
+    TDocumentBuffer buffer(bindings_.Document);
     WriteExifHead(buffer, PhotoDateText(name));
     TFileOrigin origin;
     if (!photo.TakeOrigin(origin)) {
-        parts_.Host.PassedOver(photo.Path());
+        bindings_.Host.PassedOver(photo.Path());
         return false;
     }
     const std::string path = origin.path;
     try {
         TAtomicFile file(std::move(origin));
         TPhotoStream out(file.Handle(), path);
-        parts_.Document.SaveToStream(out);
+        bindings_.Document.SaveToStream(out);
         file.Commit(group);
         return true;
     } catch (const TAtomicFileError& error) {
@@ -172,14 +172,14 @@ bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFil
 
 // The walk of Run; returns the number of files stamped.
 int TStampCommand::StampAll() {
-    const int count = parts_.Items.Count();
-    parts_.Progress.SetMax(count - 1);
-    parts_.Progress.SetVisible(true);
+    const int count = bindings_.Items.Count();
+    bindings_.Progress.SetMax(count - 1);
+    bindings_.Progress.SetVisible(true);
     std::optional<TPhotoFolder> folder;
     TAtomicFileGroup group;
     int stamped = 0;
     for (int i = 0; i < count && !StopRequested(); ++i) {
-        std::string name = parts_.Items.FileName(i);
+        std::string name = bindings_.Items.FileName(i);
         if (!IsPhotoEntry(name))
             continue;
         if (!OpenFolder(folder, true))
@@ -188,14 +188,14 @@ int TStampCommand::StampAll() {
         if (!photo.InUse() && !IsStampable(photo))
             continue;
         if (photo.InUse()) {
-            parts_.Host.PassedOver(photo.Path());
+            bindings_.Host.PassedOver(photo.Path());
             continue;
         }
         if (!photo.Writable())
             throw EFOpenError::ReadonlySave(photo.Path());
         CheckFitsDocument(photo);
-        parts_.Progress.SetPosition(i);
-        parts_.Host.ProcessMessages();
+        bindings_.Progress.SetPosition(i);
+        bindings_.Host.ProcessMessages();
         stamped += Stamp(photo, name, group) ? 1 : 0;
         if (group.Full() || group.PendingCount() >= kGroupFiles ||
             group.PendingBytes() >= kGroupBytes)
@@ -210,13 +210,13 @@ void TStampCommand::Run() {
         return;
     RunScope scope(*this);
     int stamped = StampAll();
-    parts_.Progress.SetVisible(false);
+    bindings_.Progress.SetVisible(false);
     if (!StopRequested()) {
-        parts_.Host.ShowMessage(stamped >= 1
+        bindings_.Host.ShowMessage(stamped >= 1
                                     ? kStampedMessage + std::to_string(stamped) + kFilesWord
                                     : kNothingFoundMessage);
     }
-    parts_.Progress.SetPosition(0);
+    bindings_.Progress.SetPosition(0);
 }
 
 void TStampCommand::DryRun(const DryRunReport& report) {
@@ -227,9 +227,9 @@ void TStampCommand::DryRun(const DryRunReport& report) {
     // A real run reads a symbolic link to a photo it stamped earlier as
     // stamped; so a file reached again through a link is not listed twice.
     std::set<std::pair<dev_t, ino_t>> listed;
-    const int count = parts_.Items.Count();
-    for (int i = 0; i < count && !parts_.Host.Interrupted(); ++i) {
-        std::string name = parts_.Items.FileName(i);
+    const int count = bindings_.Items.Count();
+    for (int i = 0; i < count && !bindings_.Host.Interrupted(); ++i) {
+        std::string name = bindings_.Items.FileName(i);
         if (!IsPhotoEntry(name))
             continue;
         OpenFolder(folder, false);

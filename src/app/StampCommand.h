@@ -66,8 +66,8 @@ class IStampHost {
     virtual bool Interrupted() { return false; }
 };
 
-// What one command works with; the command owns none of it.
-struct TStampParts {
+// The command's bindings to its surroundings; it owns none of them.
+struct TStampBindings {
     IStampFolder& Folder;
     IStampItems& Items;
     IStampProgress& Progress;
@@ -82,7 +82,7 @@ extern const char* const kNothingFoundMessage;
 
 class TStampCommand {
   public:
-    explicit TStampCommand(TStampParts parts) : parts_(parts) {}
+    explicit TStampCommand(TStampBindings bindings) : bindings_(bindings) {}
 
     // One run over every item (see the class comment). Stamped files reach
     // the disk in flush groups; every file saved before a failure is in place
@@ -122,7 +122,7 @@ class TStampCommand {
     // counted in handedButPassed_.
     void FlushGroup(TAtomicFileGroup& group);
 
-    TStampParts parts_;
+    TStampBindings bindings_;
     bool running_ = false;
     bool stopRequested_ = false;
     int handedButPassed_ = 0;  // in this run

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/StampCli.h"
+#include "shell/ShellEnv.h"
 
 namespace {
 
@@ -26,5 +27,6 @@ int main(int argc, char** argv) {
     OccupyClosedStandardDescriptors();
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_CTYPE, "C.UTF-8");  // names are UTF-8 whatever the locale says
+    TShellEnvScope shellEnv;
     return RunStampCli(argc, argv, stdout, stderr);
 }

@@ -114,12 +114,8 @@ void TRxSplitter::SetReference(TControl*& field, TControl* control) {
     UpdateCursor();
 }
 
-void TRxSplitter::SetAlign(TAlign align) {
-    const TAlign old = Align();
-    if (align == old) {
-        return;
-    }
-    TControl::SetAlign(align);
+void TRxSplitter::AlignChanged(TAlign old) {
+    const TAlign align = Align();
     if ((old == alNone || old == alClient) && !Loading()) {
         if (IsTopOrBottom(align)) {
             SetHeight(3);

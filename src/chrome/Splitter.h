@@ -36,11 +36,6 @@ class TRxSplitter : public TWinControl {
     TControl* ControlSecond() const { return controlSecond_; }
     void SetControlSecond(TControl* control);
 
-    // Applies the alignment; coming from none or client it also gives the
-    // splitter its 3-pixel thickness (outside loading). With no references
-    // set, the sibling it now touches becomes ControlFirst.
-    void SetAlign(TAlign align);
-
     int TopLeftLimit() const { return topLeftLimit_; }
     void SetTopLeftLimit(int limit) { topLeftLimit_ = limit; }
     int BottomRightLimit() const { return bottomRightLimit_; }
@@ -76,6 +71,10 @@ class TRxSplitter : public TWinControl {
     void KeyDown(std::uint16_t& key, TShiftState shift) override;
 
   protected:
+    // Coming from none or client, the splitter takes its 3-pixel thickness
+    // (outside loading). With no references set, the sibling it now touches
+    // becomes ControlFirst.
+    void AlignChanged(TAlign old) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
 

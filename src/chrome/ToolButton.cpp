@@ -246,8 +246,12 @@ void TRzToolButton::MouseUp(TMouseButton, TShiftState, int x, int y) {
         SetState(down_ ? bsExclusive : bsUp);
         Repaint();
     }
-    if (click)
+    if (click) {
+        const std::weak_ptr<void> alive = Lifetime();
         Click();
+        if (alive.expired())
+            return;  // the handler freed this button, its toolbar or its form
+    }
     SetMouseOver(inside, wasOver);
 }
 
@@ -274,9 +278,10 @@ bool TRzToolButton::DialogChar(char32_t ch) {
 void TRzToolButton::SetMouseOver(bool over, bool wasOver) {
     mouseOver_ = over;
     if (over != wasOver) {
-        const TNotifyEvent& handler = over ? OnMouseEnter : OnMouseLeave;
-        if (handler)
-            handler(this);
+        const std::weak_ptr<void> alive = Lifetime();
+        CallEvent(over ? OnMouseEnter : OnMouseLeave, this);
+        if (alive.expired())
+            return;
     }
     if (flat_)
         Repaint();

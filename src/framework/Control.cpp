@@ -276,8 +276,10 @@ void TControl::BoundsChanged(const TRect& old) {
 void TControl::SetAlign(TAlign align) {
     if (align == align_)
         return;
+    const TAlign old = align_;
     align_ = align;
     RequestAlign();
+    AlignChanged(old);
 }
 
 void TControl::SetVisible(bool visible) {
@@ -421,13 +423,11 @@ void TControl::SetMouseCapture(bool capture) {
 }
 
 void TControl::Click() {
-    if (OnClick)
-        OnClick(this);
+    CallEvent(OnClick, this);
 }
 
 void TControl::DblClick() {
-    if (OnDblClick)
-        OnDblClick(this);
+    CallEvent(OnDblClick, this);
 }
 
 void TControl::RequestAlign() {
@@ -696,9 +696,13 @@ bool IsAccel(char32_t ch, std::string_view caption) {
 
 void TWinControl::DispatchKeyDown(std::uint16_t key, TShiftState shift) {
     if (OnKeyDown) {
-        // The handler may replace itself (a borrowed handler given back).
+        // The handler may replace itself (a borrowed handler given back) or
+        // free this window.
+        const std::weak_ptr<void> alive = Lifetime();
         TKeyEvent handler = OnKeyDown;
         handler(this, key, shift);
+        if (alive.expired())
+            return;
     }
     if (key != 0)
         KeyDown(key, shift);
@@ -713,8 +717,12 @@ void TWinControl::DispatchMouseDown(TMouseButton button, TShiftState shift, TPoi
         captureControl_ = target;
     }
     TPoint origin = target->OriginInWindow();
-    if ((shift & ssDouble) != 0 && button == mbLeft)
+    if ((shift & ssDouble) != 0 && button == mbLeft) {
+        const std::weak_ptr<void> alive = target->Lifetime();
         target->DblClick();
+        if (alive.expired())
+            return;
+    }
     target->MouseDown(button, shift, p.X - origin.X, p.Y - origin.Y);
 }
 
@@ -738,10 +746,13 @@ void TWinControl::DispatchMouseUp(TMouseButton button, TShiftState shift, TPoint
         captureControl_ = nullptr;
         selfCaptured_ = false;
     }
+    const std::weak_ptr<void> alive = Lifetime();
     if (target == nullptr)
         MouseUp(button, shift, p.X, p.Y);
     else
         target->MouseUp(button, shift, p.X - target->Left(), p.Y - target->Top());
+    if (alive.expired())
+        return;  // a click freed this window
     if (released && !Destroying()) {
         TrackHover(p);
         ShowCursorAt(p);

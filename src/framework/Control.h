@@ -11,9 +11,9 @@
 #include "framework/Bitmap.h"
 #include "framework/Color.h"
 #include "framework/Cursor.h"
-#include "framework/Object.h"
 #include "framework/Font.h"
 #include "framework/Geometry.h"
+#include "framework/Object.h"
 
 class QWidget;
 class QPainter;
@@ -58,6 +58,10 @@ class TComponent : public TObject {
 
     bool Loading() const { return loading_; }
     bool Destroying() const { return destroying_; }
+    // Expires when this component is destroyed. An event handler may free
+    // the component that runs it (or its parent, or its form), so code that
+    // goes on touching the component after a handler checks this first.
+    std::weak_ptr<void> Lifetime() const { return lifetime_; }
 
     // Asks to be told (Notification with opRemove) when `component` is
     // destroyed, whoever owns it, so that a reference to it can be cleared.
@@ -89,6 +93,7 @@ class TComponent : public TObject {
     std::vector<TComponent*> freeNotifies_;
     bool loading_ = false;
     bool destroying_ = false;
+    std::shared_ptr<void> lifetime_ = std::make_shared<char>();
 };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -148,6 +153,8 @@ class TControl : public TComponent {
     virtual TRect ClientRect() const { return Rect(0, 0, width_, height_); }
 
     TAlign Align() const { return align_; }
+    // Stores a different alignment, has the parent re-align and calls
+    // AlignChanged.
     void SetAlign(TAlign align);
 
     bool Visible() const { return visible_; }
@@ -213,10 +220,11 @@ class TControl : public TComponent {
     bool MouseCapture() const;
     void SetMouseCapture(bool capture);
 
-    // Runs OnClick.
+    // Runs OnClick; the handler may free this control.
     virtual void Click();
-    // Runs OnDblClick. A double click with the left button calls DblClick,
-    // then MouseDown with ssDouble in the shift state.
+    // Runs OnDblClick; the handler may free this control. A double click with
+    // the left button calls DblClick, then (if the control is still there)
+    // MouseDown with ssDouble in the shift state.
     virtual void DblClick();
 
     // A character typed with Alt, offered to every control of the window
@@ -243,6 +251,8 @@ class TControl : public TComponent {
     virtual void EnabledChanged() { Invalidate(); }
     virtual void VisibleChanged() {}
     virtual void ParentChanged() {}
+    // The alignment changed from `old`; the parent has re-aligned.
+    virtual void AlignChanged(TAlign /*old*/) {}
     // The bounds changed from `old` (parent coordinates).
     virtual void BoundsChanged(const TRect& old);
     // The parent's colour changed: a control with ParentColor takes it.

@@ -64,22 +64,24 @@ std::vector<std::string> Names(const QLocale& locale, bool months, QLocale::Form
     return names;
 }
 
+// Built in one piece: the separators are constructed, not assigned (GCC 12
+// misreads a short literal assigned to a string at -O3 as an overlapping copy).
 TFormatSettings SystemSettings() {
     QLocale locale = QLocale::system();
-    TFormatSettings s;
-    s.ShortDateFormat = FromQtPattern(locale.dateFormat(QLocale::ShortFormat));
-    s.LongDateFormat = FromQtPattern(locale.dateFormat(QLocale::LongFormat));
-    s.ShortTimeFormat = FromQtPattern(locale.timeFormat(QLocale::ShortFormat));
-    s.LongTimeFormat = FromQtPattern(locale.timeFormat(QLocale::LongFormat));
-    s.DateSeparator = "/";
-    s.TimeSeparator = ":";
-    s.TimeAMString = locale.amText().toStdString();
-    s.TimePMString = locale.pmText().toStdString();
-    s.ShortMonthNames = Names(locale, true, QLocale::ShortFormat);
-    s.LongMonthNames = Names(locale, true, QLocale::LongFormat);
-    s.ShortDayNames = Names(locale, false, QLocale::ShortFormat);
-    s.LongDayNames = Names(locale, false, QLocale::LongFormat);
-    return s;
+    return {
+        .ShortDateFormat = FromQtPattern(locale.dateFormat(QLocale::ShortFormat)),
+        .LongDateFormat = FromQtPattern(locale.dateFormat(QLocale::LongFormat)),
+        .ShortTimeFormat = FromQtPattern(locale.timeFormat(QLocale::ShortFormat)),
+        .LongTimeFormat = FromQtPattern(locale.timeFormat(QLocale::LongFormat)),
+        .DateSeparator = "/",
+        .TimeSeparator = ":",
+        .TimeAMString = locale.amText().toStdString(),
+        .TimePMString = locale.pmText().toStdString(),
+        .ShortMonthNames = Names(locale, true, QLocale::ShortFormat),
+        .LongMonthNames = Names(locale, true, QLocale::LongFormat),
+        .ShortDayNames = Names(locale, false, QLocale::ShortFormat),
+        .LongDayNames = Names(locale, false, QLocale::LongFormat),
+    };
 }
 
 bool StartsWithNoCase(const std::string& s, size_t at, const char* word) {

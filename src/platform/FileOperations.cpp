@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/FileDescriptor.h"
+#include "framework/FileHandle.h"
 #include "platform/ShellItems.h"
 
 namespace {
@@ -30,12 +30,12 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 // A descriptor for an entry itself (a link is not followed), and its facts.
 struct TOpenedItem {
-    TFileDescriptor Fd;
+    TFileHandle Fd;
     struct stat Facts {};
 };
 
 HRESULT OpenItemAt(int folder, const char* name, TOpenedItem& item) {
-    item.Fd = TFileDescriptor(openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    item.Fd = TFileHandle(openat(folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (!item.Fd.Valid() || fstat(item.Fd.Get(), &item.Facts) != 0)
         return LastError();
     return S_OK;
@@ -43,11 +43,11 @@ HRESULT OpenItemAt(int folder, const char* name, TOpenedItem& item) {
 
 // Opens a regular file or folder held by an O_PATH descriptor for reading,
 // through the descriptor itself (the name is not looked up again).
-TFileDescriptor ReopenForReading(const TOpenedItem& item) {
+TFileHandle ReopenForReading(const TOpenedItem& item) {
     char self[40];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", item.Fd.Get());
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (S_ISDIR(item.Facts.st_mode) ? O_DIRECTORY : 0);
-    return TFileDescriptor(open(self, flags));
+    return TFileHandle(open(self, flags));
 }
 
 // A hidden name of our own for a copy being built.
@@ -85,7 +85,7 @@ HRESULT RemoveAt(int folder, const std::string& name, int depth) {
         return LastError();
     if (depth > kMaxDepth)
         return HResultFromErrno(ELOOP);
-    TFileDescriptor child(
+    TFileHandle child(
         openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!child.Valid())
         return LastError();
@@ -147,10 +147,10 @@ HRESULT CopyLink(const TOpenedItem& source, int folder, const std::string& name)
 }
 
 HRESULT CopyRegular(const TOpenedItem& source, int folder, const std::string& name) {
-    TFileDescriptor from = ReopenForReading(source);
+    TFileHandle from = ReopenForReading(source);
     if (!from.Valid())
         return LastError();
-    TFileDescriptor to(
+    TFileHandle to(
         openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!to.Valid())
         return LastError();
@@ -161,11 +161,10 @@ HRESULT CopyRegular(const TOpenedItem& source, int folder, const std::string& na
 HRESULT CopyFolder(const TOpenedItem& source, int folder, const std::string& name, int depth) {
     if (depth > kMaxDepth)
         return HResultFromErrno(ELOOP);
-    TFileDescriptor from = ReopenForReading(source);
+    TFileHandle from = ReopenForReading(source);
     if (!from.Valid() || mkdirat(folder, name.c_str(), 0700) != 0)
         return LastError();
-    TFileDescriptor to(
-        openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    TFileHandle to(openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!to.Valid())
         return LastError();
     HRESULT hr = ForEachChild(from.Get(), [&](const std::string& name) {
@@ -207,14 +206,14 @@ bool RenameWithoutReplacing(int fromFolder, const std::string& fromName, int toF
 
 // Whether the folder open as `folder` is `item` or lies below it.
 bool LiesWithin(int folder, const struct stat& item) {
-    TFileDescriptor current(dup(folder));
+    TFileHandle current(dup(folder));
     for (int depth = 0; current.Valid() && depth < 4096; ++depth) {
         struct stat facts;
         if (fstat(current.Get(), &facts) != 0)
             return true;  // cannot tell: refuse
         if (SameFile(facts, item))
             return true;
-        TFileDescriptor parent(openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        TFileHandle parent(openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat parentFacts;
         if (!parent.Valid() || fstat(parent.Get(), &parentFacts) != 0)
             return true;
@@ -303,7 +302,7 @@ HRESULT TTransfer::Move(const std::string& source) {
     if (FAILED(hr) || placed_.empty())
         return hr;
     std::string folder = source.substr(0, source.size() - name_.size());
-    TFileDescriptor parent(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TFileHandle parent(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return parent.Valid() ? RemoveAt(parent.Get(), name_, 0) : LastError();
 }
 
@@ -393,7 +392,7 @@ TFileOperationResult TransferItems(TFileOperation operation,
                                    const std::vector<std::string>& sources,
                                    const std::string& targetFolder, IShellPrompts& prompts) {
     TFileOperationResult result;
-    TFileDescriptor target(open(targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TFileHandle target(open(targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!target.Valid()) {
         result.Code = LastError();
         return result;
@@ -418,6 +417,6 @@ HRESULT RemoveItem(const std::string& path) {
     if (name.empty())
         return E_INVALIDARG;
     std::string folder = path.substr(0, path.size() - name.size());
-    TFileDescriptor parent(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TFileHandle parent(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return parent.Valid() ? RemoveAt(parent.Get(), name, 0) : LastError();
 }

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
+#include "framework/FileHandle.h"
 #include "platform/DataTransfer.h"
-#include "platform/FileDescriptor.h"
 #include "platform/FolderDropTarget.h"
 #include "platform/ShellPrompts.h"
 #include "platform/UriList.h"
@@ -90,7 +90,7 @@ void Expand(const std::string& word, bool quoted, const std::vector<std::string>
 }
 
 std::string ReadLauncher(const std::string& path) {
-    TFileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    TFileHandle fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat facts;
     if (!fd.Valid() || fstat(fd.Get(), &facts) != 0 || !S_ISREG(facts.st_mode))
         return {};

@@ -66,9 +66,12 @@ class ShellMalloc final : public IMalloc {
     std::atomic<long> live_{0};
 };
 
+// Never destroyed: holders in other statics (the shell environment among
+// them) release it and free blocks through it while the program exits, in an
+// order no translation unit controls.
 ShellMalloc& Allocator() {
-    static ShellMalloc allocator;
-    return allocator;
+    static ShellMalloc* const allocator = new ShellMalloc;
+    return *allocator;
 }
 
 }  // namespace

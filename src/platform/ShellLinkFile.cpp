@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/FileHandle.h"
 #include "platform/Drives.h"
-#include "platform/FileDescriptor.h"
 #include "platform/LittleEndian.h"
 
 namespace {
@@ -128,7 +128,7 @@ std::string LocalPathOfLinkTarget(const std::string& target) {
 }
 
 bool ResolveShellLink(const std::string& linkFile, std::string& targetPath) {
-    TFileDescriptor fd(open(linkFile.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    TFileHandle fd(open(linkFile.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat facts;
     if (!fd.Valid() || fstat(fd.Get(), &facts) != 0 || !S_ISREG(facts.st_mode) ||
         facts.st_size > static_cast<off_t>(kMaxLinkFileSize))

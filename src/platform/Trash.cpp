@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "platform/FileDescriptor.h"
+#include "framework/FileHandle.h"
 #include "platform/FileOperations.h"
 #include "platform/Places.h"
 #include "platform/ShellItems.h"
@@ -75,9 +75,9 @@ class TTrashFolder {
     explicit TTrashFolder(const std::string& root) {
         if (!MakeFolders(root + "/files") || !MakeFolders(root + "/info") || !IsOwnFolder(root))
             return;
-        files_ = TFileDescriptor(
+        files_ = TFileHandle(
             open((root + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        info_ = TFileDescriptor(
+        info_ = TFileHandle(
             open((root + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     bool Valid() const { return files_.Valid() && info_.Valid(); }
@@ -86,7 +86,7 @@ class TTrashFolder {
     HRESULT Take(const std::string& path, const std::string& recordedPath);
 
   private:
-    TFileDescriptor files_, info_;
+    TFileHandle files_, info_;
 };
 
 HRESULT TTrashFolder::Take(const std::string& path, const std::string& recordedPath) {
@@ -95,8 +95,8 @@ HRESULT TTrashFolder::Take(const std::string& path, const std::string& recordedP
     for (int n = 1; n <= kMaxNumber; ++n) {
         std::string name = n == 1 ? base : NumberedName(base, n, false);
         std::string info = name + ".trashinfo";
-        TFileDescriptor record(openat(info_.Get(), info.c_str(),
-                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        TFileHandle record(openat(info_.Get(), info.c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!record.Valid() && errno == EEXIST)
             continue;
         if (!record.Valid())

@@ -40,5 +40,16 @@ void InitShellEnv();
 // uninitialises COM.
 void DoneShellEnv();
 
+// The shell environment for a program's run: InitShellEnv when made,
+// DoneShellEnv when it goes. A program makes it right after its application
+// object, so that the device-change handler's window goes before that.
+class TShellEnvScope {
+  public:
+    TShellEnvScope() { InitShellEnv(); }
+    ~TShellEnvScope() { DoneShellEnv(); }
+    TShellEnvScope(const TShellEnvScope&) = delete;
+    TShellEnvScope& operator=(const TShellEnvScope&) = delete;
+};
+
 // Whether the OS version names an NT-class system (platform id 2).
 bool SystemIsNT();

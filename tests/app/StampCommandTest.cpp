@@ -82,7 +82,7 @@ class StampCommandTest : public ::testing::Test,
     std::string folder;  // the run's folder when not dir
     std::vector<std::string> names;
     TMPHexEditor document;
-    TStampCommand command{{*this, *this, *this, *this, document}};
+    TStampCommand command{TStampBindings{*this, *this, *this, *this, document}};
     mutable int folderReads = 0;
     mutable int countReads = 0;
     int barMax = -100;

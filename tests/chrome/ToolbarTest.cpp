@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTest>
 #include <QWidget>
 
@@ -219,6 +222,55 @@ TEST_F(ToolbarTest, Button_AcceleratorClicksWhenEnabledVisibleAndShowing) {
     exit->SetVisible(false);
     QTest::keyClick(Widget(), Qt::Key_X, Qt::AltModifier);
     EXPECT_EQ(clicks, 1);
+}
+
+// Input delivered as the system delivers it, to a window that a handler may
+// have freed by then (the event is then dropped).
+void SendMouse(const QPointer<QWidget>& window, QEvent::Type type, QPoint at) {
+    if (window.isNull())
+        return;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, window->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(window, &event);
+}
+
+TEST_F(ToolbarTest, Button_HandlerMayFreeTheToolbar) {
+    const QPoint onButton(20, 10);  // RzToolButton1
+    const struct {
+        const char* name;
+        TNotifyEvent TControl::*event;
+        std::vector<QEvent::Type> mouse;  // none: Alt+X on the form instead
+    } cases[] = {
+        {"click", &TControl::OnClick, {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}},
+        {"double click",
+         &TControl::OnDblClick,
+         {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+          QEvent::MouseButtonRelease}},
+        {"accelerator", &TControl::OnClick, {}},
+    };
+    form.Show();
+    for (const auto& c : cases) {
+        if (toolbar == nullptr)
+            toolbar = BuildProgramToolbar(form, images).Toolbar;
+        TRzToolButton* button = static_cast<TRzToolButton*>(form.FindComponent("RzToolButton1"));
+        button->SetCaption("E&xit");
+        const int controls = form.ControlCount();
+        // The handler goes on using what it captured after freeing the toolbar.
+        button->*c.event = [this](TObject*) {
+            delete toolbar;
+            toolbar = nullptr;
+        };
+        QPointer<QWidget> window = Widget();
+        for (QEvent::Type type : c.mouse)
+            SendMouse(window, type, onButton);
+        if (c.mouse.empty())
+            QTest::keyClick(form.Widget(), Qt::Key_X, Qt::AltModifier);
+        EXPECT_EQ(toolbar, nullptr) << c.name;
+        EXPECT_TRUE(window.isNull()) << c.name;
+        EXPECT_EQ(form.ControlCount(), controls - 1) << c.name;
+        EXPECT_EQ(form.FindComponent("RzToolButton1"), nullptr) << c.name;
+    }
 }
 
 TEST(AcceleratorTest, MarkedCharacterWithoutCaseAndDoubledAmpersandIsPlain) {

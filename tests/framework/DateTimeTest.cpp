@@ -8,21 +8,23 @@ class DateTimeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         saved = FormatSettings();
-        TFormatSettings s = saved;
-        s.ShortDateFormat = "dd/mm/yyyy";
-        s.LongDateFormat = "d mmmm yyyy";
-        s.ShortTimeFormat = "hh:nn";
-        s.LongTimeFormat = "hh:nn:ss";
-        s.DateSeparator = ".";
-        s.TimeSeparator = ":";
-        s.TimeAMString = "AM";
-        s.TimePMString = "PM";
-        s.ShortMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-        s.LongMonthNames = s.ShortMonthNames;
-        s.LongMonthNames[11] = "December";
-        s.ShortDayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-        s.LongDayNames = s.ShortDayNames;
+        const std::vector<std::string> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+        std::vector<std::string> longMonths = months;
+        longMonths[11] = "December";
+        const std::vector<std::string> days = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+        const TFormatSettings s{.ShortDateFormat = "dd/mm/yyyy",
+                                .LongDateFormat = "d mmmm yyyy",
+                                .ShortTimeFormat = "hh:nn",
+                                .LongTimeFormat = "hh:nn:ss",
+                                .DateSeparator = ".",
+                                .TimeSeparator = ":",
+                                .TimeAMString = "AM",
+                                .TimePMString = "PM",
+                                .ShortMonthNames = months,
+                                .LongMonthNames = longMonths,
+                                .ShortDayNames = days,
+                                .LongDayNames = days};
         SetFormatSettings(s);
     }
     void TearDown() override {

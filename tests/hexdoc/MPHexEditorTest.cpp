@@ -594,7 +594,7 @@ TEST(Offsets, UnitsCaseAndHandler) {
     doc.SetRulerBytesPerUnit(4);
     EXPECT_EQ(doc.GetOffsetText(40), "10");
     doc.OnGetOffsetText = [](TCustomMPHexEditor&, std::int64_t position, std::string& text) {
-        text = "@" + std::to_string(position);
+        text.assign(1, '@').append(std::to_string(position));
     };
     EXPECT_EQ(doc.GetOffsetText(7), "@7");
     EXPECT_EQ(doc.GetPositionText(7), "@7");

@@ -1,5 +1,7 @@
 #include "shell/ShellEnv.h"
 
+#include <QProcess>
+
 #include "ShellTestSupport.h"
 
 namespace {
@@ -17,6 +19,14 @@ TEST(ShellEnvTest, StartUpFillsVersionsAndAllocator) {
     EXPECT_EQ(ShellAllocatorLiveBlocks(), before + 1);
     FreeIdList(list);
     EXPECT_EQ(ShellAllocatorLiveBlocks(), before);
+}
+
+TEST(ShellEnvTest, ProgramThatNeverEndsTheEnvironmentExitsCleanly) {
+    QProcess probe;
+    probe.start(QStringLiteral(KADRIMARK_EXIT_PROBE), {});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
 }
 
 }  // namespace
