@@ -1,18 +1,65 @@
-// kadrimarkexif: start-up. Creates the application, names it, creates the
-// main window and runs the message loop until that window closes.
+// kadrimarkexif: start-up. Reads the command line, creates the application,
+// names it, creates the main window and runs the message loop until that
+// window closes.
 #include <QApplication>
-#include <QIcon>
+#include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/ProgramIcon.h"
+#include "app/StartupOptions.h"
 #include "app/Unit1.h"
 #include "framework/Application.h"
+#include "framework/Color.h"
 #include "shell/ShellEnv.h"
 
+namespace {
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+// --help needs no display, so it is answered before the application starts.
+int PrintHelp() {
+    std::fputs(kStartupHelp, stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::perror("kadrimarkexif: standard output");
+        return 1;
+    }
+    return 0;
+}
+
+int Usage(const std::string& error) {
+    std::fprintf(stderr, "kadrimarkexif: %s\nTry 'kadrimarkexif --help'.\n", error.c_str());
+    return 2;
+}
+
+// A folder that cannot be opened leaves the window on the desktop, and says so.
+void OpenStartFolder(TForm1& form, const std::string& folder) {
+    std::string problem = FolderProblem(folder);
+    if (problem.empty() && !form.OpenFolder(folder))
+        problem = "cannot be shown";
+    if (!problem.empty())
+        std::fprintf(stderr, "kadrimarkexif: %s: %s; starting on the desktop\n", folder.c_str(),
+                     problem.c_str());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    if (ParseStartupOptions(Arguments(argc, argv)).Help)
+        return PrintHelp();
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    TStartupOptions options = ParseStartupOptions(Arguments(argc, argv));
+    if (!options.Error.empty())
+        return Usage(options.Error);
+    UseDesktopColorScheme();
     TShellEnvScope shellEnv;
     Application->Title = "KadrimarkExif";
     TForm1 form;
-    QApplication::setWindowIcon(form.windowIcon());
-    form.show();
+    QApplication::setWindowIcon(ProgramIcon());
+    form.Show();
+    if (!options.Folder.empty())
+        OpenStartFolder(form, options.Folder);
     return QApplication::exec();
 }

@@ -1,19 +1,23 @@
 #include "app/Unit1.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QFont>
-#include <QHBoxLayout>
-#include <QIcon>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QObject>
 #include <QTimer>
-#include <QVBoxLayout>
+#include <QWidget>
 #include <exception>
 #include <vector>
 
-#include "app/FolderItems.h"
+#include "app/ProgramIcon.h"
+#include "app/ProgramImages.h"
+#include "chrome/ProgramChrome.h"
+#include "chrome/ProgressBar.h"
+#include "chrome/Splitter.h"
 #include "framework/Application.h"
+#include "framework/ImageList.h"
+#include "shell/IdLists.h"
+#include "shell/ShellList.h"
+#include "shell/ShellPaths.h"
+#include "shell/ShellTree.h"
 
 const char* const kAuthorMessage = "Автор: команда KadrimarkEXIF";
 
@@ -26,73 +30,91 @@ constexpr int kTop = 211;
 constexpr int kClientWidth = 940;
 constexpr int kClientHeight = 606;
 
-std::string AskForFolder(QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent).toStdString();
-}
-
 }  // namespace
 
-// What the stamp command reads and drives, bound to this window: the chosen
-// folder, its entries, the progress bar and the application.
+// What the stamp command reads and drives, bound to this window. The shown
+// folder's path and its items' names are taken once when a run begins, so a
+// refresh or a navigation during the run's pump steps cannot change which
+// files it walks.
 class TForm1::StampHost : public IStampFolder,
                           public IStampItems,
                           public IStampProgress,
                           public IStampHost {
   public:
-    explicit StampHost(QProgressBar* bar) : bar_(bar) {}
+    explicit StampHost(TForm1& form) : form_(form) {}
 
-    void Show(const std::string& folder) {
-        folder_ = folder;
-        names_ = ListFolderItems(folder);
+    void Capture(std::string folder, std::vector<std::string> names) {
+        folder_ = std::move(folder);
+        names_ = std::move(names);
     }
 
     std::string PathName() const override { return folder_; }
     int Count() const override { return static_cast<int>(names_.size()); }
     std::string FileName(int index) const override { return names_[index]; }
-    void SetMax(int max) override { bar_->setMaximum(max); }
-    void SetPosition(int position) override { bar_->setValue(position); }
-    void SetVisible(bool visible) override { bar_->setVisible(visible); }
+    void SetMax(int max) override { form_.KvtXPProgressBar1->SetMax(max); }
+    void SetPosition(int position) override { form_.KvtXPProgressBar1->SetPosition(position); }
+    void SetVisible(bool visible) override { form_.KvtXPProgressBar1->SetVisible(visible); }
     void ProcessMessages() override { Application->ProcessMessages(); }
     void ShowMessage(const std::string& text) override { Application->ShowMessage(text); }
 
   private:
-    QProgressBar* bar_;
+    TForm1& form_;
     std::string folder_;
     std::vector<std::string> names_;
 };
 
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent),
-      ChooseFolder([this] { return AskForFolder(this); }),
-      RzToolButton1(new QPushButton(QStringLiteral("Добавить EXIF"), this)),
-      RzToolButton2(new QPushButton(QStringLiteral("Автор"), this)),
-      RzToolButton3(new QPushButton(QStringLiteral("Выход"), this)),
-      KvtXPProgressBar1(new QProgressBar(this)),
-      stampHost_(std::make_unique<StampHost>(KvtXPProgressBar1)),
-      stamp_({*stampHost_, *stampHost_, *stampHost_, *stampHost_, Hex2}) {
-    Q_INIT_RESOURCE(app);
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("KadrimarkEXIF"));
-    setWindowIcon(QIcon(QStringLiteral(":/app/MainIcon.png")));
-    move(kLeft, kTop);  // the frame's corner; the size is the client area's
-    resize(kClientWidth, kClientHeight);
-    QFont font(QStringLiteral("MS Sans Serif"));  // 8 points at 96 pixels per inch
-    font.setPixelSize(11);
-    setFont(font);
-    LoadHex2Settings();
-    KvtXPProgressBar1->setVisible(false);
+// While a stamp run lasts, the file list and the tree hold back their
+// refreshes as they do during a drag: a refresh in a pump step would move the
+// photos just rewritten to the end of the list under the running index. The
+// end of the run refreshes the list once (its photos changed) and lets the
+// tree carry out what it held back. A list sent to another folder meanwhile
+// (the tree was clicked) still holds the old folder's items: it is filled.
+class TForm1::RefreshesWait {
+  public:
+    explicit RefreshesWait(TForm1& form) : form_(form) {
+        form_.TeFolderListbox1->SetBusy(true);
+        form_.TeFileListBox1->BeginOutgoingDrag();
+    }
+    ~RefreshesWait() {
+        TRzShellList& list = *form_.TeFileListBox1;
+        Application->HandleExceptions([&] {
+            list.EndOutgoingDrag(true);
+            if (CompareIdListBytes(list.FolderIdList(), list.Folder().IdList()) != 0)
+                list.FillList();
+        });
+        Application->HandleExceptions([this] { form_.TeFolderListbox1->SetBusy(false); });
+    }
+    RefreshesWait(const RefreshesWait&) = delete;
+    RefreshesWait& operator=(const RefreshesWait&) = delete;
 
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {RzToolButton1, RzToolButton2, RzToolButton3})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
-    layout->addStretch();
-    layout->addWidget(KvtXPProgressBar1);
-    WireButton(RzToolButton1, &TForm1::RzToolButton1Click);
-    WireButton(RzToolButton2, &TForm1::RzToolButton2Click);
-    WireButton(RzToolButton3, &TForm1::RzToolButton3Click);
+  private:
+    TForm1& form_;
+};
+
+// Routes the window system's close request (the title bar's button, the
+// window manager) through the window's own close rule.
+class TForm1::CloseGuard : public QObject {
+  public:
+    explicit CloseGuard(TForm1& form) : form_(form) { form_.Widget()->installEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Close || form_.CanClose())
+            return false;
+        event->ignore();
+        return true;
+    }
+
+  private:
+    TForm1& form_;
+};
+
+TForm1::TForm1(TComponent* owner)
+    : TCustomForm(owner),
+      stampHost_(std::make_unique<StampHost>(*this)),
+      stamp_({*stampHost_, *stampHost_, *stampHost_, *stampHost_, Hex2}) {
+    ReadFormDescription();
+    closeGuard_ = std::make_unique<CloseGuard>(*this);
     if (Form1 == nullptr)
         Form1 = this;
 }
@@ -100,6 +122,27 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1() {
     if (Form1 == this)
         Form1 = nullptr;
+}
+
+// The form description: the window's own values, then its components in
+// creation order with theirs, then every component's loaded step.
+void TForm1::ReadFormDescription() {
+    SetName("Form1");
+    BeginLoading();
+    SetBounds(kLeft, kTop, kClientWidth, kClientHeight);
+    SetCaption("KadrimarkEXIF");
+    TFont font;
+    font.Name = "MS Sans Serif";
+    font.Height = -11;  // 8 points at 96 pixels per inch
+    SetFont(font);
+    LoadHex2Settings();
+    CreateShellControls();
+    CreateChrome();
+    EndLoading();
+    WireButtons();
+    Widget()->setWindowTitle(QString::fromStdString(Caption()));
+    Widget()->setWindowIcon(ProgramIcon());
+    Widget()->move(kLeft, kTop);  // the frame's corner; the size is the client area's
 }
 
 // The hidden byte document's values from the form description; it is never
@@ -114,49 +157,140 @@ void TForm1::LoadHex2Settings() {
     Hex2.Loaded();
 }
 
-// A click runs the handler; an exception it lets through is shown by the
-// application's default exception box, and the program goes on.
-void TForm1::WireButton(QPushButton* button, void (TForm1::*handler)(QObject*)) {
-    connect(button, &QPushButton::clicked, this, [this, button, handler] {
-        try {
-            (this->*handler)(button);
-        } catch (const std::exception& error) {
-            Application->ShowException(error);
-        }
-    });
+// A control of the window, named, placed and aligned as the description says.
+template <typename T>
+T* TForm1::Place(const char* name, const TRect& bounds, TAlign align) {
+    auto* control = new T(this);
+    control->SetName(name);
+    control->SetParent(this);
+    control->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    control->SetAlign(align);
+    return control;
 }
 
-void TForm1::RzToolButton1Click(QObject*) {
-    if (stamp_.Running())
+// The folder tree drives the file list; both are framed, the list shows
+// grid lines and whole rows, and takes no renames.
+void TForm1::CreateShellControls() {
+    TeFolderListbox1 = Place<TRzShellTree>("TeFolderListbox1", Bounds(0, 33, 185, 554), alLeft);
+    TeFolderListbox1->SetFrameVisible(true);
+    TeFolderListbox1->SetIndent(19);
+    TeFileListBox1 = Place<TRzShellList>("TeFileListBox1", Bounds(186, 33, 754, 554), alClient);
+    TeFileListBox1->SetFrameVisible(true);
+    TeFileListBox1->SetGridLines(true);
+    TeFileListBox1->SetAutoArrange(true);
+    TeFileListBox1->SetMultiSelect(true);
+    TeFileListBox1->SetReadOnly(true);
+    TeFileListBox1->SetRowSelect(true);
+    TeFolderListbox1->SetShellList(TeFileListBox1);
+}
+
+void TForm1::CreateChrome() {
+    RxSplitter1 = Place<TRxSplitter>("RxSplitter1", Bounds(185, 33, 1, 554), alLeft);
+    RxSplitter1->SetControlFirst(TeFolderListbox1);
+    // The image list comes last in the description, but the bars hold it
+    // by reference, so it exists before them.
+    ImageList1 = new TImageList(this);
+    ImageList1->SetName("ImageList1");
+    AddProgramImages(*ImageList1);
+    ProgramToolbar toolbar = BuildProgramToolbar(*this, ImageList1);
+    RzToolbar1 = toolbar.Toolbar;
+    RzSpacer1 = toolbar.Spacers[0];
+    RzSpacer2 = toolbar.Spacers[1];
+    RzToolButton1 = toolbar.Buttons[0];
+    RzToolButton2 = toolbar.Buttons[1];
+    RzToolButton3 = toolbar.Buttons[2];
+    RzToolButton4 = toolbar.Buttons[3];
+    RzToolButton5 = toolbar.Buttons[4];
+    RzToolButton6 = toolbar.Buttons[5];
+    ProgramStatusBar status = BuildProgramStatusBar(*this);
+    RzStatusBar1 = status.Bar;
+    RzMarqueeStatus1 = status.Marquee;
+    RzSeparator1 = status.Separator1;
+    RzClockStatus1 = status.Clock;
+    RzSeparator2 = status.Separator2;
+    KvtXPProgressBar1 = status.Progress;
+}
+
+// A click runs its handler; an exception it lets through is shown by the
+// application's default exception box, and the program goes on.
+void TForm1::WireButtons() {
+    using Handler = void (TForm1::*)(TObject*);
+    const std::pair<TRzToolButton*, Handler> wiring[] = {
+        {RzToolButton1, &TForm1::RzToolButton1Click}, {RzToolButton2, &TForm1::RzToolButton2Click},
+        {RzToolButton3, &TForm1::RzToolButton3Click}, {RzToolButton4, &TForm1::RzToolButton4Click},
+        {RzToolButton5, &TForm1::RzToolButton5Click}, {RzToolButton6, &TForm1::RzToolButton6Click}};
+    for (auto [button, handler] : wiring)
+        button->OnClick = [this, handler](TObject* sender) {
+            Application->HandleExceptions([&] { (this->*handler)(sender); });
+        };
+}
+
+// The on-disk names of the list's items, in list order ("" for an item
+// without a file-system path).
+std::vector<std::string> TForm1::ListedFileNames() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < TeFileListBox1->ItemCount(); ++i)
+        names.push_back(TeFileListBox1->ShellListData(i)->FileName());
+    return names;
+}
+
+void TForm1::RzToolButton1Click(TObject*) {
+    if (Busy())
         return;
-    std::string folder = ChooseFolder();
-    if (folder.empty())
-        return;
-    stampHost_->Show(folder);
+    stampHost_->Capture(TeFolderListbox1->SelectedFolder()->PathName(), ListedFileNames());
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {
             if (form.closeAfterRun_)
-                QTimer::singleShot(0, &form, &QWidget::close);
+                QTimer::singleShot(0, form.Widget(), &QWidget::close);
         }
     } closeAfterRun{*this};
+    RefreshesWait refreshesWait(*this);
     stamp_.Run();
 }
 
-void TForm1::RzToolButton2Click(QObject*) {
+void TForm1::RzToolButton2Click(TObject*) {
     Application->ShowMessage(kAuthorMessage);
 }
 
-void TForm1::RzToolButton3Click(QObject*) {
-    close();
+void TForm1::RzToolButton3Click(TObject*) {
+    Close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (stamp_.Running()) {
-        stamp_.RequestStop();
-        closeAfterRun_ = true;
-        event->ignore();
-        return;
-    }
-    event->accept();
+void TForm1::RzToolButton4Click(TObject*) {
+    SetViewStyle(vsIcon);
+}
+
+void TForm1::RzToolButton5Click(TObject*) {
+    SetViewStyle(vsList);
+}
+
+void TForm1::RzToolButton6Click(TObject*) {
+    SetViewStyle(vsReport);
+}
+
+void TForm1::SetViewStyle(TViewStyle style) {
+    if (!Busy())
+        TeFileListBox1->SetViewStyle(style);
+}
+
+bool TForm1::OpenFolder(const std::string& path) {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(PathToIdList(path, &list)))
+        return false;
+    std::unique_ptr<ITEMIDLIST, decltype(&FreeIdList)> place(list, FreeIdList);
+    TeFolderListbox1->SelectByIdList(place.get());
+    return TeFolderListbox1->SelectedFolder()->PathName() == path;
+}
+
+void TForm1::Close() {
+    Widget()->close();
+}
+
+bool TForm1::CanClose() {
+    if (!stamp_.Running())
+        return true;
+    stamp_.RequestStop();
+    closeAfterRun_ = true;
+    return false;
 }

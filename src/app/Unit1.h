@@ -1,59 +1,103 @@
 #pragma once
 
-#include <QWidget>
-#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/StampCommand.h"
+#include "framework/Form.h"
 #include "hexdoc/MPHexEditor.h"
+#include "shell/RzListView.h"
 
-class QProgressBar;
-class QPushButton;
+class TImageList;
+class TKvtXPProgressBar;
+class TRxSplitter;
+class TRzClockStatus;
+class TRzMarqueeStatus;
+class TRzSeparator;
+class TRzShellList;
+class TRzShellTree;
+class TRzSpacer;
+class TRzStatusBar;
+class TRzToolButton;
+class TRzToolbar;
 
 // The main window: caption "KadrimarkEXIF", client area 940 x 606 at
-// (208, 211), the program's icon, and its three own commands. Until the
-// folder tree, file list and toolbar are placed, three plain buttons carry
-// the commands, the stamp command works on a folder chosen in a folder
-// dialog, and a plain progress bar at the bottom shows its progress.
+// (208, 211); the folder tree at the left, a splitter and the file list
+// showing the tree's folder; the toolbar with its six commands on top, the
+// status bar with marquee, clock and progress bar at the bottom, and the
+// hidden byte document Hex2 the stamp command works in.
 //
-// The window owns its components, the hidden byte document Hex2 among them.
-class TForm1 : public QWidget {
-    Q_OBJECT
-
+// The window owns every component it names; they live as long as it does.
+class TForm1 : public TCustomForm {
   public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(TComponent* owner = nullptr);
     ~TForm1() override;
 
-    // "Добавить EXIF": the stamp command over the chosen folder's entries.
-    // Does nothing while a run is in progress (clicked during its pump step).
-    void RzToolButton1Click(QObject* sender);
+    // "Добавить EXIF": the stamp command over the shown folder's items, as
+    // they are listed when the run begins. Does nothing during a run.
+    void RzToolButton1Click(TObject* sender);
     // "Автор": the author message.
-    void RzToolButton2Click(QObject* sender);
-    // "Выход": closes the window; during a stamp run the run ends after the
-    // current file and the window closes then.
-    void RzToolButton3Click(QObject* sender);
+    void RzToolButton2Click(TObject* sender);
+    // "Выход": closes the window (see Close).
+    void RzToolButton3Click(TObject* sender);
+    // The three view styles of the file list: icon, list, report.
+    void RzToolButton4Click(TObject* sender);
+    void RzToolButton5Click(TObject* sender);
+    void RzToolButton6Click(TObject* sender);
 
-    // Asks for the folder the stamp command works on; an empty path cancels.
-    // A plain folder dialog unless replaced (tests do).
-    std::function<std::string()> ChooseFolder;
+    // Selects the folder at `path` in the folder tree, so the list shows it;
+    // false (and the selection left alone) when the tree cannot reach it.
+    bool OpenFolder(const std::string& path);
 
-    QPushButton* RzToolButton1;
-    QPushButton* RzToolButton2;
-    QPushButton* RzToolButton3;
-    QProgressBar* KvtXPProgressBar1;
+    // Closes the window, which ends the program. During a stamp run the run
+    // ends after the file it is working on and the window closes then.
+    void Close();
+
     TMPHexEditor Hex2;
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
+    TRzShellTree* TeFolderListbox1 = nullptr;
+    TRzShellList* TeFileListBox1 = nullptr;
+    TRxSplitter* RxSplitter1 = nullptr;
+    TRzToolbar* RzToolbar1 = nullptr;
+    TRzSpacer* RzSpacer1 = nullptr;
+    TRzToolButton* RzToolButton1 = nullptr;
+    TRzToolButton* RzToolButton2 = nullptr;
+    TRzToolButton* RzToolButton3 = nullptr;
+    TRzSpacer* RzSpacer2 = nullptr;
+    TRzToolButton* RzToolButton4 = nullptr;
+    TRzToolButton* RzToolButton5 = nullptr;
+    TRzToolButton* RzToolButton6 = nullptr;
+    TRzStatusBar* RzStatusBar1 = nullptr;
+    TRzMarqueeStatus* RzMarqueeStatus1 = nullptr;
+    TRzSeparator* RzSeparator1 = nullptr;
+    TRzClockStatus* RzClockStatus1 = nullptr;
+    TRzSeparator* RzSeparator2 = nullptr;
+    TKvtXPProgressBar* KvtXPProgressBar1 = nullptr;
+    TImageList* ImageList1 = nullptr;
 
   private:
     class StampHost;
-    void WireButton(QPushButton* button, void (TForm1::*handler)(QObject*));
+    class CloseGuard;
+    class RefreshesWait;
+    void ReadFormDescription();
     void LoadHex2Settings();
+    template <typename T>
+    T* Place(const char* name, const TRect& bounds, TAlign align);
+    void CreateShellControls();
+    void CreateChrome();
+    std::vector<std::string> ListedFileNames() const;
+    void SetViewStyle(TViewStyle style);
+    void WireButtons();
+    // Whether a command that touches the byte document or the list must wait:
+    // a stamp run is in its pump step.
+    bool Busy() const { return stamp_.Running(); }
+    // The close request of the window system: refused during a run, which
+    // then stops and closes the window itself.
+    bool CanClose();
 
     std::unique_ptr<StampHost> stampHost_;
     TStampCommand stamp_;
+    std::unique_ptr<CloseGuard> closeGuard_;
     bool closeAfterRun_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/Exception.h"
 #include "framework/Messages.h"
 
 namespace {
@@ -40,6 +41,15 @@ void TApplication::ShowMessage(const std::string& text) {
 
 void TApplication::ShowException(const std::exception& error) {
     Present({ExceptionBoxText(error.what()), Title, MessageBoxIcon::Stop});
+}
+
+void TApplication::HandleExceptions(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const EAbort&) {
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
 }
 
 void TApplication::SetHint(const std::string& hint) {

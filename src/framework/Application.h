@@ -50,6 +50,10 @@ class TApplication {
     // the stop icon.
     void ShowException(const std::exception& error);
 
+    // Runs `step` as the message loop runs a handler: a failure that leaves it
+    // ends it and is shown by ShowException, a silent abort (EAbort) not at all.
+    void HandleExceptions(const std::function<void()>& step);
+
     // Replaces how boxes are shown; an empty presenter restores the default
     // (a modal QMessageBox when widgets run, standard error otherwise).
     void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }

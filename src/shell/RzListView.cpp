@@ -240,7 +240,7 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
     });
     ApplySelectionMode();
     ApplyEditTriggers();
-    AssignColor(clWindow);
+    SetColor(clWindow);  // its own colour, not the parent's
     ShowStyle();
     PostMessage(Handle(), kCreatedMessage);
 }

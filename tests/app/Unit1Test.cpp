@@ -4,112 +4,295 @@
 #include <sys/stat.h>
 
 #include <QApplication>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <functional>
 #include <vector>
 
+#include "../shell/ShellTestSupport.h"
 #include "PhotoFiles.h"
+#include "app/ExifHead.h"
+#include "app/FolderItems.h"
+#include "chrome/MarqueeStatus.h"
+#include "chrome/PollingStatus.h"
+#include "chrome/ProgressBar.h"
+#include "chrome/Separator.h"
+#include "chrome/Splitter.h"
+#include "chrome/StatusBar.h"
+#include "chrome/ToolButton.h"
+#include "chrome/Toolbar.h"
 #include "framework/Application.h"
-#include "support/TempDir.h"
+#include "framework/ImageList.h"
+#include "shell/ShellList.h"
+#include "shell/ShellTree.h"
 
 namespace {
 
-class Form1Test : public ::testing::Test {
+bool Bluish(TColor c) {
+    return GetBValue(c) > GetRValue(c) + 40;
+}
+
+bool Greenish(TColor c) {
+    return GetGValue(c) > GetRValue(c) + 40 && GetGValue(c) > GetBValue(c) + 40;
+}
+
+// The window over the test home, its boxes recorded instead of shown.
+class Form1Test : public ShellTest {
   protected:
     Form1Test() {
+        UseClassicColorScheme();
         Application->Title = "KadrimarkExif";
         Application->SetPresenter([this](const MessageBoxRequest& box) { boxes.push_back(box); });
-        form.ChooseFolder = [this] {
-            ++folderQuestions;
-            return folder;
-        };
-        form.show();
+        form.Show();
     }
     ~Form1Test() override { Application->SetPresenter({}); }
 
-    void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // Makes `action` happen during the stamp run's first pump step.
-    void DuringTheRun(std::function<void()> action) { QTimer::singleShot(0, &form, action); }
+    // A left click in the middle of a tool button, as the mouse gives it.
+    void Click(TRzToolButton* button) {
+        TRect r = button->BoundsRect();
+        QTest::mouseClick(form.RzToolbar1->Widget(), Qt::LeftButton, {},
+                          QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    }
+    // Runs `action` in each pump step of the next stamp run.
+    void InEveryPumpStep(std::function<void()> action) {
+        pumpStep = std::move(action);
+        ArmPumpStep();
+    }
+    void ArmPumpStep() {
+        QTimer::singleShot(0, form.Widget(), [this] {
+            if (!pumpStep)
+                return;
+            pumpStep();
+            ArmPumpStep();
+        });
+    }
+    // A folder of the test home holding the given photos, shown in the list.
+    std::string ShowFolderOf(const std::vector<std::string>& photos) {
+        std::string folder = MakeHomeFolder("photos");
+        for (const std::string& name : photos)
+            WriteFileBytes(folder + "/" + name, PlainJpeg());
+        EXPECT_TRUE(form.OpenFolder(folder));
+        return folder;
+    }
+    std::vector<std::string> Listed() {
+        std::vector<std::string> names;
+        for (int i = 0; i < form.TeFileListBox1->ItemCount(); ++i)
+            names.push_back(form.TeFileListBox1->ShellListData(i)->FileName());
+        return names;
+    }
+    static std::vector<std::string> Sorted(std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static std::string Stamped(const std::string& date) {
+        VectorBuffer photo(PlainJpeg());
+        EXPECT_TRUE(WriteExifHead(photo, date));
+        return photo.Bytes();
+    }
+    TBitmap Picture(TWinControl* control) { return TBitmap(control->Grab()); }
 
-    TempDir dir;
-    std::string folder = dir.Path();
-    int folderQuestions = 0;
     std::vector<MessageBoxRequest> boxes;
+    std::function<void()> pumpStep;
     TForm1 form;
 };
 
 }  // namespace
 
-TEST_F(Form1Test, OpensWithItsCaptionPlaceSizeAndIcon) {
+TEST_F(Form1Test, StartUp_WindowAndControlsInTheirPlacesOnTheDesktop) {
     EXPECT_EQ(Form1, &form);
-    EXPECT_EQ(form.windowTitle().toStdString(), "KadrimarkEXIF");
-    EXPECT_EQ(form.pos(), QPoint(208, 211));
-    EXPECT_EQ(form.size(), QSize(940, 606));
-    EXPECT_FALSE(form.windowIcon().isNull());
-    EXPECT_EQ(form.font().pixelSize(), 11);
-    EXPECT_FALSE(form.KvtXPProgressBar1->isVisible());
-    EXPECT_EQ(form.Hex2.DataSize(), 0);
+    EXPECT_EQ(form.Caption(), "KadrimarkEXIF");
+    EXPECT_EQ(form.Widget()->windowTitle().toStdString(), "KadrimarkEXIF");
+    EXPECT_EQ(form.Widget()->pos(), QPoint(208, 211));
+    EXPECT_EQ(form.Widget()->size(), QSize(940, 606));
+    EXPECT_FALSE(form.Widget()->windowIcon().isNull());
+    const std::vector<std::pair<TControl*, TRect>> places = {
+        {form.RzToolbar1, Rect(0, 0, 940, 33)},      {form.TeFolderListbox1, Rect(0, 33, 185, 587)},
+        {form.RxSplitter1, Rect(185, 33, 186, 587)}, {form.TeFileListBox1, Rect(186, 33, 940, 587)},
+        {form.RzStatusBar1, Rect(0, 587, 940, 606)},
+    };
+    for (const auto& [control, place] : places)
+        EXPECT_EQ(control->BoundsRect(), place) << control->Name();
+    EXPECT_EQ(form.RxSplitter1->Cursor(), crHSplit);
+    EXPECT_EQ(form.RzMarqueeStatus1->Caption(), "KadrimarkEXIF");
+    EXPECT_TRUE(form.RzClockStatus1->Visible());
+    EXPECT_FALSE(form.KvtXPProgressBar1->Visible());
+    EXPECT_EQ(form.ImageList1->Count(), 10);
+    EXPECT_EQ(form.Hex2.BytesPerRow(), 16);
+    EXPECT_EQ(form.TeFolderListbox1->SelectedFolder()->PathName(), TestDesktop());
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() >= 3; }));  // Home, ...
+    EXPECT_EQ(form.TeFileListBox1->FolderPath(), TestDesktop());
 }
 
-TEST_F(Form1Test, AuthorShowsAPlainBoxAndChangesNothing) {
+TEST_F(Form1Test, ViewButtons_SetTheListsStyleOnce) {
+    ShowFolderOf({"15-06-07_1230.jpg"});
+    Click(form.RzToolButton5);
+    EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsList);
+    Click(form.RzToolButton5);
+    EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsList);
+    Click(form.RzToolButton6);
+    EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsReport);
+    EXPECT_EQ(form.TeFileListBox1->ColumnCount(), 4);
+    Click(form.RzToolButton4);
+    EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsIcon);
+}
+
+TEST_F(Form1Test, Author_ShowsAPlainBoxAndChangesNothing) {
     Click(form.RzToolButton2);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Text, "Автор: команда KadrimarkEXIF");
     EXPECT_EQ(boxes[0].Caption, "KadrimarkExif");
     EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::None);
-    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.Widget()->isVisible());
 }
 
-TEST_F(Form1Test, ExitClosesTheWindow) {
+TEST_F(Form1Test, Exit_ClosesTheWindow) {
     Click(form.RzToolButton3);
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Widget()->isVisible());
 }
 
-TEST_F(Form1Test, StampStampsTheChosenFolder) {
-    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
-    Click(form.RzToolButton1);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 1 файлов");
-    EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")).size(), PlainJpeg().size() + 284);
-    EXPECT_FALSE(form.KvtXPProgressBar1->isVisible());
-    EXPECT_EQ(form.KvtXPProgressBar1->value(), 0);
-
-    folder.clear();  // the dialog cancelled
-    Click(form.RzToolButton1);
-    EXPECT_EQ(boxes.size(), 1u);
+// The toolbar's square-box gradient runs to blue in its middle; the status
+// bar's separators are blue-highlighted gradients.
+TEST_F(Form1Test, Pixels_ToolbarGradientAndStatusSeparators) {
+    TBitmap toolbar = Picture(form.RzToolbar1);
+    EXPECT_TRUE(Bluish(toolbar.Pixel(700, 16)));
+    EXPECT_NE(toolbar.Pixel(700, 16), toolbar.Pixel(939, 32));
+    TBitmap status = Picture(form.RzStatusBar1);
+    for (int x : {form.RzSeparator1->Left(), form.RzSeparator2->Left()}) {
+        int blue = 0;
+        for (int y = 1; y < 19; ++y)
+            blue += Bluish(status.Pixel(x, y)) || Bluish(status.Pixel(x + 1, y));
+        EXPECT_GT(blue, 4) << x;
+    }
+    EXPECT_FALSE(Bluish(status.Pixel(400, 10)));
+    // The panes keep the window colour of their own, not the form's face.
+    for (TWinControl* pane : {static_cast<TWinControl*>(form.TeFolderListbox1),
+                              static_cast<TWinControl*>(form.TeFileListBox1)})
+        EXPECT_EQ(TBitmap(pane->Grab()).Pixel(pane->Width() - 30, pane->Height() - 30),
+                  ColorToRGB(clWindow))
+            << pane->Name();
 }
 
-TEST_F(Form1Test, ErrorEndsTheRunInTheStopBox) {
-    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
-    ASSERT_EQ(chmod(dir.File("15-06-07_1230.jpg").c_str(), 0444), 0);
+TEST_F(Form1Test, Stamp_ThroughTheTree_StampsTheShownFolder) {
+    std::string folder = ShowFolderOf({"15-06-07_1230.jpg", "01-02-08_0915.jpg", "holiday.jpg"});
+    WriteFileBytes(folder + "/02-02-08_1000.jpg", JpegWithExifAfterApp0());
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 4; }));
+    std::vector<int> positions;
+    int greenBlocks = 0;
+    InEveryPumpStep([&] {
+        ASSERT_TRUE(form.KvtXPProgressBar1->Visible());
+        positions.push_back(form.KvtXPProgressBar1->Position());
+        TBitmap status = Picture(form.RzStatusBar1);
+        for (int x = form.KvtXPProgressBar1->Left(); x < form.RzSeparator2->Left(); ++x)
+            greenBlocks += Greenish(status.Pixel(x, 9));
+    });
     Click(form.RzToolButton1);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, "Cannot save readonly file " + dir.File("15-06-07_1230.jpg") + ".");
-    EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::Stop);
-    EXPECT_TRUE(form.KvtXPProgressBar1->isVisible());
-}
+    pumpStep = nullptr;
 
-TEST_F(Form1Test, StampClickedDuringARunDoesNothing) {
-    WriteFileBytes(dir.File("01-01-07_0000.jpg"), PlainJpeg());
-    WriteFileBytes(dir.File("02-01-07_0000.jpg"), PlainJpeg());
-    DuringTheRun([this] { Click(form.RzToolButton1); });
-    Click(form.RzToolButton1);
-    EXPECT_EQ(folderQuestions, 1);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 2 файлов");
+    EXPECT_EQ(positions.size(), 2u);
+    EXPECT_GT(greenBlocks, 0);
+    EXPECT_FALSE(form.KvtXPProgressBar1->Visible());
+    EXPECT_EQ(form.KvtXPProgressBar1->Position(), 0);
+    EXPECT_EQ(ReadFileBytes(folder + "/15-06-07_1230.jpg"), Stamped("2007:06:15 12:30:00"));
+    EXPECT_EQ(ReadFileBytes(folder + "/01-02-08_0915.jpg"), Stamped("2008:02:01 09:15:00"));
+    EXPECT_EQ(ReadFileBytes(folder + "/holiday.jpg"), PlainJpeg());
+    EXPECT_EQ(ReadFileBytes(folder + "/02-02-08_1000.jpg"), JpegWithExifAfterApp0());
+    EXPECT_EQ(Sorted(Listed()), Sorted(ListFolderItems(folder)));
 }
 
-TEST_F(Form1Test, ClosingDuringARunEndsItAfterTheCurrentFileThenCloses) {
-    WriteFileBytes(dir.File("01-01-07_0000.jpg"), PlainJpeg());
-    WriteFileBytes(dir.File("02-01-07_0000.jpg"), PlainJpeg());
-    DuringTheRun([this] { Click(form.RzToolButton3); });
+// A refresh that falls due during a run waits for its end: the list keeps
+// its items in place while the run walks them, then shows every file once.
+TEST_F(Form1Test, Stamp_RefreshDueDuringTheRun_WaitsAndRunsOnceAfterIt) {
+    std::vector<std::string> photos;
+    for (int day = 10; day < 22; ++day)
+        photos.push_back(std::to_string(day) + "-03-08_1200.jpg");
+    std::string folder = ShowFolderOf(photos);
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 12; }));
+    WriteFileBytes(folder + "/notes.txt", "x");  // the watcher sees it and arms the refresh
+    ASSERT_TRUE(PumpUntil(
+        [&] { return form.TeFileListBox1->Window().HasTimer(TRzShellList::kRefreshTimer); }));
+    std::vector<std::string> atStart = Listed();
+    bool listKept = true;
+    InEveryPumpStep([&] {
+        form.TeFileListBox1->Perform(WM_TIMER, TRzShellList::kRefreshTimer);
+        listKept = listKept && Listed() == atStart;
+    });
     Click(form.RzToolButton1);
-    EXPECT_TRUE(form.isVisible());  // not closed under the running command
+    pumpStep = nullptr;
+
+    EXPECT_TRUE(listKept);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 12 файлов");
+    for (const std::string& name : photos)
+        EXPECT_EQ(ReadFileBytes(folder + "/" + name).size(), PlainJpeg().size() + 284) << name;
+    EXPECT_EQ(Sorted(Listed()), Sorted(ListFolderItems(folder)));
+}
+
+// While a run is in its pump step, the commands that would touch the byte
+// document or the list do nothing.
+TEST_F(Form1Test, Stamp_StampAndViewClickedDuringARunDoNothing) {
+    ShowFolderOf({"01-01-07_0000.jpg", "02-01-07_0000.jpg"});
+    InEveryPumpStep([this] {
+        Click(form.RzToolButton1);
+        Click(form.RzToolButton6);
+    });
+    Click(form.RzToolButton1);
+    pumpStep = nullptr;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 2 файлов");
+    EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsIcon);
+}
+
+TEST_F(Form1Test, Stamp_ClosingDuringARunEndsItAfterTheCurrentFileThenCloses) {
+    std::string folder = ShowFolderOf({"01-01-07_0000.jpg", "02-01-07_0000.jpg"});
+    InEveryPumpStep([this] { Click(form.RzToolButton3); });
+    Click(form.RzToolButton1);
+    pumpStep = nullptr;
+    EXPECT_TRUE(form.Widget()->isVisible());  // not closed under the running command
     QApplication::processEvents();
-    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Widget()->isVisible());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(ReadFileBytes(dir.File("01-01-07_0000.jpg")).size(), PlainJpeg().size() + 284);
-    EXPECT_EQ(ReadFileBytes(dir.File("02-01-07_0000.jpg")), PlainJpeg());
+    EXPECT_EQ(ReadFileBytes(folder + "/01-01-07_0000.jpg").size(), PlainJpeg().size() + 284);
+    EXPECT_EQ(ReadFileBytes(folder + "/02-01-07_0000.jpg"), PlainJpeg());
+}
+
+TEST_F(Form1Test, Stamp_ErrorEndsTheRunInTheStopBox) {
+    std::string folder = ShowFolderOf({"15-06-07_1230.jpg"});
+    ASSERT_EQ(chmod((folder + "/15-06-07_1230.jpg").c_str(), 0444), 0);
+    Click(form.RzToolButton1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Cannot save readonly file " + folder + "/15-06-07_1230.jpg.");
+    EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::Stop);
+    EXPECT_TRUE(form.KvtXPProgressBar1->Visible());
+}
+
+TEST_F(Form1Test, OpenFolder_RefusesWhatTheTreeCannotReach) {
+    EXPECT_FALSE(form.OpenFolder(TestHome() + "/no such folder"));
+    EXPECT_EQ(form.TeFolderListbox1->SelectedFolder()->PathName(), TestDesktop());
+}
+
+// Going to another folder during a run changes neither the folder nor the
+// items the run works on; the list shows the new folder after the run.
+TEST_F(Form1Test, Stamp_NavigatingDuringARunKeepsTheRunOnItsFolder) {
+    std::vector<std::string> photos = {"01-01-07_0000.jpg", "02-01-07_0000.jpg"};
+    std::string other = MakeHomeFolder("elsewhere");
+    for (const std::string& name : photos)
+        WriteFileBytes(other + "/" + name, PlainJpeg());
+    std::string folder = ShowFolderOf(photos);
+    InEveryPumpStep([&] { form.OpenFolder(other); });
+    Click(form.RzToolButton1);
+    pumpStep = nullptr;
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 2 файлов");
+    for (const std::string& name : photos) {
+        EXPECT_EQ(ReadFileBytes(folder + "/" + name).size(), PlainJpeg().size() + 284) << name;
+        EXPECT_EQ(ReadFileBytes(other + "/" + name), PlainJpeg()) << name;
+    }
+    EXPECT_EQ(form.TeFolderListbox1->SelectedFolder()->PathName(), other);
+    EXPECT_EQ(form.TeFileListBox1->FolderPath(), other);
+    EXPECT_EQ(Sorted(Listed()), Sorted(ListFolderItems(other)));
 }

@@ -8,7 +8,7 @@
 #include "Pixels.h"
 #include "chrome/FrameController.h"
 #include "chrome/Lightness.h"
-#include "chrome/gallery/ProgramChrome.h"
+#include "chrome/ProgramChrome.h"
 #include "framework/Application.h"
 #include "framework/DateTime.h"
 

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "Pixels.h"
-#include "chrome/gallery/ProgramChrome.h"
+#include "chrome/ProgramChrome.h"
 
 namespace {
 

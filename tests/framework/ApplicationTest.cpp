@@ -33,6 +33,20 @@ TEST(Application, BoxesCarryTitleAndIcon) {
     EXPECT_EQ(shown[1].Icon, MessageBoxIcon::Stop);
 }
 
+TEST(Application, HandleExceptionsShowsFailuresButNotSilentAborts) {
+    std::vector<MessageBoxRequest> shown;
+    Application->SetPresenter([&](const MessageBoxRequest& r) { shown.push_back(r); });
+    int ran = 0;
+    Application->HandleExceptions([&] { ++ran; });
+    Application->HandleExceptions([] { throw EAbort(); });
+    Application->HandleExceptions([] { throw Exception("Cannot open x"); });
+    Application->SetPresenter({});
+    EXPECT_EQ(ran, 1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, "Cannot open x.");
+    EXPECT_EQ(shown[0].Icon, MessageBoxIcon::Stop);
+}
+
 TEST(TestScreen, FitsTheMainWindow) {
     QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_NE(screen, nullptr);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "chrome/gallery/DrawingPictures.h"
-#include "chrome/gallery/ProgramChrome.h"
+#include "chrome/ProgramChrome.h"
 #include "framework/DateTime.h"
 #include "framework/GuiSession.h"
 

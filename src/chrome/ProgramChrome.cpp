@@ -1,4 +1,4 @@
-#include "chrome/gallery/ProgramChrome.h"
+#include "chrome/ProgramChrome.h"
 
 #include <functional>
 #include <string>
@@ -101,6 +101,10 @@ TBitmap Grey(const TBitmap& picture) {
 }
 
 void Load(TCustomForm& form, const std::function<void()>& apply) {
+    if (form.Loading()) {
+        apply();
+        return;
+    }
     form.BeginLoading();
     apply();
     form.EndLoading();

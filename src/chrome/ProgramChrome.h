@@ -15,7 +15,8 @@
 
 // The main window's toolbar and status bar with the values its form
 // description gives them, built on a form the caller owns (the form owns
-// what is built). For the gallery and the tests until the window exists.
+// what is built). The window reads its bars from here, and so do the gallery
+// and the tests that draw them on a form of their own.
 
 struct ProgramToolbar {
     TRzToolbar* Toolbar = nullptr;
@@ -39,6 +40,7 @@ void SetUpProgramForm(TCustomForm& form);
 void AddPlaceholderImages(TImageList& images);
 
 // Each is read as the form description does: values applied while loading,
-// then every component's loaded step.
+// then every component's loaded step. Called while the form is already
+// loading, the values join that load and the loaded steps wait for its end.
 ProgramToolbar BuildProgramToolbar(TCustomForm& form, TImageList* images);
 ProgramStatusBar BuildProgramStatusBar(TCustomForm& form);

@@ -1,0 +1,71 @@
+#include "app/StartupOptions.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+const char* const kStartupHelp =
+    "Usage: kadrimarkexif [FOLDER]\n"
+    "\n"
+    "Opens the KadrimarkEXIF window: a folder tree, a file list and the command\n"
+    "\"Добавить EXIF\", which writes an EXIF date taken from the file name into\n"
+    "every photo of the shown folder named DD-MM-YY_HHMM (15-06-07_1230.jpg is\n"
+    "15 June 2007, 12:30) that has no EXIF data yet.\n"
+    "\n"
+    "FOLDER opens selected in the folder tree, its photos listed. Without it,\n"
+    "or when it does not exist or is no folder, the window starts on the\n"
+    "desktop (and says why on standard error).\n"
+    "\n"
+    "  -h, --help  show this text and exit\n"
+    "\n"
+    "To stamp a folder without the window, use kadrimarkexif-stamp.\n";
+
+namespace {
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// The path made absolute, without "." and ".." steps or a trailing slash.
+std::string AbsoluteFolder(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::absolute(path).lexically_normal();
+    if (!folder.has_filename() && folder != folder.root_path())
+        folder = folder.parent_path();
+    return folder.string();
+}
+
+}  // namespace
+
+TStartupOptions ParseStartupOptions(const std::vector<std::string>& args) {
+    TStartupOptions options;
+    std::vector<std::string> folders;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && arg == "--")
+            optionsEnded = true;
+        else if (!optionsEnded && (arg == "--help" || arg == "-h"))
+            options.Help = true;
+        else if (!optionsEnded && IsOption(arg))
+            options.Error = "unknown option " + arg;
+        else
+            folders.push_back(arg);
+    }
+    if (options.Error.empty() && folders.size() > 1)
+        options.Error = "one folder at most";
+    else if (options.Error.empty() && folders.size() == 1 && folders[0].empty())
+        options.Error = "an empty folder name";
+    else if (folders.size() == 1)
+        options.Folder = AbsoluteFolder(folders[0]);
+    return options;
+}
+
+std::string FolderProblem(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return std::strerror(errno);
+    if (!S_ISDIR(info.st_mode))
+        return std::strerror(ENOTDIR);
+    return {};
+}
