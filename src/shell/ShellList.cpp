@@ -5,16 +5,23 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 
+#include <QAction>
+#include <QMenu>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
 #include "platform/DeviceChanges.h"
+#include "platform/ItemContextMenu.h"
+#include "platform/ShellLinkFile.h"
+#include "platform/ShellQMenu.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
+#include "shell/IdListArray.h"
 #include "shell/PidlList.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
@@ -87,6 +94,25 @@ bool SearchMask(const std::string& path, const std::string& mask, std::vector<st
 
 std::string AfterLastSlash(const std::string& text) {
     return text.substr(text.rfind('/') + 1);
+}
+
+// Command ids of the shell menus the list shows; offsets start at the first.
+constexpr UINT kFirstMenuCommand = 1000;
+constexpr UINT kLastMenuCommand = 32767;
+
+struct IdListFree {
+    void operator()(LPITEMIDLIST list) const { FreeIdList(list); }
+};
+using OwnedList = std::unique_ptr<ITEMIDLIST, IdListFree>;
+
+// Runs a verb (a text or an offset made by MakeIntVerb); its failures are
+// reported to the person by the menu itself.
+void InvokeVerb(IContextMenu* menu, const char* verb) {
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = verb;
+    info.nShow = SW_SHOWNORMAL;
+    menu->InvokeCommand(&info);
 }
 
 }  // namespace
@@ -645,23 +671,287 @@ void TRzCustomShellList::SetLinkedTree(IShellTreeLink* tree) {
         FreeNotification(linkedTree_->LinkComponent());
 }
 
+// ------------------------------------------------------------- commands
+
+void TRzCustomShellList::RunPendingRefreshes() {
+    if (linkedTree_ != nullptr)
+        linkedTree_->FlushPending(false);
+    FlushPendingAction();
+}
+
+void TRzCustomShellList::GoInto(LPCITEMIDLIST absolute) {
+    if (HasOption(sloDontChangeFolder))
+        return;
+    // The target may belong to a record that goes with the items.
+    OwnedList target(CopyIdList(nullptr, absolute));
+    ClearSelection();
+    BeginUpdate();
+    ClearItems();
+    EndUpdate();
+    if (linkedTree_ != nullptr)
+        linkedTree_->SelectedFolder()->SetIdList(target.get());
+    else
+        folder_.SetIdList(target.get());
+}
+
+// A shortcut whose target is a folder here opens that folder.
+bool TRzCustomShellList::OpenLinkedFolder(const std::string& linkFile) {
+    std::string target;
+    struct stat info {};
+    if (!ResolveShellLink(linkFile, target) || stat(target.c_str(), &info) != 0 ||
+        !S_ISDIR(info.st_mode))
+        return false;
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(PathToIdList(target, &list)))
+        return false;
+    OwnedList owned(list);
+    GoInto(owned.get());
+    return true;
+}
+
 void TRzCustomShellList::OpenItem(int index) {
-    TRzShellListData* record = ShellListData(index);
-    if (!record->IsFolder()) {
+    RunPendingRefreshes();
+    TRzShellListData* record = RecordOf(Item(index).Data);
+    if (record == nullptr) {
         DblClickOpen();
         return;
     }
-    if (HasOption(sloDontChangeFolder))
+    TCursorScope hourglass(crHourGlass);
+    if (record->IsFolder()) {
+        GoInto(record->AbsIdList());
         return;
-    if (linkedTree_ != nullptr)
-        linkedTree_->SelectedFolder()->SetIdList(record->AbsIdList());
-    else
-        folder_.SetIdList(record->AbsIdList());
+    }
+    if (record->IsLink() && OpenLinkedFolder(record->PathName()))
+        return;
+    if (DblClickOpen())
+        RunDefaultCommand({record->RelIdList()});
 }
 
-void TRzCustomShellList::ItemOpen(int index) {
-    TRzCustomListView::ItemOpen(index);
-    ShowingFailures([this, index] { OpenItem(index); });
+void TRzCustomShellList::OpenSelected() {
+    RunPendingRefreshes();
+    const std::vector<LPCITEMIDLIST> items = SelectedRelIdLists();
+    if (items.size() < 2) {
+        const std::vector<int> selected = SelectedIndexes();
+        if (!selected.empty())
+            OpenItem(selected.front());
+        return;
+    }
+    if (DblClickOpen())
+        RunDefaultCommand(items);
+}
+
+void TRzCustomShellList::GoUp() {
+    if (HasOption(sloDontChangeFolder))
+        return;
+    if (linkedTree_ != nullptr) {
+        linkedTree_->SelectAncestor(1);
+        return;
+    }
+    TRzIdListArray shown(folderIdList_);
+    if (shown.Count() >= 1)
+        folder_.SetIdList(shown.Ancestor(1));
+}
+
+void TRzCustomShellList::SelectAll() {
+    BeginUpdate();
+    for (int i = 0; i < ItemCount(); ++i)
+        SetSelected(i, true);
+    EndUpdate();
+}
+
+void TRzCustomShellList::ExecuteVerb(const std::string& verb) {
+    if (ComPtr<IContextMenu> menu = ItemsMenu(SelectedRelIdLists()))
+        InvokeVerb(menu.Get(), verb.c_str());
+}
+
+void TRzCustomShellList::Paste() {
+    ComPtr<IShellFolder> parent;
+    LPITEMIDLIST parentList = nullptr;
+    LPITEMIDLIST last = nullptr;
+    if (FAILED(SplitIdList(folderIdList_, parent, &parentList, &last)))
+        return;
+    OwnedList ownedParent(parentList);
+    OwnedList ownedLast(last);
+    LPCITEMIDLIST item = last;
+    ComPtr<IContextMenu> menu;
+    if (SUCCEEDED(parent->GetUIObjectOf(0, 1, &item, IID_IContextMenu, nullptr, menu.PutVoid())))
+        InvokeVerb(menu.Get(), "paste");
+}
+
+std::vector<LPCITEMIDLIST> TRzCustomShellList::SelectedRelIdLists() const {
+    std::vector<LPCITEMIDLIST> lists;
+    for (int index : SelectedIndexes())
+        if (TRzShellListData* record = RecordOf(Item(index).Data))
+            lists.push_back(record->RelIdList());
+    return lists;
+}
+
+ComPtr<IContextMenu> TRzCustomShellList::ItemsMenu(const std::vector<LPCITEMIDLIST>& items) const {
+    ComPtr<IContextMenu> menu;
+    if (items.empty() || !folderObject_ ||
+        FAILED(folderObject_->GetUIObjectOf(0, static_cast<UINT>(items.size()), items.data(),
+                                            IID_IContextMenu, nullptr, menu.PutVoid())))
+        return {};
+    return menu;
+}
+
+// The default entry of the items' menu, when the menu offers one.
+void TRzCustomShellList::RunDefaultCommand(const std::vector<LPCITEMIDLIST>& items) {
+    ComPtr<IContextMenu> menu = ItemsMenu(items);
+    if (!menu)
+        return;
+    TShellMenu entries;
+    menu->QueryContextMenu(&entries, 0, kFirstMenuCommand, kLastMenuCommand, CMF_EXPLORE);
+    const int id = entries.DefaultId();
+    if (id >= static_cast<int>(kFirstMenuCommand))
+        InvokeVerb(menu.Get(), MakeIntVerb(static_cast<UINT>(id) - kFirstMenuCommand));
+}
+
+// ------------------------------------------------------------- keys and menus
+
+namespace {
+
+// The list's shortcuts in the order they are compared.
+enum class TListShortcut { SelectAll, Refresh, Copy, Cut, Paste, Rename, Delete };
+
+struct TShortcutEntry {
+    int Key;
+    Qt::KeyboardModifiers Modifiers;
+    TListShortcut Action;
+};
+
+const TShortcutEntry kShortcuts[] = {
+    {Qt::Key_A, Qt::ControlModifier, TListShortcut::SelectAll},
+    {Qt::Key_F5, Qt::NoModifier, TListShortcut::Refresh},
+    {Qt::Key_C, Qt::ControlModifier, TListShortcut::Copy},
+    {Qt::Key_X, Qt::ControlModifier, TListShortcut::Cut},
+    {Qt::Key_V, Qt::ControlModifier, TListShortcut::Paste},
+    {Qt::Key_F2, Qt::NoModifier, TListShortcut::Rename},
+    {Qt::Key_Delete, Qt::NoModifier, TListShortcut::Delete},
+};
+
+const TShortcutEntry* ShortcutOf(int key, Qt::KeyboardModifiers modifiers) {
+    modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    for (const TShortcutEntry& entry : kShortcuts)
+        if (entry.Key == key && entry.Modifiers == modifiers)
+            return &entry;
+    // Shift+Del deletes as Del does.
+    if (key == Qt::Key_Delete && modifiers == Qt::ShiftModifier)
+        return &kShortcuts[std::size(kShortcuts) - 1];
+    return nullptr;
+}
+
+}  // namespace
+
+bool TRzCustomShellList::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (TRzCustomListView::KeyDown(key, modifiers))
+        return true;
+    if (!HasOption(sloDefaultKeyHandling) || IsEditing())
+        return false;
+    const Qt::KeyboardModifiers chord = modifiers & (Qt::ControlModifier | Qt::AltModifier);
+    if (chord == Qt::NoModifier && key == Qt::Key_Backspace) {
+        ShowingFailures([this] { GoUp(); });
+        return true;
+    }
+    if (chord == Qt::NoModifier && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        ShowingFailures([this] { OpenSelected(); });
+        return true;
+    }
+    const TShortcutEntry* shortcut = ShortcutOf(key, modifiers);
+    if (shortcut == nullptr)
+        return false;
+    ShowingFailures([this, shortcut] {
+        switch (shortcut->Action) {
+            case TListShortcut::SelectAll:
+                SelectAll();
+                break;
+            case TListShortcut::Refresh:
+                FillList();
+                break;
+            case TListShortcut::Copy:
+                ExecuteVerb("copy");
+                break;
+            case TListShortcut::Cut:
+                ExecuteVerb("cut");
+                break;
+            case TListShortcut::Paste:
+                Paste();
+                RefreshItems();
+                break;
+            case TListShortcut::Rename:
+                EditLabel(FocusedIndex());
+                break;
+            case TListShortcut::Delete:
+                ExecuteVerb("delete");
+                RefreshItems();
+                break;
+        }
+    });
+    return true;
+}
+
+void TRzCustomShellList::ItemContextMenu(TListItem* item, QPoint point) {
+    TPoint pos{point.x(), point.y()};
+    QMenu* menu = nullptr;
+    if (OnItemContextMenu)
+        OnItemContextMenu(this, item, pos, menu);
+    if (HasOption(sloContextMenus) && !busy_) {
+        ShowingFailures([&] { ShowShellMenu(item, QPoint(pos.X, pos.Y)); });
+        return;
+    }
+    if (menu != nullptr)
+        menu->exec(Widget()->mapToGlobal(QPoint(pos.X, pos.Y)));
+}
+
+void TRzCustomShellList::ShowShellMenu(TListItem* focused, QPoint point) {
+    ComPtr<IContextMenu> menu = ItemsMenu(SelectedRelIdLists());
+    if (!menu)
+        return;
+    TRzShellListData* record = focused != nullptr ? RecordOf(focused->Data) : nullptr;
+    UINT flags = CMF_EXPLORE;
+    if (record != nullptr && !record->PathName().empty() && !ReadOnly())
+        flags |= CMF_CANRENAME;
+    TShellMenu entries;
+    if (FAILED(menu->QueryContextMenu(&entries, 0, kFirstMenuCommand, kLastMenuCommand, flags)))
+        return;
+    QMenu popup(Widget());
+    FillQMenu(popup, entries);
+    QObject::connect(&popup, &QMenu::hovered,
+                     [this, &menu](QAction* action) { PopupHint(menu.Get(), CommandOf(action)); });
+    const UINT id = CommandOf(popup.exec(Widget()->mapToGlobal(point)));
+    RunMenuCommand(menu.Get(), id, focused);
+}
+
+// The rename entry edits the label here; other entries are the menu's own.
+void TRzCustomShellList::RunMenuCommand(IContextMenu* menu, UINT id, TListItem* focused) {
+    if (id < kFirstMenuCommand)
+        return;
+    if (id == kFirstMenuCommand + kRenameCommandOffset) {
+        if (focused != nullptr)
+            EditLabel(FocusedIndex());
+        return;
+    }
+    InvokeVerb(menu, MakeIntVerb(id - kFirstMenuCommand));
+}
+
+void TRzCustomShellList::PopupHint(IContextMenu* menu, UINT id) {
+    if (!OnPopupHint)
+        return;
+    char text[256] = {};
+    if (id < kFirstMenuCommand ||
+        FAILED(menu->GetCommandString(id - kFirstMenuCommand, GCS_HELPTEXTA, nullptr, text,
+                                      sizeof text)))
+        text[0] = 0;
+    OnPopupHint(this, text);
+}
+
+void TRzCustomShellList::ItemOpen(int) {
+    ShowingFailures([this] { OpenSelected(); });
+}
+
+bool TRzCustomShellList::CanEditLabel(TListItem& item) {
+    TRzShellListData* record = RecordOf(item.Data);
+    return record == nullptr || (record->Attributes() & SFGAO_CANRENAME) != 0;
 }
 
 // A label edit renames the item on disk; the caption follows only a rename
