@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <iterator>
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
@@ -23,10 +22,12 @@
 #include "shell/DriveValidation.h"
 #include "shell/IdListArray.h"
 #include "shell/PidlList.h"
+#include "shell/ShellCommands.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
 #include "shell/ShellListDetails.h"
 #include "shell/ShellPaths.h"
+#include "shell/ShellShortcuts.h"
 #include "shell/SystemImages.h"
 
 namespace {
@@ -94,25 +95,6 @@ bool SearchMask(const std::string& path, const std::string& mask, std::vector<st
 
 std::string AfterLastSlash(const std::string& text) {
     return text.substr(text.rfind('/') + 1);
-}
-
-// Command ids of the shell menus the list shows; offsets start at the first.
-constexpr UINT kFirstMenuCommand = 1000;
-constexpr UINT kLastMenuCommand = 32767;
-
-struct IdListFree {
-    void operator()(LPITEMIDLIST list) const { FreeIdList(list); }
-};
-using OwnedList = std::unique_ptr<ITEMIDLIST, IdListFree>;
-
-// Runs a verb (a text or an offset made by MakeIntVerb); its failures are
-// reported to the person by the menu itself.
-void InvokeVerb(IContextMenu* menu, const char* verb) {
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof info;
-    info.lpVerb = verb;
-    info.nShow = SW_SHOWNORMAL;
-    menu->InvokeCommand(&info);
 }
 
 }  // namespace
@@ -683,7 +665,7 @@ void TRzCustomShellList::GoInto(LPCITEMIDLIST absolute) {
     if (HasOption(sloDontChangeFolder))
         return;
     // The target may belong to a record that goes with the items.
-    OwnedList target(CopyIdList(nullptr, absolute));
+    TOwnedIdList target(CopyIdList(nullptr, absolute));
     ClearSelection();
     BeginUpdate();
     ClearItems();
@@ -704,7 +686,7 @@ bool TRzCustomShellList::OpenLinkedFolder(const std::string& linkFile) {
     LPITEMIDLIST list = nullptr;
     if (FAILED(PathToIdList(target, &list)))
         return false;
-    OwnedList owned(list);
+    TOwnedIdList owned(list);
     GoInto(owned.get());
     return true;
 }
@@ -761,7 +743,7 @@ void TRzCustomShellList::SelectAll() {
 
 void TRzCustomShellList::ExecuteVerb(const std::string& verb) {
     if (ComPtr<IContextMenu> menu = ItemsMenu(SelectedRelIdLists()))
-        InvokeVerb(menu.Get(), verb.c_str());
+        InvokeMenuVerb(menu.Get(), verb.c_str());
 }
 
 void TRzCustomShellList::Paste() {
@@ -770,12 +752,12 @@ void TRzCustomShellList::Paste() {
     LPITEMIDLIST last = nullptr;
     if (FAILED(SplitIdList(folderIdList_, parent, &parentList, &last)))
         return;
-    OwnedList ownedParent(parentList);
-    OwnedList ownedLast(last);
+    TOwnedIdList ownedParent(parentList);
+    TOwnedIdList ownedLast(last);
     LPCITEMIDLIST item = last;
     ComPtr<IContextMenu> menu;
     if (SUCCEEDED(parent->GetUIObjectOf(0, 1, &item, IID_IContextMenu, nullptr, menu.PutVoid())))
-        InvokeVerb(menu.Get(), "paste");
+        InvokeMenuVerb(menu.Get(), "paste");
 }
 
 std::vector<LPCITEMIDLIST> TRzCustomShellList::SelectedRelIdLists() const {
@@ -804,44 +786,10 @@ void TRzCustomShellList::RunDefaultCommand(const std::vector<LPCITEMIDLIST>& ite
     menu->QueryContextMenu(&entries, 0, kFirstMenuCommand, kLastMenuCommand, CMF_EXPLORE);
     const int id = entries.DefaultId();
     if (id >= static_cast<int>(kFirstMenuCommand))
-        InvokeVerb(menu.Get(), MakeIntVerb(static_cast<UINT>(id) - kFirstMenuCommand));
+        InvokeMenuVerb(menu.Get(), MakeIntVerb(static_cast<UINT>(id) - kFirstMenuCommand));
 }
 
 // ------------------------------------------------------------- keys and menus
-
-namespace {
-
-// The list's shortcuts in the order they are compared.
-enum class TListShortcut { SelectAll, Refresh, Copy, Cut, Paste, Rename, Delete };
-
-struct TShortcutEntry {
-    int Key;
-    Qt::KeyboardModifiers Modifiers;
-    TListShortcut Action;
-};
-
-const TShortcutEntry kShortcuts[] = {
-    {Qt::Key_A, Qt::ControlModifier, TListShortcut::SelectAll},
-    {Qt::Key_F5, Qt::NoModifier, TListShortcut::Refresh},
-    {Qt::Key_C, Qt::ControlModifier, TListShortcut::Copy},
-    {Qt::Key_X, Qt::ControlModifier, TListShortcut::Cut},
-    {Qt::Key_V, Qt::ControlModifier, TListShortcut::Paste},
-    {Qt::Key_F2, Qt::NoModifier, TListShortcut::Rename},
-    {Qt::Key_Delete, Qt::NoModifier, TListShortcut::Delete},
-};
-
-const TShortcutEntry* ShortcutOf(int key, Qt::KeyboardModifiers modifiers) {
-    modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-    for (const TShortcutEntry& entry : kShortcuts)
-        if (entry.Key == key && entry.Modifiers == modifiers)
-            return &entry;
-    // Shift+Del deletes as Del does.
-    if (key == Qt::Key_Delete && modifiers == Qt::ShiftModifier)
-        return &kShortcuts[std::size(kShortcuts) - 1];
-    return nullptr;
-}
-
-}  // namespace
 
 bool TRzCustomShellList::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     if (TRzCustomListView::KeyDown(key, modifiers))
@@ -857,31 +805,33 @@ bool TRzCustomShellList::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         ShowingFailures([this] { OpenSelected(); });
         return true;
     }
-    const TShortcutEntry* shortcut = ShortcutOf(key, modifiers);
-    if (shortcut == nullptr)
+    const TShellShortcut shortcut = ShellShortcutOf(key, modifiers);
+    if (shortcut == TShellShortcut::None)
         return false;
     ShowingFailures([this, shortcut] {
-        switch (shortcut->Action) {
-            case TListShortcut::SelectAll:
+        switch (shortcut) {
+            case TShellShortcut::None:
+                break;
+            case TShellShortcut::SelectAll:
                 SelectAll();
                 break;
-            case TListShortcut::Refresh:
+            case TShellShortcut::Refresh:
                 FillList();
                 break;
-            case TListShortcut::Copy:
+            case TShellShortcut::Copy:
                 ExecuteVerb("copy");
                 break;
-            case TListShortcut::Cut:
+            case TShellShortcut::Cut:
                 ExecuteVerb("cut");
                 break;
-            case TListShortcut::Paste:
+            case TShellShortcut::Paste:
                 Paste();
                 RefreshItems();
                 break;
-            case TListShortcut::Rename:
+            case TShellShortcut::Rename:
                 EditLabel(FocusedIndex());
                 break;
-            case TListShortcut::Delete:
+            case TShellShortcut::Delete:
                 ExecuteVerb("delete");
                 RefreshItems();
                 break;
@@ -931,18 +881,12 @@ void TRzCustomShellList::RunMenuCommand(IContextMenu* menu, UINT id, TListItem* 
             EditLabel(FocusedIndex());
         return;
     }
-    InvokeVerb(menu, MakeIntVerb(id - kFirstMenuCommand));
+    InvokeMenuVerb(menu, MakeIntVerb(id - kFirstMenuCommand));
 }
 
 void TRzCustomShellList::PopupHint(IContextMenu* menu, UINT id) {
-    if (!OnPopupHint)
-        return;
-    char text[256] = {};
-    if (id < kFirstMenuCommand ||
-        FAILED(menu->GetCommandString(id - kFirstMenuCommand, GCS_HELPTEXTA, nullptr, text,
-                                      sizeof text)))
-        text[0] = 0;
-    OnPopupHint(this, text);
+    if (OnPopupHint)
+        OnPopupHint(this, MenuHelpText(menu, id));
 }
 
 void TRzCustomShellList::ItemOpen(int) {
