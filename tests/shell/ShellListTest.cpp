@@ -26,7 +26,6 @@
 #include "framework/Exception.h"
 #include "platform/DeviceChanges.h"
 #include "platform/ShellClipboard.h"
-#include "platform/ShellPrompts.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/ListItemModel.h"
 #include "shell/ShellListDetails.h"
@@ -471,26 +470,6 @@ TEST_F(ShellListTest, ItemFilter_FoldersHiddenOnlyWhileLinked_MasksIgnoredWithou
     EXPECT_EQ(list_.ItemCount(), drives);
     EXPECT_GE(drives, 1);
 }
-
-// Prompts that agree to everything and record what would reach the desktop.
-class RecordingPrompts final : public IShellPrompts {
-  public:
-    bool ConfirmDelete(const std::vector<std::string>& paths, bool) override {
-        confirmed.insert(confirmed.end(), paths.begin(), paths.end());
-        return true;
-    }
-    TClashAnswer AskClash(const std::string&, bool) override { return TClashAnswer::Skip; }
-    DWORD ChooseDropEffect(DWORD, DWORD suggested) override { return suggested; }
-    bool OpenWithDefault(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    bool RunProgram(const std::vector<std::string>&) override { return true; }
-    void ShowProperties(const std::vector<std::string>&) override {}
-    void ReportError(const std::string& text) override { errors.push_back(text); }
-
-    std::vector<std::string> confirmed, opened, errors;
-};
 
 // A shortcut file whose LinkInfo names `target` as its local base path.
 std::string ShortcutTo(const std::string& target) {
