@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/ShellAllocator.h"
 #include "platform/ShellInterfaces.h"
@@ -48,6 +49,12 @@ LPCITEMIDLIST EmptyIdList();
 
 // Releases the list to the ShellAllocator; null is ignored.
 void FreeIdList(LPITEMIDLIST list);
+
+// Owns one id list for the length of a scope.
+struct TIdListFree {
+    void operator()(LPITEMIDLIST list) const { FreeIdList(list); }
+};
+using TOwnedIdList = std::unique_ptr<ITEMIDLIST, TIdListFree>;
 
 // Shell order of two absolute lists, a total order: null first, then the
 // desktop (the empty list), then every other place in the desktop's order

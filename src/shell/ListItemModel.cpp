@@ -58,7 +58,9 @@ Qt::ItemFlags TListItemModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == 0 && !owner_->ReadOnly())
+    // ReadOnly only keeps clicks from starting an edit (the view's triggers);
+    // an edit asked for explicitly is allowed when the row allows it.
+    if (index.column() == 0 && owner_->CanEditLabel(owner_->Item(index.row())))
         flags |= Qt::ItemIsEditable;
     return flags;
 }

@@ -1,9 +1,11 @@
 #include "shell/RzListView.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPainter>
 #include <QScrollBar>
@@ -173,6 +175,21 @@ class TListViewHost final : public QObject {
             case QEvent::Leave:
                 SetHot(false);
                 break;
+            case QEvent::KeyPress: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                return owner_->KeyDown(key->key(), key->modifiers());
+            }
+            case QEvent::ContextMenu: {
+                auto* request = static_cast<QContextMenuEvent*>(event);
+                if (request->reason() == QContextMenuEvent::Keyboard) {
+                    owner_->RequestContextMenu(nullptr);
+                } else {
+                    const QPoint at =
+                        static_cast<QWidget*>(watched)->mapTo(owner_->Widget(), request->pos());
+                    owner_->RequestContextMenu(&at);
+                }
+                return true;
+            }
             case QEvent::Wheel: {
                 const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
                 if (delta == 0)
@@ -491,6 +508,12 @@ bool TRzCustomListView::IsEditing() const {
     return ViewEditing(ActiveView());
 }
 
+void TRzCustomListView::EditLabel(int index) {
+    if (index < 0 || index >= ItemCount() || !CanEditLabel(Item(index)))
+        return;
+    ActiveView()->edit(model_->index(index, 0));
+}
+
 void TRzCustomListView::SetSmallImages(HIMAGELIST images) {
     smallImages_ = images;
     model_->ForgetPictures();
@@ -633,6 +656,37 @@ bool TRzCustomListView::ItemEdited(TListItem& item, std::string& caption) {
     if (OnEdited)
         OnEdited(this, item, caption);
     return true;
+}
+
+bool TRzCustomListView::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    const bool menuKey = key == Qt::Key_Menu && modifiers == Qt::NoModifier;
+    if (!menuKey && !(key == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
+        return false;
+    RequestContextMenu(nullptr);
+    return true;
+}
+
+// The menu of the selection: at the mouse, or from the keyboard at the
+// focused item when it is selected, else at the first selected item. A mouse
+// request without a selection or a focused item shows nothing.
+void TRzCustomListView::RequestContextMenu(const QPoint* at) {
+    const std::vector<int> selected = SelectedIndexes();
+    const int focused = FocusedIndex();
+    if (selected.empty() || (at != nullptr && focused < 0))
+        return;
+    QPoint point;
+    if (at != nullptr)
+        point = *at;
+    else if (focused >= 0 && std::find(selected.begin(), selected.end(), focused) != selected.end())
+        point = LabelCentre(focused);
+    else
+        point = LabelCentre(selected.front());
+    ItemContextMenu(focused >= 0 ? &Item(focused) : nullptr, point);
+}
+
+QPoint TRzCustomListView::LabelCentre(int index) const {
+    QAbstractItemView* view = ActiveView();
+    return view->viewport()->mapTo(Widget(), view->visualRect(model_->index(index, 0)).center());
 }
 
 void TRzCustomListView::WndProc(TMessage& message) {

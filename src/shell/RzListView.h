@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -110,6 +111,9 @@ class TRzCustomListView : public TWinControl {
     void SetReadOnly(bool readOnly);
     // Whether a label is being edited.
     bool IsEditing() const;
+    // Starts editing the label of row `index` whatever ReadOnly says (F2 and
+    // a menu's rename entry ask for it); rows CanEditLabel refuses stay put.
+    void EditLabel(int index);
 
     HIMAGELIST SmallImages() const { return smallImages_; }
     HIMAGELIST LargeImages() const { return largeImages_; }
@@ -187,6 +191,16 @@ class TRzCustomListView : public TWinControl {
     virtual void ItemOpen(int index);
     // A label edit ended with a new text; false keeps the old caption.
     virtual bool ItemEdited(TListItem& item, std::string& caption);
+    // Whether the label of `item` may be edited at all.
+    virtual bool CanEditLabel(TListItem&) { return true; }
+    // A key pressed in the view before the view handles it; true consumes it.
+    virtual bool KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // A context menu for `item` (the focused one, may be null) at `point` in
+    // list coordinates.
+    virtual void ItemContextMenu(TListItem*, QPoint) {}
+    // A context menu was asked for: with the mouse at `at` (list
+    // coordinates), or from the keyboard when `at` is null.
+    void RequestContextMenu(const QPoint* at);
     virtual void WndProc(TMessage& message);
 
     void Paint(TCanvas& canvas) override;
@@ -204,6 +218,7 @@ class TRzCustomListView : public TWinControl {
     void SyncColumnsToHeader();
     void LayoutViews();
     bool HotFrame() const;
+    QPoint LabelCentre(int index) const;
 
     MessageWindow window_;
     std::vector<std::unique_ptr<TListItem>> items_;

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,6 +20,10 @@ class TreeViewWidget : public QTreeWidget {
   public:
     TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent);
     TRzCustomTreeView* Owner() const { return owner_; }
+    bool Editing() const { return state() == EditingState; }
+    bool NodeEdited(TTreeNode* node, std::string& caption) {
+        return owner_->NodeEdited(node, caption);
+    }
 
   protected:
     void focusInEvent(QFocusEvent* e) override {
@@ -43,13 +48,29 @@ class TreeViewWidget : public QTreeWidget {
             if (key == 0)
                 return;
         }
-        QTreeWidget::keyPressEvent(e);
+        if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) {
+            KeyboardContextMenu();
+            return;
+        }
+        bool consumed = false;
+        RunGuarded([&] { consumed = owner_->KeyDown(e->key(), e->modifiers()); });
+        if (!consumed)
+            QTreeWidget::keyPressEvent(e);
     }
     void contextMenuEvent(QContextMenuEvent* e) override {
-        bool byMouse = e->reason() == QContextMenuEvent::Mouse;
-        auto* node = static_cast<TTreeNode*>(byMouse ? itemAt(e->pos()) : currentItem());
+        if (e->reason() != QContextMenuEvent::Mouse)
+            return KeyboardContextMenu();
         QPoint p = viewport()->mapTo(this, e->pos()) + pos();
-        owner_->ContextMenu(node, {p.x(), p.y()});
+        auto* node = static_cast<TTreeNode*>(itemAt(e->pos()));
+        RunGuarded([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
+    }
+    // From the keyboard the menu opens at the centre of the selected node.
+    void KeyboardContextMenu() {
+        auto* node = static_cast<TTreeNode*>(currentItem());
+        QPoint p = pos();
+        if (node != nullptr)
+            p += viewport()->mapTo(this, visualItemRect(node).center());
+        RunGuarded([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
     }
 
   private:
@@ -82,6 +103,21 @@ class TreeNodeDelegate : public QStyledItemDelegate {
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(text.adjusted(0, 0, -1, -1));
         painter->restore();
+    }
+
+    // An edited caption is taken only when the control accepts it.
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        auto* view = static_cast<TreeViewWidget*>(parent());
+        auto* node = static_cast<TTreeNode*>(view->itemFromIndex(index));
+        if (line == nullptr || node == nullptr)
+            return QStyledItemDelegate::setModelData(editor, model, index);
+        std::string caption = line->text().toStdString();
+        bool accepted = false;
+        RunGuarded([&] { accepted = view->NodeEdited(node, caption); });
+        if (accepted)
+            node->setText(0, QString::fromStdString(caption));
     }
 
   private:
@@ -509,7 +545,18 @@ int TRzCustomTreeView::CompareNodes(TTreeNode* a, TTreeNode* b) {
     return a->text(0).compare(b->text(0));
 }
 
-void TRzCustomTreeView::ContextMenu(TTreeNode* node, TPoint pos) {
+void TRzCustomTreeView::EditNode(TTreeNode* node) {
+    if (node == nullptr || !CanEditNode(node))
+        return;
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    view_->editItem(node, 0);
+}
+
+bool TRzCustomTreeView::IsEditing() const {
+    return view_->Editing();
+}
+
+void TRzCustomTreeView::NodeContextMenu(TTreeNode* node, TPoint pos) {
     QMenu* menu = nullptr;
     if (OnNodeContextMenu)
         OnNodeContextMenu(this, node, pos, menu);

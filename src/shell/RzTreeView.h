@@ -134,6 +134,9 @@ class TRzCustomTreeView : public TWinControl {
     // with `recurse` every level below too.
     void SortChildren(TTreeNode* node, bool recurse);
     void MakeVisible(TTreeNode* node);
+    // Starts editing the node's caption when CanEditNode allows it.
+    void EditNode(TTreeNode* node);
+    bool IsEditing() const;
     // Node updates are batched between these (counted).
     void BeginUpdate();
     void EndUpdate();
@@ -167,6 +170,15 @@ class TRzCustomTreeView : public TWinControl {
     virtual int CompareNodes(TTreeNode* a, TTreeNode* b);
     // A mouse button went down on the tree's client area.
     virtual void TreeMouseDown(TMouseButton) {}
+    virtual bool CanEditNode(TTreeNode*) { return true; }
+    // An edit ended with `caption` (which may be changed); false keeps the
+    // old caption.
+    virtual bool NodeEdited(TTreeNode*, std::string&) { return true; }
+    // A key after OnKeyDown, before the tree's own handling; true consumes it.
+    virtual bool KeyDown(int, Qt::KeyboardModifiers) { return false; }
+    // A context menu for `node` (may be null) at `pos` in control
+    // coordinates: OnNodeContextMenu, then the menu it chose.
+    virtual void NodeContextMenu(TTreeNode* node, TPoint pos);
 
     void Paint(TCanvas& canvas) override;
     void ColorChanged() override;
@@ -192,7 +204,6 @@ class TRzCustomTreeView : public TWinControl {
     void HotChanged(bool in);
     QIcon NodeIcon(const TTreeNode* node);
     QPixmap Picture(int index, int overlay, bool cut) const;
-    void ContextMenu(TTreeNode* node, TPoint pos);
     void ReleaseSubtree(TTreeNode* node);
 
     std::unique_ptr<TreeViewWidget> view_;

@@ -79,9 +79,21 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     TRzShellListData* ShellListData(int index) const;
     void FillList();
     void RefreshItems();
-    // Opens item `index`: a folder is shown (through the linked tree when
-    // there is one); a file goes to OnDblClickOpen.
+    // ----- commands
+    // Opens item `index`: a folder, or a shortcut to one, is shown (through
+    // the linked tree when there is one); anything else goes to
+    // OnDblClickOpen and then to its default command.
     void OpenItem(int index);
+    // Enter and a double click: one item is opened, several get the default
+    // command of their common menu once.
+    void OpenSelected();
+    // Shows the parent folder (Backspace); nothing at the desktop.
+    void GoUp();
+    void SelectAll();
+    // Runs a context-menu verb ("copy", "cut", "delete", ...) on the selection.
+    void ExecuteVerb(const std::string& verb);
+    // Pastes the clipboard's files into the shown folder.
+    void Paste();
 
     // ----- state the records and the other commands use
     IShellFolder* FolderObject() const { return folderObject_.Get(); }
@@ -148,6 +160,9 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     void ColumnClick(int column) override;
     void ItemOpen(int index) override;
     bool ItemEdited(TListItem& item, std::string& caption) override;
+    bool CanEditLabel(TListItem& item) override;
+    bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
+    void ItemContextMenu(TListItem* item, QPoint point) override;
     void WndProc(TMessage& message) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -160,6 +175,18 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     };
 
     void FolderChangeStep();
+    void RunPendingRefreshes();
+    // Empties the list and shows the folder at `absolute` (a copy is taken).
+    void GoInto(LPCITEMIDLIST absolute);
+    bool OpenLinkedFolder(const std::string& linkFile);
+    std::vector<LPCITEMIDLIST> SelectedRelIdLists() const;
+    // The menu of `items` of the shown folder; null when it cannot be had.
+    ComPtr<IContextMenu> ItemsMenu(const std::vector<LPCITEMIDLIST>& items) const;
+    void RunDefaultCommand(const std::vector<LPCITEMIDLIST>& items);
+    void ShowShellMenu(TListItem* focused, QPoint point);
+    void RunMenuCommand(IContextMenu* menu, UINT id, TListItem* focused);
+    // Tells OnPopupHint the help text of menu entry `id` (empty for none).
+    void PopupHint(IContextMenu* menu, UINT id);
     void EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList);
     // Steps 1-3 of the item filter, then ItemAccept; `attributes` receives
     // what the attribute query left.

@@ -1,5 +1,8 @@
 #include "shell/ShellTree.h"
 
+#include <dirent.h>
+
+#include <QMenu>
 #include <algorithm>
 #include <deque>
 #include <memory>
@@ -11,15 +14,19 @@
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
 #include "platform/Drives.h"
+#include "platform/ShellQMenu.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
 #include "shell/FolderItemOrder.h"
 #include "shell/IdListArray.h"
 #include "shell/PidlList.h"
+#include "shell/ShellCommands.h"
+#include "shell/ShellDataObject.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
 #include "shell/ShellPaths.h"
+#include "shell/ShellShortcuts.h"
 #include "shell/SystemImages.h"
 
 namespace {
@@ -757,4 +764,246 @@ void TRzCustomShellTree::DeviceChange(TRzDeviceChangeHandler*, TMessage& message
         ScopeExit resume([] { --ShellEnv.DrivesValidationSuspendCount; });
         RefreshTree();
     });
+}
+
+// ------------------------------------------------------------- commands
+
+namespace {
+
+// The files of the Send To folder as its menu lists them: not folders, not
+// hidden, by name.
+std::vector<std::string> SendToEntries() {
+    std::vector<std::string> names;
+    const std::string folder = SpecialFolderPath(0, CSIDL_SENDTO);
+    DIR* directory = folder.empty() ? nullptr : opendir(folder.c_str());
+    if (directory == nullptr)
+        return names;
+    while (const dirent* entry = readdir(directory))
+        if (entry->d_name[0] != '.' && (entry->d_type == DT_REG || entry->d_type == DT_LNK))
+            names.push_back(entry->d_name);
+    closedir(directory);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Puts the Send To entries in place of the placeholder, with ids 1, 2, ...
+void FillSendTo(TShellMenu& menu, const std::vector<std::string>& entries) {
+    TShellMenu* sendTo = menu.SendToMenu();
+    if (sendTo == nullptr)
+        return;
+    sendTo->Items.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        sendTo->Items.push_back(MenuCommand(static_cast<UINT>(i + 1), entries[i]));
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+bool TRzCustomShellTree::CanEditNode(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    return data == nullptr || data->CanRename();
+}
+
+// A new caption renames the item on disk; on success the node and everything
+// below it follow the new name and the level is sorted again.
+bool TRzCustomShellTree::NodeEdited(TTreeNode* node, std::string& caption) {
+    caption = Trimmed(caption);
+    TRzShellTreeData* data = ShellData(node);
+    if (data == nullptr)
+        return true;
+    IShellFolder* parent = data->ParentFolder();
+    if (parent == nullptr)
+        return false;
+    TCursorScope hourglass(crHourGlass);
+    skipNextChange_ = true;
+    bool renamed = false;
+    {
+        LockScope lock(*this);
+        LPITEMIDLIST newItem = nullptr;
+        renamed = SUCCEEDED(parent->SetNameOf(0, data->RelativeIdList(), caption.c_str(),
+                                              SHGDN_INFOLDER, &newItem));
+        TOwnedIdList owned(newItem);
+        if (renamed)
+            Renamed(node, owned.get());
+        else
+            skipNextChange_ = false;
+    }
+    if (renamed)
+        caption = GetDisplayName(parent, data->RelativeIdList(), SHGDN_INFOLDER);
+    if (pendingRefresh_ && !Busy()) {
+        pendingRefresh_ = false;
+        RefreshTree();
+    }
+    return renamed;
+}
+
+void TRzCustomShellTree::Renamed(TTreeNode* node, LPCITEMIDLIST newItem) {
+    TRzShellTreeData* data = ShellData(node);
+    if (newItem != nullptr)
+        data->ReplaceItem(newItem);
+    std::deque<TTreeNode*> below;
+    for (int i = 0; i < node->childCount(); ++i)
+        below.push_back(node->Child(i));
+    while (!below.empty()) {
+        TTreeNode* next = below.front();
+        below.pop_front();
+        if (TRzShellTreeData* nextData = ShellData(next))
+            nextData->ForgetCachedValues();
+        for (int i = 0; i < next->childCount(); ++i)
+            below.push_back(next->Child(i));
+    }
+    SortChildren(node->Parent(), false);
+    // The shown folder follows when it lies at or under the renamed node.
+    TTreeNode* selected = Selected();
+    if (selected != nullptr && selected->HasAncestor(node)) {
+        selectedFolder_.SetIdList(ShellData(selected)->AbsoluteIdList());
+        if (shellList_ != nullptr)
+            shellList_->SetFolderIdList(ShellData(selected)->AbsoluteIdList());
+    }
+}
+
+bool TRzCustomShellTree::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (!(options_ & stoDefaultKeyHandling) || IsEditing())
+        return false;
+    TTreeNode* node = Selected();
+    switch (ShellShortcutOf(key, modifiers)) {
+        case TShellShortcut::None:
+            return false;
+        case TShellShortcut::SelectAll:
+            break;
+        case TShellShortcut::Rename:
+            EditNode(node);
+            break;
+        case TShellShortcut::Refresh:
+            RefreshTree();
+            break;
+        case TShellShortcut::Cut:
+            InvokeNodeVerb(node, "cut");
+            break;
+        case TShellShortcut::Copy:
+            InvokeNodeVerb(node, "copy");
+            break;
+        case TShellShortcut::Paste:
+            InvokeNodeVerb(node, "paste");
+            RefreshTree();
+            break;
+        case TShellShortcut::Delete:
+            InvokeNodeVerb(node, "delete");
+            RefreshTree();
+            break;
+    }
+    return true;
+}
+
+ComPtr<IContextMenu> TRzCustomShellTree::NodeMenu(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    if (data == nullptr || data->ParentData() == nullptr || data->ParentFolder() == nullptr ||
+        IdListCount(data->AbsoluteIdList()) == 0)
+        return {};
+    ComPtr<IContextMenu> menu;
+    LPCITEMIDLIST item = data->RelativeIdList();
+    const HRESULT hr =
+        data->ParentFolder()->GetUIObjectOf(0, 1, &item, IID_IContextMenu, nullptr, menu.PutVoid());
+    if (FAILED(hr))
+        throw EShellError(hr);
+    return menu;
+}
+
+void TRzCustomShellTree::InvokeNodeVerb(TTreeNode* node, const std::string& verb) {
+    ComPtr<IContextMenu> menu = NodeMenu(node);
+    if (!menu)
+        return;
+    TShellMenu entries;
+    if (FAILED(
+            menu->QueryContextMenu(&entries, 0, kFirstMenuCommand, kLastMenuCommand, CMF_EXPLORE)))
+        return;
+    if (const UINT id = MenuCommandOfVerb(menu.Get(), entries, verb))
+        InvokeMenuVerb(menu.Get(), MakeIntVerb(id - kFirstMenuCommand));
+}
+
+void TRzCustomShellTree::NodeContextMenu(TTreeNode* node, TPoint pos) {
+    if (!(options_ & stoContextMenus)) {
+        TRzCustomTreeView::NodeContextMenu(node, pos);
+        return;
+    }
+    QMenu* replaced = nullptr;
+    if (OnNodeContextMenu)
+        OnNodeContextMenu(this, node, pos, replaced);
+    ShowShellMenu(node, pos);
+}
+
+void TRzCustomShellTree::ShowShellMenu(TTreeNode* node, TPoint pos) {
+    ComPtr<IContextMenu> menu = NodeMenu(node);
+    if (!menu)
+        return;
+    TShellMenu entries;
+    const HRESULT hr = menu->QueryContextMenu(&entries, 0, kFirstMenuCommand, kLastMenuCommand,
+                                              CMF_EXPLORE | CMF_CANRENAME);
+    if (FAILED(hr))
+        throw EShellError(hr);
+    FillSendTo(entries, SendToEntries());
+    QMenu popup(Widget());
+    FillQMenu(popup, entries);
+    QObject::connect(&popup, &QMenu::hovered, [this, &menu](QAction* action) {
+        if (OnPopupHint)
+            OnPopupHint(this, MenuHelpText(menu.Get(), CommandOf(action)));
+    });
+    UINT id = 0;
+    {
+        SetBusy(true);
+        struct Idle {
+            TRzCustomShellTree* tree;
+            ~Idle() { tree->SetBusy(false); }
+        } idle{this};
+        id = CommandOf(popup.exec(Widget()->mapToGlobal(QPoint(pos.X, pos.Y))));
+    }
+    if (id == 0)
+        return;
+    if (id < kFirstMenuCommand) {
+        SendTo(node, static_cast<int>(id) - 1);
+    } else if (id == kFirstMenuCommand + kRenameCommandOffset) {
+        EditNode(node);
+    } else {
+        InvokeMenuVerb(menu.Get(), MakeIntVerb(id - kFirstMenuCommand));
+        RefreshTree();
+    }
+}
+
+void TRzCustomShellTree::SendTo(TTreeNode* node, int index) {
+    const std::vector<std::string> entries = SendToEntries();
+    TRzShellTreeData* data = ShellData(node);
+    if (data == nullptr || index < 0 || index >= static_cast<int>(entries.size()))
+        return;
+    LPITEMIDLIST entryList = nullptr;
+    if (FAILED(PathToIdList(SpecialFolderPath(0, CSIDL_SENDTO) + "/" + entries[index], &entryList)))
+        return;
+    TOwnedIdList ownedEntry(entryList);
+    ComPtr<IShellFolder> sendToFolder;
+    LPITEMIDLIST folderList = nullptr;
+    LPITEMIDLIST last = nullptr;
+    if (FAILED(SplitIdList(entryList, sendToFolder, &folderList, &last)))
+        return;
+    TOwnedIdList ownedFolder(folderList);
+    TOwnedIdList ownedLast(last);
+    LPCITEMIDLIST target = last;
+    ComPtr<IDropTarget> drop;
+    if (FAILED(
+            sendToFolder->GetUIObjectOf(0, 1, &target, IID_IDropTarget, nullptr, drop.PutVoid())))
+        return;
+    TRzShellTreeData* parent = data->ParentData();
+    ComPtr<IDataObject> object = ComPtr<IDataObject>::Share(new TDataObject_shtv(
+        data->ParentFolder(), parent != nullptr ? parent->AbsoluteIdList() : nullptr,
+        {data->RelativeIdList()}));
+    DWORD effect = DROPEFFECT_COPY;
+    if (SUCCEEDED(drop->DragEnter(object.Get(), MK_LBUTTON, {0, 0}, &effect)) &&
+        effect != DROPEFFECT_NONE)
+        drop->Drop(object.Get(), MK_LBUTTON, {0, 0}, &effect);
+    else
+        drop->DragLeave();
 }

@@ -135,6 +135,10 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     void GetSelectedIndex(TTreeNode* node) override;
     int CompareNodes(TTreeNode* a, TTreeNode* b) override;
     void TreeMouseDown(TMouseButton button) override;
+    bool CanEditNode(TTreeNode* node) override;
+    bool NodeEdited(TTreeNode* node, std::string& caption) override;
+    bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
+    void NodeContextMenu(TTreeNode* node, TPoint pos) override;
     void Loaded() override;
     void ParentChanged() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -170,6 +174,14 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     void EnumerateFresh(IShellFolder* folder, TRzPidlList& fresh);
     int RefreshDelay() const;
     void WatchLoadedFolders();
+    // The menu of the node's item from its parent folder; null for the root.
+    ComPtr<IContextMenu> NodeMenu(TTreeNode* node);
+    // Runs a canonical verb ("copy", "delete", ...) on the node's item.
+    void InvokeNodeVerb(TTreeNode* node, const std::string& verb);
+    void ShowShellMenu(TTreeNode* node, TPoint pos);
+    // Hands the node's item to Send To entry `index` as a drop.
+    void SendTo(TTreeNode* node, int index);
+    void Renamed(TTreeNode* node, LPCITEMIDLIST newItem);
 
     MessageWindow window_;
     TTimer delayTimer_;

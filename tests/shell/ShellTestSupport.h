@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ShellPrompts.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -84,3 +86,23 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
 // Whether `folder` is the desktop: only the desktop parses absolute paths into
 // the lists PathToIdList gives.
 bool IsDesktopFolder(IShellFolder* folder);
+
+// Prompts that agree to everything and record what would reach the desktop.
+class RecordingPrompts final : public IShellPrompts {
+  public:
+    bool ConfirmDelete(const std::vector<std::string>& paths, bool) override {
+        confirmed.insert(confirmed.end(), paths.begin(), paths.end());
+        return true;
+    }
+    TClashAnswer AskClash(const std::string&, bool) override { return TClashAnswer::Skip; }
+    DWORD ChooseDropEffect(DWORD, DWORD suggested) override { return suggested; }
+    bool OpenWithDefault(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    bool RunProgram(const std::vector<std::string>&) override { return true; }
+    void ShowProperties(const std::vector<std::string>&) override {}
+    void ReportError(const std::string& text) override { errors.push_back(text); }
+
+    std::vector<std::string> confirmed, opened, errors;
+};

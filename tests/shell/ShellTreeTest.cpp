@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdio>
@@ -497,6 +498,67 @@ TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
     watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
     EXPECT_EQ(watches.Count(), 10);
     EXPECT_TRUE(watches.IsWatched(folders.back()));
+}
+
+// Edits the node's caption as a person would: F2, the new text, Enter.
+void RenameBy(TRzShellTree* tree, TTreeNode* node, const QString& text) {
+    tree->SetSelected(node);
+    QTest::keyClick(tree->View(), Qt::Key_F2);
+    auto* editor = tree->View()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);  // the queued commit
+}
+
+TEST_F(ShellTreeTest, Rename_MovesTheFolderSortsTheLevelAndTheShownFolderFollows) {
+    DesktopFolder dir;
+    dir.Make("b");
+    dir.Make("m/deep");
+    TTreeNode* deep = Navigate(dir.Path() + "/m/deep");
+    TTreeNode* m = deep->Parent();
+    TTreeNode* top = m->Parent();
+    RenameBy(tree, m, "  a-renamed ");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/a-renamed/deep"));
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"a-renamed", "b"}));
+    tree->SetSelected(deep);
+    FireDelay();
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/a-renamed/deep");
+    EXPECT_EQ(list.shown.back(), dir.Path() + "/a-renamed/deep");
+
+    RenameBy(tree, ChildNamed(top, "a-renamed"), "b");  // taken: refused
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"a-renamed", "b"}));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/a-renamed"));
+
+    tree->SetSelected(Root());
+    QTest::keyClick(tree->View(), Qt::Key_F2);  // the root never takes a new name
+    EXPECT_FALSE(tree->IsEditing());
+}
+
+TEST_F(ShellTreeTest, Keys_CopyPasteIntoAFolder_DeleteToTheTrash_RootAndCtrlAIgnored) {
+    RecordingPrompts prompts;
+    TShellPromptsScope scope(prompts);
+    DesktopFolder dir;
+    dir.Make("src/inner");
+    dir.Make("dst");
+    TTreeNode* src = Navigate(dir.Path() + "/src");
+    QTest::keyClick(tree->View(), Qt::Key_C, Qt::ControlModifier);
+    tree->SetSelected(ChildNamed(src->Parent(), "dst"));
+    QTest::keyClick(tree->View(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/dst/src/inner"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/src/inner"));
+
+    tree->SetSelected(ChildNamed(src->Parent(), "src"));
+    QTest::keyClick(tree->View(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(prompts.confirmed, std::vector<std::string>{dir.Path() + "/src"});
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/src"));
+
+    tree->SetSelected(Root());
+    QTest::keyClick(tree->View(), Qt::Key_Delete);
+    QTest::keyClick(tree->View(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(prompts.confirmed.size(), 1u);
+    EXPECT_EQ(tree->Selected(), Root());
+    std::filesystem::remove_all(std::string(getenv("XDG_DATA_HOME")) + "/Trash");
 }
 
 }  // namespace
