@@ -29,7 +29,9 @@ constexpr const char* kUsage =
     "and on disk before it replaces the photo, which keeps its permissions, owner\n"
     "and modification time. A photo of another owner, whose owner a new copy could\n"
     "not keep, is overwritten in place after its original is saved beside it; a\n"
-    "later run puts back an original that an interrupted run left.\n"
+    "later run puts back an original that an interrupted run left, when the photo\n"
+    "is still as that run left it; otherwise it names the original's copy, leaves\n"
+    "the photo alone and exits 1.\n"
     "\n"
     "Entries are taken folders first, then by name (case-insensitive), hidden\n"
     "ones included; the folder's subfolders are not entered. One run works in a\n"
@@ -192,6 +194,7 @@ class TConsoleHost : public IStampHost {
         err_.Flush();
     }
     void OriginalLeft(const std::string& copyPath) override {
+        originalsLeft_ = true;
         err_.Write(
             "Original copy left alone, its photo not stamped (not the file that was "
             "being rewritten, or not ours to put back): " +
@@ -202,13 +205,17 @@ class TConsoleHost : public IStampHost {
     }
     bool Interrupted() override { return TStopSignals::Caught() != 0; }
     const std::string& Message() const { return message_; }
+    bool OriginalsLeft() const { return originalsLeft_; }
 
   private:
     TCheckedOutput& err_;
     std::string message_;
+    bool originalsLeft_ = false;
 };
 
-void Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
+// Returns the exit status of a run that was not interrupted: 1 when a photo
+// was left alone beside an original that could not be put back.
+int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
     std::string folderPath = FolderPath(args.folders.front());
     TFixedFolder folder(folderPath);
     TFolderList items(folderPath);
@@ -221,7 +228,7 @@ void Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std:
         command.Run();
         if (!host.Interrupted() && !host.Message().empty())
             out.Write(WithLineFeeds(host.Message()) + "\n");
-        return;
+        return host.OriginalsLeft() ? 1 : 0;
     }
     command.DryRun([&](const std::string& name, const std::string& date) {
         if (args.null)
@@ -229,6 +236,7 @@ void Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std:
         else
             out.Write(EscapedName(name) + "\t" + date + "\n");
     });
+    return 0;
 }
 
 // The exit status once everything is written: a failed write to standard
@@ -257,14 +265,15 @@ std::string MessageWithEscapedName(const std::exception& error) {
 
 int Run(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
     TStopSignals stopSignals;
+    int status = 0;
     try {
-        Stamp(args, out, err, errFile);
+        status = Stamp(args, out, err, errFile);
     } catch (const std::exception& error) {
         out.Flush();
         err.Write(WithLineFeeds(ExceptionBoxText(MessageWithEscapedName(error))) + "\n");
         return 1;
     }
-    return TStopSignals::Caught() != 0 ? TStopSignals::ExitStatus() : 0;
+    return TStopSignals::Caught() != 0 ? TStopSignals::ExitStatus() : status;
 }
 
 // The characters that reorder text on a terminal (embeddings, overrides,

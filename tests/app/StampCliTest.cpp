@@ -14,6 +14,7 @@
 #include "LockWait.h"
 #include "PhotoFiles.h"
 #include "app/StampCli.h"
+#include "framework/TempFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -179,6 +180,23 @@ TEST(StampCli, WriteErrorNamesTheFileAndTheReason) {
               "Stream write error: " + dir.File("15-06-07_1230.jpg") + ": File too large.\n");
     EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")).size(), PlainJpeg().size() + 65536);
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"15-06-07_1230.jpg"});
+}
+
+// An original a crashed run left that cannot be put back (the photo changed
+// since) is named; the photo is left alone and the run fails.
+TEST(StampCli, OriginalThatCannotBePutBackFailsTheRun) {
+    TempDir dir;
+    WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
+    struct stat st {};
+    ASSERT_EQ(stat(dir.File("15-06-07_1230.jpg").c_str(), &st), 0);
+    const std::string copy =
+        OriginalCopyName(".kadrimark-Orig01.tmp", ".kadrimark-Next01.tmp", st.st_ino);
+    WriteFileBytes(dir.File(copy), "an older original");
+    WriteFileBytes(dir.File(".kadrimark-Next01.tmp"), "its stamped content");
+    Result result = Stamper(Args({dir.Path()}));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find(dir.File(copy) + "\n"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
 }
 
 // A name cannot write to the terminal through an error message either.
