@@ -92,38 +92,77 @@ TPhotoFolder::TPhotoFolder(const std::string& path)
         throw EFOpenError::CannotOpen(path, errno);
 }
 
-bool TPhotoFolder::Lock(const std::function<bool()>& stop) {
+bool TPhotoFolder::Lock(const std::function<bool()>& stop, const std::function<void()>& waiting) {
+    if (flock(handle_.Get(), LOCK_EX | LOCK_NB) == 0) {
+        leftCopies_ = TidyTempFiles(handle_.Get());
+        return true;
+    }
+    if (errno == EWOULDBLOCK)
+        waiting();
     while (flock(handle_.Get(), LOCK_EX) != 0) {
         if (errno != EINTR)
             throw EFOpenError::CannotOpen(path_, errno);
         if (stop())
             return false;
     }
-    TidyTempFiles(handle_.Get());
+    leftCopies_ = TidyTempFiles(handle_.Get());
     return true;
+}
+
+bool TPhotoFolder::HasLeftCopy(const struct stat& facts) const {
+    struct stat folder {};
+    return fstat(handle_.Get(), &folder) == 0 && folder.st_dev == facts.st_dev &&
+           std::any_of(leftCopies_.begin(), leftCopies_.end(),
+                       [&](const TLeftCopy& copy) { return copy.inode == facts.st_ino; });
+}
+
+// Opens the entry as a reference only (no device or FIFO is opened for
+// reading by it), then, when it is a regular file, that same file for reading
+// through the reference. An invalid handle with errno 0 is no regular file.
+TFileHandle OpenRegular(int folder, const std::string& name, struct stat& facts) {
+    TFileHandle reference(openat(folder, name.c_str(), O_PATH | O_CLOEXEC));
+    if (!reference.Valid())
+        return reference;
+    if (fstat(reference.Get(), &facts) != 0)
+        return TFileHandle();
+    if (!S_ISREG(facts.st_mode)) {
+        errno = 0;
+        return TFileHandle();
+    }
+    return TFileHandle(
+        open(SelfLink(reference.Get()).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
 TPhotoFile TPhotoFolder::Open(const std::string& name) const {
     std::string path = path_ + "/" + name;
     TFileOrigin origin;
-    origin.file = TFileHandle(
-        openat(handle_.Get(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    origin.file = OpenRegular(handle_.Get(), name, origin.facts);
+    const int error = origin.file.Valid() ? 0 : errno;
     // Another's write lease refuses the open: the file is being written.
-    bool inUse = !origin.file.Valid() && errno == EWOULDBLOCK;
-    if (!origin.file.Valid() && !inUse)
-        throw EFOpenError::CannotOpen(path, errno);
-    if (!inUse && fstat(origin.file.Get(), &origin.facts) != 0)
-        throw EFOpenError::CannotOpen(path, errno);
-    if (!inUse && !S_ISREG(origin.facts.st_mode))
-        throw EFOpenError::CannotOpen(path, S_ISDIR(origin.facts.st_mode) ? EISDIR : EINVAL);
-    if (!inUse)
+    bool inUse = error == EWOULDBLOCK;
+    // Gone since the listing; a dangling or looping link or a socket is no file.
+    struct stat entry {};
+    const bool missing =
+        error == ENOENT && fstatat(handle_.Get(), name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0;
+    const bool notAFile =
+        error == 0 ? !origin.file.Valid() : error == ENOENT || error == ELOOP || error == ENXIO;
+    if (!origin.file.Valid() && !inUse && !notAFile)
+        throw EFOpenError::CannotOpen(path, error);
+    if (origin.file.Valid()) {
+        if (fstat(origin.file.Get(), &origin.facts) != 0)
+            throw EFOpenError::CannotOpen(path, errno);
         origin.leased = TakeReadLease(origin.file.Get(), inUse);
+    } else {
+        origin.facts = {};
+    }
     origin.name = name;
     origin.path = path;
-    if (!inUse)
+    if (origin.file.Valid() && !inUse)
         FindOwnFolder(handle_.Get(), origin);
     TPhotoFile photo(path, std::move(origin));
     photo.inUse_ = inUse;
+    photo.missing_ = missing;
+    photo.notAFile_ = notAFile && !missing;
     return photo;
 }
 

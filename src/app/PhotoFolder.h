@@ -10,6 +10,7 @@
 #include "app/ByteBuffer.h"
 #include "framework/AtomicFile.h"
 #include "framework/FileHandle.h"
+#include "framework/TempFiles.h"
 
 // The folder a stamp run works in and the photos it opens there. The folder
 // is opened once per run from its path; each photo is then opened once,
@@ -29,17 +30,24 @@ class TPhotoFolder {
     // Waits for the folder's run lock (one stamp run per folder at a time;
     // held until the folder is closed), then clears what killed runs left in
     // it (TidyTempFiles). Returns false, without the lock, when a signal
-    // interrupts the wait and `stop` then answers true.
-    bool Lock(const std::function<bool()>& stop);
-    // Opens the entry `name` (a plain name, no '/') once, without blocking (a
-    // FIFO does not hold the run), and checks the descriptor. Throws when it
-    // is missing, a folder or another kind of non-regular file, or cannot be
-    // opened.
+    // interrupts the wait and `stop` then answers true. `waiting` is called
+    // once before blocking when another run holds the lock.
+    bool Lock(const std::function<bool()>& stop, const std::function<void()>& waiting);
+    // The original copies the lock's tidy could not put back.
+    const std::vector<TLeftCopy>& LeftCopies() const { return leftCopies_; }
+    // Whether the photo has an original copy that could not be put back: it
+    // is left alone.
+    bool HasLeftCopy(const struct stat& facts) const;
+    // Opens the entry `name` (a plain name, no '/') once, without blocking,
+    // and checks the descriptor. An entry that is gone, or is no regular file
+    // (a FIFO, device, folder, dangling link...), gives a photo that says so;
+    // throws when it cannot be opened otherwise.
     TPhotoFile Open(const std::string& name) const;
 
   private:
     std::string path_;
     TFileHandle handle_;
+    std::vector<TLeftCopy> leftCopies_;
 };
 
 // The first bytes of an open file, read on demand one block at a time, so
@@ -70,6 +78,10 @@ class TPhotoFile {
     // Another process had the file open for writing at the open, or has
     // opened it for writing since: it is being written.
     bool InUse() const;
+    // The entry was gone at the open (moved or deleted since the listing).
+    bool Missing() const { return missing_; }
+    // The entry is no regular file: it is left alone.
+    bool NotAFile() const { return notAFile_; }
     // The writability probe: the file has a write bit, this process may write
     // it, and no other process holds a lock on it. Throws on other failures
     // (too many open files, for example).
@@ -88,4 +100,6 @@ class TPhotoFile {
     TFileOrigin origin_;
     TFileHead head_;
     bool inUse_ = false;
+    bool missing_ = false;
+    bool notAFile_ = false;
 };

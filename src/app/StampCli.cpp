@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,9 @@ constexpr const char* kUsage =
     "and on disk before it replaces the photo, which keeps its permissions, owner\n"
     "and modification time. A photo of another owner, whose owner a new copy could\n"
     "not keep, is overwritten in place after its original is saved beside it; a\n"
-    "later run puts back an original that an interrupted run left.\n"
+    "later run puts back an original that an interrupted run left, when the photo\n"
+    "is still as that run left it; otherwise it names the original's copy, leaves\n"
+    "the photo alone and exits 1.\n"
     "\n"
     "Entries are taken folders first, then by name (case-insensitive), hidden\n"
     "ones included; the folder's subfolders are not entered. One run works in a\n"
@@ -37,8 +41,9 @@ constexpr const char* kUsage =
     "\n"
     "  --dry-run  list each photo that would be stamped with its date text,\n"
     "             one per line (NAME, a tab, the date), and change nothing;\n"
-    "             control characters, bytes that are not UTF-8 and backslashes\n"
-    "             in names are written as \\t, \\n, \\\\ and \\xHH\n"
+    "             control characters (bidirectional ones too), bytes that are\n"
+    "             not UTF-8 and backslashes in names are written as \\t, \\n,\n"
+    "             \\\\ and \\xHH\n"
     "  -0, --null with --dry-run: write names unchanged and end each record\n"
     "             with a NUL character instead of a line end\n"
     "  --help     show this text\n"
@@ -132,14 +137,22 @@ class TFixedFolder : public IStampFolder {
     std::string path_;
 };
 
-class TNameList : public IStampItems {
+// The folder's entries, listed when first asked for: a run asks once it holds
+// the folder's lock, so that it sees what a run it waited for left.
+class TFolderList : public IStampItems {
   public:
-    explicit TNameList(std::vector<std::string> names) : names_(std::move(names)) {}
-    int Count() const override { return static_cast<int>(names_.size()); }
-    std::string FileName(int index) const override { return names_[index]; }
+    explicit TFolderList(std::string folder) : folder_(std::move(folder)) {}
+    int Count() const override { return static_cast<int>(Names().size()); }
+    std::string FileName(int index) const override { return Names()[index]; }
 
   private:
-    std::vector<std::string> names_;
+    const std::vector<std::string>& Names() const {
+        if (!names_)
+            names_ = ListFolderItems(folder_);
+        return *names_;
+    }
+    std::string folder_;
+    mutable std::optional<std::vector<std::string>> names_;
 };
 
 // "item 12 of 300" on one line of a terminal, cleared when hidden.
@@ -176,18 +189,36 @@ class TConsoleHost : public IStampHost {
     void PassedOver(const std::string& path) override {
         err_.Write("Passed over (changed or in use during the run): " + EscapedName(path) + "\n");
     }
+    void WaitingForFolder(const std::string& path) override {
+        err_.Write("waiting for another run on " + EscapedName(path) + "\n");
+        err_.Flush();
+    }
+    void OriginalLeft(const std::string& copyPath) override {
+        originalsLeft_ = true;
+        err_.Write(
+            "Original copy left alone, its photo not stamped (not the file that was "
+            "being rewritten, or not ours to put back): " +
+            EscapedName(copyPath) + "\n");
+    }
+    void TimeNotKept(const std::string& path) override {
+        err_.Write("Modification time not kept: " + EscapedName(path) + "\n");
+    }
     bool Interrupted() override { return TStopSignals::Caught() != 0; }
     const std::string& Message() const { return message_; }
+    bool OriginalsLeft() const { return originalsLeft_; }
 
   private:
     TCheckedOutput& err_;
     std::string message_;
+    bool originalsLeft_ = false;
 };
 
-void Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
+// Returns the exit status of a run that was not interrupted: 1 when a photo
+// was left alone beside an original that could not be put back.
+int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
     std::string folderPath = FolderPath(args.folders.front());
     TFixedFolder folder(folderPath);
-    TNameList items(ListFolderItems(folderPath));
+    TFolderList items(folderPath);
     TTerminalProgress progress(errFile);
     TConsoleHost host(err);
     TMPHexEditor document;
@@ -197,7 +228,7 @@ void Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std:
         command.Run();
         if (!host.Interrupted() && !host.Message().empty())
             out.Write(WithLineFeeds(host.Message()) + "\n");
-        return;
+        return host.OriginalsLeft() ? 1 : 0;
     }
     command.DryRun([&](const std::string& name, const std::string& date) {
         if (args.null)
@@ -205,6 +236,7 @@ void Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std:
         else
             out.Write(EscapedName(name) + "\t" + date + "\n");
     });
+    return 0;
 }
 
 // The exit status once everything is written: a failed write to standard
@@ -220,16 +252,35 @@ int Finish(int status, TCheckedOutput& out, TCheckedOutput& err) {
     return status;
 }
 
+// An error's text with the file name it shows escaped, as every name printed.
+std::string MessageWithEscapedName(const std::exception& error) {
+    std::string text = error.what();
+    const auto* streamError = dynamic_cast<const EStreamError*>(&error);
+    if (streamError == nullptr || streamError->ShownName().empty())
+        return text;
+    const std::string& name = streamError->ShownName();
+    std::size_t at = text.find(name);
+    return at == std::string::npos ? text : text.replace(at, name.size(), EscapedName(name));
+}
+
 int Run(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
     TStopSignals stopSignals;
+    int status = 0;
     try {
-        Stamp(args, out, err, errFile);
+        status = Stamp(args, out, err, errFile);
     } catch (const std::exception& error) {
         out.Flush();
-        err.Write(WithLineFeeds(ExceptionBoxText(error.what())) + "\n");
+        err.Write(WithLineFeeds(ExceptionBoxText(MessageWithEscapedName(error))) + "\n");
         return 1;
     }
-    return TStopSignals::Caught() != 0 ? TStopSignals::ExitStatus() : 0;
+    return TStopSignals::Caught() != 0 ? TStopSignals::ExitStatus() : status;
+}
+
+// The characters that reorder text on a terminal (embeddings, overrides,
+// isolates, marks): a name could make itself read as another.
+bool IsBidiControl(char32_t code) {
+    return code == 0x061C || code == 0x200E || code == 0x200F ||
+           (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
 }
 
 // Whether the UTF-8 sequence at `at` is one printable character; sets its length.
@@ -250,7 +301,7 @@ bool PrintableSequence(const std::string& text, std::size_t at, std::size_t& len
     }
     static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
     if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ||
-        (code >= 0x80 && code < 0xA0))  // C1 control characters
+        (code >= 0x80 && code < 0xA0) || IsBidiControl(code))  // C1 controls, reordering
         return false;
     length = static_cast<std::size_t>(extra) + 1;
     return true;
@@ -295,5 +346,12 @@ int RunStampCli(int argc, char** argv, std::FILE* outFile, std::FILE* errFile) {
         err.Write(kUsage);
         return Finish(2, out, err);
     }
+    if (args.folders.front().empty()) {
+        err.Write("kadrimarkexif-stamp: the folder name is empty\n");
+        return Finish(2, out, err);
+    }
+    // A file-size limit then fails the write (EFBIG) with the photo's name,
+    // and its temporary file goes, instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     return Finish(Run(args, out, err, errFile), out, err);
 }

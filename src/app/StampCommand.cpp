@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <new>
 #include <optional>
 #include <set>
 #include <utility>
@@ -123,8 +124,25 @@ bool TStampCommand::StopRequested() const {
 bool TStampCommand::OpenFolder(std::optional<TPhotoFolder>& folder, bool lock) {
     if (folder)
         return true;
-    folder.emplace(bindings_.Folder.PathName());
-    return !lock || folder->Lock([this] { return StopRequested(); });
+    std::string path = bindings_.Folder.PathName();
+    folder.emplace(path);
+    if (!lock)
+        return true;
+    if (!folder->Lock([this] { return StopRequested(); },
+                      [&] { bindings_.Host.WaitingForFolder(path); }))
+        return false;
+    for (const TLeftCopy& copy : folder->LeftCopies())
+        bindings_.Host.OriginalLeft(path + "/" + copy.name);
+    return true;
+}
+
+bool TStampCommand::OpenFolderAtStart(std::optional<TPhotoFolder>& folder) {
+    try {
+        return OpenFolder(folder, true);
+    } catch (const EFOpenError&) {
+        folder.reset();  // a list without photos needs no folder; a photo names the failure
+        return true;
+    }
 }
 
 TPhotoFile TStampCommand::OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
@@ -145,12 +163,18 @@ void TStampCommand::FlushGroup(TAtomicFileGroup& group) {
     }
     for (const std::string& path : passedOver)
         bindings_.Host.PassedOver(path);
+    for (const std::string& path : group.TakeTimesNotKept())
+        bindings_.Host.TimeNotKept(path);
     handedButPassed_ += static_cast<int>(passedOver.size());
 }
 
 bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group) {
     TPhotoStream in(photo.Handle(), photo.Path());
-    bindings_.Document.LoadFromStream(in);
+    try {
+        bindings_.Document.LoadFromStream(in);
+    } catch (const std::bad_alloc&) {
+        throw EFOpenError::CannotOpen(photo.Path(), ENOMEM);  // a photo too large for memory
+    }
     TDocumentBuffer buffer(bindings_.Document);
     WriteExifHead(buffer, PhotoDateText(name));
     TFileOrigin origin;
@@ -172,10 +196,12 @@ bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFil
 
 // The walk of Run; returns the number of files stamped.
 int TStampCommand::StampAll() {
+    std::optional<TPhotoFolder> folder;
+    if (!OpenFolderAtStart(folder))
+        return 0;
     const int count = bindings_.Items.Count();
     bindings_.Progress.SetMax(count - 1);
     bindings_.Progress.SetVisible(true);
-    std::optional<TPhotoFolder> folder;
     TAtomicFileGroup group;
     int stamped = 0;
     for (int i = 0; i < count && !StopRequested(); ++i) {
@@ -185,6 +211,12 @@ int TStampCommand::StampAll() {
         if (!OpenFolder(folder, true))
             break;
         TPhotoFile photo = OpenPhoto(*folder, group, name);
+        if (photo.NotAFile() || folder->HasLeftCopy(photo.Facts()))
+            continue;
+        if (photo.Missing()) {
+            bindings_.Host.PassedOver(photo.Path());
+            continue;
+        }
         if (!photo.InUse() && !IsStampable(photo))
             continue;
         if (photo.InUse()) {
@@ -213,8 +245,8 @@ void TStampCommand::Run() {
     bindings_.Progress.SetVisible(false);
     if (!StopRequested()) {
         bindings_.Host.ShowMessage(stamped >= 1
-                                    ? kStampedMessage + std::to_string(stamped) + kFilesWord
-                                    : kNothingFoundMessage);
+                                       ? kStampedMessage + std::to_string(stamped) + kFilesWord
+                                       : kNothingFoundMessage);
     }
     bindings_.Progress.SetPosition(0);
 }
@@ -234,7 +266,13 @@ void TStampCommand::DryRun(const DryRunReport& report) {
             continue;
         OpenFolder(folder, false);
         TPhotoFile photo = folder->Open(name);
-        if (photo.InUse() || !IsStampable(photo))
+        if (photo.NotAFile() || photo.Missing())
+            continue;
+        if (photo.InUse()) {
+            bindings_.Host.PassedOver(photo.Path());
+            continue;
+        }
+        if (!IsStampable(photo))
             continue;
         if (listed.insert({photo.Facts().st_dev, photo.Facts().st_ino}).second)
             report(name, PhotoDateText(name));

@@ -60,6 +60,13 @@ class IStampHost {
     // A photo left alone because it changed, moved or was being written during
     // the run; it is not counted.
     virtual void PassedOver(const std::string& path) { (void)path; }
+    // Another run holds the folder: this one waits for it.
+    virtual void WaitingForFolder(const std::string& path) { (void)path; }
+    // An original copy a crashed run left that could not be put back; the
+    // photo it belongs to is left alone.
+    virtual void OriginalLeft(const std::string& copyPath) { (void)copyPath; }
+    // A photo overwritten in place whose modification time could not be kept.
+    virtual void TimeNotKept(const std::string& path) { (void)path; }
     // True when the run should end after the current photo, without its count
     // message (the process was asked to stop). Asked between photos and when a
     // signal interrupts the wait for the folder.
@@ -105,11 +112,15 @@ class TStampCommand {
   private:
     class RunScope;
     bool StopRequested() const;
-    // Opens the run's folder, once, at the first photo name the run meets (a
-    // list without photos, or a place without a folder path, needs none); a
-    // real run then waits for the folder's run lock. False when a stop was
-    // requested during that wait.
+    // Opens the run's folder, once (a place without a folder path needs
+    // none); a real run then waits for the folder's run lock. False when a
+    // stop was requested during that wait.
     bool OpenFolder(std::optional<TPhotoFolder>& folder, bool lock);
+    // A real run's start: its folder opened and locked, so that the list is
+    // read and the folder tidied under the lock. A folder that cannot be
+    // opened (a place without one) is left for the first photo to report.
+    // False as OpenFolder.
+    bool OpenFolderAtStart(std::optional<TPhotoFolder>& folder);
     int StampAll();
     // Opens the photo, seeing a file that this run has handed to `group` as
     // stamped.

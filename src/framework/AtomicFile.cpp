@@ -294,9 +294,13 @@ int TAtomicFile::RewriteInPlace() noexcept {
     TTempFile copy;
     if (int error = CreateTempFile(folder, copy))
         return error;
-    std::string copyName = OriginalCopyName(copy.name, origin_.facts.st_ino);
+    std::string copyName = OriginalCopyName(copy.name, temp_.name, origin_.facts.st_ino);
+    // Both stay readable for whoever may read the file, so that its owner can
+    // put the original back after a crash.
+    const mode_t readable = origin_.facts.st_mode & 0444;
     int error = CopyContent(file, copy.handle.Get());
-    if (error == 0 && (fsync(copy.handle.Get()) != 0 ||
+    if (error == 0 && (fchmod(copy.handle.Get(), readable | S_IRUSR) != 0 ||
+                       fchmod(Handle(), readable | S_IRUSR) != 0 || fsync(copy.handle.Get()) != 0 ||
                        renameat(folder, copy.name.c_str(), folder, copyName.c_str()) != 0))
         error = errno;
     if (error != 0) {
@@ -316,11 +320,13 @@ int TAtomicFile::RewriteInPlace() noexcept {
     error = CopyContent(Handle(), writer.Get());
     const timespec times[2] = {{0, UTIME_OMIT}, origin_.facts.st_mtim};
     if (error == 0)
-        (void)futimens(writer.Get(), times);  // only an owner may set it
+        timeLost_ = futimens(writer.Get(), times) != 0;  // only an owner may set it
     if (error == 0 && fsync(writer.Get()) != 0)
         error = errno;
-    if (error != 0 && (CopyContent(copy.handle.Get(), writer.Get()) != 0 || fsync(writer.Get())))
-        return error;  // the copy stays: TidyTempFiles puts it back
+    if (error != 0 && (CopyContent(copy.handle.Get(), writer.Get()) != 0 || fsync(writer.Get()))) {
+        temp_.name.clear();  // the copy and the new content stay: TidyTempFiles puts it back
+        return error;
+    }
     unlinkat(folder, copyName.c_str(), 0);
     unlinkat(folder, std::exchange(temp_.name, std::string()).c_str(), 0);
     SyncFolder(folder);
@@ -443,6 +449,8 @@ std::vector<std::string> TAtomicFileGroup::Flush() {
         struct stat st {};
         if (handed.result == TAtomicFile::kPassedOver)
             passedOver.push_back(handed.file->origin_.path);
+        if (handed.result == 0 && handed.file->timeLost_)
+            timesNotKept_.push_back(handed.file->origin_.path);
         else if (handed.result == 0 && fstat(folder, &st) == 0 &&
                  synced.insert({st.st_dev, st.st_ino}).second)
             SyncFolder(folder);

@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "framework/FileHandle.h"
@@ -121,6 +122,7 @@ class TAtomicFile {
     TFileOrigin origin_;
     TTempFile temp_;
     bool inPlace_ = false;
+    bool timeLost_ = false;  // overwritten in place, its modification time not set
 };
 
 // A group of rewrites put in place in the background: TAtomicFile::Commit(group)
@@ -151,6 +153,9 @@ class TAtomicFileGroup {
 
     // Returns the paths of the handed files that were passed over.
     std::vector<std::string> Flush();
+    // The paths of the files flushed so far that were overwritten in place
+    // without their modification time (not the process's own); cleared.
+    std::vector<std::string> TakeTimesNotKept() { return std::exchange(timesNotKept_, {}); }
     // Files and bytes handed since the last Flush.
     std::size_t PendingCount() const { return handed_.size(); }
     long long PendingBytes() const { return pendingBytes_; }
@@ -182,6 +187,7 @@ class TAtomicFileGroup {
     std::deque<Handed> handed_;  // stable addresses for the helpers
     std::set<FileId> targets_;
     long long pendingBytes_ = 0;
+    std::vector<std::string> timesNotKept_;
 
     std::mutex mutex_;  // guards what follows
     std::condition_variable work_;

@@ -4,16 +4,18 @@
 #include <system_error>
 
 EFOpenError EFOpenError::CannotOpen(const std::string& fileName, int errorNumber) {
-    return EFOpenError("Cannot open " + fileName + ".\r\n(" + SystemErrorText(errorNumber) + ".)");
+    return EFOpenError("Cannot open " + fileName + ".\r\n(" + SystemErrorText(errorNumber) + ".)",
+                       fileName);
 }
 
 EFOpenError EFOpenError::ReadonlySave(const std::string& fileName) {
-    return EFOpenError("Cannot save readonly file " + fileName + ".");
+    return EFOpenError("Cannot save readonly file " + fileName + ".", fileName);
 }
 
 EFCreateError EFCreateError::CannotCreate(const std::string& fileName, int errorNumber) {
-    EFCreateError error("Cannot create file \"" + ExpandFileName(fileName) + "\". " +
-                        SystemErrorText(errorNumber));
+    const std::string shown = ExpandFileName(fileName);
+    EFCreateError error("Cannot create file \"" + shown + "\". " + SystemErrorText(errorNumber),
+                        shown);
     error.errorNumber_ = errorNumber;
     return error;
 }
@@ -23,8 +25,8 @@ EReadError::EReadError() : EStreamError("Stream read error") {}
 EWriteError::EWriteError() : EStreamError("Stream write error") {}
 
 EWriteError EWriteError::InFile(const std::string& fileName, int errorNumber) {
-    return EWriteError(EWriteError().Message() + ": " + fileName + ": " +
-                       SystemErrorText(errorNumber));
+    return EWriteError(
+        EWriteError().Message() + ": " + fileName + ": " + SystemErrorText(errorNumber), fileName);
 }
 
 std::string SystemErrorText(int errorNumber) {

@@ -10,6 +10,16 @@
 class EStreamError : public Exception {
   public:
     using Exception::Exception;
+    // The file name as the message shows it; empty when it names none. A
+    // caller that prints to a terminal escapes it.
+    const std::string& ShownName() const { return shownName_; }
+
+  protected:
+    EStreamError(const std::string& message, const std::string& shownName)
+        : Exception(message), shownName_(shownName) {}
+
+  private:
+    std::string shownName_;
 };
 
 class EFileStreamError : public EStreamError {

@@ -7,8 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <set>
 #include <vector>
 
 namespace {
@@ -48,15 +50,32 @@ int LockAsCreated(int folder, const TTempFile& temp) {
     return 0;
 }
 
-// The inode number in the name of an original copy; 0 for any other name.
-ino_t CopiedInode(std::string_view name) {
-    std::size_t start = kPrefix.size() + kRandomLength + 1;
-    if (!name.starts_with(kPrefix) || !name.ends_with(kCopySuffix) || name.size() <= start)
-        return 0;
-    std::string_view digits = name.substr(start, name.size() - start - kCopySuffix.size());
+// What the name of an original copy tells: its file's inode and the name of
+// the temporary file holding the new content. Inode 0 for any other name.
+struct TCopyName {
+    ino_t inode = 0;
+    std::string newName;
+};
+
+TCopyName ParseCopyName(std::string_view name) {
+    const std::size_t newStart = kPrefix.size() + kRandomLength + 1;
+    const std::size_t inodeStart = newStart + kRandomLength + 1;
+    if (!name.starts_with(kPrefix) || !name.ends_with(kCopySuffix) ||
+        name.size() <= inodeStart + kCopySuffix.size() || name[newStart - 1] != '.' ||
+        name[inodeStart - 1] != '.')
+        return {};
+    std::string_view digits =
+        name.substr(inodeStart, name.size() - inodeStart - kCopySuffix.size());
     ino_t inode = 0;
     auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), inode);
-    return error == std::errc() && end == digits.data() + digits.size() ? inode : 0;
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return {};
+    return {inode, std::string(kPrefix) + std::string(name.substr(newStart, kRandomLength)) +
+                       std::string(kTempSuffix)};
+}
+
+bool IsCopyName(std::string_view name) {
+    return name.starts_with(kPrefix) && name.ends_with(kCopySuffix);
 }
 
 bool IsTempName(std::string_view name) {
@@ -91,24 +110,93 @@ std::string NameOfInode(int folder, ino_t inode) {
     return names.empty() ? "" : names.front();
 }
 
-// Only a copy that this user made is written back: anyone else who may write
-// in the folder could plant one with content of their choosing.
-bool IsOwnCopy(const struct stat& copy) {
-    return copy.st_uid == geteuid() && copy.st_nlink == 1;
+// Opens one of our files that no live process holds (its lock is taken).
+TFileHandle OpenLeftOver(int folder, const std::string& name, struct stat& st) {
+    TFileHandle file(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+        return TFileHandle();
+    return file;
 }
 
-// Writes the copy back over its file and removes it.
-void PutCopyBack(int folder, const std::string& copyName, int copy, ino_t inode) {
-    std::string target = NameOfInode(folder, inode);
-    if (target.empty())
-        return;
+// Reads exactly `size` bytes at `at`; false on a failure or a short file.
+bool ReadAt(int fd, char* buffer, std::size_t size, off_t at) {
+    while (size > 0) {
+        ssize_t got = pread(fd, buffer, size, at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        buffer += got;
+        size -= static_cast<std::size_t>(got);
+        at += got;
+    }
+    return true;
+}
+
+// How many leading bytes of [from, to) the two files share; -1 on a failure.
+off_t SharedBytes(int a, int b, off_t from, off_t to) {
+    std::vector<char> x(kCopyBlock), y(kCopyBlock);
+    for (off_t at = from; at < to;) {
+        std::size_t size = static_cast<std::size_t>(std::min<off_t>(to - at, kCopyBlock));
+        if (!ReadAt(a, x.data(), size, at) || !ReadAt(b, y.data(), size, at))
+            return -1;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (x[i] != y[i])
+                return at + static_cast<off_t>(i);
+        }
+        at += static_cast<off_t>(size);
+    }
+    return to;
+}
+
+// Whether the file holds what an overwrite from `original` to `next` that
+// stopped anywhere leaves: the new bytes up to some point, then the original
+// ones (the file grows as the new bytes pass the original's end; a finished
+// overwrite is cut to the new length).
+bool LeftByOverwrite(int file, off_t size, int original, off_t originalSize, int next,
+                     off_t nextSize) {
+    off_t shared = SharedBytes(file, next, 0, std::min(size, nextSize));
+    if (shared < 0)
+        return false;
+    if (shared == size && (size == nextSize || (size > originalSize && size < nextSize)))
+        return true;
+    return size == originalSize && SharedBytes(file, original, shared, size) == size;
+}
+
+// Whoever made the copy could have written the file anyway: a copy planted by
+// anyone else could carry content of their choosing.
+bool MadeByAWriter(const struct stat& copy, const struct stat& file) {
+    if (copy.st_nlink != 1)
+        return false;
+    return copy.st_uid == geteuid() || copy.st_uid == 0 || copy.st_uid == file.st_uid ||
+           (file.st_mode & S_IWOTH) != 0 ||
+           (copy.st_gid == file.st_gid && (file.st_mode & S_IWGRP) != 0);
+}
+
+// Writes the copy back over its file when the file is still the one the dead
+// run was overwriting, and removes it and the new content. False when both
+// stay.
+bool PutCopyBack(int folder, const std::string& copyName, int copy, const struct stat& copySt) {
+    const TCopyName parsed = ParseCopyName(copyName);
+    std::string target = parsed.inode != 0 ? NameOfInode(folder, parsed.inode) : "";
+    struct stat nextSt {
+    }, st{};
+    TFileHandle next =
+        target.empty() ? TFileHandle() : OpenLeftOver(folder, parsed.newName, nextSt);
+    if (!next.Valid() || nextSt.st_uid != copySt.st_uid || nextSt.st_nlink != 1)
+        return false;
     TFileHandle file(
-        openat(folder, target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat st {};
-    if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != inode)
-        return;
-    if (CopyContent(copy, file.Get()) == 0 && fsync(file.Get()) == 0)
-        unlinkat(folder, copyName.c_str(), 0);
+        openat(folder, target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_ino != parsed.inode || st.st_dev != copySt.st_dev || !MadeByAWriter(copySt, st) ||
+        !LeftByOverwrite(file.Get(), st.st_size, copy, copySt.st_size, next.Get(), nextSt.st_size))
+        return false;
+    if (CopyContent(copy, file.Get()) != 0 || fsync(file.Get()) != 0)
+        return false;
+    unlinkat(folder, copyName.c_str(), 0);
+    unlinkat(folder, parsed.newName.c_str(), 0);
+    return true;
 }
 
 }  // namespace
@@ -131,8 +219,9 @@ int CreateTempFile(int folder, TTempFile& temp) {
     }
 }
 
-std::string OriginalCopyName(const std::string& tempName, ino_t inode) {
-    return tempName.substr(0, tempName.size() - kTempSuffix.size()) + "." + std::to_string(inode) +
+std::string OriginalCopyName(const std::string& tempName, const std::string& newName, ino_t inode) {
+    return tempName.substr(0, tempName.size() - kTempSuffix.size()) + "." +
+           newName.substr(kPrefix.size(), kRandomLength) + "." + std::to_string(inode) +
            std::string(kCopySuffix);
 }
 
@@ -159,20 +248,23 @@ int CopyContent(int from, int to) {
     return ftruncate(to, at) == 0 ? 0 : errno;
 }
 
-void TidyTempFiles(int folder) {
-    for (const std::string& name : NamesIn(folder)) {
-        ino_t inode = CopiedInode(name);
-        if (inode == 0 && !IsTempName(name))
-            continue;
-        TFileHandle file(
-            openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+std::vector<TLeftCopy> TidyTempFiles(int folder) {
+    std::vector<TLeftCopy> left;
+    std::set<std::string> kept;  // the new content of copies that stay
+    std::vector<std::string> names = NamesIn(folder);
+    for (const std::string& name : names) {
         struct stat st {};
-        if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+        TFileHandle copy = IsCopyName(name) ? OpenLeftOver(folder, name, st) : TFileHandle();
+        if (!copy.Valid() || PutCopyBack(folder, name, copy.Get(), st))
             continue;
-        if (inode == 0)
-            unlinkat(folder, name.c_str(), 0);
-        else if (IsOwnCopy(st))
-            PutCopyBack(folder, name, file.Get(), inode);
+        const TCopyName parsed = ParseCopyName(name);
+        kept.insert(parsed.newName);
+        left.push_back({name, parsed.inode});
     }
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (IsTempName(name) && !kept.contains(name) && OpenLeftOver(folder, name, st).Valid())
+            unlinkat(folder, name.c_str(), 0);
+    }
+    return left;
 }

@@ -22,6 +22,7 @@
 #include "app/FolderItems.h"
 #include "app/StopSignals.h"
 #include "framework/StreamErrors.h"
+#include "framework/TempFiles.h"
 #include "hexdoc/MPHexEditor.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
@@ -58,6 +59,8 @@ class StampCommandTest : public ::testing::Test,
     }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void PassedOver(const std::string& path) override { passedOver.push_back(path); }
+    void OriginalLeft(const std::string& copyPath) override { originalsLeft.push_back(copyPath); }
+    void TimeNotKept(const std::string& path) override { timesNotKept.push_back(path); }
     bool Interrupted() override { return interrupted && interrupted(); }
 
     // A path in the run's folder.
@@ -92,6 +95,8 @@ class StampCommandTest : public ::testing::Test,
     std::function<void()> onPump;
     std::vector<std::string> messages;
     std::vector<std::string> passedOver;
+    std::vector<std::string> originalsLeft;
+    std::vector<std::string> timesNotKept;
     std::function<bool()> interrupted;
 };
 
@@ -202,16 +207,39 @@ TEST_F(StampCommandTest, ReadonlyPhotoEndsTheRunAfterEarlierOnesAreStamped) {
     EXPECT_EQ(ListFolderItems(dir.Path()).size(), 3u);  // no temporary file left
 }
 
-TEST_F(StampCommandTest, FolderWithAPhotoNameFailsToLoad) {
-    std::filesystem::create_directory(dir.File("15-06-07_1230.jpg"));
-    try {
-        RunOverFolder();
-        FAIL() << "a folder was loaded";
-    } catch (const EFOpenError& error) {
-        EXPECT_EQ(std::string(error.what())
-                      .rfind("Cannot open " + dir.File("15-06-07_1230.jpg") + ".\r\n(", 0),
-                  0u);
-    }
+// Entries named like photos that are no regular file are left alone and not
+// counted; so is one swapped for a FIFO after the listing, without hanging.
+TEST_F(StampCommandTest, EntriesThatAreNoRegularFileAreLeftAlone) {
+    std::filesystem::create_directory(At("01-01-07_0000.jpg"));
+    ASSERT_EQ(mkfifo(At("02-01-07_0000.jpg").c_str(), 0644), 0);
+    std::filesystem::create_symlink(At("nowhere"), At("03-01-07_0000.jpg"));
+    std::filesystem::create_symlink(At("04-01-07_0000.jpg"), At("04-01-07_0000.jpg"));
+    std::filesystem::create_symlink("/dev/zero", At("05-01-07_0000.jpg"));
+    Photo("06-01-07_0000.jpg");
+    Photo("07-01-07_0000.jpg");
+    onPump = [&] {
+        std::filesystem::remove(At("07-01-07_0000.jpg"));
+        ASSERT_EQ(mkfifo(At("07-01-07_0000.jpg").c_str(), 0644), 0);
+    };
+    RunOverFolder();
+    EXPECT_TRUE(IsStamped("06-01-07_0000.jpg", "2007:01:06 00:00:00"));
+    EXPECT_TRUE(passedOver.empty());
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
+}
+
+// A photo moved or deleted after the listing is named and passed over; the run
+// goes on.
+TEST_F(StampCommandTest, PhotoGoneBeforeItsOpenIsPassedOver) {
+    for (const char* name : {"01-01-07_0000.jpg", "02-01-07_0000.jpg", "03-01-07_0000.jpg"})
+        Photo(name);
+    onPump = [&] {
+        if (pumps == 1)
+            std::filesystem::rename(At("02-01-07_0000.jpg"), dir.File("elsewhere.jpg"));
+    };
+    RunOverFolder();
+    EXPECT_EQ(passedOver, std::vector<std::string>{At("02-01-07_0000.jpg")});
+    EXPECT_TRUE(IsStamped("03-01-07_0000.jpg", "2007:01:03 00:00:00"));
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 2 файлов"});
 }
 
 TEST_F(StampCommandTest, LinkToAPhotoStampedInTheSameRunIsSeenStamped) {
@@ -381,6 +409,10 @@ TEST_F(StampCommandTest, PhotoOpenForWritingElsewhereIsLeftAlone) {
     Photo("02-01-07_0000.jpg");
     int writer = open(At("01-01-07_0000.jpg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(writer, 0);
+    names = ListFolderItems(dir.Path());
+    command.DryRun([](const std::string&, const std::string&) {});
+    EXPECT_EQ(passedOver, std::vector<std::string>{At("01-01-07_0000.jpg")});  // as a run names it
+    passedOver.clear();
     RunOverFolder();
     ASSERT_EQ(write(writer, "more", 4), 4);  // the writer was never held up
     close(writer);
@@ -388,23 +420,6 @@ TEST_F(StampCommandTest, PhotoOpenForWritingElsewhereIsLeftAlone) {
     EXPECT_TRUE(IsStamped("02-01-07_0000.jpg", "2007:01:02 00:00:00"));
     EXPECT_EQ(passedOver, std::vector<std::string>{At("01-01-07_0000.jpg")});
     EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
-}
-
-TEST_F(StampCommandTest, FifoSwappedInAfterTheListingEndsTheRunInsteadOfHanging) {
-    Photo("01-01-07_0000.jpg");
-    Photo("02-01-07_0000.jpg");
-    onPump = [&] {
-        std::filesystem::remove(At("02-01-07_0000.jpg"));
-        ASSERT_EQ(mkfifo(At("02-01-07_0000.jpg").c_str(), 0644), 0);
-    };
-    try {
-        RunOverFolder();
-        FAIL() << "a FIFO was read as a photo";
-    } catch (const EFOpenError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot open " + At("02-01-07_0000.jpg") + ".\r\n(Invalid argument.)");
-    }
-    EXPECT_TRUE(IsStamped("01-01-07_0000.jpg", "2007:01:01 00:00:00"));
 }
 
 // A file is judged by its head before it is loaded whole: a huge video named
@@ -485,24 +500,46 @@ TEST_F(StampCommandTest, AnotherUsersPhotoIsRewrittenInPlaceKeepingItsOwner) {
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{photo});
     EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
+    EXPECT_EQ(timesNotKept, std::vector<std::string>{At(photo)});  // only its owner may set it
 }
 
-// A run first clears what a killed run left: its temporary files, unless a
-// live run holds them, and the original a photo was being overwritten from.
+// A run first clears what a killed run left, even with nothing to stamp: its
+// temporary files, unless a live run holds them, and the original a photo was
+// being overwritten from - by whoever may write the photo. A copy that cannot
+// be put back is named and its photo left alone.
 TEST_F(StampCommandTest, RunClearsWhatAKilledRunLeft) {
-    const std::string photo = "15-06-07_1230.jpg";
-    Photo(photo, "the first bytes of a half-written pho");
-    struct stat st {};
-    ASSERT_EQ(stat(At(photo).c_str(), &st), 0);
-    Photo(".kadrimark-AbCdEf." + std::to_string(st.st_ino) + ".orig", PlainJpeg());
     Photo(".kadrimark-Stale1.tmp", std::string(100000, 's'));
     Photo(".kadrimark-Held12.tmp", "being written");
     int held = open(At(".kadrimark-Held12.tmp").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
     RunOverFolder();
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{".kadrimark-Held12.tmp"});
+
+    // Left by another user, who could write the photo, killed mid-overwrite.
+    const std::string half = "15-06-07_1230.jpg", edited = "16-06-07_1230.jpg";
+    const std::string stamped(PlainJpeg().size() + 284, 'S');
+    auto leftByAKilledRun = [&](const std::string& photo, const std::string& content) {
+        Photo(photo, content);
+        EXPECT_EQ(chmod(At(photo).c_str(), 0666), 0);
+        struct stat st {};
+        EXPECT_EQ(stat(At(photo).c_str(), &st), 0);
+        const std::string next = ".kadrimark-New" + photo.substr(0, 3) + ".tmp";
+        const std::string copy =
+            OriginalCopyName(".kadrimark-Old" + photo.substr(0, 3) + ".tmp", next, st.st_ino);
+        Photo(copy, PlainJpeg());
+        Photo(next, stamped);
+        for (const std::string& name : {copy, next})
+            EXPECT_EQ(chown(At(name).c_str(), kNobody, kNobody), 0);
+        return copy;
+    };
+    leftByAKilledRun(half, stamped.substr(0, 10) + PlainJpeg().substr(10));
+    const std::string kept = leftByAKilledRun(edited, "edited by its owner since");
+    RunOverFolder();
     close(held);
-    EXPECT_TRUE(IsStamped(photo, "2007:06:15 12:30:00"));
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{".kadrimark-Held12.tmp", photo}));
+    EXPECT_TRUE(IsStamped(half, "2007:06:15 12:30:00"));
+    EXPECT_EQ(ReadFileBytes(At(edited)), "edited by its owner since");
+    EXPECT_EQ(originalsLeft, std::vector<std::string>{At(kept)});
+    EXPECT_EQ(messages.back(), "EXIF Info добавлено в: 1 файлов");
 }
 
 TEST_F(StampCommandTest, SecondRunWaitsForTheFirstAndFindsNothingLeft) {
