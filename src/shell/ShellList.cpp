@@ -13,6 +13,7 @@
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
+#include "framework/ScopeExit.h"
 #include "platform/DeviceChanges.h"
 #include "platform/ItemContextMenu.h"
 #include "platform/ShellLinkFile.h"
@@ -37,31 +38,6 @@ constexpr ULONG kAcceptRequest = 0x720B0000;
 constexpr HRESULT kNoMoreItems = static_cast<HRESULT>(0x80070103);
 constexpr DWORD kWatchFilter = 3;  // file and folder names
 constexpr int kCollectCapacity = 500;
-
-// Runs `action` when the scope ends, however it ends.
-template <class F>
-class ScopeExit {
-  public:
-    explicit ScopeExit(F action) : action_(std::move(action)) {}
-    ~ScopeExit() { action_(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-  private:
-    F action_;
-};
-
-// Message and timer handlers end here: what they raise is shown in the
-// application's box, a silent abort shows nothing.
-template <class F>
-void ShowingFailures(F action) {
-    try {
-        action();
-    } catch (const EAbort&) {
-    } catch (const std::exception& error) {
-        Application->ShowException(error);
-    }
-}
 
 std::string UpperAscii(std::string text) {
     for (char& c : text)
@@ -604,14 +580,14 @@ void TRzCustomShellList::WndProc(TMessage& message) {
             ChangeSeen();
             break;
         case kDeferredFillMessage:
-            ShowingFailures([this] {
+            Application->HandleExceptions([this] {
                 if (ItemCount() == 0)
                     FillList();
             });
             break;
         case WM_TIMER:
             if (message.WParam == kRefreshTimer)
-                ShowingFailures([this] { RefreshTimerExpired(); });
+                Application->HandleExceptions([this] { RefreshTimerExpired(); });
             break;
         default:
             TRzCustomListView::WndProc(message);
@@ -622,7 +598,7 @@ void TRzCustomShellList::WndProc(TMessage& message) {
 void TRzCustomShellList::DeviceChange(TRzDeviceChangeHandler*, TMessage& message) {
     if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
         return;
-    ShowingFailures([this] {
+    Application->HandleExceptions([this] {
         ValidateDrives();
         ++ShellEnv.DrivesValidationSuspendCount;
         ScopeExit resume([] { --ShellEnv.DrivesValidationSuspendCount; });
@@ -799,17 +775,17 @@ bool TRzCustomShellList::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         return false;
     const Qt::KeyboardModifiers chord = modifiers & (Qt::ControlModifier | Qt::AltModifier);
     if (chord == Qt::NoModifier && key == Qt::Key_Backspace) {
-        ShowingFailures([this] { GoUp(); });
+        Application->HandleExceptions([this] { GoUp(); });
         return true;
     }
     if (chord == Qt::NoModifier && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        ShowingFailures([this] { OpenSelected(); });
+        Application->HandleExceptions([this] { OpenSelected(); });
         return true;
     }
     const TShellShortcut shortcut = ShellShortcutOf(key, modifiers);
     if (shortcut == TShellShortcut::None)
         return false;
-    ShowingFailures([this, shortcut] {
+    Application->HandleExceptions([this, shortcut] {
         switch (shortcut) {
             case TShellShortcut::None:
                 break;
@@ -847,7 +823,7 @@ void TRzCustomShellList::ItemContextMenu(TListItem* item, QPoint point) {
     if (OnItemContextMenu)
         OnItemContextMenu(this, item, pos, menu);
     if (HasOption(sloContextMenus) && !busy_) {
-        ShowingFailures([&] { ShowShellMenu(item, QPoint(pos.X, pos.Y)); });
+        Application->HandleExceptions([&] { ShowShellMenu(item, QPoint(pos.X, pos.Y)); });
         return;
     }
     if (menu != nullptr)
@@ -891,7 +867,7 @@ void TRzCustomShellList::PopupHint(IContextMenu* menu, UINT id) {
 }
 
 void TRzCustomShellList::ItemOpen(int) {
-    ShowingFailures([this] { OpenSelected(); });
+    Application->HandleExceptions([this] { OpenSelected(); });
 }
 
 bool TRzCustomShellList::CanEditLabel(TListItem& item) {
@@ -910,7 +886,7 @@ bool TRzCustomShellList::ItemEdited(TListItem& item, std::string& caption) {
     const HRESULT hr =
         folderObject_->SetNameOf(0, record->RelIdList(), caption.c_str(), SHGDN_INFOLDER, &renamed);
     if (FAILED(hr)) {
-        ShowingFailures([hr] { throw EShellError(hr); });
+        Application->HandleExceptions([hr] { throw EShellError(hr); });
         return false;
     }
     skipNextChange_ = true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Cursor.h"
+#include "framework/ScopeExit.h"
 #include "framework/Exception.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
@@ -41,19 +42,6 @@ struct IdListFree {
     void operator()(ITEMIDLIST* list) const { FreeIdList(list); }
 };
 using OwnedIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
-
-// Runs `action` when the scope ends, however it ends.
-template <class F>
-class ScopeExit {
-  public:
-    explicit ScopeExit(F action) : action_(std::move(action)) {}
-    ~ScopeExit() { action_(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-  private:
-    F action_;
-};
 
 // Drives without medium bring up no system dialog while a level is read.
 class ErrorModeScope {
