@@ -53,7 +53,8 @@ class TreeViewWidget : public QTreeWidget {
             return;
         }
         bool consumed = false;
-        RunGuarded([&] { consumed = owner_->KeyDown(e->key(), e->modifiers()); });
+        Application->HandleExceptions(
+            [&] { consumed = owner_->KeyDown(e->key(), e->modifiers()); });
         if (!consumed)
             QTreeWidget::keyPressEvent(e);
     }
@@ -62,7 +63,7 @@ class TreeViewWidget : public QTreeWidget {
             return KeyboardContextMenu();
         QPoint p = viewport()->mapTo(this, e->pos()) + pos();
         auto* node = static_cast<TTreeNode*>(itemAt(e->pos()));
-        RunGuarded([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
+        Application->HandleExceptions([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
     }
     // From the keyboard the menu opens at the centre of the selected node.
     void KeyboardContextMenu() {
@@ -70,7 +71,7 @@ class TreeViewWidget : public QTreeWidget {
         QPoint p = pos();
         if (node != nullptr)
             p += viewport()->mapTo(this, visualItemRect(node).center());
-        RunGuarded([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
+        Application->HandleExceptions([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
     }
 
   private:
@@ -115,7 +116,7 @@ class TreeNodeDelegate : public QStyledItemDelegate {
             return QStyledItemDelegate::setModelData(editor, model, index);
         std::string caption = line->text().toStdString();
         bool accepted = false;
-        RunGuarded([&] { accepted = view->NodeEdited(node, caption); });
+        Application->HandleExceptions([&] { accepted = view->NodeEdited(node, caption); });
         if (accepted)
             node->setText(0, QString::fromStdString(caption));
     }
@@ -188,15 +189,6 @@ QString ReadableText(const std::string& bytes) {
     return text;
 }
 
-void RunGuarded(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const EAbort&) {
-    } catch (const std::exception& error) {
-        Application->ShowException(error);
-    }
-}
-
 TreeViewWidget::TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent)
     : QTreeWidget(parent), owner_(owner) {
     setHeaderHidden(true);
@@ -212,19 +204,19 @@ TreeViewWidget::TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent)
     style->setParent(this);
     setStyle(style);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-        RunGuarded([&] { owner_->Change(static_cast<TTreeNode*>(current)); });
+        Application->HandleExceptions([&] { owner_->Change(static_cast<TTreeNode*>(current)); });
     });
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
         auto* node = static_cast<TTreeNode*>(item);
         bool expand = false;
-        RunGuarded([&] { expand = owner_->CanExpand(node); });
+        Application->HandleExceptions([&] { expand = owner_->CanExpand(node); });
         if (!expand)
             item->setExpanded(false);
         else
-            RunGuarded([&] { owner_->Expanded(node); });
+            Application->HandleExceptions([&] { owner_->Expanded(node); });
     });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
-        RunGuarded([&] { owner_->Collapsed(static_cast<TTreeNode*>(item)); });
+        Application->HandleExceptions([&] { owner_->Collapsed(static_cast<TTreeNode*>(item)); });
     });
 }
 

@@ -54,11 +54,6 @@ class TTreeNode : public QTreeWidgetItem {
 // is not part of a valid sequence as "\xHH", so that any name reads plainly.
 QString ReadableText(const std::string& bytes);
 
-// Runs a step that Qt or the message loop started: an exception cannot travel
-// through them, so it ends here in the application's exception box (a silent
-// abort shows nothing).
-void RunGuarded(const std::function<void()>& step);
-
 enum TFramingPreference { fpCustomFraming, fpXPThemes };
 
 using TTVChangedEvent = std::function<void(TObject* sender, TTreeNode* node)>;

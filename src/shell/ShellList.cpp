@@ -507,8 +507,7 @@ void TRzCustomShellList::RefreshItems() {
         // is lost when the filter or OnAddItem raises; records take copies.
         for (int i = 0; i < fresh.Count(); ++i) {
             LPCITEMIDLIST item = fresh.Items(i);
-            std::unique_ptr<ITEMIDLIST, void (*)(LPITEMIDLIST)> absolute(
-                ConcatIdLists(nullptr, folderIdList_, item), FreeIdList);
+            TOwnedIdList absolute(ConcatIdLists(nullptr, folderIdList_, item));
             ULONG attributes = 0;
             if (AcceptsItem(folderObject_.Get(), absolute.get(), item, attributes))
                 Insert(std::make_unique<TRzShellListData>(this, CopyIdList(nullptr, item)),
@@ -555,8 +554,7 @@ void TRzCustomShellList::RefreshTimerExpired() {
 }
 
 bool TRzCustomShellList::TreeFlushMovedFolder() {
-    std::unique_ptr<ITEMIDLIST, void (*)(LPITEMIDLIST)> before(
-        CopyIdList(nullptr, folder_.IdList()), FreeIdList);
+    TOwnedIdList before(CopyIdList(nullptr, folder_.IdList()));
     ++reentry_;
     ScopeExit lower([this] { --reentry_; });
     linkedTree_->FlushPending(false);
@@ -724,16 +722,8 @@ void TRzCustomShellList::ExecuteVerb(const std::string& verb) {
 }
 
 void TRzCustomShellList::Paste() {
-    ComPtr<IShellFolder> parent;
-    LPITEMIDLIST parentList = nullptr;
-    LPITEMIDLIST last = nullptr;
-    if (FAILED(SplitIdList(folderIdList_, parent, &parentList, &last)))
-        return;
-    TOwnedIdList ownedParent(parentList);
-    TOwnedIdList ownedLast(last);
-    LPCITEMIDLIST item = last;
     ComPtr<IContextMenu> menu;
-    if (SUCCEEDED(parent->GetUIObjectOf(0, 1, &item, IID_IContextMenu, nullptr, menu.PutVoid())))
+    if (SUCCEEDED(GetUIObjectOfPlace(folderIdList_, IID_IContextMenu, menu.PutVoid())))
         InvokeMenuVerb(menu.Get(), "paste");
 }
 

@@ -47,6 +47,19 @@ HRESULT SplitIdList(LPCITEMIDLIST list, ComPtr<IShellFolder>& parentFolder,
     return code;
 }
 
+HRESULT GetUIObjectOfPlace(LPCITEMIDLIST list, REFIID iid, void** object) {
+    ComPtr<IShellFolder> parent;
+    LPITEMIDLIST parentList = nullptr;
+    LPITEMIDLIST last = nullptr;
+    HRESULT result = SplitIdList(list, parent, &parentList, &last);
+    if (FAILED(result))
+        return result;
+    FreeIdList(parentList);
+    TOwnedIdList item(last);
+    LPCITEMIDLIST items[] = {last};
+    return parent->GetUIObjectOf(0, 1, items, iid, nullptr, object);
+}
+
 HRESULT PathToIdList(const std::string& path, LPITEMIDLIST* list) {
     *list = nullptr;
     ComPtr<IShellFolder> desktop;

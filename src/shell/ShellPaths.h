@@ -18,6 +18,10 @@ HRESULT BindToFolder(LPCITEMIDLIST list, ComPtr<IShellFolder>& folder);
 HRESULT SplitIdList(LPCITEMIDLIST list, ComPtr<IShellFolder>& parentFolder,
                     LPITEMIDLIST* parentList, LPITEMIDLIST* lastItem);
 
+// An interface of the place `list` names (a context menu, a drop target, ...),
+// asked of its parent folder.
+HRESULT GetUIObjectOfPlace(LPCITEMIDLIST list, REFIID iid, void** object);
+
 // The absolute list of a path (or of a parsing name the desktop accepts).
 HRESULT PathToIdList(const std::string& path, LPITEMIDLIST* list);
 

@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "framework/Application.h"
 #include "framework/Cursor.h"
-#include "framework/ScopeExit.h"
 #include "framework/Exception.h"
+#include "framework/ScopeExit.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
 #include "platform/Drives.h"
@@ -37,11 +38,6 @@ namespace {
 constexpr ULONG kNodeAttributes = 0xF20B0000;
 constexpr DWORD kShell6 = 0x00060000;
 constexpr ULONG kFolderBits = SFGAO_HASSUBFOLDER | SFGAO_FOLDER;
-
-struct IdListFree {
-    void operator()(ITEMIDLIST* list) const { FreeIdList(list); }
-};
-using OwnedIdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
 
 // Drives without medium bring up no system dialog while a level is read.
 class ErrorModeScope {
@@ -99,7 +95,7 @@ TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
       window_([this](TMessage& message) { WindowProc(message); }),
       watches_(window_.Handle(), kChangeMessage) {
     delayTimer_.SetEnabled(false);
-    delayTimer_.OnTimer = [this] { RunGuarded([this] { DelayTimerFired(); }); };
+    delayTimer_.OnTimer = [this] { Application->HandleExceptions([this] { DelayTimerFired(); }); };
     baseFolder_.OnChange = [this] { BaseFolderChanged(); };
     selectedFolder_.OnChange = [this] { SelectedFolderChanged(); };
     SetShowRoot(false);
@@ -227,7 +223,7 @@ void TRzCustomShellTree::WindowProc(TMessage& message) {
     if (message.Msg == kChangeMessage)
         ChangeNotified();
     else if (message.Msg == kFillMessage && !HasNodes())
-        RunGuarded([this] { FillTree(); });
+        Application->HandleExceptions([this] { FillTree(); });
 }
 
 // ------------------------------------------------------------ fill and nodes
@@ -282,7 +278,7 @@ void TRzCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* node) {
     bool rootLevel = node == nullptr;
     if (rootLevel)
         node = AddRootNode(folder);
-    OwnedIdList absolute(CopyIdList(nullptr, ShellData(node)->AbsoluteIdList()));
+    TOwnedIdList absolute(CopyIdList(nullptr, ShellData(node)->AbsoluteIdList()));
     HRESULT last = EnumerateInto(folder, absolute.get(), node);
     if (last == E_FAIL)
         throw EAbort();
@@ -325,7 +321,7 @@ HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST ab
         throw EAbort();
     }
     node->Populated = true;
-    std::vector<OwnedIdList> items;
+    std::vector<TOwnedIdList> items;
     HRESULT last;
     for (;;) {
         LPITEMIDLIST item = nullptr;
@@ -336,7 +332,7 @@ HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST ab
     }
     std::vector<LPCITEMIDLIST> lists(items.size());
     std::transform(items.begin(), items.end(), lists.begin(),
-                   [](const OwnedIdList& item) { return item.get(); });
+                   [](const TOwnedIdList& item) { return item.get(); });
     for (int position : TFolderItemOrder(folder, 0, std::move(lists)).Sorted())
         CheckShell(AddItem(folder, absolute, items[position].get(), node));
     if (node->childCount() == 0)
@@ -746,7 +742,7 @@ void TRzCustomShellTree::WatchLoadedFolders() {
 void TRzCustomShellTree::DeviceChange(TRzDeviceChangeHandler*, TMessage& message) {
     if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
         return;
-    RunGuarded([this] {
+    Application->HandleExceptions([this] {
         ValidateDrives();
         ++ShellEnv.DrivesValidationSuspendCount;
         ScopeExit resume([] { --ShellEnv.DrivesValidationSuspendCount; });
@@ -972,17 +968,8 @@ void TRzCustomShellTree::SendTo(TTreeNode* node, int index) {
     if (FAILED(PathToIdList(SpecialFolderPath(0, CSIDL_SENDTO) + "/" + entries[index], &entryList)))
         return;
     TOwnedIdList ownedEntry(entryList);
-    ComPtr<IShellFolder> sendToFolder;
-    LPITEMIDLIST folderList = nullptr;
-    LPITEMIDLIST last = nullptr;
-    if (FAILED(SplitIdList(entryList, sendToFolder, &folderList, &last)))
-        return;
-    TOwnedIdList ownedFolder(folderList);
-    TOwnedIdList ownedLast(last);
-    LPCITEMIDLIST target = last;
     ComPtr<IDropTarget> drop;
-    if (FAILED(
-            sendToFolder->GetUIObjectOf(0, 1, &target, IID_IDropTarget, nullptr, drop.PutVoid())))
+    if (FAILED(GetUIObjectOfPlace(entryList, IID_IDropTarget, drop.PutVoid())))
         return;
     TRzShellTreeData* parent = data->ParentData();
     ComPtr<IDataObject> object = ComPtr<IDataObject>::Share(new TDataObject_shtv(
