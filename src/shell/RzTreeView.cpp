@@ -141,14 +141,17 @@ class TreeNodeDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
-        if (owner_->DropTarget() != nullptr &&
-            owner_->DropTarget() == static_cast<TreeViewWidget*>(parent())->itemFromIndex(index))
-            opt.state |= QStyle::State_Selected | QStyle::State_Active;
         bool unfocusedSelection = (opt.state & QStyle::State_Selected) && !owner_->Focused();
         if (unfocusedSelection && owner_->HideSelection())
             opt.state &= ~QStyle::State_Selected;
+        // The target of a drag shows as selected whatever has the focus.
+        const bool dropTarget =
+            owner_->DropTarget() != nullptr &&
+            owner_->DropTarget() == static_cast<TreeViewWidget*>(parent())->itemFromIndex(index);
+        if (dropTarget)
+            opt.state |= QStyle::State_Selected | QStyle::State_Active;
         QStyledItemDelegate::paint(painter, opt, index);
-        if (!unfocusedSelection || owner_->HideSelection())
+        if (!unfocusedSelection || owner_->HideSelection() || dropTarget)
             return;
         initStyleOption(&opt, index);
         const QWidget* widget = opt.widget;

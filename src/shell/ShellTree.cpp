@@ -105,6 +105,11 @@ TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
     };
     delayTimer_.SetEnabled(false);
     delayTimer_.OnTimer = [this] { Application->HandleExceptions([this] { DelayTimerFired(); }); };
+    dragStepTimer_.SetEnabled(false);
+    dragStepTimer_.SetInterval(kDragStepMs);
+    dragStepTimer_.OnTimer = [this] {
+        Application->HandleExceptions([this] { DragHoverStep(dragPoint_); });
+    };
     baseFolder_.OnChange = [this] { BaseFolderChanged(); };
     selectedFolder_.OnChange = [this] { SelectedFolderChanged(); };
     SetShowRoot(false);
@@ -1067,8 +1072,9 @@ HRESULT TRzCustomShellTree::DragEnter(IDataObject* data, DWORD keyState, POINTL 
         return E_INVALIDARG;
     dropData_ = ComPtr<IDataObject>::Share(data);
     dragKeyState_ = keyState;
-    hoverPoint_ = point;
+    hoverPoint_ = dragPoint_ = point;
     hoverSince_ = lastScrollCheck_ = dragClock_();
+    dragStepTimer_.SetEnabled(true);
     TTreeNode* node = ShellNodeAt(point);
     *effect = node != nullptr && node->Parent() != nullptr
                   ? AskNodeTarget(node, keyState, point, *effect)
@@ -1088,6 +1094,7 @@ HRESULT TRzCustomShellTree::DragOver(DWORD keyState, POINTL point, DWORD* effect
 }
 
 HRESULT TRzCustomShellTree::DragLeave() {
+    dragStepTimer_.SetEnabled(false);
     dropData_.Reset();
     SetDropTarget(nullptr);
     return S_OK;
@@ -1120,9 +1127,11 @@ HRESULT TRzCustomShellTree::Drop(IDataObject* data, DWORD keyState, POINTL point
     return hr;
 }
 
-// After every move over the tree: a scroll step near the edges (at most every
-// kDragScrollIntervalMs), and the node the pointer rested on opens.
+// After every move over the tree, and on the drag-step timer: a scroll step
+// near the edges (at most every kDragScrollIntervalMs), and the node the
+// pointer rested on opens.
 void TRzCustomShellTree::DragHoverStep(POINTL point) {
+    dragPoint_ = point;
     const std::uint32_t now = dragClock_();
     if (now - lastScrollCheck_ >= kDragScrollIntervalMs) {
         lastScrollCheck_ = now;

@@ -69,6 +69,9 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     static constexpr std::uint32_t kDragExpandDelayMs = 400;
     static constexpr int kDragScrollMarginX = 26;
     static constexpr int kDragScrollMarginY = 20;
+    // A pointer held still sends no moves: the drag-over step also runs this
+    // often while a drag is over the tree.
+    static constexpr int kDragStepMs = 50;
     // What the delay timer will do when it fires (its tag).
     enum DelayAction { daNone = 0, daSelect = 1, daRefresh = 2 };
 
@@ -136,6 +139,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // The milliseconds clock of the drag-over steps (the tick count by default).
     void SetDragClock(std::function<std::uint32_t()> clock) { dragClock_ = std::move(clock); }
     bool DropTargetRegistered() const { return dropBridge_.Registered(); }
+    TTimer& DragStepTimer() { return dragStepTimer_; }
     // While above 0, the shell is given no owner window (no dialogs appear).
     int NoWindowCount() const { return noWindowCount_; }
     // The data object of a drag of the node (one reference for the caller).
@@ -252,6 +256,8 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     std::uint32_t lastScrollCheck_ = 0;
     std::uint32_t hoverSince_ = 0;  // the pointer has rested near hoverPoint_ since
     POINTL hoverPoint_{-100, -100};
+    POINTL dragPoint_{-100, -100};  // where the pointer was last seen
+    TTimer dragStepTimer_;
 };
 
 // The folder tree as the form shows it; adds nothing to the custom tree.
