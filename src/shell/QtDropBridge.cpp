@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 
 #include "framework/Application.h"
 #include "platform/MimeTransport.h"
@@ -119,16 +120,19 @@ void TQtDropBridge::Register(IDropTarget* target) {
     Revoke();
     target_ = target;
     target_->AddRef();
+    Reaccept();
+}
+
+void TQtDropBridge::Reaccept() {
     for (QWidget* surface : surfaces_)
-        surface->setAcceptDrops(true);
+        surface->setAcceptDrops(Registered());
 }
 
 void TQtDropBridge::Revoke() {
     if (target_ == nullptr)
         return;
-    for (QWidget* surface : surfaces_)
-        surface->setAcceptDrops(false);
     std::exchange(target_, nullptr)->Release();
+    Reaccept();
 }
 
 POINTL TQtDropBridge::PointOf(QObject* surface, const QDropEvent& event) const {

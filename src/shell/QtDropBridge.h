@@ -45,6 +45,9 @@ class TQtDropBridge final : public QObject {
     void Register(IDropTarget* target);
     void Revoke();
     bool Registered() const { return target_ != nullptr; }
+    // Views set their surfaces' drop acceptance anew when they change shape;
+    // this puts the registration's back.
+    void Reaccept();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "framework/Application.h"
 #include "shell/DragGesture.h"

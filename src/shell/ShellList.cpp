@@ -188,6 +188,7 @@ void TRzCustomShellList::SetViewStyle(TViewStyle style) {
     if (style == ViewStyle())
         return;
     TRzCustomListView::SetViewStyle(style);
+    dropBridge_.Reaccept();
     if (style == vsReport)
         ApplyHeaderSortIndicator();
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "framework/Messages.h"
 #include "framework/Timer.h"

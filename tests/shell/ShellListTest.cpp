@@ -794,6 +794,9 @@ TEST_F(ShellListDragTest, DropsFromAnotherProgram_LandOnTheFolderItemOrTheShownF
     EXPECT_EQ(fills_, before + 2) << "each drop refreshes";
     EXPECT_EQ(list_.DropHighlighted(), -1);
 
+    list_.SetViewStyle(vsList);
+    list_.SetViewStyle(vsIcon);
+    EXPECT_TRUE(Viewport()->acceptDrops()) << "after the view changed its shape";
     list_.SetOptions(kDefaultShellListOptions & ~OptionBit(sloOleDrop));
     EXPECT_FALSE(list_.DropTargetRegistered());
     EXPECT_FALSE(Viewport()->acceptDrops());
