@@ -123,11 +123,12 @@ DWORD DropEffectFor(const std::vector<std::string>& sources, const std::string& 
     allowed &= DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     if (sources.empty() || InsideSources(sources, folderPath))
         return DROPEFFECT_NONE;
+    // A move that is not allowed does not stand in the way of a copy or a
+    // link into the items' own folder.
     DWORD suggested = SuggestedEffect(sources, folderPath, keyState);
-    if (suggested == DROPEFFECT_MOVE && AllIn(sources, folderPath))
-        return DROPEFFECT_NONE;
     if (suggested & allowed)
-        return suggested;
+        return suggested == DROPEFFECT_MOVE && AllIn(sources, folderPath) ? DROPEFFECT_NONE
+                                                                          : suggested;
     for (DWORD fallback : {DROPEFFECT_COPY, DROPEFFECT_MOVE, DROPEFFECT_LINK})
         if (fallback & allowed)
             return fallback == DROPEFFECT_MOVE && AllIn(sources, folderPath) ? DROPEFFECT_NONE

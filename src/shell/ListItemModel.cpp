@@ -29,7 +29,13 @@ QVariant TListItemModel::data(const QModelIndex& index, int role) const {
             if (column != 0)
                 return {};
             return Picture(owner_->ItemImage(item), item.OverlayIndex, item.Cut);
+        case Qt::BackgroundRole:
+            if (index.row() == owner_->DropHighlighted())
+                return ToQColor(clHighlight);
+            return {};
         case Qt::ForegroundRole:
+            if (index.row() == owner_->DropHighlighted())
+                return ToQColor(clHighlightText);
             if (item.Cut)
                 return ToQColor(clGrayText);
             return {};
@@ -158,4 +164,8 @@ QPixmap TListItemModel::Compose(HIMAGELIST list, int image, int overlay, bool di
     }
     painter.end();
     return QPixmap::fromImage(picture);
+}
+
+void TListItemModel::RowChanged(int row) {
+    emit dataChanged(index(row, 0), index(row, columns_ - 1));
 }

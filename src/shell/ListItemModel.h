@@ -32,6 +32,8 @@ class TListItemModel final : public QAbstractTableModel {
     void Reorder(const std::vector<int>& newOrder, const std::function<void()>& permute);
     void SetColumnCount(int columns);
     void ColumnsRenamed();
+    // The row's look changed (drawn as a drop target, or no longer).
+    void RowChanged(int row);
     // Pictures depend on the image lists: drop what was composed.
     void ForgetPictures() { pictures_.clear(); }
 

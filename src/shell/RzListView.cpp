@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -14,7 +15,10 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
+#include "framework/Application.h"
+#include "shell/DragGesture.h"
 #include "shell/ListItemModel.h"
 #include "shell/ShellEnv.h"
 
@@ -149,8 +153,9 @@ class TIconDelegate final : public QStyledItemDelegate {
 // ------------------------------------------------------------- the host
 
 // Carries the views' signals and events to the list: header clicks and
-// resizes, opening rows, focus and hover for the colour and frame states, and
-// the wheel.
+// resizes, opening rows, focus and hover for the colour and frame states, the
+// wheel, and drags of the selection (a right-button menu waits for the
+// release, so that the right button can drag too).
 class TListViewHost final : public QObject {
   public:
     explicit TListViewHost(TRzCustomListView* owner) : owner_(owner) {}
@@ -186,10 +191,20 @@ class TListViewHost final : public QObject {
                 } else {
                     const QPoint at =
                         static_cast<QWidget*>(watched)->mapTo(owner_->Widget(), request->pos());
-                    owner_->RequestContextMenu(&at);
+                    if (!gesture_.DeferMenu(at))
+                        owner_->RequestContextMenu(&at);
                 }
                 return true;
             }
+            case QEvent::MouseButtonPress:
+                Pressed(watched, *static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::MouseMove:
+                return Moved(watched, *static_cast<QMouseEvent*>(event));
+            case QEvent::MouseButtonRelease:
+                if (auto menuAt = gesture_.Release(static_cast<QMouseEvent*>(event)->button()))
+                    owner_->RequestContextMenu(&*menuAt);
+                break;
             case QEvent::Wheel: {
                 const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
                 if (delta == 0)
@@ -204,6 +219,37 @@ class TListViewHost final : public QObject {
     }
 
   private:
+    // The view whose viewport `watched` is; null for the views themselves.
+    QAbstractItemView* ViewOfViewport(QObject* watched) const {
+        for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(owner_->iconView_),
+                                        static_cast<QAbstractItemView*>(owner_->reportView_)})
+            if (watched == view->viewport())
+                return view;
+        return nullptr;
+    }
+    void Pressed(QObject* watched, const QMouseEvent& press) {
+        QAbstractItemView* view = ViewOfViewport(watched);
+        const QPoint at = press.position().toPoint();
+        if (view != nullptr && view->indexAt(at).isValid())
+            gesture_.Press(press.button(), at);
+        else
+            gesture_.Cancel();
+    }
+    // Moves with a pressed button over a selected row belong to a possible
+    // drag, not to the view's drag selection.
+    bool Moved(QObject* watched, const QMouseEvent& move) {
+        QAbstractItemView* view = ViewOfViewport(watched);
+        if (view == nullptr || !gesture_.Watching())
+            return false;
+        const QModelIndex pressed = view->indexAt(gesture_.PressPoint());
+        if (!pressed.isValid() || !owner_->selection_->isSelected(pressed)) {
+            gesture_.Cancel();
+            return false;
+        }
+        if (gesture_.Move(move.buttons(), move.position().toPoint()))
+            Application->HandleExceptions([this] { owner_->BeginItemDrag(gesture_.DragButton()); });
+        return true;
+    }
     void SetHot(bool hot) {
         if (owner_->hot_ == hot)
             return;
@@ -212,6 +258,7 @@ class TListViewHost final : public QObject {
     }
 
     TRzCustomListView* owner_;
+    TDragGesture gesture_;
 };
 
 // ------------------------------------------------------------- the list
@@ -301,6 +348,7 @@ void TRzCustomListView::EndUpdate() {
 
 void TRzCustomListView::DeleteItems(std::vector<int> indexes) {
     FlushInserted();
+    SetDropHighlighted(-1);
     std::sort(indexes.begin(), indexes.end(), std::greater<int>());
     indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
     // Contiguous runs, last first, so the indexes still to come stay valid.
@@ -328,6 +376,7 @@ void TRzCustomListView::ClearItems() {
 
 void TRzCustomListView::SortItems(const std::function<bool(int, int)>& less) {
     FlushInserted();
+    SetDropHighlighted(-1);
     std::vector<int> order(items_.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), less);
@@ -632,6 +681,21 @@ void TRzCustomListView::ApplyHeaderSortIndicator() {
 void TRzCustomListView::ScrollToTopLeft() {
     ActiveView()->verticalScrollBar()->setValue(0);
     ActiveView()->horizontalScrollBar()->setValue(0);
+}
+
+int TRzCustomListView::ItemAt(QPoint point) const {
+    QAbstractItemView* view = ActiveView();
+    const QModelIndex index = view->indexAt(view->viewport()->mapFrom(Widget(), point));
+    return index.isValid() ? index.row() : -1;
+}
+
+void TRzCustomListView::SetDropHighlighted(int index) {
+    if (index == dropHighlighted_)
+        return;
+    const int old = std::exchange(dropHighlighted_, index);
+    for (int row : {old, index})
+        if (row >= 0 && row < ItemCount())
+            model_->RowChanged(row);
 }
 
 void TRzCustomListView::WheelNotches(int notches) {

@@ -168,6 +168,12 @@ class TRzCustomListView : public TWinControl {
     TListItemModel* Model() const { return model_.get(); }
     // Scrolls the view to its top-left corner.
     void ScrollToTopLeft();
+    // The row under a point in list coordinates, -1 for none.
+    int ItemAt(QPoint point) const;
+    // The row drawn as the target of a drag (-1 for none); it lasts until a
+    // row is removed or the rows are sorted.
+    int DropHighlighted() const { return dropHighlighted_; }
+    void SetDropHighlighted(int index);
     // One wheel notch (+1 away from the user, -1 toward) as the list scrolls it.
     void WheelNotches(int notches);
 
@@ -195,6 +201,9 @@ class TRzCustomListView : public TWinControl {
     virtual bool CanEditLabel(TListItem&) { return true; }
     // A key pressed in the view before the view handles it; true consumes it.
     virtual bool KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The left (0) or right (1) button was pressed on a selected row and
+    // moved with it held: an outgoing drag of the selection may start.
+    virtual void BeginItemDrag(int) {}
     // A context menu for `item` (the focused one, may be null) at `point` in
     // list coordinates.
     virtual void ItemContextMenu(TListItem*, QPoint) {}
@@ -256,6 +265,8 @@ class TRzCustomListView : public TWinControl {
     TColor disabledColor_ = clBtnFace;
     TColor focusColor_ = clWindow;
     bool hot_ = false;
+
+    int dropHighlighted_ = -1;
 
     THeaderSortDisplayMode headerSortDisplayMode_ = hsdmRightOfText;
     int headerSortColumn_ = -1;

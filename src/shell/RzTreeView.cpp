@@ -13,6 +13,7 @@
 #include "framework/Application.h"
 #include "framework/Canvas.h"
 #include "framework/Exception.h"
+#include "shell/DragGesture.h"
 
 // The Qt side of the tree view: reports focus, clicks, expansion, selection
 // and context-menu requests to its owner.
@@ -34,9 +35,48 @@ class TreeViewWidget : public QTreeWidget {
         QTreeWidget::focusOutEvent(e);
         owner_->FocusChanged();
     }
+    // A press on a node's picture or caption may start a drag of the node, so
+    // it takes effect (selection, menu) only at the release; a drag that
+    // starts leaves the selection where it was.
     void mousePressEvent(QMouseEvent* e) override {
-        owner_->TreeMouseDown(e->button() == Qt::RightButton ? mbRight : mbLeft);
-        QTreeWidget::mousePressEvent(e);
+        auto* node = static_cast<TTreeNode*>(itemAt(e->pos()));
+        gesture_.Press(e->button(), e->pos());
+        if (node != nullptr && gesture_.Watching() && visualItemRect(node).contains(e->pos())) {
+            pressedNode_ = indexFromItem(node);
+            deferredPress_.reset(e->clone());
+            return;
+        }
+        gesture_.Cancel();
+        Press(e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (!deferredPress_) {
+            QTreeWidget::mouseMoveEvent(e);
+            return;
+        }
+        if (!gesture_.Move(e->buttons(), e->pos()))
+            return;
+        std::unique_ptr<QMouseEvent> press = std::move(deferredPress_);
+        bool started = false;
+        if (PressedNode() != nullptr)
+            Application->HandleExceptions(
+                [&] { started = owner_->BeginNodeDrag(PressedNode(), gesture_.DragButton()); });
+        if (!started)
+            Press(press.get());
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        std::optional<QPoint> menuAt = gesture_.Release(e->button());
+        if (std::unique_ptr<QMouseEvent> press = std::move(deferredPress_))
+            Press(press.get());
+        if (menuAt)
+            MouseContextMenu(*menuAt);
+        QTreeWidget::mouseReleaseEvent(e);
+    }
+    void contextMenuEvent(QContextMenuEvent* e) override {
+        if (e->reason() != QContextMenuEvent::Mouse)
+            return KeyboardContextMenu();
+        if (!gesture_.DeferMenu(e->pos()))
+            MouseContextMenu(e->pos());
     }
     // The control's OnKeyDown sees every key first and may keep it from the
     // tree (a splitter drag borrows it for Escape).
@@ -58,11 +98,19 @@ class TreeViewWidget : public QTreeWidget {
         if (!consumed)
             QTreeWidget::keyPressEvent(e);
     }
-    void contextMenuEvent(QContextMenuEvent* e) override {
-        if (e->reason() != QContextMenuEvent::Mouse)
-            return KeyboardContextMenu();
-        QPoint p = viewport()->mapTo(this, e->pos()) + pos();
-        auto* node = static_cast<TTreeNode*>(itemAt(e->pos()));
+    // The node pressed, if a refresh has not taken it away meanwhile.
+    TTreeNode* PressedNode() const {
+        return pressedNode_.isValid() ? static_cast<TTreeNode*>(itemFromIndex(pressedNode_))
+                                      : nullptr;
+    }
+    void Press(QMouseEvent* e) {
+        owner_->TreeMouseDown(e->button() == Qt::RightButton ? mbRight : mbLeft);
+        QTreeWidget::mousePressEvent(e);
+    }
+    // `at` in viewport coordinates.
+    void MouseContextMenu(QPoint at) {
+        QPoint p = viewport()->mapTo(this, at) + pos();
+        auto* node = static_cast<TTreeNode*>(itemAt(at));
         Application->HandleExceptions([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
     }
     // From the keyboard the menu opens at the centre of the selected node.
@@ -76,6 +124,9 @@ class TreeViewWidget : public QTreeWidget {
 
   private:
     TRzCustomTreeView* owner_;
+    TDragGesture gesture_;
+    QPersistentModelIndex pressedNode_;
+    std::unique_ptr<QMouseEvent> deferredPress_;
 };
 
 namespace {
@@ -93,8 +144,14 @@ class TreeNodeDelegate : public QStyledItemDelegate {
         bool unfocusedSelection = (opt.state & QStyle::State_Selected) && !owner_->Focused();
         if (unfocusedSelection && owner_->HideSelection())
             opt.state &= ~QStyle::State_Selected;
+        // The target of a drag shows as selected whatever has the focus.
+        const bool dropTarget =
+            owner_->DropTarget() != nullptr &&
+            owner_->DropTarget() == static_cast<TreeViewWidget*>(parent())->itemFromIndex(index);
+        if (dropTarget)
+            opt.state |= QStyle::State_Selected | QStyle::State_Active;
         QStyledItemDelegate::paint(painter, opt, index);
-        if (!unfocusedSelection || owner_->HideSelection())
+        if (!unfocusedSelection || owner_->HideSelection() || dropTarget)
             return;
         initStyleOption(&opt, index);
         const QWidget* widget = opt.widget;
@@ -458,12 +515,27 @@ void TRzCustomTreeView::DeleteNode(TTreeNode* node) {
 void TRzCustomTreeView::ReleaseSubtree(TTreeNode* node) {
     for (int i = node->childCount() - 1; i >= 0; --i)
         ReleaseSubtree(node->Child(i));
+    if (node == dropTarget_)
+        dropTarget_ = nullptr;
     Deletion(node);
+}
+
+void TRzCustomTreeView::SetDropTarget(TTreeNode* node) {
+    if (node == dropTarget_)
+        return;
+    dropTarget_ = node;
+    view_->viewport()->update();
+}
+
+TTreeNode* TRzCustomTreeView::NodeAt(TPoint point) const {
+    return static_cast<TTreeNode*>(
+        view_->itemAt(view_->viewport()->mapFrom(Widget(), QPoint(point.X, point.Y))));
 }
 
 void TRzCustomTreeView::ClearNodes() {
     for (int i = TopCount() - 1; i >= 0; --i)
         ReleaseSubtree(TopNode(i));
+    dropTarget_ = nullptr;
     view_->clear();
 }
 

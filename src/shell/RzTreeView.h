@@ -132,6 +132,12 @@ class TRzCustomTreeView : public TWinControl {
     // Starts editing the node's caption when CanEditNode allows it.
     void EditNode(TTreeNode* node);
     bool IsEditing() const;
+    // The node drawn as the target of a drag (none: null); it goes with its
+    // node.
+    TTreeNode* DropTarget() const { return dropTarget_; }
+    void SetDropTarget(TTreeNode* node);
+    // The node under a point in control coordinates, or null.
+    TTreeNode* NodeAt(TPoint point) const;
     // Node updates are batched between these (counted).
     void BeginUpdate();
     void EndUpdate();
@@ -165,6 +171,9 @@ class TRzCustomTreeView : public TWinControl {
     virtual int CompareNodes(TTreeNode* a, TTreeNode* b);
     // A mouse button went down on the tree's client area.
     virtual void TreeMouseDown(TMouseButton) {}
+    // The left (0) or right (1) button was pressed on the node and moved with
+    // it held; true when a drag of the node ran.
+    virtual bool BeginNodeDrag(TTreeNode*, int) { return false; }
     virtual bool CanEditNode(TTreeNode*) { return true; }
     // An edit ended with `caption` (which may be changed); false keeps the
     // old caption.
@@ -217,5 +226,6 @@ class TRzCustomTreeView : public TWinControl {
     bool mouseIn_ = false;
     int updateLevel_ = 0;
     HIMAGELIST images_ = nullptr;
+    TTreeNode* dropTarget_ = nullptr;
     QHash<quint64, QIcon> icons_;
 };

@@ -5,8 +5,11 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QListView>
 #include <QMenu>
+#include <QTreeView>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -25,6 +28,7 @@
 #include "shell/IdListArray.h"
 #include "shell/PidlList.h"
 #include "shell/ShellCommands.h"
+#include "shell/ShellDrag.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
 #include "shell/ShellListDetails.h"
@@ -78,7 +82,12 @@ std::string AfterLastSlash(const std::string& text) {
 
 // ------------------------------------------------------------- life
 
-TRzCustomShellList::TRzCustomShellList(TComponent* owner) : TRzCustomListView(owner) {
+TRzCustomShellList::TRzCustomShellList(TComponent* owner)
+    : TRzCustomListView(owner),
+      dropBridge_(Widget(), {IconView()->viewport(), ReportView()->viewport()}) {
+    dragLoop_ = [this](QMimeData* mime, DWORD allowed, int button) {
+        return RunQtDragLoop(ActiveView()->viewport(), mime, allowed, button);
+    };
     folder_.OnChange = [this] { FolderChangeStep(); };
     SetSmallImages(GetSystemImageList(0));
     SetLargeImages(GetSystemImageList(1));
@@ -98,6 +107,7 @@ TRzCustomShellList::~TRzCustomShellList() {
 
 void TRzCustomShellList::CreateWnd() {
     handleAllocated_ = true;
+    SyncDropTarget();
     if (HasOption(sloAutoFill) && ItemCount() == 0)
         PostMessage(Handle(), kDeferredFillMessage);
 }
@@ -107,6 +117,8 @@ void TRzCustomShellList::DestroyWnd() {
         return;
     SaveWidthsIfMarked();
     watcher_.reset();
+    dropBridge_.Revoke();
+    DragLeave();
     Window().KillTimer(kRefreshTimer);
     ClearSelection();
     BeginUpdate();
@@ -122,6 +134,8 @@ void TRzCustomShellList::RecreateWnd() {
 
 void TRzCustomShellList::Loaded() {
     TRzCustomListView::Loaded();
+    if (handleAllocated_)
+        SyncDropTarget();
     if (HasOption(sloAutoFill) && ItemCount() == 0)
         PostMessage(Handle(), kDeferredFillMessage);
 }
@@ -158,6 +172,8 @@ void TRzCustomShellList::SetOptions(TRzShellListOptions options) {
     options_ = options;
     if (Loading() || !handleAllocated_ || changed == 0)
         return;
+    if (changed & OptionBit(sloOleDrop))
+        SyncDropTarget();
     if (changed & OptionBit(sloDynamicRefresh)) {
         if (HasOption(sloDynamicRefresh))
             StartWatch();
@@ -172,6 +188,7 @@ void TRzCustomShellList::SetViewStyle(TViewStyle style) {
     if (style == ViewStyle())
         return;
     TRzCustomListView::SetViewStyle(style);
+    dropBridge_.Reaccept();
     if (style == vsReport)
         ApplyHeaderSortIndicator();
 }
@@ -568,7 +585,9 @@ void TRzCustomShellList::FlushPendingAction() {
 
 void TRzCustomShellList::EndOutgoingDrag(bool dropped) {
     busy_ = false;
-    if (refreshPending_ || dropped)
+    const bool refresh = refreshPending_ || dropped;
+    refreshPending_ = false;
+    if (refresh)
         RefreshItems();
 }
 
@@ -910,4 +929,135 @@ void TRzCustomShellList::FillStart() {
 void TRzCustomShellList::FolderChanged() {
     if (OnFolderChanged)
         OnFolderChanged(this);
+}
+
+// ------------------------------------------------------------- drag and drop
+
+void TRzCustomShellList::BeginItemDrag(int button) {
+    StartOutgoingDrag(button);
+}
+
+void TRzCustomShellList::StartOutgoingDrag(int button) {
+    const std::vector<LPCITEMIDLIST> items = SelectedRelIdLists();
+    if (!HasOption(sloOleDrag) || items.empty() || !folderObject_ || !dragLoop_)
+        return;
+    DWORD done = DROPEFFECT_NONE;
+    {
+        BeginOutgoingDrag();
+        ownDrag_ = true;
+        ScopeExit over([this] {
+            ownDrag_ = false;
+            busy_ = false;
+        });
+        const DWORD allowed = ItemsDropEffects(folderObject_.Get(), items);
+        done =
+            dragLoop_(NewDragMimeData(folderObject_.Get(), folderIdList_, items), allowed, button);
+    }
+    EndOutgoingDrag(done != DROPEFFECT_NONE);
+}
+
+void TRzCustomShellList::SyncDropTarget() {
+    const bool wanted = HasOption(sloOleDrop);
+    if (wanted == dropBridge_.Registered())
+        return;
+    if (!wanted) {
+        dropBridge_.Revoke();
+        return;
+    }
+    ComPtr<IDropTarget> target(new TDropTarget_shlv(*this));
+    dropBridge_.Register(target.Get());
+}
+
+ComPtr<IDropTarget> TRzCustomShellList::FolderDropTarget() const {
+    ComPtr<IDropTarget> target;
+    if (FAILED(GetUIObjectOfPlace(folderIdList_, IID_IDropTarget, target.PutVoid())))
+        target.Reset();
+    return target;
+}
+
+TRzCustomShellList::DropChoice TRzCustomShellList::ChooseDropTarget(POINTL point) {
+    DropChoice choice;
+    const int index = ItemAt(QPoint(point.x, point.y));
+    TRzShellListData* record = index >= 0 ? RecordOf(Item(index).Data) : nullptr;
+    if (record != nullptr && folderObject_) {
+        LPCITEMIDLIST item = record->RelIdList();
+        if (SUCCEEDED(folderObject_->GetUIObjectOf(Handle(), 1, &item, IID_IDropTarget, nullptr,
+                                                   choice.target.PutVoid())) &&
+            choice.target) {
+            choice.item = index;
+            return choice;
+        }
+    }
+    if (!ownDrag_)
+        choice.target = FolderDropTarget();
+    return choice;
+}
+
+HRESULT TRzCustomShellList::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
+                                      DWORD* effect) {
+    dropData_ = ComPtr<IDataObject>::Share(data);
+    dragKeyState_ = keyState;
+    return DragOver(keyState, point, effect);
+}
+
+// Every move asks the target under the pointer afresh, as a whole enter, over
+// and leave of its own.
+HRESULT TRzCustomShellList::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    const DropChoice choice = ChooseDropTarget(point);
+    const DWORD allowed = *effect;
+    *effect = DROPEFFECT_NONE;
+    if (OverOwnEmptySpace(choice)) {
+        // Dropping the items back where they are: the right button offers a copy.
+        if (dragKeyState_ & MK_RBUTTON)
+            *effect = DROPEFFECT_COPY;
+    } else if (choice.target) {
+        DWORD answer = allowed;
+        choice.target->DragEnter(dropData_.Get(), keyState, point, &answer);
+        answer = allowed;
+        choice.target->DragOver(keyState, point, &answer);
+        choice.target->DragLeave();
+        *effect = answer;
+    }
+    SetDropHighlighted(*effect != DROPEFFECT_NONE ? choice.item : -1);
+    return S_OK;
+}
+
+HRESULT TRzCustomShellList::DragLeave() {
+    dropData_.Reset();
+    SetDropHighlighted(-1);
+    return S_OK;
+}
+
+HRESULT TRzCustomShellList::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    // The button is already up: the drop counts as made with the drag's.
+    keyState |= dragKeyState_ & (MK_LBUTTON | MK_RBUTTON);
+    DropChoice choice = ChooseDropTarget(point);
+    DWORD allowed = *effect;
+    if (OverOwnEmptySpace(choice) && (dragKeyState_ & MK_RBUTTON)) {
+        allowed &= ~DROPEFFECT_MOVE;
+        choice.target = FolderDropTarget();
+    }
+    DragLeave();
+    *effect = DROPEFFECT_NONE;
+    if (!choice.target)
+        return S_OK;
+    DWORD answer = allowed;
+    choice.target->DragEnter(data, keyState, point, &answer);
+    answer = allowed;
+    choice.target->DragOver(keyState, point, &answer);
+    // The drop may choose among all the effects the items allow (a
+    // right-button drop asks which).
+    answer = allowed & DraggedItemsEffects(data);
+    HRESULT hr = S_OK;
+    {
+        TCursorScope hourglass(crHourGlass);
+        hr = choice.target->Drop(data, keyState, point, &answer);
+        *effect = answer;
+        RefreshItems();
+    }
+    return hr;
 }

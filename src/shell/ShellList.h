@@ -4,10 +4,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/ChangeHandlerThread.h"
+#include "shell/QtDropBridge.h"
 #include "shell/RzListView.h"
+#include "shell/ShellDropTarget.h"
 #include "shell/ShellLinks.h"
 #include "shell/ShellListData.h"
 #include "shell/ShellLocator.h"
@@ -45,11 +48,17 @@ constexpr TRzShellListOptions OptionBit(TRzShellListOption option) {
 // current: a change in the folder starts a refresh 400 ms (focused) or
 // 2000 ms later, and the refresh touches only the items that came or went.
 //
+// Drag and drop: the selection can be dragged out (sloOleDrag) with the left or
+// the right button; whatever is dragged over the list (sloOleDrop) is offered
+// to the drop target of the item under the pointer, or over empty space to the
+// shown folder's, and the list refreshes after a drop. The list never reads
+// dropped data itself.
+//
 // Failures: a folder that cannot be bound raises EShellError; an enumeration
 // the folder cannot give (a vanished folder, a drive without a medium) ends
 // the fill quietly with EAbort. Message and timer handlers show what they
 // catch in the application's exception box (EAbort silently).
-class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
+class TRzCustomShellList : public TRzCustomListView, public IShellListLink, public IDropSite {
   public:
     static constexpr std::uint32_t kChangeMessage = WM_USER + 101;        // 1125
     static constexpr std::uint32_t kDeferredFillMessage = WM_USER + 103;  // 1127
@@ -106,9 +115,17 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     // back empty, to refill from the deferred-fill message.
     void RecreateWnd();
     // An outgoing drag: fills and refreshes wait until it ends; a completed
-    // drop refreshes.
+    // drop refreshes, and so does a refresh that waited.
     void BeginOutgoingDrag() { busy_ = true; }
     void EndOutgoingDrag(bool dropped);
+    // Drags the selected items that have records out of the list with `button`
+    // (0 left, 1 right) through the drag loop; nothing without sloOleDrag or
+    // without such items.
+    void StartOutgoingDrag(int button);
+    // The drag loop outgoing drags run (Qt's by default; tests put their own).
+    void SetDragLoop(TDragLoop loop) { dragLoop_ = std::move(loop); }
+    bool OwnDragRunning() const { return ownDrag_; }
+    bool DropTargetRegistered() const { return dropBridge_.Registered(); }
     // The list renames an item itself: the change it causes is not answered.
     void SkipNextChange() { skipNextChange_ = true; }
     bool RefreshPending() const { return refreshPending_; }
@@ -121,6 +138,12 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     void FlushPendingAction() override;
     bool HidesFolders() const override { return HasOption(sloHideFoldersWhenLinkedToTree); }
     bool IsLoading() const override { return Loading(); }
+
+    // ----- IDropSite: a drag over the list (points in list coordinates)
+    HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
 
     // ----- events
     std::function<void(TObject* sender, IShellFolder* parent, LPCITEMIDLIST parentAbsIdList,
@@ -163,6 +186,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     bool CanEditLabel(TListItem& item) override;
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
     void ItemContextMenu(TListItem* item, QPoint point) override;
+    void BeginItemDrag(int button) override;
     void WndProc(TMessage& message) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -174,6 +198,16 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
         IShellDetails* details = nullptr;
     };
 
+    // The drop target a point offers: the item's own, else the shown
+    // folder's; none over empty space during the list's own drag.
+    struct DropChoice {
+        ComPtr<IDropTarget> target;
+        int item = -1;  // the item whose target it is
+    };
+    DropChoice ChooseDropTarget(POINTL point);
+    bool OverOwnEmptySpace(const DropChoice& choice) const { return ownDrag_ && choice.item < 0; }
+    ComPtr<IDropTarget> FolderDropTarget() const;
+    void SyncDropTarget();
     void FolderChangeStep();
     void RunPendingRefreshes();
     // Empties the list and shows the folder at `absolute` (a copy is taken).
@@ -232,6 +266,12 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink {
     bool handleAllocated_ = false;
     PendingInsert pendingInsert_;
     std::unique_ptr<TChangeHandlerThread> watcher_;
+
+    bool ownDrag_ = false;
+    TDragLoop dragLoop_;
+    ComPtr<IDataObject> dropData_;  // of the drag over the list, from its enter
+    DWORD dragKeyState_ = 0;        // seen at that enter
+    TQtDropBridge dropBridge_;
 };
 
 // The published face of the list; the form description sets it up.

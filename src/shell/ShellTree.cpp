@@ -3,6 +3,7 @@
 #include <dirent.h>
 
 #include <QMenu>
+#include <QScrollBar>
 #include <algorithm>
 #include <deque>
 #include <memory>
@@ -12,10 +13,12 @@
 #include "framework/Application.h"
 #include "framework/Cursor.h"
 #include "framework/Exception.h"
+#include "framework/FileUtils.h"
 #include "framework/ScopeExit.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
 #include "platform/Drives.h"
+#include "platform/MimeTransport.h"
 #include "platform/ShellQMenu.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
@@ -25,6 +28,7 @@
 #include "shell/PidlList.h"
 #include "shell/ShellCommands.h"
 #include "shell/ShellDataObject.h"
+#include "shell/ShellDrag.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
 #include "shell/ShellPaths.h"
@@ -93,9 +97,19 @@ class TRzCustomShellTree::LockScope {
 TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
     : TRzCustomTreeView(owner),
       window_([this](TMessage& message) { WindowProc(message); }),
-      watches_(window_.Handle(), kChangeMessage) {
+      watches_(window_.Handle(), kChangeMessage),
+      dropBridge_(Widget(), {View()->viewport()}),
+      dragClock_(TickCountMs) {
+    dragLoop_ = [this](QMimeData* mime, DWORD allowed, int button) {
+        return RunQtDragLoop(View()->viewport(), mime, allowed, button);
+    };
     delayTimer_.SetEnabled(false);
     delayTimer_.OnTimer = [this] { Application->HandleExceptions([this] { DelayTimerFired(); }); };
+    dragStepTimer_.SetEnabled(false);
+    dragStepTimer_.SetInterval(kDragStepMs);
+    dragStepTimer_.OnTimer = [this] {
+        Application->HandleExceptions([this] { DragHoverStep(dragPoint_); });
+    };
     baseFolder_.OnChange = [this] { BaseFolderChanged(); };
     selectedFolder_.OnChange = [this] { SelectedFolderChanged(); };
     SetShowRoot(false);
@@ -170,6 +184,8 @@ void TRzCustomShellTree::SetOptions(TRzShellTreeOptions options) {
     options_ = options;
     if (changed & (stoDynamicRefresh | stoIncludeNonFolders))
         WatchLoadedFolders();
+    if ((changed & stoOleDrop) && windowCreated_)
+        SyncDropTarget();
 }
 
 // ------------------------------------------------------- window and loading
@@ -186,6 +202,7 @@ void TRzCustomShellTree::ParentChanged() {
 // already queued have been handled.
 void TRzCustomShellTree::CreateWindowState() {
     windowCreated_ = true;
+    SyncDropTarget();
     if (!Loading() && (options_ & stoAutoFill) && !HasNodes())
         PostMessage(Handle(), kFillMessage);
     if (shellList_ != nullptr)
@@ -194,6 +211,8 @@ void TRzCustomShellTree::CreateWindowState() {
 
 void TRzCustomShellTree::DestroyWindowState() {
     windowCreated_ = false;
+    dropBridge_.Revoke();
+    DragLeave();
     DeleteAllNodes();
     delayTimer_.SetEnabled(false);
     delayAction_ = daNone;
@@ -971,14 +990,182 @@ void TRzCustomShellTree::SendTo(TTreeNode* node, int index) {
     ComPtr<IDropTarget> drop;
     if (FAILED(GetUIObjectOfPlace(entryList, IID_IDropTarget, drop.PutVoid())))
         return;
-    TRzShellTreeData* parent = data->ParentData();
-    ComPtr<IDataObject> object = ComPtr<IDataObject>::Share(new TDataObject_shtv(
-        data->ParentFolder(), parent != nullptr ? parent->AbsoluteIdList() : nullptr,
-        {data->RelativeIdList()}));
+    ComPtr<IDataObject> object = NodeDataObject(node);
     DWORD effect = DROPEFFECT_COPY;
     if (SUCCEEDED(drop->DragEnter(object.Get(), MK_LBUTTON, {0, 0}, &effect)) &&
         effect != DROPEFFECT_NONE)
         drop->Drop(object.Get(), MK_LBUTTON, {0, 0}, &effect);
     else
         drop->DragLeave();
+}
+
+// ------------------------------------------------------------ drag and drop
+
+ComPtr<IDataObject> TRzCustomShellTree::NodeDataObject(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    TRzShellTreeData* parent = data->ParentData();
+    return ComPtr<IDataObject>::Share(new TDataObject_shtv(
+        data->ParentFolder(), parent != nullptr ? parent->AbsoluteIdList() : nullptr,
+        {data->RelativeIdList()}));
+}
+
+// The node shows as the drop target while it is dragged.
+bool TRzCustomShellTree::BeginNodeDrag(TTreeNode* node, int button) {
+    TRzShellTreeData* data = ShellData(node);
+    if (!(options_ & stoOleDrag) || data == nullptr || node->Parent() == nullptr || !dragLoop_)
+        return false;
+    SetDropTarget(node);
+    ScopeExit unmark([this] { SetDropTarget(nullptr); });
+    const DWORD allowed = ItemsDropEffects(data->ParentFolder(), {data->RelativeIdList()});
+    dragLoop_(NewMimeDataFromDataObject(NodeDataObject(node).Get()), allowed, button);
+    return true;
+}
+
+void TRzCustomShellTree::SyncDropTarget() {
+    const bool wanted = (options_ & stoOleDrop) != 0;
+    if (wanted == dropBridge_.Registered())
+        return;
+    if (!wanted) {
+        dropBridge_.Revoke();
+        return;
+    }
+    ComPtr<IDropTarget> target(new TDropTarget_shtv(*this));
+    dropBridge_.Register(target.Get());
+}
+
+TTreeNode* TRzCustomShellTree::ShellNodeAt(POINTL point) const {
+    TTreeNode* node = NodeAt({point.x, point.y});
+    return ShellData(node) != nullptr ? node : nullptr;
+}
+
+ComPtr<IDropTarget> TRzCustomShellTree::NodeDropTarget(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    ComPtr<IDropTarget> target;
+    LPCITEMIDLIST item = data->RelativeIdList();
+    IShellFolder* parent = data->ParentFolder();
+    if (parent != nullptr &&
+        SUCCEEDED(parent->GetUIObjectOf(OwnerWindow(), 1, &item, IID_IDropTarget, nullptr,
+                                        target.PutVoid())))
+        return target;
+    // The root names its place by an absolute list.
+    if (FAILED(GetUIObjectOfPlace(data->AbsoluteIdList(), IID_IDropTarget, target.PutVoid())))
+        target.Reset();
+    return target;
+}
+
+DWORD TRzCustomShellTree::AskNodeTarget(TTreeNode* node, DWORD keyState, POINTL point,
+                                        DWORD allowed) {
+    ComPtr<IDropTarget> target = NodeDropTarget(node);
+    if (!target)
+        return DROPEFFECT_NONE;
+    DWORD effect = allowed;
+    target->DragEnter(dropData_.Get(), keyState, point, &effect);
+    effect = allowed;
+    target->DragOver(keyState, point, &effect);
+    target->DragLeave();
+    return effect;
+}
+
+HRESULT TRzCustomShellTree::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
+                                      DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    dropData_ = ComPtr<IDataObject>::Share(data);
+    dragKeyState_ = keyState;
+    hoverPoint_ = dragPoint_ = point;
+    hoverSince_ = lastScrollCheck_ = dragClock_();
+    dragStepTimer_.SetEnabled(true);
+    TTreeNode* node = ShellNodeAt(point);
+    *effect = node != nullptr && node->Parent() != nullptr
+                  ? AskNodeTarget(node, keyState, point, *effect)
+                  : DROPEFFECT_NONE;
+    return S_OK;
+}
+
+HRESULT TRzCustomShellTree::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    TTreeNode* node = ShellNodeAt(point);
+    *effect = node != nullptr ? AskNodeTarget(node, keyState, point, *effect) : DROPEFFECT_NONE;
+    SetDropTarget(node);
+    DragHoverStep(point);
+    *effect |= DROPEFFECT_SCROLL;
+    return S_OK;
+}
+
+HRESULT TRzCustomShellTree::DragLeave() {
+    dragStepTimer_.SetEnabled(false);
+    dropData_.Reset();
+    SetDropTarget(nullptr);
+    return S_OK;
+}
+
+HRESULT TRzCustomShellTree::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    TTreeNode* node = ShellNodeAt(point);
+    DragLeave();
+    const DWORD allowed = *effect;
+    *effect = DROPEFFECT_NONE;
+    ComPtr<IDropTarget> target = node != nullptr ? NodeDropTarget(node) : ComPtr<IDropTarget>();
+    if (!target)
+        return S_OK;
+    // The button is already up: the drop counts as made with the drag's.
+    keyState |= dragKeyState_ & (MK_LBUTTON | MK_RBUTTON);
+    DWORD answer = allowed;
+    target->DragEnter(data, keyState, point, &answer);
+    answer = allowed;
+    target->DragOver(keyState, point, &answer);
+    answer = allowed & DraggedItemsEffects(data);
+    HRESULT hr = S_OK;
+    {
+        TCursorScope hourglass(crHourGlass);
+        hr = target->Drop(data, keyState, point, &answer);
+    }
+    *effect = answer;
+    RefreshTree();
+    return hr;
+}
+
+// After every move over the tree, and on the drag-step timer: a scroll step
+// near the edges (at most every kDragScrollIntervalMs), and the node the
+// pointer rested on opens.
+void TRzCustomShellTree::DragHoverStep(POINTL point) {
+    dragPoint_ = point;
+    const std::uint32_t now = dragClock_();
+    if (now - lastScrollCheck_ >= kDragScrollIntervalMs) {
+        lastScrollCheck_ = now;
+        ScrollNearEdge(point);
+    }
+    if (std::abs(point.x - hoverPoint_.x) > 1 || std::abs(point.y - hoverPoint_.y) > 1) {
+        hoverPoint_ = point;
+        hoverSince_ = now;
+    } else if (now - hoverSince_ >= kDragExpandDelayMs) {
+        hoverSince_ = now;
+        ExpandHovered(point);
+    }
+}
+
+void TRzCustomShellTree::ScrollNearEdge(POINTL point) {
+    QWidget* viewport = View()->viewport();
+    const QPoint at = viewport->mapFrom(Widget(), QPoint(point.x, point.y));
+    auto step = [](QScrollBar* bar, int position, int extent, int margin) {
+        if (position < margin)
+            bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        else if (position >= extent - margin)
+            bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    };
+    step(View()->verticalScrollBar(), at.y(), viewport->height(), kDragScrollMarginY);
+    step(View()->horizontalScrollBar(), at.x(), viewport->width(), kDragScrollMarginX);
+}
+
+// Opened without an owner window, so that a drive without a medium shows no
+// dialog while something is dragged over it.
+void TRzCustomShellTree::ExpandHovered(POINTL point) {
+    TTreeNode* node = ShellNodeAt(point);
+    if (node == nullptr || !node->HasChildren() || node->childCount() > 0)
+        return;
+    ++noWindowCount_;
+    ScopeExit lower([this] { --noWindowCount_; });
+    Expand(node);
 }

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "framework/Messages.h"
 #include "framework/Timer.h"
 #include "shell/FolderWatches.h"
+#include "shell/QtDropBridge.h"
 #include "shell/RzTreeView.h"
+#include "shell/ShellDropTarget.h"
 #include "shell/ShellLinks.h"
 #include "shell/ShellLocator.h"
 #include "shell/ShellTreeData.h"
@@ -48,7 +51,12 @@ using TRzShPopupHintEvent = std::function<void(TObject* sender, const std::strin
 //
 // Every shell node carries a TRzShellTreeData record, owned by the node; nodes
 // of another type are foreign and skipped by every shell operation.
-class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
+//
+// Drag and drop: a node other than the root can be dragged out (stoOleDrag);
+// shell data dragged over a node is offered to that node's drop target
+// (stoOleDrop), the tree scrolling near its edges and opening a node the
+// pointer rests on; a drop refreshes the tree.
+class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, public IDropSite {
   public:
     static constexpr int kShellNodeType = QTreeWidgetItem::UserType + 1;
     static constexpr std::uint32_t kChangeMessage = WM_USER + 101;  // from the watcher
@@ -56,6 +64,15 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     static constexpr int kSelectDelayMs = 500;
     static constexpr int kRefreshDelayFocusedMs = 400;
     static constexpr int kRefreshDelayMs = 2000;
+    // A drag over the tree: scrolls near the edges at most this often; opens
+    // the node the pointer has rested on this long.
+    static constexpr std::uint32_t kDragScrollIntervalMs = 100;
+    static constexpr std::uint32_t kDragExpandDelayMs = 400;
+    static constexpr int kDragScrollMarginX = 26;
+    static constexpr int kDragScrollMarginY = 20;
+    // A pointer held still sends no moves: the drag-over step also runs this
+    // often while a drag is over the tree.
+    static constexpr int kDragStepMs = 50;
     // What the delay timer will do when it fires (its tag).
     enum DelayAction { daNone = 0, daSelect = 1, daRefresh = 2 };
 
@@ -117,6 +134,24 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     DelayAction PendingAction() const { return delayAction_; }
     const TFolderWatches& Watches() const { return watches_; }
 
+    // -- Drag and drop.
+    // The drag loop node drags run (Qt's by default; tests put their own).
+    void SetDragLoop(TDragLoop loop) { dragLoop_ = std::move(loop); }
+    // The milliseconds clock of the drag-over steps (the tick count by default).
+    void SetDragClock(std::function<std::uint32_t()> clock) { dragClock_ = std::move(clock); }
+    bool DropTargetRegistered() const { return dropBridge_.Registered(); }
+    TTimer& DragStepTimer() { return dragStepTimer_; }
+    // While above 0, the shell is given no owner window (no dialogs appear).
+    int NoWindowCount() const { return noWindowCount_; }
+    // The data object of a drag of the node (one reference for the caller).
+    ComPtr<IDataObject> NodeDataObject(TTreeNode* node);
+
+    // IDropSite: a drag over the tree (points in control coordinates).
+    HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+
     TRzShAddItemEvent OnAddItem;
     TRzShTreeDeleteItemEvent OnDeleteItem;
     TRzShTreeInsertItemEvent OnInsertItem;
@@ -135,6 +170,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     void GetSelectedIndex(TTreeNode* node) override;
     int CompareNodes(TTreeNode* a, TTreeNode* b) override;
     void TreeMouseDown(TMouseButton button) override;
+    bool BeginNodeDrag(TTreeNode* node, int button) override;
     bool CanEditNode(TTreeNode* node) override;
     bool NodeEdited(TTreeNode* node, std::string& caption) override;
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
@@ -182,6 +218,15 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     // Hands the node's item to Send To entry `index` as a drop.
     void SendTo(TTreeNode* node, int index);
     void Renamed(TTreeNode* node, LPCITEMIDLIST newItem);
+    void SyncDropTarget();
+    HWND OwnerWindow() const { return noWindowCount_ > 0 ? 0 : Handle(); }
+    TTreeNode* ShellNodeAt(POINTL point) const;
+    ComPtr<IDropTarget> NodeDropTarget(TTreeNode* node);
+    // The node's target asked as one enter, over and leave; the effect it gives.
+    DWORD AskNodeTarget(TTreeNode* node, DWORD keyState, POINTL point, DWORD allowed);
+    void DragHoverStep(POINTL point);
+    void ScrollNearEdge(POINTL point);
+    void ExpandHovered(POINTL point);
 
     MessageWindow window_;
     TTimer delayTimer_;
@@ -202,6 +247,18 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink {
     bool windowCreated_ = false;
     TTreeNode* lastInserted_ = nullptr;
     TFolderWatches watches_;
+
+    TQtDropBridge dropBridge_;
+    TDragLoop dragLoop_;
+    std::function<std::uint32_t()> dragClock_;
+    ComPtr<IDataObject> dropData_;  // of the drag over the tree, from its enter
+    DWORD dragKeyState_ = 0;        // seen at that enter
+    int noWindowCount_ = 0;
+    std::uint32_t lastScrollCheck_ = 0;
+    std::uint32_t hoverSince_ = 0;  // the pointer has rested near hoverPoint_ since
+    POINTL hoverPoint_{-100, -100};
+    POINTL dragPoint_{-100, -100};  // where the pointer was last seen
+    TTimer dragStepTimer_;
 };
 
 // The folder tree as the form shows it; adds nothing to the custom tree.

@@ -369,6 +369,9 @@ TEST_F(ShellVerbsTest, DropTarget_TakesUriListsAndRefusesDropsThatGoNowhere) {
     EXPECT_EQ(DropEffectFor({A()}, A() + "/sub", 0, kAll), DROPEFFECT_NONE);
     EXPECT_EQ(DropEffectFor({A() + "/f.jpg"}, A(), 0, kAll), DROPEFFECT_NONE);
     EXPECT_EQ(DropEffectFor({A() + "/f.jpg"}, A(), MK_CONTROL, kAll), DROPEFFECT_COPY);
+    EXPECT_EQ(DropEffectFor({A() + "/f.jpg"}, A(), 0, DROPEFFECT_COPY | DROPEFFECT_LINK),
+              DROPEFFECT_COPY)
+        << "a move that is not allowed leaves the copy into the same folder";
     EXPECT_EQ(DropEffectFor({A() + "/f.jpg"}, B(), 0, DROPEFFECT_LINK), DROPEFFECT_LINK);
     EXPECT_EQ(DropEffectFor({}, B(), 0, kAll), DROPEFFECT_NONE);
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../support/TempDir.h"
 #include "shell/IdLists.h"
@@ -95,7 +97,10 @@ class RecordingPrompts final : public IShellPrompts {
         return true;
     }
     TClashAnswer AskClash(const std::string&, bool) override { return TClashAnswer::Skip; }
-    DWORD ChooseDropEffect(DWORD, DWORD suggested) override { return suggested; }
+    DWORD ChooseDropEffect(DWORD allowed, DWORD suggested) override {
+        dropMenus.push_back({allowed, suggested});
+        return suggested;
+    }
     bool OpenWithDefault(const std::string& path) override {
         opened.push_back(path);
         return true;
@@ -105,4 +110,5 @@ class RecordingPrompts final : public IShellPrompts {
     void ReportError(const std::string& text) override { errors.push_back(text); }
 
     std::vector<std::string> confirmed, opened, errors;
+    std::vector<std::pair<DWORD, DWORD>> dropMenus;  // allowed, suggested
 };

@@ -1,0 +1,180 @@
+#include "shell/QtDropBridge.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+#include <utility>
+
+#include "framework/Application.h"
+#include "platform/MimeTransport.h"
+#include "shell/DropSource.h"
+
+namespace {
+
+constexpr DWORD kEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+// Cancels the running drag when its drop source says so: another mouse button
+// went down.
+class TDragWatch final : public QObject {
+  public:
+    explicit TDragWatch(int button) : source_(new TDropSource_shlvtv(button)) { source_->AddRef(); }
+    ~TDragWatch() override { source_->Release(); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (source_->QueryContinueDrag(false, DragKeyState(mouse->buttons(), {})) ==
+                DRAGDROP_S_CANCEL) {
+                QDrag::cancel();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    TDropSource_shlvtv* source_;
+};
+
+}  // namespace
+
+DWORD DragKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    DWORD keys = 0;
+    if (buttons & Qt::LeftButton)
+        keys |= MK_LBUTTON;
+    if (buttons & Qt::RightButton)
+        keys |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton)
+        keys |= MK_MBUTTON;
+    if (modifiers & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier)
+        keys |= MK_CONTROL;
+    if (modifiers & Qt::AltModifier)
+        keys |= MK_ALT;
+    return keys;
+}
+
+DWORD EffectsOf(Qt::DropActions actions) {
+    DWORD effects = DROPEFFECT_NONE;
+    if (actions & Qt::CopyAction)
+        effects |= DROPEFFECT_COPY;
+    if (actions & Qt::MoveAction)
+        effects |= DROPEFFECT_MOVE;
+    if (actions & Qt::LinkAction)
+        effects |= DROPEFFECT_LINK;
+    return effects;
+}
+
+Qt::DropActions ActionsOf(DWORD effects) {
+    Qt::DropActions actions;
+    if (effects & DROPEFFECT_COPY)
+        actions |= Qt::CopyAction;
+    if (effects & DROPEFFECT_MOVE)
+        actions |= Qt::MoveAction;
+    if (effects & DROPEFFECT_LINK)
+        actions |= Qt::LinkAction;
+    return actions;
+}
+
+Qt::DropAction ActionOf(DWORD effect) {
+    if (effect & DROPEFFECT_COPY)
+        return Qt::CopyAction;
+    if (effect & DROPEFFECT_MOVE)
+        return Qt::MoveAction;
+    if (effect & DROPEFFECT_LINK)
+        return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
+DWORD RunQtDragLoop(QWidget* source, QMimeData* mime, DWORD allowed, int button) {
+    auto* drag = new QDrag(source);
+    drag->setMimeData(mime);
+    // Qt's drag loop watches the mouse with a filter of its own; this one is
+    // put in once that loop runs, so that it sees the presses first.
+    TDragWatch watch(button);
+    QTimer::singleShot(0, &watch, [&watch] { qApp->installEventFilter(&watch); });
+    const Qt::DropAction done = drag->exec(ActionsOf(allowed));
+    qApp->removeEventFilter(&watch);
+    return EffectsOf(done);
+}
+
+// ------------------------------------------------------------- drops
+
+TQtDropBridge::TQtDropBridge(QWidget* control, std::vector<QWidget*> surfaces)
+    : control_(control), surfaces_(std::move(surfaces)) {
+    for (QWidget* surface : surfaces_)
+        surface->installEventFilter(this);
+}
+
+TQtDropBridge::~TQtDropBridge() {
+    Revoke();
+}
+
+void TQtDropBridge::Register(IDropTarget* target) {
+    Revoke();
+    target_ = target;
+    target_->AddRef();
+    Reaccept();
+}
+
+void TQtDropBridge::Reaccept() {
+    for (QWidget* surface : surfaces_)
+        surface->setAcceptDrops(Registered());
+}
+
+void TQtDropBridge::Revoke() {
+    if (target_ == nullptr)
+        return;
+    std::exchange(target_, nullptr)->Release();
+    Reaccept();
+}
+
+POINTL TQtDropBridge::PointOf(QObject* surface, const QDropEvent& event) const {
+    const QPoint at = static_cast<QWidget*>(surface)->mapTo(control_, event.position().toPoint());
+    return {at.x(), at.y()};
+}
+
+void TQtDropBridge::Answer(QDropEvent& event, DWORD effect, bool enter) const {
+    const Qt::DropAction action = ActionOf(effect & kEffects);
+    event.setDropAction(action);
+    if (action != Qt::IgnoreAction || enter)
+        event.accept();
+    else
+        event.ignore();
+}
+
+bool TQtDropBridge::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (target_ == nullptr || (type != QEvent::DragEnter && type != QEvent::DragMove &&
+                               type != QEvent::DragLeave && type != QEvent::Drop))
+        return QObject::eventFilter(watched, event);
+    // The target may be revoked by what it runs; it stays alive for the call.
+    ComPtr<IDropTarget> target = ComPtr<IDropTarget>::Share(target_);
+    if (type == QEvent::DragLeave) {
+        Application->HandleExceptions([&] { target->DragLeave(); });
+        return true;
+    }
+    auto& drag = *static_cast<QDropEvent*>(event);
+    const DWORD keys = DragKeyState(drag.buttons(), drag.modifiers());
+    const POINTL point = PointOf(watched, drag);
+    DWORD effect = EffectsOf(drag.possibleActions());
+    Application->HandleExceptions([&] {
+        if (type == QEvent::DragMove) {
+            target->DragOver(keys, point, &effect);
+            return;
+        }
+        ComPtr<IDataObject> data(NewDataObjectFromMimeData(*drag.mimeData()));
+        if (type == QEvent::DragEnter)
+            target->DragEnter(data.Get(), keys, point, &effect);
+        else
+            target->Drop(data.Get(), keys, point, &effect);
+    });
+    Answer(drag, effect, type == QEvent::DragEnter);
+    return true;
+}
