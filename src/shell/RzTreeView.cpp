@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -25,6 +26,19 @@ class TreeViewWidget : public QTreeWidget {
     TRzCustomTreeView* Owner() const { return owner_; }
     bool Editing() const { return state() == EditingState; }
     bool CanChange(TTreeNode* node) { return owner_->CanChange(node); }
+    // Scrolls the item's row into sight and sideways so that its label
+    // starts in sight (the view's own scrolling leaves deep labels out).
+    void ShowItem(QTreeWidgetItem* item) {
+        scrollToItem(item);
+        header()->resizeSections(QHeaderView::ResizeToContents);
+        updateGeometries();
+        const QRect row = visualItemRect(item);
+        const int labelEnd =
+            row.left() + iconSize().width() + fontMetrics().horizontalAdvance(item->text(0));
+        if (row.left() < 0 || labelEnd > viewport()->width())
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() + row.left() -
+                                            indentation());
+    }
     // Dismisses the item's open edit box as Escape does.
     void CancelEditor(QTreeWidgetItem* item) {
         if (QWidget* editor = indexWidget(indexFromItem(item)))
@@ -566,7 +580,7 @@ void TRzCustomTreeView::SortChildren(TTreeNode* node, bool recurse) {
 }
 
 void TRzCustomTreeView::MakeVisible(TTreeNode* node) {
-    view_->scrollToItem(node);
+    view_->ShowItem(node);
 }
 
 void TRzCustomTreeView::BeginUpdate() {

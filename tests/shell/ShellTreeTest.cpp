@@ -796,6 +796,8 @@ TEST_F(ShellTreeTest, DeepLabels_StayWholeAndTheTreeScrollsSideways) {
     const int labelWidth = tree->View()->fontMetrics().horizontalAdvance(deepest->text(0));
     const TRect row = tree->NodeRect(deepest);
     EXPECT_GE(row.Width(), labelWidth + 16);
+    EXPECT_GE(row.Left, 0);  // scrolled to the selected label
+    EXPECT_LT(row.Left + 16 + labelWidth, tree->View()->viewport()->width());
     EXPECT_EQ(tree->Indent(), 19);
     EXPECT_GT(tree->View()->horizontalScrollBar()->maximum(), 0);
     EXPECT_TRUE(tree->View()->horizontalScrollBar()->isVisible());
