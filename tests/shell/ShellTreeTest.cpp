@@ -687,13 +687,17 @@ TEST_F(ShellTreeTest, LabelEditing_StartsFromTheEditingNameAndReportsItsEnd) {
     EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
 
     EXPECT_EQ(startEdit(ChildNamed(top, "plain")), QString("plain"));
+    dir.Make("made");
+    tree->RefreshTree();  // waits for the edit box to close
+    EXPECT_EQ(Captions(top).size(), 2u);
     QTest::keyClick(EditBox(tree), Qt::Key_Escape);
     EXPECT_EQ(cancelled, std::vector<TTreeNode*>{ChildNamed(top, "plain")});
     EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "plain"}));
 
     RenameBy(tree, ChildNamed(top, "plain"), "new");
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/new-2"));
-    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "new-2"}));
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "new-2"}));
     EXPECT_EQ(edited, (std::vector<std::string>{"caf\xE9", "new"}));
     EXPECT_EQ(cancelled.size(), 1u);
 }
