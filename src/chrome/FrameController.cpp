@@ -2,11 +2,40 @@
 
 #include <algorithm>
 
-#include "chrome/StatusPane.h"
+// ------------------------------------------------- TRzFrameControllerClient
+
+TRzFrameControllerClient::~TRzFrameControllerClient() {
+    if (frameController_ != nullptr)
+        frameController_->RemoveClient(this);
+}
+
+void TRzFrameControllerClient::SetFrameController(TRzFrameController* controller) {
+    if (controller == frameController_)
+        return;
+    if (frameController_ != nullptr)
+        frameController_->RemoveClient(this);
+    frameController_ = controller;
+    if (frameController_ != nullptr) {
+        frameController_->AddClient(this);
+        UpdateFromFrameController();
+    }
+}
+
+void TRzFrameControllerClient::UpdateFromFrameController() {
+    if (frameController_ == nullptr || !frameController_->Active())
+        return;
+    TakeControllerFrame(frameController_->FrameStyle(), frameController_->FlatColor());
+    if (frameController_->ParentColor())
+        control_.SetParentColor(true);
+    else
+        control_.SetColor(frameController_->Color());
+}
+
+// ------------------------------------------------------- TRzFrameController
 
 TRzFrameController::~TRzFrameController() {
-    for (TRzCustomStatusPane* pane : std::vector(panes_))
-        pane->SetFrameController(nullptr);
+    for (TRzFrameControllerClient* client : std::vector(clients_))
+        client->SetFrameController(nullptr);
 }
 
 template <typename T>
@@ -14,7 +43,7 @@ void TRzFrameController::StoreAndUpdate(T& field, T value) {
     if (field == value)
         return;
     field = value;
-    UpdatePanes();
+    UpdateClients();
 }
 
 void TRzFrameController::SetActive(bool active) {
@@ -33,19 +62,19 @@ void TRzFrameController::SetParentColor(bool parentColor) {
 void TRzFrameController::SetColor(TColor color) {
     parentColor_ = false;
     color_ = color;
-    UpdatePanes();
+    UpdateClients();
 }
 
-void TRzFrameController::AddPane(TRzCustomStatusPane* pane) {
-    if (std::ranges::find(panes_, pane) == panes_.end())
-        panes_.push_back(pane);
+void TRzFrameController::AddClient(TRzFrameControllerClient* client) {
+    if (std::ranges::find(clients_, client) == clients_.end())
+        clients_.push_back(client);
 }
 
-void TRzFrameController::RemovePane(TRzCustomStatusPane* pane) {
-    std::erase(panes_, pane);
+void TRzFrameController::RemoveClient(TRzFrameControllerClient* client) {
+    std::erase(clients_, client);
 }
 
-void TRzFrameController::UpdatePanes() {
-    for (TRzCustomStatusPane* pane : panes_)
-        pane->UpdateFromFrameController();
+void TRzFrameController::UpdateClients() {
+    for (TRzFrameControllerClient* client : clients_)
+        client->UpdateFromFrameController();
 }

@@ -5,13 +5,40 @@
 #include "chrome/Frame.h"
 #include "framework/Control.h"
 
-class TRzCustomStatusPane;
+class TRzFrameController;
 
-// Shared frame settings for status panes: while Active, every pane that
-// refers to it takes its frame style, flat colour, colour and parent-colour
-// flag, now and whenever one of them changes. Panes register through
-// TRzCustomStatusPane::SetFrameController; the controller does not own them,
-// and each side forgets the other when either is destroyed.
+// A control that can take its frame from a TRzFrameController (status panes,
+// the tree and list views). The client refers to at most one controller and
+// registers with it; neither owns the other, and each side forgets the other
+// when either is destroyed.
+class TRzFrameControllerClient {
+  public:
+    TRzFrameControllerClient(const TRzFrameControllerClient&) = delete;
+    TRzFrameControllerClient& operator=(const TRzFrameControllerClient&) = delete;
+
+    TRzFrameController* FrameController() const { return frameController_; }
+    // Refers to `controller` (none when null) and takes its settings at once.
+    void SetFrameController(TRzFrameController* controller);
+    // Takes the controller's frame style, flat colour, colour and parent-colour
+    // flag when there is a controller and it is active.
+    void UpdateFromFrameController();
+
+  protected:
+    // `control` is the client itself, whose colour the controller sets.
+    explicit TRzFrameControllerClient(TControl& control) : control_(control) {}
+    ~TRzFrameControllerClient();
+
+    // Takes the controller's frame style and flat (line) colour; repaints.
+    virtual void TakeControllerFrame(TFrameStyle style, TColor flatColor) = 0;
+
+  private:
+    TControl& control_;
+    TRzFrameController* frameController_ = nullptr;
+};
+
+// Shared frame settings: while Active, every client that refers to it takes
+// its frame style, flat colour, colour and parent-colour flag, now and
+// whenever one of them changes.
 class TRzFrameController : public TComponent {
   public:
     explicit TRzFrameController(TComponent* owner) : TComponent(owner) {}
@@ -29,13 +56,13 @@ class TRzFrameController : public TComponent {
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool parentColor);
 
-    // Called by the pane when it starts or stops referring to this one.
-    void AddPane(TRzCustomStatusPane* pane);
-    void RemovePane(TRzCustomStatusPane* pane);
-
   private:
-    // Imposes the settings on every pane when active.
-    void UpdatePanes();
+    friend class TRzFrameControllerClient;
+    // Called by a client when it starts or stops referring to this one.
+    void AddClient(TRzFrameControllerClient* client);
+    void RemoveClient(TRzFrameControllerClient* client);
+    // Imposes the settings on every client when active.
+    void UpdateClients();
     template <typename T>
     void StoreAndUpdate(T& field, T value);
 
@@ -44,5 +71,5 @@ class TRzFrameController : public TComponent {
     TColor flatColor_ = clBtnShadow;
     TColor color_ = clBtnFace;
     bool parentColor_ = true;
-    std::vector<TRzCustomStatusPane*> panes_;
+    std::vector<TRzFrameControllerClient*> clients_;
 };

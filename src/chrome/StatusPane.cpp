@@ -1,6 +1,5 @@
 #include "chrome/StatusPane.h"
 
-#include "chrome/FrameController.h"
 #include "chrome/Lightness.h"
 #include "chrome/Panel.h"
 #include "chrome/StatusBar.h"
@@ -30,37 +29,22 @@ void TRzBlinkingControlsList::Tick() {
 // --------------------------------------------------------- TRzCustomStatusPane
 
 TRzCustomStatusPane::TRzCustomStatusPane(TComponent* owner)
-    : TControl(owner), fillColor_(Color()), textColor_(Font().Color), fontColor_(Font().Color) {
+    : TControl(owner),
+      TRzFrameControllerClient(static_cast<TControl&>(*this)),
+      fillColor_(Color()),
+      textColor_(Font().Color),
+      fontColor_(Font().Color) {
     SetBounds(Left(), Top(), 100, 20);
     TRzBlinkingControlsList::Register(this);
 }
 
 TRzCustomStatusPane::~TRzCustomStatusPane() {
-    SetFrameController(nullptr);
     TRzBlinkingControlsList::Unregister(this);
 }
 
-void TRzCustomStatusPane::SetFrameController(TRzFrameController* controller) {
-    if (controller == frameController_)
-        return;
-    if (frameController_ != nullptr)
-        frameController_->RemovePane(this);
-    frameController_ = controller;
-    if (frameController_ != nullptr) {
-        frameController_->AddPane(this);
-        UpdateFromFrameController();
-    }
-}
-
-void TRzCustomStatusPane::UpdateFromFrameController() {
-    if (frameController_ == nullptr || !frameController_->Active())
-        return;
-    frameStyle_ = frameController_->FrameStyle();
-    flatColor_ = frameController_->FlatColor();
-    if (frameController_->ParentColor())
-        SetParentColor(true);
-    else
-        SetColor(frameController_->Color());
+void TRzCustomStatusPane::TakeControllerFrame(TFrameStyle style, TColor flatColor) {
+    frameStyle_ = style;
+    flatColor_ = flatColor;
     Invalidate();
 }
 

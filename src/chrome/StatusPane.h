@@ -4,12 +4,12 @@
 #include <string>
 
 #include "chrome/Frame.h"
+#include "chrome/FrameController.h"
 #include "chrome/SharedTimerList.h"
 #include "framework/Canvas.h"
 #include "framework/Control.h"
 
 class TRzCustomStatusPane;
-class TRzFrameController;
 
 // The one blink timer of the process, shared by every pane: each tick flips
 // the phase (starting in the on phase), takes the interval of the new phase
@@ -32,7 +32,7 @@ class TRzBlinkingControlsList
 
 // A windowless status-bar pane: a frame inside BorderWidth and a caption in
 // the rectangle the frame leaves, optionally blinking and sized to its text.
-class TRzCustomStatusPane : public TControl {
+class TRzCustomStatusPane : public TControl, public TRzFrameControllerClient {
   public:
     explicit TRzCustomStatusPane(TComponent* owner);
     ~TRzCustomStatusPane() override;
@@ -68,10 +68,6 @@ class TRzCustomStatusPane : public TControl {
     std::uint16_t BlinkIntervalOff() const;
     void SetBlinkIntervalOff(std::uint16_t milliseconds);
 
-    // Optional shared frame settings (not owned); see TRzFrameController.
-    TRzFrameController* FrameController() const { return frameController_; }
-    void SetFrameController(TRzFrameController* controller);
-
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
@@ -83,9 +79,6 @@ class TRzCustomStatusPane : public TControl {
     // Draws the text in the caption rectangle (filled with FillColor first).
     virtual void DrawCaption(TCanvas& canvas, const std::string& text);
     virtual void DrawFrame(TCanvas& canvas);
-    // Takes the frame controller's settings when there is one and it is
-    // active.
-    virtual void UpdateFromFrameController();
     // The blink timer's new phase for a blinking pane; repaints at once.
     virtual void SetBlinkPhase(bool on);
     // Whether the pane reaches the right end of a status bar showing its grip.
@@ -99,6 +92,7 @@ class TRzCustomStatusPane : public TControl {
     void MouseLeave() override;
 
   protected:
+    void TakeControllerFrame(TFrameStyle style, TColor flatColor) override;
     void Loaded() override;
     void TextChanged() override;
     void FontChanged() override;
@@ -123,7 +117,6 @@ class TRzCustomStatusPane : public TControl {
     TColor blinkColor_ = clHighlight;
     TColor textColor_;
     TColor fontColor_;
-    TRzFrameController* frameController_ = nullptr;
 };
 
 // The plain pane with a caption, which can show the application's hints.

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "framework/Canvas.h"
+#include "shell/LabelText.h"
 #include "shell/RzListView.h"
 
 int TListItemModel::rowCount(const QModelIndex& parent) const {
@@ -20,11 +21,10 @@ QVariant TListItemModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole: {
-            std::string text =
-                column == 0 ? owner_->ItemCaption(item) : owner_->ItemDetailText(item, column);
-            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        }
+            return ReadableText(column == 0 ? owner_->ItemCaption(item)
+                                            : owner_->ItemDetailText(item, column));
+        case Qt::EditRole:
+            return column == 0 ? ReadableText(owner_->ItemEditText(item)) : QVariant();
         case Qt::DecorationRole:
             if (column != 0)
                 return {};
@@ -75,7 +75,7 @@ bool TListItemModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || !index.isValid() || index.column() != 0 || index.row() >= rows_)
         return false;
     TListItem& item = owner_->Item(index.row());
-    std::string caption = value.toString().toStdString();
+    std::string caption = EditedName(owner_->ItemEditText(item), value.toString());
     if (!owner_->ItemEdited(item, caption))
         return false;
     item.Caption = caption;

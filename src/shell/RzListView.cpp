@@ -265,6 +265,7 @@ class TListViewHost final : public QObject {
 
 TRzCustomListView::TRzCustomListView(TComponent* owner)
     : TWinControl(owner),
+      TRzFrameControllerClient(static_cast<TControl&>(*this)),
       window_([this](TMessage& message) { WndProc(message); }),
       model_(std::make_unique<TListItemModel>(this)),
       host_(std::make_unique<TListViewHost>(this)) {
@@ -574,6 +575,11 @@ void TRzCustomListView::SetLargeImages(HIMAGELIST images) {
 }
 
 // ----- frame and colours
+
+void TRzCustomListView::TakeControllerFrame(TFrameStyle style, TColor flatColor) {
+    SetFrameStyle(style);
+    SetFrameColor(flatColor);
+}
 
 void TRzCustomListView::SetDisabledColor(TColor c) {
     disabledColor_ = c;

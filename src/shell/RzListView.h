@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "chrome/Frame.h"
+#include "chrome/FrameController.h"
 #include "framework/Control.h"
 #include "framework/Messages.h"
 #include "platform/SystemImageList.h"
@@ -47,13 +48,14 @@ struct TListColumn {
 
 // A list-view control: one item model and one selection shown by four views
 // (large icons, small icons, list, report), with a frame drawn on its 2-pixel
-// border ring, colour states for focus and disabled, and a report header that
-// draws the sort arrow itself. Item texts and icons are asked for only when a
+// border ring, colour states for focus and disabled (a frame controller, when
+// set and active, imposes FrameStyle, FrameColor, Color and ParentColor), and
+// a report header that draws the sort arrow itself. Item texts and icons are asked for only when a
 // row is shown.
 //
 // Items and columns change inside Begin/EndUpdate brackets: rows appended in a
 // bracket reach the views in one batch at its end.
-class TRzCustomListView : public TWinControl {
+class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
   public:
     static constexpr int kBorder = 2;
     // Posted on window creation; the header sort indicator is applied again.
@@ -191,6 +193,8 @@ class TRzCustomListView : public TWinControl {
     // A row is about to go: release what Data holds.
     virtual void DeleteItem(TListItem&) {}
     virtual std::string ItemCaption(TListItem& item) { return item.Caption; }
+    // The name a label edit starts with (bytes; shown through ReadableText).
+    virtual std::string ItemEditText(TListItem& item) { return ItemCaption(item); }
     virtual std::string ItemDetailText(TListItem&, int) { return {}; }
     virtual int ItemImage(TListItem& item) { return item.ImageIndex; }
     virtual void ColumnClick(int column);
@@ -212,6 +216,7 @@ class TRzCustomListView : public TWinControl {
     void RequestContextMenu(const QPoint* at);
     virtual void WndProc(TMessage& message);
 
+    void TakeControllerFrame(TFrameStyle style, TColor flatColor) override;
     void Paint(TCanvas& canvas) override;
     void Resize() override;
     void EnabledChanged() override;

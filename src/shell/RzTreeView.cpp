@@ -1,29 +1,49 @@
 #include "shell/RzTreeView.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include "framework/Application.h"
 #include "framework/Canvas.h"
 #include "framework/Exception.h"
+#include "framework/ScopeExit.h"
 #include "shell/DragGesture.h"
+#include "shell/LabelText.h"
 
-// The Qt side of the tree view: reports focus, clicks, expansion, selection
-// and context-menu requests to its owner.
+// The Qt side of the tree view: reports focus, clicks, expansion, selection,
+// editing and context-menu requests to its owner.
 class TreeViewWidget : public QTreeWidget {
   public:
     TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent);
     TRzCustomTreeView* Owner() const { return owner_; }
     bool Editing() const { return state() == EditingState; }
-    bool NodeEdited(TTreeNode* node, std::string& caption) {
-        return owner_->NodeEdited(node, caption);
+    bool CanChange(TTreeNode* node) { return owner_->CanChange(node); }
+    // Scrolls the item's row into sight and sideways so that its label
+    // starts in sight (the view's own scrolling leaves deep labels out).
+    void ShowItem(QTreeWidgetItem* item) {
+        scrollToItem(item);
+        header()->resizeSections(QHeaderView::ResizeToContents);
+        updateGeometries();
+        const QRect row = visualItemRect(item);
+        const int labelEnd =
+            row.left() + iconSize().width() + fontMetrics().horizontalAdvance(item->text(0));
+        if (row.left() < 0 || labelEnd > viewport()->width())
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() + row.left() -
+                                            indentation());
+    }
+    // Dismisses the item's open edit box as Escape does.
+    void CancelEditor(QTreeWidgetItem* item) {
+        if (QWidget* editor = indexWidget(indexFromItem(item)))
+            closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     }
 
   protected:
@@ -121,18 +141,71 @@ class TreeViewWidget : public QTreeWidget {
             p += viewport()->mapTo(this, visualItemRect(node).center());
         Application->HandleExceptions([&] { owner_->NodeContextMenu(node, {p.x(), p.y()}); });
     }
+    // OnCustomDraw runs before the view draws its nodes and may skip that.
+    void paintEvent(QPaintEvent* e) override {
+        if (owner_->OnCustomDraw) {
+            QPainter painter(viewport());
+            TCanvas canvas(painter);
+            const QRect area = viewport()->rect();
+            const TRect rect{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+            TTVCustomDrawEvent handler = owner_->OnCustomDraw;
+            if (!owner_->CustomDraw(canvas, [&](bool& draw) { handler(owner_, rect, draw); }))
+                return;
+        }
+        QTreeWidget::paintEvent(e);
+    }
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+        QTreeWidget::closeEditor(editor, hint);
+        owner_->EditClosed(hint == QAbstractItemDelegate::RevertModelCache);
+    }
 
   private:
+    // The view reports expansion and collapse after the fact: a refused one
+    // is undone without reporting the undoing.
+    void ExpandedOrCollapsed(QTreeWidgetItem* item, bool expanded);
+
     TRzCustomTreeView* owner_;
     TDragGesture gesture_;
     QPersistentModelIndex pressedNode_;
     std::unique_ptr<QMouseEvent> deferredPress_;
+    bool undoing_ = false;
 };
 
 namespace {
 
+// Asks the control before the current node moves to another node, and keeps
+// the selection on the current node, so that a refused move leaves both
+// where they were. Selecting a node when none is current, as the tree does
+// after clearing its selection for its own work, keeps nothing and is not
+// asked.
+class TreeSelectionModel : public QItemSelectionModel {
+  public:
+    explicit TreeSelectionModel(TreeViewWidget* view) : QItemSelectionModel(view->model(), view) {}
+
+    void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override {
+        auto* view = static_cast<TreeViewWidget*>(parent());
+        auto* node = static_cast<TTreeNode*>(view->itemFromIndex(index));
+        bool allow = true;
+        if (node != nullptr && currentIndex().isValid() && index != currentIndex())
+            Application->HandleExceptions([&] { allow = view->CanChange(node); });
+        if (allow)
+            QItemSelectionModel::setCurrentIndex(index, command);
+    }
+    void select(const QItemSelection& selection, SelectionFlags command) override {
+        const QModelIndexList indexes = selection.indexes();
+        for (const QModelIndex& index : indexes)
+            if (index.row() != currentIndex().row() || index.parent() != currentIndex().parent())
+                return;
+        QItemSelectionModel::select(selection, command);
+    }
+    using QItemSelectionModel::select;
+};
+
+}  // namespace
+
 // Draws the selection as the control's rules say: hidden while unfocused with
-// HideSelection, else outlined with the hidden pen when unfocused.
+// HideSelection, else outlined with the hidden pen when unfocused. Runs
+// OnCustomDrawItem first, and edits labels in their editing form.
 class TreeNodeDelegate : public QStyledItemDelegate {
   public:
     TreeNodeDelegate(TRzCustomTreeView* owner, QObject* parent)
@@ -140,6 +213,8 @@ class TreeNodeDelegate : public QStyledItemDelegate {
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        if (owner_->OnCustomDrawItem && !DefaultDrawWanted(painter, option, index))
+            return;
         QStyleOptionViewItem opt(option);
         bool unfocusedSelection = (opt.state & QStyle::State_Selected) && !owner_->Focused();
         if (unfocusedSelection && owner_->HideSelection())
@@ -163,45 +238,60 @@ class TreeNodeDelegate : public QStyledItemDelegate {
         painter->restore();
     }
 
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        TTreeNode* node = NodeOf(index);
+        if (line == nullptr || node == nullptr)
+            return QStyledItemDelegate::setEditorData(editor, index);
+        std::string name;
+        Application->HandleExceptions([&] { name = owner_->NodeEditText(node); });
+        line->setText(ReadableText(name));
+    }
+
     // An edited caption is taken only when the control accepts it.
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
-        auto* view = static_cast<TreeViewWidget*>(parent());
-        auto* node = static_cast<TTreeNode*>(view->itemFromIndex(index));
+        TTreeNode* node = NodeOf(index);
         if (line == nullptr || node == nullptr)
             return QStyledItemDelegate::setModelData(editor, model, index);
-        std::string caption = line->text().toStdString();
         bool accepted = false;
-        Application->HandleExceptions([&] { accepted = view->NodeEdited(node, caption); });
+        std::string caption;
+        Application->HandleExceptions([&] {
+            caption = EditedName(owner_->NodeEditText(node), line->text());
+            accepted = owner_->NodeEdited(node, caption);
+        });
         if (accepted)
-            node->setText(0, QString::fromStdString(caption));
+            node->setText(0, ReadableText(caption));
     }
 
   private:
+    TTreeNode* NodeOf(const QModelIndex& index) const {
+        return static_cast<TTreeNode*>(
+            static_cast<TreeViewWidget*>(parent())->itemFromIndex(index));
+    }
+    // Runs OnCustomDrawItem; false when the handler skipped the default drawing.
+    bool DefaultDrawWanted(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
+        TTreeNode* node = NodeOf(index);
+        TCustomDrawState state = 0;
+        if (option.state & QStyle::State_Selected)
+            state |= cdsSelected;
+        if (option.state & QStyle::State_HasFocus)
+            state |= cdsFocused;
+        if (option.state & QStyle::State_MouseOver)
+            state |= cdsHot;
+        if (!(option.state & QStyle::State_Enabled))
+            state |= cdsDisabled;
+        TCanvas canvas(*painter);
+        TTVCustomDrawItemEvent handler = owner_->OnCustomDrawItem;
+        return owner_->CustomDraw(canvas, [&](bool& draw) { handler(owner_, node, state, draw); });
+    }
+
     TRzCustomTreeView* owner_;
 };
 
-// Length of the valid UTF-8 sequence at bytes[i], 0 when there is none.
-std::size_t Utf8SequenceAt(const std::string& bytes, std::size_t i) {
-    auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    unsigned char lead = at(i);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    if (lead < 0xC2 || lead > 0xF4 || i + length > bytes.size())
-        return 0;
-    // The second byte's range rules out overlong forms, surrogates and
-    // values past U+10FFFF.
-    unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    if (at(i + 1) < low || at(i + 1) > high)
-        return 0;
-    for (std::size_t k = i + 2; k < i + length; ++k)
-        if ((at(k) & 0xC0) != 0x80)
-            return 0;
-    return length;
-}
+namespace {
 
 // The selection covers the node's caption only, not the indentation before
 // it, as on the platform's tree view.
@@ -226,30 +316,14 @@ QImage Ghosted(const QImage& picture) {
 
 }  // namespace
 
-QString ReadableText(const std::string& bytes) {
-    QString text;
-    std::size_t run = 0;  // start of the valid run not yet appended
-    auto flush = [&](std::size_t end) {
-        text += QString::fromUtf8(bytes.data() + run, static_cast<qsizetype>(end - run));
-    };
-    for (std::size_t i = 0; i < bytes.size();) {
-        std::size_t length = Utf8SequenceAt(bytes, i);
-        if (length > 0) {
-            i += length;
-            continue;
-        }
-        flush(i);
-        text += QString::asprintf("\\x%02X", static_cast<unsigned char>(bytes[i]));
-        run = ++i;
-    }
-    flush(bytes.size());
-    return text;
-}
-
 TreeViewWidget::TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent)
     : QTreeWidget(parent), owner_(owner) {
     setHeaderHidden(true);
     setColumnCount(1);
+    // The column is as wide as the widest shown label; the view scrolls
+    // sideways past the control's width rather than cutting labels short.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setFrameShape(QFrame::NoFrame);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -257,24 +331,38 @@ TreeViewWidget::TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize(QSize(16, 16));
     setItemDelegate(new TreeNodeDelegate(owner, this));
+    std::unique_ptr<QItemSelectionModel> plain(selectionModel());
+    setSelectionModel(new TreeSelectionModel(this));
     auto* style = new TreeStyle();
     style->setParent(this);
     setStyle(style);
-    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-        Application->HandleExceptions([&] { owner_->Change(static_cast<TTreeNode*>(current)); });
-    });
-    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-        auto* node = static_cast<TTreeNode*>(item);
-        bool expand = false;
-        Application->HandleExceptions([&] { expand = owner_->CanExpand(node); });
-        if (!expand)
-            item->setExpanded(false);
-        else
-            Application->HandleExceptions([&] { owner_->Expanded(node); });
-    });
-    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
-        Application->HandleExceptions([&] { owner_->Collapsed(static_cast<TTreeNode*>(item)); });
-    });
+    // The tree widget's own item signals stay with the replaced model.
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                auto* node = static_cast<TTreeNode*>(itemFromIndex(current));
+                Application->HandleExceptions([&] { owner_->Change(node); });
+            });
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { ExpandedOrCollapsed(item, true); });
+    connect(this, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { ExpandedOrCollapsed(item, false); });
+}
+
+void TreeViewWidget::ExpandedOrCollapsed(QTreeWidgetItem* item, bool expanded) {
+    if (undoing_)
+        return;
+    auto* node = static_cast<TTreeNode*>(item);
+    bool allow = false;
+    Application->HandleExceptions(
+        [&] { allow = expanded ? owner_->CanExpand(node) : owner_->CanCollapse(node); });
+    if (!allow) {
+        undoing_ = true;
+        item->setExpanded(!expanded);
+        undoing_ = false;
+        return;
+    }
+    Application->HandleExceptions(
+        [&] { expanded ? owner_->Expanded(node) : owner_->Collapsed(node); });
 }
 
 // ----------------------------------------------------------------- TTreeNode
@@ -323,7 +411,9 @@ bool TTreeNode::operator<(const QTreeWidgetItem& other) const {
 // --------------------------------------------------------- TRzCustomTreeView
 
 TRzCustomTreeView::TRzCustomTreeView(TComponent* owner)
-    : TWinControl(owner), view_(std::make_unique<TreeViewWidget>(this, Widget())) {
+    : TWinControl(owner),
+      TRzFrameControllerClient(static_cast<TControl&>(*this)),
+      view_(std::make_unique<TreeViewWidget>(this, Widget())) {
     Widget()->setFocusProxy(view_.get());
     SetIndent(19);
     SetColor(clWindow);
@@ -348,6 +438,11 @@ QImage TRzCustomTreeView::Grab() {
         painter.drawPixmap(view_->pos(), view_->grab());
     }
     return image;
+}
+
+void TRzCustomTreeView::TakeControllerFrame(TFrameStyle style, TColor flatColor) {
+    SetFrameStyle(style);
+    SetFrameColor(flatColor);
 }
 
 void TRzCustomTreeView::SetFocusColor(TColor color) {
@@ -508,6 +603,7 @@ TTreeNode* TRzCustomTreeView::AddChild(TTreeNode* parent, const std::string& cap
 // subtree (a Qt item frees its children without searching its parent for
 // each of them).
 void TRzCustomTreeView::DeleteNode(TTreeNode* node) {
+    CancelEditWithin(node);
     ReleaseSubtree(node);
     delete node;
 }
@@ -533,6 +629,7 @@ TTreeNode* TRzCustomTreeView::NodeAt(TPoint point) const {
 }
 
 void TRzCustomTreeView::ClearNodes() {
+    CancelEditWithin(nullptr);
     for (int i = TopCount() - 1; i >= 0; --i)
         ReleaseSubtree(TopNode(i));
     dropTarget_ = nullptr;
@@ -555,7 +652,7 @@ void TRzCustomTreeView::SortChildren(TTreeNode* node, bool recurse) {
 }
 
 void TRzCustomTreeView::MakeVisible(TTreeNode* node) {
-    view_->scrollToItem(node);
+    view_->ShowItem(node);
 }
 
 void TRzCustomTreeView::BeginUpdate() {
@@ -566,6 +663,13 @@ void TRzCustomTreeView::BeginUpdate() {
 void TRzCustomTreeView::EndUpdate() {
     if (--updateLevel_ == 0)
         view_->setUpdatesEnabled(true);
+}
+
+bool TRzCustomTreeView::CanChange(TTreeNode* node) {
+    bool allow = true;
+    if (OnChanging)
+        OnChanging(this, node, allow);
+    return allow;
 }
 
 void TRzCustomTreeView::Change(TTreeNode* node) {
@@ -583,6 +687,13 @@ bool TRzCustomTreeView::CanExpand(TTreeNode* node) {
 void TRzCustomTreeView::Expanded(TTreeNode* node) {
     if (OnExpanded)
         OnExpanded(this, node);
+}
+
+bool TRzCustomTreeView::CanCollapse(TTreeNode* node) {
+    bool allow = true;
+    if (OnCollapsing)
+        OnCollapsing(this, node, allow);
+    return allow;
 }
 
 void TRzCustomTreeView::Collapsed(TTreeNode* node) {
@@ -610,14 +721,71 @@ int TRzCustomTreeView::CompareNodes(TTreeNode* a, TTreeNode* b) {
 }
 
 void TRzCustomTreeView::EditNode(TTreeNode* node) {
-    if (node == nullptr || !CanEditNode(node))
+    if (node == nullptr || IsEditing() || !CanEditNode(node))
         return;
     node->setFlags(node->flags() | Qt::ItemIsEditable);
+    editingNode_ = node;
     view_->editItem(node, 0);
+    if (!view_->Editing()) {
+        editingNode_ = nullptr;
+        return;
+    }
+    EditingChanged(true);
 }
 
 bool TRzCustomTreeView::IsEditing() const {
     return view_->Editing();
+}
+
+bool TRzCustomTreeView::CanEditNode(TTreeNode* node) {
+    bool allow = true;
+    if (OnEditing)
+        OnEditing(this, node, allow);
+    return allow;
+}
+
+std::string TRzCustomTreeView::NodeEditText(TTreeNode* node) {
+    return node->text(0).toStdString();
+}
+
+bool TRzCustomTreeView::NodeEdited(TTreeNode* node, std::string& caption) {
+    if (OnEdited)
+        OnEdited(this, node, caption);
+    return true;
+}
+
+void TRzCustomTreeView::EditCancelled(TTreeNode* node) {
+    if (OnCancelEdit)
+        OnCancelEdit(this, node);
+}
+
+void TRzCustomTreeView::EditClosed(bool cancelled) {
+    TTreeNode* node = std::exchange(editingNode_, nullptr);
+    if (node == nullptr || Destroying())
+        return;
+    if (cancelled)
+        Application->HandleExceptions([&] { EditCancelled(node); });
+    Application->HandleExceptions([&] { EditingChanged(false); });
+}
+
+// The view drops the edit box of a removed row without closing it, which
+// would leave it editing for good: the edit is cancelled first.
+void TRzCustomTreeView::CancelEditWithin(const TTreeNode* subtree) {
+    if (editingNode_ != nullptr && (subtree == nullptr || editingNode_->HasAncestor(subtree)))
+        view_->CancelEditor(editingNode_);
+}
+
+TRect TRzCustomTreeView::NodeRect(TTreeNode* node) const {
+    const QRect row = view_->visualItemRect(node);
+    return {row.left(), row.top(), row.right() + 1, row.bottom() + 1};
+}
+
+bool TRzCustomTreeView::CustomDraw(TCanvas& canvas, const std::function<void(bool&)>& handler) {
+    bool defaultDraw = true;
+    canvas_ = &canvas;
+    ScopeExit done([this] { canvas_ = nullptr; });
+    Application->HandleExceptions([&] { handler(defaultDraw); });
+    return defaultDraw;
 }
 
 void TRzCustomTreeView::NodeContextMenu(TTreeNode* node, TPoint pos) {

@@ -7,11 +7,12 @@
 #include <memory>
 
 #include "chrome/Frame.h"
+#include "chrome/FrameController.h"
 #include "framework/Control.h"
 #include "platform/SystemImageList.h"
 
 class QMenu;
-class QString;
+class TCanvas;
 class TRzCustomTreeView;
 class TreeViewWidget;
 
@@ -50,15 +51,28 @@ class TTreeNode : public QTreeWidgetItem {
     TRzCustomTreeView* View() const;
 };
 
-// A node caption for an on-disk name: valid UTF-8 as it is, every byte that
-// is not part of a valid sequence as "\xHH", so that any name reads plainly.
-QString ReadableText(const std::string& bytes);
-
 enum TFramingPreference { fpCustomFraming, fpXPThemes };
 
+// The state of a node being drawn: a set of these flags.
+enum TCustomDrawStateFlag : unsigned {
+    cdsSelected = 0x1,
+    cdsDisabled = 0x4,
+    cdsFocused = 0x10,
+    cdsHot = 0x40,
+};
+using TCustomDrawState = unsigned;
+
 using TTVChangedEvent = std::function<void(TObject* sender, TTreeNode* node)>;
-using TTVExpandingEvent =
-    std::function<void(TObject* sender, TTreeNode* node, bool& allowExpansion)>;
+// Asked before something happens to the node; clearing `allow` refuses it.
+using TTVAllowEvent = std::function<void(TObject* sender, TTreeNode* node, bool& allow)>;
+using TTVExpandingEvent = TTVAllowEvent;
+using TTVEditedEvent = std::function<void(TObject* sender, TTreeNode* node, std::string& text)>;
+// Drawing hooks; the handler draws on sender->Canvas(). Clearing
+// `defaultDraw` skips the default drawing of the whole view / of the node.
+using TTVCustomDrawEvent =
+    std::function<void(TRzCustomTreeView* sender, const TRect& rect, bool& defaultDraw)>;
+using TTVCustomDrawItemEvent = std::function<void(TRzCustomTreeView* sender, TTreeNode* node,
+                                                  TCustomDrawState state, bool& defaultDraw)>;
 using TNodeContextMenuEvent =
     std::function<void(TObject* sender, TTreeNode* node, TPoint& pos, QMenu*& menu)>;
 
@@ -69,8 +83,12 @@ using TNodeContextMenuEvent =
 // sunken edge, or with FrameVisible the frame of FrameStyle / FrameHotStyle in
 // FrameColor / FrameHotColor on FrameSides, over the background colour.
 // The background follows the state: DisabledColor while disabled, FocusColor
-// while focused, else Color.
-class TRzCustomTreeView : public TWinControl {
+// while focused, else Color. A frame controller, when set and active, imposes
+// FrameStyle, FrameColor, Color and ParentColor.
+//
+// Labels are never cut short: the column is as wide as its widest shown label
+// and the view scrolls sideways when that is wider than the control.
+class TRzCustomTreeView : public TWinControl, public TRzFrameControllerClient {
   public:
     static constexpr int kBorderWidth = 2;
 
@@ -129,7 +147,8 @@ class TRzCustomTreeView : public TWinControl {
     // with `recurse` every level below too.
     void SortChildren(TTreeNode* node, bool recurse);
     void MakeVisible(TTreeNode* node);
-    // Starts editing the node's caption when CanEditNode allows it.
+    // Starts editing the node's caption when CanEditNode allows it; the edit
+    // box holds ReadableText(NodeEditText(node)).
     void EditNode(TTreeNode* node);
     bool IsEditing() const;
     // The node drawn as the target of a drag (none: null); it goes with its
@@ -138,6 +157,12 @@ class TRzCustomTreeView : public TWinControl {
     void SetDropTarget(TTreeNode* node);
     // The node under a point in control coordinates, or null.
     TTreeNode* NodeAt(TPoint point) const;
+    // The node's row in Canvas() coordinates (the view's client area); empty
+    // when the node is not shown.
+    TRect NodeRect(TTreeNode* node) const;
+    // The surface of the drawing in progress, inside OnCustomDraw and
+    // OnCustomDrawItem only; null otherwise.
+    TCanvas* Canvas() const { return canvas_; }
     // Node updates are batched between these (counted).
     void BeginUpdate();
     void EndUpdate();
@@ -147,20 +172,35 @@ class TRzCustomTreeView : public TWinControl {
     QImage Grab() override;
 
     TTVChangedEvent OnChange;
+    // Before the selection moves from one node to another.
+    TTVAllowEvent OnChanging;
     TTVExpandingEvent OnExpanding;
     TTVChangedEvent OnExpanded;
+    TTVAllowEvent OnCollapsing;
     TTVChangedEvent OnCollapsed;
+    // Before label editing starts; after it ends with a text (which the
+    // handler may change); after it was cancelled (Escape).
+    TTVAllowEvent OnEditing;
+    TTVEditedEvent OnEdited;
+    TTVChangedEvent OnCancelEdit;
+    TTVCustomDrawEvent OnCustomDraw;
+    TTVCustomDrawItemEvent OnCustomDrawItem;
     TTVChangedEvent OnDeletion;
     TTVChangedEvent OnGetImageIndex;
     TTVChangedEvent OnGetSelectedIndex;
     TNodeContextMenuEvent OnNodeContextMenu;
 
   protected:
+    // The selection is about to move from the selected node to `node`; false
+    // keeps it where it is.
+    virtual bool CanChange(TTreeNode* node);
     // The selected node changed (null: the selection was cleared).
     virtual void Change(TTreeNode* node);
     // The node is about to expand; false keeps it collapsed.
     virtual bool CanExpand(TTreeNode* node);
     virtual void Expanded(TTreeNode* node);
+    // The node is about to collapse; false keeps it expanded.
+    virtual bool CanCollapse(TTreeNode* node);
     virtual void Collapsed(TTreeNode* node);
     // The node is about to be freed.
     virtual void Deletion(TTreeNode* node);
@@ -174,16 +214,24 @@ class TRzCustomTreeView : public TWinControl {
     // The left (0) or right (1) button was pressed on the node and moved with
     // it held; true when a drag of the node ran.
     virtual bool BeginNodeDrag(TTreeNode*, int) { return false; }
-    virtual bool CanEditNode(TTreeNode*) { return true; }
+    // Whether label editing may start on the node (OnEditing).
+    virtual bool CanEditNode(TTreeNode* node);
+    // The name the edit box starts with (bytes; shown through ReadableText).
+    virtual std::string NodeEditText(TTreeNode* node);
     // An edit ended with `caption` (which may be changed); false keeps the
-    // old caption.
-    virtual bool NodeEdited(TTreeNode*, std::string&) { return true; }
+    // old caption. Fires OnEdited.
+    virtual bool NodeEdited(TTreeNode* node, std::string& caption);
+    // An edit was cancelled (OnCancelEdit).
+    virtual void EditCancelled(TTreeNode* node);
+    // The edit box opened or closed.
+    virtual void EditingChanged(bool) {}
     // A key after OnKeyDown, before the tree's own handling; true consumes it.
     virtual bool KeyDown(int, Qt::KeyboardModifiers) { return false; }
     // A context menu for `node` (may be null) at `pos` in control
     // coordinates: OnNodeContextMenu, then the menu it chose.
     virtual void NodeContextMenu(TTreeNode* node, TPoint pos);
 
+    void TakeControllerFrame(TFrameStyle style, TColor flatColor) override;
     void Paint(TCanvas& canvas) override;
     void ColorChanged() override;
     void EnabledChanged() override;
@@ -194,6 +242,7 @@ class TRzCustomTreeView : public TWinControl {
   private:
     friend class TTreeNode;
     friend class TreeViewWidget;
+    friend class TreeNodeDelegate;
 
     template <typename T>
     void SetFrameValue(T& field, T value) {
@@ -209,6 +258,13 @@ class TRzCustomTreeView : public TWinControl {
     QIcon NodeIcon(const TTreeNode* node);
     QPixmap Picture(int index, int overlay, bool cut) const;
     void ReleaseSubtree(TTreeNode* node);
+    // The edit box closed; `cancelled` when it was dismissed.
+    void EditClosed(bool cancelled);
+    // Dismisses the edit box when the edited node lies in the subtree (every
+    // node when null), before nodes go.
+    void CancelEditWithin(const TTreeNode* subtree);
+    // Runs a custom-draw handler with `canvas` as Canvas().
+    bool CustomDraw(TCanvas& canvas, const std::function<void(bool&)>& handler);
 
     std::unique_ptr<TreeViewWidget> view_;
     bool frameVisible_ = false;
@@ -228,4 +284,6 @@ class TRzCustomTreeView : public TWinControl {
     HIMAGELIST images_ = nullptr;
     TTreeNode* dropTarget_ = nullptr;
     QHash<quint64, QIcon> icons_;
+    TTreeNode* editingNode_ = nullptr;
+    TCanvas* canvas_ = nullptr;
 };

@@ -884,13 +884,24 @@ bool TRzCustomShellList::CanEditLabel(TListItem& item) {
     return record == nullptr || (record->Attributes() & SFGAO_CANRENAME) != 0;
 }
 
+// The name as the shell gives it for renaming, not the caption.
+std::string TRzCustomShellList::ItemEditText(TListItem& item) {
+    TRzShellListData* record = RecordOf(item.Data);
+    if (record == nullptr || !folderObject_)
+        return TRzCustomListView::ItemEditText(item);
+    return GetDisplayName(folderObject_.Get(), record->RelIdList(), nkForEditing);
+}
+
 // A label edit renames the item on disk; the caption follows only a rename
-// that worked, and the change the rename causes is not answered.
+// that worked, and the change the rename causes is not answered. A name left
+// as it was is no rename (it would cause no change to skip).
 bool TRzCustomShellList::ItemEdited(TListItem& item, std::string& caption) {
     TRzCustomListView::ItemEdited(item, caption);
     TRzShellListData* record = RecordOf(item.Data);
     if (record == nullptr || !folderObject_)
         return true;
+    if (caption == ItemEditText(item))
+        return false;
     LPITEMIDLIST renamed = nullptr;
     const HRESULT hr =
         folderObject_->SetNameOf(0, record->RelIdList(), caption.c_str(), SHGDN_INFOLDER, &renamed);

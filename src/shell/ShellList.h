@@ -178,6 +178,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     void InsertItem(TListItem& item) override;
     void DeleteItem(TListItem& item) override;
     std::string ItemCaption(TListItem& item) override;
+    std::string ItemEditText(TListItem& item) override;
     std::string ItemDetailText(TListItem& item, int column) override;
     int ItemImage(TListItem& item) override;
     void ColumnClick(int column) override;

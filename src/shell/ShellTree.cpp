@@ -1,6 +1,7 @@
 #include "shell/ShellTree.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <QMenu>
 #include <QScrollBar>
@@ -213,6 +214,7 @@ void TRzCustomShellTree::DestroyWindowState() {
     windowCreated_ = false;
     dropBridge_.Revoke();
     DragLeave();
+    pendingRefresh_ = false;  // a new window fills afresh
     DeleteAllNodes();
     delayTimer_.SetEnabled(false);
     delayAction_ = daNone;
@@ -773,6 +775,16 @@ void TRzCustomShellTree::DeviceChange(TRzDeviceChangeHandler*, TMessage& message
 
 namespace {
 
+// Files and links (a link to a folder is how a folder target is put there);
+// file systems that leave the type open are asked.
+bool IsSendToFile(const std::string& folder, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_REG || entry.d_type == DT_LNK;
+    struct stat facts;
+    return lstat((folder + "/" + entry.d_name).c_str(), &facts) == 0 &&
+           (S_ISREG(facts.st_mode) || S_ISLNK(facts.st_mode));
+}
+
 // The files of the Send To folder as its menu lists them: not folders, not
 // hidden, by name.
 std::vector<std::string> SendToEntries() {
@@ -782,7 +794,7 @@ std::vector<std::string> SendToEntries() {
     if (directory == nullptr)
         return names;
     while (const dirent* entry = readdir(directory))
-        if (entry->d_name[0] != '.' && (entry->d_type == DT_REG || entry->d_type == DT_LNK))
+        if (entry->d_name[0] != '.' && IsSendToFile(folder, *entry))
             names.push_back(entry->d_name);
     closedir(directory);
     std::sort(names.begin(), names.end());
@@ -810,18 +822,35 @@ std::string Trimmed(const std::string& text) {
 
 bool TRzCustomShellTree::CanEditNode(TTreeNode* node) {
     TRzShellTreeData* data = ShellData(node);
-    return data == nullptr || data->CanRename();
+    return (data == nullptr || data->CanRename()) && TRzCustomTreeView::CanEditNode(node);
+}
+
+// The name as the shell gives it for renaming, not the caption.
+std::string TRzCustomShellTree::NodeEditText(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    if (data == nullptr || data->ParentFolder() == nullptr)
+        return TRzCustomTreeView::NodeEditText(node);
+    return GetDisplayName(data->ParentFolder(), data->RelativeIdList(), nkForEditing);
+}
+
+void TRzCustomShellTree::EditingChanged(bool editing) {
+    SetEditing(editing);
 }
 
 // A new caption renames the item on disk; on success the node and everything
-// below it follow the new name and the level is sorted again.
+// below it follow the new name and the level is sorted again. A name left as
+// it was is no rename: nothing is asked of the disk, so no change
+// notification of the tree's own is awaited either.
 bool TRzCustomShellTree::NodeEdited(TTreeNode* node, std::string& caption) {
     caption = Trimmed(caption);
     TRzShellTreeData* data = ShellData(node);
     if (data == nullptr)
-        return true;
+        return TRzCustomTreeView::NodeEdited(node, caption);
     IShellFolder* parent = data->ParentFolder();
     if (parent == nullptr)
+        return false;
+    TRzCustomTreeView::NodeEdited(node, caption);
+    if (caption == NodeEditText(node))
         return false;
     TCursorScope hourglass(crHourGlass);
     skipNextChange_ = true;
@@ -839,10 +868,6 @@ bool TRzCustomShellTree::NodeEdited(TTreeNode* node, std::string& caption) {
     }
     if (renamed)
         caption = GetDisplayName(parent, data->RelativeIdList(), SHGDN_INFOLDER);
-    if (pendingRefresh_ && !Busy()) {
-        pendingRefresh_ = false;
-        RefreshTree();
-    }
     return renamed;
 }
 
@@ -950,7 +975,10 @@ void TRzCustomShellTree::ShowShellMenu(TTreeNode* node, TPoint pos) {
                                               CMF_EXPLORE | CMF_CANRENAME);
     if (FAILED(hr))
         throw EShellError(hr);
-    FillSendTo(entries, SendToEntries());
+    // The entries chosen from are the ones shown, whatever the folder holds
+    // by the time the menu closes.
+    const std::vector<std::string> sendTo = SendToEntries();
+    FillSendTo(entries, sendTo);
     QMenu popup(Widget());
     FillQMenu(popup, entries);
     QObject::connect(&popup, &QMenu::hovered, [this, &menu](QAction* action) {
@@ -969,7 +997,8 @@ void TRzCustomShellTree::ShowShellMenu(TTreeNode* node, TPoint pos) {
     if (id == 0)
         return;
     if (id < kFirstMenuCommand) {
-        SendTo(node, static_cast<int>(id) - 1);
+        if (id <= sendTo.size())
+            SendTo(node, sendTo[id - 1]);
     } else if (id == kFirstMenuCommand + kRenameCommandOffset) {
         EditNode(node);
     } else {
@@ -978,13 +1007,15 @@ void TRzCustomShellTree::ShowShellMenu(TTreeNode* node, TPoint pos) {
     }
 }
 
-void TRzCustomShellTree::SendTo(TTreeNode* node, int index) {
-    const std::vector<std::string> entries = SendToEntries();
+void TRzCustomShellTree::SendTo(TTreeNode* node, const std::string& entry) {
     TRzShellTreeData* data = ShellData(node);
-    if (data == nullptr || index < 0 || index >= static_cast<int>(entries.size()))
+    // A Send To folder gone meanwhile leaves nothing to send to (its empty
+    // path would name an entry in the root folder instead).
+    const std::string folder = SpecialFolderPath(0, CSIDL_SENDTO);
+    if (data == nullptr || folder.empty())
         return;
     LPITEMIDLIST entryList = nullptr;
-    if (FAILED(PathToIdList(SpecialFolderPath(0, CSIDL_SENDTO) + "/" + entries[index], &entryList)))
+    if (FAILED(PathToIdList(folder + "/" + entry, &entryList)))
         return;
     TOwnedIdList ownedEntry(entryList);
     ComPtr<IDropTarget> drop;

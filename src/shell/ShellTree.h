@@ -172,7 +172,10 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     void TreeMouseDown(TMouseButton button) override;
     bool BeginNodeDrag(TTreeNode* node, int button) override;
     bool CanEditNode(TTreeNode* node) override;
+    std::string NodeEditText(TTreeNode* node) override;
     bool NodeEdited(TTreeNode* node, std::string& caption) override;
+    // A refresh asked for while the label was edited runs when the box closes.
+    void EditingChanged(bool editing) override;
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
     void NodeContextMenu(TTreeNode* node, TPoint pos) override;
     void Loaded() override;
@@ -215,8 +218,9 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // Runs a canonical verb ("copy", "delete", ...) on the node's item.
     void InvokeNodeVerb(TTreeNode* node, const std::string& verb);
     void ShowShellMenu(TTreeNode* node, TPoint pos);
-    // Hands the node's item to Send To entry `index` as a drop.
-    void SendTo(TTreeNode* node, int index);
+    // Hands the node's item to the Send To entry (a file name in the Send To
+    // folder) as a drop.
+    void SendTo(TTreeNode* node, const std::string& entry);
     void Renamed(TTreeNode* node, LPCITEMIDLIST newItem);
     void SyncDropTarget();
     HWND OwnerWindow() const { return noWindowCount_ > 0 ? 0 : Handle(); }

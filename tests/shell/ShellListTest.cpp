@@ -401,6 +401,22 @@ TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFail
     EXPECT_EQ(boxes_.size(), 1u);
 }
 
+// The edit starts from the name as the shell gives it for renaming; an
+// untouched name that is not UTF-8 keeps its bytes and renames nothing.
+TEST_F(ShellListTest, LabelEdit_StartsFromTheEditingName_AnUntouchedOddNameStays) {
+    Make("caf\xE9.txt");
+    Show(folder_);
+    QAbstractItemModel* model = list_.Model();
+    const QModelIndex first = model->index(0, 0);
+    EXPECT_EQ(Cell(0, 0), "caf\\xE9.txt");
+    EXPECT_EQ(first.data(Qt::EditRole).toString(), QString("caf\\xE9.txt"));
+    EXPECT_FALSE(model->setData(first, QString("caf\\xE9.txt"), Qt::EditRole));
+    EXPECT_EQ(Names(), std::vector<std::string>{"caf\xE9.txt"});
+    EXPECT_TRUE(model->setData(first, "cafe.txt", Qt::EditRole));
+    EXPECT_EQ(Names(), std::vector<std::string>{"cafe.txt"});
+    EXPECT_TRUE(boxes_.empty());
+}
+
 TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {
     const TColor shadow = ColorToRGB(clBtnShadow), window = ColorToRGB(clWindow);
     auto ring = [this](int inset) { return TBitmap(list_.Grab()).Pixel(inset, 100); };

@@ -105,10 +105,14 @@ class RecordingPrompts final : public IShellPrompts {
         opened.push_back(path);
         return true;
     }
-    bool RunProgram(const std::vector<std::string>&) override { return true; }
+    bool RunProgram(const std::vector<std::string>& command) override {
+        ran.push_back(command);
+        return true;
+    }
     void ShowProperties(const std::vector<std::string>&) override {}
     void ReportError(const std::string& text) override { errors.push_back(text); }
 
     std::vector<std::string> confirmed, opened, errors;
     std::vector<std::pair<DWORD, DWORD>> dropMenus;  // allowed, suggested
+    std::vector<std::vector<std::string>> ran;
 };

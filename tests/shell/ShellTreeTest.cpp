@@ -7,23 +7,32 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <vector>
 
 #include "ShellTestSupport.h"
+#include "chrome/FrameController.h"
 #include "framework/Application.h"
+#include "framework/Canvas.h"
 #include "framework/Form.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
 #include "platform/MimeTransport.h"
+#include "platform/ShellQMenu.h"
 #include "shell/DisplayNames.h"
+#include "shell/LabelText.h"
 #include "shell/QtDropBridge.h"
+#include "shell/RzListView.h"
+#include "shell/ShellCommands.h"
 #include "shell/ShellPaths.h"
 
 namespace {
@@ -506,11 +515,19 @@ TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
     EXPECT_TRUE(watches.IsWatched(folders.back()));
 }
 
+// The open edit box (closed ones linger until deleted later).
+QLineEdit* EditBox(TRzShellTree* tree) {
+    for (QLineEdit* editor : tree->View()->findChildren<QLineEdit*>())
+        if (editor->isVisible())
+            return editor;
+    return nullptr;
+}
+
 // Edits the node's caption as a person would: F2, the new text, Enter.
 void RenameBy(TRzShellTree* tree, TTreeNode* node, const QString& text) {
     tree->SetSelected(node);
     QTest::keyClick(tree->View(), Qt::Key_F2);
-    auto* editor = tree->View()->findChild<QLineEdit*>();
+    QLineEdit* editor = EditBox(tree);
     ASSERT_NE(editor, nullptr);
     editor->setText(text);
     QTest::keyClick(editor, Qt::Key_Return);
@@ -698,6 +715,234 @@ TEST_F(ShellTreeDragTest, MouseDragOfANode_CarriesIt_HighlightsIt_AndLeavesTheSe
     MouseDrag(Root(), Qt::LeftButton);
     EXPECT_EQ(buttons.size(), 2u) << "the root is not dragged";
     EXPECT_EQ(tree->Selected(), Root()) << "the press takes effect instead";
+}
+
+TEST_F(ShellTreeTest, FrameController_RulesTreeAndList_AndEachSideForgetsTheOther) {
+    auto* controller = new TRzFrameController(nullptr);
+    auto* listView = new TRzCustomListView(form);
+    controller->SetFrameStyle(fsFlat);
+    controller->SetFlatColor(clRed);
+    controller->SetColor(clAqua);
+    tree->SetFrameVisible(true);
+    tree->SetFrameController(controller);
+    listView->SetFrameController(controller);
+    for (TWinControl* control : std::initializer_list<TWinControl*>{tree, listView})
+        EXPECT_EQ(control->Color(), clAqua);
+    EXPECT_EQ(PixelAt(form->Grab(), 0, 300), ColorToRGB(clRed));
+    EXPECT_EQ(listView->FrameColor(), clRed);
+
+    controller->SetFrameStyle(fsGroove);
+    controller->SetFlatColor(clBlue);
+    controller->SetParentColor(true);
+    EXPECT_EQ(tree->FrameStyle(), fsGroove);
+    EXPECT_EQ(listView->FrameColor(), clBlue);
+    EXPECT_TRUE(tree->ParentColor());
+    EXPECT_EQ(tree->Color(), form->Color());
+
+    controller->SetActive(false);
+    controller->SetFrameStyle(fsNone);
+    EXPECT_EQ(tree->FrameStyle(), fsGroove);
+    delete listView;  // the controller must no longer reach it
+    controller->SetActive(true);
+    EXPECT_EQ(tree->FrameStyle(), fsNone);
+    delete controller;
+    EXPECT_EQ(tree->FrameController(), nullptr);
+}
+
+// Handlers that refuse: the selection (and with it SelectedFolder and the
+// list) stays, an expanded node stays open, editing does not start.
+TEST_F(ShellTreeTest, RefusingHandlers_KeepSelectionExpansionAndLabel) {
+    DesktopFolder dir;
+    dir.Make("a/inner");
+    dir.Make("b");
+    TTreeNode* a = Navigate(dir.Path() + "/a");
+    TTreeNode* b = ChildNamed(a->Parent(), "b");
+    std::vector<TTreeNode*> asked;
+    tree->OnChanging = [&](TObject*, TTreeNode* node, bool& allow) {
+        asked.push_back(node);
+        allow = false;
+    };
+    QApplication::processEvents();  // the view settles its scroll bars
+    tree->MakeVisible(b);
+    QApplication::processEvents();
+    const QRect row = tree->View()->visualItemRect(b);
+    const QPoint onB(row.left() + 24, row.center().y());  // the caption's start
+    ASSERT_EQ(tree->View()->itemAt(onB), b);
+    QTest::mouseClick(tree->View()->viewport(), Qt::LeftButton, {}, onB);
+    QTest::keyClick(tree->View(), Qt::Key_Down);
+    FireDelay();
+    EXPECT_EQ(asked, (std::vector<TTreeNode*>{b, b}));
+    EXPECT_EQ(tree->Selected(), a);
+    EXPECT_FALSE(b->isSelected());
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/a");
+    EXPECT_EQ(list.shown.back(), dir.Path() + "/a");
+
+    tree->Expand(a);
+    int collapsed = 0;
+    tree->OnCollapsing = [](TObject*, TTreeNode*, bool& allow) { allow = false; };
+    tree->OnCollapsed = [&](TObject*, TTreeNode*) { ++collapsed; };
+    QTest::keyClick(tree->View(), Qt::Key_Left);
+    tree->SetExpanded(a, false);
+    EXPECT_TRUE(a->isExpanded());
+    EXPECT_EQ(collapsed, 0);
+
+    tree->OnEditing = [](TObject*, TTreeNode*, bool& allow) { allow = false; };
+    QTest::keyClick(tree->View(), Qt::Key_F2);
+    EXPECT_FALSE(tree->IsEditing());
+}
+
+// The edit box holds the name as the shell gives it for renaming; a name
+// that is not UTF-8 survives an edit that leaves it alone, and such an edit
+// renames nothing (so the next outside change is still answered). OnEdited
+// may change the new name; Escape cancels.
+TEST_F(ShellTreeTest, LabelEditing_StartsFromTheEditingNameAndReportsItsEnd) {
+    DesktopFolder dir;
+    const std::string odd = dir.Make("caf\xE9");
+    dir.Make("plain");
+    TTreeNode* node = Navigate(odd);
+    TTreeNode* top = node->Parent();
+    std::vector<std::string> edited;
+    std::vector<TTreeNode*> cancelled;
+    tree->OnEdited = [&](TObject*, TTreeNode*, std::string& text) {
+        edited.push_back(text);
+        if (text == "new")
+            text += "-2";
+    };
+    tree->OnCancelEdit = [&](TObject*, TTreeNode* at) { cancelled.push_back(at); };
+    auto startEdit = [&](TTreeNode* at) {
+        tree->SetSelected(at);
+        QTest::keyClick(tree->View(), Qt::Key_F2);
+        QLineEdit* editor = EditBox(tree);
+        return editor != nullptr ? editor->text() : QString("(no editor)");
+    };
+
+    EXPECT_EQ(startEdit(node), QString("caf\\xE9"));
+    QTest::keyClick(EditBox(tree), Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_TRUE(std::filesystem::is_directory(odd));
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "plain"}));
+    tree->Perform(TRzCustomShellTree::kChangeMessage);
+    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+
+    EXPECT_EQ(startEdit(ChildNamed(top, "plain")), QString("plain"));
+    dir.Make("made");
+    tree->RefreshTree();  // waits for the edit box to close
+    EXPECT_EQ(Captions(top).size(), 2u);
+    QTest::keyClick(EditBox(tree), Qt::Key_Escape);
+    EXPECT_EQ(cancelled, std::vector<TTreeNode*>{ChildNamed(top, "plain")});
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "plain"}));
+
+    RenameBy(tree, ChildNamed(top, "plain"), "new");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/new-2"));
+    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "new-2"}));
+    EXPECT_EQ(edited, (std::vector<std::string>{"caf\xE9", "new"}));
+    EXPECT_EQ(cancelled.size(), 1u);
+}
+
+// OnCustomDrawItem draws a node itself; OnCustomDraw can take over the view.
+TEST_F(ShellTreeTest, CustomDraw_DrawsOnTheCanvasAndCanSkipTheDefault) {
+    TTreeNode* root = Root();
+    auto viewShot = [&] { return tree->View()->viewport()->grab().toImage(); };
+    tree->OnCustomDrawItem = [&](TRzCustomTreeView* sender, TTreeNode* node, TCustomDrawState,
+                                 bool& defaultDraw) {
+        if (node != root)
+            return;
+        sender->Canvas()->Brush.Color = clRed;
+        sender->Canvas()->FillRect(sender->NodeRect(node));
+        defaultDraw = false;
+    };
+    QImage shot = viewShot();
+    const TRect row = tree->NodeRect(root);
+    int red = 0;
+    for (int x = row.Left; x < row.Right; ++x)
+        red += PixelAt(shot, x, (row.Top + row.Bottom) / 2) == ColorToRGB(clRed);
+    EXPECT_EQ(red, row.Width());  // no caption over it
+    const TRect child = tree->NodeRect(root->Child(0));
+    EXPECT_NE(PixelAt(shot, child.Left + 1, child.Top + 1), ColorToRGB(clRed));
+
+    tree->OnCustomDraw = [](TRzCustomTreeView* sender, const TRect& rect, bool& defaultDraw) {
+        sender->Canvas()->Brush.Color = clLime;
+        sender->Canvas()->FillRect(rect);
+        defaultDraw = false;
+    };
+    shot = viewShot();
+    int other = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            other += PixelAt(shot, x, y) != ColorToRGB(clLime);
+    EXPECT_EQ(other, 0);
+    EXPECT_EQ(tree->Canvas(), nullptr);
+}
+
+// The Send To entries: files and links of the Send To folder, not folders,
+// not hidden files; a choice drops the node on the entry.
+TEST_F(ShellTreeTest, SendTo_ListsTheFolderFilesAndDropsTheNodeOnTheChoice) {
+    RecordingPrompts prompts;
+    TShellPromptsScope scope(prompts);
+    DesktopFolder dir;
+    const std::string photos = dir.Make("photos");
+    const std::string backup = dir.Make("backup");
+    const std::string sendTo = std::string(getenv("XDG_DATA_HOME")) + "/KadrimarkEXIF/SendTo";
+    std::filesystem::create_directories(sendTo + "/folder");
+    ASSERT_EQ(SpecialFolderPath(0, CSIDL_SENDTO), sendTo);
+    WriteFileBytes(sendTo + "/Viewer.desktop", "[Desktop Entry]\nExec=viewer %F\n");
+    WriteFileBytes(sendTo + "/.hidden.desktop", "[Desktop Entry]\nExec=hidden %F\n");
+    std::filesystem::create_directory_symlink(backup, sendTo + "/Backup");
+    Navigate(photos);
+
+    // Opens the node's menu from the keyboard and picks `entry` from Send To.
+    auto sendVia = [&](const QString& entry) {
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            for (QAction* action : menu->actions()) {
+                QMenu* sub = action->menu();
+                if (sub == nullptr || sub->actions().isEmpty() ||
+                    CommandOf(sub->actions().front()) >= kFirstMenuCommand)
+                    continue;
+                menu->setActiveAction(action);
+                QAction* chosen = nullptr;
+                for (QAction* item : sub->actions()) {
+                    shown << item->text();
+                    if (item->text() == entry)
+                        chosen = item;
+                }
+                sub->setActiveAction(chosen);
+                QTest::keyClick(sub, Qt::Key_Return);
+                return;
+            }
+            menu->close();
+        });
+        QTest::keyClick(tree->View(), Qt::Key_F10, Qt::ShiftModifier);
+        return shown;
+    };
+    EXPECT_EQ(sendVia("Viewer.desktop"), (QStringList{"Backup", "Viewer.desktop"}));
+    EXPECT_EQ(prompts.ran, (std::vector<std::vector<std::string>>{{"viewer", photos}}));
+    sendVia("Backup");
+    EXPECT_TRUE(std::filesystem::is_directory(backup + "/photos"));
+    std::filesystem::remove_all(sendTo);
+}
+
+// Deep labels in a narrow tree are kept whole: the view scrolls sideways.
+TEST_F(ShellTreeTest, DeepLabels_StayWholeAndTheTreeScrollsSideways) {
+    DesktopFolder dir;
+    std::string chain;
+    for (int level = 0; level < 10; ++level)
+        chain += "/level-" + std::to_string(level) + "-photos";
+    tree->SetBounds(0, 0, 185, 400);
+    TTreeNode* deepest = Navigate(dir.Make(chain.substr(1)));
+    ASSERT_EQ(deepest->text(0), QString("level-9-photos"));
+    QApplication::processEvents();  // the column fits its labels on the next layout
+    const int labelWidth = tree->View()->fontMetrics().horizontalAdvance(deepest->text(0));
+    const TRect row = tree->NodeRect(deepest);
+    EXPECT_GE(row.Width(), labelWidth + 16);
+    EXPECT_GE(row.Left, 0);  // scrolled to the selected label
+    EXPECT_LT(row.Left + 16 + labelWidth, tree->View()->viewport()->width());
+    EXPECT_EQ(tree->Indent(), 19);
+    EXPECT_GT(tree->View()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(tree->View()->horizontalScrollBar()->isVisible());
 }
 
 }  // namespace
