@@ -20,12 +20,24 @@
 
 // ------------------------------------------------------------- the views
 
-// A Qt view that tells whether a label editor is open.
+// A Qt view that tells whether a label editor is open, and opens one only
+// for a row whose label may be edited.
 template <class View>
 class TEditAwareView final : public View {
   public:
     using View::View;
     bool Editing() const { return this->state() == QAbstractItemView::EditingState; }
+
+  protected:
+    bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger,
+              QEvent* event) override {
+        const bool opens =
+            trigger == QAbstractItemView::AllEditTriggers || (this->editTriggers() & trigger);
+        if (opens && index.isValid() &&
+            !static_cast<const TListItemModel*>(index.model())->RowEditable(index.row()))
+            return false;
+        return View::edit(index, trigger, event);
+    }
 };
 
 namespace {

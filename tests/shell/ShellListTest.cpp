@@ -397,6 +397,24 @@ TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFail
     EXPECT_EQ(boxes_.size(), 1u);
 }
 
+// Whether a row may be renamed is asked when an edit starts, not of every
+// row each time a view lays its rows out.
+TEST_F(ShellListTest, LabelEdit_TheViewOpensAnEditorOnlyOnRowsThatMayBeRenamed) {
+    Make("mine.txt");
+    const std::string trash = TestHome() + "/.local/share/Trash/files";
+    std::filesystem::create_directories(trash);
+    WriteFileBytes(trash + "/binned.txt", "x");
+    for (const auto& [folder, opens] : {std::pair{folder_, true}, std::pair{trash, false}}) {
+        Show(folder);
+        ASSERT_EQ(list_.ItemCount(), 1) << folder;
+        list_.ActiveView()->edit(list_.Model()->index(0, 0));
+        EXPECT_EQ(list_.IsEditing(), opens) << folder;
+        if (auto* editor = list_.ActiveView()->findChild<QLineEdit*>())
+            QTest::keyClick(editor, Qt::Key_Escape);
+    }
+    std::filesystem::remove(trash + "/binned.txt");
+}
+
 TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {
     const TColor shadow = ColorToRGB(clBtnShadow), window = ColorToRGB(clWindow);
     auto ring = [this](int inset) { return TBitmap(list_.Grab()).Pixel(inset, 100); };
