@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -216,6 +217,39 @@ TEST_F(ShellListTest, FourViews_ShareOneSelection_AndTheSameStyleChangesNothing)
     list_.ReportView()->verticalScrollBar()->setValue(30);
     list_.SetViewStyle(vsReport);
     EXPECT_EQ(list_.ReportView()->verticalScrollBar()->value(), 30);
+}
+
+// A long name without spaces wraps onto two lines under its icon; once the
+// focused item is selected, the rest of its name shows below its cell.
+TEST_F(ShellListTest, Icons_LongNameWrapsOntoTwoLines_TheFocusedSelectedOneShowsWhole) {
+    Make("a_very_long_photo_name_without_any_spaces_in_it_2007.jpg");
+    Make("b.jpg");
+    list_.SetViewStyle(vsIcon);
+    Show(folder_);
+    QListView* view = list_.IconView();
+    const QRect cell = view->visualRect(list_.Model()->index(0, 0));
+    EXPECT_EQ(view->visualRect(list_.Model()->index(1, 0)).size(), cell.size());
+    const QColor base = view->palette().color(QPalette::Base);
+    // The first and last rows under the icon where something is drawn.
+    auto inkRows = [&] {
+        const QImage image = view->viewport()->grab().toImage();
+        int first = -1, last = -1;
+        for (int y = cell.top() + 3 + view->iconSize().height(); y < image.height(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (image.pixelColor(x, y) != base) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                    break;
+                }
+        return std::pair{first, last};
+    };
+    const int line = view->fontMetrics().lineSpacing();
+    auto [first, last] = inkRows();
+    EXPECT_GT(last - first, line) << "two lines";
+    EXPECT_LE(last, cell.bottom());
+
+    list_.SetSelected(0, true);
+    EXPECT_GT(inkRows().second, cell.bottom() + line / 2);
 }
 
 TEST_F(ShellListTest, Wheel_ScrollsLinesTimes32InIconView_AndTimes16Otherwise) {
