@@ -1,5 +1,6 @@
 #include "shell/ShellList.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -303,6 +304,36 @@ TEST_F(ShellListTest, Report_ColumnsWidthsTextsAndHeaderClickToggle) {
     list_.SetSortColumn(-5);
     Show(TestHome());
     EXPECT_EQ(list_.SortColumn(), 1);
+}
+
+// The Modified text is the locale's short date and time (the ISO form under
+// the C locale), and it shows whole in its column in the list's font.
+TEST_F(ShellListTest, Report_ModifiedIsTheLocalesShortDateAndTime_AndFitsItsColumn) {
+    Make("photo.jpg");
+    const timespec when[2] = {{1181910600, 0}, {1181910600, 0}};  // 2007-06-15 12:30 UTC
+    utimensat(AT_FDCWD, (folder_ + "/photo.jpg").c_str(), when, 0);
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+    QTreeView* view = list_.ReportView();
+    const int margins =
+        2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    const QLocale before;
+    const struct {
+        const char* locale;
+        const char* text;
+    } cases[] = {{"C", "2007-06-15 12:30"},
+                 {"ru_RU", "15.06.2007 12:30"},
+                 {"de_DE", "15.06.07 12:30"},
+                 {"en_GB", "15/06/2007 12:30"}};
+    for (const auto& c : cases) {
+        QLocale::setDefault(QLocale(c.locale));
+        list_.FillList();
+        EXPECT_EQ(Cell(0, 3), c.text) << c.locale;
+        EXPECT_LE(view->fontMetrics().horizontalAdvance(QString::fromStdString(Cell(0, 3))),
+                  list_.ColumnWidth(3) - margins)
+            << c.locale;
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(ShellListTest, Report_ResizedWidthsCarryToAnotherFolderOfTheSameShape) {
