@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <algorithm>
 #include <cstring>
@@ -245,12 +246,17 @@ std::string GroupedKilobytes(std::uint64_t bytes) {
     return text;
 }
 
-std::string ModifiedText(std::int64_t modifiedNs) {
-    QDateTime when = QDateTime::fromMSecsSinceEpoch(modifiedNs / 1000000, Qt::LocalTime);
-    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
-}
-
 }  // namespace
+
+std::string ModifiedText(std::int64_t modifiedNs) {
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(modifiedNs / 1000000, Qt::LocalTime);
+    const QLocale locale;
+    if (locale.language() == QLocale::C)
+        return when.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+    return (locale.toString(when.date(), QLocale::ShortFormat) + ' ' +
+            locale.toString(when.time(), QLocale::ShortFormat))
+        .toStdString();
+}
 
 bool IsTrashFolder(const std::string& folderPath) {
     return folderPath == TrashFilesPath();

@@ -51,9 +51,15 @@ bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string&
 std::string_view ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item);
 
 // Detail columns: 0 Name, 1 Size ("1,234 KB", files only), 2 Type,
-// 3 Modified ("yyyy-MM-dd HH:mm", local time, entries only).
+// 3 Modified (ModifiedText, entries only).
 constexpr int kDetailColumns = 4;
 std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, int column);
+
+// A modification time (ns since the epoch) as the Modified columns show it:
+// local time in the locale's short date and short time. The C locale, whose
+// short forms spell out the month and add seconds (too wide for the column),
+// gives "yyyy-MM-dd HH:mm".
+std::string ModifiedText(std::int64_t modifiedNs);
 
 // Theme icon names for the item, best first, and the built-in picture to use
 // when the theme has none of them.

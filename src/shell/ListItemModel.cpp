@@ -63,12 +63,17 @@ QVariant TListItemModel::headerData(int section, Qt::Orientation orientation, in
 Qt::ItemFlags TListItemModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    // ReadOnly only keeps clicks from starting an edit (the view's triggers);
-    // an edit asked for explicitly is allowed when the row allows it.
-    if (index.column() == 0 && owner_->CanEditLabel(owner_->Item(index.row())))
+    // Views ask this of every row at each layout, so it asks nothing of the
+    // row: whether its label may really be edited is settled when an edit
+    // starts (RowEditable, through the views).
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0)
         flags |= Qt::ItemIsEditable;
     return flags;
+}
+
+bool TListItemModel::RowEditable(int row) const {
+    return row >= 0 && row < rows_ && owner_->CanEditLabel(owner_->Item(row));
 }
 
 bool TListItemModel::setData(const QModelIndex& index, const QVariant& value, int role) {

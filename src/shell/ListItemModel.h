@@ -23,6 +23,10 @@ class TListItemModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // Whether the label of `row` may be edited now. ReadOnly only keeps
+    // clicks from starting an edit (the views' triggers); an edit asked for
+    // explicitly is allowed when the row allows it.
+    bool RowEditable(int row) const;
 
     // Announces rows the list appended (rowCount grows to `rows`).
     void AnnounceRows(int rows);

@@ -19,20 +19,44 @@
 
 #include "framework/Application.h"
 #include "shell/DragGesture.h"
+#include "shell/IconLabel.h"
 #include "shell/ListItemModel.h"
 #include "shell/ShellEnv.h"
 
 // ------------------------------------------------------------- the views
 
-// A Qt view that tells whether a label editor is open.
+// A Qt view that tells whether a label editor is open, and opens one only
+// for a row whose label may be edited.
 template <class View>
-class TEditAwareView final : public View {
+class TEditAwareView : public View {
   public:
     using View::View;
     bool Editing() const { return this->state() == QAbstractItemView::EditingState; }
+
+  protected:
+    bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger,
+              QEvent* event) override {
+        const bool opens =
+            trigger == QAbstractItemView::AllEditTriggers || (this->editTriggers() & trigger);
+        if (opens && index.isValid() &&
+            !static_cast<const TListItemModel*>(index.model())->RowEditable(index.row()))
+            return false;
+        return View::edit(index, trigger, event);
+    }
 };
 
 namespace {
+
+constexpr int kIconCellWidth = 80;
+constexpr int kIconGridGap = 4;
+constexpr int kIconLabelLines = 2;
+
+// Whether the large-icon view shows the whole label of `index`: the focused
+// item does while it is selected.
+bool ShowsWholeLabel(const QAbstractItemView& view, const QModelIndex& index) {
+    return index == view.currentIndex() && view.selectionModel() != nullptr &&
+           view.selectionModel()->isSelected(index);
+}
 
 bool ViewEditing(QAbstractItemView* view) {
     if (auto* list = dynamic_cast<TEditAwareView<QListView>*>(view))
@@ -127,7 +151,7 @@ class TReportDelegate final : public QStyledItemDelegate {
 };
 
 // Icon-view items: one fixed cell under the grid, so the view never measures
-// rows one by one and long names wrap onto two lines.
+// rows one by one; in large icons the picture and its label are drawn here.
 class TIconDelegate final : public QStyledItemDelegate {
   public:
     explicit TIconDelegate(TRzCustomListView* owner) : owner_(owner) {}
@@ -136,18 +160,74 @@ class TIconDelegate final : public QStyledItemDelegate {
         if (owner_->ViewStyle() != vsIcon)
             return QStyledItemDelegate::sizeHint(option, index);
         const QSize grid = owner_->IconView()->gridSize();
-        return QSize(grid.width() - 4, grid.height() - 4);
+        return QSize(grid.width() - kIconGridGap, grid.height() - kIconGridGap);
     }
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        if (owner_->ViewStyle() != vsIcon)
+            return QStyledItemDelegate::paint(painter, option, index);
         QStyleOptionViewItem cell = option;
-        if (owner_->ViewStyle() == vsIcon)
-            cell.textElideMode = Qt::ElideRight;
-        QStyledItemDelegate::paint(painter, cell, index);
+        initStyleOption(&cell, index);
+        PaintIconPicture(*painter, cell);
+        // A whole label is drawn by the view after every cell.
+        if (!ShowsWholeLabel(*owner_->IconView(), index))
+            PaintIconLabel(*painter, cell, kIconLabelLines);
+    }
+    void PaintWholeLabel(QPainter& painter, QStyleOptionViewItem cell,
+                         const QModelIndex& index) const {
+        initStyleOption(&cell, index);
+        PaintIconLabel(painter, cell, 0);
     }
 
   private:
     TRzCustomListView* owner_;
+};
+
+// The view of the icon and list styles. In large icons the focused,
+// selected item's whole label is drawn last, over the cells below it; a
+// change of focus, selection or text repaints every cell, since that label
+// reaches beyond its own.
+class TIconView final : public TEditAwareView<QListView> {
+  public:
+    using TEditAwareView::TEditAwareView;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        TEditAwareView::paintEvent(event);
+        const QModelIndex current = currentIndex();
+        auto* cells = dynamic_cast<TIconDelegate*>(itemDelegate());
+        if (viewMode() != IconMode || cells == nullptr || !current.isValid() ||
+            !ShowsWholeLabel(*this, current))
+            return;
+        QStyleOptionViewItem cell;
+        initViewItemOption(&cell);
+        cell.rect = visualRect(current);
+        cell.state |= QStyle::State_Selected;
+        if (hasFocus() || viewport()->hasFocus())
+            cell.state |= QStyle::State_HasFocus;
+        QPainter painter(viewport());
+        cells->PaintWholeLabel(painter, cell, current);
+    }
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        TEditAwareView::currentChanged(current, previous);
+        RepaintLabels();
+    }
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override {
+        TEditAwareView::selectionChanged(selected, deselected);
+        RepaintLabels();
+    }
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles) override {
+        TEditAwareView::dataChanged(topLeft, bottomRight, roles);
+        RepaintLabels();
+    }
+
+  private:
+    void RepaintLabels() {
+        if (viewMode() == IconMode)
+            viewport()->update();
+    }
 };
 
 // ------------------------------------------------------------- the host
@@ -270,7 +350,7 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
       model_(std::make_unique<TListItemModel>(this)),
       host_(std::make_unique<TListViewHost>(this)) {
     selection_ = new QItemSelectionModel(model_.get(), model_.get());
-    iconView_ = new TEditAwareView<QListView>(Widget());
+    iconView_ = new TIconView(Widget());
     reportView_ = new TEditAwareView<QTreeView>(Widget());
     header_ = new TSortHeader(this);
     header_->setMinimumSectionSize(0);
@@ -306,6 +386,7 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
     ApplySelectionMode();
     ApplyEditTriggers();
     SetColor(clWindow);  // its own colour, not the parent's
+    ApplyFont();
     ShowStyle();
     PostMessage(Handle(), kCreatedMessage);
 }
@@ -496,7 +577,10 @@ void TRzCustomListView::ShowStyle() {
         iconView_->setWrapping(true);
         iconView_->setWordWrap(icons);
         iconView_->setIconSize(icons ? QSize(32, 32) : QSize(16, 16));
-        iconView_->setGridSize(icons ? QSize(84, 76) : QSize(viewStyle_ == vsList ? 200 : 160, 20));
+        iconView_->setGridSize(
+            icons ? IconCellSize(kIconCellWidth, iconView_->iconSize(), iconView_->fontMetrics()) +
+                        QSize(kIconGridGap, kIconGridGap)
+                  : QSize(viewStyle_ == vsList ? 200 : 160, 20));
         iconView_->setUniformItemSizes(true);
         iconView_->setMovement(QListView::Static);
         iconView_->setLayoutMode(QListView::Batched);
@@ -605,6 +689,19 @@ void TRzCustomListView::ApplyColors() {
         palette.setColor(QPalette::Text, ToQColor(Font().Color));
         view->setPalette(palette);
     }
+}
+
+// The views write in the control's font (the header takes it from the
+// report view).
+void TRzCustomListView::ApplyFont() {
+    iconView_->setFont(ToQFont(Font()));
+    reportView_->setFont(ToQFont(Font()));
+}
+
+void TRzCustomListView::FontChanged() {
+    ApplyFont();
+    ShowStyle();  // the icon grid follows the font's line height
+    TWinControl::FontChanged();
 }
 
 void TRzCustomListView::FocusChanged() {

@@ -221,12 +221,14 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     void Resize() override;
     void EnabledChanged() override;
     void ColorChanged() override;
+    void FontChanged() override;
     void FocusChanged();
 
   private:
     void FlushInserted();
     void ShowStyle();
     void ApplyColors();
+    void ApplyFont();
     void ApplyEditTriggers();
     void ApplySelectionMode();
     void SyncColumnsToHeader();

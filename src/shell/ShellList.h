@@ -22,7 +22,7 @@ class TRzDeviceChangeHandler;
 enum TRzShellListOption : unsigned {
     sloAutoFill,
     sloNonFilesystemAncestors,
-    sloDesignInteractive,
+    sloDesignInteractive,  // for a form designer; none runs here, so it is only stored
     sloDefaultKeyHandling,
     sloContextMenus,
     sloDontChangeFolder,

@@ -2,12 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <QDateTime>
 #include <QLocale>
 #include <array>
 #include <cstring>
 #include <vector>
 
+#include "platform/ShellItemInfo.h"
 #include "platform/ShellServices.h"
 #include "shell/DisplayNames.h"
 #include "shell/RzListView.h"
@@ -67,14 +67,11 @@ bool SameBuiltInShape(const WidthSlots& widthSlots, int bytes) {
     return std::equal(widthSlots.begin(), widthSlots.begin() + bytes / 2, saved.keptSlots.begin());
 }
 
-std::string ModifiedText(const struct stat& facts) {
+// The last-write time, or the creation time when that is zero, in ns.
+std::int64_t ModifiedNs(const struct stat& facts) {
     const timespec& when =
         facts.st_mtim.tv_sec != 0 || facts.st_mtim.tv_nsec != 0 ? facts.st_mtim : facts.st_ctim;
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(when.tv_sec).toLocalTime();
-    const QLocale locale;
-    return (locale.toString(local.date(), QLocale::ShortFormat) + " " +
-            locale.toString(local.time(), QLocale::ShortFormat))
-        .toStdString();
+    return std::int64_t(when.tv_sec) * 1000000000 + when.tv_nsec;
 }
 
 std::string TypeText(LPCITEMIDLIST absolute, ULONG attributes) {
@@ -252,7 +249,7 @@ void FillBuiltInDetails(TRzShellListData& record, ULONG attributes) {
     if (!record.FileName().empty() && lstat(path.c_str(), &facts) == 0) {
         if (!S_ISDIR(facts.st_mode))
             size = SizeText(static_cast<std::uint64_t>(facts.st_size));
-        modified = ModifiedText(facts);
+        modified = ModifiedText(ModifiedNs(facts));
     }
     record.CacheDetail(1, size);
     record.CacheDetail(2, TypeText(record.AbsIdList(), attributes));

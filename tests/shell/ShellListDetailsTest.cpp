@@ -1,5 +1,8 @@
 #include "shell/ShellListDetails.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 
@@ -107,6 +110,8 @@ class BuiltInDetailsTest : public ShellTest {};
 TEST_F(BuiltInDetailsTest, BuiltInColumnsAndTexts) {
     std::string folder = MakeHomeFolder("builtin");
     WriteFileBytes(folder + "/one", "x");
+    const timespec when[2] = {{1181910600, 0}, {1181910600, 0}};  // 2007-06-15 12:30 UTC
+    utimensat(AT_FDCWD, (folder + "/one").c_str(), when, 0);
     std::filesystem::create_directory(folder + "/dir");
     TRzShellList list(nullptr);
     {
@@ -129,7 +134,7 @@ TEST_F(BuiltInDetailsTest, BuiltInColumnsAndTexts) {
     EXPECT_EQ(*dir.CachedDetail(1), "");
     EXPECT_EQ(*file.CachedDetail(1), "1KB");
     EXPECT_FALSE(file.CachedDetail(2)->empty());
-    EXPECT_FALSE(file.CachedDetail(3)->empty());
+    EXPECT_EQ(*file.CachedDetail(3), "2007-06-15 12:30");  // as the folder's own column
     list.SetColumnWidth(0, 230);
     SaveColumnWidths(list);
     BuildBuiltInColumns(list);  // same shape: the saved widths come back

@@ -1,5 +1,6 @@
 #include "shell/ShellList.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -222,6 +224,39 @@ TEST_F(ShellListTest, FourViews_ShareOneSelection_AndTheSameStyleChangesNothing)
     EXPECT_EQ(list_.ReportView()->verticalScrollBar()->value(), 30);
 }
 
+// A long name without spaces wraps onto two lines under its icon; once the
+// focused item is selected, the rest of its name shows below its cell.
+TEST_F(ShellListTest, Icons_LongNameWrapsOntoTwoLines_TheFocusedSelectedOneShowsWhole) {
+    Make("a_very_long_photo_name_without_any_spaces_in_it_2007.jpg");
+    Make("b.jpg");
+    list_.SetViewStyle(vsIcon);
+    Show(folder_);
+    QListView* view = list_.IconView();
+    const QRect cell = view->visualRect(list_.Model()->index(0, 0));
+    EXPECT_EQ(view->visualRect(list_.Model()->index(1, 0)).size(), cell.size());
+    const QColor base = view->palette().color(QPalette::Base);
+    // The first and last rows under the icon where something is drawn.
+    auto inkRows = [&] {
+        const QImage image = view->viewport()->grab().toImage();
+        int first = -1, last = -1;
+        for (int y = cell.top() + 3 + view->iconSize().height(); y < image.height(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                if (image.pixelColor(x, y) != base) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                    break;
+                }
+        return std::pair{first, last};
+    };
+    const int line = view->fontMetrics().lineSpacing();
+    auto [first, last] = inkRows();
+    EXPECT_GT(last - first, line) << "two lines";
+    EXPECT_LE(last, cell.bottom());
+
+    list_.SetSelected(0, true);
+    EXPECT_GT(inkRows().second, cell.bottom() + line / 2);
+}
+
 TEST_F(ShellListTest, Wheel_ScrollsLinesTimes32InIconView_AndTimes16Otherwise) {
     for (int i = 0; i < 400; ++i)
         Make("w" + std::to_string(1000 + i));
@@ -273,6 +308,36 @@ TEST_F(ShellListTest, Report_ColumnsWidthsTextsAndHeaderClickToggle) {
     list_.SetSortColumn(-5);
     Show(TestHome());
     EXPECT_EQ(list_.SortColumn(), 1);
+}
+
+// The Modified text is the locale's short date and time (the ISO form under
+// the C locale), and it shows whole in its column in the list's font.
+TEST_F(ShellListTest, Report_ModifiedIsTheLocalesShortDateAndTime_AndFitsItsColumn) {
+    Make("photo.jpg");
+    const timespec when[2] = {{1181910600, 0}, {1181910600, 0}};  // 2007-06-15 12:30 UTC
+    utimensat(AT_FDCWD, (folder_ + "/photo.jpg").c_str(), when, 0);
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+    QTreeView* view = list_.ReportView();
+    const int margins =
+        2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    const QLocale before;
+    const struct {
+        const char* locale;
+        const char* text;
+    } cases[] = {{"C", "2007-06-15 12:30"},
+                 {"ru_RU", "15.06.2007 12:30"},
+                 {"de_DE", "15.06.07 12:30"},
+                 {"en_GB", "15/06/2007 12:30"}};
+    for (const auto& c : cases) {
+        QLocale::setDefault(QLocale(c.locale));
+        list_.FillList();
+        EXPECT_EQ(Cell(0, 3), c.text) << c.locale;
+        EXPECT_LE(view->fontMetrics().horizontalAdvance(QString::fromStdString(Cell(0, 3))),
+                  list_.ColumnWidth(3) - margins)
+            << c.locale;
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(ShellListTest, Report_ResizedWidthsCarryToAnotherFolderOfTheSameShape) {
@@ -415,6 +480,24 @@ TEST_F(ShellListTest, LabelEdit_StartsFromTheEditingName_AnUntouchedOddNameStays
     EXPECT_TRUE(model->setData(first, "cafe.txt", Qt::EditRole));
     EXPECT_EQ(Names(), std::vector<std::string>{"cafe.txt"});
     EXPECT_TRUE(boxes_.empty());
+}
+
+// Whether a row may be renamed is asked when an edit starts, not of every
+// row each time a view lays its rows out.
+TEST_F(ShellListTest, LabelEdit_TheViewOpensAnEditorOnlyOnRowsThatMayBeRenamed) {
+    Make("mine.txt");
+    const std::string trash = TestHome() + "/.local/share/Trash/files";
+    std::filesystem::create_directories(trash);
+    WriteFileBytes(trash + "/binned.txt", "x");
+    for (const auto& [folder, opens] : {std::pair{folder_, true}, std::pair{trash, false}}) {
+        Show(folder);
+        ASSERT_EQ(list_.ItemCount(), 1) << folder;
+        list_.ActiveView()->edit(list_.Model()->index(0, 0));
+        EXPECT_EQ(list_.IsEditing(), opens) << folder;
+        if (auto* editor = list_.ActiveView()->findChild<QLineEdit*>())
+            QTest::keyClick(editor, Qt::Key_Escape);
+    }
+    std::filesystem::remove(trash + "/binned.txt");
 }
 
 TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {

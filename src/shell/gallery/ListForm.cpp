@@ -42,7 +42,10 @@ int main(int argc, char** argv) {
             return 1;
         list.SetFolderIdList(place);
         FreeIdList(place);
-        list.SetSelected(list.ItemCount() > 2 ? 2 : 0, true);
+        // As a click leaves it: the third item selected and focused.
+        const int clicked = list.ItemCount() > 2 ? 2 : 0;
+        list.SetSelected(clicked, true);
+        list.SetFocusedIndex(clicked);
         Save(list, vsReport, std::string(argv[2]) + "-report.png");
         Save(list, vsIcon, std::string(argv[2]) + "-icon.png");
     }
