@@ -418,6 +418,7 @@ TRzCustomTreeView::TRzCustomTreeView(TComponent* owner)
     SetIndent(19);
     SetColor(clWindow);
     ApplyColors();
+    view_->setFont(ToQFont(Font()));
 }
 
 TRzCustomTreeView::~TRzCustomTreeView() {
@@ -425,6 +426,12 @@ TRzCustomTreeView::~TRzCustomTreeView() {
     // The Qt items go with the widget; their data must be released first.
     ClearNodes();
     view_.reset();
+}
+
+// The nodes are written in the control's font, as the file list's rows.
+void TRzCustomTreeView::FontChanged() {
+    view_->setFont(ToQFont(Font()));
+    TWinControl::FontChanged();
 }
 
 QTreeWidget* TRzCustomTreeView::View() const {

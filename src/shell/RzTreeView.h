@@ -235,6 +235,7 @@ class TRzCustomTreeView : public TWinControl, public TRzFrameControllerClient {
     void Paint(TCanvas& canvas) override;
     void ColorChanged() override;
     void EnabledChanged() override;
+    void FontChanged() override;
     void BoundsChanged(const TRect& old) override;
     void MouseEnter() override;
     void MouseLeave() override;

@@ -23,6 +23,7 @@
 #include "chrome/FrameController.h"
 #include "framework/Application.h"
 #include "framework/Canvas.h"
+#include "framework/Font.h"
 #include "framework/Form.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
@@ -943,6 +944,12 @@ TEST_F(ShellTreeTest, DeepLabels_StayWholeAndTheTreeScrollsSideways) {
     EXPECT_EQ(tree->Indent(), 19);
     EXPECT_GT(tree->View()->horizontalScrollBar()->maximum(), 0);
     EXPECT_TRUE(tree->View()->horizontalScrollBar()->isVisible());
+
+    TFont big = tree->Font();  // the labels are written in the control's font
+    big.Height = -19;
+    tree->SetFont(big);
+    EXPECT_EQ(tree->View()->fontMetrics().horizontalAdvance(deepest->text(0)),
+              QFontMetrics(ToQFont(big)).horizontalAdvance(deepest->text(0)));
 }
 
 }  // namespace
