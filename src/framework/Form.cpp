@@ -1,7 +1,10 @@
 #include "framework/Form.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     SetVisible(false);
@@ -16,7 +19,24 @@ void TCustomForm::SetWindowState(TWindowState state) {
 
 void TCustomForm::Show() {
     SetVisible(true);
+    KeepOnScreen();
     Widget()->show();
+}
+
+// A window placed for a larger screen would open with its bottom or right
+// part out of reach (a window manager may not move it): it is moved in, its
+// size kept, its top-left corner always on the screen.
+void TCustomForm::KeepOnScreen() {
+    QScreen* screen = QGuiApplication::screenAt(QPoint(Left(), Top()));
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    const int left = std::max(area.left(), std::min(Left(), area.right() + 1 - Width()));
+    const int top = std::max(area.top(), std::min(Top(), area.bottom() + 1 - Height()));
+    if (left != Left() || top != Top())
+        SetBounds(left, top, Width(), Height());
 }
 
 void TCustomForm::SystemCommand(unsigned command) {

@@ -22,6 +22,7 @@ class TCustomForm : public TWinControl {
     // The window can be sized by the user with its border.
     bool Sizeable() const { return borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin; }
 
+    // Makes the window appear, moved onto the screen when it would stick out.
     void Show();
 
     // The windowed control inside the form that has the keyboard focus, or null.
@@ -32,6 +33,8 @@ class TCustomForm : public TWinControl {
     virtual void SystemCommand(unsigned command);
 
   private:
+    void KeepOnScreen();
+
     TFormBorderStyle borderStyle_ = bsSizeable;
     TWindowState windowState_ = wsNormal;
 };

@@ -305,6 +305,27 @@ TEST_F(ControlTest, Destroy_NotifiesSiblingsAndLeavesParent) {
     EXPECT_EQ(other->Left(), 0);
 }
 
+// The test screen is 1600 x 1200: a window placed past its edges opens moved
+// in, its size kept; one that fits stays where it was put.
+TEST_F(ControlTest, Show_MovesAWindowThatSticksOutOntoTheScreen) {
+    struct Case {
+        TRect placed;
+        TPoint shown;
+    };
+    for (const Case& c :
+         {Case{Bounds(208, 211, 940, 606), {208, 211}},
+          Case{Bounds(1400, 1100, 940, 606), {660, 594}}, Case{Bounds(-50, -20, 300, 200), {0, 0}},
+          Case{Bounds(100, 100, 2000, 1500), {0, 0}}}) {
+        Window window(nullptr);
+        window.SetBounds(c.placed.Left, c.placed.Top, c.placed.Width(), c.placed.Height());
+        window.Show();
+        EXPECT_EQ(window.Left(), c.shown.X) << c.placed.Left;
+        EXPECT_EQ(window.Top(), c.shown.Y) << c.placed.Top;
+        EXPECT_EQ(window.Width(), c.placed.Width());
+        EXPECT_EQ(window.Height(), c.placed.Height());
+    }
+}
+
 TEST(FreeNotificationTest, TellsAWatcherOfAnotherOwnerUntilEitherGoes) {
     auto* watched = new TComponent(nullptr);
     Watcher watcher(nullptr);
