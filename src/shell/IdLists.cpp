@@ -129,10 +129,11 @@ int CompareInFolder(IShellFolder* folder, LPARAM column, LPCITEMIDLIST a, LPCITE
 
 int CompareIdListBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     std::uint32_t sizeA = IdListSize(a), sizeB = IdListSize(b);
-    std::uint32_t common = std::min(sizeA, sizeB);
-    for (std::uint32_t i = 0; i < common; ++i)
-        if (Bytes(a)[i] != Bytes(b)[i])
-            return Bytes(a)[i] - Bytes(b)[i];
+    // Sorted lists compare their id lists often: memcmp, not a byte loop.
+    // (A null list has size 0 and is never handed to memcmp.)
+    if (std::uint32_t common = std::min(sizeA, sizeB); common > 0)
+        if (int order = std::memcmp(Bytes(a), Bytes(b), common); order != 0)
+            return order;
     return static_cast<int>(sizeA) - static_cast<int>(sizeB);
 }
 
