@@ -23,6 +23,18 @@ std::size_t Utf8SequenceAt(const std::string& bytes, std::size_t i) {
     return length;
 }
 
+// The byte of a "\xHH" escape as ReadableText writes it (upper-case hex,
+// 80 to FF) at text[i], or -1.
+int EscapedByteAt(const std::string& text, std::size_t i) {
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    if (i + 4 > text.size() || text[i] != '\\' || text[i + 1] != 'x')
+        return -1;
+    const int high = hex(text[i + 2]), low = hex(text[i + 3]);
+    return high >= 8 && low >= 0 ? high * 16 + low : -1;
+}
+
 }  // namespace
 
 QString ReadableText(const std::string& bytes) {
@@ -46,5 +58,20 @@ QString ReadableText(const std::string& bytes) {
 }
 
 std::string EditedName(const std::string& editingName, const QString& text) {
-    return text == ReadableText(editingName) ? editingName : text.toStdString();
+    if (text == ReadableText(editingName))
+        return editingName;
+    // The escapes ReadableText wrote stand for their bytes still: an edit
+    // elsewhere in the name keeps them.
+    const std::string typed = text.toStdString();
+    std::string name;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const int byte = EscapedByteAt(typed, i);
+        if (byte < 0) {
+            name += typed[i];
+            continue;
+        }
+        name += static_cast<char>(byte);
+        i += 3;
+    }
+    return name;
 }

@@ -47,6 +47,12 @@ class TreeViewWidget : public QTreeWidget {
     }
 
   protected:
+    // A sideways step is one level of indentation; the view's own step is
+    // half its width, which throws a dragged pointer's labels out of sight.
+    void updateGeometries() override {
+        QTreeWidget::updateGeometries();
+        horizontalScrollBar()->setSingleStep(indentation());
+    }
     void focusInEvent(QFocusEvent* e) override {
         QTreeWidget::focusInEvent(e);
         owner_->FocusChanged();
@@ -732,6 +738,7 @@ void TRzCustomTreeView::EditNode(TTreeNode* node) {
         return;
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     editingNode_ = node;
+    view_->ShowItem(node);  // a deep node's box would open out of sight
     view_->editItem(node, 0);
     if (!view_->Editing()) {
         editingNode_ = nullptr;

@@ -467,7 +467,8 @@ TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFail
 }
 
 // The edit starts from the name as the shell gives it for renaming; an
-// untouched name that is not UTF-8 keeps its bytes and renames nothing.
+// untouched name that is not UTF-8 keeps its bytes and renames nothing, an
+// edited one keeps the bytes its escapes stand for.
 TEST_F(ShellListTest, LabelEdit_StartsFromTheEditingName_AnUntouchedOddNameStays) {
     Make("caf\xE9.txt");
     Show(folder_);
@@ -477,6 +478,9 @@ TEST_F(ShellListTest, LabelEdit_StartsFromTheEditingName_AnUntouchedOddNameStays
     EXPECT_EQ(first.data(Qt::EditRole).toString(), QString("caf\\xE9.txt"));
     EXPECT_FALSE(model->setData(first, QString("caf\\xE9.txt"), Qt::EditRole));
     EXPECT_EQ(Names(), std::vector<std::string>{"caf\xE9.txt"});
+    // An edit elsewhere keeps the escaped byte; a typed-over one goes.
+    EXPECT_TRUE(model->setData(first, QString("caf\\xE9-2.txt"), Qt::EditRole));
+    EXPECT_EQ(Names(), std::vector<std::string>{"caf\xE9-2.txt"});
     EXPECT_TRUE(model->setData(first, "cafe.txt", Qt::EditRole));
     EXPECT_EQ(Names(), std::vector<std::string>{"cafe.txt"});
     EXPECT_TRUE(boxes_.empty());

@@ -944,6 +944,17 @@ TEST_F(ShellTreeTest, DeepLabels_StayWholeAndTheTreeScrollsSideways) {
     EXPECT_EQ(tree->Indent(), 19);
     EXPECT_GT(tree->View()->horizontalScrollBar()->maximum(), 0);
     EXPECT_TRUE(tree->View()->horizontalScrollBar()->isVisible());
+    QScrollBar* sideways = tree->View()->horizontalScrollBar();
+    sideways->setValue(0);
+    sideways->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(sideways->value(), 19) << "a step is one level";
+    sideways->setValue(0);
+    tree->EditNode(deepest);  // the box opens in sight, the label scrolled to
+    auto* box = tree->View()->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_GE(box->geometry().left(), 0);
+    EXPECT_GE(box->width(), labelWidth);
+    QTest::keyClick(box, Qt::Key_Escape);
 
     TFont big = tree->Font();  // the labels are written in the control's font
     big.Height = -19;
