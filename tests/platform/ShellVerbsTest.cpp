@@ -92,6 +92,15 @@ class ShellVerbsTest : public PlatformTest {
                   S_OK);
         return menu;
     }
+    // The drop target of an item of `parent`, by name; null when it has none.
+    ComPtr<IDropTarget> ItemDropTarget(IShellFolder* parent, const std::string& name) {
+        IdList item;
+        parent->ParseDisplayName(0, nullptr, name.c_str(), nullptr, item.Put(), nullptr);
+        LPCITEMIDLIST items[] = {item.Get()};
+        ComPtr<IDropTarget> target;
+        parent->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, target.PutVoid());
+        return target;
+    }
     ComPtr<IShellFolder> Bind(const std::string& path) {
         IdList list;
         desktop_->ParseDisplayName(0, nullptr, path.c_str(), nullptr, list.Put(), nullptr);
@@ -399,13 +408,8 @@ TEST_F(ShellVerbsTest, TrashDrop_MovesEachItemToTheTrashWithItsRecord_OffersOnly
     for (const auto& way : ways) {
         MakeFile(A() + "/f.jpg", "x");
         ComPtr<IShellFolder> parent = way.folder == Desktop() ? desktop_ : Bind(way.folder);
-        IdList item;
-        parent->ParseDisplayName(0, nullptr, way.item.c_str(), nullptr, item.Put(), nullptr);
-        LPCITEMIDLIST items[] = {item.Get()};
-        ComPtr<IDropTarget> target;
-        ASSERT_EQ(parent->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, target.PutVoid()),
-                  S_OK)
-            << way.item;
+        ComPtr<IDropTarget> target = ItemDropTarget(parent.Get(), way.item);
+        ASSERT_TRUE(target) << way.item;
         ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({A() + "/f.jpg"}));
         DWORD effect = kAll;
         target->DragEnter(data.Get(), MK_LBUTTON | MK_CONTROL, {0, 0}, &effect);
@@ -439,15 +443,10 @@ TEST_F(ShellVerbsTest, TrashDrop_MovesEachItemToTheTrashWithItsRecord_OffersOnly
 TEST_F(ShellVerbsTest, Drops_ReportAMissingItemByItsOwnPath) {
     const std::string gone = A() + "/gone.jpg";
     ComPtr<IShellFolder> home = Bind(Home());
-    const char* targets[] = {"b", "::Trash"};
-    for (const char* name : targets) {
-        ComPtr<IShellFolder> parent = name[0] == ':' ? desktop_ : home;
-        IdList item;
-        parent->ParseDisplayName(0, nullptr, name, nullptr, item.Put(), nullptr);
-        LPCITEMIDLIST items[] = {item.Get()};
-        ComPtr<IDropTarget> target;
-        ASSERT_EQ(parent->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, target.PutVoid()),
-                  S_OK);
+    for (const char* name : {"b", "::Trash"}) {
+        ComPtr<IDropTarget> target =
+            ItemDropTarget(name[0] == ':' ? desktop_.Get() : home.Get(), name);
+        ASSERT_TRUE(target) << name;
         prompts_.errors.clear();
         ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({gone}));
         DWORD effect = DROPEFFECT_MOVE;
