@@ -231,6 +231,7 @@ class TTransfer {
         : target_(target), targetPath_(targetPath), prompts_(prompts) {}
 
     HRESULT Run(TFileOperation operation, const std::string& source, std::string& placed);
+    bool SourceMissing() const { return sourceMissing_; }
 
   private:
     HRESULT Link(const std::string& source);
@@ -248,6 +249,7 @@ class TTransfer {
     std::string name_;    // the name the item arrives under
     std::string placed_;  // the name it got; empty when skipped
     bool keepBoth_ = false;
+    bool sourceMissing_ = false;  // the source could not be opened
     std::optional<TClashAnswer> answer_;
 };
 
@@ -256,6 +258,7 @@ HRESULT TTransfer::Run(TFileOperation operation, const std::string& source, std:
     if (name_.empty())
         return E_INVALIDARG;
     HRESULT hr = OpenItemAt(AT_FDCWD, source.c_str(), item_);
+    sourceMissing_ = FAILED(hr);
     if (FAILED(hr))
         return hr;
     if (S_ISDIR(item_.Facts.st_mode) && operation != TFileOperation::Link &&
@@ -399,17 +402,25 @@ TFileOperationResult TransferItems(TFileOperation operation,
     }
     for (const std::string& source : sources) {
         std::string placed;
-        HRESULT hr = TTransfer(target.Get(), targetFolder, prompts).Run(operation, source, placed);
+        TTransfer transfer(target.Get(), targetFolder, prompts);
+        HRESULT hr = transfer.Run(operation, source, placed);
         if (!placed.empty())
             result.Placed.push_back(placed);
-        if (FAILED(hr) && SUCCEEDED(result.Code))
+        if (FAILED(hr) && SUCCEEDED(result.Code)) {
             result.Code = hr;
+            if (transfer.SourceMissing())
+                result.MissingSource = source;
+        }
         if (hr == E_ABORT) {
             result.Code = E_ABORT;
             break;
         }
     }
     return result;
+}
+
+std::string MissingItemText(const std::string& path, HRESULT code) {
+    return "Cannot find " + path + ": " + SysErrorMessage(code);
 }
 
 HRESULT RemoveItem(const std::string& path) {

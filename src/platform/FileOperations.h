@@ -35,11 +35,18 @@ struct TFileOperationResult {
     // The names the items got in the target folder, in order (skipped and
     // failed items left out).
     std::vector<std::string> Placed;
+    // The source that could not be found or opened, when that was the first
+    // failure; empty when the first failure lay elsewhere.
+    std::string MissingSource;
 };
 
 TFileOperationResult TransferItems(TFileOperation operation,
                                    const std::vector<std::string>& sources,
                                    const std::string& targetFolder, IShellPrompts& prompts);
+
+// The report for a source that could not be found or opened: it names the
+// source, not the place it was going to.
+std::string MissingItemText(const std::string& path, HRESULT code);
 
 // Removes an item for good, a folder with everything in it (links are removed,
 // never followed).

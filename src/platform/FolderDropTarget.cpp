@@ -1,6 +1,8 @@
 #include "platform/FolderDropTarget.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -17,6 +19,11 @@ std::string ParentOf(const std::string& path) {
     while (parent.size() > 1 && parent.back() == '/')
         parent.pop_back();
     return parent;
+}
+
+// Checked with the file-system ids, as making the items there would be.
+bool IsWritableFolder(const std::string& folder) {
+    return faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 bool OnSameFileSystem(const std::string& a, const std::string& b) {
@@ -81,7 +88,10 @@ HRESULT TFolderDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL p
 HRESULT TFolderDropTarget::DragOver(DWORD keyState, POINTL, DWORD* effect) {
     if (effect == nullptr)
         return E_INVALIDARG;
-    *effect = DropEffectFor(sources_, folder_, keyState, *effect);
+    // A folder that cannot take the items says so while hovering already:
+    // the drag's source keeps the last effect it was shown.
+    *effect = IsWritableFolder(folder_) ? DropEffectFor(sources_, folder_, keyState, *effect)
+                                        : DROPEFFECT_NONE;
     return S_OK;
 }
 
@@ -107,8 +117,10 @@ HRESULT TFolderDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL, DWORD
     if (!result.Placed.empty())
         *effect = chosen;
     if (FAILED(result.Code) && result.Code != E_ABORT)
-        ShellPrompts().ReportError("Cannot put the items into " + folder_ + ": " +
-                                   SysErrorMessage(result.Code));
+        ShellPrompts().ReportError(result.MissingSource.empty()
+                                       ? "Cannot put the items into " + folder_ + ": " +
+                                             SysErrorMessage(result.Code)
+                                       : MissingItemText(result.MissingSource, result.Code));
     return result.Code == E_ABORT ? S_OK : result.Code;
 }
 

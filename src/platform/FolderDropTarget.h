@@ -18,7 +18,8 @@
 // move when the first file is on the folder's file system, else a copy. When
 // the chosen effect is not allowed, the first allowed of copy, move, link. No
 // effect when the folder is one of the files or lies below one of them, or
-// when a plain move would leave every file where it is.
+// when a plain move would leave every file where it is. While hovering, no
+// effect either when the folder cannot be written.
 //
 // A drop with the right button held (MK_RBUTTON in the drop's key state)
 // first asks the right-button drop menu (IShellPrompts::ChooseDropEffect).

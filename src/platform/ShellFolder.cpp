@@ -20,6 +20,7 @@
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
 #include "platform/ShellLinkFile.h"
+#include "platform/TrashDropTarget.h"
 
 namespace {
 
@@ -442,6 +443,11 @@ HRESULT ShellFolder::GetUIObjectOf(HWND, UINT count, const LPCITEMIDLIST* items,
     }
     if (count != 1)
         return E_NOINTERFACE;
+    // The Trash takes drops as deletions, with their restore records.
+    if (IsTrashFolder(ItemPath(path_, items[0]))) {
+        *object = NewTrashDropTarget();
+        return S_OK;
+    }
     std::string target = DropFolderOf(items[0]);
     if (!target.empty())
         *object = NewFolderDropTarget(target);

@@ -1007,6 +1007,7 @@ TRzCustomShellList::DropChoice TRzCustomShellList::ChooseDropTarget(POINTL point
 HRESULT TRzCustomShellList::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
                                       DWORD* effect) {
     dropData_ = ComPtr<IDataObject>::Share(data);
+    dropDataEffects_ = DraggedItemsEffects(data);
     dragKeyState_ = keyState;
     return DragOver(keyState, point, effect);
 }
@@ -1017,12 +1018,13 @@ HRESULT TRzCustomShellList::DragOver(DWORD keyState, POINTL point, DWORD* effect
     if (effect == nullptr)
         return E_INVALIDARG;
     const DropChoice choice = ChooseDropTarget(point);
-    const DWORD allowed = *effect;
+    // The drop allows only what the dragged items allow: promise no more.
+    const DWORD allowed = *effect & dropDataEffects_;
     *effect = DROPEFFECT_NONE;
     if (OverOwnEmptySpace(choice)) {
         // Dropping the items back where they are: the right button offers a copy.
         if (dragKeyState_ & MK_RBUTTON)
-            *effect = DROPEFFECT_COPY;
+            *effect = allowed & DROPEFFECT_COPY;
     } else if (choice.target) {
         DWORD answer = allowed;
         choice.target->DragEnter(dropData_.Get(), keyState, point, &answer);
@@ -1037,6 +1039,7 @@ HRESULT TRzCustomShellList::DragOver(DWORD keyState, POINTL point, DWORD* effect
 
 HRESULT TRzCustomShellList::DragLeave() {
     dropData_.Reset();
+    dropDataEffects_ = DROPEFFECT_NONE;
     SetDropHighlighted(-1);
     return S_OK;
 }

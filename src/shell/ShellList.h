@@ -272,6 +272,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     TDragLoop dragLoop_;
     ComPtr<IDataObject> dropData_;  // of the drag over the list, from its enter
     DWORD dragKeyState_ = 0;        // seen at that enter
+    DWORD dropDataEffects_ = 0;     // what its dragged items allow, from that enter
     TQtDropBridge dropBridge_;
 };
 

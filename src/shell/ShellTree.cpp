@@ -1089,6 +1089,8 @@ DWORD TRzCustomShellTree::AskNodeTarget(TTreeNode* node, DWORD keyState, POINTL 
     ComPtr<IDropTarget> target = NodeDropTarget(node);
     if (!target)
         return DROPEFFECT_NONE;
+    // The drop allows only what the dragged items allow: promise no more.
+    allowed &= dropDataEffects_;
     DWORD effect = allowed;
     target->DragEnter(dropData_.Get(), keyState, point, &effect);
     effect = allowed;
@@ -1102,6 +1104,7 @@ HRESULT TRzCustomShellTree::DragEnter(IDataObject* data, DWORD keyState, POINTL 
     if (effect == nullptr)
         return E_INVALIDARG;
     dropData_ = ComPtr<IDataObject>::Share(data);
+    dropDataEffects_ = DraggedItemsEffects(data);
     dragKeyState_ = keyState;
     hoverPoint_ = dragPoint_ = point;
     hoverSince_ = lastScrollCheck_ = dragClock_();
@@ -1127,6 +1130,7 @@ HRESULT TRzCustomShellTree::DragOver(DWORD keyState, POINTL point, DWORD* effect
 HRESULT TRzCustomShellTree::DragLeave() {
     dragStepTimer_.SetEnabled(false);
     dropData_.Reset();
+    dropDataEffects_ = DROPEFFECT_NONE;
     SetDropTarget(nullptr);
     return S_OK;
 }

@@ -257,6 +257,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     std::function<std::uint32_t()> dragClock_;
     ComPtr<IDataObject> dropData_;  // of the drag over the tree, from its enter
     DWORD dragKeyState_ = 0;        // seen at that enter
+    DWORD dropDataEffects_ = 0;     // what its dragged items allow, from that enter
     int noWindowCount_ = 0;
     std::uint32_t lastScrollCheck_ = 0;
     std::uint32_t hoverSince_ = 0;  // the pointer has rested near hoverPoint_ since

@@ -92,6 +92,15 @@ class ShellVerbsTest : public PlatformTest {
                   S_OK);
         return menu;
     }
+    // The drop target of an item of `parent`, by name; null when it has none.
+    ComPtr<IDropTarget> ItemDropTarget(IShellFolder* parent, const std::string& name) {
+        IdList item;
+        parent->ParseDisplayName(0, nullptr, name.c_str(), nullptr, item.Put(), nullptr);
+        LPCITEMIDLIST items[] = {item.Get()};
+        ComPtr<IDropTarget> target;
+        parent->GetUIObjectOf(0, 1, items, IID_IDropTarget, nullptr, target.PutVoid());
+        return target;
+    }
     ComPtr<IShellFolder> Bind(const std::string& path) {
         IdList list;
         desktop_->ParseDisplayName(0, nullptr, path.c_str(), nullptr, list.Put(), nullptr);
@@ -387,6 +396,81 @@ TEST_F(ShellVerbsTest, DropTarget_TakesUriListsAndRefusesDropsThatGoNowhere) {
     items[0] = reinterpret_cast<LPCITEMIDLIST>(crafted.data());
     EXPECT_EQ(folderA->GetUIObjectOf(0, 1, items, IID_IContextMenu, nullptr, &object),
               E_INVALIDARG);
+}
+
+// The Trash is reached as the desktop's item and as the "files" folder of its
+// own folder; either way a drop deletes, with the restore record.
+TEST_F(ShellVerbsTest, TrashDrop_MovesEachItemToTheTrashWithItsRecord_OffersOnlyAMove) {
+    constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    const std::string trash = DataHome() + "/Trash";
+    MakeFolder(trash + "/files");
+    const struct { std::string folder, item; } ways[] = {{Desktop(), "::Trash"}, {trash, "files"}};
+    for (const auto& way : ways) {
+        MakeFile(A() + "/f.jpg", "x");
+        ComPtr<IShellFolder> parent = way.folder == Desktop() ? desktop_ : Bind(way.folder);
+        ComPtr<IDropTarget> target = ItemDropTarget(parent.Get(), way.item);
+        ASSERT_TRUE(target) << way.item;
+        ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({A() + "/f.jpg"}));
+        DWORD effect = kAll;
+        target->DragEnter(data.Get(), MK_LBUTTON | MK_CONTROL, {0, 0}, &effect);
+        EXPECT_EQ(effect, DROPEFFECT_MOVE) << way.item << ": keys choose nothing else";
+        effect = DROPEFFECT_COPY;
+        target->DragOver(MK_LBUTTON, {0, 0}, &effect);
+        EXPECT_EQ(effect, DROPEFFECT_NONE) << way.item << ": a copy cannot go to the Trash";
+        target->DragLeave();
+        effect = kAll;
+        EXPECT_EQ(target->Drop(data.Get(), MK_LBUTTON, {0, 0}, &effect), S_OK);
+        EXPECT_EQ(effect, DROPEFFECT_MOVE);
+        EXPECT_EQ(Entries(A()), Names{});
+        EXPECT_EQ(Entries(trash + "/files"), Names{"f.jpg"}) << way.item;
+        EXPECT_TRUE(ReadFileBytes(trash + "/info/f.jpg.trashinfo")
+                        .starts_with("[Trash Info]\nPath=" + A() + "/f.jpg\n"));
+
+        // What is in the Trash already, or holds it, stays where it is.
+        for (const std::string& refused : {trash + "/files/f.jpg", DataHome()}) {
+            ComPtr<IDataObject> again = BlockData(CF_HDROP, WriteFileDropBlock({refused}));
+            effect = kAll;
+            EXPECT_EQ(target->Drop(again.Get(), MK_LBUTTON, {0, 0}, &effect), S_OK);
+            EXPECT_EQ(effect, DROPEFFECT_NONE) << refused;
+        }
+        EXPECT_EQ(Entries(trash + "/files"), Names{"f.jpg"});
+        fs::remove_all(trash + "/files/f.jpg");
+        fs::remove_all(trash + "/info/f.jpg.trashinfo");
+    }
+}
+
+// A dropped item that is gone is named in the report, not the target.
+TEST_F(ShellVerbsTest, Drops_ReportAMissingItemByItsOwnPath) {
+    const std::string gone = A() + "/gone.jpg";
+    ComPtr<IShellFolder> home = Bind(Home());
+    for (const char* name : {"b", "::Trash"}) {
+        ComPtr<IDropTarget> target =
+            ItemDropTarget(name[0] == ':' ? desktop_.Get() : home.Get(), name);
+        ASSERT_TRUE(target) << name;
+        prompts_.errors.clear();
+        ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({gone}));
+        DWORD effect = DROPEFFECT_MOVE;
+        EXPECT_EQ(target->Drop(data.Get(), MK_LBUTTON | MK_SHIFT, {0, 0}, &effect),
+                  HResultFromErrno(ENOENT));
+        EXPECT_EQ(effect, DROPEFFECT_NONE) << name;
+        EXPECT_EQ(prompts_.errors, Names{"Cannot find " + gone + ": No such file or directory"})
+            << name;
+    }
+}
+
+TEST_F(ShellVerbsTest, DropTarget_OffersNothingOverAFolderItCannotWrite) {
+    MakeFile(A() + "/f.jpg", "x");
+    chmod(B().c_str(), 0555);
+    ComPtr<IDropTarget> target;
+    ASSERT_EQ(Bind(B())->CreateViewObject(0, IID_IDropTarget, target.PutVoid()), S_OK);
+    AsUnprivilegedUser nobody;
+    if (!nobody.Active())
+        GTEST_SKIP() << "cannot drop file-system rights";
+    ComPtr<IDataObject> data = BlockData(CF_HDROP, WriteFileDropBlock({A() + "/f.jpg"}));
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    target->DragEnter(data.Get(), MK_LBUTTON, {0, 0}, &effect);
+    EXPECT_EQ(effect, DROPEFFECT_NONE);
+    target->DragLeave();
 }
 
 }  // namespace

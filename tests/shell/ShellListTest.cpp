@@ -983,6 +983,33 @@ TEST_F(ShellListDragTest, MouseDragsCarryTheSelection_RefreshesWaitForTheEnd_NoM
     EXPECT_EQ(menus, 1);
 }
 
+TEST_F(ShellListDragTest, DropOnTheTrashItem_DeletesTheFileAndLeavesTheShownFolderAlone) {
+    const std::string source = MakeHomeFolder("source");
+    WriteFileBytes(source + "/p.jpg", "p");
+    OwnedIdList desktop;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DESKTOP, desktop.Out()), S_OK);
+    Show(folder_);  // the desktop is where the list starts: leave and come back
+    list_.SetFolderIdList(desktop.Get());
+    int trashItem = 0;
+    while (trashItem < list_.ItemCount() && Cell(trashItem, 0) != "Trash")
+        ++trashItem;
+    ASSERT_LT(trashItem, list_.ItemCount());
+
+    std::unique_ptr<QMimeData> mime(UriMime("file://" + source + "/p.jpg\r\n"));
+    const DragSeen seen = DragTo(*mime, ItemPoint(trashItem), Qt::LeftButton);
+    EXPECT_EQ(seen.hover, DROPEFFECT_MOVE);
+    EXPECT_EQ(seen.highlighted, trashItem);
+    EXPECT_EQ(seen.dropped, DROPEFFECT_MOVE);
+    const std::string trash = std::string(getenv("XDG_DATA_HOME")) + "/Trash";
+    EXPECT_EQ(ReadFileBytes(trash + "/files/p.jpg"), "p");
+    EXPECT_TRUE(std::filesystem::exists(trash + "/info/p.jpg.trashinfo"));
+    EXPECT_FALSE(std::filesystem::exists(source + "/p.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(TestDesktop() + "/p.jpg"));
+    EXPECT_TRUE(prompts_.errors.empty());
+    std::filesystem::remove_all(trash);
+    std::filesystem::remove_all(source);
+}
+
 TEST_F(ShellListDragTest, MalformedDroppedData_PlacesNothing) {
     Make("keep.txt");
     const std::string source = MakeHomeFolder("source");
@@ -1004,7 +1031,9 @@ TEST_F(ShellListDragTest, MalformedDroppedData_PlacesNothing) {
         QMimeData mime;
         for (const auto& [name, bytes] : c.formats)
             mime.setData(name, bytes);
-        EXPECT_EQ(DragTo(mime, EmptySpace(), Qt::LeftButton).dropped, DROPEFFECT_NONE) << c.what;
+        const DragSeen seen = DragTo(mime, EmptySpace(), Qt::LeftButton);
+        EXPECT_EQ(seen.hover, DROPEFFECT_NONE) << c.what << ": no promise the drop breaks";
+        EXPECT_EQ(seen.dropped, DROPEFFECT_NONE) << c.what;
         EXPECT_EQ(Names(), std::vector<std::string>{"keep.txt"}) << c.what;
     }
 }
