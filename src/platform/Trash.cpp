@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <ctime>
 
 #include "framework/FileHandle.h"
@@ -36,6 +38,27 @@ std::string TrashNameBase(const std::string& name) {
 bool WriteAll(int fd, const std::string& text) {
     return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
            fsync(fd) == 0;
+}
+
+// A folder's real path (links and "." or ".." resolved); empty when it
+// cannot be had.
+std::string RealFolder(const std::string& folder) {
+    char real[PATH_MAX];
+    return realpath(folder.c_str(), real) != nullptr ? std::string(real) : std::string();
+}
+
+// Where the item at `path` really lies: its folder resolved, its own name
+// kept (the item itself may be a link). Empty when the folder is gone.
+std::string RealLocation(const std::string& path) {
+    const std::string name = ItemNameOf(path);
+    if (name.empty() || name == "." || name == "..")
+        return RealFolder(path);
+    const std::string folder = RealFolder(path.substr(0, path.size() - name.size()));
+    return folder.empty() ? folder : (folder == "/" ? "" : folder) + "/" + name;
+}
+
+bool IsWithin(const std::string& path, const std::string& folder) {
+    return path == folder || path.starts_with(folder + "/");
 }
 
 // The folder of the mount that holds `path`'s parent, found by walking up
@@ -128,9 +151,24 @@ std::string TrashInfoText(const std::string& path, long long when) {
     return "[Trash Info]\nPath=" + escaped + "\nDeletionDate=" + date + "\n";
 }
 
+bool IsTrashOrHoldsIt(const std::string& path) {
+    const std::string item = RealLocation(path);
+    if (item.empty())
+        return false;
+    std::string trash = RealFolder(DataHomePath() + "/Trash");
+    if (trash.empty())
+        trash = DataHomePath() + "/Trash";
+    if (IsWithin(item, trash) || IsWithin(trash, item))
+        return true;
+    // A mount's own trash, anywhere on the path.
+    const std::string ownMountTrash = "/.Trash-" + std::to_string(getuid());
+    return item.find(ownMountTrash + "/") != std::string::npos || item.ends_with(ownMountTrash) ||
+           item.find("/.Trash/") != std::string::npos || item.ends_with("/.Trash");
+}
+
 HRESULT MoveToTrash(const std::string& path) {
     std::string name = ItemNameOf(path);
-    if (name.empty())
+    if (name.empty() || IsTrashOrHoldsIt(path))
         return E_INVALIDARG;
     TTrashFolder home(DataHomePath() + "/Trash");
     if (!home.Valid())

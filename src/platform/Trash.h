@@ -19,8 +19,14 @@
 // never claim one name.
 
 // Moves the item at the full path to the Trash. On failure nothing is moved
-// and no info file stays behind.
+// and no info file stays behind; a trash's own item is refused (E_INVALIDARG).
 HRESULT MoveToTrash(const std::string& path);
+
+// Whether the item lies in a trash (the home trash, with its files and info
+// records, or a mount's .Trash-<uid> or .Trash) or holds the home trash:
+// such an item never goes to the Trash. The item's folders are resolved, so
+// other spellings of a path and links to its folders are seen through.
+bool IsTrashOrHoldsIt(const std::string& path);
 
 // The info file's content for an item deleted at `when` (seconds since the
 // epoch, local time written). `path` is written as given.

@@ -9,15 +9,13 @@
 
 #include "platform/FileOperations.h"
 #include "platform/FolderDropTarget.h"
-#include "platform/Places.h"
 #include "platform/ShellPrompts.h"
 #include "platform/Trash.h"
 
 namespace {
 
-// An item in the Trash, or a folder the Trash lies in, cannot go there.
 bool CanGoToTrash(const std::string& path) {
-    return !IsTrashPath(path) && !TrashFilesPath().starts_with(path + "/");
+    return !IsTrashOrHoldsIt(path);
 }
 
 DWORD TrashEffectFor(const std::vector<std::string>& sources, DWORD allowed) {

@@ -58,11 +58,15 @@ QString ReadableText(const std::string& bytes) {
 }
 
 std::string EditedName(const std::string& editingName, const QString& text) {
-    if (text == ReadableText(editingName))
+    const QString shown = ReadableText(editingName);
+    if (text == shown)
         return editingName;
+    // A name shown as it is has no escapes: "\x" in it is text.
+    const std::string typed = text.toStdString();
+    if (shown.toStdString() == editingName)
+        return typed;
     // The escapes ReadableText wrote stand for their bytes still: an edit
     // elsewhere in the name keeps them.
-    const std::string typed = text.toStdString();
     std::string name;
     for (std::size_t i = 0; i < typed.size(); ++i) {
         const int byte = EscapedByteAt(typed, i);

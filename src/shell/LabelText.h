@@ -13,7 +13,8 @@ QString ReadableText(const std::string& bytes);
 // The name a label edit gives back. The edit box started with
 // ReadableText(editingName); when its text is still that, the name is
 // `editingName` byte for byte (so an untouched name that is not valid UTF-8
-// survives), otherwise it is the text as typed, in UTF-8, with each "\xHH"
-// escape of a byte from 80 to FF (as ReadableText writes them) turned back
-// into its byte, so that renaming such a name keeps its other bytes.
+// survives), otherwise it is the text as typed, in UTF-8. When the name was
+// shown with escapes, each "\xHH" of a byte from 80 to FF (as ReadableText
+// writes them) is turned back into its byte, so that renaming such a name
+// keeps its other bytes; a valid name's "\x" text stays text.
 std::string EditedName(const std::string& editingName, const QString& text);

@@ -426,14 +426,20 @@ TEST_F(ShellVerbsTest, TrashDrop_MovesEachItemToTheTrashWithItsRecord_OffersOnly
         EXPECT_TRUE(ReadFileBytes(trash + "/info/f.jpg.trashinfo")
                         .starts_with("[Trash Info]\nPath=" + A() + "/f.jpg\n"));
 
-        // What is in the Trash already, or holds it, stays where it is.
-        for (const std::string& refused : {trash + "/files/f.jpg", DataHome()}) {
+        // What is in the Trash already (however its path is spelt, or its
+        // records), or holds it, stays where it is.
+        fs::create_directory_symlink(trash + "/files", A() + "/link");
+        for (const std::string& refused :
+             {trash + "/files/f.jpg", trash + "/./files/f.jpg", DataHome() + "//Trash/files/f.jpg",
+              A() + "/link/f.jpg", trash + "/info", DataHome()}) {
             ComPtr<IDataObject> again = BlockData(CF_HDROP, WriteFileDropBlock({refused}));
             effect = kAll;
             EXPECT_EQ(target->Drop(again.Get(), MK_LBUTTON, {0, 0}, &effect), S_OK);
             EXPECT_EQ(effect, DROPEFFECT_NONE) << refused;
         }
         EXPECT_EQ(Entries(trash + "/files"), Names{"f.jpg"});
+        EXPECT_EQ(Entries(trash + "/info"), Names{"f.jpg.trashinfo"});
+        fs::remove(A() + "/link");
         fs::remove_all(trash + "/files/f.jpg");
         fs::remove_all(trash + "/info/f.jpg.trashinfo");
     }
