@@ -17,6 +17,11 @@ namespace {
 
 constexpr DWORD kEffects = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
+// Qt's actions and the effects they are, copy before move before link.
+constexpr std::pair<Qt::DropAction, DWORD> kActionEffects[] = {{Qt::CopyAction, DROPEFFECT_COPY},
+                                                               {Qt::MoveAction, DROPEFFECT_MOVE},
+                                                               {Qt::LinkAction, DROPEFFECT_LINK}};
+
 // Cancels the running drag when its drop source says so: another mouse button
 // went down.
 class TDragWatch final : public QObject {
@@ -45,50 +50,39 @@ class TDragWatch final : public QObject {
 
 DWORD DragKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     DWORD keys = 0;
-    if (buttons & Qt::LeftButton)
-        keys |= MK_LBUTTON;
-    if (buttons & Qt::RightButton)
-        keys |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton)
-        keys |= MK_MBUTTON;
-    if (modifiers & Qt::ShiftModifier)
-        keys |= MK_SHIFT;
-    if (modifiers & Qt::ControlModifier)
-        keys |= MK_CONTROL;
-    if (modifiers & Qt::AltModifier)
-        keys |= MK_ALT;
+    for (auto [button, key] : {std::pair{Qt::LeftButton, MK_LBUTTON},
+                               {Qt::RightButton, MK_RBUTTON},
+                               {Qt::MiddleButton, MK_MBUTTON}})
+        if (buttons & button)
+            keys |= key;
+    for (auto [modifier, key] : {std::pair{Qt::ShiftModifier, MK_SHIFT},
+                                 {Qt::ControlModifier, MK_CONTROL},
+                                 {Qt::AltModifier, MK_ALT}})
+        if (modifiers & modifier)
+            keys |= key;
     return keys;
 }
 
 DWORD EffectsOf(Qt::DropActions actions) {
     DWORD effects = DROPEFFECT_NONE;
-    if (actions & Qt::CopyAction)
-        effects |= DROPEFFECT_COPY;
-    if (actions & Qt::MoveAction)
-        effects |= DROPEFFECT_MOVE;
-    if (actions & Qt::LinkAction)
-        effects |= DROPEFFECT_LINK;
+    for (auto [action, effect] : kActionEffects)
+        if (actions & action)
+            effects |= effect;
     return effects;
 }
 
 Qt::DropActions ActionsOf(DWORD effects) {
     Qt::DropActions actions;
-    if (effects & DROPEFFECT_COPY)
-        actions |= Qt::CopyAction;
-    if (effects & DROPEFFECT_MOVE)
-        actions |= Qt::MoveAction;
-    if (effects & DROPEFFECT_LINK)
-        actions |= Qt::LinkAction;
+    for (auto [action, effect] : kActionEffects)
+        if (effects & effect)
+            actions |= action;
     return actions;
 }
 
 Qt::DropAction ActionOf(DWORD effect) {
-    if (effect & DROPEFFECT_COPY)
-        return Qt::CopyAction;
-    if (effect & DROPEFFECT_MOVE)
-        return Qt::MoveAction;
-    if (effect & DROPEFFECT_LINK)
-        return Qt::LinkAction;
+    for (auto [action, one] : kActionEffects)
+        if (effect & one)
+            return action;
     return Qt::IgnoreAction;
 }
 
@@ -121,6 +115,15 @@ void TQtDropBridge::Register(IDropTarget* target) {
     target_ = target;
     target_->AddRef();
     Reaccept();
+}
+
+void TQtDropBridge::Follow(bool wanted, const std::function<ComPtr<IDropTarget>()>& make) {
+    if (wanted == Registered())
+        return;
+    if (wanted)
+        Register(make().Get());
+    else
+        Revoke();
 }
 
 void TQtDropBridge::Reaccept() {

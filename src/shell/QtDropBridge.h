@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/Com.h"
 #include "platform/DataTransfer.h"
 
 class QDropEvent;
@@ -44,6 +45,9 @@ class TQtDropBridge final : public QObject {
     // Holds a reference to `target` until revoked.
     void Register(IDropTarget* target);
     void Revoke();
+    // Registers a target `make` gives when `wanted` and none is, revokes the
+    // one registered when not wanted.
+    void Follow(bool wanted, const std::function<ComPtr<IDropTarget>()>& make);
     bool Registered() const { return target_ != nullptr; }
     // Views set their surfaces' drop acceptance anew when they change shape;
     // this puts the registration's back.

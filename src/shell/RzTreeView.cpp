@@ -678,11 +678,16 @@ void TRzCustomTreeView::EndUpdate() {
         view_->setUpdatesEnabled(true);
 }
 
-bool TRzCustomTreeView::CanChange(TTreeNode* node) {
+// A handler of the allow events may refuse; none allows.
+bool TRzCustomTreeView::Allows(const TTVAllowEvent& event, TTreeNode* node) {
     bool allow = true;
-    if (OnChanging)
-        OnChanging(this, node, allow);
+    if (event)
+        event(this, node, allow);
     return allow;
+}
+
+bool TRzCustomTreeView::CanChange(TTreeNode* node) {
+    return Allows(OnChanging, node);
 }
 
 void TRzCustomTreeView::Change(TTreeNode* node) {
@@ -691,10 +696,7 @@ void TRzCustomTreeView::Change(TTreeNode* node) {
 }
 
 bool TRzCustomTreeView::CanExpand(TTreeNode* node) {
-    bool allow = true;
-    if (OnExpanding)
-        OnExpanding(this, node, allow);
-    return allow;
+    return Allows(OnExpanding, node);
 }
 
 void TRzCustomTreeView::Expanded(TTreeNode* node) {
@@ -703,10 +705,7 @@ void TRzCustomTreeView::Expanded(TTreeNode* node) {
 }
 
 bool TRzCustomTreeView::CanCollapse(TTreeNode* node) {
-    bool allow = true;
-    if (OnCollapsing)
-        OnCollapsing(this, node, allow);
-    return allow;
+    return Allows(OnCollapsing, node);
 }
 
 void TRzCustomTreeView::Collapsed(TTreeNode* node) {
@@ -752,10 +751,7 @@ bool TRzCustomTreeView::IsEditing() const {
 }
 
 bool TRzCustomTreeView::CanEditNode(TTreeNode* node) {
-    bool allow = true;
-    if (OnEditing)
-        OnEditing(this, node, allow);
-    return allow;
+    return Allows(OnEditing, node);
 }
 
 std::string TRzCustomTreeView::NodeEditText(TTreeNode* node) {

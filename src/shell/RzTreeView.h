@@ -245,6 +245,8 @@ class TRzCustomTreeView : public TWinControl, public TRzFrameControllerClient {
     friend class TreeViewWidget;
     friend class TreeNodeDelegate;
 
+    bool Allows(const TTVAllowEvent& event, TTreeNode* node);
+
     template <typename T>
     void SetFrameValue(T& field, T value) {
         if (field != value) {

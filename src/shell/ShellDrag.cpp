@@ -1,5 +1,6 @@
 #include "shell/ShellDrag.h"
 
+#include "framework/Cursor.h"
 #include "platform/MimeTransport.h"
 #include "shell/ShellDataObject.h"
 #include "shell/ShellIdListArray.h"
@@ -43,4 +44,44 @@ QMimeData* NewDragMimeData(IShellFolder* folder, LPCITEMIDLIST parent,
     ComPtr<IDataObject> data =
         ComPtr<IDataObject>::Share(new TDataObject_shlv(folder, parent, items));
     return NewMimeDataFromDataObject(data.Get());
+}
+
+void THeldDrag::Hold(IDataObject* data, DWORD keyState) {
+    Data = ComPtr<IDataObject>::Share(data);
+    KeyState = keyState;
+    Effects = DraggedItemsEffects(data);
+}
+
+void THeldDrag::Release() {
+    Data.Reset();
+    Effects = DROPEFFECT_NONE;
+}
+
+namespace {
+
+// A target is told of the drag before each question, as a pointer entering it.
+DWORD EnterAndMoveOver(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
+                       DWORD allowed) {
+    DWORD effect = allowed;
+    target->DragEnter(data, keyState, point, &effect);
+    effect = allowed;
+    target->DragOver(keyState, point, &effect);
+    return effect;
+}
+
+}  // namespace
+
+DWORD AskDropTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
+                    DWORD allowed) {
+    const DWORD effect = EnterAndMoveOver(target, data, keyState, point, allowed);
+    target->DragLeave();
+    return effect;
+}
+
+HRESULT DropOnTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
+                     DWORD allowed, DWORD& effect) {
+    EnterAndMoveOver(target, data, keyState, point, allowed);
+    effect = allowed & DraggedItemsEffects(data);
+    TCursorScope hourglass(crHourGlass);
+    return target->Drop(data, keyState, point, &effect);
 }

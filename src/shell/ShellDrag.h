@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/Com.h"
 #include "platform/DataTransfer.h"
 
 class QMimeData;
@@ -26,3 +27,30 @@ DWORD DraggedItemsEffects(IDataObject* data);
 // under its formats' names, plus text/uri-list.
 QMimeData* NewDragMimeData(IShellFolder* folder, LPCITEMIDLIST parent,
                            const std::vector<LPCITEMIDLIST>& items);
+
+// What a control holds of a drag over it, from its enter to its leave: the
+// data, the key state seen at the enter and what the dragged items allow.
+struct THeldDrag {
+    ComPtr<IDataObject> Data;
+    DWORD KeyState = 0;
+    DWORD Effects = DROPEFFECT_NONE;
+
+    void Hold(IDataObject* data, DWORD keyState);
+    void Release();
+    // A drop's key state: its buttons are up by then, so the drag's count.
+    DWORD DropKeyState(DWORD keyState) const {
+        return keyState | (KeyState & (MK_LBUTTON | MK_RBUTTON));
+    }
+};
+
+// The effect a target answers for the data at a point, asked as a whole
+// enter, over and leave of its own within `allowed`.
+DWORD AskDropTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
+                    DWORD allowed);
+
+// Drops the data on the target as a control hands a drop on: the target is
+// entered and moved over first, then dropped on under the hourglass with
+// every effect within `allowed` the dragged items allow (a right-button drop
+// asks which). `effect` gets what the target did.
+HRESULT DropOnTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
+                     DWORD allowed, DWORD& effect);

@@ -968,15 +968,8 @@ void TRzCustomShellList::StartOutgoingDrag(int button) {
 }
 
 void TRzCustomShellList::SyncDropTarget() {
-    const bool wanted = HasOption(sloOleDrop);
-    if (wanted == dropBridge_.Registered())
-        return;
-    if (!wanted) {
-        dropBridge_.Revoke();
-        return;
-    }
-    ComPtr<IDropTarget> target(new TDropTarget_shlv(*this));
-    dropBridge_.Register(target.Get());
+    dropBridge_.Follow(HasOption(sloOleDrop),
+                       [this] { return ComPtr<IDropTarget>(new TDropTarget_shlv(*this)); });
 }
 
 ComPtr<IDropTarget> TRzCustomShellList::FolderDropTarget() const {
@@ -1006,9 +999,7 @@ TRzCustomShellList::DropChoice TRzCustomShellList::ChooseDropTarget(POINTL point
 
 HRESULT TRzCustomShellList::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
                                       DWORD* effect) {
-    dropData_ = ComPtr<IDataObject>::Share(data);
-    dropDataEffects_ = DraggedItemsEffects(data);
-    dragKeyState_ = keyState;
+    heldDrag_.Hold(data, keyState);
     return DragOver(keyState, point, effect);
 }
 
@@ -1019,27 +1010,22 @@ HRESULT TRzCustomShellList::DragOver(DWORD keyState, POINTL point, DWORD* effect
         return E_INVALIDARG;
     const DropChoice choice = ChooseDropTarget(point);
     // The drop allows only what the dragged items allow: promise no more.
-    const DWORD allowed = *effect & dropDataEffects_;
+    const DWORD allowed = *effect & heldDrag_.Effects;
     *effect = DROPEFFECT_NONE;
     if (OverOwnEmptySpace(choice)) {
         // Dropping the items back where they are: the right button offers a copy.
-        if (dragKeyState_ & MK_RBUTTON)
+        if (heldDrag_.KeyState & MK_RBUTTON)
             *effect = allowed & DROPEFFECT_COPY;
     } else if (choice.target) {
-        DWORD answer = allowed;
-        choice.target->DragEnter(dropData_.Get(), keyState, point, &answer);
-        answer = allowed;
-        choice.target->DragOver(keyState, point, &answer);
-        choice.target->DragLeave();
-        *effect = answer;
+        *effect =
+            AskDropTarget(choice.target.Get(), heldDrag_.Data.Get(), keyState, point, allowed);
     }
     SetDropHighlighted(*effect != DROPEFFECT_NONE ? choice.item : -1);
     return S_OK;
 }
 
 HRESULT TRzCustomShellList::DragLeave() {
-    dropData_.Reset();
-    dropDataEffects_ = DROPEFFECT_NONE;
+    heldDrag_.Release();
     SetDropHighlighted(-1);
     return S_OK;
 }
@@ -1047,11 +1033,10 @@ HRESULT TRzCustomShellList::DragLeave() {
 HRESULT TRzCustomShellList::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
     if (effect == nullptr)
         return E_INVALIDARG;
-    // The button is already up: the drop counts as made with the drag's.
-    keyState |= dragKeyState_ & (MK_LBUTTON | MK_RBUTTON);
+    keyState = heldDrag_.DropKeyState(keyState);
     DropChoice choice = ChooseDropTarget(point);
     DWORD allowed = *effect;
-    if (OverOwnEmptySpace(choice) && (dragKeyState_ & MK_RBUTTON)) {
+    if (OverOwnEmptySpace(choice) && (heldDrag_.KeyState & MK_RBUTTON)) {
         allowed &= ~DROPEFFECT_MOVE;
         choice.target = FolderDropTarget();
     }
@@ -1059,19 +1044,7 @@ HRESULT TRzCustomShellList::Drop(IDataObject* data, DWORD keyState, POINTL point
     *effect = DROPEFFECT_NONE;
     if (!choice.target)
         return S_OK;
-    DWORD answer = allowed;
-    choice.target->DragEnter(data, keyState, point, &answer);
-    answer = allowed;
-    choice.target->DragOver(keyState, point, &answer);
-    // The drop may choose among all the effects the items allow (a
-    // right-button drop asks which).
-    answer = allowed & DraggedItemsEffects(data);
-    HRESULT hr = S_OK;
-    {
-        TCursorScope hourglass(crHourGlass);
-        hr = choice.target->Drop(data, keyState, point, &answer);
-        *effect = answer;
-        RefreshItems();
-    }
+    const HRESULT hr = DropOnTarget(choice.target.Get(), data, keyState, point, allowed, *effect);
+    RefreshItems();
     return hr;
 }

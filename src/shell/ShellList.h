@@ -10,6 +10,7 @@
 #include "shell/ChangeHandlerThread.h"
 #include "shell/QtDropBridge.h"
 #include "shell/RzListView.h"
+#include "shell/ShellDrag.h"
 #include "shell/ShellDropTarget.h"
 #include "shell/ShellLinks.h"
 #include "shell/ShellListData.h"
@@ -270,9 +271,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
 
     bool ownDrag_ = false;
     TDragLoop dragLoop_;
-    ComPtr<IDataObject> dropData_;  // of the drag over the list, from its enter
-    DWORD dragKeyState_ = 0;        // seen at that enter
-    DWORD dropDataEffects_ = 0;     // what its dragged items allow, from that enter
+    THeldDrag heldDrag_;  // of the drag over the list
     TQtDropBridge dropBridge_;
 };
 

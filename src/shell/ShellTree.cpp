@@ -1053,15 +1053,8 @@ bool TRzCustomShellTree::BeginNodeDrag(TTreeNode* node, int button) {
 }
 
 void TRzCustomShellTree::SyncDropTarget() {
-    const bool wanted = (options_ & stoOleDrop) != 0;
-    if (wanted == dropBridge_.Registered())
-        return;
-    if (!wanted) {
-        dropBridge_.Revoke();
-        return;
-    }
-    ComPtr<IDropTarget> target(new TDropTarget_shtv(*this));
-    dropBridge_.Register(target.Get());
+    dropBridge_.Follow((options_ & stoOleDrop) != 0,
+                       [this] { return ComPtr<IDropTarget>(new TDropTarget_shtv(*this)); });
 }
 
 TTreeNode* TRzCustomShellTree::ShellNodeAt(POINTL point) const {
@@ -1090,22 +1083,15 @@ DWORD TRzCustomShellTree::AskNodeTarget(TTreeNode* node, DWORD keyState, POINTL 
     if (!target)
         return DROPEFFECT_NONE;
     // The drop allows only what the dragged items allow: promise no more.
-    allowed &= dropDataEffects_;
-    DWORD effect = allowed;
-    target->DragEnter(dropData_.Get(), keyState, point, &effect);
-    effect = allowed;
-    target->DragOver(keyState, point, &effect);
-    target->DragLeave();
-    return effect;
+    return AskDropTarget(target.Get(), heldDrag_.Data.Get(), keyState, point,
+                         allowed & heldDrag_.Effects);
 }
 
 HRESULT TRzCustomShellTree::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
                                       DWORD* effect) {
     if (effect == nullptr)
         return E_INVALIDARG;
-    dropData_ = ComPtr<IDataObject>::Share(data);
-    dropDataEffects_ = DraggedItemsEffects(data);
-    dragKeyState_ = keyState;
+    heldDrag_.Hold(data, keyState);
     hoverPoint_ = dragPoint_ = point;
     hoverSince_ = lastScrollCheck_ = dragClock_();
     dragStepTimer_.SetEnabled(true);
@@ -1129,8 +1115,7 @@ HRESULT TRzCustomShellTree::DragOver(DWORD keyState, POINTL point, DWORD* effect
 
 HRESULT TRzCustomShellTree::DragLeave() {
     dragStepTimer_.SetEnabled(false);
-    dropData_.Reset();
-    dropDataEffects_ = DROPEFFECT_NONE;
+    heldDrag_.Release();
     SetDropTarget(nullptr);
     return S_OK;
 }
@@ -1139,25 +1124,14 @@ HRESULT TRzCustomShellTree::Drop(IDataObject* data, DWORD keyState, POINTL point
     if (effect == nullptr)
         return E_INVALIDARG;
     TTreeNode* node = ShellNodeAt(point);
+    keyState = heldDrag_.DropKeyState(keyState);
     DragLeave();
     const DWORD allowed = *effect;
     *effect = DROPEFFECT_NONE;
     ComPtr<IDropTarget> target = node != nullptr ? NodeDropTarget(node) : ComPtr<IDropTarget>();
     if (!target)
         return S_OK;
-    // The button is already up: the drop counts as made with the drag's.
-    keyState |= dragKeyState_ & (MK_LBUTTON | MK_RBUTTON);
-    DWORD answer = allowed;
-    target->DragEnter(data, keyState, point, &answer);
-    answer = allowed;
-    target->DragOver(keyState, point, &answer);
-    answer = allowed & DraggedItemsEffects(data);
-    HRESULT hr = S_OK;
-    {
-        TCursorScope hourglass(crHourGlass);
-        hr = target->Drop(data, keyState, point, &answer);
-    }
-    *effect = answer;
+    const HRESULT hr = DropOnTarget(target.Get(), data, keyState, point, allowed, *effect);
     RefreshTree();
     return hr;
 }

@@ -10,6 +10,7 @@
 #include "shell/FolderWatches.h"
 #include "shell/QtDropBridge.h"
 #include "shell/RzTreeView.h"
+#include "shell/ShellDrag.h"
 #include "shell/ShellDropTarget.h"
 #include "shell/ShellLinks.h"
 #include "shell/ShellLocator.h"
@@ -255,9 +256,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     TQtDropBridge dropBridge_;
     TDragLoop dragLoop_;
     std::function<std::uint32_t()> dragClock_;
-    ComPtr<IDataObject> dropData_;  // of the drag over the tree, from its enter
-    DWORD dragKeyState_ = 0;        // seen at that enter
-    DWORD dropDataEffects_ = 0;     // what its dragged items allow, from that enter
+    THeldDrag heldDrag_;  // of the drag over the tree
     int noWindowCount_ = 0;
     std::uint32_t lastScrollCheck_ = 0;
     std::uint32_t hoverSince_ = 0;  // the pointer has rested near hoverPoint_ since
