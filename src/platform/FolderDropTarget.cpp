@@ -8,6 +8,7 @@
 
 #include "platform/FileDropBlock.h"
 #include "platform/FileOperations.h"
+#include "platform/PathDropTarget.h"
 #include "platform/ShellItems.h"
 #include "platform/UriList.h"
 
@@ -63,59 +64,40 @@ TFileOperation OperationOf(DWORD effect) {
                                        : TFileOperation::Copy;
 }
 
-class TFolderDropTarget final : public TComObject<IDropTarget, IID_IDropTarget> {
+class TFolderDropTarget final : public TPathDropTarget {
   public:
-    explicit TFolderDropTarget(std::string folder) : TComObject(1), folder_(std::move(folder)) {}
-
-    HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
-    HRESULT DragOver(DWORD keyState, POINTL, DWORD* effect) override;
-    HRESULT DragLeave() override;
-    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
+    explicit TFolderDropTarget(std::string folder) : folder_(std::move(folder)) {}
 
   private:
     ~TFolderDropTarget() override = default;
 
-    std::string folder_;
-    std::vector<std::string> sources_;  // of the drag in progress
-};
-
-HRESULT TFolderDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
-                                     DWORD* effect) {
-    sources_ = DroppedPaths(data);
-    return DragOver(keyState, point, effect);
-}
-
-HRESULT TFolderDropTarget::DragOver(DWORD keyState, POINTL, DWORD* effect) {
-    if (effect == nullptr)
-        return E_INVALIDARG;
+    DWORD EffectFor(const std::vector<std::string>& sources, DWORD keyState,
+                    DWORD allowed) const override {
+        return DropEffectFor(sources, folder_, keyState, allowed);
+    }
     // A folder that cannot take the items says so while hovering already:
     // the drag's source keeps the last effect it was shown.
-    *effect = IsWritableFolder(folder_) ? DropEffectFor(sources_, folder_, keyState, *effect)
-                                        : DROPEFFECT_NONE;
-    return S_OK;
-}
+    DWORD HoverEffectFor(const std::vector<std::string>& sources, DWORD keyState,
+                         DWORD allowed) const override {
+        return IsWritableFolder(folder_) ? EffectFor(sources, keyState, allowed) : DROPEFFECT_NONE;
+    }
+    HRESULT Place(const std::vector<std::string>& sources, DWORD keyState, DWORD allowed,
+                  DWORD chosen, DWORD& done) override;
 
-HRESULT TFolderDropTarget::DragLeave() {
-    sources_.clear();
-    return S_OK;
-}
+    std::string folder_;
+};
 
-HRESULT TFolderDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) {
-    if (effect == nullptr)
-        return E_INVALIDARG;
-    sources_ = DroppedPaths(data);
-    DWORD allowed = *effect;
-    DWORD chosen = DropEffectFor(sources_, folder_, keyState, allowed);
-    if (chosen != DROPEFFECT_NONE && (keyState & MK_RBUTTON))
+// With the right button held, the person chooses the effect first.
+HRESULT TFolderDropTarget::Place(const std::vector<std::string>& sources, DWORD keyState,
+                                 DWORD allowed, DWORD chosen, DWORD& done) {
+    if (keyState & MK_RBUTTON)
         chosen = ShellPrompts().ChooseDropEffect(allowed, chosen) & allowed;
-    *effect = DROPEFFECT_NONE;
     if (chosen == DROPEFFECT_NONE)
         return S_OK;
     TFileOperationResult result =
-        TransferItems(OperationOf(chosen), sources_, folder_, ShellPrompts());
-    sources_.clear();
+        TransferItems(OperationOf(chosen), sources, folder_, ShellPrompts());
     if (!result.Placed.empty())
-        *effect = chosen;
+        done = chosen;
     if (FAILED(result.Code) && result.Code != E_ABORT)
         ShellPrompts().ReportError(result.MissingSource.empty()
                                        ? "Cannot put the items into " + folder_ + ": " +

@@ -8,77 +8,42 @@
 #include <vector>
 
 #include "platform/FileOperations.h"
-#include "platform/FolderDropTarget.h"
+#include "platform/PathDropTarget.h"
 #include "platform/ShellPrompts.h"
 #include "platform/Trash.h"
 
 namespace {
 
-bool CanGoToTrash(const std::string& path) {
-    return !IsTrashOrHoldsIt(path);
-}
-
-DWORD TrashEffectFor(const std::vector<std::string>& sources, DWORD allowed) {
-    bool movable = !sources.empty() && std::all_of(sources.begin(), sources.end(), CanGoToTrash);
-    return movable ? allowed & DROPEFFECT_MOVE : DROPEFFECT_NONE;
-}
-
-class TTrashDropTarget final : public TComObject<IDropTarget, IID_IDropTarget> {
-  public:
-    TTrashDropTarget() : TComObject(1) {}
-
-    HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
-    HRESULT DragOver(DWORD keyState, POINTL, DWORD* effect) override;
-    HRESULT DragLeave() override;
-    HRESULT Drop(IDataObject* data, DWORD keyState, POINTL, DWORD* effect) override;
-
+// Only a move, whatever keys are held, and only of items that can go.
+class TTrashDropTarget final : public TPathDropTarget {
   private:
     ~TTrashDropTarget() override = default;
 
+    DWORD EffectFor(const std::vector<std::string>& sources, DWORD, DWORD allowed) const override {
+        bool movable =
+            !sources.empty() && std::none_of(sources.begin(), sources.end(), IsTrashOrHoldsIt);
+        return movable ? allowed & DROPEFFECT_MOVE : DROPEFFECT_NONE;
+    }
+    HRESULT Place(const std::vector<std::string>& sources, DWORD, DWORD, DWORD chosen,
+                  DWORD& done) override;
+
     // Moves one item; a failure is also described in `failure`.
     static HRESULT Take(const std::string& path, std::string& failure);
-
-    std::vector<std::string> sources_;  // of the drag in progress
 };
 
-HRESULT TTrashDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
-                                    DWORD* effect) {
-    sources_ = DroppedPaths(data);
-    return DragOver(keyState, point, effect);
-}
-
-HRESULT TTrashDropTarget::DragOver(DWORD, POINTL, DWORD* effect) {
-    if (effect == nullptr)
-        return E_INVALIDARG;
-    *effect = TrashEffectFor(sources_, *effect);
-    return S_OK;
-}
-
-HRESULT TTrashDropTarget::DragLeave() {
-    sources_.clear();
-    return S_OK;
-}
-
-HRESULT TTrashDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
-    if (effect == nullptr)
-        return E_INVALIDARG;
-    sources_ = DroppedPaths(data);
-    const DWORD chosen = TrashEffectFor(sources_, *effect);
-    *effect = DROPEFFECT_NONE;
-    if (chosen == DROPEFFECT_NONE)
-        return S_OK;
-    // One report for the first failure, as the Delete verb gives; the
-    // items after it are still moved.
+// One report for the first failure, as the Delete verb gives; the items
+// after it are still moved.
+HRESULT TTrashDropTarget::Place(const std::vector<std::string>& sources, DWORD, DWORD, DWORD chosen,
+                                DWORD& done) {
     HRESULT result = S_OK;
     std::string failure;
-    for (const std::string& path : sources_) {
+    for (const std::string& path : sources) {
         HRESULT hr = Take(path, failure);
         if (SUCCEEDED(hr))
-            *effect = chosen;
+            done = chosen;
         else if (SUCCEEDED(result))
             result = hr;
     }
-    sources_.clear();
     if (FAILED(result))
         ShellPrompts().ReportError(failure);
     return result;
