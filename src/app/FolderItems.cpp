@@ -1,15 +1,10 @@
 #include "app/FolderItems.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cwctype>
-#include <memory>
 
 #include "framework/StreamErrors.h"
+#include "platform/FolderScan.h"
 
 namespace {
 
@@ -42,17 +37,6 @@ int CompareFolded(const std::string& a, const std::string& b) {
     return (i < a.size()) - (j < b.size());
 }
 
-struct Entry {
-    bool folder;
-    std::string name;
-};
-
-// Links to folders count as folders.
-bool IsFolder(DIR* dir, const char* name) {
-    struct stat st {};
-    return fstatat(dirfd(dir), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-}
-
 }  // namespace
 
 int CompareItemNames(const std::string& a, const std::string& b) {
@@ -62,22 +46,17 @@ int CompareItemNames(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::string> ListFolderItems(const std::string& folder) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir)
-        throw EFOpenError::CannotOpen(folder, errno);
-    std::vector<Entry> entries;
-    while (dirent* item = readdir(dir.get())) {
-        std::string name = item->d_name;
-        if (name != "." && name != "..")
-            entries.push_back({IsFolder(dir.get(), item->d_name), name});
-    }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        if (a.folder != b.folder)
-            return a.folder;
-        return CompareItemNames(a.name, b.name) < 0;
+    std::vector<FolderEntry> entries;
+    if (int error = ScanFolder(folder, entries))
+        throw EFOpenError::CannotOpen(folder, error);
+    // Links to folders count as folders.
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        if (a.LeadsToFolder != b.LeadsToFolder)
+            return a.LeadsToFolder;
+        return CompareItemNames(a.Name, b.Name) < 0;
     });
     std::vector<std::string> names;
-    for (Entry& entry : entries)
-        names.push_back(std::move(entry.name));
+    for (FolderEntry& entry : entries)
+        names.push_back(std::move(entry.Name));
     return names;
 }

@@ -1,8 +1,5 @@
 #include "shell/ShellList.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 
 #include <QAbstractItemView>
@@ -12,12 +9,12 @@
 #include <QTreeView>
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
 #include "framework/ScopeExit.h"
 #include "platform/DeviceChanges.h"
+#include "platform/FolderScan.h"
 #include "platform/ItemContextMenu.h"
 #include "platform/ShellLinkFile.h"
 #include "platform/ShellQMenu.h"
@@ -47,31 +44,6 @@ std::string UpperAscii(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
-}
-
-bool IsDirectoryEntry(DIR* directory, const dirent* entry) {
-    if (entry->d_type != DT_UNKNOWN)
-        return entry->d_type == DT_DIR;
-    struct stat facts;
-    return fstatat(dirfd(directory), entry->d_name, &facts, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISDIR(facts.st_mode);
-}
-
-// The names in `path` (not directories) that `mask` matches, upper-cased;
-// false when the folder cannot be read.
-bool SearchMask(const std::string& path, const std::string& mask, std::vector<std::string>& names) {
-    DIR* directory = opendir(path.c_str());
-    if (directory == nullptr)
-        return false;
-    while (const dirent* entry = readdir(directory)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        if (fnmatch(mask.c_str(), entry->d_name, FNM_CASEFOLD) == 0 &&
-            !IsDirectoryEntry(directory, entry))
-            names.push_back(UpperAscii(entry->d_name));
-    }
-    closedir(directory);
-    return true;
 }
 
 std::string AfterLastSlash(const std::string& text) {
@@ -359,14 +331,23 @@ void TRzCustomShellList::PrepareMasks() {
     const std::string path = folder_.PathName();
     if (path.empty() || fileFilter_.empty() || fileFilter_ == "*" || fileFilter_ == "*.*")
         return;
-    auto names = std::make_unique<std::vector<std::string>>();
+    // One read of the folder serves every mask; a folder that cannot be read
+    // lets no file through.
+    std::vector<FolderEntry> entries;
     const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    for (const std::string& mask : masks_)
-        if (!SearchMask(path, mask, *names))
-            break;
+    ScanFolder(path, entries);
     SetErrorMode(errorMode);
+    auto names = std::make_unique<std::vector<std::string>>();
+    for (const FolderEntry& entry : entries)
+        if (entry.Type != EntryType::Folder && MatchesAnyMask(entry.Name))
+            names->push_back(UpperAscii(entry.Name));
     std::sort(names->begin(), names->end());
     maskSet_ = std::move(names);
+}
+
+bool TRzCustomShellList::MatchesAnyMask(const std::string& name) const {
+    return std::any_of(masks_.begin(), masks_.end(),
+                       [&name](const std::string& mask) { return MatchesMask(mask, name); });
 }
 
 bool TRzCustomShellList::NameMatch(const std::string& name) const {

@@ -224,6 +224,8 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     // Tells OnPopupHint the help text of menu entry `id` (empty for none).
     void PopupHint(IContextMenu* menu, UINT id);
     void EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList);
+    // Whether one of the filter's masks matches the file name.
+    bool MatchesAnyMask(const std::string& name) const;
     // Steps 1-3 of the item filter, then ItemAccept; `attributes` receives
     // what the attribute query left.
     bool AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,

@@ -1,8 +1,5 @@
 #include "shell/ShellTree.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <QMenu>
 #include <QScrollBar>
 #include <algorithm>
@@ -19,6 +16,7 @@
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
 #include "platform/Drives.h"
+#include "platform/FolderScan.h"
 #include "platform/MimeTransport.h"
 #include "platform/ShellQMenu.h"
 #include "shell/DeviceChangeHandler.h"
@@ -775,28 +773,16 @@ void TRzCustomShellTree::DeviceChange(TRzDeviceChangeHandler*, TMessage& message
 
 namespace {
 
-// Files and links (a link to a folder is how a folder target is put there);
-// file systems that leave the type open are asked.
-bool IsSendToFile(const std::string& folder, const dirent& entry) {
-    if (entry.d_type != DT_UNKNOWN)
-        return entry.d_type == DT_REG || entry.d_type == DT_LNK;
-    struct stat facts;
-    return lstat((folder + "/" + entry.d_name).c_str(), &facts) == 0 &&
-           (S_ISREG(facts.st_mode) || S_ISLNK(facts.st_mode));
-}
-
-// The files of the Send To folder as its menu lists them: not folders, not
-// hidden, by name.
+// The files of the Send To folder as its menu lists them: files and links (a
+// link to a folder is how a folder target is put there), not hidden, by name.
 std::vector<std::string> SendToEntries() {
+    std::vector<FolderEntry> entries;
+    ScanFolder(SpecialFolderPath(0, CSIDL_SENDTO), entries);
     std::vector<std::string> names;
-    const std::string folder = SpecialFolderPath(0, CSIDL_SENDTO);
-    DIR* directory = folder.empty() ? nullptr : opendir(folder.c_str());
-    if (directory == nullptr)
-        return names;
-    while (const dirent* entry = readdir(directory))
-        if (entry->d_name[0] != '.' && IsSendToFile(folder, *entry))
-            names.push_back(entry->d_name);
-    closedir(directory);
+    for (const FolderEntry& entry : entries)
+        if (entry.Name[0] != '.' &&
+            (entry.Type == EntryType::File || entry.Type == EntryType::Link))
+            names.push_back(entry.Name);
     std::sort(names.begin(), names.end());
     return names;
 }
