@@ -22,8 +22,8 @@
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
 #include "shell/FolderItemOrder.h"
+#include "shell/FolderRefresh.h"
 #include "shell/IdListArray.h"
-#include "shell/PidlList.h"
 #include "shell/ShellCommands.h"
 #include "shell/ShellDrag.h"
 #include "shell/ShellEnv.h"
@@ -458,36 +458,23 @@ void TRzCustomShellList::RefreshItems() {
     FillStart();
     PrepareMasks();
 
-    TRzPidlList old;
-    old.SetCapacity(ItemCount());
-    old.SetDuplicates(TRzPidlList::dupAccept);
-    if (folderPath_.empty())
-        old.SetCompareFolder(folderObject_.Get());
-    for (int i = 0; i < ItemCount(); ++i)
-        if (auto* record = RecordOf(Item(i).Data))
-            old.AddObject(const_cast<LPITEMIDLIST>(record->RelIdList()), i);
-    old.SetSorted(true);
-
-    TRzPidlList fresh;
-    fresh.SetCapacity(ItemCount());
-    fresh.SetAllocator(ShellEnv.ShellAllocator.Get());
-    ComPtr<IEnumIDList> enumerator;
-    if (SUCCEEDED(folderObject_->EnumObjects(0, EnumFlags(), enumerator.Put())) && enumerator) {
-        LPITEMIDLIST item = nullptr;
-        while (enumerator->Next(1, &item, nullptr) == S_OK)
-            fresh.Add(item);
-    }
-
-    // Old entries are marked, not deleted: deleting from the middle of the
-    // sorted list once per kept item costs a move of the whole list each time.
-    std::vector<bool> kept(old.Count());
-    for (int i = fresh.Count() - 1; i >= 0; --i) {
-        int at = 0;
-        if (old.Find(fresh.Items(i), at) && !kept[at]) {
-            fresh.Delete(i);
-            kept[at] = true;
+    std::vector<int> rows;  // of the items with records, as `shown` lists them
+    std::vector<LPCITEMIDLIST> shown;
+    for (int i = 0; i < ItemCount(); ++i) {
+        if (auto* record = RecordOf(Item(i).Data)) {
+            rows.push_back(i);
+            shown.push_back(record->RelIdList());
         }
     }
+    std::vector<TOwnedIdList> fresh;
+    fresh.reserve(static_cast<std::size_t>(ItemCount()));
+    ComPtr<IEnumIDList> enumerator;
+    if (SUCCEEDED(folderObject_->EnumObjects(0, EnumFlags(), enumerator.Put())) && enumerator)
+        ReadEnumeration(enumerator.Get(), fresh);
+    // A file-system folder compares byte by byte: a rewritten file, whose list
+    // holds its size and time, counts as gone and new.
+    const TFreshMatch match =
+        MatchFresh(folderPath_.empty() ? folderObject_.Get() : nullptr, shown, fresh);
 
     {
         BeginUpdate();
@@ -496,15 +483,14 @@ void TRzCustomShellList::RefreshItems() {
             EndUpdate();
         });
         std::vector<int> vanished;
-        for (int i = 0; i < old.Count(); ++i)
-            if (!kept[i])
-                vanished.push_back(old.Objects(i));
+        for (int gone : match.Gone)
+            vanished.push_back(rows[gone]);
         DeleteItems(std::move(vanished));
-        SetAllocBy(fresh.Count());
-        // The new entries stay owned by their list until it goes, so nothing
+        SetAllocBy(static_cast<int>(match.New.size()));
+        // The fresh lists stay owned here until the refresh ends, so nothing
         // is lost when the filter or OnAddItem raises; records take copies.
-        for (int i = 0; i < fresh.Count(); ++i) {
-            LPCITEMIDLIST item = fresh.Items(i);
+        for (int added : match.New) {
+            LPCITEMIDLIST item = fresh[added].get();
             TOwnedIdList absolute(ConcatIdLists(nullptr, folderIdList_, item));
             ULONG attributes = 0;
             if (AcceptsItem(folderObject_.Get(), absolute.get(), item, attributes))
@@ -534,13 +520,8 @@ void TRzCustomShellList::StopWatch() {
 }
 
 void TRzCustomShellList::ChangeSeen() {
-    if (skipNextChange_) {
-        skipNextChange_ = false;
-        return;
-    }
-    if (busy_)
-        return;
-    Window().SetTimer(kRefreshTimer, Focused() ? kRefreshFocusedMs : kRefreshUnfocusedMs);
+    if (const int delay = ChangeDelay(skipNextChange_, busy_, Focused()))
+        Window().SetTimer(kRefreshTimer, delay);
 }
 
 void TRzCustomShellList::RefreshTimerExpired() {
@@ -895,7 +876,7 @@ bool TRzCustomShellList::ItemEdited(TListItem& item, std::string& caption) {
     caption = record->DisplayName();
     // What waited for the edit runs once the editor has closed.
     if (refreshPending_)
-        Window().SetTimer(kRefreshTimer, kRefreshFocusedMs);
+        Window().SetTimer(kRefreshTimer, kChangeDelayFocusedMs);
     return true;
 }
 

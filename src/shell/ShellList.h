@@ -64,8 +64,6 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     static constexpr std::uint32_t kChangeMessage = WM_USER + 101;        // 1125
     static constexpr std::uint32_t kDeferredFillMessage = WM_USER + 103;  // 1127
     static constexpr std::uintptr_t kRefreshTimer = 1;
-    static constexpr int kRefreshFocusedMs = 400;
-    static constexpr int kRefreshUnfocusedMs = 2000;
 
     explicit TRzCustomShellList(TComponent* owner);
     ~TRzCustomShellList() override;

@@ -23,8 +23,8 @@
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
 #include "shell/FolderItemOrder.h"
+#include "shell/FolderRefresh.h"
 #include "shell/IdListArray.h"
-#include "shell/PidlList.h"
 #include "shell/ShellCommands.h"
 #include "shell/ShellDataObject.h"
 #include "shell/ShellDrag.h"
@@ -341,14 +341,7 @@ HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST ab
     }
     node->Populated = true;
     std::vector<TOwnedIdList> items;
-    HRESULT last;
-    for (;;) {
-        LPITEMIDLIST item = nullptr;
-        last = enumerator->Next(1, &item, nullptr);
-        if (last != S_OK)
-            break;
-        items.emplace_back(item);
-    }
+    const HRESULT last = ReadEnumeration(enumerator.Get(), items);
     std::vector<LPCITEMIDLIST> lists(items.size());
     std::transform(items.begin(), items.end(), lists.begin(),
                    [](const TOwnedIdList& item) { return item.get(); });
@@ -514,7 +507,7 @@ void TRzCustomShellTree::DelayTimerFired() {
         if (ShellData(Selected()) != nullptr)
             SelectionTakesEffect(Selected());
         if (std::exchange(refreshDue_, false))
-            StartDelay(daRefresh, RefreshDelay());
+            StartDelay(daRefresh, RefreshDelay(Focused()));
     } else if (action == daRefresh) {
         RefreshTree();
     }
@@ -657,37 +650,25 @@ void TRzCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
     if (folder == nullptr)
         return;
     std::vector<TTreeNode*> children;
-    TRzPidlList old;
-    old.SetCompareFolder(folder);
-    old.SetDuplicates(TRzPidlList::dupAccept);
+    std::vector<LPCITEMIDLIST> shown;
     for (int i = 0; i < node->childCount(); ++i) {
         if (TRzShellTreeData* child = ShellData(node->Child(i))) {
-            old.AddObject(const_cast<LPITEMIDLIST>(child->RelativeIdList()),
-                          static_cast<std::int32_t>(children.size()));
             children.push_back(node->Child(i));
+            shown.push_back(child->RelativeIdList());
         }
     }
-    old.SetSorted(true);
-    TRzPidlList fresh;
-    fresh.SetAllocator(ShellEnv.ShellAllocator.Get());
+    std::vector<TOwnedIdList> fresh;
     if (FolderAnswers(IdListToPath(data->AbsoluteIdList())))
         EnumerateFresh(folder, fresh);
-    for (int i = fresh.Count() - 1; i >= 0; --i) {
-        int at = old.IndexOf(fresh.Items(i));
-        if (at >= 0) {
-            fresh.Delete(i);
-            old.Delete(at);
-        }
-    }
-    for (int i = old.Count() - 1; i >= 0; --i) {
-        TTreeNode* gone = children[static_cast<std::size_t>(old.Objects(i))];
-        if (remembered != nullptr && remembered->HasAncestor(gone))
+    const TFreshMatch match = MatchFresh(folder, shown, fresh);
+    for (int gone : match.Gone) {
+        if (remembered != nullptr && remembered->HasAncestor(children[gone]))
             remembered = node;
-        DeleteNode(gone);
+        DeleteNode(children[gone]);
     }
-    for (int i = 0; i < fresh.Count(); ++i)
-        AddItem(folder, data->AbsoluteIdList(), fresh.Items(i), node);
-    if (fresh.Count() > 0)
+    for (int added : match.New)
+        AddItem(folder, data->AbsoluteIdList(), fresh[added].get(), node);
+    if (!match.New.empty())
         SortChildren(node, false);
     for (int i = 0; i < node->childCount(); ++i)
         MergeNode(node->Child(i), remembered);
@@ -695,38 +676,20 @@ void TRzCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
 
 // Every item of the folder now; none when the folder cannot be read to its
 // end, so that its nodes then count as gone.
-void TRzCustomShellTree::EnumerateFresh(IShellFolder* folder, TRzPidlList& fresh) {
+void TRzCustomShellTree::EnumerateFresh(IShellFolder* folder, std::vector<TOwnedIdList>& fresh) {
     ComPtr<IEnumIDList> items;
-    if (FAILED(folder->EnumObjects(0, EnumFlags(), items.Put())))
+    if (FAILED(folder->EnumObjects(0, EnumFlags(), items.Put())) || !items)
         return;
     ErrorModeScope errorMode;
-    for (;;) {
-        LPITEMIDLIST item = nullptr;
-        HRESULT last = items->Next(1, &item, nullptr);
-        if (last == S_OK) {
-            fresh.Add(item);
-            continue;
-        }
-        if (last != S_FALSE)
-            fresh.Clear();
-        return;
-    }
+    if (ReadEnumeration(items.Get(), fresh) != S_FALSE)
+        fresh.clear();
 }
 
 // --------------------------------------------------------- watching the disk
 
-int TRzCustomShellTree::RefreshDelay() const {
-    return Focused() ? kRefreshDelayFocusedMs : kRefreshDelayMs;
-}
-
 void TRzCustomShellTree::ChangeNotified() {
-    if (skipNextChange_) {
-        skipNextChange_ = false;
-        return;
-    }
-    if (busy_)
-        return;
-    StartDelay(daRefresh, RefreshDelay());
+    if (const int delay = ChangeDelay(skipNextChange_, busy_, Focused()))
+        StartDelay(daRefresh, delay);
 }
 
 // Watches the folders of the loaded levels, nearest the root first, while the

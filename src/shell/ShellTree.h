@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "framework/Messages.h"
 #include "framework/Timer.h"
@@ -18,7 +19,6 @@
 
 class TRzDeviceChangeHandler;
 class TRzIdListArray;
-class TRzPidlList;
 
 // Options of the folder tree, bit i = value 2^i.
 enum TRzShellTreeOption : std::uint16_t {
@@ -63,8 +63,6 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     static constexpr std::uint32_t kChangeMessage = WM_USER + 101;  // from the watcher
     static constexpr std::uint32_t kFillMessage = WM_USER + 103;    // fill once the window exists
     static constexpr int kSelectDelayMs = 500;
-    static constexpr int kRefreshDelayFocusedMs = 400;
-    static constexpr int kRefreshDelayMs = 2000;
     // A drag over the tree: scrolls near the edges at most this often; opens
     // the node the pointer has rested on this long.
     static constexpr std::uint32_t kDragScrollIntervalMs = 100;
@@ -211,8 +209,9 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     TTreeNode* FindChild(TTreeNode* node, LPCITEMIDLIST item);
     TTreeNode* AddMissingChild(TTreeNode* node, LPCITEMIDLIST item);
     void MergeNode(TTreeNode* node, TTreeNode*& remembered);
-    void EnumerateFresh(IShellFolder* folder, TRzPidlList& fresh);
-    int RefreshDelay() const;
+    // Every item of the folder now; none when the folder cannot be read to
+    // its end, so that its nodes then count as gone.
+    void EnumerateFresh(IShellFolder* folder, std::vector<TOwnedIdList>& fresh);
     void WatchLoadedFolders();
     // The menu of the node's item from its parent folder; null for the root.
     ComPtr<IContextMenu> NodeMenu(TTreeNode* node);

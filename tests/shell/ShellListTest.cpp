@@ -33,6 +33,7 @@
 #include "platform/DeviceChanges.h"
 #include "platform/ShellClipboard.h"
 #include "shell/DeviceChangeHandler.h"
+#include "shell/FolderRefresh.h"
 #include "shell/ListItemModel.h"
 #include "shell/QtDropBridge.h"
 #include "shell/ShellListDetails.h"
@@ -542,7 +543,7 @@ TEST_F(ShellListTest,
     EXPECT_EQ(changed, 1);
 
     Make("late.txt");
-    list_.Window().SetTimer(TRzShellList::kRefreshTimer, TRzShellList::kRefreshUnfocusedMs);
+    list_.Window().SetTimer(TRzShellList::kRefreshTimer, kChangeDelayMs);
     list_.FlushPendingAction();
     EXPECT_FALSE(list_.Window().HasTimer(TRzShellList::kRefreshTimer));
     EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "late.txt"}));
@@ -558,7 +559,7 @@ TEST_F(ShellListTest, RefreshTimer_TreeMovingTheListDuringItsFlush_ShowsTheNewFo
     // A keyboard move in the tree is still pending when the list's refresh
     // timer flushes it.
     tree.onFlush = [&] { Show(folder_ + "/sub"); };
-    list_.Window().SetTimer(TRzShellList::kRefreshTimer, TRzShellList::kRefreshUnfocusedMs);
+    list_.Window().SetTimer(TRzShellList::kRefreshTimer, kChangeDelayMs);
     list_.Perform(WM_TIMER, TRzShellList::kRefreshTimer);
 
     EXPECT_EQ(Names(), (std::vector<std::string>{"inner.jpg"}));

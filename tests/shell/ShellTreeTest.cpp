@@ -30,6 +30,7 @@
 #include "platform/MimeTransport.h"
 #include "platform/ShellQMenu.h"
 #include "shell/DisplayNames.h"
+#include "shell/FolderRefresh.h"
 #include "shell/LabelText.h"
 #include "shell/QtDropBridge.h"
 #include "shell/RzListView.h"
@@ -310,7 +311,7 @@ TEST_F(ShellTreeTest, Refresh_MergesOutsideChangesKeepingExpansionAndSelection) 
     dir.Make("b/inner");  // under a level never expanded
     form->SetFocus();
     EXPECT_FALSE(tree->Focused());
-    EXPECT_EQ(AwaitChange(), TRzCustomShellTree::kRefreshDelayMs);  // not focused
+    EXPECT_EQ(AwaitChange(), kChangeDelayMs);  // not focused
     FireDelay();
 
     EXPECT_EQ(fills, 1);
@@ -329,7 +330,7 @@ TEST_F(ShellTreeTest, RefreshOvertakenByAKeyboardMove_StillHappensAfterIt) {
     tree->Expand(node);
     tree->SetFocus();
     dir.Make("later");
-    EXPECT_EQ(AwaitChange(), TRzCustomShellTree::kRefreshDelayFocusedMs);
+    EXPECT_EQ(AwaitChange(), kChangeDelayFocusedMs);
     QTest::keyClick(tree->View(), Qt::Key_Up);
     FireDelay();  // the selection
     EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
