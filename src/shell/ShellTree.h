@@ -159,17 +159,24 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     TNotifyEvent OnFillComplete;
 
   protected:
+    // -- Life, fill and refresh.
     // Drive arrival and removal re-read the drives and refresh.
     virtual void DeviceChange(TRzDeviceChangeHandler* sender, TMessage& message);
-
-    void Change(TTreeNode* node) override;
     bool CanExpand(TTreeNode* node) override;
     void Deletion(TTreeNode* node) override;
     void GetImageIndex(TTreeNode* node) override;
     void GetSelectedIndex(TTreeNode* node) override;
     int CompareNodes(TTreeNode* a, TTreeNode* b) override;
+    void Loaded() override;
+    void ParentChanged() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    TComponent* LinkComponent() override { return this; }
+
+    // -- Selection.
+    void Change(TTreeNode* node) override;
     void TreeMouseDown(TMouseButton button) override;
-    bool BeginNodeDrag(TTreeNode* node, int button) override;
+
+    // -- Commands and keys.
     bool CanEditNode(TTreeNode* node) override;
     std::string NodeEditText(TTreeNode* node) override;
     bool NodeEdited(TTreeNode* node, std::string& caption) override;
@@ -177,14 +184,25 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     void EditingChanged(bool editing) override;
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
     void NodeContextMenu(TTreeNode* node, TPoint pos) override;
-    void Loaded() override;
-    void ParentChanged() override;
-    void Notification(TComponent* component, TOperation operation) override;
-    TComponent* LinkComponent() override { return this; }
+
+    // -- Drag and drop.
+    bool BeginNodeDrag(TTreeNode* node, int button) override;
 
   private:
-    class LockScope;
+    // Raises the lock count for a scope: the tree's own node work then only
+    // updates SelectedFolder.
+    class LockScope {
+      public:
+        explicit LockScope(TRzCustomShellTree& tree) : tree_(tree) { ++tree_.lockCount_; }
+        ~LockScope() { --tree_.lockCount_; }
+        LockScope(const LockScope&) = delete;
+        LockScope& operator=(const LockScope&) = delete;
 
+      private:
+        TRzCustomShellTree& tree_;
+    };
+
+    // -- Life, fill and refresh.
     bool Busy() const { return busy_ || editing_; }
     void SetDeferring(bool& flag, bool value);
     // Whether a fill or refresh must wait for the busy state to end.
@@ -195,16 +213,11 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     void DeleteAllNodes();
     void BaseFolderChanged();
     void SelectedFolderChanged();
-    void StartDelay(DelayAction action, int milliseconds);
-    void DelayTimerFired();
-    void SelectionTakesEffect(TTreeNode* node);
-    void ChangeNotified();
     TTreeNode* AddRootNode(IShellFolder* folder);
     void Inserted(TTreeNode* node, TRzShellTreeData* data);
     HRESULT EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute, TTreeNode* node);
     DWORD EnumFlags() const;
     TTreeNode* FirstShellNode() const;
-    TTreeNode* DescendTo(TTreeNode* node, TRzIdListArray& target, int first);
     static IShellFolder* OwnFolderOf(const TTreeNode* node);
     TTreeNode* FindChild(TTreeNode* node, LPCITEMIDLIST item);
     TTreeNode* AddMissingChild(TTreeNode* node, LPCITEMIDLIST item);
@@ -212,7 +225,16 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // Every item of the folder now; none when the folder cannot be read to
     // its end, so that its nodes then count as gone.
     void EnumerateFresh(IShellFolder* folder, std::vector<TOwnedIdList>& fresh);
+    void ChangeNotified();
     void WatchLoadedFolders();
+
+    // -- Selection.
+    void StartDelay(DelayAction action, int milliseconds);
+    void DelayTimerFired();
+    void SelectionTakesEffect(TTreeNode* node);
+    TTreeNode* DescendTo(TTreeNode* node, TRzIdListArray& target, int first);
+
+    // -- Commands and keys.
     // The menu of the node's item from its parent folder; null for the root.
     ComPtr<IContextMenu> NodeMenu(TTreeNode* node);
     // Runs a canonical verb ("copy", "delete", ...) on the node's item.
@@ -222,6 +244,8 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // folder) as a drop.
     void SendTo(TTreeNode* node, const std::string& entry);
     void Renamed(TTreeNode* node, LPCITEMIDLIST newItem);
+
+    // -- Drag and drop.
     void SyncDropTarget();
     HWND OwnerWindow() const { return noWindowCount_ > 0 ? 0 : Handle(); }
     TTreeNode* ShellNodeAt(POINTL point) const;

@@ -5,140 +5,28 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDropEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
 #include <vector>
 
-#include "ShellTestSupport.h"
+#include "ShellTreeTestSupport.h"
 #include "chrome/FrameController.h"
-#include "framework/Application.h"
 #include "framework/Canvas.h"
 #include "framework/Font.h"
-#include "framework/Form.h"
 #include "platform/Beep.h"
 #include "platform/DeviceChanges.h"
-#include "platform/MimeTransport.h"
-#include "platform/ShellQMenu.h"
 #include "shell/DisplayNames.h"
 #include "shell/FolderRefresh.h"
 #include "shell/LabelText.h"
-#include "shell/QtDropBridge.h"
 #include "shell/RzListView.h"
-#include "shell/ShellCommands.h"
 #include "shell/ShellPaths.h"
 
 namespace {
-
-// The file list as the tree sees it: keeps a Folder and records every real
-// change of it, as the list's refill would follow it.
-class RecordingList : public TComponent, public IShellListLink {
-  public:
-    RecordingList() : TComponent(nullptr) {
-        folder.OnChange = [this] { shown.push_back(folder.PathName()); };
-    }
-    TComponent* LinkComponent() override { return this; }
-    void SetLinkedTree(IShellTreeLink* linked) override { tree = linked; }
-    void AssignFolder(TRzShellLocator* place) override { folder.Assign(place); }
-    void SetFolderIdList(LPCITEMIDLIST absolute) override { folder.SetIdList(absolute); }
-    void FlushPendingAction() override { ++flushes; }
-    bool HidesFolders() const override { return false; }
-    bool IsLoading() const override { return false; }
-
-    TRzShellLocator folder;
-    IShellTreeLink* tree = nullptr;
-    std::vector<std::string> shown;  // "" for places without a path
-    int flushes = 0;
-};
-
-// A folder on the test desktop, so that it shows right under the root.
-class DesktopFolder {
-  public:
-    DesktopFolder() {
-        path_ = TestDesktop() + "/tree-XXXXXX";
-        if (mkdtemp(path_.data()) == nullptr)
-            ADD_FAILURE() << "cannot make " << path_;
-        chmod(path_.c_str(), 0755);
-    }
-    ~DesktopFolder() { std::filesystem::remove_all(path_); }
-    std::string Make(const std::string& relative) const {
-        std::filesystem::create_directories(path_ + "/" + relative);
-        return path_ + "/" + relative;
-    }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-std::vector<std::string> Captions(const TTreeNode* node) {
-    std::vector<std::string> captions;
-    for (int i = 0; i < node->childCount(); ++i)
-        captions.push_back(node->child(i)->text(0).toStdString());
-    return captions;
-}
-
-TTreeNode* ChildNamed(const TTreeNode* node, const std::string& caption) {
-    for (int i = 0; i < node->childCount(); ++i)
-        if (node->child(i)->text(0).toStdString() == caption)
-            return static_cast<TTreeNode*>(node->child(i));
-    return nullptr;
-}
-
-TColor PixelAt(const QImage& image, int x, int y) {
-    QColor c = image.pixelColor(x, y);
-    return RGB(c.red(), c.green(), c.blue());
-}
-
-class ShellTreeTest : public ShellTest {
-  protected:
-    ShellTreeTest() {
-        UseClassicColorScheme();
-        Application->SetPresenter([this](const MessageBoxRequest& box) { boxes.push_back(box); });
-        form = new TCustomForm(nullptr);
-        form->SetBounds(0, 0, 420, 600);
-        tree = new TRzShellTree(form);
-        tree->SetBounds(0, 0, 400, 580);
-        tree->SetShellList(&list);
-        tree->SetParent(form);
-        form->Show();
-        QApplication::setActiveWindow(form->Widget());
-        DeliverPostedMessages();  // the fill the new window asked for
-    }
-    ~ShellTreeTest() override {
-        delete form;
-        Application->SetPresenter(nullptr);
-        EXPECT_TRUE(boxes.empty()) << boxes.front().Text;
-    }
-
-    TTreeNode* Root() const { return tree->TopNode(0); }
-    // Selects a place as the file list does when it navigates.
-    TTreeNode* Navigate(const std::string& path) {
-        OwnedIdList place(ListOf(path));
-        tree->SelectedFolder()->SetIdList(place.Get());
-        return tree->Selected();
-    }
-    void FireDelay() { tree->DelayTimer().Window().Perform(WM_TIMER, TTimer::kTimerId); }
-    // Waits for the watcher's message and returns the refresh delay it set.
-    int AwaitChange() {
-        EXPECT_TRUE(PumpUntil([&] { return tree->PendingAction() == tree->daRefresh; }));
-        return tree->DelayTimer().Interval();
-    }
-
-    RecordingList list;
-    TCustomForm* form;
-    TRzShellTree* tree;
-    std::vector<MessageBoxRequest> boxes;
-};
 
 TEST_F(ShellTreeTest, NewTree_HasItsDocumentedValuesAndDoesNoShellWork) {
     TRzShellTree fresh(nullptr);
@@ -517,211 +405,6 @@ TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
     EXPECT_TRUE(watches.IsWatched(folders.back()));
 }
 
-// The open edit box (closed ones linger until deleted later).
-QLineEdit* EditBox(TRzShellTree* tree) {
-    for (QLineEdit* editor : tree->View()->findChildren<QLineEdit*>())
-        if (editor->isVisible())
-            return editor;
-    return nullptr;
-}
-
-// Edits the node's caption as a person would: F2, the new text, Enter.
-void RenameBy(TRzShellTree* tree, TTreeNode* node, const QString& text) {
-    tree->SetSelected(node);
-    QTest::keyClick(tree->View(), Qt::Key_F2);
-    QLineEdit* editor = EditBox(tree);
-    ASSERT_NE(editor, nullptr);
-    editor->setText(text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);  // the queued commit
-}
-
-TEST_F(ShellTreeTest, Rename_MovesTheFolderSortsTheLevelAndTheShownFolderFollows) {
-    DesktopFolder dir;
-    dir.Make("b");
-    dir.Make("m/deep");
-    TTreeNode* deep = Navigate(dir.Path() + "/m/deep");
-    TTreeNode* m = deep->Parent();
-    TTreeNode* top = m->Parent();
-    RenameBy(tree, m, "  a-renamed ");
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/a-renamed/deep"));
-    EXPECT_EQ(Captions(top), (std::vector<std::string>{"a-renamed", "b"}));
-    tree->SetSelected(deep);
-    FireDelay();
-    EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/a-renamed/deep");
-    EXPECT_EQ(list.shown.back(), dir.Path() + "/a-renamed/deep");
-
-    RenameBy(tree, ChildNamed(top, "a-renamed"), "b");  // taken: refused
-    EXPECT_EQ(Captions(top), (std::vector<std::string>{"a-renamed", "b"}));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/a-renamed"));
-
-    tree->SetSelected(Root());
-    QTest::keyClick(tree->View(), Qt::Key_F2);  // the root never takes a new name
-    EXPECT_FALSE(tree->IsEditing());
-}
-
-TEST_F(ShellTreeTest, Keys_CopyPasteIntoAFolder_DeleteToTheTrash_RootAndCtrlAIgnored) {
-    RecordingPrompts prompts;
-    TShellPromptsScope scope(prompts);
-    DesktopFolder dir;
-    dir.Make("src/inner");
-    dir.Make("dst");
-    TTreeNode* src = Navigate(dir.Path() + "/src");
-    QTest::keyClick(tree->View(), Qt::Key_C, Qt::ControlModifier);
-    tree->SetSelected(ChildNamed(src->Parent(), "dst"));
-    QTest::keyClick(tree->View(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/dst/src/inner"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/src/inner"));
-
-    tree->SetSelected(ChildNamed(src->Parent(), "src"));
-    QTest::keyClick(tree->View(), Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(prompts.confirmed, std::vector<std::string>{dir.Path() + "/src"});
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/src"));
-
-    tree->SetSelected(Root());
-    QTest::keyClick(tree->View(), Qt::Key_Delete);
-    QTest::keyClick(tree->View(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(prompts.confirmed.size(), 1u);
-    EXPECT_EQ(tree->Selected(), Root());
-    std::filesystem::remove_all(std::string(getenv("XDG_DATA_HOME")) + "/Trash");
-}
-
-// ------------------------------------------------------------- drag and drop
-
-class ShellTreeDragTest : public ShellTreeTest {
-  protected:
-    QWidget* Viewport() const { return tree->View()->viewport(); }
-    // The node's centre in control coordinates.
-    POINTL PointOf(TTreeNode* node) const {
-        const QPoint at =
-            Viewport()->mapTo(tree->Widget(), tree->View()->visualItemRect(node).center());
-        return {at.x(), at.y()};
-    }
-    void SendMouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent event(type, at, Viewport()->mapToGlobal(at), button, held, {});
-        QApplication::sendEvent(Viewport(), &event);
-    }
-    // A press on the node and a move past the drag distance with the button
-    // held (the drag loop takes the release).
-    void MouseDrag(TTreeNode* node, Qt::MouseButton button) {
-        // On the node's picture: a row's centre lies out of sight when a long
-        // name elsewhere widens the column.
-        const QRect row = tree->View()->visualItemRect(node);
-        const QPoint at(row.left() + 8, row.center().y());
-        SendMouse(QEvent::MouseButtonPress, at, button, button);
-        SendMouse(QEvent::MouseMove, at + QPoint(QApplication::startDragDistance() + 4, 0),
-                  Qt::NoButton, button);
-    }
-
-    std::uint32_t now_ = 1000;
-};
-
-TEST_F(ShellTreeDragTest, DropOnANode_LandsInItsFolder_AndTheTreeShowsIt) {
-    DesktopFolder place;
-    TTreeNode* node = Navigate(place.Path());
-    tree->Expand(node);
-    const std::string source = MakeHomeFolder("source");
-    std::filesystem::create_directory(source + "/incoming");
-    QMimeData mime;
-    mime.setData("text/uri-list", QByteArray::fromStdString("file://" + source + "/incoming\r\n"));
-    ASSERT_TRUE(tree->DropTargetRegistered());
-
-    const QPoint at = tree->View()->visualItemRect(node).center();
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(at, actions, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(Viewport(), &enter);
-    QDragMoveEvent move(at, actions, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(Viewport(), &move);
-    EXPECT_EQ(move.dropAction(), Qt::MoveAction);
-    EXPECT_EQ(tree->DropTarget(), node);
-    QDropEvent drop(at, actions, &mime, Qt::NoButton, {});
-    QApplication::sendEvent(Viewport(), &drop);
-    EXPECT_TRUE(drop.isAccepted());
-    EXPECT_TRUE(std::filesystem::is_directory(place.Path() + "/incoming"));
-    EXPECT_NE(ChildNamed(node, "incoming"), nullptr) << "refreshed after the drop";
-    EXPECT_EQ(tree->DropTarget(), nullptr);
-}
-
-TEST_F(ShellTreeDragTest, DragOver_OpensARestingNodeAfter400ms_AndScrollsNearTheEdgeEvery100ms) {
-    DesktopFolder place;
-    for (int i = 10; i < 60; ++i)
-        place.Make("d" + std::to_string(i));
-    place.Make("d10/inner");
-    tree->SetDragClock([this] { return now_; });
-    TTreeNode* node = Navigate(place.Path());
-    tree->Expand(node);
-    tree->View()->doItemsLayout();
-    TTreeNode* closed = ChildNamed(node, "d10");
-    tree->View()->scrollToItem(closed, QAbstractItemView::PositionAtCenter);
-    int noWindowWhileOpening = -1;
-    tree->OnExpanding = [&](TObject*, TTreeNode* opened, bool&) {
-        if (opened == closed)
-            noWindowWhileOpening = tree->NoWindowCount();
-    };
-    QMimeData mime;
-    mime.setData("text/uri-list", "file:///nowhere/x.jpg\r\n");
-    ComPtr<IDataObject> data(NewDataObjectFromMimeData(mime));
-
-    DWORD effect = DROPEFFECT_COPY;
-    tree->DragEnter(data.Get(), MK_LBUTTON, PointOf(closed), &effect);
-    effect = DROPEFFECT_COPY;
-    now_ += 399;
-    tree->DragOver(MK_LBUTTON, PointOf(closed), &effect);
-    EXPECT_TRUE(effect & DROPEFFECT_SCROLL);
-    EXPECT_EQ(closed->childCount(), 0);
-    now_ += 1;
-    tree->DragStepTimer().Window().Perform(WM_TIMER, TTimer::kTimerId);
-    EXPECT_EQ(closed->childCount(), 1) << "held still, the step timer opens it";
-    EXPECT_EQ(noWindowWhileOpening, 1);
-    EXPECT_EQ(tree->NoWindowCount(), 0);
-
-    QScrollBar* bar = tree->View()->verticalScrollBar();
-    ASSERT_GT(bar->maximum(), 2);
-    const POINTL nearBottom = {
-        100, Viewport()->mapTo(tree->Widget(), QPoint(0, Viewport()->height() - 5)).y()};
-    tree->DragEnter(data.Get(), MK_LBUTTON, nearBottom, &effect);
-    std::vector<int> steps;
-    const int top = bar->value();
-    for (int step = 0; step < 4; ++step) {
-        now_ += 50;
-        tree->DragOver(MK_LBUTTON, nearBottom, &effect);
-        steps.push_back(bar->value() - top);
-    }
-    EXPECT_EQ(steps, (std::vector<int>{0, 1, 1, 2}));
-    tree->DragLeave();
-    EXPECT_EQ(tree->DropTarget(), nullptr);
-}
-
-TEST_F(ShellTreeDragTest, MouseDragOfANode_CarriesIt_HighlightsIt_AndLeavesTheSelection) {
-    DesktopFolder place;
-    place.Make("dragged");
-    TTreeNode* node = Navigate(place.Path());
-    tree->Expand(node);
-    TTreeNode* dragged = ChildNamed(node, "dragged");
-    std::vector<int> buttons;
-    std::string uris;
-    TTreeNode* highlighted = nullptr;
-    tree->SetDragLoop([&](QMimeData* mime, DWORD, int button) {
-        std::unique_ptr<QMimeData> owned(mime);
-        buttons.push_back(button);
-        uris = mime->data("text/uri-list").toStdString();
-        highlighted = tree->DropTarget();
-        return DROPEFFECT_NONE;
-    });
-    MouseDrag(dragged, Qt::LeftButton);
-    MouseDrag(dragged, Qt::RightButton);
-    EXPECT_EQ(buttons, (std::vector<int>{0, 1}));
-    EXPECT_EQ(uris, "file://" + place.Path() + "/dragged\r\n");
-    EXPECT_EQ(highlighted, dragged);
-    EXPECT_EQ(tree->DropTarget(), nullptr);
-    EXPECT_EQ(tree->Selected(), node) << "a drag does not select";
-
-    tree->View()->scrollToItem(Root());
-    MouseDrag(Root(), Qt::LeftButton);
-    EXPECT_EQ(buttons.size(), 2u) << "the root is not dragged";
-    EXPECT_EQ(tree->Selected(), Root()) << "the press takes effect instead";
-}
-
 TEST_F(ShellTreeTest, FrameController_RulesTreeAndList_AndEachSideForgetsTheOther) {
     auto* controller = new TRzFrameController(nullptr);
     auto* listView = new TRzCustomListView(form);
@@ -796,55 +479,6 @@ TEST_F(ShellTreeTest, RefusingHandlers_KeepSelectionExpansionAndLabel) {
     EXPECT_FALSE(tree->IsEditing());
 }
 
-// The edit box holds the name as the shell gives it for renaming; a name
-// that is not UTF-8 survives an edit that leaves it alone, and such an edit
-// renames nothing (so the next outside change is still answered). OnEdited
-// may change the new name; Escape cancels.
-TEST_F(ShellTreeTest, LabelEditing_StartsFromTheEditingNameAndReportsItsEnd) {
-    DesktopFolder dir;
-    const std::string odd = dir.Make("caf\xE9");
-    dir.Make("plain");
-    TTreeNode* node = Navigate(odd);
-    TTreeNode* top = node->Parent();
-    std::vector<std::string> edited;
-    std::vector<TTreeNode*> cancelled;
-    tree->OnEdited = [&](TObject*, TTreeNode*, std::string& text) {
-        edited.push_back(text);
-        if (text == "new")
-            text += "-2";
-    };
-    tree->OnCancelEdit = [&](TObject*, TTreeNode* at) { cancelled.push_back(at); };
-    auto startEdit = [&](TTreeNode* at) {
-        tree->SetSelected(at);
-        QTest::keyClick(tree->View(), Qt::Key_F2);
-        QLineEdit* editor = EditBox(tree);
-        return editor != nullptr ? editor->text() : QString("(no editor)");
-    };
-
-    EXPECT_EQ(startEdit(node), QString("caf\\xE9"));
-    QTest::keyClick(EditBox(tree), Qt::Key_Return);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    EXPECT_TRUE(std::filesystem::is_directory(odd));
-    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "plain"}));
-    tree->Perform(TRzCustomShellTree::kChangeMessage);
-    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
-
-    EXPECT_EQ(startEdit(ChildNamed(top, "plain")), QString("plain"));
-    dir.Make("made");
-    tree->RefreshTree();  // waits for the edit box to close
-    EXPECT_EQ(Captions(top).size(), 2u);
-    QTest::keyClick(EditBox(tree), Qt::Key_Escape);
-    EXPECT_EQ(cancelled, std::vector<TTreeNode*>{ChildNamed(top, "plain")});
-    EXPECT_FALSE(tree->IsEditing());
-    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "plain"}));
-
-    RenameBy(tree, ChildNamed(top, "plain"), "new");
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/new-2"));
-    EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "new-2"}));
-    EXPECT_EQ(edited, (std::vector<std::string>{"caf\xE9", "new"}));
-    EXPECT_EQ(cancelled.size(), 1u);
-}
-
 // OnCustomDrawItem draws a node itself; OnCustomDraw can take over the view.
 TEST_F(ShellTreeTest, CustomDraw_DrawsOnTheCanvasAndCanSkipTheDefault) {
     TTreeNode* root = Root();
@@ -878,56 +512,6 @@ TEST_F(ShellTreeTest, CustomDraw_DrawsOnTheCanvasAndCanSkipTheDefault) {
             other += PixelAt(shot, x, y) != ColorToRGB(clLime);
     EXPECT_EQ(other, 0);
     EXPECT_EQ(tree->Canvas(), nullptr);
-}
-
-// The Send To entries: files and links of the Send To folder, not folders,
-// not hidden files; a choice drops the node on the entry.
-TEST_F(ShellTreeTest, SendTo_ListsTheFolderFilesAndDropsTheNodeOnTheChoice) {
-    RecordingPrompts prompts;
-    TShellPromptsScope scope(prompts);
-    DesktopFolder dir;
-    const std::string photos = dir.Make("photos");
-    const std::string backup = dir.Make("backup");
-    const std::string sendTo = std::string(getenv("XDG_DATA_HOME")) + "/KadrimarkEXIF/SendTo";
-    std::filesystem::create_directories(sendTo + "/folder");
-    ASSERT_EQ(SpecialFolderPath(0, CSIDL_SENDTO), sendTo);
-    WriteFileBytes(sendTo + "/Viewer.desktop", "[Desktop Entry]\nExec=viewer %F\n");
-    WriteFileBytes(sendTo + "/.hidden.desktop", "[Desktop Entry]\nExec=hidden %F\n");
-    std::filesystem::create_directory_symlink(backup, sendTo + "/Backup");
-    Navigate(photos);
-
-    // Opens the node's menu from the keyboard and picks `entry` from Send To.
-    auto sendVia = [&](const QString& entry) {
-        QStringList shown;
-        QTimer::singleShot(0, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            ASSERT_NE(menu, nullptr);
-            for (QAction* action : menu->actions()) {
-                QMenu* sub = action->menu();
-                if (sub == nullptr || sub->actions().isEmpty() ||
-                    CommandOf(sub->actions().front()) >= kFirstMenuCommand)
-                    continue;
-                menu->setActiveAction(action);
-                QAction* chosen = nullptr;
-                for (QAction* item : sub->actions()) {
-                    shown << item->text();
-                    if (item->text() == entry)
-                        chosen = item;
-                }
-                sub->setActiveAction(chosen);
-                QTest::keyClick(sub, Qt::Key_Return);
-                return;
-            }
-            menu->close();
-        });
-        QTest::keyClick(tree->View(), Qt::Key_F10, Qt::ShiftModifier);
-        return shown;
-    };
-    EXPECT_EQ(sendVia("Viewer.desktop"), (QStringList{"Backup", "Viewer.desktop"}));
-    EXPECT_EQ(prompts.ran, (std::vector<std::vector<std::string>>{{"viewer", photos}}));
-    sendVia("Backup");
-    EXPECT_TRUE(std::filesystem::is_directory(backup + "/photos"));
-    std::filesystem::remove_all(sendTo);
 }
 
 // Deep labels in a narrow tree are kept whole: the view scrolls sideways.
