@@ -158,6 +158,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
         OnItemContextMenu;
 
   protected:
+    // -- Life, fill and refresh.
     // The item filter's last step: the masks, then OnAddItem.
     virtual bool ItemAccept(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
                             ULONG attributes);
@@ -167,8 +168,6 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     virtual void PrepareMasks();
     virtual bool NameMatch(const std::string& name) const;
     virtual void ReleaseMasks() { maskSet_.reset(); }
-    // Returns whether the default action should run.
-    virtual bool DblClickOpen();
     virtual void FillComplete();
     virtual void FillStart();
     virtual void FolderChanged();
@@ -177,19 +176,25 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     void InsertItem(TListItem& item) override;
     void DeleteItem(TListItem& item) override;
     std::string ItemCaption(TListItem& item) override;
-    std::string ItemEditText(TListItem& item) override;
     std::string ItemDetailText(TListItem& item, int column) override;
     int ItemImage(TListItem& item) override;
     void ColumnClick(int column) override;
+    void WndProc(TMessage& message) override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    // -- Commands and keys.
+    // Returns whether the default action should run.
+    virtual bool DblClickOpen();
     void ItemOpen(int index) override;
+    std::string ItemEditText(TListItem& item) override;
     bool ItemEdited(TListItem& item, std::string& caption) override;
     bool CanEditLabel(TListItem& item) override;
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers) override;
     void ItemContextMenu(TListItem* item, QPoint point) override;
+
+    // -- Drag and drop.
     void BeginItemDrag(int button) override;
-    void WndProc(TMessage& message) override;
-    void Loaded() override;
-    void Notification(TComponent* component, TOperation operation) override;
 
   private:
     struct PendingInsert {
@@ -198,17 +203,33 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
         IShellDetails* details = nullptr;
     };
 
-    // The drop target a point offers: the item's own, else the shown
-    // folder's; none over empty space during the list's own drag.
-    struct DropChoice {
-        ComPtr<IDropTarget> target;
-        int item = -1;  // the item whose target it is
-    };
-    DropChoice ChooseDropTarget(POINTL point);
-    bool OverOwnEmptySpace(const DropChoice& choice) const { return ownDrag_ && choice.item < 0; }
-    ComPtr<IDropTarget> FolderDropTarget() const;
-    void SyncDropTarget();
+    // -- Life, fill and refresh.
+    void CreateWnd();
+    void DestroyWnd();
+    DWORD EnumFlags() const;
+    void EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList);
+    // Whether one of the filter's masks matches the file name.
+    bool MatchesAnyMask(const std::string& name) const;
+    // Steps 1-3 of the item filter, then ItemAccept; `attributes` receives
+    // what the attribute query left.
+    bool AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
+                     ULONG& attributes);
+    void Insert(std::unique_ptr<TRzShellListData> record, ULONG attributes);
+    void BuildColumns();
+    void Sort();
+    void SaveWidthsIfMarked();
+    void StopWatch();
+    void ChangeSeen();
+    void RefreshTimerExpired();
+    // Lets the linked tree carry out its pending action first; true when that
+    // moved Folder, a change the raised re-entry count kept from being shown.
+    bool TreeFlushMovedFolder();
     void FolderChangeStep();
+    void DeviceChangeMessage(TRzDeviceChangeHandler* sender, TMessage& message) {
+        DeviceChange(sender, message);
+    }
+
+    // -- Commands and keys.
     void RunPendingRefreshes();
     // Empties the list and shows the folder at `absolute` (a copy is taken).
     void GoInto(LPCITEMIDLIST absolute);
@@ -221,29 +242,18 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     void RunMenuCommand(IContextMenu* menu, UINT id, TListItem* focused);
     // Tells OnPopupHint the help text of menu entry `id` (empty for none).
     void PopupHint(IContextMenu* menu, UINT id);
-    void EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList);
-    // Whether one of the filter's masks matches the file name.
-    bool MatchesAnyMask(const std::string& name) const;
-    // Steps 1-3 of the item filter, then ItemAccept; `attributes` receives
-    // what the attribute query left.
-    bool AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
-                     ULONG& attributes);
-    void Insert(std::unique_ptr<TRzShellListData> record, ULONG attributes);
-    void BuildColumns();
-    void Sort();
-    void SaveWidthsIfMarked();
-    void ChangeSeen();
-    void RefreshTimerExpired();
-    // Lets the linked tree carry out its pending action first; true when that
-    // moved Folder, a change the raised re-entry count kept from being shown.
-    bool TreeFlushMovedFolder();
-    void CreateWnd();
-    void DestroyWnd();
-    void StopWatch();
-    DWORD EnumFlags() const;
-    void DeviceChangeMessage(TRzDeviceChangeHandler* sender, TMessage& message) {
-        DeviceChange(sender, message);
-    }
+
+    // -- Drag and drop.
+    // The drop target a point offers: the item's own, else the shown
+    // folder's; none over empty space during the list's own drag.
+    struct DropChoice {
+        ComPtr<IDropTarget> target;
+        int item = -1;  // the item whose target it is
+    };
+    DropChoice ChooseDropTarget(POINTL point);
+    bool OverOwnEmptySpace(const DropChoice& choice) const { return ownDrag_ && choice.item < 0; }
+    ComPtr<IDropTarget> FolderDropTarget() const;
+    void SyncDropTarget();
 
     TRzShellLocator folder_;
     std::string fileFilter_;

@@ -1,0 +1,249 @@
+#include "shell/ShellList.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+
+#include "ShellListTestSupport.h"
+#include "shell/ShellPaths.h"
+
+namespace {
+
+TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFails) {
+    Make("old.txt");
+    Make("taken.txt");
+    Show(folder_);
+    QAbstractItemModel* model = list_.Model();
+    EXPECT_TRUE(model->setData(model->index(0, 0), "new.txt", Qt::EditRole));
+    EXPECT_TRUE(std::filesystem::exists(folder_ + "/new.txt"));
+    EXPECT_EQ(list_.ShellListData(0)->FileName(), "new.txt");
+    EXPECT_EQ(Cell(0, 0), "new.txt");
+
+    EXPECT_FALSE(model->setData(model->index(0, 0), "taken.txt", Qt::EditRole));
+    EXPECT_EQ(Cell(0, 0), "new.txt");
+    EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// The edit starts from the name as the shell gives it for renaming; an
+// untouched name that is not UTF-8 keeps its bytes and renames nothing, an
+// edited one keeps the bytes its escapes stand for.
+TEST_F(ShellListTest, LabelEdit_StartsFromTheEditingName_AnUntouchedOddNameStays) {
+    Make("caf\xE9.txt");
+    Show(folder_);
+    QAbstractItemModel* model = list_.Model();
+    const QModelIndex first = model->index(0, 0);
+    EXPECT_EQ(Cell(0, 0), "caf\\xE9.txt");
+    EXPECT_EQ(first.data(Qt::EditRole).toString(), QString("caf\\xE9.txt"));
+    EXPECT_FALSE(model->setData(first, QString("caf\\xE9.txt"), Qt::EditRole));
+    EXPECT_EQ(Names(), std::vector<std::string>{"caf\xE9.txt"});
+    // An edit elsewhere keeps the escaped byte; a typed-over one goes.
+    EXPECT_TRUE(model->setData(first, QString("caf\\xE9-2.txt"), Qt::EditRole));
+    EXPECT_EQ(Names(), std::vector<std::string>{"caf\xE9-2.txt"});
+    EXPECT_TRUE(model->setData(first, "cafe.txt", Qt::EditRole));
+    EXPECT_EQ(Names(), std::vector<std::string>{"cafe.txt"});
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// Whether a row may be renamed is asked when an edit starts, not of every
+// row each time a view lays its rows out.
+TEST_F(ShellListTest, LabelEdit_TheViewOpensAnEditorOnlyOnRowsThatMayBeRenamed) {
+    Make("mine.txt");
+    const std::string trash = TestHome() + "/.local/share/Trash/files";
+    std::filesystem::create_directories(trash);
+    WriteFileBytes(trash + "/binned.txt", "x");
+    for (const auto& [folder, opens] : {std::pair{folder_, true}, std::pair{trash, false}}) {
+        Show(folder);
+        ASSERT_EQ(list_.ItemCount(), 1) << folder;
+        list_.ActiveView()->edit(list_.Model()->index(0, 0));
+        EXPECT_EQ(list_.IsEditing(), opens) << folder;
+        if (auto* editor = list_.ActiveView()->findChild<QLineEdit*>())
+            QTest::keyClick(editor, Qt::Key_Escape);
+    }
+    std::filesystem::remove(trash + "/binned.txt");
+}
+
+// A shortcut file whose LinkInfo names `target` as its local base path.
+std::string ShortcutTo(const std::string& target) {
+    auto u32 = [](std::uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    const std::string header = u32(76) +
+                               std::string("\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46", 16) +
+                               u32(2) + std::string(52, '\0');
+    const std::uint32_t size = 28 + static_cast<std::uint32_t>(target.size()) + 2;
+    return header + u32(size) + u32(28) + u32(1) + u32(0) + u32(28) + u32(0) +
+           u32(28 + target.size() + 1) + target + '\0' + '\0';
+}
+
+TEST_F(ShellListCommandTest, Keys_EnterBackspaceAndTheTable_OtherKeysPassThrough) {
+    std::filesystem::create_directory(folder_ + "/sub");
+    Make("sub/inner.txt");
+    Make("a.txt");
+    Make("b.txt");
+    list_.SetReadOnly(true);
+    Show(folder_);
+    SelectOnly("sub");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Names(), std::vector<std::string>{"inner.txt"});
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(list_.FolderPath(), folder_);
+
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list_.SelectedIndexes().size(), 3u);
+    const int fillsBefore = fills_;
+    Key(Qt::Key_F5);
+    EXPECT_EQ(fills_, fillsBefore + 1);
+    SelectOnly("a.txt");
+    Key(Qt::Key_F2);  // asked for explicitly, so ReadOnly does not keep it
+    EXPECT_TRUE(list_.IsEditing());
+    QTest::keyClick(list_.ActiveView()->findChild<QLineEdit*>(), Qt::Key_Escape);
+    EXPECT_FALSE(list_.IsEditing());
+
+    list_.SetFocusedIndex(0);
+    Key(Qt::Key_End);  // not ours: the view moves the focus
+    EXPECT_EQ(list_.FocusedIndex(), 2);
+
+    list_.SetOptions(list_.Options() | OptionBit(sloDontChangeFolder));
+    SelectOnly("sub");
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(list_.FolderPath(), folder_);
+    EXPECT_TRUE(prompts_.opened.empty());
+}
+
+TEST_F(ShellListCommandTest, Verbs_CopyPasteDuplicates_CutPasteMoves_DeleteGoesToTheTrash) {
+    for (const char* folder : {"/src", "/copies", "/moved"})
+        std::filesystem::create_directory(folder_ + folder);
+    Make("src/f.jpg", "photo");
+    Make("src/g.jpg", "other");
+    Show(folder_ + "/src");
+    SelectOnly("f.jpg");
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Show(folder_ + "/copies");
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Names(), std::vector<std::string>{"f.jpg"});
+    EXPECT_TRUE(std::filesystem::exists(folder_ + "/src/f.jpg"));
+
+    Show(folder_ + "/src");
+    SelectOnly("g.jpg");
+    Key(Qt::Key_X, Qt::ControlModifier);
+    Show(folder_ + "/moved");
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Names(), std::vector<std::string>{"g.jpg"});
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/src/g.jpg"));
+
+    SelectOnly("g.jpg");
+    Key(Qt::Key_Delete);
+    Show(folder_ + "/copies");
+    SelectOnly("f.jpg");
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(list_.ItemCount(), 0);
+    EXPECT_EQ(prompts_.confirmed,
+              (std::vector<std::string>{folder_ + "/moved/g.jpg", folder_ + "/copies/f.jpg"}));
+    const std::string trash = std::string(getenv("XDG_DATA_HOME")) + "/Trash/files/";
+    EXPECT_TRUE(std::filesystem::exists(trash + "g.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(trash + "f.jpg"));
+    std::filesystem::remove_all(std::string(getenv("XDG_DATA_HOME")) + "/Trash");
+}
+
+TEST_F(ShellListCommandTest, Open_FilesGoToTheDesktop_ShortcutsToFoldersNavigate) {
+    std::filesystem::create_directory(folder_ + "/sub");
+    Make("sub/inner.txt");
+    Make("a.txt");
+    Make("b.txt");
+    Make("to-sub.lnk", ShortcutTo(folder_ + "/sub"));
+    Make("to-file.lnk", ShortcutTo(folder_ + "/a.txt"));
+    Show(folder_);
+
+    SelectOnly("a.txt");
+    list_.OpenSelected();
+    list_.SetSelected(2, true);  // a.txt and b.txt: one default command for both
+    list_.OpenSelected();
+    SelectOnly("to-file.lnk");
+    list_.OpenSelected();
+    EXPECT_EQ(prompts_.opened,
+              (std::vector<std::string>{folder_ + "/a.txt", folder_ + "/a.txt", folder_ + "/b.txt",
+                                        folder_ + "/to-file.lnk"}));
+
+    bool handled = true;
+    list_.OnDblClickOpen = [&](TObject*, bool& h) { h = handled; };
+    SelectOnly("b.txt");
+    list_.OpenSelected();
+    EXPECT_EQ(prompts_.opened.size(), 4u);
+
+    SelectOnly("to-sub.lnk");
+    list_.OpenSelected();
+    EXPECT_EQ(Names(), std::vector<std::string>{"inner.txt"});
+}
+
+TEST_F(ShellListCommandTest, GoUp_FromADriveToComputer_TheTreeGoesUpWhenLinked) {
+    TestMountTable mounts;
+    OwnedIdList computer;
+    ASSERT_EQ(GetSpecialFolderLocation(0, CSIDL_DRIVES, computer.Out()), S_OK);
+    list_.SetFolderIdList(computer.Get());
+    list_.OpenItem(0);
+    ASSERT_NE(IdListBytes(list_.FolderIdList()), IdListBytes(computer.Get()));
+    list_.GoUp();
+    EXPECT_EQ(IdListBytes(list_.FolderIdList()), IdListBytes(computer.Get()));
+    list_.GoUp();
+    EXPECT_EQ(IdListCount(list_.FolderIdList()), 0);  // the desktop
+    list_.GoUp();
+    EXPECT_EQ(IdListCount(list_.FolderIdList()), 0);
+
+    RecordingTree tree;
+    list_.SetLinkedTree(&tree);
+    list_.GoUp();
+    EXPECT_EQ(tree.ancestorRequests, std::vector<int>{1});
+}
+
+TEST_F(ShellListCommandTest, ContextMenu_ShellVerbsWithHints_RenameOnlyWhenNotReadOnly) {
+    Make("a.txt");
+    Show(folder_);
+    SelectOnly("a.txt");
+    std::vector<std::string> hints;
+    list_.OnPopupHint = [&](TObject*, const std::string& hint) { hints.push_back(hint); };
+
+    // Opens the menu with a right click and picks `caption` from it.
+    auto choose = [&](const QString& caption) {
+        QStringList captions;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QAction* chosen = nullptr;
+            for (QAction* action : menu->actions()) {
+                captions << action->text();
+                if (action->text() == caption)
+                    chosen = action;
+            }
+            if (chosen == nullptr) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QWidget* viewport = list_.ActiveView()->viewport();
+        const QPoint at = list_.ActiveView()->visualRect(list_.Model()->index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &event);
+        return captions;
+    };
+    list_.SetReadOnly(true);
+    EXPECT_FALSE(choose("&Copy").contains("Rena&me"));
+    EXPECT_EQ(FilesOnClipboard().Paths, std::vector<std::string>{folder_ + "/a.txt"});
+    ASSERT_FALSE(hints.empty());
+    EXPECT_FALSE(hints.front().empty());
+
+    list_.SetReadOnly(false);
+    EXPECT_TRUE(choose("Rena&me").contains("Rena&me"));
+    EXPECT_TRUE(list_.IsEditing());
+}
+
+}  // namespace
