@@ -455,11 +455,7 @@ void TRzCustomShellList::RefreshItems() {
             shown.push_back(record->RelIdList());
         }
     }
-    std::vector<TOwnedIdList> fresh;
-    fresh.reserve(static_cast<std::size_t>(ItemCount()));
-    ComPtr<IEnumIDList> enumerator;
-    if (SUCCEEDED(folderObject_->EnumObjects(0, EnumFlags(), enumerator.Put())) && enumerator)
-        ReadEnumeration(enumerator.Get(), fresh);
+    const std::vector<TOwnedIdList> fresh = EnumerateFresh();
     // A file-system folder compares byte by byte: a rewritten file, whose list
     // holds its size and time, counts as gone and new.
     const TFreshMatch match =
@@ -489,6 +485,15 @@ void TRzCustomShellList::RefreshItems() {
     }
     FillComplete();
     SetAllocBy(256);
+}
+
+std::vector<TOwnedIdList> TRzCustomShellList::EnumerateFresh() const {
+    std::vector<TOwnedIdList> fresh;
+    fresh.reserve(static_cast<std::size_t>(ItemCount()));
+    ComPtr<IEnumIDList> enumerator;
+    if (SUCCEEDED(folderObject_->EnumObjects(0, EnumFlags(), enumerator.Put())) && enumerator)
+        ReadEnumeration(enumerator.Get(), fresh);
+    return fresh;
 }
 
 // ------------------------------------------------------------- watching

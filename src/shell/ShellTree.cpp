@@ -531,8 +531,6 @@ void TRzCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
         MergeNode(node->Child(i), remembered);
 }
 
-// Every item of the folder now; none when the folder cannot be read to its
-// end, so that its nodes then count as gone.
 void TRzCustomShellTree::EnumerateFresh(IShellFolder* folder, std::vector<TOwnedIdList>& fresh) {
     ComPtr<IEnumIDList> items;
     if (FAILED(folder->EnumObjects(0, EnumFlags(), items.Put())) || !items)
