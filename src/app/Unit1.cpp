@@ -148,12 +148,13 @@ void TForm1::ReadFormDescription() {
 // The hidden byte document's values from the form description; it is never
 // shown, but keeps its presentation settings in step.
 void TForm1::LoadHex2Settings() {
-    Hex2.SetBytesPerRow(16);
-    Hex2.SetTranslation(tkAsIs);
-    Hex2.SetOffsetFormat("-!10:0x|");
-    Hex2.SetFocusFrame(true);
-    Hex2.SetDrawGridLines(false);
-    Hex2.SetFont("Courier New", -15);
+    TMPHPresentation& presentation = Hex2.Presentation();
+    presentation.SetBytesPerRow(16);
+    presentation.SetTranslation(tkAsIs);
+    presentation.SetOffsetFormat("-!10:0x|");
+    presentation.SetFocusFrame(true);
+    presentation.SetDrawGridLines(false);
+    presentation.SetFont("Courier New", -15);
     Hex2.Loaded();
 }
 

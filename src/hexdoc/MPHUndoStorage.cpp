@@ -101,15 +101,16 @@ std::uint32_t TMPHUndoStorage::StateFlags(TMPHUndoKind kind, std::int32_t positi
         flags |= undoflag::kSecondChanged;
     if (editor_.Modified())
         flags |= undoflag::kWasModified;
-    if (editor_.CursorOnLowDigit())
+    const TMPHPresentation& presentation = editor_.Presentation();
+    if (presentation.CursorOnLowDigit())
         flags |= undoflag::kCursorLowDigit;
-    if (editor_.CursorInCharField())
+    if (presentation.CursorInCharField())
         flags |= undoflag::kCursorInChars;
     if (kind == ukCursorMovement || editor_.HasSelection())
         flags |= undoflag::kSelectionPart;
-    if (editor_.UnicodeChars())
+    if (presentation.UnicodeChars())
         flags |= undoflag::kUnicode;
-    if (editor_.UnicodeBigEndian())
+    if (presentation.UnicodeBigEndian())
         flags |= undoflag::kUnicodeBigEndian;
     return flags;
 }
@@ -137,8 +138,8 @@ void TMPHUndoStorage::AddRecord(TMPHUndoKind kind, std::int32_t position, std::i
     PutU32(record, 12, static_cast<std::uint32_t>(position));
     PutU32(record, 16, static_cast<std::uint32_t>(count));
     PutU32(record, 20, static_cast<std::uint32_t>(replaceCount));
-    record[24] = static_cast<std::uint8_t>(editor_.Translation());
-    record[25] = static_cast<std::uint8_t>(editor_.BytesPerUnit());
+    record[24] = static_cast<std::uint8_t>(editor_.Presentation().Translation());
+    record[25] = static_cast<std::uint8_t>(editor_.Presentation().BytesPerUnit());
     record.insert(record.end(), payload.begin(), payload.end());
     if (flags & undoflag::kDescriptionPart) {
         record.insert(record.end(), description.begin(), description.end());

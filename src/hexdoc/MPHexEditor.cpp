@@ -84,7 +84,7 @@ void TCustomMPHexEditor::NewDocument() {
     undo_.Reset(true);
     ResetSelection();
     changes_.SetSize(0);
-    RecomputeGrid();
+    presentation_.Recount();
     modified_ = false;
     notWritable_ = true;
     hasFile_ = false;
@@ -116,7 +116,7 @@ void TCustomMPHexEditor::LoadFromFile(const std::string& fileName) {
 
 void TCustomMPHexEditor::LoadFromStream(TStream& stream) {
     store_.Clear();
-    RecomputeGrid();
+    presentation_.Recount();
     try {
         TCursorScope hourglass(crHourGlass);
         try {
@@ -145,7 +145,7 @@ void TCustomMPHexEditor::FinishLoad() {
     if (undo_.LockCount() == 0)
         undo_.Reset(true);
     changes_.SetSize(0);
-    RecomputeGrid();
+    presentation_.Recount();
     modified_ = false;
     cursorPos_ = 0;
     Changed();
@@ -227,7 +227,7 @@ bool TCustomMPHexEditor::InsertNibble(std::int32_t position, bool highNibble,
         ShiftTailByNibble(position, highNibble);
     }
     CutChangeMarks(position);
-    RecomputeGrid();
+    presentation_.Recount();
     Changed();
     return true;
 }
@@ -236,7 +236,7 @@ void TCustomMPHexEditor::AppendZeroByte() {
     RecordChange(ukAppendBuffer, 0, 1, "");
     store_.SetSize(1);
     cursorPos_ = DataSize() - 1;
-    RecomputeGrid();
+    presentation_.Recount();
     Changed();
 }
 
@@ -310,7 +310,7 @@ bool TCustomMPHexEditor::OpenZeroGap(std::int32_t position, std::int32_t count) 
     store_.Move(position, position + count, size - position);
     std::memset(store_.PointerAt(position), 0, static_cast<std::size_t>(count));
     CutChangeMarks(position);
-    RecomputeGrid();
+    presentation_.Recount();
     return true;
 }
 
@@ -395,148 +395,11 @@ void TCustomMPHexEditor::ResetSelection() {
     selStart_ = selEnd_ = selAnchor_ = -1;
 }
 
-// ---- Bookmarks -----------------------------------------------------------------
-
-void TCustomMPHexEditor::CheckBookmarkIndex(int index) {
-    if (index < 0 || index >= kBookmarkCount)
-        throw EMPHexEditor(mphmsg::kInvalidBookmark);
-}
-
-TCustomMPHexEditor::TMPHBookmark TCustomMPHexEditor::Bookmark(int index) const {
-    CheckBookmarkIndex(index);
-    return bookmarks_[index];
-}
-
-void TCustomMPHexEditor::SetBookmark(int index, std::int32_t position, bool inCharField) {
-    CheckBookmarkIndex(index);
-    TMPHBookmark& bookmark = bookmarks_[index];
-    if (bookmark.Position == position && bookmark.InCharField == inCharField)
-        return;
-    bookmark = {position, inCharField};
-    BookmarkChanged();
-}
-
-void TCustomMPHexEditor::SetBookmarkBitmap(const TBitmap& bitmap) {
-    if (bitmap.Width() != kBookmarkBitmapWidth || bitmap.Height() != kBookmarkBitmapHeight)
-        throw EMPHexEditor(mphmsg::kInvalidBookmarkBitmap);
-    bookmarkBitmap_ = bitmap;
-}
-
 // ---- Presentation -------------------------------------------------------------
-
-namespace {
-
-bool IsUnitSize(int value) {
-    return value == 1 || value == 2 || value == 4 || value == 8;
-}
-
-}  // namespace
 
 void TCustomMPHexEditor::SetInsertMode(bool value) {
     insertMode_ = value;
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetBytesPerRow(int value) {
-    if (value < 1 || value > 256 || (unicodeChars_ && value % 2 != 0))
-        throw EMPHexEditor(mphmsg::kInvalidBytesPerLine);
-    bytesPerRow_ = value;
-    bytesPerColumn_ = std::min(bytesPerColumn_, value);
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetBytesPerColumn(int value) {
-    if (value < 1 || value > bytesPerRow_)
-        throw EMPHexEditor(mphmsg::kInvalidBytesPerColumn);
-    bytesPerColumn_ = value;
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetBytesPerUnit(int value) {
-    if (!IsUnitSize(value))
-        throw EMPHexEditor(FormatMPHMessage(mphmsg::kInvalidBytesPerUnit, value));
-    if (unicodeChars_ && value != 2)
-        throw EMPHexEditor(mphmsg::kUnicodeBytesPerUnit);
-    bytesPerUnit_ = value;
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetRulerBytesPerUnit(int value) {
-    if (value != -1 && !IsUnitSize(value))
-        throw EMPHexEditor(FormatMPHMessage(mphmsg::kInvalidRulerBytesPerUnit, value));
-    rulerBytesPerUnit_ = value;
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetUnicodeChars(bool value) {
-    if (value && !unicodeChars_) {
-        if (DataSize() % 2 != 0)
-            throw EMPHexEditor(mphmsg::kUnicodeOddSize);
-        if (translation_ != tkAsIs)
-            throw EMPHexEditor(mphmsg::kUnicodeTranslation);
-        if (bytesPerUnit_ != 2)
-            throw EMPHexEditor(mphmsg::kUnicodeBytesPerUnit);
-        if (bytesPerRow_ % 2 != 0)
-            throw EMPHexEditor(mphmsg::kInvalidBytesPerLine);
-    }
-    unicodeChars_ = value;
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetTranslation(TMPHTranslationKind value) {
-    if (unicodeChars_ && value != tkAsIs)
-        throw EMPHexEditor(mphmsg::kUnicodeTranslation);
-    translation_ = value;
-}
-
-std::uint8_t TCustomMPHexEditor::TranslateToShown(std::uint8_t dataByte) const {
-    return ::TranslateToShown(translation_, dataByte, customTranslation_, maskChar_);
-}
-
-std::uint8_t TCustomMPHexEditor::TranslateToData(std::uint8_t shownChar) const {
-    return ::TranslateToData(translation_, shownChar, customTranslation_);
-}
-
-void TCustomMPHexEditor::SetOffsetFormat(const std::string& value) {
-    if (value == offsetFormatText_)
-        return;
-    offsetFormat_ = value.empty() ? TMPHOffsetFormat{} : TMPHOffsetFormat::Parse(value);
-    offsetFormatText_ = value;
-    RecomputeGrid();
-}
-
-void TCustomMPHexEditor::SetFont(const std::string& name, int height) {
-    fontName_ = name;
-    fontHeight_ = height;
-}
-
-int TCustomMPHexEditor::RulerUnit() const {
-    return rulerBytesPerUnit_ == -1 ? bytesPerUnit_ : rulerBytesPerUnit_;
-}
-
-int TCustomMPHexEditor::OffsetUnit() const {
-    if (offsetFormat_.Flags & TMPHOffsetFormat::kUnitBytesPerRow)
-        return bytesPerRow_;
-    if (offsetFormat_.Flags & TMPHOffsetFormat::kUnitBytesPerColumn)
-        return bytesPerColumn_;
-    if (offsetFormat_.Flags & TMPHOffsetFormat::kUnitRulerBytesPerUnit)
-        return RulerUnit();
-    return offsetFormat_.Unit;
-}
-
-void TCustomMPHexEditor::RecomputeGrid() {
-    const std::int64_t size = DataSize();
-    std::int64_t dataRows = (size + bytesPerRow_ - 1) / bytesPerRow_;
-    if (insertMode_ && size % bytesPerRow_ == 0)
-        ++dataRows;
-    rowCount_ = static_cast<int>(std::max<std::int64_t>(dataRows, 1)) + FixedRows;
-    colCount_ = unicodeChars_ ? 2 * bytesPerRow_ + bytesPerRow_ / 2 + 3 : 3 * bytesPerRow_ + 3;
-    if (offsetFormat_.Flags & TMPHOffsetFormat::kAutoWidth)
-        offsetFormat_.MinDigits = offsetFormat_.DigitCount(LastRowPosition(), OffsetUnit());
-}
-
-std::int64_t TCustomMPHexEditor::LastRowPosition() const {
-    return std::int64_t{rowCount_ - FixedRows - 1} * bytesPerRow_;
+    presentation_.Recount();
 }
 
 std::string TCustomMPHexEditor::GetOffsetText(std::int64_t position) {
@@ -545,9 +408,7 @@ std::string TCustomMPHexEditor::GetOffsetText(std::int64_t position) {
         OnGetOffsetText(*this, position, text);
         return text;
     }
-    if (offsetFormatText_.empty())
-        return "";
-    return offsetFormat_.Format(position, OffsetUnit(), hexLowerCase_);
+    return presentation_.FormatOffset(position);
 }
 
 std::string TCustomMPHexEditor::GetPositionText(std::int64_t position) {
@@ -555,9 +416,19 @@ std::string TCustomMPHexEditor::GetPositionText(std::int64_t position) {
     return text.empty() ? std::to_string(position) : text;
 }
 
-int TCustomMPHexEditor::OffsetColumnWidth() {
-    if (gutterWidth_ != -1)
-        return gutterWidth_;
-    auto characters = static_cast<int>(GetOffsetText(LastRowPosition()).size()) + 1;
-    return characters * TextWidth(TFont{.Name = fontName_, .Height = fontHeight_}, "w") + 21;
+// ---- The component -------------------------------------------------------------
+
+int TMPHexEditor::OffsetColumnWidth() {
+    const TMPHPresentation& presentation = Presentation();
+    if (presentation.GutterWidth() != -1)
+        return presentation.GutterWidth();
+    auto letters = static_cast<int>(GetOffsetText(presentation.LastRowPosition()).size()) + 1;
+    TFont font{.Name = presentation.FontName(), .Height = presentation.FontHeight()};
+    return letters * TextWidth(font, "w") + 21;
+}
+
+void TMPHexEditor::SetBookmarkBitmap(const TBitmap& bitmap) {
+    if (bitmap.Width() != kBookmarkBitmapWidth || bitmap.Height() != kBookmarkBitmapHeight)
+        throw EMPHexEditor(mphmsg::kInvalidBookmarkBitmap);
+    bookmarkBitmap_ = bitmap;
 }

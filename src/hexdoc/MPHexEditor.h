@@ -3,11 +3,12 @@
 // The byte document: a whole file held in memory as one run of bytes, with
 // loading and saving, raw byte access, half-byte insertion, a record of
 // changes (TMPHUndoStorage), change marks per byte, the modified flag, and
-// the settings and grid counts of the hex view that would show it. It is a
-// data object: nothing here draws.
+// the presentation settings of the hex grid that would show it
+// (TMPHPresentation). It is a data object: nothing here draws.
 //
-// Ownership: the document owns its store, its change marks, its undo storage
-// and the message window its deferred selection notification goes through.
+// Ownership: the document owns its store, its change marks, its undo storage,
+// its presentation and the message window its deferred selection
+// notification goes through.
 // Use on the user-interface thread only; the deferred notification needs a
 // running QCoreApplication to arrive.
 
@@ -20,10 +21,8 @@
 #include "framework/Bits.h"
 #include "framework/Messages.h"
 #include "framework/Object.h"
-#include "hexdoc/MPHColors.h"
 #include "hexdoc/MPHMemoryStream.h"
-#include "hexdoc/MPHOffsetFormat.h"
-#include "hexdoc/MPHTranslation.h"
+#include "hexdoc/MPHPresentation.h"
 #include "hexdoc/MPHUndoStorage.h"
 
 class TStream;
@@ -146,8 +145,6 @@ class TCustomMPHexEditor : public TObject {
 
     // ---- Cursor and selection ---------------------------------------------
     std::int32_t GetCursorPos() const { return cursorPos_; }
-    bool CursorOnLowDigit() const { return cursorLowDigit_; }
-    bool CursorInCharField() const { return cursorInChars_; }
     bool HasSelection() const { return selStart_ >= 0; }
     std::int32_t SelStart() const { return selStart_; }
     std::int32_t SelEnd() const { return selEnd_; }
@@ -157,93 +154,11 @@ class TCustomMPHexEditor : public TObject {
     void SetSelection(std::int32_t start, std::int32_t end);
     void ResetSelection();
 
-    // ---- Bookmarks ----------------------------------------------------------
-    // Ten bookmarks, 0 to 9; a position of -1 means not set. Other indices
-    // raise EMPHexEditor "Invalid bookmark index".
-    struct TMPHBookmark {
-        std::int32_t Position = -1;
-        bool InCharField = false;
-    };
-    static constexpr int kBookmarkCount = 10;
-    TMPHBookmark Bookmark(int index) const;
-    // Runs BookmarkChanged when the bookmark changes.
-    void SetBookmark(int index, std::int32_t position, bool inCharField);
-    // The pictures bookmarks are drawn with: twenty 10 x 10 pictures stacked
-    // in one 10 x 200 bitmap. Empty until one is set, as nothing here draws.
-    static constexpr int kBookmarkBitmapWidth = 10;
-    static constexpr int kBookmarkBitmapHeight = 200;
-    const TBitmap& BookmarkBitmap() const { return bookmarkBitmap_; }
-    // Keeps a copy; any other size raises EMPHexEditor "Invalid bookmark
-    // bitmap (must be 10 x 200 px)" and keeps the previous bitmap.
-    void SetBookmarkBitmap(const TBitmap& bitmap);
-
-    // ---- Presentation settings --------------------------------------------
-    int BytesPerRow() const { return bytesPerRow_; }
-    // 1 .. 256, even with the Unicode display; else EMPHexEditor "Invalid
-    // bytes per line argument".
-    void SetBytesPerRow(int value);
-    int BytesPerColumn() const { return bytesPerColumn_; }
-    // 1 .. BytesPerRow; else "Invalid bytes per column argument".
-    void SetBytesPerColumn(int value);
-    int BytesPerUnit() const { return bytesPerUnit_; }
-    // 1, 2, 4 or 8 ("Invalid bytes per unit value %d, ..."); 2 while the
-    // Unicode display is on ("BytesPerUnit must be set to 2 in unicode mode").
-    void SetBytesPerUnit(int value);
-    int RulerBytesPerUnit() const { return rulerBytesPerUnit_; }
-    // -1 (follow BytesPerUnit), 1, 2, 4 or 8; else "Invalid ruler bytes per
-    // unit value %d, allowed: -1,1,2,4,8".
-    void SetRulerBytesPerUnit(int value);
-    bool UnicodeChars() const { return unicodeChars_; }
-    // Turning it on needs an even DataSize ("Cannot use unicode mode with
-    // odd-sized files"), tkAsIs, BytesPerUnit 2 and an even BytesPerRow.
-    void SetUnicodeChars(bool value);
-    bool UnicodeBigEndian() const { return unicodeBigEndian_; }
-    void SetUnicodeBigEndian(bool value) { unicodeBigEndian_ = value; }
-    TMPHTranslationKind Translation() const { return translation_; }
-    // Only tkAsIs with the Unicode display ("Translations cannot be used in
-    // unicode mode").
-    void SetTranslation(TMPHTranslationKind value);
-    // The character shown for a data byte, and the data byte a shown (typed)
-    // character stands for, under the current Translation (MPHTranslation.h).
-    std::uint8_t TranslateToShown(std::uint8_t dataByte) const;
-    std::uint8_t TranslateToData(std::uint8_t shownChar) const;
-    // tkCustom's tables; they start as the identity.
-    const TMPHTranslationTable& CustomTranslation() const { return customTranslation_; }
-    void SetCustomTranslation(const TMPHTranslationTable& tables) { customTranslation_ = tables; }
-    // What tkASCII shows for bytes outside 32..127; '.' by default.
-    std::uint8_t MaskChar() const { return maskChar_; }
-    void SetMaskChar(std::uint8_t value) { maskChar_ = value; }
-    const std::string& OffsetFormat() const { return offsetFormatText_; }
-    // Parses the format (see MPHOffsetFormat.h); "" switches offsets off. On
-    // an error the previous format stays.
-    void SetOffsetFormat(const std::string& value);
-    const TMPHOffsetFormat& OffsetFormatState() const { return offsetFormat_; }
-    bool HexLowerCase() const { return hexLowerCase_; }
-    void SetHexLowerCase(bool value) { hexLowerCase_ = value; }
-    // -1: the offset column is as wide as its longest text.
-    int GutterWidth() const { return gutterWidth_; }
-    void SetGutterWidth(int value) { gutterWidth_ = value; }
-    bool FocusFrame() const { return focusFrame_; }
-    void SetFocusFrame(bool value) { focusFrame_ = value; }
-    bool DrawGridLines() const { return drawGridLines_; }
-    void SetDrawGridLines(bool value) { drawGridLines_ = value; }
-    const std::string& FontName() const { return fontName_; }
-    int FontHeight() const { return fontHeight_; }
-    // Height < 0: character height in pixels, as font descriptions give it.
-    void SetFont(const std::string& name, int height);
-    TMPHColors& Colors() { return colors_; }
-
-    // ---- Grid -------------------------------------------------------------
-    static constexpr int FixedCols = 2;
-    static constexpr int FixedRows = 2;
-    int RowCount() const { return rowCount_; }
-    int ColCount() const { return colCount_; }
-    // The offset column in pixels: GutterWidth when set, else (length of the
-    // last row's offset text + 1) widths of "w" in the font, plus 21.
-    // Measuring needs a QGuiApplication.
-    int OffsetColumnWidth();
-    // The data position the last row starts at.
-    std::int64_t LastRowPosition() const;
+    // ---- Presentation -----------------------------------------------------
+    // The settings and grid counts of the hex grid that would show the
+    // document; kept in step with every load and change.
+    TMPHPresentation& Presentation() { return presentation_; }
+    const TMPHPresentation& Presentation() const { return presentation_; }
 
     // ---- Events -----------------------------------------------------------
     TNotifyEvent OnChange;
@@ -291,11 +206,6 @@ class TCustomMPHexEditor : public TObject {
     void ShiftTailByNibble(std::int32_t position, bool highNibble);
     void CutChangeMarks(std::int32_t position);
     void AppendZeroByte();
-    void ClearChanges();
-    void RecomputeGrid();
-    int OffsetUnit() const;
-    static void CheckBookmarkIndex(int index);
-    int RulerUnit() const;
 
     bool noSizeChange_ = false;
     TMPHMemoryStream store_;
@@ -311,38 +221,34 @@ class TCustomMPHexEditor : public TObject {
     bool insertMode_ = false;
 
     std::int32_t cursorPos_ = 0;
-    bool cursorLowDigit_ = false;
-    bool cursorInChars_ = false;
     std::int32_t selStart_ = -1;
     std::int32_t selEnd_ = -1;
     std::int32_t selAnchor_ = -1;
-    TMPHBookmark bookmarks_[kBookmarkCount];
-    TBitmap bookmarkBitmap_;
-
-    int bytesPerRow_ = 16;
-    int bytesPerColumn_ = 2;
-    int bytesPerUnit_ = 1;
-    int rulerBytesPerUnit_ = -1;
-    bool unicodeChars_ = false;
-    bool unicodeBigEndian_ = false;
-    TMPHTranslationKind translation_ = tkAsIs;
-    TMPHTranslationTable customTranslation_ = IdentityTranslation();
-    std::uint8_t maskChar_ = '.';
-    std::string offsetFormatText_;
-    TMPHOffsetFormat offsetFormat_;
-    bool hexLowerCase_ = false;
-    int gutterWidth_ = -1;
-    bool focusFrame_ = false;
-    bool drawGridLines_ = true;
-    std::string fontName_ = "Courier New";
-    int fontHeight_ = -15;
-    TMPHColors colors_;
-    int rowCount_ = 3;
-    int colCount_ = 51;
+    TMPHPresentation presentation_{*this};
 
     int pendingSelectionNotify_ = 0;
     MessageWindow window_;
 };
 
-// The component as the program's window carries it; it overrides nothing.
-class TMPHexEditor : public TCustomMPHexEditor {};
+// The component as the program's window carries it: the document, with what
+// only a drawn grid needs (its font's measure and the bookmark pictures). It
+// overrides nothing.
+class TMPHexEditor : public TCustomMPHexEditor {
+  public:
+    // The offset column in pixels: GutterWidth when set, else (length of the
+    // last row's offset text + 1) widths of "w" in the font, plus 21.
+    // Measuring needs a QGuiApplication.
+    int OffsetColumnWidth();
+
+    // The pictures bookmarks are drawn with: twenty 10 x 10 pictures stacked
+    // in one 10 x 200 bitmap. Empty until one is set, as nothing here draws.
+    static constexpr int kBookmarkBitmapWidth = 10;
+    static constexpr int kBookmarkBitmapHeight = 200;
+    const TBitmap& BookmarkBitmap() const { return bookmarkBitmap_; }
+    // Keeps a copy; any other size raises EMPHexEditor "Invalid bookmark
+    // bitmap (must be 10 x 200 px)" and keeps the previous bitmap.
+    void SetBookmarkBitmap(const TBitmap& bitmap);
+
+  private:
+    TBitmap bookmarkBitmap_;
+};

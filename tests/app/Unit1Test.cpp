@@ -119,7 +119,7 @@ TEST_F(Form1Test, StartUp_WindowAndControlsInTheirPlacesOnTheDesktop) {
     EXPECT_TRUE(form.RzClockStatus1->Visible());
     EXPECT_FALSE(form.KvtXPProgressBar1->Visible());
     EXPECT_EQ(form.ImageList1->Count(), 10);
-    EXPECT_EQ(form.Hex2.BytesPerRow(), 16);
+    EXPECT_EQ(form.Hex2.Presentation().BytesPerRow(), 16);
     EXPECT_EQ(form.TeFolderListbox1->SelectedFolder()->PathName(), TestDesktop());
     ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() >= 3; }));  // Home, ...
     EXPECT_EQ(form.TeFileListBox1->FolderPath(), TestDesktop());

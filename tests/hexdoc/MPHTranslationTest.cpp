@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "framework/Bitmap.h"
 #include "hexdoc/MPHexEditor.h"
 #include "hexdoc/MPHexEditorError.h"
 #include "support/MessageOf.h"
@@ -16,11 +15,12 @@ using BytePairs = std::vector<std::pair<int, int>>;
 
 // Checks data byte -> shown character and back for each pair under `kind`.
 void ExpectPairs(TMPHTranslationKind kind, const BytePairs& pairs) {
-    TMPHexEditor doc;
-    doc.SetTranslation(kind);
+    TCustomMPHexEditor doc;
+    TMPHPresentation& view = doc.Presentation();
+    view.SetTranslation(kind);
     for (auto [data, shown] : pairs) {
-        EXPECT_EQ(doc.TranslateToShown(data), shown) << TranslationShortName(kind) << " " << data;
-        EXPECT_EQ(doc.TranslateToData(shown), data) << TranslationShortName(kind) << " " << shown;
+        EXPECT_EQ(view.TranslateToShown(data), shown) << TranslationShortName(kind) << " " << data;
+        EXPECT_EQ(view.TranslateToData(shown), data) << TranslationShortName(kind) << " " << shown;
     }
 }
 
@@ -37,16 +37,17 @@ TEST(Translation, FixedTablesAreBijectionsBothWays) {
 }
 
 TEST(Translation, AsIsAndDos8KeepControlsAndAsciiUnchanged) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
+    TMPHPresentation& view = doc.Presentation();
     for (TMPHTranslationKind kind : {tkAsIs, tkDos8}) {
-        doc.SetTranslation(kind);
+        view.SetTranslation(kind);
         for (int b = 0; b < 128; ++b) {
-            EXPECT_EQ(doc.TranslateToShown(b), b);
-            EXPECT_EQ(doc.TranslateToData(b), b);
+            EXPECT_EQ(view.TranslateToShown(b), b);
+            EXPECT_EQ(view.TranslateToData(b), b);
         }
     }
-    doc.SetTranslation(tkAsIs);
-    EXPECT_EQ(doc.TranslateToShown(0xB0), 0xB0);
+    view.SetTranslation(tkAsIs);
+    EXPECT_EQ(view.TranslateToShown(0xB0), 0xB0);
 }
 
 TEST(Translation, Dos8ShowsOemLettersAsTheirAnsiLetters) {
@@ -64,11 +65,12 @@ TEST(Translation, Dos8ShowsOemLettersAsTheirAnsiLetters) {
 }
 
 TEST(Translation, Dos8BoxDrawingNeverShowsAsALetter) {
-    TMPHexEditor doc;
-    doc.SetTranslation(tkDos8);
+    TCustomMPHexEditor doc;
+    TMPHPresentation& view = doc.Presentation();
+    view.SetTranslation(tkDos8);
     for (int b = 0xB0; b <= 0xDF; ++b) {
-        EXPECT_GE(doc.TranslateToShown(b), 0x80) << b;
-        EXPECT_LT(doc.TranslateToShown(b), 0xC0) << b;
+        EXPECT_GE(view.TranslateToShown(b), 0x80) << b;
+        EXPECT_LT(view.TranslateToShown(b), 0xC0) << b;
     }
 }
 
@@ -109,26 +111,28 @@ TEST(Translation, Ebcdic038LettersDigitsAndControls) {
 }
 
 TEST(Translation, AsciiMasksBytesOutsideSevenBitRange) {
-    TMPHexEditor doc;
-    doc.SetTranslation(tkASCII);
+    TCustomMPHexEditor doc;
+    TMPHPresentation& view = doc.Presentation();
+    view.SetTranslation(tkASCII);
     for (int b = 0; b < 256; ++b) {
         const bool shown = b >= 32 && b <= 127;
-        EXPECT_EQ(doc.TranslateToShown(b), shown ? b : '.') << b;
+        EXPECT_EQ(view.TranslateToShown(b), shown ? b : '.') << b;
     }
-    doc.SetMaskChar('?');
-    EXPECT_EQ(doc.TranslateToShown(0x1F), '?');
-    EXPECT_EQ(doc.TranslateToShown(0x80), '?');
-    EXPECT_EQ(doc.TranslateToShown('?'), '?');
-    EXPECT_EQ(doc.TranslateToData('A'), 'A');
-    EXPECT_EQ(doc.TranslateToData(0xC0), 0xC0);
+    view.SetMaskChar('?');
+    EXPECT_EQ(view.TranslateToShown(0x1F), '?');
+    EXPECT_EQ(view.TranslateToShown(0x80), '?');
+    EXPECT_EQ(view.TranslateToShown('?'), '?');
+    EXPECT_EQ(view.TranslateToData('A'), 'A');
+    EXPECT_EQ(view.TranslateToData(0xC0), 0xC0);
 }
 
 TEST(Translation, CustomTablesStartAsIdentityAndServeOnlyCustom) {
-    TMPHexEditor doc;
-    doc.SetTranslation(tkCustom);
+    TCustomMPHexEditor doc;
+    TMPHPresentation& view = doc.Presentation();
+    view.SetTranslation(tkCustom);
     for (int b = 0; b < 256; ++b) {
-        EXPECT_EQ(doc.TranslateToShown(b), b);
-        EXPECT_EQ(doc.TranslateToData(b), b);
+        EXPECT_EQ(view.TranslateToShown(b), b);
+        EXPECT_EQ(view.TranslateToData(b), b);
     }
     // Upper-case shown for lower-case data, typed either way as lower case.
     TMPHTranslationTable tables = IdentityTranslation();
@@ -136,36 +140,24 @@ TEST(Translation, CustomTablesStartAsIdentityAndServeOnlyCustom) {
         tables.ToShown[b] = static_cast<std::uint8_t>(b - 32);
         tables.ToData[b - 32] = static_cast<std::uint8_t>(b);
     }
-    doc.SetCustomTranslation(tables);
-    EXPECT_EQ(doc.TranslateToShown('q'), 'Q');
-    EXPECT_EQ(doc.TranslateToData('Q'), 'q');
-    EXPECT_EQ(doc.TranslateToData('q'), 'q');
-    EXPECT_EQ(doc.CustomTranslation().ToShown['z'], 'Z');
-    doc.SetTranslation(tkAsIs);
-    EXPECT_EQ(doc.TranslateToShown('q'), 'q');
+    view.SetCustomTranslation(tables);
+    EXPECT_EQ(view.TranslateToShown('q'), 'Q');
+    EXPECT_EQ(view.TranslateToData('Q'), 'q');
+    EXPECT_EQ(view.TranslateToData('q'), 'q');
+    EXPECT_EQ(view.CustomTranslation().ToShown['z'], 'Z');
+    view.SetTranslation(tkAsIs);
+    EXPECT_EQ(view.TranslateToShown('q'), 'q');
 }
 
 TEST(Translation, UnicodeDisplayRefusesEveryTranslation) {
-    TMPHexEditor doc;
-    doc.SetBytesPerUnit(2);
-    doc.SetUnicodeChars(true);
+    TCustomMPHexEditor doc;
+    TMPHPresentation& view = doc.Presentation();
+    view.SetBytesPerUnit(2);
+    view.SetUnicodeChars(true);
     for (TMPHTranslationKind kind : {tkDos8, tkASCII, tkMac, tkBCD, tkCustom}) {
-        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetTranslation(kind); }),
+        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { view.SetTranslation(kind); }),
                   "Translations cannot be used in unicode mode");
-        EXPECT_EQ(doc.Translation(), tkAsIs);
+        EXPECT_EQ(view.Translation(), tkAsIs);
     }
-    EXPECT_EQ(doc.TranslateToShown(0x80), 0x80);
-}
-
-TEST(BookmarkBitmap, OnlyTenByTwoHundredIsAccepted) {
-    TMPHexEditor doc;
-    EXPECT_TRUE(doc.BookmarkBitmap().Empty());
-    doc.SetBookmarkBitmap(TBitmap(10, 200, clRed));
-    EXPECT_EQ(doc.BookmarkBitmap().Pixel(9, 199), clRed);
-    for (TBitmap bitmap : {TBitmap(), TBitmap(11, 200), TBitmap(10, 199), TBitmap(200, 10)}) {
-        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBookmarkBitmap(bitmap); }),
-                  "Invalid bookmark bitmap (must be 10 x 200 px)");
-    }
-    EXPECT_EQ(doc.BookmarkBitmap().Width(), 10);
-    EXPECT_EQ(doc.BookmarkBitmap().Pixel(0, 0), clRed);
+    EXPECT_EQ(view.TranslateToShown(0x80), 0x80);
 }

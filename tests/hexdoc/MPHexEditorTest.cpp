@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "framework/Bitmap.h"
 #include "framework/Cursor.h"
 #include "framework/FileUtils.h"
 #include "framework/Font.h"
@@ -199,7 +200,7 @@ TEST(OpenZeroGap, EqualsTwiceCountInsertionsByteForByte) {
         LoadBytes(byGap, input);
         ASSERT_TRUE(byGap.OpenZeroGap(4, 142));
         EXPECT_EQ(Bytes(byGap), Bytes(byNibbles)) << size;
-        EXPECT_EQ(byGap.RowCount(), byNibbles.RowCount());
+        EXPECT_EQ(byGap.Presentation().RowCount(), byNibbles.Presentation().RowCount());
     }
 }
 
@@ -494,143 +495,28 @@ TEST(Changed, WithoutAHandlerTheRequestStaysPendingAndNothingMoreIsPosted) {
     EXPECT_EQ(selections, 0);
 }
 
-TEST(Bookmarks, TenIndicesAndAChangeNotice) {
-    TMPHexEditor doc;
-    int notices = 0;
-    doc.OnBookmarkChanged = [&](TObject*) { ++notices; };
-    EXPECT_EQ(doc.Bookmark(9).Position, -1);
-    doc.SetBookmark(9, 40, true);
-    doc.SetBookmark(9, 40, true);
-    EXPECT_EQ(notices, 1);
-    EXPECT_EQ(doc.Bookmark(9).Position, 40);
-    EXPECT_TRUE(doc.Bookmark(9).InCharField);
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBookmark(10, 0, false); }),
-              "Invalid bookmark index");
-    EXPECT_THROW(doc.Bookmark(-1), EMPHexEditor);
-}
+// ---- The drawn component -----------------------------------------------------
 
-// ---- Presentation ---------------------------------------------------------------
-
-TEST(Grid, CountsFollowDataAndSettings) {
+TEST(OffsetColumn, WidthCountsLettersW) {
     TMPHexEditor doc;
-    EXPECT_EQ(doc.RowCount(), 3);
-    EXPECT_EQ(doc.ColCount(), 51);
-    LoadBytes(doc, Pattern(300));
-    EXPECT_EQ(doc.RowCount(), 21);
-    LoadBytes(doc, Pattern(32));
-    EXPECT_EQ(doc.RowCount(), 4);
-    doc.SetInsertMode(true);
-    EXPECT_EQ(doc.RowCount(), 5);
-    doc.SetBytesPerRow(8);
-    EXPECT_EQ(doc.ColCount(), 27);
-    doc.SetBytesPerUnit(2);
-    EXPECT_EQ(doc.RowCount(), 7);
-    doc.SetBytesPerUnit(2);
-    doc.SetUnicodeChars(true);
-    EXPECT_EQ(doc.ColCount(), 2 * 8 + 4 + 3);
-    doc.SetInsertMode(false);
-    ASSERT_TRUE(doc.OpenZeroGap(0, 8));  // 48 bytes
-    EXPECT_EQ(doc.RowCount(), 8);
-}
-
-TEST(Grid, BytesPerRowAndUnicodeChecks) {
-    TMPHexEditor doc;
-    for (int bad : {0, -1, 257})
-        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerRow(bad); }),
-                  "Invalid bytes per line argument");
-    doc.SetBytesPerRow(256);
-    doc.SetBytesPerRow(1);
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerColumn(2); }),
-              "Invalid bytes per column argument");
-    doc.SetBytesPerRow(16);
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetUnicodeChars(true); }),
-              "BytesPerUnit must be set to 2 in unicode mode");
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerUnit(3); }),
-              "Invalid bytes per unit value 3, allowed: 1,2,4,8");
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetRulerBytesPerUnit(0); }),
-              "Invalid ruler bytes per unit value 0, allowed: -1,1,2,4,8");
-    doc.SetBytesPerUnit(2);
-    doc.SetTranslation(tkMac);
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetUnicodeChars(true); }),
-              "Translations cannot be used in unicode mode");
-    doc.SetTranslation(tkAsIs);
-    LoadBytes(doc, "odd");
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetUnicodeChars(true); }),
-              "Cannot use unicode mode with odd-sized files");
-    LoadBytes(doc, "even");
-    doc.SetUnicodeChars(true);
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBytesPerRow(15); }),
-              "Invalid bytes per line argument");
-    EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetTranslation(tkDos8); }),
-              "Translations cannot be used in unicode mode");
-}
-
-TEST(Offsets, AutomaticWidthFollowsTheLastRow) {
-    TMPHexEditor doc;
-    doc.SetOffsetFormat("-!10:0x|");
-    LoadBytes(doc, Pattern(300));
-    EXPECT_EQ(doc.GetOffsetText(0), "0x000");
-    EXPECT_EQ(doc.GetOffsetText(288), "0x120");
-    LoadBytes(doc, Pattern(16));
-    EXPECT_EQ(doc.GetOffsetText(0), "0x0");
-    LoadBytes(doc, Pattern(4097));
-    EXPECT_EQ(doc.GetOffsetText(0), "0x0000");
-}
-
-TEST(Offsets, UnitsCaseAndHandler) {
-    TMPHexEditor doc;
-    LoadBytes(doc, Pattern(300));
-    EXPECT_EQ(doc.GetOffsetText(5), "");
-    EXPECT_EQ(doc.GetPositionText(5), "5");
-    doc.SetOffsetFormat("8!10:|h");
-    EXPECT_EQ(doc.GetOffsetText(0x12A), "0000012Ah");
-    doc.SetHexLowerCase(true);
-    EXPECT_EQ(doc.GetOffsetText(0x12A), "0000012ah");
-    doc.SetOffsetFormat("R%10:|");
-    EXPECT_EQ(doc.GetOffsetText(32), "2");
-    doc.SetBytesPerRow(8);
-    EXPECT_EQ(doc.GetOffsetText(32), "4");
-    doc.SetOffsetFormat("%A:|");
-    doc.SetRulerBytesPerUnit(4);
-    EXPECT_EQ(doc.GetOffsetText(40), "10");
-    doc.OnGetOffsetText = [](TCustomMPHexEditor&, std::int64_t position, std::string& text) {
-        text.assign(1, '@').append(std::to_string(position));
-    };
-    EXPECT_EQ(doc.GetOffsetText(7), "@7");
-    EXPECT_EQ(doc.GetPositionText(7), "@7");
-}
-
-TEST(Offsets, BadFormatKeepsThePreviousOne) {
-    TMPHexEditor doc;
-    doc.SetOffsetFormat("-!10:0x|");
-    EXPECT_THROW(doc.SetOffsetFormat("11:|"), EMPHexEditor);
-    EXPECT_EQ(doc.OffsetFormat(), "-!10:0x|");
-    EXPECT_EQ(doc.GetOffsetText(0), "0x0");
-    doc.SetOffsetFormat("");
-    EXPECT_EQ(doc.GetOffsetText(0), "");
-}
-
-TEST(Offsets, ColumnWidthCountsLettersW) {
-    TMPHexEditor doc;
-    doc.SetOffsetFormat("-!10:0x|");
+    doc.Presentation().SetOffsetFormat("-!10:0x|");
     LoadBytes(doc, Pattern(300));
     const int w = TextWidth(TFont{.Name = "Courier New", .Height = -15}, "w");
     ASSERT_GT(w, 0);
     EXPECT_EQ(doc.OffsetColumnWidth(), 6 * w + 21);
-    doc.SetGutterWidth(40);
+    doc.Presentation().SetGutterWidth(40);
     EXPECT_EQ(doc.OffsetColumnWidth(), 40);
 }
 
-TEST(Colors, ChangedValueNotifiesOnce) {
-    TMPHColors colors;
-    EXPECT_EQ(colors.Get(TMPHColors::ChangedBackground), TColor{11075583});
-    int notified = 0;
-    colors.OnChange = [&] { ++notified; };
-    colors.Set(TMPHColors::Grid, clBtnFace);
-    EXPECT_EQ(notified, 0);
-    colors.Set(TMPHColors::Grid, clRed);
-    TMPHColors other;
-    colors.Assign(other);
-    EXPECT_EQ(notified, 2);
-    EXPECT_EQ(colors.Get(TMPHColors::Grid), clBtnFace);
+TEST(BookmarkBitmap, OnlyTenByTwoHundredIsAccepted) {
+    TMPHexEditor doc;
+    EXPECT_TRUE(doc.BookmarkBitmap().Empty());
+    doc.SetBookmarkBitmap(TBitmap(10, 200, clRed));
+    EXPECT_EQ(doc.BookmarkBitmap().Pixel(9, 199), clRed);
+    for (TBitmap bitmap : {TBitmap(), TBitmap(11, 200), TBitmap(10, 199), TBitmap(200, 10)}) {
+        EXPECT_EQ(MessageOf<EMPHexEditor>([&] { doc.SetBookmarkBitmap(bitmap); }),
+                  "Invalid bookmark bitmap (must be 10 x 200 px)");
+    }
+    EXPECT_EQ(doc.BookmarkBitmap().Width(), 10);
+    EXPECT_EQ(doc.BookmarkBitmap().Pixel(0, 0), clRed);
 }
