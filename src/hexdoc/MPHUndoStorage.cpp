@@ -45,9 +45,10 @@ std::vector<std::uint8_t> DocumentBytes(const TCustomMPHexEditor& editor, std::i
     return {first, first + count};
 }
 
-// A cursor movement record's selection ends on its last byte; -1 when it has none.
-std::int32_t OwnSelectionEnd(std::int32_t position, std::int32_t count) {
-    return count == 0 ? -1 : position + count - 1;
+// A cursor movement record's own selection: from the position to its last
+// byte (an end of -1 when it has none), anchored at the position.
+TMPHSelection OwnSelection(std::int32_t position, std::int32_t count) {
+    return {position, count == 0 ? -1 : position + count - 1, position};
 }
 
 }  // namespace
@@ -106,7 +107,7 @@ std::uint32_t TMPHUndoStorage::StateFlags(TMPHUndoKind kind, std::int32_t positi
         flags |= undoflag::kCursorLowDigit;
     if (presentation.CursorInCharField())
         flags |= undoflag::kCursorInChars;
-    if (kind == ukCursorMovement || editor_.HasSelection())
+    if (kind == ukCursorMovement || !editor_.Selection().Empty())
         flags |= undoflag::kSelectionPart;
     if (presentation.UnicodeChars())
         flags |= undoflag::kUnicode;
@@ -146,11 +147,11 @@ void TMPHUndoStorage::AddRecord(TMPHUndoKind kind, std::int32_t position, std::i
         AppendU32(record, static_cast<std::uint32_t>(description.size()));
     }
     if (flags & undoflag::kSelectionPart) {
-        bool own = kind == ukCursorMovement;
-        AppendU32(record, static_cast<std::uint32_t>(own ? position : editor_.SelStart()));
-        AppendU32(record, static_cast<std::uint32_t>(own ? OwnSelectionEnd(position, count)
-                                                         : editor_.SelEnd()));
-        AppendU32(record, static_cast<std::uint32_t>(own ? position : editor_.SelAnchor()));
+        const TMPHSelection selection =
+            kind == ukCursorMovement ? OwnSelection(position, count) : editor_.Selection();
+        AppendU32(record, static_cast<std::uint32_t>(selection.Start));
+        AppendU32(record, static_cast<std::uint32_t>(selection.End));
+        AppendU32(record, static_cast<std::uint32_t>(selection.Anchor));
     }
     AppendU32(record, static_cast<std::uint32_t>(record.size() + 4));
     PutU32(record, 0, static_cast<std::uint32_t>(record.size()));

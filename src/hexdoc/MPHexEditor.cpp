@@ -386,13 +386,7 @@ void TCustomMPHexEditor::SetSelection(std::int32_t start, std::int32_t end) {
         throw EMPHexEditor(mphmsg::kInvalidSelStart);
     if (end < 0 || end >= DataSize())
         throw EMPHexEditor(mphmsg::kInvalidSelEnd);
-    selStart_ = std::min(start, end);
-    selEnd_ = std::max(start, end);
-    selAnchor_ = start;
-}
-
-void TCustomMPHexEditor::ResetSelection() {
-    selStart_ = selEnd_ = selAnchor_ = -1;
+    selection_ = {std::min(start, end), std::max(start, end), start};
 }
 
 // ---- Presentation -------------------------------------------------------------

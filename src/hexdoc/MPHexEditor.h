@@ -46,6 +46,15 @@ inline constexpr std::int32_t kMPHCopyBlockSize = 61440;
 // The file name of a new, never saved document.
 inline constexpr const char* kMPHUntitled = "Untitled";
 
+// A selected run of bytes, Start <= End; Anchor is the end it was started
+// from. A Start below 0 means nothing is selected.
+struct TMPHSelection {
+    std::int32_t Start = -1;
+    std::int32_t End = -1;
+    std::int32_t Anchor = -1;
+    bool Empty() const { return Start < 0; }
+};
+
 class TCustomMPHexEditor : public TObject {
   public:
     // An empty "Untitled" document that cannot be saved under its own name.
@@ -56,9 +65,6 @@ class TCustomMPHexEditor : public TObject {
 
     // Called once its owner has given it its settings: starts a new document.
     void Loaded() { NewDocument(); }
-    // Empties the document, its undo storage (redo part included), selection
-    // and change marks; names it "Untitled", not writable, no file; runs Changed.
-    void NewDocument();
 
     // ---- Data -------------------------------------------------------------
     std::int32_t DataSize() const { return store_.Size32(); }
@@ -123,8 +129,6 @@ class TCustomMPHexEditor : public TObject {
     // Whether an editing action overwrote the byte since the last load or
     // clearing save (positions beyond the marks count as unchanged).
     bool ByteChanged(std::int32_t position) const { return !insertMode_ && changes_.Bit(position); }
-    // The change marks' size (one mark per position that was ever marked).
-    int ChangeMarksSize() const { return changes_.Size(); }
     const std::string& FileName() const { return fileName_; }
     bool HasFile() const { return hasFile_; }
     // Set by a load of a file that could not also be opened for writing, and
@@ -145,14 +149,10 @@ class TCustomMPHexEditor : public TObject {
 
     // ---- Cursor and selection ---------------------------------------------
     std::int32_t GetCursorPos() const { return cursorPos_; }
-    bool HasSelection() const { return selStart_ >= 0; }
-    std::int32_t SelStart() const { return selStart_; }
-    std::int32_t SelEnd() const { return selEnd_; }
-    std::int32_t SelAnchor() const { return selAnchor_; }
+    const TMPHSelection& Selection() const { return selection_; }
     // Selects start .. end (either order; anchor = start). Raises EMPHexEditor
     // "Invalid selection start" / "Invalid selection end" outside the data.
     void SetSelection(std::int32_t start, std::int32_t end);
-    void ResetSelection();
 
     // ---- Presentation -----------------------------------------------------
     // The settings and grid counts of the hex grid that would show the
@@ -191,11 +191,11 @@ class TCustomMPHexEditor : public TObject {
     // EMPHexEditor out of bounds when they do not fit.
     virtual void WriteBufferAt(const void* buffer, std::int32_t position, std::int32_t count);
 
-    // How many selection notifications are requested and not yet delivered.
-    int PendingSelectionNotify() const { return pendingSelectionNotify_; }
-    WindowHandle Handle() const { return window_.Handle(); }
-
   private:
+    // Empties the document, its undo storage (redo part included), selection
+    // and change marks; names it "Untitled", not writable, no file; runs Changed.
+    void NewDocument();
+    void ResetSelection() { selection_ = {}; }
     void HandleMessage(TMessage& message);
     void FinishLoad();
     void CopyStream(TStream& from, TStream& to, TMPHProgressKind kind);
@@ -221,9 +221,7 @@ class TCustomMPHexEditor : public TObject {
     bool insertMode_ = false;
 
     std::int32_t cursorPos_ = 0;
-    std::int32_t selStart_ = -1;
-    std::int32_t selEnd_ = -1;
-    std::int32_t selAnchor_ = -1;
+    TMPHSelection selection_;
     TMPHPresentation presentation_{*this};
 
     int pendingSelectionNotify_ = 0;
