@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 #include "hexdoc/MPHexEditorError.h"
 
 namespace {

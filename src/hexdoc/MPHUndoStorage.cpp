@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 #include "hexdoc/MPHexEditorError.h"
 
 namespace {

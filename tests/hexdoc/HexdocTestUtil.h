@@ -3,7 +3,7 @@
 #include <string>
 
 #include "framework/MemoryStream.h"
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 
 // Fills a document from bytes, as a load from a stream does.
 inline void LoadBytes(TCustomMPHexEditor& doc, const std::string& bytes) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "hexdoc/HexdocTestUtil.h"
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 #include "hexdoc/MPHexEditorError.h"
 #include "support/MessageOf.h"
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 #include "hexdoc/MPHexEditorError.h"
 #include "support/MessageOf.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "hexdoc/HexdocTestUtil.h"
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 #include "hexdoc/MPHexEditorError.h"
 
 namespace {
@@ -20,7 +20,7 @@ std::uint32_t U32(TMPHUndoStorage& undo, std::int64_t at) {
 }  // namespace
 
 TEST(UndoRecord, InsertNibbleRecordIsThirtyFourBytes) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, "\x10\x20\x30\x40\x50\x60");
     doc.InsertNibble(4, true);
     TMPHUndoStorage& undo = doc.UndoStorage();
@@ -42,7 +42,7 @@ TEST(UndoRecord, InsertNibbleRecordIsThirtyFourBytes) {
 }
 
 TEST(UndoRecord, MarkedByteDescriptionAndSelectionParts) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, "abcdef");
     doc.ChangeBytes(2, "XY", "typed");
     TMPHUndoStorage& undo = doc.UndoStorage();
@@ -67,7 +67,7 @@ TEST(UndoRecord, MarkedByteDescriptionAndSelectionParts) {
 }
 
 TEST(UndoRecord, KindsWithTheirOwnPayloads) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, "abcdef");
     TMPHUndoStorage& undo = doc.UndoStorage();
     undo.AddRecord(ukCursorMovement, 2, 0, 0, "");
@@ -98,7 +98,7 @@ TEST(UndoRecord, KindsWithTheirOwnPayloads) {
 }
 
 TEST(UndoStorage, TrimsFromTheFrontBeforeAdding) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, Pattern(64));
     doc.SetMaxUndo(100);
     for (int i = 0; i < 3; ++i)
@@ -113,7 +113,7 @@ TEST(UndoStorage, TrimsFromTheFrontBeforeAdding) {
 }
 
 TEST(UndoStorage, DefaultLimitAndNoLimit) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, Pattern(8));
     EXPECT_EQ(doc.MaxUndo(), 1048576);
     doc.SetMaxUndo(0);
@@ -129,7 +129,7 @@ TEST(UndoStorage, DefaultLimitAndNoLimit) {
 }
 
 TEST(UndoStorage, LockedChangesStillModify) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, "abc");
     doc.BeginUndoLock();
     doc.BeginUndoLock();
@@ -146,7 +146,7 @@ TEST(UndoStorage, LockedChangesStillModify) {
 }
 
 TEST(UndoStorage, LockedStorageSurvivesALoad) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, "abc");
     doc.InsertNibble(0, true);
     doc.BeginUndoLock();
@@ -156,7 +156,7 @@ TEST(UndoStorage, LockedStorageSurvivesALoad) {
 }
 
 TEST(UndoStorage, ShrinkingBelowOneRecordForgetsTheCount) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, "abc");
     doc.InsertNibble(0, true);
     TMPHUndoStorage& undo = doc.UndoStorage();
@@ -168,7 +168,7 @@ TEST(UndoStorage, ShrinkingBelowOneRecordForgetsTheCount) {
 }
 
 TEST(UndoStorage, CorruptFirstSizeEmptiesTheStorageWhenTrimming) {
-    TMPHexEditor doc;
+    TCustomMPHexEditor doc;
     LoadBytes(doc, Pattern(8));
     doc.InsertNibble(1, true);
     doc.InsertNibble(1, true);
