@@ -15,7 +15,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/StreamErrors.h"
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 
 namespace {
 
@@ -221,7 +221,7 @@ int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::
     TFolderList items(folderPath);
     TTerminalProgress progress(errFile);
     TConsoleHost host(err);
-    TMPHexEditor document;
+    TCustomMPHexEditor document;
     document.Loaded();
     TStampCommand command({folder, items, progress, host, document});
     if (!args.dryRun) {

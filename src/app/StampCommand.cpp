@@ -14,7 +14,7 @@
 #include "framework/AtomicFile.h"
 #include "framework/FileStream.h"
 #include "framework/StreamErrors.h"
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 
 const char* const kStampedMessage = "EXIF Info добавлено в: ";
 const char* const kFilesWord = " файлов";
@@ -36,7 +36,7 @@ constexpr std::uint8_t kHeaderByte6 = 0x45;
 // The byte document seen as the buffer the head is written into.
 class TDocumentBuffer : public IByteBuffer {
   public:
-    explicit TDocumentBuffer(TMPHexEditor& document) : document_(document) {}
+    explicit TDocumentBuffer(TCustomMPHexEditor& document) : document_(document) {}
     int Size() const override { return document_.DataSize(); }
     std::uint8_t Get(int position) const override { return document_.Data(position); }
     void Set(int position, std::uint8_t value) override { document_.SetData(position, value); }
@@ -45,7 +45,7 @@ class TDocumentBuffer : public IByteBuffer {
     }
 
   private:
-    TMPHexEditor& document_;
+    TCustomMPHexEditor& document_;
 };
 
 // A photo read, or its rewrite written, through a descriptor; a failure names

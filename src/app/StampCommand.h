@@ -5,7 +5,7 @@
 #include <string>
 
 class TAtomicFileGroup;
-class TMPHexEditor;
+class TCustomMPHexEditor;
 class TPhotoFile;
 class TPhotoFolder;
 
@@ -79,7 +79,7 @@ struct TStampBindings {
     IStampItems& Items;
     IStampProgress& Progress;
     IStampHost& Host;
-    TMPHexEditor& Document;
+    TCustomMPHexEditor& Document;
 };
 
 // The command's own messages.

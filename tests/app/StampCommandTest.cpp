@@ -23,7 +23,7 @@
 #include "app/StopSignals.h"
 #include "framework/StreamErrors.h"
 #include "framework/TempFiles.h"
-#include "hexdoc/MPHexEditor.h"
+#include "hexdoc/MPHDocument.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -84,7 +84,7 @@ class StampCommandTest : public ::testing::Test,
     TempDir dir;
     std::string folder;  // the run's folder when not dir
     std::vector<std::string> names;
-    TMPHexEditor document;
+    TCustomMPHexEditor document;
     TStampCommand command{TStampBindings{*this, *this, *this, *this, document}};
     mutable int folderReads = 0;
     mutable int countReads = 0;
