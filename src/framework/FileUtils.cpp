@@ -35,7 +35,31 @@ bool OpensForWriting(const std::string& fileName, const struct stat& info) {
     return file.fd() >= 0 && ::flock(file.fd(), LOCK_EX | LOCK_NB) == 0;
 }
 
+// Why a file with these facts is not a regular file within the limit, or 0.
+int RegularFileError(const struct stat& facts, long long limit) {
+    if (!S_ISREG(facts.st_mode))
+        return S_ISDIR(facts.st_mode) ? EISDIR : EINVAL;
+    return facts.st_size > limit ? EFBIG : 0;
+}
+
 }  // namespace
+
+TFileHandle OpenRegularFile(const std::string& fileName, long long limit, struct stat& facts) {
+    TFileHandle file;
+    int error = ::stat(fileName.c_str(), &facts) != 0 ? errno : RegularFileError(facts, limit);
+    if (error == 0) {
+        file = TFileHandle(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!file.Valid() || ::fstat(file.Get(), &facts) != 0)
+            error = errno;
+        else
+            error = RegularFileError(facts, limit);
+    }
+    if (error != 0) {
+        file.Close();
+        errno = error;
+    }
+    return file;
+}
 
 TFileProbe ProbeFile(const std::string& fileName) {
     TFileProbe probe;

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
+
+#include "framework/FileHandle.h"
 
 // File facts and helpers that document-style components need.
 
@@ -20,6 +24,16 @@ struct TFileProbe {
 
 // Looks at the file without changing it; never blocks on a FIFO or a lock.
 TFileProbe ProbeFile(const std::string& fileName);
+
+// Opens a regular file (links followed) of at most `limit` bytes for reading.
+// A name that is something else - a FIFO, a device, a folder - or a larger
+// file is never opened; the descriptor is checked again after the open, as
+// the name may have changed meanwhile, and the open never waits on a FIFO.
+// On success `facts` holds fstat of the descriptor, through which all
+// reading is to go. Otherwise the handle is invalid and errno says why:
+// EISDIR for a folder, EINVAL for another kind of file, EFBIG for one that is
+// too large, or what stat or open gave.
+TFileHandle OpenRegularFile(const std::string& fileName, long long limit, struct stat& facts);
 
 // True when anything at all carries that name (a dangling link included).
 bool NameTaken(const std::string& fileName);

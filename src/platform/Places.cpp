@@ -54,6 +54,10 @@ std::string DataHomePath() {
     return VariableOrHomeChild("XDG_DATA_HOME", ".local/share");
 }
 
+std::string CacheHomePath() {
+    return VariableOrHomeChild("XDG_CACHE_HOME", ".cache");
+}
+
 std::string TrashFilesPath() {
     return JoinPath(DataHomePath(), "Trash/files");
 }

@@ -9,6 +9,7 @@
 std::string HomePath();        // $HOME, else "/"
 std::string DesktopPath();     // $XDG_DESKTOP_DIR, else ~/Desktop when it exists, else $HOME
 std::string DataHomePath();    // $XDG_DATA_HOME, else ~/.local/share
+std::string CacheHomePath();   // $XDG_CACHE_HOME, else ~/.cache
 std::string TrashFilesPath();  // DataHomePath()/Trash/files
 // Whether a path is the Trash's files folder or lies inside it.
 bool IsTrashPath(const std::string& path);

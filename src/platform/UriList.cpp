@@ -8,6 +8,29 @@ bool KeptLiterally(unsigned char c) {
     return std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
 }
 
+// The older URI rules' unreserved marks and the characters a path segment may
+// hold as they are.
+bool KeptInCanonicalPath(unsigned char c) {
+    return KeptLiterally(c) ||
+           (c != 0 &&
+            std::string_view("!*'():@&=+$,").find(static_cast<char>(c)) != std::string_view::npos);
+}
+
+std::string EncodedFileUri(std::string_view path, bool (*kept)(unsigned char)) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : path) {
+        if (kept(c)) {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+    }
+    return uri;
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -71,18 +94,11 @@ std::string JoinUris(const std::vector<std::string>& paths, const char* separato
 }  // namespace
 
 std::string FileUri(std::string_view path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (unsigned char c : path) {
-        if (KeptLiterally(c)) {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 15];
-        }
-    }
-    return uri;
+    return EncodedFileUri(path, KeptLiterally);
+}
+
+std::string CanonicalFileUri(std::string_view path) {
+    return EncodedFileUri(path, KeptInCanonicalPath);
 }
 
 std::string WriteUriList(const std::vector<std::string>& paths) {

@@ -15,6 +15,11 @@
 // line, as file managers put cut and copied files on the clipboard.
 
 std::string FileUri(std::string_view path);
+// The URI desktop programs name a file by in their shared picture cache
+// (ThumbnailCache.h): besides the characters FileUri keeps, the marks
+// !*'() and the path characters :@&=+$, stay as they are; the rest is
+// percent-encoded with upper-case hex, byte by byte.
+std::string CanonicalFileUri(std::string_view path);
 std::string WriteUriList(const std::vector<std::string>& paths);
 
 // The absolute local paths named by a list from outside, in order. Lines that
