@@ -14,6 +14,12 @@ QByteArray MemoryKey(const std::string& path, long long stamp) {
     return QByteArray::fromStdString(path) + '\0' + QByteArray::number(stamp);
 }
 
+// A picture the memory must hold at the least: one larger than the whole
+// memory would be forgotten at once and asked for again and again.
+long long LargestPictureBytes(TThumbnailSize size) {
+    return 4LL * ThumbnailPixels(size) * ThumbnailPixels(size);
+}
+
 int CostInKiB(const QImage& picture) {
     return static_cast<int>(std::max<qsizetype>(1, picture.sizeInBytes() / 1024));
 }
@@ -25,11 +31,9 @@ TThumbnailLoader::TThumbnailLoader(TThumbnailCache cache, TThumbnailSize size, i
     : QObject(parent),
       cache_(std::move(cache)),
       size_(size),
-      memory_(static_cast<qsizetype>(std::max(1LL, memoryBytes / 1024))) {
-    for (int i = 0; i < std::max(1, workers); ++i) {
-        workers_.emplace_back(QThread::create([this] { Work(); }));
-        workers_.back()->start();
-    }
+      memory_(static_cast<qsizetype>(std::max(memoryBytes, LargestPictureBytes(size)) / 1024)) {
+    for (int i = 0; i < std::max(1, workers); ++i)
+        workers_.emplace_back([this] { Work(); });
 }
 
 TThumbnailLoader::~TThumbnailLoader() {
@@ -40,8 +44,8 @@ TThumbnailLoader::~TThumbnailLoader() {
         queued_.clear();
     }
     wake_.notify_all();
-    for (auto& worker : workers_)
-        worker->wait();
+    for (std::thread& worker : workers_)
+        worker.join();
 }
 
 std::optional<QImage> TThumbnailLoader::Find(const std::string& path, long long stamp) const {
@@ -86,10 +90,8 @@ void TThumbnailLoader::Work() {
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness);
     TJob job;
     while (TakeJob(job)) {
-        TThumbnail made = MakeThumbnail(cache_, job.path, size_);
-        QMetaObject::invokeMethod(
-            this, [this, job, picture = made.picture] { Deliver(job, picture); },
-            Qt::QueuedConnection);
+        QImage picture = MakeThumbnail(cache_, job.path, size_).picture;
+        Hand({std::move(job), std::move(picture)});
     }
 }
 
@@ -106,16 +108,32 @@ bool TThumbnailLoader::TakeJob(TJob& job) {
     return true;
 }
 
-void TThumbnailLoader::Deliver(const TJob& job, const QImage& picture) {
-    memory_.insert(MemoryKey(job.path, job.stamp), new QImage(picture), CostInKiB(picture));
-    bool current;
+// Queues a made picture for the loader's thread, waking it for the first.
+void TThumbnailLoader::Hand(TMade made) {
+    std::lock_guard lock(mutex_);
+    made_.push_back(std::move(made));
+    if (made_.size() == 1)
+        QMetaObject::invokeMethod(this, &TThumbnailLoader::DeliverMade, Qt::QueuedConnection);
+}
+
+void TThumbnailLoader::DeliverMade() {
+    std::vector<TMade> made;
+    std::vector<const TJob*> current;
     {
         std::lock_guard lock(mutex_);
-        if (auto making = making_.find(job.path);
-            making != making_.end() && making->second == job.generation)
-            making_.erase(making);
-        current = job.generation == generation_;
+        made.swap(made_);
+        for (const TMade& one : made) {
+            const TJob& job = one.job;
+            if (auto making = making_.find(job.path);
+                making != making_.end() && making->second == job.generation)
+                making_.erase(making);
+            if (job.generation == generation_)
+                current.push_back(&job);
+        }
     }
-    if (current)
-        emit Ready(job.path, job.stamp);
+    for (const TMade& one : made)
+        memory_.insert(MemoryKey(one.job.path, one.job.stamp), new QImage(one.picture),
+                       CostInKiB(one.picture));
+    for (const TJob* job : current)
+        emit Ready(job->path, job->stamp);
 }

@@ -4,13 +4,12 @@
 #include <QCache>
 #include <QImage>
 #include <QObject>
-#include <QThread>
 #include <condition_variable>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -22,8 +21,9 @@
 // The view asks for the files it shows (Request); worker threads, running at
 // a lower scheduling priority than the window, take the waiting requests
 // highest priority first (the earliest asked first within one priority),
-// make each picture (MakeThumbnail) and hand it back to the loader's thread,
-// which keeps it in a memory cache of bounded size and announces it (Ready).
+// make each picture (MakeThumbnail) and hand it back to the loader's thread
+// (several at a time when they come quickly), which keeps it in a memory
+// cache of bounded size and announces it (Ready).
 // The view then draws it from Find. A file without a picture (failed,
 // unavailable) is remembered too, so that it is not asked for again.
 //
@@ -48,8 +48,8 @@ class TThumbnailLoader : public QObject {
     };
 
     // `workers` threads (at least one) make pictures of `size` with `cache`;
-    // decoded pictures take at most `memoryBytes`, the least recently used
-    // forgotten first.
+    // decoded pictures take at most `memoryBytes` (raised to hold one of the
+    // largest), the least recently used forgotten first.
     TThumbnailLoader(TThumbnailCache cache, TThumbnailSize size, int workers, long long memoryBytes,
                      QObject* parent = nullptr);
     // Drops what waits and waits for the pictures being made.
@@ -92,20 +92,27 @@ class TThumbnailLoader : public QObject {
     };
     using TQueue = std::map<TOrder, TJob>;
 
+    struct TMade {
+        TJob job;
+        QImage picture;
+    };
+
     void Work();
     bool TakeJob(TJob& job);
-    void Deliver(const TJob& job, const QImage& picture);
+    void Hand(TMade made);
+    void DeliverMade();
 
     const TThumbnailCache cache_;
     const TThumbnailSize size_;
     QCache<QByteArray, QImage> memory_;  // cost in KiB; used on the loader's thread
-    std::vector<std::unique_ptr<QThread>> workers_;
+    std::vector<std::thread> workers_;
 
     mutable std::mutex mutex_;  // guards what follows
     std::condition_variable wake_;
     TQueue queue_;
     std::unordered_map<std::string, TQueue::iterator> queued_;  // by path
     std::unordered_map<std::string, int> making_;  // taken, not yet delivered: path -> generation
+    std::vector<TMade> made_;                      // waiting for the loader's thread
     int generation_ = 0;
     long long sequence_ = 0;
     bool stopping_ = false;

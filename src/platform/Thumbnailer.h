@@ -29,8 +29,8 @@ struct TThumbnail {
 // The picture of the file at `path`: the cached one while it stands for the
 // file, else one decoded now and stored in the cache. A file that cannot be
 // decoded is recorded as failed, and a recorded failure is not tried again
-// until the file changes. Blocks on the disk: call it off the user-interface
-// thread.
+// until the file changes. The picture fits the size's box and takes four
+// bytes a pixel. Blocks on the disk: call it off the user-interface thread.
 TThumbnail MakeThumbnail(const TThumbnailCache& cache, const std::string& path,
                          TThumbnailSize size);
 
