@@ -1,5 +1,6 @@
 #include "shell/FolderRefresh.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "shell/PidlList.h"
@@ -28,18 +29,36 @@ HRESULT ReadEnumeration(IEnumIDList* enumerator, std::vector<TOwnedIdList>& item
     }
 }
 
-// The shown entries are sorted once and each fresh entry is looked up by
-// bisection. Sorting keeps equal entries together and in the order shown;
-// a lookup finds the first of its run, and the run hands its entries out in
-// turn.
-TFreshMatch MatchFresh(IShellFolder* compareFolder, const std::vector<LPCITEMIDLIST>& shown,
-                       const std::vector<TOwnedIdList>& fresh) {
+namespace {
+
+// Entries of one side of a pairing: their lists and their indexes on that side.
+struct TSide {
+    std::vector<LPCITEMIDLIST> Lists;
+    std::vector<int> Indexes;
+
+    void Add(LPCITEMIDLIST list, int index) {
+        Lists.push_back(list);
+        Indexes.push_back(index);
+    }
+};
+
+struct TPairing {
+    std::vector<std::pair<int, int>> Pairs;  // (shown, fresh) indexes
+    TSide ShownLeft, FreshLeft;
+};
+
+// Pairs equal entries one to one, in the order of `compareFolder` (bytes
+// without one). The shown entries are sorted once and each fresh entry is
+// looked up by bisection. Sorting keeps equal entries together and in the
+// order shown; a lookup finds the first of its run, and the run hands its
+// entries out in turn.
+TPairing PairOff(IShellFolder* compareFolder, const TSide& shown, const TSide& fresh) {
     TRzPidlList sorted;  // does not own the shown lists
     sorted.SetCompareFolder(compareFolder);
     sorted.SetDuplicates(TRzPidlList::dupAccept);
-    sorted.SetCapacity(static_cast<int>(shown.size()));
-    for (std::size_t i = 0; i < shown.size(); ++i)
-        sorted.AddObject(const_cast<LPITEMIDLIST>(shown[i]), static_cast<std::int32_t>(i));
+    sorted.SetCapacity(static_cast<int>(shown.Lists.size()));
+    for (std::size_t i = 0; i < shown.Lists.size(); ++i)
+        sorted.AddObject(const_cast<LPITEMIDLIST>(shown.Lists[i]), static_cast<std::int32_t>(i));
     sorted.SetSorted(true);
 
     std::vector<int> runOf(sorted.Count());  // the first entry of each entry's run
@@ -48,22 +67,43 @@ TFreshMatch MatchFresh(IShellFolder* compareFolder, const std::vector<LPCITEMIDL
     std::vector<int> nextOfRun(sorted.Count());  // at a run's first entry: its next unmatched
     std::iota(nextOfRun.begin(), nextOfRun.end(), 0);
 
-    TFreshMatch match;
-    std::vector<bool> kept(shown.size());
-    for (std::size_t i = 0; i < fresh.size(); ++i) {
+    TPairing pairing;
+    std::vector<bool> kept(shown.Lists.size());
+    for (std::size_t i = 0; i < fresh.Lists.size(); ++i) {
         int run = 0;
-        if (!sorted.Find(fresh[i].get(), run)) {
-            match.New.push_back(static_cast<int>(i));
+        int* next = sorted.Find(fresh.Lists[i], run) ? &nextOfRun[run] : nullptr;
+        if (next == nullptr || *next >= sorted.Count() || runOf[*next] != run) {
+            pairing.FreshLeft.Add(fresh.Lists[i], fresh.Indexes[i]);
             continue;
         }
-        int& next = nextOfRun[run];
-        if (next < sorted.Count() && runOf[next] == run)
-            kept[sorted.Objects(next++)] = true;
-        else
-            match.New.push_back(static_cast<int>(i));
+        const int match = sorted.Objects((*next)++);
+        kept[match] = true;
+        pairing.Pairs.emplace_back(shown.Indexes[match], fresh.Indexes[i]);
     }
-    for (std::size_t i = 0; i < shown.size(); ++i)
+    for (std::size_t i = 0; i < shown.Lists.size(); ++i)
         if (!kept[i])
-            match.Gone.push_back(static_cast<int>(i));
+            pairing.ShownLeft.Add(shown.Lists[i], shown.Indexes[i]);
+    return pairing;
+}
+
+}  // namespace
+
+TFreshMatch MatchFresh(IShellFolder* folder, const std::vector<LPCITEMIDLIST>& shown,
+                       const std::vector<TOwnedIdList>& fresh) {
+    TSide shownSide, freshSide;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        shownSide.Add(shown[i], static_cast<int>(i));
+    for (std::size_t i = 0; i < fresh.size(); ++i)
+        freshSide.Add(fresh[i].get(), static_cast<int>(i));
+    TPairing left = PairOff(nullptr, shownSide, freshSide);
+    TFreshMatch match;
+    if (folder != nullptr) {
+        TPairing renewed = PairOff(folder, left.ShownLeft, left.FreshLeft);
+        match.Renewed = std::move(renewed.Pairs);
+        std::sort(match.Renewed.begin(), match.Renewed.end());
+        left = std::move(renewed);
+    }
+    match.Gone = std::move(left.ShownLeft.Indexes);
+    match.New = std::move(left.FreshLeft.Indexes);
     return match;
 }

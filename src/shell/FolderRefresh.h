@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "shell/IdLists.h"
@@ -27,18 +28,25 @@ int ChangeDelay(bool& skipNextChange, bool busy, bool focused);
 // read before that are kept.
 HRESULT ReadEnumeration(IEnumIDList* enumerator, std::vector<TOwnedIdList>& items);
 
-// -- The merge. Entries compare in the shell order of `compareFolder`, or
-// byte by byte without one. Equal lists pair off one to one: each shown
+// -- The merge. Entries with equal bytes pair off one to one: each shown
 // entry matches at most one fresh entry and each fresh entry at most one
 // shown entry, the earlier shown entries first. So with two equal entries
 // shown and one fresh, the first stays and the second goes; with one shown
 // and two fresh, one is new.
+//
+// With a folder, what is left then pairs off the same way by the folder's
+// order (column 0: the same kind and the same name): such a shown entry is
+// renewed, not gone. A file replaced under its name (rewritten and renamed
+// over, by this program or another) has a list of other bytes, since its
+// list holds its size and time; it keeps its place in what is shown.
 struct TFreshMatch {
     std::vector<int> Gone;  // indexes of the shown entries no fresh entry matched, ascending
     std::vector<int> New;   // indexes of the fresh entries no shown entry matched, ascending
+    // (shown, fresh) index pairs of renewed entries, ascending by shown index.
+    std::vector<std::pair<int, int>> Renewed;
 };
 
-// REQUIRES: every list is a well-formed relative list of `compareFolder`'s
-// folder (of one folder when there is none).
-TFreshMatch MatchFresh(IShellFolder* compareFolder, const std::vector<LPCITEMIDLIST>& shown,
+// REQUIRES: every list is a well-formed relative list of `folder` (of one
+// folder when there is none).
+TFreshMatch MatchFresh(IShellFolder* folder, const std::vector<LPCITEMIDLIST>& shown,
                        const std::vector<TOwnedIdList>& fresh);

@@ -75,7 +75,6 @@ bool ViewEditing(QAbstractItemView* view) {
 class TSortHeader final : public QHeaderView {
   public:
     explicit TSortHeader(TRzCustomListView* owner) : QHeaderView(Qt::Horizontal), owner_(owner) {
-        setSectionsClickable(true);
         setStretchLastSection(false);
         setSortIndicatorShown(false);
         setHighlightSections(false);
@@ -355,6 +354,9 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
     header_ = new TSortHeader(this);
     header_->setMinimumSectionSize(0);
     reportView_->setHeader(header_);
+    // The view hands its sorting state to a new header, which turns clicks
+    // off; the list sorts on clicks itself.
+    header_->setSectionsClickable(true);
     reportView_->setRootIsDecorated(false);
     reportView_->setItemsExpandable(false);
     reportView_->setUniformRowHeights(true);

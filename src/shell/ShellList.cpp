@@ -16,6 +16,7 @@
 #include "shell/DriveValidation.h"
 #include "shell/FolderItemOrder.h"
 #include "shell/FolderRefresh.h"
+#include "shell/ListItemModel.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellError.h"
 #include "shell/ShellListDetails.h"
@@ -293,14 +294,27 @@ void TRzCustomShellList::InsertItem(TListItem& item) {
     if (pendingInsert_.record == nullptr)
         return;
     item.Data = pendingInsert_.record;
-    const ULONG attributes = pendingInsert_.attributes;
-    if (attributes & SFGAO_SHARE)
-        item.OverlayIndex = 0;
-    else if (attributes & SFGAO_LINK)
-        item.OverlayIndex = 1;
-    item.Cut = attributes & SFGAO_HIDDEN;
+    ShowAttributes(item, pendingInsert_.attributes);
     item.SubItemCount = pendingInsert_.details != nullptr ? ColumnCount() - 1 : 3;
     pendingInsert_ = {};
+}
+
+void TRzCustomShellList::ShowAttributes(TListItem& item, ULONG attributes) {
+    item.OverlayIndex = attributes & SFGAO_SHARE ? 0 : attributes & SFGAO_LINK ? 1 : -1;
+    item.Cut = attributes & SFGAO_HIDDEN;
+}
+
+// The row's item was replaced under its name: it keeps its place, state and
+// selection, and shows the new item's size, time and look.
+void TRzCustomShellList::Renew(int row, LPCITEMIDLIST item) {
+    TListItem& shown = Item(row);
+    TRzShellListData* record = RecordOf(shown.Data);
+    record->ReplaceRelIdList(CopyIdList(nullptr, item));
+    shown.Caption.clear();
+    ULONG attributes = kAcceptRequest;
+    folderObject_->GetAttributesOf(1, &item, &attributes);
+    ShowAttributes(shown, attributes);
+    Model()->RowChanged(row);
 }
 
 void TRzCustomShellList::DeleteItem(TListItem& item) {
@@ -456,10 +470,7 @@ void TRzCustomShellList::RefreshItems() {
         }
     }
     const std::vector<TOwnedIdList> fresh = EnumerateFresh();
-    // A file-system folder compares byte by byte: a rewritten file, whose list
-    // holds its size and time, counts as gone and new.
-    const TFreshMatch match =
-        MatchFresh(folderPath_.empty() ? folderObject_.Get() : nullptr, shown, fresh);
+    const TFreshMatch match = MatchFresh(folderObject_.Get(), shown, fresh);
 
     {
         BeginUpdate();
@@ -467,6 +478,9 @@ void TRzCustomShellList::RefreshItems() {
             ReleaseMasks();
             EndUpdate();
         });
+        // Renewed first: deleting rows moves the rows after them.
+        for (auto [renewed, item] : match.Renewed)
+            Renew(rows[renewed], fresh[item].get());
         std::vector<int> vanished;
         for (int gone : match.Gone)
             vanished.push_back(rows[gone]);

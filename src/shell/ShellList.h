@@ -215,6 +215,9 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     bool AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
                      ULONG& attributes);
     void Insert(std::unique_ptr<TRzShellListData> record, ULONG attributes);
+    // The overlay and dimming the attributes give a row.
+    static void ShowAttributes(TListItem& item, ULONG attributes);
+    void Renew(int row, LPCITEMIDLIST item);
     // The shown folder's items now: none when it cannot be enumerated, those
     // read before a failure when the read stops early.
     std::vector<TOwnedIdList> EnumerateFresh() const;

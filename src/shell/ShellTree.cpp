@@ -498,7 +498,9 @@ void TRzCustomShellTree::RefreshTree() {
 
 // Merges a fresh enumeration of the node's folder into its children, then
 // does the same for each child. Levels never loaded are left alone. A
-// selection inside a removed node moves up to the node.
+// selection inside a removed node moves up to the node. A renewed entry (a
+// folder whose time changed) keeps its node as it is: the node shows only
+// its name, and its place is what the selection and the list follow.
 void TRzCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
     TRzShellTreeData* data = ShellData(node);
     if (data == nullptr || (node->HasChildren() && node->childCount() == 0))

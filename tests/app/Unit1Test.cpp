@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QWidget>
 #include <algorithm>
 #include <functional>
@@ -201,6 +203,44 @@ TEST_F(Form1Test, Stamp_ThroughTheTree_StampsTheShownFolder) {
     EXPECT_EQ(ReadFileBytes(folder + "/holiday.jpg"), PlainJpeg());
     EXPECT_EQ(ReadFileBytes(folder + "/02-02-08_1000.jpg"), JpegWithExifAfterApp0());
     EXPECT_EQ(Sorted(Listed()), Sorted(ListFolderItems(folder)));
+}
+
+// A run rewrites each photo by renaming a new copy over it: the list keeps
+// its rows in their order, the selection made with the mouse and its scroll
+// place; the stamped rows show their new size.
+TEST_F(Form1Test, Stamp_KeepsTheListsOrderSelectionAndScroll_RowsShowTheNewSize) {
+    std::vector<std::string> photos;
+    for (int month = 1; month <= 2; ++month)
+        for (int day = 10; day < 30; ++day)
+            photos.push_back(std::to_string(day) + "-0" + std::to_string(month) + "-08_1200.jpg");
+    // Photos of 900 bytes and more, so that the stamp moves them to 2 KB.
+    std::string folder = MakeHomeFolder("photos");
+    const std::string photo = PlainJpeg();
+    for (const std::string& name : photos)
+        WriteFileBytes(folder + "/" + name,
+                       photo.substr(0, photo.size() - 2) + std::string(900, '\x11') + "\xFF\xD9");
+    ASSERT_TRUE(form.OpenFolder(folder));
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 40; }));
+    Click(form.RzToolButton6);
+    TRzShellList& list = *form.TeFileListBox1;
+    QTreeView* view = list.ReportView();
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    const int scrolled = view->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    const QModelIndex row = view->indexAt(QPoint(5, view->viewport()->height() / 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(row).center());
+    const std::vector<std::string> before = Listed();
+    const std::string sizeBefore = row.siblingAtColumn(1).data().toString().toStdString();
+
+    Click(form.RzToolButton1);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 40 файлов");
+    EXPECT_EQ(Listed(), before);
+    EXPECT_EQ(list.SelectedIndexes(), std::vector<int>{row.row()});
+    EXPECT_EQ(view->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(sizeBefore, "1 KB");
+    EXPECT_EQ(row.siblingAtColumn(1).data().toString().toStdString(), "2 KB");
 }
 
 // A refresh that falls due during a run waits for its end: the list keeps

@@ -26,9 +26,10 @@ struct MatchCase {
     std::vector<std::string> shown, fresh;
     std::vector<int> gone, added;
     bool byFolder = false;
+    std::vector<std::pair<int, int>> renewed = {};
 };
 
-TEST_F(FolderRefreshTest, MatchFresh_PairsEqualListsOneToOne) {
+TEST_F(FolderRefreshTest, MatchFresh_PairsEqualListsOneToOne_ThenRenewsByTheFoldersOrder) {
     const MatchCase kCases[] = {
         {"reordered", {"a", "b", "c"}, {"c", "a", "b"}, {}, {}},
         {"kept, removed, added", {"a", "b", "c"}, {"d", "c", "a"}, {1}, {0}},
@@ -37,9 +38,28 @@ TEST_F(FolderRefreshTest, MatchFresh_PairsEqualListsOneToOne) {
         {"duplicates on both sides", {"a", "a", "b"}, {"b", "a", "a"}, {}, {}},
         {"two shown, one fresh: the later goes", {"a", "b", "a"}, {"b", "a"}, {2}, {}},
         {"one shown, two fresh: one is new", {"a"}, {"a", "a"}, {}, {1}},
-        {"changed bytes, compared by bytes", {"x1", "y1"}, {"y2", "x1"}, {1}, {0}},
-        {"changed bytes, compared by the folder", {"x1", "y1"}, {"y2", "x1"}, {}, {}, true},
-        {"folder duplicates pair off", {"x1", "x2", "y1"}, {"x3", "y1"}, {1}, {}, true},
+        {"changed bytes, no folder", {"x1", "y1"}, {"y2", "x1"}, {1}, {0}},
+        {"changed bytes, renewed by the folder",
+         {"x1", "y1"},
+         {"y2", "x1"},
+         {},
+         {},
+         true,
+         {{1, 0}}},
+        {"equal bytes pair before the folder's order",
+         {"x1", "x2", "y1"},
+         {"x2", "y1"},
+         {0},
+         {},
+         true},
+        {"folder duplicates pair off", {"x1", "x2", "y1"}, {"x3", "y1"}, {1}, {}, true, {{0, 0}}},
+        {"renewed, gone and new together",
+         {"a1", "b1", "c1"},
+         {"d1", "c2", "a1"},
+         {1},
+         {0},
+         true,
+         {{2, 1}}},
     };
     FirstByteFolder folder;
     for (const MatchCase& c : kCases) {
@@ -54,6 +74,7 @@ TEST_F(FolderRefreshTest, MatchFresh_PairsEqualListsOneToOne) {
         const TFreshMatch match = MatchFresh(c.byFolder ? &folder : nullptr, shown, fresh);
         EXPECT_EQ(match.Gone, c.gone) << c.what;
         EXPECT_EQ(match.New, c.added) << c.what;
+        EXPECT_EQ(match.Renewed, c.renewed) << c.what;
     }
 }
 

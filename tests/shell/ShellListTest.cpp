@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTreeView>
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <set>
 
@@ -76,14 +77,54 @@ TEST_F(ShellListTest, Refresh_AfterRealChanges_KeepsPlaceAndSelection_AppendsNew
     rename((folder_ + "/r.new").c_str(), (folder_ + "/r.txt").c_str());
     RefreshAfterChange();
 
+    // The file replaced under its name keeps its place; the new names come
+    // at the end.
     std::vector<std::string> names = Names();
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names[0], "b.txt");
-    EXPECT_EQ(std::set<std::string>(names.begin() + 1, names.end()),
-              (std::set<std::string>{"d.txt", "e.txt", "r.txt"}));
+    EXPECT_EQ(names[1], "r.txt");
+    EXPECT_EQ(std::set<std::string>(names.begin() + 2, names.end()),
+              (std::set<std::string>{"d.txt", "e.txt"}));
     EXPECT_EQ(list_.SelectedIndexes(), std::vector<int>{0});
     EXPECT_EQ(fills_, 1);
     EXPECT_FALSE(list_.Window().HasTimer(TRzShellList::kRefreshTimer));
+}
+
+// Files replaced under their names (as an editor or the stamp command
+// replaces them: a new copy renamed over the old) keep their rows: the list
+// keeps its order, the selection made with the mouse and its scroll place,
+// and the rows show the new size.
+TEST_F(ShellListTest, Refresh_FilesReplacedUnderTheirNames_KeepRowsSelectionAndScroll) {
+    for (int i = 10; i < 70; ++i)
+        Make("photo" + std::to_string(i) + ".jpg");
+    list_.SetViewStyle(vsReport);
+    list_.SetMultiSelect(true);
+    Show(folder_);
+    const std::vector<std::string> before = Names();
+    QTreeView* view = list_.ReportView();
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    const int scrolled = view->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    const QModelIndex top = view->indexAt(QPoint(5, 5));
+    const QModelIndex next = top.sibling(top.row() + 2, 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(top).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      view->visualRect(next).center());
+    ASSERT_EQ(list_.SelectedIndexes(), (std::vector<int>{top.row(), next.row()}));
+
+    for (int row : {0, top.row(), next.row(), list_.ItemCount() - 1}) {
+        const std::string path = folder_ + "/" + before[row];
+        WriteFileBytes(path + ".new", std::string(5000, 'x'));
+        ASSERT_EQ(rename((path + ".new").c_str(), path.c_str()), 0);
+    }
+    RefreshAfterChange();
+
+    EXPECT_EQ(Names(), before);
+    EXPECT_EQ(list_.SelectedIndexes(), (std::vector<int>{top.row(), next.row()}));
+    EXPECT_EQ(view->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(Cell(top.row(), 1), "5 KB");
+    EXPECT_EQ(Cell(top.row() + 1, 1), "1 KB");
+    EXPECT_EQ(Cell(list_.ItemCount() - 1, 1), "5 KB");
 }
 
 TEST_F(ShellListTest, Refresh_ABurstOfChangesStartsOneTimer_AndAVanishedFolderEmptiesTheList) {
@@ -194,7 +235,7 @@ TEST_F(ShellListTest, Wheel_ScrollsLinesTimes32InIconView_AndTimes16Otherwise) {
     }
 }
 
-TEST_F(ShellListTest, Report_ColumnsWidthsTextsAndHeaderClickToggle) {
+TEST_F(ShellListTest, Report_ColumnsWidthsAndTexts) {
     Make("small", std::string(1, 'x'));
     Make("large", std::string(3000, 'x'));
     Make("mid", std::string(1500, 'x'));
@@ -211,24 +252,72 @@ TEST_F(ShellListTest, Report_ColumnsWidthsTextsAndHeaderClickToggle) {
     EXPECT_FALSE(Cell(0, 1).empty());
     EXPECT_EQ(Cell(0, 5), "");
 
-    QHeaderView* header = list_.ReportView()->header();
-    emit header->sectionClicked(1);
-    EXPECT_EQ(list_.SortColumn(), 2);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"small", "mid", "large"}));
-    EXPECT_TRUE(list_.HeaderSortAscending());
-    emit header->sectionClicked(1);
-    EXPECT_EQ(list_.SortColumn(), -2);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"large", "mid", "small"}));
-    EXPECT_FALSE(list_.HeaderSortAscending());
-    emit header->sectionClicked(0);
-    EXPECT_EQ(list_.SortColumn(), 1);
-    EXPECT_EQ(list_.HeaderSortColumn(), 0);
-
     // A descending column past the last one goes back to the first at the
     // next rebuild, as an ascending one does.
     list_.SetSortColumn(-5);
     Show(TestHome());
     EXPECT_EQ(list_.SortColumn(), 1);
+}
+
+// Every column sorts on a click on its header section: ascending first,
+// descending on the next click, and the arrow is drawn in that section, its
+// direction following.
+TEST_F(ShellListTest, HeaderClick_EveryColumnSortsUpThenDown_TheArrowFollows) {
+    const struct {
+        const char* name;
+        int bytes;
+        std::time_t modified;
+    } kFiles[] = {{"a.txt", 1, 3000000}, {"b.jpg", 3000, 2000000}, {"c.png", 1500, 1000000}};
+    for (const auto& file : kFiles) {
+        Make(file.name, std::string(file.bytes, 'x'));
+        const timespec when[2] = {{file.modified, 0}, {file.modified, 0}};
+        utimensat(AT_FDCWD, (folder_ + "/" + file.name).c_str(), when, 0);
+    }
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+    QHeaderView* header = list_.ReportView()->header();
+    auto section = [header](int column) {
+        return header
+            ->grab(QRect(header->sectionViewportPosition(column), 0, header->sectionSize(column),
+                         header->height()))
+            .toImage();
+    };
+    auto byType = [this] {
+        std::vector<std::pair<QString, std::string>> rows;
+        for (int i = 0; i < list_.ItemCount(); ++i)
+            rows.emplace_back(QString::fromStdString(Cell(i, 2)).toCaseFolded(), Names()[i]);
+        std::sort(rows.begin(), rows.end());
+        std::vector<std::string> names;
+        for (const auto& row : rows)
+            names.push_back(row.second);
+        return names;
+    };
+    const std::vector<std::string> kBySize{"a.txt", "c.png", "b.jpg"};
+    const std::vector<std::string> kByTime{"c.png", "b.jpg", "a.txt"};
+    const std::vector<std::string> kByName{"a.txt", "b.jpg", "c.png"};
+    for (int column : {1, 2, 3, 0}) {
+        const QImage unsorted = section(column);
+        const QPoint centre(
+            header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+        const std::vector<std::string> up = column == 1   ? kBySize
+                                            : column == 2 ? byType()
+                                            : column == 3 ? kByTime
+                                                          : kByName;
+        EXPECT_EQ(Names(), up) << column;
+        EXPECT_EQ(list_.SortColumn(), column + 1);
+        EXPECT_EQ(list_.HeaderSortColumn(), column);
+        EXPECT_TRUE(list_.HeaderSortAscending());
+        const QImage ascending = section(column);
+        EXPECT_NE(ascending, unsorted) << column;
+
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+        EXPECT_EQ(Names(), std::vector<std::string>(up.rbegin(), up.rend())) << column;
+        EXPECT_EQ(list_.SortColumn(), -(column + 1));
+        EXPECT_FALSE(list_.HeaderSortAscending());
+        EXPECT_NE(section(column), ascending) << column;
+    }
 }
 
 // The Modified text is the locale's short date and time (the ISO form under
