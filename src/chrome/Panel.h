@@ -4,7 +4,7 @@
 
 #include "chrome/Frame.h"
 #include "chrome/Gradient.h"
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 
 // The cornerless 1-pixel ring of flat frames: the four lines leave the four
 // corner pixels out, so they keep whatever was under them. Only the lines of

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "framework/Canvas.h"
+#include "framework/ControlCanvas.h"
 
 namespace {
 

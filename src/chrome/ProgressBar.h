@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "framework/Bitmap.h"
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 
 enum TProgressBarOrientation { pbHorizontal, pbVertical };
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TSplitterBorderStyle { sbsNone, sbsSingle };

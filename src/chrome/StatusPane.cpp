@@ -4,6 +4,7 @@
 #include "chrome/Panel.h"
 #include "chrome/StatusBar.h"
 #include "framework/Application.h"
+#include "framework/ControlCanvas.h"
 
 // ------------------------------------------------------ TRzBlinkingControlsList
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/Bitmap.h"
-#include "framework/Control.h"
+#include "framework/Component.h"
 
 class TCanvas;
 

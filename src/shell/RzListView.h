@@ -9,8 +9,8 @@
 
 #include "chrome/Frame.h"
 #include "chrome/FrameController.h"
-#include "framework/Control.h"
 #include "framework/Messages.h"
+#include "framework/WinControl.h"
 #include "platform/SystemImageList.h"
 #include "shell/HeaderSortArrow.h"
 

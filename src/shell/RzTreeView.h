@@ -8,7 +8,7 @@
 
 #include "chrome/Frame.h"
 #include "chrome/FrameController.h"
-#include "framework/Control.h"
+#include "framework/WinControl.h"
 #include "platform/SystemImageList.h"
 
 class QMenu;

@@ -4,6 +4,7 @@
 
 #include "Pixels.h"
 #include "framework/Canvas.h"
+#include "framework/ControlCanvas.h"
 #include "framework/Form.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "chrome/Lightness.h"
 #include "chrome/ProgramChrome.h"
 #include "framework/Application.h"
+#include "framework/ControlCanvas.h"
 #include "framework/DateTime.h"
 
 namespace {

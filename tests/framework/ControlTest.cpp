@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Canvas.h"
+#include "framework/ControlCanvas.h"
 #include "framework/Form.h"
 #include "framework/Timer.h"
 
