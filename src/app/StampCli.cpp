@@ -12,8 +12,8 @@
 #include "app/FolderItems.h"
 #include "app/StampCommand.h"
 #include "app/StopSignals.h"
-#include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 #include "framework/StreamErrors.h"
 #include "hexdoc/MPHDocument.h"
 
@@ -184,7 +184,7 @@ class TTerminalProgress : public IStampProgress {
 class TConsoleHost : public IStampHost {
   public:
     explicit TConsoleHost(TCheckedOutput& err) : err_(err) {}
-    void ProcessMessages() override { Application->ProcessMessages(); }
+    void ProcessMessages() override { ProcessPendingMessages(); }
     void ShowMessage(const std::string& text) override { message_ = text; }
     void PassedOver(const std::string& path) override {
         err_.Write("Passed over (changed or in use during the run): " + EscapedName(path) + "\n");

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "app/StampCli.h"
-#include "shell/ShellEnv.h"
 
 namespace {
 
@@ -27,6 +26,5 @@ int main(int argc, char** argv) {
     OccupyClosedStandardDescriptors();
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_CTYPE, "C.UTF-8");  // names are UTF-8 whatever the locale says
-    TShellEnvScope shellEnv;
     return RunStampCli(argc, argv, stdout, stderr);
 }

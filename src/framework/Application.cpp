@@ -30,9 +30,7 @@ void ShowModalBox(const MessageBoxRequest& request) {
 TApplication* Application = &theApplication;
 
 void TApplication::ProcessMessages() {
-    DeliverPostedMessages();
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents();
+    ProcessPendingMessages();
 }
 
 void TApplication::ShowMessage(const std::string& text) {
@@ -81,10 +79,4 @@ void TApplication::Present(const MessageBoxRequest& request) {
         ShowModalBox(request);
     else
         std::fprintf(stderr, "%s: %s\n", request.Caption.c_str(), request.Text.c_str());
-}
-
-std::string ExceptionBoxText(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-        return message + ".";
-    return message;
 }

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/Exception.h"
+
 // The application object: the program's title, its message-pump step, and the
 // two boxes every command may end with (the plain message box and the default
 // exception box). Boxes go through a presenter so that headless callers (the
@@ -38,16 +40,16 @@ class TApplication {
     void AddHintListener(const void* key, HintListener listener);
     void RemoveHintListener(const void* key);
 
-    // Handles every pending window message and event once, then returns.
+    // Handles every pending window message and event once, then returns
+    // (ProcessPendingMessages).
     void ProcessMessages();
 
     // Modal box with the text, one OK button, no icon, Title as its caption,
     // centred on the screen.
     void ShowMessage(const std::string& text);
 
-    // The default exception handling: the exception's message, with "." added
-    // when it is not empty and its last character sorts after ".", in a box with
-    // the stop icon.
+    // The default exception handling: the exception's message as
+    // ExceptionBoxText gives it, in a box with the stop icon.
     void ShowException(const std::exception& error);
 
     // Runs `step` as the message loop runs a handler: a failure that leaves it
@@ -64,9 +66,6 @@ class TApplication {
     std::string hint_;
     std::vector<std::pair<const void*, HintListener>> hintListeners_;
 };
-
-// The message text as the default exception box shows it.
-std::string ExceptionBoxText(const std::string& message);
 
 // The process's one application object.
 extern TApplication* Application;

@@ -1,6 +1,6 @@
 #include "framework/Color.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QPalette>
 #include <array>
 
@@ -50,7 +50,7 @@ TColor FromQColor(const QColor& c) {
 // The desktop's palette, over the classic scheme for the roles it has no word for.
 Scheme DesktopScheme() {
     Scheme s = ClassicScheme();
-    const QPalette p = QApplication::palette();
+    const QPalette p = QGuiApplication::palette();
     s[COLOR_WINDOW] = FromQColor(p.color(QPalette::Base));
     s[COLOR_WINDOWTEXT] = FromQColor(p.color(QPalette::Text));
     s[COLOR_BTNFACE] = FromQColor(p.color(QPalette::Button));

@@ -18,3 +18,7 @@ class EAbort : public Exception {
   public:
     EAbort() : Exception("Operation aborted") {}
 };
+
+// The message text as the default exception box shows it: with "." added when
+// it is not empty and its last character sorts after ".".
+std::string ExceptionBoxText(const std::string& message);

@@ -174,3 +174,9 @@ void DeliverPostedMessages() {
     if (MessageDispatcher* dispatcher = MessageDispatcher::InstanceIfAny())
         QCoreApplication::sendPostedEvents(dispatcher, kPostedMessageEvent);
 }
+
+void ProcessPendingMessages() {
+    DeliverPostedMessages();
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents();
+}

@@ -57,3 +57,7 @@ bool PostMessage(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam =
 
 // Delivers every message posted so far (the message-pump step's core).
 void DeliverPostedMessages();
+
+// The message-pump step: delivers every posted message, then handles the
+// pending Qt events once when there is an event loop, and returns.
+void ProcessPendingMessages();
