@@ -12,19 +12,22 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <set>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// How many files a group puts in place at once: each waits on the disk (its
-// flush, and the release of the file it replaces), and those waits overlap.
+// How many files a group lets go at once: each may wait on the disk, and
+// those waits overlap.
 constexpr std::size_t kHelpers = 16;
 // Descriptors a handed file may hold: its temporary file, the file it
 // replaces and that file's folder, and while it is rewritten in place the
-// original's copy and the file opened for writing.
+// original's copy and the file opened for writing. Handed files get half of
+// the descriptors the process may spare; the files held after their
+// replacement, and those being let go, a quarter each.
 constexpr std::size_t kDescriptorsPerFile = 5;
 // Descriptors left to the caller for the file it works on and its own needs.
 constexpr long kSpareDescriptors = 16;
@@ -153,13 +156,14 @@ long OpenDescriptorCount() {
     return count;
 }
 
+// The descriptors the process may spare.
 std::size_t DescriptorRoom() {
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return SIZE_MAX;
+        return SIZE_MAX / 2;
     long room = static_cast<long>(std::min<rlim_t>(limit.rlim_cur, LONG_MAX)) -
                 OpenDescriptorCount() - kSpareDescriptors;
-    return std::max<long>(1, room / static_cast<long>(kDescriptorsPerFile));
+    return static_cast<std::size_t>(std::max<long>(0, room));
 }
 
 }  // namespace
@@ -221,6 +225,7 @@ void TAtomicFile::Commit(TAtomicFileGroup& group) {
     auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
     held->origin_ = std::move(origin_);
     held->temp_ = std::move(temp_);
+    held->newTime_ = newTime_;
     held->inPlace_ = inPlace_;
     group.Queue(std::move(held));
 }
@@ -243,7 +248,7 @@ void TAtomicFile::CopyAttributes() {
     if (fchmod(fd, st.st_mode & 07777) != 0)
         throw TAtomicFileError(errno, origin_.path);
     CopyExtendedAttributes(origin_.file.Get(), fd);
-    const timespec times[2] = {st.st_atim, st.st_mtim};
+    const timespec times[2] = {st.st_atim, ModificationTime()};
     if (futimens(fd, times) != 0)
         throw TAtomicFileError(errno, origin_.path);
 }
@@ -261,14 +266,18 @@ int TAtomicFile::CheckUnchanged() const noexcept {
     return 0;
 }
 
+timespec TAtomicFile::ModificationTime() const {
+    return newTime_.value_or(origin_.facts.st_mtim);
+}
+
 int TAtomicFile::PutInPlace() noexcept {
-    int result = PlaceContent();
+    int result = PlaceContent(false);
     origin_.file.Close();  // lets a writer waiting on the lease go on
     return result;
 }
 
-int TAtomicFile::PlaceContent() noexcept {
-    if (fdatasync(Handle()) != 0)
+int TAtomicFile::PlaceContent(bool synced) noexcept {
+    if (!synced && fdatasync(Handle()) != 0)
         return errno;
     if (int changed = CheckUnchanged())
         return changed;
@@ -318,7 +327,7 @@ int TAtomicFile::RewriteInPlace() noexcept {
         return error;
     }
     error = CopyContent(Handle(), writer.Get());
-    const timespec times[2] = {{0, UTIME_OMIT}, origin_.facts.st_mtim};
+    const timespec times[2] = {{0, UTIME_OMIT}, ModificationTime()};
     if (error == 0)
         timeLost_ = futimens(writer.Get(), times) != 0;  // only an owner may set it
     if (error == 0 && fsync(writer.Get()) != 0)
@@ -350,8 +359,15 @@ std::thread TAtomicFileGroup::StartHelper(std::function<void()> work) {
     return std::thread(std::move(work));
 }
 
-TAtomicFileGroup::TAtomicFileGroup(ThreadStart start)
-    : start_(std::move(start)), maxPending_(DescriptorRoom()) {}
+int TAtomicFileGroup::SyncFileSystem(int fd) {
+    return syncfs(fd) == 0 ? 0 : errno;
+}
+
+TAtomicFileGroup::TAtomicFileGroup(FileSystemSync sync, ThreadStart start)
+    : sync_(std::move(sync)),
+      maxPending_(std::max<std::size_t>(1, DescriptorRoom() / 2 / kDescriptorsPerFile)),
+      maxHeld_(std::max<std::size_t>(1, DescriptorRoom() / 4)),
+      start_(std::move(start)) {}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
     try {
@@ -359,6 +375,7 @@ TAtomicFileGroup::~TAtomicFileGroup() {
     } catch (const TAtomicFileError&) {
         // Each failed file kept its original; there is no one left to tell.
     }
+    Release();
     StopHelpers();
 }
 
@@ -375,50 +392,97 @@ void TAtomicFileGroup::Queue(std::unique_ptr<TAtomicFile> file) {
     }
     if (file->origin_.file.Valid())
         targets_.insert({file->origin_.facts.st_dev, file->origin_.facts.st_ino});
-    const std::string path = file->origin_.path;
+    handed_.push_back({std::move(file), st.st_dev});
+}
+
+void TAtomicFileGroup::SyncAll(std::vector<Handed>& handed) {
+    std::set<dev_t> synced;
+    for (Handed& file : handed) {
+        if (!synced.insert(file.device).second)
+            continue;
+        const int error = sync_(file.file->Handle());
+        for (Handed& other : handed) {
+            if (other.device == file.device)
+                other.result = error;
+        }
+    }
+}
+
+std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& handed) {
+    std::vector<std::string> passedOver;
+    std::set<FileId> synced;
+    for (const Handed& file : handed) {
+        const int folder = file.file->origin_.folder.Get();
+        struct stat st {};
+        if (file.result == TAtomicFile::kPassedOver)
+            passedOver.push_back(file.file->origin_.path);
+        if (file.result == 0 && file.file->timeLost_)
+            timesNotKept_.push_back(file.file->origin_.path);
+        else if (file.result == 0 && fstat(folder, &st) == 0 &&
+                 synced.insert({st.st_dev, st.st_ino}).second)
+            SyncFolder(folder);
+    }
+    return passedOver;
+}
+
+void TAtomicFileGroup::WaitForRelease() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return releasing_.empty() && busy_ == 0; });
+}
+
+void TAtomicFileGroup::Hold(std::vector<Handed>& placed) {
+    for (Handed& file : placed) {
+        TFileOrigin& origin = file.file->origin_;
+        if (file.result != 0 || file.file->inPlace_ || !origin.file.Valid())
+            continue;  // nothing was replaced
+        if (std::exchange(origin.leased, false))
+            fcntl(origin.file.Get(), F_SETLEASE, F_UNLCK);  // another link may still name it
+        held_.push_back(std::move(origin.file));
+        heldBytes_ += origin.facts.st_size;
+    }
+    if (held_.size() >= maxHeld_ || heldBytes_ >= kHeldBytes)
+        Release();
+}
+
+void TAtomicFileGroup::Release() {
+    WaitForRelease();
+    const std::size_t count = held_.size();
     {
         std::lock_guard lock(mutex_);
-        handed_.push_back({std::move(file)});
-        todo_.push_back(&handed_.back());
+        for (TFileHandle& file : held_)
+            releasing_.push_back(std::move(file));
     }
-    if (helpers_.size() < std::min(handed_.size(), kHelpers))
-        StartHelperFor(path);
-    work_.notify_one();
-}
-
-// A helper that cannot start is no failure while another runs; without any,
-// the file just handed would wait forever: it is taken back and the failure
-// reported.
-void TAtomicFileGroup::StartHelperFor(const std::string& path) {
-    try {
-        helpers_.push_back(start_([this] { Help(); }));
-    } catch (const std::system_error& error) {
-        if (!helpers_.empty())
-            return;
+    held_.clear();
+    heldBytes_ = 0;
+    while (helpers_.size() < std::min(count, kHelpers)) {
+        try {
+            helpers_.push_back(start_([this] { ReleaseLoop(); }));
+        } catch (const std::system_error&) {
+            break;  // those running will do
+        }
+    }
+    if (helpers_.empty()) {
         std::lock_guard lock(mutex_);
-        todo_.pop_back();
-        handed_.pop_back();
-        throw TAtomicFileError(error.code().value() != 0 ? error.code().value() : EAGAIN, path);
+        releasing_.clear();
     }
+    work_.notify_all();
 }
 
-// A helper's loop: puts handed files in place until the group closes.
-void TAtomicFileGroup::Help() {
+// A helper's loop: lets handed files go until the group closes.
+void TAtomicFileGroup::ReleaseLoop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        work_.wait(lock, [this] { return stopping_ || !todo_.empty(); });
-        if (todo_.empty())
+        work_.wait(lock, [this] { return stopping_ || !releasing_.empty(); });
+        if (releasing_.empty())
             return;
-        Handed* handed = todo_.front();
-        todo_.pop_front();
+        TFileHandle file = std::move(releasing_.front());
+        releasing_.pop_front();
+        ++busy_;
         lock.unlock();
-        int result = handed->file->PutInPlace();
-        if (result != 0)
-            handed->file->Discard();
+        file.Close();
         lock.lock();
-        handed->result = result;
-        ++finishedCount_;
-        finished_.notify_all();
+        if (--busy_ == 0 && releasing_.empty())
+            idle_.notify_all();
     }
 }
 
@@ -433,31 +497,21 @@ void TAtomicFileGroup::StopHelpers() {
 }
 
 std::vector<std::string> TAtomicFileGroup::Flush() {
-    std::deque<Handed> done;
-    {
-        std::unique_lock lock(mutex_);
-        finished_.wait(lock, [this] { return finishedCount_ == handed_.size(); });
-        done.swap(handed_);
-        finishedCount_ = 0;
-    }
+    std::vector<Handed> handed = std::exchange(handed_, {});
     pendingBytes_ = 0;
     targets_.clear();
-    std::vector<std::string> passedOver;
-    std::set<FileId> synced;
-    for (const Handed& handed : done) {
-        const int folder = handed.file->origin_.folder.Get();
-        struct stat st {};
-        if (handed.result == TAtomicFile::kPassedOver)
-            passedOver.push_back(handed.file->origin_.path);
-        if (handed.result == 0 && handed.file->timeLost_)
-            timesNotKept_.push_back(handed.file->origin_.path);
-        else if (handed.result == 0 && fstat(folder, &st) == 0 &&
-                 synced.insert({st.st_dev, st.st_ino}).second)
-            SyncFolder(folder);
+    SyncAll(handed);
+    for (Handed& file : handed) {
+        if (file.result == 0)
+            file.result = file.file->PlaceContent(true);
+        if (file.result != 0)
+            file.file->Discard();
     }
-    for (const Handed& handed : done) {
-        if (handed.result > 0)
-            throw TAtomicFileError(handed.result, handed.file->origin_.path);
-    }
+    std::vector<std::string> passedOver = Finish(handed);
+    Hold(handed);
+    auto failed = std::find_if(handed.begin(), handed.end(),
+                               [](const Handed& file) { return file.result > 0; });
+    if (failed != handed.end())
+        throw TAtomicFileError(failed->result, failed->file->origin_.path);
     return passedOver;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
@@ -98,9 +99,13 @@ class TAtomicFile {
     // false when the file was passed over. On failure or pass the target is
     // untouched and the temporary file is gone.
     bool Commit();
-    // Hands the content to the group, which puts it in place in the
-    // background (see TAtomicFileGroup). Throws when the group cannot take it.
+    // Hands the content to the group, which puts it in place at its next
+    // Flush (see TAtomicFileGroup). Throws when the attributes cannot be set.
     void Commit(TAtomicFileGroup& group);
+
+    // Gives the new content this modification time instead of the replaced
+    // file's. Call before Commit.
+    void SetModificationTime(const timespec& time) { newTime_ = time; }
 
     // The path the content replaces (symbolic links resolved).
     const std::string& TargetPath() const { return origin_.path; }
@@ -114,31 +119,46 @@ class TAtomicFile {
     // error number; on anything but 0 the caller discards.
     // The descriptor the content was read through is closed either way.
     int PutInPlace() noexcept;
-    int PlaceContent() noexcept;
+    // The same without that close; `synced`: the data are on disk already
+    // (the group synced them).
+    int PlaceContent(bool synced) noexcept;
     int CheckUnchanged() const noexcept;
     int RewriteInPlace() noexcept;
     void Discard() noexcept;
 
     TFileOrigin origin_;
     TTempFile temp_;
+    // The modification time the content gets: the replaced file's or newTime_.
+    timespec ModificationTime() const;
+
+    std::optional<timespec> newTime_;
     bool inPlace_ = false;
     bool timeLost_ = false;  // overwritten in place, its modification time not set
 };
 
-// A group of rewrites put in place in the background: TAtomicFile::Commit(group)
-// hands the file to the group's helper threads and returns at once. A helper
-// puts it in place - its data on disk, its check, then its rename - while the
-// caller goes on with the next file, so the waits for the disk overlap with the
-// work and with each other, and every rename still comes after its own data
-// are on disk. Flush waits until every handed file is in place, passed over or
-// failed and flushes their folders.
+// A group of rewrites made durable together: TAtomicFile::Commit(group) hands
+// the written file to the group and returns at once; Flush makes every handed
+// file's data durable with one sync of each file system they are on (instead
+// of one flush per file, which costs a disk round trip each), then checks and
+// renames them one after the other and flushes each of their folders once. So
+// no file is ever replaced by content that is not on disk, and a crash before
+// the renames leaves every original in place.
 //
-// A handed file may replace its target at any moment until Flush returns. The
-// owner decides when to flush (PendingCount, PendingBytes, Full); the
-// destructor flushes what is left and swallows errors (the files that fail
-// keep their originals). Flush throws TAtomicFileError for the first handed
-// file that failed; the others are in place. The group's own calls are made on
-// the thread that made it; its helpers run with every signal blocked.
+// The files the renames replaced are held open, and so not yet freed, until
+// they add up to kHeldBytes or to their share of the process's descriptors;
+// then the group's helper threads let them go while the owner goes on.
+// Freeing a file can wait for the disk (a file system mounted with online
+// discard waits for each), and a file system may pass over recently freed
+// inodes when it makes the next new file; holding them keeps both off the
+// owner's way. The disk space of the held files is free again when they go.
+//
+// Handed files wait, holding their descriptors, until Flush: the owner
+// decides when to flush (PendingCount, PendingBytes, Full); the destructor
+// flushes what is left, swallows errors (the files that fail keep their
+// originals) and lets every held file go. Flush throws TAtomicFileError for
+// the first handed file that failed; the others are in place. The group's own
+// calls are made on the thread that made it; its helpers run with every
+// signal blocked.
 class TAtomicFileGroup {
   public:
     // Starts a helper thread running the given work; throws std::system_error
@@ -146,7 +166,13 @@ class TAtomicFileGroup {
     using ThreadStart = std::function<std::thread(std::function<void()>)>;
     static std::thread StartHelper(std::function<void()> work);
 
-    explicit TAtomicFileGroup(ThreadStart start = StartHelper);
+    // Makes everything written to the file system of the descriptor durable;
+    // returns 0 or the error number (a writeback error of any file there).
+    using FileSystemSync = std::function<int(int fd)>;
+    static int SyncFileSystem(int fd);
+
+    explicit TAtomicFileGroup(FileSystemSync sync = SyncFileSystem,
+                              ThreadStart start = StartHelper);
     ~TAtomicFileGroup();
     TAtomicFileGroup(const TAtomicFileGroup&) = delete;
     TAtomicFileGroup& operator=(const TAtomicFileGroup&) = delete;
@@ -159,41 +185,61 @@ class TAtomicFileGroup {
     // Files and bytes handed since the last Flush.
     std::size_t PendingCount() const { return handed_.size(); }
     long long PendingBytes() const { return pendingBytes_; }
-    // True when the handed files hold as many descriptors as the process may
-    // spare (its open-file limit less what was open when the group was made):
-    // flush before handing another.
+    // True when the handed files hold their share of the descriptors the
+    // process may spare (its open-file limit less what was open when the
+    // group was made): flush before handing another.
     bool Full() const { return handed_.size() >= maxPending_; }
+
+    // Replaced files are let go once they hold this many bytes of the disk.
+    static constexpr long long kHeldBytes = 512LL << 20;
     // True when a file handed since the last Flush replaces the file with
     // these facts (device, inode): reading it now may give either content.
     bool Holds(const struct stat& facts) const;
 
   private:
     friend class TAtomicFile;
-    struct Handed {
-        std::unique_ptr<TAtomicFile> file;
-        int result = 0;
-    };
     struct FileId {
         unsigned long long device, inode;
         auto operator<=>(const FileId&) const = default;
     };
+    struct Handed {
+        std::unique_ptr<TAtomicFile> file;
+        dev_t device;  // of its new content
+        int result = 0;
+    };
     void Queue(std::unique_ptr<TAtomicFile> file);
-    void StartHelperFor(const std::string& path);
-    void Help();
+    // Syncs each file system the handed files are on; a failed sync fails
+    // every file on it.
+    void SyncAll(std::vector<Handed>& handed);
+    // Flushes the folders of the files put in place, each once, and gathers
+    // what the owner is told.
+    std::vector<std::string> Finish(const std::vector<Handed>& handed);
+    // Keeps the files the placed ones replaced, letting the held ones go
+    // when they reach their bounds.
+    void Hold(std::vector<Handed>& placed);
+    // Lets the held files go on the helpers (on this thread when none can
+    // start), once those let go before are gone.
+    void Release();
+    void WaitForRelease();
+    void ReleaseLoop();
     void StopHelpers();
 
-    ThreadStart start_;
+    FileSystemSync sync_;
     std::size_t maxPending_;
-    std::deque<Handed> handed_;  // stable addresses for the helpers
+    std::size_t maxHeld_;
+    std::vector<TFileHandle> held_;
+    long long heldBytes_ = 0;
+    std::vector<Handed> handed_;
     std::set<FileId> targets_;
     long long pendingBytes_ = 0;
     std::vector<std::string> timesNotKept_;
 
+    ThreadStart start_;
+    std::vector<std::thread> helpers_;
     std::mutex mutex_;  // guards what follows
     std::condition_variable work_;
-    std::condition_variable finished_;
-    std::deque<Handed*> todo_;
-    std::size_t finishedCount_ = 0;
+    std::condition_variable idle_;
+    std::deque<TFileHandle> releasing_;
+    std::size_t busy_ = 0;
     bool stopping_ = false;
-    std::vector<std::thread> helpers_;
 };
