@@ -5,8 +5,10 @@
 
 namespace {
 
-constexpr int kHeadEnd = 146;  // offsets 146 and on belong to the input
+constexpr int kHeadEnd = kExifHeadEnd;  // offsets 146 and on belong to the input
 constexpr int kDateLength = 19;
+// The shortest photo the stamp command takes (see StartsWithApp0), stamped.
+constexpr int kShortestStamped = 20 + kExifHeadGrowth;
 constexpr std::array<int, 3> kDateOffsets = {50, 100, 120};
 
 // Offsets 0-145 of the head with the date slots left zero.
@@ -29,16 +31,58 @@ constexpr auto kHead = HeadTemplate();
 
 }  // namespace
 
-bool WriteExifHead(IByteBuffer& buffer, const std::string& dateText) {
-    if (!buffer.OpenZeroGap(4, kExifHeadGap))
-        return false;
-    for (int i = 0; i < kHeadEnd; ++i) {
-        if (kHead[i] != 0)
-            buffer.Set(i, kHead[i]);
+namespace {
+
+bool IsDateSlot(int offset) {
+    for (int slot : kDateOffsets) {
+        if (offset >= slot && offset < slot + kDateLength)
+            return true;
     }
-    for (int offset : kDateOffsets) {
-        for (int i = 0; i < kDateLength; ++i)
-            buffer.Set(offset + i, static_cast<std::uint8_t>(dateText[i]));
+    return false;
+}
+
+// "DDDD:DD:DD DD:DD:DD" with digits only.
+bool IsDateText(const std::string& text) {
+    for (int i = 0; i < kDateLength; ++i) {
+        char expected = i == 10 ? ' ' : i == 4 || i == 7 || i == 13 || i == 16 ? ':' : '0';
+        bool ok = expected == '0' ? text[i] >= '0' && text[i] <= '9' : text[i] == expected;
+        if (!ok)
+            return false;
     }
     return true;
+}
+
+std::string TextAt(const IByteSource& bytes, int offset) {
+    std::string text;
+    for (int i = 0; i < kDateLength; ++i)
+        text += static_cast<char>(bytes.Get(offset + i));
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> OwnExifHeadDate(const IByteSource& bytes) {
+    const int size = bytes.Size();
+    if (size < kShortestStamped)
+        return std::nullopt;
+    for (int i = 0; i < kHeadEnd; ++i) {
+        if (!IsDateSlot(i) && bytes.Get(i) != kHead[i])
+            return std::nullopt;
+    }
+    std::string date = TextAt(bytes, kDateOffsets[0]);
+    if (!IsDateText(date) || TextAt(bytes, kDateOffsets[1]) != date ||
+        TextAt(bytes, kDateOffsets[2]) != date)
+        return std::nullopt;
+    for (int i = size - kExifHeadGap; i < size; ++i) {
+        if (bytes.Get(i) != 0)
+            return std::nullopt;
+    }
+    return date;
+}
+
+std::string ExifHead(const std::string& dateText) {
+    std::string head(kHead.begin(), kHead.end());
+    for (int offset : kDateOffsets)
+        head.replace(static_cast<std::size_t>(offset), kDateLength, dateText, 0, kDateLength);
+    return head;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/ByteBuffer.h"
@@ -7,7 +9,9 @@
 // The head written into every stamped photo. A plain JPEG that starts
 // FF D8 FF E0 (start of image, APP0) becomes one that starts with an EXIF
 // APP1 segment carrying three date fields, followed by its own APP0 segment
-// and the rest of its stream; the file grows by kExifHeadGrowth bytes.
+// and the rest of its stream; the file grows by kExifHeadGrowth bytes: the
+// head's kExifHeadEnd bytes take the place of the photo's first four, and
+// kExifHeadGap zero bytes follow its last.
 //
 // File offsets of the result (TIFF offsets count from file offset 12; the
 // TIFF part is little-endian, the two JPEG segment lengths big-endian):
@@ -31,14 +35,23 @@
 //  146-     the input from its offset 4 on (APP0 length as loaded, payload,
 //           further segments), unchanged
 //  then     142 zero bytes, which JPEG readers ignore
-// Date text: 19 bytes "YYYY:MM:DD HH:MM:SS" (see PhotoDateText).
+// Date text: 19 bytes "YYYY:MM:DD HH:MM:SS" (see DateText in PhotoName.h).
+//
+// The photo as it was before, which the head is taken out for again: the
+// bytes FF D8 FF E0 (the only start a stamped photo had), then the stamped
+// file from kExifHeadEnd up to its last kExifHeadGap bytes.
 
 constexpr int kExifHeadGap = 142;
 constexpr int kExifHeadGrowth = 2 * kExifHeadGap;
+constexpr int kExifHeadEnd = 146;
+constexpr std::uint8_t kPlainJpegStart[] = {0xFF, 0xD8, 0xFF, 0xE0};
 
-// Writes the head into the buffer, which holds the whole photo: the zero gap
-// at offset 4, then every non-zero byte of offsets 0-145. The zero bytes of
-// the head are the gap's own; nothing else is touched. Returns false, having
-// changed nothing, when the buffer refuses the gap (fewer than 5 bytes).
+// Offsets 0-145 of the stamped photo for this date.
 // REQUIRES: dateText is 19 bytes.
-bool WriteExifHead(IByteBuffer& buffer, const std::string& dateText);
+std::string ExifHead(const std::string& dateText);
+
+// The date text of the head when the bytes begin with exactly the head that
+// ExifHead gives (three equal date texts of digits, any date) and end
+// with its kExifHeadGap zero bytes, with at least the shortest stamped photo
+// between; nullopt for anything else, another program's EXIF included.
+std::optional<std::string> OwnExifHeadDate(const IByteSource& bytes);

@@ -1,5 +1,7 @@
 #include "app/FolderItems.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cwctype>
 
@@ -46,9 +48,16 @@ int CompareItemNames(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::string> ListFolderItems(const std::string& folder) {
+    return ListFolderItems(AT_FDCWD, folder);
+}
+
+std::vector<std::string> ListFolderItems(int handle, const std::string& path) {
+    // The open folder itself, reached through the process's own descriptor
+    // table rather than any name.
+    const std::string at = handle == AT_FDCWD ? path : "/proc/self/fd/" + std::to_string(handle);
     std::vector<FolderEntry> entries;
-    if (int error = ScanFolder(folder, entries))
-        throw EFOpenError::CannotOpen(folder, error);
+    if (int error = ScanFolder(at, entries))
+        throw EFOpenError::CannotOpen(path, error);
     // Links to folders count as folders.
     std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
         if (a.LeadsToFolder != b.LeadsToFolder)

@@ -9,6 +9,9 @@
 // ("." names) are included; "." and ".." are not. Throws EFOpenError
 // ("Cannot open ...") when the folder cannot be read.
 std::vector<std::string> ListFolderItems(const std::string& folder);
+// The same for the folder open as `handle`, which stays open and unmoved;
+// `path` names it in the message.
+std::vector<std::string> ListFolderItems(int handle, const std::string& path);
 
 // The order of two names as the file list sorts them (see above): negative,
 // zero or positive. Case is folded per character (UTF-8 names, any script).

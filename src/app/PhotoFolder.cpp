@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <climits>
 #include <csignal>
 #include <mutex>
+#include <utility>
 
 #include "framework/StreamErrors.h"
 #include "framework/TempFiles.h"
@@ -90,6 +93,41 @@ TPhotoFolder::TPhotoFolder(const std::string& path)
     : path_(path), handle_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (!handle_.Valid())
         throw EFOpenError::CannotOpen(path, errno);
+}
+
+TPhotoFolder::TPhotoFolder(std::string path, TFileHandle handle)
+    : path_(std::move(path)), handle_(std::move(handle)) {}
+
+namespace {
+
+// The mount a descriptor lies on: its file system and the mount's id, so
+// that a bind mount of the same file system counts as another mount too.
+bool MountOf(int fd, std::pair<dev_t, std::uint64_t>& mount) {
+    struct statx facts {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &facts) != 0)
+        return false;
+    mount = {makedev(facts.stx_dev_major, facts.stx_dev_minor),
+             (facts.stx_mask & STATX_MNT_ID) != 0 ? facts.stx_mnt_id : 0};
+    return true;
+}
+
+}  // namespace
+
+std::optional<TPhotoFolder> TPhotoFolder::OpenSubfolder(const std::string& name) const {
+    std::string path = (path_ == "/" ? "" : path_) + "/" + name;
+    TFileHandle handle(
+        openat(handle_.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!handle.Valid()) {
+        if (errno == ENOTDIR || errno == ELOOP || errno == ENOENT)
+            return std::nullopt;
+        throw EFOpenError::CannotOpen(path, errno);
+    }
+    std::pair<dev_t, std::uint64_t> here, there;
+    if (!MountOf(handle_.Get(), here) || !MountOf(handle.Get(), there))
+        throw EFOpenError::CannotOpen(path, errno);
+    if (here != there)
+        return std::nullopt;
+    return TPhotoFolder(std::move(path), std::move(handle));
 }
 
 bool TPhotoFolder::Lock(const std::function<bool()>& stop, const std::function<void()>& waiting) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,15 @@ class TPhotoFolder {
   public:
     explicit TPhotoFolder(const std::string& path);
 
+    // The subfolder `name` (a plain name) for a run over subfolders, opened
+    // through this folder's descriptor: never through a symbolic link, and
+    // never onto another mount (a mounted file system, a bind mount).
+    // nullopt for an entry that is no such folder or is gone; throws when it
+    // cannot be opened otherwise.
+    std::optional<TPhotoFolder> OpenSubfolder(const std::string& name) const;
+
     const std::string& Path() const { return path_; }
+    int Handle() const { return handle_.Get(); }
     // Waits for the folder's run lock (one stamp run per folder at a time;
     // held until the folder is closed), then clears what killed runs left in
     // it (TidyTempFiles). Returns false, without the lock, when a signal
@@ -45,6 +54,8 @@ class TPhotoFolder {
     TPhotoFile Open(const std::string& name) const;
 
   private:
+    TPhotoFolder(std::string path, TFileHandle handle);
+
     std::string path_;
     TFileHandle handle_;
     std::vector<TLeftCopy> leftCopies_;

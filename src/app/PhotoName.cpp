@@ -1,46 +1,314 @@
 #include "app/PhotoName.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <utility>
+
 namespace {
 
-constexpr std::size_t kNameLength = 13;
+// The time zone a name's moment is written in.
+enum class TZoneRule {
+    Local,  // the phone's own clock, as the photo's date is written
+    Utc,    // written as the moment's local time here
+};
+
+// Where the time of day comes from.
+enum class TTimeRule {
+    FromName,  // the name's (00 for fields it lacks)
+    // The name holds only the day the photo was received or saved: the time
+    // of the file's modification when that falls on that day, else noon.
+    FileTimeThatDay,
+};
+
+struct TScheme {
+    const char* name;
+    const char* pattern;  // NamePattern.h, with %# for digits not read
+    const char* example;
+    TZoneRule zone;
+    TTimeRule time;
+    bool byDefault = false;      // in force without TNameSchemes::all
+    bool folderOrder = false;    // day and month first as the folder decides (TDayOrder)
+    bool anythingAfter = false;  // any end after the date part, as the camera phones' rule was
+};
+
+constexpr TZoneRule L = TZoneRule::Local;
+constexpr TTimeRule N = TTimeRule::FromName;
+
+constexpr std::array kSchemes = {
+    TScheme{"camera phones", "%d-%m-%y_%H%M", "15-06-07_1230.jpg", L, N, true, true, true},
+    TScheme{"Android cameras", "IMG_%Y%m%d_%H%M%S", "IMG_20190723_184512.jpg", L, N},
+    TScheme{"Samsung and others", "%Y%m%d_%H%M%S", "20190724_091011.jpg", L, N},
+    TScheme{"Pixel", "PXL_%Y%m%d_%H%M%S%#%#%#", "PXL_20211231_235959123.jpg", TZoneRule::Utc, N},
+    TScheme{"Signal", "signal-%Y-%m-%d-%H%M%S", "signal-2022-03-04-050607.jpg", L, N},
+    TScheme{"screenshots", "Screenshot_%Y%m%d-%H%M%S", "Screenshot_20230102-030405.jpg", L, N},
+    TScheme{"camera uploads", "%Y-%m-%d %H.%M.%S", "2018-05-06 07.08.09.jpg", L, N},
+    TScheme{"Sony", "image%Y%m%d_%H%M%S%#%#%#", "image20190725_101112345.jpg", L, N},
+    TScheme{"older messengers", "%Y-%m-%d_%H.%M.%S", "2014-08-25_17.15.33.jpg", L, N},
+    TScheme{"fourteen digits", "%Y%m%d%H%M%S", "20090506121211.jpg", L, N},
+    TScheme{"WhatsApp", "IMG-%Y%m%d-WA%#%#%#%#", "IMG-20200101-WA0007.jpg", L,
+            TTimeRule::FileTimeThatDay},
+};
+
+constexpr int kEarliestYear = 1990;
+constexpr int kNoon = 12;
+
+const std::vector<TNamePattern>& SchemePatterns() {
+    static const std::vector<TNamePattern> patterns = [] {
+        std::vector<TNamePattern> parsed(kSchemes.size());
+        std::string error;
+        for (std::size_t i = 0; i < kSchemes.size(); ++i)
+            TNamePattern::Parse(kSchemes[i].pattern, true, parsed[i], error);
+        return parsed;
+    }();
+    return patterns;
+}
+
+const TScheme& CameraPhones() {
+    return kSchemes[0];
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The two digits at 0-based index `at` as a number.
-int TwoDigits(const std::string& name, std::size_t at) {
-    return (name[at] - '0') * 10 + (name[at + 1] - '0');
-}
-
-int DaysInMonth(int month, int year) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-bool HasSeparatorsAndDigits(const std::string& name) {
-    for (std::size_t i = 0; i < kNameLength; ++i) {
-        bool ok = i == 2 || i == 5 ? name[i] == '-' : i == 8 ? name[i] == '_' : IsDigit(name[i]);
-        if (!ok)
+bool EndsWithFolded(const std::string& name, const std::string& end) {
+    if (name.size() < end.size())
+        return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+        char c = name[name.size() - end.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != end[i])
             return false;
     }
     return true;
 }
 
-}  // namespace
-
-bool IsPhotoName(const std::string& name) {
-    if (name.size() < kNameLength || !HasSeparatorsAndDigits(name))
-        return false;
-    int day = TwoDigits(name, 0);
-    int month = TwoDigits(name, 3);
-    int year = 2000 + TwoDigits(name, 6);
-    return month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(month, year) &&
-           TwoDigits(name, 9) <= 23 && TwoDigits(name, 11) <= 59;
+// The length of the name without its .jpg or .jpeg; npos for another name.
+std::size_t PhotoStemLength(const std::string& name) {
+    for (const char* extension : {".jpg", ".jpeg"}) {
+        if (EndsWithFolded(name, extension))
+            return name.size() - std::string(extension).size();
+    }
+    return std::string::npos;
 }
 
-std::string PhotoDateText(const std::string& name) {
-    return "20" + name.substr(6, 2) + ":" + name.substr(3, 2) + ":" + name.substr(0, 2) + " " +
-           name.substr(9, 2) + ":" + name.substr(11, 2) + ":00";
+// Whether what follows a date part ending at `end` may: a photo's extension,
+// with anything before it that does not continue the date's digits.
+bool EndsAsPhoto(const std::string& name, std::size_t end) {
+    std::size_t stem = PhotoStemLength(name);
+    return stem != std::string::npos && end <= stem && (end == stem || !IsDigit(name[end]));
+}
+
+// Where a scheme's date part ends in the name, or npos when it has not its form.
+std::size_t MatchScheme(std::size_t row, const std::string& name, TNameFields& fields) {
+    std::size_t end = SchemePatterns()[row].Match(name, 0, fields);
+    if (end == std::string::npos || kSchemes[row].anythingAfter || EndsAsPhoto(name, end))
+        return end;
+    return std::string::npos;
+}
+
+// The user's pattern, at the name's start after any run of letters.
+std::size_t MatchOwn(const TNamePattern& pattern, const std::string& name, TNameFields& fields) {
+    for (std::size_t at = 0; at <= name.size(); ++at) {
+        std::size_t end = pattern.Match(name, at, fields);
+        if (end != std::string::npos && EndsAsPhoto(name, end))
+            return end;
+        if (at == name.size() ||
+            !((name[at] >= 'a' && name[at] <= 'z') || (name[at] >= 'A' && name[at] <= 'Z')))
+            break;
+    }
+    return std::string::npos;
+}
+
+bool IsLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+bool IsRealDay(int year, int month, int day) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    return day <= (month == 2 && IsLeap(year) ? 29 : kDays[month - 1]);
+}
+
+std::tm LocalTime(std::time_t time) {
+    std::tm local{};
+    localtime_r(&time, &local);
+    return local;
+}
+
+TShotTime ShotOf(const std::tm& tm) {
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::tm TmOf(const TShotTime& shot) {
+    std::tm tm{};
+    tm.tm_year = shot.year - 1900;
+    tm.tm_mon = shot.month - 1;
+    tm.tm_mday = shot.day;
+    tm.tm_hour = shot.hour;
+    tm.tm_min = shot.minute;
+    tm.tm_sec = shot.second;
+    tm.tm_isdst = -1;
+    return tm;
+}
+
+bool SameDay(const TShotTime& a, const TShotTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+// 20YY, or 19YY when 20YY gives a day after today.
+int CenturyYear(const TNameFields& fields, const TShotTime& today) {
+    int year = 2000 + fields.shortYear;
+    bool later =
+        TShotTime{year, fields.month, fields.day} > TShotTime{today.year, today.month, today.day};
+    return later ? year - 100 : year;
+}
+
+TNameReading Passed(const char* scheme, TNamePass pass) {
+    return {scheme, std::nullopt, 0, pass};
+}
+
+// The moment of a scheme's fields, with its rules.
+TNameReading Moment(const TScheme& scheme, const TNameFields& fields, std::time_t modified,
+                    std::time_t now) {
+    const TShotTime today = ShotOf(LocalTime(now));
+    TShotTime shot{fields.year >= 0 ? fields.year : CenturyYear(fields, today),
+                   fields.month,
+                   fields.day,
+                   std::max(fields.hour, 0),
+                   std::max(fields.minute, 0),
+                   std::max(fields.second, 0)};
+    if (!IsRealDay(shot.year, shot.month, shot.day) || shot.hour > 23 || shot.minute > 59 ||
+        shot.second > 59)
+        return Passed(scheme.name, TNamePass::NoSuchMoment);
+    if (scheme.time == TTimeRule::FileTimeThatDay) {
+        TShotTime file = ShotOf(LocalTime(modified));
+        shot = SameDay(file, shot) ? file : TShotTime{shot.year, shot.month, shot.day, kNoon};
+    }
+    std::tm tm = TmOf(shot);
+    std::time_t instant = scheme.zone == TZoneRule::Utc ? timegm(&tm) : std::mktime(&tm);
+    if (scheme.zone == TZoneRule::Utc)
+        shot = ShotOf(LocalTime(instant));
+    if (shot.year < kEarliestYear)
+        return Passed(scheme.name, TNamePass::BeforeEarliest);
+    if (instant > now)
+        return Passed(scheme.name, TNamePass::AfterNow);
+    return {scheme.name, shot, instant};
+}
+
+TNameFields MonthFirst(TNameFields fields) {
+    std::swap(fields.day, fields.month);
+    return fields;
+}
+
+// A camera-phone name in the folder's order.
+TNameReading InFolderOrder(const TScheme& scheme, const TNameFields& fields,
+                           const TNameContext& file, std::time_t now) {
+    if (file.order != TDayOrder::Mixed) {
+        return Moment(scheme, file.order == TDayOrder::DayFirst ? fields : MonthFirst(fields),
+                      file.modified, now);
+    }
+    TNameReading dayFirst = Moment(scheme, fields, file.modified, now);
+    TNameReading monthFirst = Moment(scheme, MonthFirst(fields), file.modified, now);
+    if (dayFirst.shot && monthFirst.shot && dayFirst.shot != monthFirst.shot)
+        return Passed(scheme.name, TNamePass::DayOrMonth);
+    return dayFirst.shot || !monthFirst.shot ? dayFirst : monthFirst;
+}
+
+bool InForce(const TScheme& scheme, const TNameSchemes& schemes) {
+    return scheme.byDefault || schemes.all;
+}
+
+}  // namespace
+
+std::string DateText(const TShotTime& shot) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", shot.year % 10000, shot.month,
+                  shot.day, shot.hour, shot.minute, shot.second);
+    return text;
+}
+
+const char* DayOrderText(TDayOrder order) {
+    switch (order) {
+        case TDayOrder::DayFirst:
+            return "day first";
+        case TDayOrder::MonthFirst:
+            return "month first";
+        case TDayOrder::Mixed:
+            break;
+    }
+    return "day first and month first";
+}
+
+const char* NamePassText(TNamePass pass) {
+    switch (pass) {
+        case TNamePass::NoSuchMoment:
+            return "no such date or time";
+        case TNamePass::BeforeEarliest:
+            return "before 1990";
+        case TNamePass::AfterNow:
+            return "after now";
+        case TNamePass::DayOrMonth:
+            break;
+    }
+    return "day and month cannot be told apart";
+}
+
+TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
+                           const TNameSchemes& schemes) {
+    std::optional<TNameReading> first;
+    auto consider = [&](TNameReading reading) {
+        if (!first || (!first->shot && reading.shot))
+            first = std::move(reading);
+        return first->shot.has_value();
+    };
+    TNameFields fields;
+    for (std::size_t row = 0; row < kSchemes.size(); ++row) {
+        const TScheme& scheme = kSchemes[row];
+        if (!InForce(scheme, schemes) || MatchScheme(row, name, fields) == std::string::npos)
+            continue;
+        if (consider(scheme.folderOrder ? InFolderOrder(scheme, fields, file, schemes.now)
+                                        : Moment(scheme, fields, file.modified, schemes.now)))
+            return *first;
+    }
+    if (schemes.own && MatchOwn(*schemes.own, name, fields) != std::string::npos) {
+        static constexpr TScheme kOwn{"", "", "", L, N};
+        TNameReading reading = Moment(kOwn, fields, file.modified, schemes.now);
+        reading.scheme = "pattern " + schemes.own->Text();
+        consider(std::move(reading));
+    }
+    return first.value_or(TNameReading{});
+}
+
+bool HasSchemeForm(const std::string& name, const TNameSchemes& schemes) {
+    return !ReadPhotoName(name, {}, schemes).scheme.empty();
+}
+
+std::optional<TDayOrder> FolderDayOrder(const std::vector<std::string>& names,
+                                        const TNameSchemes& schemes) {
+    bool any = false, onlyDayFirst = false, onlyMonthFirst = false;
+    TNameFields fields;
+    for (const std::string& name : names) {
+        if (MatchScheme(0, name, fields) == std::string::npos)
+            continue;
+        any = true;
+        bool dayFirst = Moment(CameraPhones(), fields, 0, schemes.now).shot.has_value();
+        bool monthFirst =
+            Moment(CameraPhones(), MonthFirst(fields), 0, schemes.now).shot.has_value();
+        onlyDayFirst |= dayFirst && !monthFirst;
+        onlyMonthFirst |= monthFirst && !dayFirst;
+    }
+    if (!any)
+        return std::nullopt;
+    if (onlyDayFirst && onlyMonthFirst)
+        return TDayOrder::Mixed;
+    return onlyMonthFirst ? TDayOrder::MonthFirst : TDayOrder::DayFirst;
+}
+
+std::vector<TNameSchemeInfo> NameSchemes() {
+    std::vector<TNameSchemeInfo> infos;
+    for (const TScheme& scheme : kSchemes)
+        infos.push_back({scheme.name, scheme.example, scheme.byDefault});
+    return infos;
 }

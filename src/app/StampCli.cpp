@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <exception>
@@ -10,43 +11,83 @@
 #include <vector>
 
 #include "app/FolderItems.h"
+#include "app/PhotoName.h"
 #include "app/StampCommand.h"
 #include "app/StopSignals.h"
 #include "framework/Exception.h"
 #include "framework/Messages.h"
 #include "framework/StreamErrors.h"
-#include "hexdoc/MPHDocument.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: kadrimarkexif-stamp [--dry-run [-0]] FOLDER\n"
+constexpr const char* kUsageHead =
+    "Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]\n"
+    "                           [--recursive] [--set-mtime] FOLDER\n"
+    "       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] FOLDER\n"
     "\n"
     "Writes an EXIF header with the date and time taken from the name into every\n"
     "photo in FOLDER named DD-MM-YY_HHMM... (for example 15-06-07_1230.jpg, taken\n"
     "2007-06-15 12:30) that is a plain JPEG without EXIF data yet. Other files are\n"
-    "left alone. Each photo is rewritten safely: a new copy is written beside it\n"
-    "and on disk before it replaces the photo, which keeps its permissions, owner\n"
-    "and modification time. A photo of another owner, whose owner a new copy could\n"
-    "not keep, is overwritten in place after its original is saved beside it; a\n"
-    "later run puts back an original that an interrupted run left, when the photo\n"
-    "is still as that run left it; otherwise it names the original's copy, leaves\n"
-    "the photo alone and exits 1.\n"
+    "left alone. A two-digit year is 20YY, or 19YY when 20YY would give a day\n"
+    "after today. Old phones wrote the same names month first (08-21-07_1547.jpg\n"
+    "is 21 August 2007): each folder is read month first when some of its names\n"
+    "are real dates only that way and none only day first, else day first; when\n"
+    "it holds names of both kinds, a name that is a date both ways is passed over\n"
+    "(\"day and month cannot be told apart\"). A name whose date or time does not\n"
+    "exist, whose year is before 1990 or whose moment lies after now is passed\n"
+    "over and named on standard error: a wrong date is worse than none.\n"
+    "\n"
+    "Each photo is rewritten safely: a new copy is written beside it and on disk\n"
+    "before it replaces the photo, which keeps its permissions, owner and\n"
+    "modification time (new copies are made durable in batches, a batch at a\n"
+    "time). A photo of another owner, whose owner a new copy could not keep, is\n"
+    "overwritten in place after its original is saved beside it; a later run puts\n"
+    "back an original that an interrupted run left, when the photo is still as\n"
+    "that run left it; otherwise it names the original's copy, leaves the photo\n"
+    "alone and exits 1.\n"
     "\n"
     "Entries are taken folders first, then by name (case-insensitive), hidden\n"
-    "ones included; the folder's subfolders are not entered. One run works in a\n"
-    "folder at a time; another waits for it. A photo that is being written, or\n"
-    "that changes or is moved or replaced during the run, is left alone and named\n"
-    "on standard error.\n"
+    "ones included. One run works in a folder at a time; another waits for it. A\n"
+    "photo that is being written, or that changes or is moved or replaced during\n"
+    "the run, is left alone and named on standard error.\n"
     "\n"
-    "  --dry-run  list each photo that would be stamped with its date text,\n"
-    "             one per line (NAME, a tab, the date), and change nothing;\n"
-    "             control characters (bidirectional ones too), bytes that are\n"
-    "             not UTF-8 and backslashes in names are written as \\t, \\n,\n"
-    "             \\\\ and \\xHH\n"
-    "  -0, --null with --dry-run: write names unchanged and end each record\n"
-    "             with a NUL character instead of a line end\n"
-    "  --help     show this text\n"
+    "  --all-names   also read the names of today's phones and messengers, each\n"
+    "                ending in .jpg or .jpeg with anything after the date part\n"
+    "                that does not start with a digit (_1, \" (2)\", ~2, -edited):\n";
+
+constexpr const char* kUsageTail =
+    "                WhatsApp names hold the day only: the time is the file's\n"
+    "                modification time when that falls on the same day, else\n"
+    "                12:00:00; Pixel names are in UTC and written as local time\n"
+    "  --pattern PATTERN\n"
+    "                also read names of your own scheme: strftime fields %Y, %y,\n"
+    "                %m, %d, %H, %M, %S and %% (a year, month and day needed;\n"
+    "                missing time fields read 0), matched at the name's start\n"
+    "                after any letters, the name ending as with --all-names\n"
+    "  -r, --recursive\n"
+    "                subfolders too, depth first after each folder's own photos,\n"
+    "                each waited for and worked in as FOLDER is; hidden folders,\n"
+    "                links to folders and other mounted file systems are left\n"
+    "                out, and so are folders more than 64 levels down; the count\n"
+    "                covers every folder\n"
+    "  --set-mtime   give each stamped photo the shot's moment as its\n"
+    "                modification time (without it the file keeps its own)\n"
+    "  --undo        take the header this program wrote out of every photo that\n"
+    "                starts with exactly that header (any name, any date), giving\n"
+    "                the photo back byte for byte as it was before the stamp, as\n"
+    "                safely as a stamp; any other EXIF header is left alone; the\n"
+    "                count says how many photos were given back\n"
+    "  -n, --dry-run list each photo that would be stamped, one per line: its name\n"
+    "                (with --recursive its path below FOLDER), a tab, the date, a\n"
+    "                tab, the name scheme; with --undo, the name and the date its\n"
+    "                header carries; change nothing. The order each folder's\n"
+    "                camera-phone names are read in is said on standard error.\n"
+    "                Control characters (bidirectional ones too), bytes that are\n"
+    "                not UTF-8 and backslashes in names are written as \\t, \\n,\n"
+    "                \\\\ and \\xHH\n"
+    "  -0, --null    with --dry-run: write names unchanged and end each record\n"
+    "                with a NUL character instead of a line end\n"
+    "  -h, --help    show this text\n"
     "\n"
     "Prints how many photos were stamped and exits 0. An error ends the run: the\n"
     "photos stamped before it stay stamped, the message goes to standard error\n"
@@ -55,13 +96,34 @@ constexpr const char* kUsage =
     "photo, without the count, with status 130, 143 and 129. Progress is shown on\n"
     "standard error when it is a terminal.\n";
 
+// The usage text, with the table of name schemes.
+std::string Usage() {
+    std::string usage = kUsageHead;
+    for (const TNameSchemeInfo& scheme : NameSchemes()) {
+        if (scheme.byDefault)
+            continue;
+        std::string line = std::string("                  ") + scheme.name;
+        line.resize(std::max<std::size_t>(line.size() + 1, 38), ' ');
+        usage += line + scheme.example + "\n";
+    }
+    return usage + kUsageTail;
+}
+
 struct Arguments {
     bool help = false;
     bool dryRun = false;
     bool null = false;
+    TStampOptions options;
     std::vector<std::string> folders;
-    bool unknownOption = false;
+    bool wrong = false;        // an unknown option or one without its value
+    std::string patternError;  // why the pattern is none
 };
+
+void ReadPattern(const std::string& text, Arguments& args) {
+    TNamePattern pattern;
+    if (TNamePattern::Parse(text, false, pattern, args.patternError))
+        args.options.names.own = pattern;
+}
 
 Arguments ParseArguments(int argc, char** argv) {
     Arguments args;
@@ -78,14 +140,31 @@ Arguments ParseArguments(int argc, char** argv) {
             args.dryRun = true;
         else if (arg == "--null" || arg == "-0")
             args.null = true;
+        else if (arg == "--all-names")
+            args.options.names.all = true;
+        else if (arg == "--recursive" || arg == "-r")
+            args.options.recursive = true;
+        else if (arg == "--set-mtime")
+            args.options.setModificationTime = true;
+        else if (arg == "--undo")
+            args.options.undo = true;
+        else if (arg == "--pattern" && i + 1 < argc)
+            ReadPattern(argv[++i], args);
+        else if (arg.starts_with("--pattern="))
+            ReadPattern(arg.substr(10), args);
         else
-            args.unknownOption = true;
+            args.wrong = true;
     }
     return args;
 }
 
+// Undoing takes out every header this program wrote, whatever the name:
+// name schemes and file times have no part in it.
 bool Wrong(const Arguments& args) {
-    return args.unknownOption || args.folders.size() != 1 || (args.null && !args.dryRun);
+    const TStampOptions& options = args.options;
+    bool stampOnly = options.names.all || options.names.own || options.setModificationTime;
+    return args.wrong || args.folders.size() != 1 || (args.null && !args.dryRun) ||
+           (options.undo && stampOnly);
 }
 
 // A folder path as the tree gives it: no trailing slash except for the root.
@@ -183,7 +262,7 @@ class TTerminalProgress : public IStampProgress {
 // prints none.
 class TConsoleHost : public IStampHost {
   public:
-    explicit TConsoleHost(TCheckedOutput& err) : err_(err) {}
+    TConsoleHost(TCheckedOutput& err, bool dryRun) : err_(err), dryRun_(dryRun) {}
     void ProcessMessages() override { ProcessPendingMessages(); }
     void ShowMessage(const std::string& text) override { message_ = text; }
     void PassedOver(const std::string& path) override {
@@ -203,12 +282,22 @@ class TConsoleHost : public IStampHost {
     void TimeNotKept(const std::string& path) override {
         err_.Write("Modification time not kept: " + EscapedName(path) + "\n");
     }
+    void NameGivesNoDate(const std::string& path, const std::string& reason) override {
+        err_.Write("Passed over (" + reason + "): " + EscapedName(path) + "\n");
+    }
+    void FolderOrder(const std::string& path, TDayOrder order) override {
+        if (dryRun_) {
+            err_.Write("Camera-phone names read " + std::string(DayOrderText(order)) + " in " +
+                       EscapedName(path) + "\n");
+        }
+    }
     bool Interrupted() override { return TStopSignals::Caught() != 0; }
     const std::string& Message() const { return message_; }
     bool OriginalsLeft() const { return originalsLeft_; }
 
   private:
     TCheckedOutput& err_;
+    bool dryRun_;
     std::string message_;
     bool originalsLeft_ = false;
 };
@@ -220,22 +309,21 @@ int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::
     TFixedFolder folder(folderPath);
     TFolderList items(folderPath);
     TTerminalProgress progress(errFile);
-    TConsoleHost host(err);
-    TCustomMPHexEditor document;
-    document.Loaded();
-    TStampCommand command({folder, items, progress, host, document});
+    TConsoleHost host(err, args.dryRun);
+    TStampCommand command({folder, items, progress, host});
     if (!args.dryRun) {
-        command.Run();
+        command.Run(args.options);
         if (!host.Interrupted() && !host.Message().empty())
             out.Write(WithLineFeeds(host.Message()) + "\n");
         return host.OriginalsLeft() ? 1 : 0;
     }
-    command.DryRun([&](const std::string& name, const std::string& date) {
-        if (args.null)
-            out.Write(name + "\t" + date + std::string(1, '\0'));
-        else
-            out.Write(EscapedName(name) + "\t" + date + "\n");
-    });
+    command.DryRun(
+        [&](const TDryRunEntry& entry) {
+            std::string record = (args.null ? entry.name : EscapedName(entry.name)) + "\t" +
+                                 entry.date + (args.options.undo ? "" : "\t" + entry.scheme);
+            out.Write(record + (args.null ? std::string(1, '\0') : "\n"));
+        },
+        args.options);
     return 0;
 }
 
@@ -339,11 +427,15 @@ int RunStampCli(int argc, char** argv, std::FILE* outFile, std::FILE* errFile) {
     TCheckedOutput err(errFile);
     Arguments args = ParseArguments(argc, argv);
     if (args.help) {
-        out.Write(kUsage);
+        out.Write(Usage());
         return Finish(0, out, err);
     }
+    if (!args.patternError.empty()) {
+        err.Write("kadrimarkexif-stamp: --pattern: " + args.patternError + "\n");
+        return Finish(2, out, err);
+    }
     if (Wrong(args)) {
-        err.Write(kUsage);
+        err.Write(Usage());
         return Finish(2, out, err);
     }
     if (args.folders.front().empty()) {

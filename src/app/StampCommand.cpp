@@ -1,66 +1,55 @@
 #include "app/StampCommand.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <new>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "app/ExifHead.h"
+#include "app/FolderItems.h"
 #include "app/JpegSegments.h"
 #include "app/PhotoFolder.h"
 #include "app/PhotoName.h"
 #include "framework/AtomicFile.h"
 #include "framework/FileStream.h"
 #include "framework/StreamErrors.h"
-#include "hexdoc/MPHDocument.h"
 
 const char* const kStampedMessage = "EXIF Info добавлено в: ";
 const char* const kFilesWord = " файлов";
 const char* const kNothingFoundMessage =
     "Motorola Photo не найденно\r\nили Exif info уже заполнено!";
+const char* const kGivenBackMessage = "Photos given back as they were before the stamp: ";
+const char* const kNothingToGiveBackMessage =
+    "No photo carries the EXIF header this program writes.";
 
 namespace {
 
-// Stamped files are put in place in the background by a flush group; a flush
-// after this many files or bytes bounds how many wait for their place.
-constexpr std::size_t kGroupFiles = 128;
+// Stamped files are made durable and put in place by a flush group in
+// batches; a flush after this many files or bytes bounds how many wait for
+// their place (and how much unwritten data one sync waits for).
+constexpr std::size_t kGroupFiles = 1024;
 constexpr long long kGroupBytes = 256LL << 20;
+// Subfolders deeper than this below the run's folder are left out: each level
+// holds its folder open.
+constexpr int kDeepestFolder = 64;
 
 // Bytes 5 and 6 of a file that already carries a header (an EXIF APP1 at
 // offset 2 shows 'E' at 6) or whose APP0 is not of the kind stamped.
 constexpr std::uint8_t kHeaderByte5 = 0x4C;
 constexpr std::uint8_t kHeaderByte6 = 0x45;
 
-// The byte document seen as the buffer the head is written into.
-class TDocumentBuffer : public IByteBuffer {
-  public:
-    explicit TDocumentBuffer(TCustomMPHexEditor& document) : document_(document) {}
-    int Size() const override { return document_.DataSize(); }
-    std::uint8_t Get(int position) const override { return document_.Data(position); }
-    void Set(int position, std::uint8_t value) override { document_.SetData(position, value); }
-    bool OpenZeroGap(int position, int count) override {
-        return document_.OpenZeroGap(position, count);
-    }
-
-  private:
-    TCustomMPHexEditor& document_;
-};
-
-// A photo read, or its rewrite written, through a descriptor; a failure names
-// the photo and the system's reason.
+// A photo's rewrite written through a descriptor; a failure names the photo
+// and the system's reason.
 class TPhotoStream : public THandleStream {
   public:
     TPhotoStream(int handle, const std::string& path) : THandleStream(handle), path_(path) {}
-    // The document asks for no more than the file holds: less is a failure.
-    std::int32_t Read(void* buffer, std::int32_t count) override {
-        errno = 0;
-        std::int32_t done = THandleStream::Read(buffer, count);
-        if (done != count)
-            throw EFOpenError::CannotOpen(path_, Reason());
-        return done;
-    }
+    void Write(const std::string& bytes) { Write(bytes.data(), static_cast<int>(bytes.size())); }
     std::int32_t Write(const void* buffer, std::int32_t count) override {
         errno = 0;
         std::int32_t done = THandleStream::Write(buffer, count);
@@ -74,10 +63,10 @@ class TPhotoStream : public THandleStream {
     const std::string& path_;
 };
 
-// A photo's name that the folder may hold: one component (names come from
-// the list, which may have them from outside).
-bool IsPhotoEntry(const std::string& name) {
-    return IsPhotoName(name) && name.find('/') == std::string::npos;
+// A name the folder may hold: one component (names come from the list, which
+// may have them from outside).
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
 // Whether the photo's head shows a plain JPEG starting with APP0, no header
@@ -91,10 +80,52 @@ bool IsStampable(const TPhotoFile& photo) {
     return !HasExifSegment(head);
 }
 
-// The byte document holds positions up to the largest int, the head included.
-void CheckFitsDocument(const TPhotoFile& photo) {
+// A photo is judged by a head read at int positions: a larger one could not
+// be judged whole.
+void CheckFitsHead(const TPhotoFile& photo) {
     if (photo.Facts().st_size > INT_MAX - kExifHeadGrowth)
         throw EFOpenError::CannotOpen(photo.Path(), EFBIG);
+}
+
+// The items of a subfolder: its listing, taken once its lock is held.
+class TListedItems : public IStampItems {
+  public:
+    explicit TListedItems(std::vector<std::string> names) : names_(std::move(names)) {}
+    int Count() const override { return static_cast<int>(names_.size()); }
+    std::string FileName(int index) const override { return names_[index]; }
+
+  private:
+    std::vector<std::string> names_;
+};
+
+// Copies the bytes [from, to) of the file `in` to `out` by reading them.
+void CopyByReading(int in, off_t from, off_t to, TPhotoStream& out, const std::string& path) {
+    std::vector<char> buffer(1 << 20);
+    while (from < to) {
+        std::size_t want = static_cast<std::size_t>(std::min<off_t>(to - from, buffer.size()));
+        ssize_t got = pread(in, buffer.data(), want, from);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            throw EFOpenError::CannotOpen(path, got < 0 ? errno : EIO);
+        out.Write(buffer.data(), static_cast<std::int32_t>(got));
+        from += got;
+    }
+}
+
+// Copies the bytes [from, to) of the file `in` to `out`, within the kernel
+// where the file system can (no copy through this process).
+void CopyRange(int in, off_t from, off_t to, TPhotoStream& out, const std::string& path) {
+    while (from < to) {
+        ssize_t done = copy_file_range(in, &from, out.Handle(), nullptr,
+                                       static_cast<std::size_t>(to - from), 0);
+        if (done > 0 || (done < 0 && errno == EINTR))
+            continue;
+        if (done < 0 && errno != EXDEV && errno != EINVAL && errno != EOPNOTSUPP && errno != ENOSYS)
+            throw EWriteError::InFile(path, errno);
+        break;  // no copy in the kernel here, or the file got shorter: read the rest
+    }
+    CopyByReading(in, from, to, out, path);
 }
 
 }  // namespace
@@ -102,10 +133,7 @@ void CheckFitsDocument(const TPhotoFile& photo) {
 // Marks a run as in progress for its lifetime, exceptions included.
 class TStampCommand::RunScope {
   public:
-    explicit RunScope(TStampCommand& command) : command_(command) {
-        command_.running_ = true;
-        command_.handedButPassed_ = 0;
-    }
+    explicit RunScope(TStampCommand& command) : command_(command) { command_.running_ = true; }
     ~RunScope() {
         command_.running_ = false;
         command_.stopRequested_ = false;
@@ -117,164 +145,308 @@ class TStampCommand::RunScope {
     TStampCommand& command_;
 };
 
-bool TStampCommand::StopRequested() const {
-    return stopRequested_ || bindings_.Host.Interrupted();
-}
+// One run, or one dry run, over the folder and (with the option) its
+// subfolders. A real run waits for each folder's run lock before it reads
+// the folder's listing; the lock stays with the descriptors that the folder's
+// handed photos hold until the group puts them in place.
+class TStampCommand::Walk {
+  public:
+    Walk(TStampCommand& command, const TStampOptions& options, const DryRunReport* report)
+        : command_(command), host_(command.bindings_.Host), options_(options), report_(report) {
+        if (!Dry())
+            group_.emplace();
+    }
+    // Returns the number of photos stamped or given back.
+    int All();
 
-bool TStampCommand::OpenFolder(std::optional<TPhotoFolder>& folder, bool lock) {
-    if (folder)
-        return true;
-    std::string path = bindings_.Folder.PathName();
-    folder.emplace(path);
-    if (!lock)
-        return true;
-    if (!folder->Lock([this] { return StopRequested(); },
-                      [&] { bindings_.Host.WaitingForFolder(path); }))
+  private:
+    bool Dry() const { return report_ != nullptr; }
+    bool Stopped() const { return command_.StopRequested(); }
+    // Waits for the folder's run lock and names what a killed run left there.
+    // False when a stop was requested during that wait.
+    bool LockFolder(TPhotoFolder& folder);
+    // Opens the run's folder, once (a place without a folder path needs
+    // none); a real run then waits for its lock. False as LockFolder.
+    bool OpenFolder(std::optional<TPhotoFolder>& folder);
+    // A real run's start: its folder opened and locked, so that the list is
+    // read and the folder tidied under the lock. A folder that cannot be
+    // opened (a place without one) is left for the first photo to report.
+    bool OpenFolderAtStart(std::optional<TPhotoFolder>& folder);
+    // The photos of a folder, then its subfolders; `below` is its path below
+    // the run's folder ("" or ending in '/').
+    void Folder(std::optional<TPhotoFolder>& folder, const std::string& path,
+                const IStampItems& items, const std::string& below, int depth);
+    void Photos(std::optional<TPhotoFolder>& folder, const std::string& path,
+                const IStampItems& items, int count, const std::string& below);
+    void Subfolders(std::optional<TPhotoFolder>& folder, const IStampItems& items, int count,
+                    const std::string& below, int depth);
+    // Whether the name is one a run looks at: any plain name when undoing,
+    // else one of a scheme in force.
+    bool IsCandidate(const std::string& name) const;
+    void Photo(TPhotoFolder& folder, const std::string& name, const std::string& below, int index);
+    // Opens the photo, seeing a file that this run has handed to the group as
+    // done.
+    TPhotoFile OpenPhoto(const TPhotoFolder& folder, const std::string& name);
+    // Whether the photo is one to work on: a plain JPEG without EXIF to
+    // stamp, or one that starts with this program's head to give back.
+    bool Applies(const TPhotoFile& photo) const;
+    // Reads the name of a photo to stamp; false, the reason told, when it
+    // gives no date. A photo to give back needs none.
+    bool Dated(const TPhotoFile& photo, const std::string& name, TNameReading& reading) const;
+    void Report(const TPhotoFile& photo, const std::string& path, const std::string& date,
+                const std::string& scheme);
+    void Work(TPhotoFile& photo, const TNameReading& reading, int index);
+    // Writes the photo's new content - `start`, the photo's bytes [from, to),
+    // `end` - and hands it to the group; false when it was passed over.
+    bool Rewrite(TPhotoFile& photo, const std::string& start, off_t from, off_t to,
+                 const std::string& end, const std::optional<std::time_t>& time);
+    // Flushes the group; its files that were passed over are reported and
+    // counted in handedButPassed_.
+    void FlushGroup();
+
+    TStampCommand& command_;
+    IStampHost& host_;
+    const TStampOptions& options_;
+    const DryRunReport* report_;
+    std::string topPath_;
+    std::optional<TAtomicFileGroup> group_;  // a real run's
+    // A real run reads a symbolic link to a photo it stamped earlier as
+    // stamped; so a dry run lists a file reached again through a link once.
+    std::set<std::pair<dev_t, ino_t>> listed_;
+    TDayOrder order_ = TDayOrder::DayFirst;  // of the folder being walked
+    int done_ = 0;
+    int handedButPassed_ = 0;
+};
+
+bool TStampCommand::Walk::LockFolder(TPhotoFolder& folder) {
+    const std::string& path = folder.Path();
+    if (!folder.Lock([this] { return Stopped(); }, [&] { host_.WaitingForFolder(path); }))
         return false;
-    for (const TLeftCopy& copy : folder->LeftCopies())
-        bindings_.Host.OriginalLeft(path + "/" + copy.name);
+    for (const TLeftCopy& copy : folder.LeftCopies())
+        host_.OriginalLeft(path + "/" + copy.name);
     return true;
 }
 
-bool TStampCommand::OpenFolderAtStart(std::optional<TPhotoFolder>& folder) {
+bool TStampCommand::Walk::OpenFolder(std::optional<TPhotoFolder>& folder) {
+    if (folder)
+        return true;
+    folder.emplace(topPath_);
+    return Dry() || LockFolder(*folder);
+}
+
+bool TStampCommand::Walk::OpenFolderAtStart(std::optional<TPhotoFolder>& folder) {
     try {
-        return OpenFolder(folder, true);
+        return OpenFolder(folder);
     } catch (const EFOpenError&) {
         folder.reset();  // a list without photos needs no folder; a photo names the failure
         return true;
     }
 }
 
-TPhotoFile TStampCommand::OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
-                                    const std::string& name) {
+int TStampCommand::Walk::All() {
+    topPath_ = command_.bindings_.Folder.PathName();
+    std::optional<TPhotoFolder> folder;
+    if (!Dry() && !OpenFolderAtStart(folder))
+        return 0;
+    Folder(folder, topPath_, command_.bindings_.Items, "", 0);
+    if (group_)
+        FlushGroup();
+    return done_ - handedButPassed_;
+}
+
+void TStampCommand::Walk::Folder(std::optional<TPhotoFolder>& folder, const std::string& path,
+                                 const IStampItems& items, const std::string& below, int depth) {
+    const int count = items.Count();
+    if (!Dry())
+        command_.bindings_.Progress.SetMax(count - 1);
+    if (!Dry() && depth == 0)
+        command_.bindings_.Progress.SetVisible(true);
+    Photos(folder, path, items, count, below);
+    if (options_.recursive && depth < kDeepestFolder)
+        Subfolders(folder, items, count, below, depth);
+}
+
+void TStampCommand::Walk::Photos(std::optional<TPhotoFolder>& folder, const std::string& path,
+                                 const IStampItems& items, int count, const std::string& below) {
+    if (!options_.undo) {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i)
+            names.push_back(items.FileName(i));
+        std::optional<TDayOrder> order = FolderDayOrder(names, options_.names);
+        order_ = order.value_or(TDayOrder::DayFirst);
+        if (order)
+            host_.FolderOrder(path, *order);
+    }
+    for (int i = 0; i < count && !Stopped(); ++i) {
+        std::string name = items.FileName(i);
+        if (!IsCandidate(name))
+            continue;
+        if (!OpenFolder(folder))
+            return;
+        Photo(*folder, name, below, i);
+    }
+}
+
+void TStampCommand::Walk::Subfolders(std::optional<TPhotoFolder>& folder, const IStampItems& items,
+                                     int count, const std::string& below, int depth) {
+    for (int i = 0; i < count && !Stopped(); ++i) {
+        std::string name = items.FileName(i);
+        if (!IsPlainName(name) || name.starts_with('.') || topPath_.empty())
+            continue;
+        if (!OpenFolder(folder))
+            return;
+        std::optional<TPhotoFolder> sub = folder->OpenSubfolder(name);
+        if (!sub)
+            continue;
+        if (!Dry() && !LockFolder(*sub))
+            return;
+        TListedItems subItems(ListFolderItems(sub->Handle(), sub->Path()));
+        std::string path = sub->Path();
+        Folder(sub, path, subItems, below + name + "/", depth + 1);
+    }
+}
+
+bool TStampCommand::Walk::IsCandidate(const std::string& name) const {
+    return IsPlainName(name) && (options_.undo || HasSchemeForm(name, options_.names));
+}
+
+TPhotoFile TStampCommand::Walk::OpenPhoto(const TPhotoFolder& folder, const std::string& name) {
     TPhotoFile photo = folder.Open(name);
-    if (!group.Holds(photo.Facts()))
+    if (Dry() || !group_->Holds(photo.Facts()))
         return photo;
-    FlushGroup(group);  // a link to a file stamped in this run: read it stamped
+    FlushGroup();  // a link to a file done in this run: read it done
     return folder.Open(name);
 }
 
-void TStampCommand::FlushGroup(TAtomicFileGroup& group) {
+bool TStampCommand::Walk::Applies(const TPhotoFile& photo) const {
+    if (!options_.undo)
+        return IsStampable(photo);
+    return photo.Facts().st_size <= INT_MAX && OwnExifHeadDate(photo.Head()).has_value();
+}
+
+bool TStampCommand::Walk::Dated(const TPhotoFile& photo, const std::string& name,
+                                TNameReading& reading) const {
+    if (options_.undo)
+        return true;
+    reading = ReadPhotoName(name, {photo.Facts().st_mtime, order_}, options_.names);
+    if (!reading.shot)
+        host_.NameGivesNoDate(photo.Path(), NamePassText(reading.pass));
+    return reading.shot.has_value();
+}
+
+void TStampCommand::Walk::Photo(TPhotoFolder& folder, const std::string& name,
+                                const std::string& below, int index) {
+    TPhotoFile photo = OpenPhoto(folder, name);
+    if (photo.NotAFile() || (!Dry() && folder.HasLeftCopy(photo.Facts())))
+        return;
+    if (photo.Missing()) {
+        if (!Dry())
+            host_.PassedOver(photo.Path());
+        return;
+    }
+    if (!photo.InUse() && !Applies(photo))
+        return;
+    if (photo.InUse()) {
+        host_.PassedOver(photo.Path());
+        return;
+    }
+    TNameReading reading;
+    if (!Dated(photo, name, reading))
+        return;
+    if (Dry()) {
+        std::string date = options_.undo ? *OwnExifHeadDate(photo.Head()) : DateText(*reading.shot);
+        Report(photo, below + name, date, reading.scheme);
+        return;
+    }
+    Work(photo, reading, index);
+}
+
+void TStampCommand::Walk::Report(const TPhotoFile& photo, const std::string& path,
+                                 const std::string& date, const std::string& scheme) {
+    if (listed_.insert({photo.Facts().st_dev, photo.Facts().st_ino}).second)
+        (*report_)({path, date, scheme});
+}
+
+void TStampCommand::Walk::Work(TPhotoFile& photo, const TNameReading& reading, int index) {
+    if (!photo.Writable())
+        throw EFOpenError::ReadonlySave(photo.Path());
+    CheckFitsHead(photo);
+    command_.bindings_.Progress.SetPosition(index);
+    host_.ProcessMessages();
+    const off_t size = photo.Facts().st_size;
+    const bool done =
+        options_.undo
+            ? Rewrite(photo, std::string(std::begin(kPlainJpegStart), std::end(kPlainJpegStart)),
+                      kExifHeadEnd, size - kExifHeadGap, "", std::nullopt)
+            : Rewrite(photo, ExifHead(DateText(*reading.shot)), 4, size,
+                      std::string(kExifHeadGap, '\0'),
+                      options_.setModificationTime ? std::optional(reading.instant) : std::nullopt);
+    done_ += done ? 1 : 0;
+    if (group_->Full() || group_->PendingCount() >= kGroupFiles ||
+        group_->PendingBytes() >= kGroupBytes)
+        FlushGroup();
+}
+
+void TStampCommand::Walk::FlushGroup() {
     std::vector<std::string> passedOver;
     try {
-        passedOver = group.Flush();
+        passedOver = group_->Flush();
     } catch (const TAtomicFileError& error) {
         throw EFCreateError::CannotCreate(error.Path(), error.code().value());
     }
     for (const std::string& path : passedOver)
-        bindings_.Host.PassedOver(path);
-    for (const std::string& path : group.TakeTimesNotKept())
-        bindings_.Host.TimeNotKept(path);
+        host_.PassedOver(path);
+    for (const std::string& path : group_->TakeTimesNotKept())
+        host_.TimeNotKept(path);
     handedButPassed_ += static_cast<int>(passedOver.size());
 }
 
-bool TStampCommand::Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group) {
-    TPhotoStream in(photo.Handle(), photo.Path());
-    try {
-        bindings_.Document.LoadFromStream(in);
-    } catch (const std::bad_alloc&) {
-        throw EFOpenError::CannotOpen(photo.Path(), ENOMEM);  // a photo too large for memory
-    }
-    TDocumentBuffer buffer(bindings_.Document);
-    WriteExifHead(buffer, PhotoDateText(name));
+bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, off_t from, off_t to,
+                                  const std::string& end, const std::optional<std::time_t>& time) {
     TFileOrigin origin;
     if (!photo.TakeOrigin(origin)) {
-        bindings_.Host.PassedOver(photo.Path());
+        host_.PassedOver(photo.Path());
         return false;
     }
     const std::string path = origin.path;
+    const int in = origin.file.Get();
     try {
         TAtomicFile file(std::move(origin));
+        if (time)
+            file.SetModificationTime({*time, 0});
         TPhotoStream out(file.Handle(), path);
-        bindings_.Document.SaveToStream(out);
-        file.Commit(group);
+        out.Write(start);
+        CopyRange(in, from, to, out, path);
+        out.Write(end);
+        file.Commit(*group_);
         return true;
     } catch (const TAtomicFileError& error) {
         throw EFCreateError::CannotCreate(error.Path(), error.code().value());
     }
 }
 
-// The walk of Run; returns the number of files stamped.
-int TStampCommand::StampAll() {
-    std::optional<TPhotoFolder> folder;
-    if (!OpenFolderAtStart(folder))
-        return 0;
-    const int count = bindings_.Items.Count();
-    bindings_.Progress.SetMax(count - 1);
-    bindings_.Progress.SetVisible(true);
-    TAtomicFileGroup group;
-    int stamped = 0;
-    for (int i = 0; i < count && !StopRequested(); ++i) {
-        std::string name = bindings_.Items.FileName(i);
-        if (!IsPhotoEntry(name))
-            continue;
-        if (!OpenFolder(folder, true))
-            break;
-        TPhotoFile photo = OpenPhoto(*folder, group, name);
-        if (photo.NotAFile() || folder->HasLeftCopy(photo.Facts()))
-            continue;
-        if (photo.Missing()) {
-            bindings_.Host.PassedOver(photo.Path());
-            continue;
-        }
-        if (!photo.InUse() && !IsStampable(photo))
-            continue;
-        if (photo.InUse()) {
-            bindings_.Host.PassedOver(photo.Path());
-            continue;
-        }
-        if (!photo.Writable())
-            throw EFOpenError::ReadonlySave(photo.Path());
-        CheckFitsDocument(photo);
-        bindings_.Progress.SetPosition(i);
-        bindings_.Host.ProcessMessages();
-        stamped += Stamp(photo, name, group) ? 1 : 0;
-        if (group.Full() || group.PendingCount() >= kGroupFiles ||
-            group.PendingBytes() >= kGroupBytes)
-            FlushGroup(group);
-    }
-    FlushGroup(group);
-    return stamped - handedButPassed_;
+bool TStampCommand::StopRequested() const {
+    return stopRequested_ || bindings_.Host.Interrupted();
 }
 
-void TStampCommand::Run() {
+void TStampCommand::Run(const TStampOptions& options) {
     if (running_)
         return;
     RunScope scope(*this);
-    int stamped = StampAll();
+    const int done = Walk(*this, options, nullptr).All();
     bindings_.Progress.SetVisible(false);
     if (!StopRequested()) {
-        bindings_.Host.ShowMessage(stamped >= 1
-                                       ? kStampedMessage + std::to_string(stamped) + kFilesWord
-                                       : kNothingFoundMessage);
+        const char* count = options.undo ? kGivenBackMessage : kStampedMessage;
+        const char* none = options.undo ? kNothingToGiveBackMessage : kNothingFoundMessage;
+        const char* words = options.undo ? "" : kFilesWord;
+        bindings_.Host.ShowMessage(done >= 1 ? count + std::to_string(done) + words : none);
     }
     bindings_.Progress.SetPosition(0);
 }
 
-void TStampCommand::DryRun(const DryRunReport& report) {
+void TStampCommand::DryRun(const DryRunReport& report, const TStampOptions& options) {
     if (running_)
         return;
     RunScope scope(*this);
-    std::optional<TPhotoFolder> folder;
-    // A real run reads a symbolic link to a photo it stamped earlier as
-    // stamped; so a file reached again through a link is not listed twice.
-    std::set<std::pair<dev_t, ino_t>> listed;
-    const int count = bindings_.Items.Count();
-    for (int i = 0; i < count && !bindings_.Host.Interrupted(); ++i) {
-        std::string name = bindings_.Items.FileName(i);
-        if (!IsPhotoEntry(name))
-            continue;
-        OpenFolder(folder, false);
-        TPhotoFile photo = folder->Open(name);
-        if (photo.NotAFile() || photo.Missing())
-            continue;
-        if (photo.InUse()) {
-            bindings_.Host.PassedOver(photo.Path());
-            continue;
-        }
-        if (!IsStampable(photo))
-            continue;
-        if (listed.insert({photo.Facts().st_dev, photo.Facts().st_ino}).second)
-            report(name, PhotoDateText(name));
-    }
+    Walk(*this, options, &report).All();
 }

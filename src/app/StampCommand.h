@@ -4,15 +4,20 @@
 #include <optional>
 #include <string>
 
+#include "app/PhotoName.h"
+
 class TAtomicFileGroup;
-class TCustomMPHexEditor;
 class TPhotoFile;
 class TPhotoFolder;
 
 // The stamp command: walks every item of the file list, picks the photos
-// named DD-MM-YY_HHMM that are plain JPEGs without an EXIF segment, writes
-// the EXIF head into each (ExifHead.h) through the byte document and saves it
-// over the file, then says how many it changed.
+// whose names carry their date (PhotoName.h: DD-MM-YY_HHMM, and with the
+// options the other schemes) that are plain JPEGs without an EXIF segment,
+// writes the EXIF head into each (ExifHead.h) - a new copy, the head in
+// front of the photo's bytes, put in the photo's place safely - then says how
+// many it changed. Run with TStampOptions::undo it takes the head out again
+// instead. The photo's bytes are copied within the kernel where the file
+// system can: the new copy costs what a plain copy of the photo costs.
 //
 // A run opens the folder once, from its path, and holds its run lock, so two
 // runs over one folder take turns (see PhotoFolder.h). Each photo is opened
@@ -71,6 +76,42 @@ class IStampHost {
     // message (the process was asked to stop). Asked between photos and when a
     // signal interrupts the wait for the folder.
     virtual bool Interrupted() { return false; }
+    // A photo left alone because its name gives no date; `reason` as
+    // NamePassText words it.
+    virtual void NameGivesNoDate(const std::string& path, const std::string& reason) {
+        (void)path;
+        (void)reason;
+    }
+    // The order a folder's camera-phone names are read in (TDayOrder), told
+    // for every folder that holds any, before its photos.
+    virtual void FolderOrder(const std::string& path, TDayOrder order) {
+        (void)path;
+        (void)order;
+    }
+};
+
+// What a run does beyond stamping the folder's camera-phone names. The
+// defaults stamp exactly what the command always stamped.
+struct TStampOptions {
+    TNameSchemes names;  // the schemes in force and the moment they are read at
+    // Subfolders too, depth first after the folder's own photos; hidden
+    // folders, links to folders and other mounts are left out.
+    bool recursive = false;
+    // The shot's moment becomes the stamped file's modification time (else
+    // the file keeps its own).
+    bool setModificationTime = false;
+    // Takes out the head this program wrote (OwnExifHeadDate), giving each
+    // photo back as it was before; files with any other head stay as they are.
+    bool undo = false;
+};
+
+// One photo of a dry run: its path below the run's folder, the date it
+// would get - or, undoing, the date its head carries - and the scheme that
+// gives it (empty when undoing).
+struct TDryRunEntry {
+    std::string name;
+    std::string date;
+    std::string scheme;
 };
 
 // The command's bindings to its surroundings; it owns none of them.
@@ -79,13 +120,14 @@ struct TStampBindings {
     IStampItems& Items;
     IStampProgress& Progress;
     IStampHost& Host;
-    TCustomMPHexEditor& Document;
 };
 
 // The command's own messages.
 extern const char* const kStampedMessage;  // followed by the count and kFilesWord
 extern const char* const kFilesWord;
 extern const char* const kNothingFoundMessage;
+extern const char* const kGivenBackMessage;  // followed by the count
+extern const char* const kNothingToGiveBackMessage;
 
 class TStampCommand {
   public:
@@ -96,13 +138,13 @@ class TStampCommand {
     // when the failure passes on. Exceptions are not caught: they end the
     // run, the progress bar stays visible and no count message is shown.
     // A call while a run is in progress (from its pump step) does nothing.
-    void Run();
+    void Run(const TStampOptions& options = {});
 
-    // Calls `report(fileName, dateText)` for every file that Run would stamp,
-    // in the same order, and changes nothing: no write, no progress, no
+    // Calls `report` for every file that Run would stamp (or give back), in
+    // the same order, and changes nothing: no write, no progress, no
     // message. Does nothing while a run is in progress.
-    using DryRunReport = std::function<void(const std::string&, const std::string&)>;
-    void DryRun(const DryRunReport& report);
+    using DryRunReport = std::function<void(const TDryRunEntry&)>;
+    void DryRun(const DryRunReport& report, const TStampOptions& options = {});
 
     bool Running() const { return running_; }
     // Makes a run in progress end after the file it is working on, without
@@ -111,30 +153,10 @@ class TStampCommand {
 
   private:
     class RunScope;
+    class Walk;
     bool StopRequested() const;
-    // Opens the run's folder, once (a place without a folder path needs
-    // none); a real run then waits for the folder's run lock. False when a
-    // stop was requested during that wait.
-    bool OpenFolder(std::optional<TPhotoFolder>& folder, bool lock);
-    // A real run's start: its folder opened and locked, so that the list is
-    // read and the folder tidied under the lock. A folder that cannot be
-    // opened (a place without one) is left for the first photo to report.
-    // False as OpenFolder.
-    bool OpenFolderAtStart(std::optional<TPhotoFolder>& folder);
-    int StampAll();
-    // Opens the photo, seeing a file that this run has handed to `group` as
-    // stamped.
-    TPhotoFile OpenPhoto(const TPhotoFolder& folder, TAtomicFileGroup& group,
-                         const std::string& name);
-    // Writes the stamped photo and hands it to the group; false when it was
-    // passed over.
-    bool Stamp(TPhotoFile& photo, const std::string& name, TAtomicFileGroup& group);
-    // Flushes the group; its files that were passed over are reported and
-    // counted in handedButPassed_.
-    void FlushGroup(TAtomicFileGroup& group);
 
     TStampBindings bindings_;
     bool running_ = false;
     bool stopRequested_ = false;
-    int handedButPassed_ = 0;  // in this run
 };

@@ -112,7 +112,7 @@ class TForm1::CloseGuard : public QObject {
 TForm1::TForm1(TComponent* owner)
     : TCustomForm(owner),
       stampHost_(std::make_unique<StampHost>(*this)),
-      stamp_({*stampHost_, *stampHost_, *stampHost_, *stampHost_, Hex2}) {
+      stamp_({*stampHost_, *stampHost_, *stampHost_, *stampHost_}) {
     ReadFormDescription();
     closeGuard_ = std::make_unique<CloseGuard>(*this);
     if (Form1 == nullptr)

@@ -26,7 +26,8 @@ class TRzToolbar;
 // (208, 211); the folder tree at the left, a splitter and the file list
 // showing the tree's folder; the toolbar with its six commands on top, the
 // status bar with marquee, clock and progress bar at the bottom, and the
-// hidden byte document Hex2 the stamp command works in.
+// hidden byte document Hex2 (the stamp command writes each new copy of a
+// photo straight from the photo, so a run does not load photos into it).
 //
 // The window owns every component it names; they live as long as it does.
 class TForm1 : public TCustomForm {

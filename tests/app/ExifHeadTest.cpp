@@ -24,26 +24,14 @@ std::string ExpectedHead() {
 }
 
 std::string Stamped(const std::string& input) {
-    VectorBuffer buffer(input);
-    EXPECT_TRUE(WriteExifHead(buffer, "2007:06:15 12:30:00"));
-    return buffer.Bytes();
+    return StampedJpeg(input, "2007:06:15 12:30:00");
 }
 
 }  // namespace
 
-TEST(ExifHead, WritesTheHeadByteForByte) {
-    std::string input = PlainJpeg();
-    std::string output = Stamped(input);
-    ASSERT_EQ(output.size(), input.size() + kExifHeadGrowth);
-    EXPECT_EQ(output.substr(0, 146), ExpectedHead());
-    EXPECT_EQ(output.substr(146, input.size() - 4), input.substr(4));
-    EXPECT_EQ(output.substr(142 + input.size()), std::string(142, '\0'));
-}
-
-TEST(ExifHead, KeepsTheApp0LengthAsLoaded) {
-    std::string input = PlainJpeg("00 12");
-    std::string output = Stamped(input);
-    EXPECT_EQ(output.substr(144, 4), HexBytes("FF E0 00 12"));
+TEST(ExifHead, HeadIsByteForByteTheTable) {
+    EXPECT_EQ(ExifHead("2007:06:15 12:30:00"), ExpectedHead());
+    EXPECT_EQ(ExifHead("2007:06:15 12:30:00").size(), std::size_t(kExifHeadEnd));
 }
 
 TEST(ExifHead, StampedPhotoShowsItsHeadToTheTests) {
@@ -53,8 +41,33 @@ TEST(ExifHead, StampedPhotoShowsItsHeadToTheTests) {
     EXPECT_TRUE(HasExifSegment(stamped));
 }
 
-TEST(ExifHead, BufferTooShortForTheGapIsLeftAlone) {
-    VectorBuffer buffer(HexBytes("FF D8 FF E0"));
-    EXPECT_FALSE(WriteExifHead(buffer, "2007:06:15 12:30:00"));
-    EXPECT_EQ(buffer.Bytes(), HexBytes("FF D8 FF E0"));
+TEST(ExifHead, OwnHeadIsKnownByItsEveryByteAndItsTail) {
+    const std::string stamped = Stamped(PlainJpeg());
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(stamped)), "2007:06:15 12:30:00");
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(Stamped(PlainJpeg("00 12")))), "2007:06:15 12:30:00");
+    // Any byte of the head changed (a date slot alone too: the three differ
+    // then), any byte of the zero tail, or the file cut or grown: not ours.
+    for (std::size_t at = 0; at < 146; ++at) {
+        std::string changed = stamped;
+        changed[at] = static_cast<char>(changed[at] ^ 0x01);
+        EXPECT_EQ(OwnExifHeadDate(VectorBuffer(changed)), std::nullopt) << at;
+    }
+    for (std::size_t at = stamped.size() - 142; at < stamped.size(); ++at) {
+        std::string changed = stamped;
+        changed[at] = 'x';
+        EXPECT_EQ(OwnExifHeadDate(VectorBuffer(changed)), std::nullopt) << at;
+    }
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(stamped.substr(0, stamped.size() - 1))), std::nullopt);
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(stamped + "x")), std::nullopt);
+    for (std::size_t size = 0; size < 304; size += 37)
+        EXPECT_EQ(OwnExifHeadDate(VectorBuffer(stamped.substr(0, size))), std::nullopt) << size;
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(JpegWithExifAfterApp0() + std::string(300, '\0'))),
+              std::nullopt);
+}
+
+TEST(ExifHead, DigitsOfAnyDateButNothingElseInTheDateSlots) {
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(StampedJpeg(PlainJpeg(), "1999:12:31 23:59:59"))),
+              "1999:12:31 23:59:59");
+    EXPECT_EQ(OwnExifHeadDate(VectorBuffer(StampedJpeg(PlainJpeg(), "200f:cd:ab gh:ij:00"))),
+              std::nullopt);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "VectorBuffer.h"
+#include "app/ExifHead.h"
 
 // A small JPEG as the camera writes it: start of image, an APP0 of the given
 // length (hex), a quantisation table segment, start of scan, a little scan
@@ -17,4 +18,9 @@ inline std::string JpegWithExifAfterApp0() {
     std::string jpeg = PlainJpeg();
     return jpeg.substr(0, 20) + HexBytes("FF E1 00 10") + std::string("Exif\0\0", 6) + "IIxxxx" +
            jpeg.substr(20);
+}
+
+// A photo as the stamp command writes it for the date text.
+inline std::string StampedJpeg(const std::string& input, const std::string& date) {
+    return ExifHead(date) + input.substr(4) + std::string(kExifHeadGap, '\0');
 }

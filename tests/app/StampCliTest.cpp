@@ -5,15 +5,20 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <map>
 #include <set>
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <string>
 
 #include "LockWait.h"
 #include "PhotoFiles.h"
+#include "app/PhotoName.h"
 #include "app/StampCli.h"
+#include "app/StampCommand.h"
 #include "framework/TempFiles.h"
 #include "support/TempDir.h"
 
@@ -32,10 +37,16 @@ Result Finished(QProcess& process) {
             process.readAllStandardError().toStdString()};
 }
 
-Result Stamper(const QStringList& arguments, const QString& outputFile = {}) {
+Result Stamper(const QStringList& arguments, const QString& outputFile = {},
+               const QString& timeZone = {}) {
     QProcess process;
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
+    if (!timeZone.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TZ", timeZone);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(KADRIMARK_STAMP_EXE), arguments);
     return Finished(process);
 }
@@ -68,7 +79,7 @@ TEST(StampCli, StampsTheFolderAndPrintsTheCount) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "EXIF Info добавлено в: 2 файлов\n");
     EXPECT_EQ(result.err, "");  // not a terminal: no progress
-    EXPECT_EQ(ReadFileBytes(dir.File("31-12-99_2359.jpg")).substr(50, 19), "2099:12:31 23:59:00");
+    EXPECT_EQ(ReadFileBytes(dir.File("31-12-99_2359.jpg")).substr(50, 19), "1999:12:31 23:59:00");
 
     result = Stamper(Args({dir.Path()}));
     EXPECT_EQ(result.exitCode, 0);
@@ -83,7 +94,9 @@ TEST(StampCli, DryRunListsInListOrderAndChangesNothing) {
     Result result = Stamper(Args({"--dry-run", dir.Path()}));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out,
-              "15-06-07_1230.JPG\t2007:06:15 12:30:00\n31-12-99_2359.jpg\t2099:12:31 23:59:00\n");
+              "15-06-07_1230.JPG\t2007:06:15 12:30:00\tcamera phones\n"
+              "31-12-99_2359.jpg\t1999:12:31 23:59:00\tcamera phones\n");
+    EXPECT_EQ(result.err, "Camera-phone names read day first in " + dir.Path() + "\n");
     EXPECT_EQ(ReadFileBytes(dir.File("31-12-99_2359.jpg")), PlainJpeg());
 }
 
@@ -107,11 +120,19 @@ TEST(StampCli, ErrorGoesToStandardErrorWithExitOne) {
 TEST(StampCli, HelpAndWrongArguments) {
     Result help = Stamper(Args({"--help"}));
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: kadrimarkexif-stamp [--dry-run [-0]] FOLDER\n", 0), 0u);
-    EXPECT_NE(help.out.find("--dry-run"), std::string::npos);
+    EXPECT_EQ(help.out.rfind("Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names]", 0), 0u);
+    for (const char* option : {"--all-names", "--pattern PATTERN", "-r, --recursive", "--set-mtime",
+                               "--undo", "-n, --dry-run", "19YY"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    for (const TNameSchemeInfo& scheme : NameSchemes())
+        EXPECT_NE(help.out.find(scheme.example), std::string::npos) << scheme.name;
 
-    for (const QStringList& wrong : {QStringList{}, QStringList{"a", "b"},
-                                     QStringList{"--bogus", "a"}, QStringList{"-0", "a"}}) {
+    // Undoing takes out every header this program wrote, whatever the names.
+    for (const QStringList& wrong :
+         {QStringList{}, QStringList{"a", "b"}, QStringList{"--bogus", "a"}, QStringList{"-0", "a"},
+          QStringList{"a", "--pattern"}, QStringList{"--undo", "--all-names", "a"},
+          QStringList{"--undo", "--set-mtime", "a"},
+          QStringList{"--undo", "--pattern", "%Y%m%d", "a"}}) {
         Result result = Stamper(wrong);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
@@ -120,6 +141,9 @@ TEST(StampCli, HelpAndWrongArguments) {
     Result empty = Stamper(Args({"--dry-run", ""}));
     EXPECT_EQ(empty.exitCode, 2);
     EXPECT_EQ(empty.err, "kadrimarkexif-stamp: the folder name is empty\n");
+    Result pattern = Stamper(Args({"--pattern", "%Y%m%d_%Q", "a"}));
+    EXPECT_EQ(pattern.exitCode, 2);
+    EXPECT_EQ(pattern.err, "kadrimarkexif-stamp: --pattern: unknown field %Q\n");
 }
 
 TEST(StampCli, SignalsEndTheRunWithTheirStatusAndNoCount) {
@@ -149,9 +173,9 @@ TEST(StampCli, OutputThatCannotBeWrittenIsAnError) {
          {Args({"--help"}), Args({"--dry-run", dir.Path()}), Args({dir.Path()})}) {
         Result result = Stamper(args, QStringLiteral("/dev/full"));
         EXPECT_EQ(result.exitCode, 1) << args.join(' ').toStdString();
-        EXPECT_EQ(result.err,
-                  "kadrimarkexif-stamp: cannot write to standard output: No space "
-                  "left on device\n");
+        const std::string failure =
+            "kadrimarkexif-stamp: cannot write to standard output: No space left on device\n";
+        EXPECT_TRUE(result.err.ends_with(failure)) << result.err;  // after what a dry run says
     }
     Result closed = StamperAfter("exec >&-", Args({"--help"}));
     EXPECT_EQ(closed.exitCode, 1);
@@ -217,9 +241,10 @@ TEST(StampCli, DryRunNamesCannotForgeRecords) {
     WriteFileBytes(dir.File(forged), PlainJpeg());
     Result lines = Stamper(Args({"--dry-run", dir.Path()}));
     EXPECT_EQ(lines.out,
-              "15-06-07_1230.jpg\\t2000:01:01 00:00:00\\n16-06-07_1230.jpg\t2007:06:15 12:30:00\n");
+              "15-06-07_1230.jpg\\t2000:01:01 00:00:00\\n16-06-07_1230.jpg\t2007:06:15 12:30:00"
+              "\tcamera phones\n");
     Result records = Stamper(Args({"--dry-run", "-0", dir.Path()}));
-    EXPECT_EQ(records.out, forged + "\t2007:06:15 12:30:00" + std::string(1, '\0'));
+    EXPECT_EQ(records.out, forged + "\t2007:06:15 12:30:00\tcamera phones" + std::string(1, '\0'));
 }
 
 TEST(StampCli, EscapedNameShowsEveryByteUnambiguously) {
@@ -237,4 +262,87 @@ TEST(StampCli, EscapedNameShowsEveryByteUnambiguously) {
     };
     for (const auto& [name, escaped] : cases)
         EXPECT_EQ(EscapedName(name), escaped) << escaped;
+}
+
+// The options as a person types them: preview a tree of phone and messenger
+// photos, stamp it, preview and take the stamp back.
+TEST(StampCli, TreeOfTodaysPhotosIsPreviewedStampedAndGivenBack) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("2021/chats"));
+    const std::map<std::string, std::string> originals = {
+        {"08-21-07_1547.jpg", PlainJpeg()},
+        {"03-04-07_1200.jpg", PlainJpeg()},
+        {"2021/PXL_20211231_235959123.jpg", PlainJpeg()},
+        {"2021/chats/IMG-20200101-WA0007 (1).jpg", PlainJpeg()},
+        {"2021/chats/signal-2022-03-04-050607.jpg", JpegWithExifAfterApp0()},
+        {"2021/chats/DSC20190724_091011.jpg", PlainJpeg("00 11")},
+    };
+    for (const auto& [name, bytes] : originals)
+        WriteFileBytes(dir.File(name), bytes);
+    const QString berlin = "Europe/Berlin";
+    const QString pattern = "--pattern=%Y%m%d_%H%M%S";
+    Result preview =
+        Stamper(Args({"--dry-run", "--all-names", "-r", dir.Path()}) << pattern, {}, berlin);
+    EXPECT_EQ(preview.exitCode, 0);
+    EXPECT_EQ(preview.out,
+              "03-04-07_1200.jpg\t2007:03:04 12:00:00\tcamera phones\n"
+              "08-21-07_1547.jpg\t2007:08:21 15:47:00\tcamera phones\n"
+              "2021/PXL_20211231_235959123.jpg\t2022:01:01 00:59:59\tPixel\n"
+              "2021/chats/DSC20190724_091011.jpg\t2019:07:24 09:10:11\tpattern %Y%m%d_%H%M%S\n"
+              "2021/chats/IMG-20200101-WA0007 (1).jpg\t2020:01:01 12:00:00\tWhatsApp\n");
+    EXPECT_EQ(preview.err, "Camera-phone names read month first in " + dir.Path() + "\n");
+
+    Result stamp = Stamper(Args({"--all-names", "--recursive", "--set-mtime", "--pattern",
+                                 "%Y%m%d_%H%M%S", dir.Path()}),
+                           {}, berlin);
+    EXPECT_EQ(stamp.exitCode, 0);
+    EXPECT_EQ(stamp.out, "EXIF Info добавлено в: 5 файлов\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("03-04-07_1200.jpg")).substr(50, 19), "2007:03:04 12:00:00");
+    struct stat pixel {};
+    ASSERT_EQ(stat(dir.File("2021/PXL_20211231_235959123.jpg").c_str(), &pixel), 0);
+    EXPECT_EQ(pixel.st_mtim.tv_sec, 1640995199);  // 2021-12-31 23:59:59 UTC
+
+    Result undoPreview = Stamper(Args({"--undo", "--dry-run", "-r", dir.Path()}));
+    EXPECT_EQ(undoPreview.exitCode, 0);
+    EXPECT_EQ(undoPreview.out,
+              "03-04-07_1200.jpg\t2007:03:04 12:00:00\n"
+              "08-21-07_1547.jpg\t2007:08:21 15:47:00\n"
+              "2021/PXL_20211231_235959123.jpg\t2022:01:01 00:59:59\n"
+              "2021/chats/DSC20190724_091011.jpg\t2019:07:24 09:10:11\n"
+              "2021/chats/IMG-20200101-WA0007 (1).jpg\t2020:01:01 12:00:00\n");
+    Result undo = Stamper(Args({"--undo", "--recursive", dir.Path()}));
+    EXPECT_EQ(undo.exitCode, 0);
+    EXPECT_EQ(undo.out, std::string(kGivenBackMessage) + "5\n");
+    for (const auto& [name, bytes] : originals)
+        EXPECT_EQ(ReadFileBytes(dir.File(name)), bytes) << name;
+}
+
+// Another mounted file system, or another mount of this one, below the
+// folder is no subfolder of it.
+TEST(StampCli, RecursiveRunStaysOnTheFoldersMount) {
+    TempDir dir;
+    TempDir elsewhere;
+    for (const char* sub : {"tmpfs", "bound", "plain"})
+        std::filesystem::create_directory(dir.File(sub));
+    WriteFileBytes(dir.File("01-01-07_0000.jpg"), PlainJpeg());
+    WriteFileBytes(dir.File("plain/02-01-07_0000.jpg"), PlainJpeg());
+    WriteFileBytes(elsewhere.File("03-01-07_0000.jpg"), PlainJpeg());
+    const std::string mounts = "mount -t tmpfs none '" + dir.File("tmpfs") + "' && cp '" +
+                               elsewhere.File("03-01-07_0000.jpg") + "' '" +
+                               dir.File("tmpfs/04-01-07_0000.jpg") + "' && mount --bind '" +
+                               elsewhere.Path() + "' '" + dir.File("bound") + "' || exit 99";
+    QProcess process;
+    process.start("unshare", QStringList{"-m", "/bin/sh", "-c",
+                                         QString::fromStdString(mounts + "; exec \"$0\" \"$@\""),
+                                         QStringLiteral(KADRIMARK_STAMP_EXE), "-r", "-n",
+                                         QString::fromStdString(dir.Path())});
+    if (!process.waitForStarted())
+        GTEST_SKIP() << "no unshare";
+    Result result = Finished(process);
+    if (result.exitCode == 99)
+        GTEST_SKIP() << "no mounts here: " << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "01-01-07_0000.jpg\t2007:01:01 00:00:00\tcamera phones\n"
+              "plain/02-01-07_0000.jpg\t2007:01:02 00:00:00\tcamera phones\n");
 }

@@ -23,7 +23,6 @@
 #include "app/StopSignals.h"
 #include "framework/StreamErrors.h"
 #include "framework/TempFiles.h"
-#include "hexdoc/MPHDocument.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -38,8 +37,6 @@ class StampCommandTest : public ::testing::Test,
                          public IStampProgress,
                          public IStampHost {
   protected:
-    StampCommandTest() { document.Loaded(); }
-
     std::string PathName() const override {
         ++folderReads;
         return folder.empty() ? dir.Path() : folder;
@@ -62,6 +59,12 @@ class StampCommandTest : public ::testing::Test,
     void OriginalLeft(const std::string& copyPath) override { originalsLeft.push_back(copyPath); }
     void TimeNotKept(const std::string& path) override { timesNotKept.push_back(path); }
     bool Interrupted() override { return interrupted && interrupted(); }
+    void NameGivesNoDate(const std::string& path, const std::string& reason) override {
+        undated.push_back(path + ": " + reason);
+    }
+    void FolderOrder(const std::string& path, TDayOrder order) override {
+        orders.push_back(path + ": " + DayOrderText(order));
+    }
 
     // A path in the run's folder.
     std::string At(const std::string& name) const {
@@ -70,22 +73,30 @@ class StampCommandTest : public ::testing::Test,
     void Photo(const std::string& name, const std::string& bytes = PlainJpeg()) {
         WriteFileBytes(At(name), bytes);
     }
-    void RunOverFolder() {
+    void RunOverFolder(const TStampOptions& options = {}) {
         names = ListFolderItems(folder.empty() ? dir.Path() : folder);
-        command.Run();
+        command.Run(options);
     }
+    // "path<TAB>date<TAB>scheme" for each photo a dry run lists.
+    std::vector<std::string> DryRunOverFolder(const TStampOptions& options = {}) {
+        names = ListFolderItems(folder.empty() ? dir.Path() : folder);
+        std::vector<std::string> listed;
+        command.DryRun(
+            [&](const TDryRunEntry& entry) {
+                listed.push_back(entry.name + "\t" + entry.date + "\t" + entry.scheme);
+            },
+            options);
+        return listed;
+    }
+    // Byte for byte what the command always wrote for a plain JPEG.
     bool IsStamped(const std::string& name, const std::string& date) {
-        std::string bytes = ReadFileBytes(At(name));
-        return bytes.size() == PlainJpeg().size() + 284 &&
-               bytes.substr(0, 4) == "\xFF\xD8\xFF\xE1" && bytes.substr(50, 19) == date &&
-               bytes.substr(120, 19) == date;
+        return ReadFileBytes(At(name)) == StampedJpeg(PlainJpeg(), date);
     }
 
     TempDir dir;
     std::string folder;  // the run's folder when not dir
     std::vector<std::string> names;
-    TCustomMPHexEditor document;
-    TStampCommand command{TStampBindings{*this, *this, *this, *this, document}};
+    TStampCommand command{TStampBindings{*this, *this, *this, *this}};
     mutable int folderReads = 0;
     mutable int countReads = 0;
     int barMax = -100;
@@ -97,6 +108,8 @@ class StampCommandTest : public ::testing::Test,
     std::vector<std::string> passedOver;
     std::vector<std::string> originalsLeft;
     std::vector<std::string> timesNotKept;
+    std::vector<std::string> undated;
+    std::vector<std::string> orders;
     std::function<bool()> interrupted;
 };
 
@@ -142,7 +155,7 @@ TEST_F(StampCommandTest, StampsEveryPhotoOnceAndCountsThem) {
     RunOverFolder();
 
     EXPECT_TRUE(IsStamped("15-06-07_1230.jpg", "2007:06:15 12:30:00"));
-    EXPECT_TRUE(IsStamped("31-12-99_2359.JPG", "2099:12:31 23:59:00"));
+    EXPECT_TRUE(IsStamped("31-12-99_2359.JPG", "1999:12:31 23:59:00"));  // never in the future
     EXPECT_TRUE(IsStamped("01-01-13_0000.jpg", "2013:01:01 00:00:00"));
     EXPECT_EQ(ReadFileBytes(dir.File("ab-cd-ef_ghij.jpg")), PlainJpeg());
     ASSERT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 3 файлов"});
@@ -254,10 +267,8 @@ TEST_F(StampCommandTest, LinkToAPhotoStampedInTheSameRunIsSeenStamped) {
 TEST_F(StampCommandTest, DryRunListsALinkedPhotoOnceAsTheRunStampsItOnce) {
     Photo("15-06-07_1230.jpg");
     ASSERT_EQ(symlink("15-06-07_1230.jpg", dir.File("16-06-07_1230.jpg").c_str()), 0);
-    names = ListFolderItems(dir.Path());
-    std::vector<std::string> listed;
-    command.DryRun([&](const std::string& name, const std::string&) { listed.push_back(name); });
-    EXPECT_EQ(listed, std::vector<std::string>{"15-06-07_1230.jpg"});
+    EXPECT_EQ(DryRunOverFolder(),
+              std::vector<std::string>{"15-06-07_1230.jpg\t2007:06:15 12:30:00\tcamera phones"});
 }
 
 TEST_F(StampCommandTest, ManyPhotosAllReachTheDisk) {
@@ -302,7 +313,7 @@ TEST_F(StampCommandTest, SecondStartDuringThePumpStepDoesNothing) {
     onPump = [this] {
         EXPECT_TRUE(command.Running());
         command.Run();
-        command.DryRun([](const std::string&, const std::string&) { ADD_FAILURE(); });
+        command.DryRun([](const TDryRunEntry&) { ADD_FAILURE(); });
     };
     RunOverFolder();
     EXPECT_FALSE(command.Running());
@@ -329,13 +340,9 @@ TEST_F(StampCommandTest, DryRunListsWhatWouldBeStampedAndChangesNothing) {
     Photo("15-06-07_1230.jpg");
     Photo("04-01-07_0000.jpg", JpegWithExifAfterApp0());
     Photo("31-12-99_2359.jpg");
-    names = ListFolderItems(dir.Path());
-    std::vector<std::string> listed;
-    command.DryRun([&](const std::string& name, const std::string& date) {
-        listed.push_back(name + " " + date);
-    });
-    EXPECT_EQ(listed, (std::vector<std::string>{"15-06-07_1230.jpg 2007:06:15 12:30:00",
-                                                "31-12-99_2359.jpg 2099:12:31 23:59:00"}));
+    EXPECT_EQ(DryRunOverFolder(),
+              (std::vector<std::string>{"15-06-07_1230.jpg\t2007:06:15 12:30:00\tcamera phones",
+                                        "31-12-99_2359.jpg\t1999:12:31 23:59:00\tcamera phones"}));
     EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(barVisible.empty());
@@ -409,8 +416,7 @@ TEST_F(StampCommandTest, PhotoOpenForWritingElsewhereIsLeftAlone) {
     Photo("02-01-07_0000.jpg");
     int writer = open(At("01-01-07_0000.jpg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(writer, 0);
-    names = ListFolderItems(dir.Path());
-    command.DryRun([](const std::string&, const std::string&) {});
+    DryRunOverFolder();
     EXPECT_EQ(passedOver, std::vector<std::string>{At("01-01-07_0000.jpg")});  // as a run names it
     passedOver.clear();
     RunOverFolder();
@@ -584,4 +590,154 @@ TEST_F(StampCommandTest, SignalEndsTheRunAfterTheCurrentPhotoWithoutLeftovers) {
     EXPECT_TRUE(IsStamped("02-01-07_0000.jpg", "2007:01:02 00:00:00"));
     EXPECT_EQ(ReadFileBytes(At("03-01-07_0000.jpg")), PlainJpeg());
     EXPECT_EQ(NamesIn(dir.Path()).size(), 3u);
+}
+
+namespace {
+
+TStampOptions Recursive() {
+    TStampOptions options;
+    options.recursive = true;
+    return options;
+}
+
+const char* const kCamera = "\t2007:01:0";
+
+}  // namespace
+
+TEST_F(StampCommandTest, RecursiveRunTakesSubfoldersDepthFirstButNoLinksOrHiddenOnes) {
+    TempDir outside;
+    WriteFileBytes(outside.File("09-01-07_0000.jpg"), PlainJpeg());
+    for (const char* sub : {"b", "b/c", "a", ".hidden"})
+        std::filesystem::create_directory(At(sub));
+    for (const char* name : {"01-01-07_0000.jpg", "b/02-01-07_0000.jpg", "b/c/03-01-07_0000.jpg",
+                             "a/04-01-07_0000.jpg", ".hidden/05-01-07_0000.jpg"})
+        Photo(name);
+    ASSERT_EQ(symlink(outside.Path().c_str(), At("link").c_str()), 0);
+    ASSERT_EQ(symlink("b", At("again").c_str()), 0);
+    const std::string camera = " 00:00:00\tcamera phones";
+    EXPECT_EQ(DryRunOverFolder(Recursive()),
+              (std::vector<std::string>{"01-01-07_0000.jpg" + (kCamera + ("1" + camera)),
+                                        "a/04-01-07_0000.jpg" + (kCamera + ("4" + camera)),
+                                        "b/02-01-07_0000.jpg" + (kCamera + ("2" + camera)),
+                                        "b/c/03-01-07_0000.jpg" + (kCamera + ("3" + camera))}));
+    RunOverFolder(Recursive());
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 4 файлов"});
+    EXPECT_TRUE(IsStamped("b/c/03-01-07_0000.jpg", "2007:01:03 00:00:00"));
+    EXPECT_TRUE(IsStamped("a/04-01-07_0000.jpg", "2007:01:04 00:00:00"));
+    EXPECT_EQ(ReadFileBytes(At(".hidden/05-01-07_0000.jpg")), PlainJpeg());
+    EXPECT_EQ(ReadFileBytes(outside.File("09-01-07_0000.jpg")), PlainJpeg());
+    EXPECT_TRUE(std::filesystem::is_symlink(At("again")));
+}
+
+// Each subfolder is opened once, through its parent, never through a link: a
+// folder swapped for a link to another place while the run is in it or
+// before it gets there leads nowhere else.
+TEST_F(StampCommandTest, FoldersSwappedDuringARecursiveRunAreNotFollowed) {
+    TempDir rootOnly;
+    ASSERT_EQ(chmod(rootOnly.Path().c_str(), 0700), 0);
+    WriteFileBytes(rootOnly.File("09-01-07_0000.jpg"), PlainJpeg());
+    for (const char* sub : {"a", "a/deeper", "b"})
+        std::filesystem::create_directory(At(sub));
+    for (const char* name :
+         {"a/01-01-07_0000.jpg", "a/deeper/02-01-07_0000.jpg", "b/03-01-07_0000.jpg"})
+        Photo(name);
+    onPump = [&] {
+        if (pumps != 1)
+            return;
+        for (const char* sub : {"a", "b"}) {
+            std::filesystem::rename(At(sub), At(std::string("moved-") + sub));
+            ASSERT_EQ(symlink(rootOnly.Path().c_str(), At(sub).c_str()), 0);
+        }
+    };
+    RunOverFolder(Recursive());
+    EXPECT_EQ(ReadFileBytes(rootOnly.File("09-01-07_0000.jpg")), PlainJpeg());
+    EXPECT_EQ(NamesIn(rootOnly.Path()), std::set<std::string>{"09-01-07_0000.jpg"});
+    EXPECT_TRUE(IsStamped("moved-a/01-01-07_0000.jpg", "2007:01:01 00:00:00"));
+    EXPECT_TRUE(IsStamped("moved-a/deeper/02-01-07_0000.jpg", "2007:01:02 00:00:00"));
+    EXPECT_EQ(ReadFileBytes(At("moved-b/03-01-07_0000.jpg")), PlainJpeg());
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 2 файлов"});
+}
+
+TEST_F(StampCommandTest, FolderOrderIsToldAndNamesWithoutADateAreNamed) {
+    for (const char* name :
+         {"21-08-07_1547.jpg", "08-21-07_1547.jpg", "03-04-07_1200.jpg", "31-04-07_1200.jpg"})
+        Photo(name);
+    Photo("notes.txt");
+    std::filesystem::create_directory(At("old"));
+    for (const char* name : {"old/08-21-07_1547.jpg", "old/03-04-07_1200.jpg"})
+        Photo(name);
+    RunOverFolder(Recursive());
+    EXPECT_EQ(orders, (std::vector<std::string>{dir.Path() + ": day first and month first",
+                                                At("old") + ": month first"}));
+    EXPECT_EQ(undated, (std::vector<std::string>{
+                           At("03-04-07_1200.jpg") + ": day and month cannot be told apart",
+                           At("31-04-07_1200.jpg") + ": no such date or time"}));
+    EXPECT_TRUE(IsStamped("21-08-07_1547.jpg", "2007:08:21 15:47:00"));
+    EXPECT_TRUE(IsStamped("08-21-07_1547.jpg", "2007:08:21 15:47:00"));
+    EXPECT_EQ(ReadFileBytes(At("03-04-07_1200.jpg")), PlainJpeg());
+    EXPECT_TRUE(IsStamped("old/03-04-07_1200.jpg", "2007:03:04 12:00:00"));
+    EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 4 файлов"});
+}
+
+TEST_F(StampCommandTest, FileTimeBecomesTheShotsMomentOnlyWhenAsked) {
+    Photo("15-06-07_1230.jpg");
+    Photo("IMG_20190723_184512.jpg");
+    const timespec old[2] = {{1000, 0}, {1000, 0}};
+    for (const char* name : {"15-06-07_1230.jpg", "IMG_20190723_184512.jpg"})
+        ASSERT_EQ(utimensat(AT_FDCWD, At(name).c_str(), old, 0), 0);
+    TStampOptions options;
+    options.names.all = true;
+    options.setModificationTime = true;
+    names = {"IMG_20190723_184512.jpg"};
+    command.Run(options);
+    names = {"15-06-07_1230.jpg"};
+    command.Run();
+    struct stat shot {
+    }, kept{};
+    ASSERT_EQ(stat(At("IMG_20190723_184512.jpg").c_str(), &shot), 0);
+    ASSERT_EQ(stat(At("15-06-07_1230.jpg").c_str(), &kept), 0);
+    EXPECT_EQ(shot.st_mtim.tv_sec, 1563907512);  // 2019-07-23 18:45:12 in the tests' UTC
+    EXPECT_EQ(kept.st_mtim.tv_sec, 1000);
+    EXPECT_TRUE(IsStamped("IMG_20190723_184512.jpg", "2019:07:23 18:45:12"));
+}
+
+// Undo takes out exactly the head this program wrote, whatever the name, and
+// nothing another program wrote or changed since.
+TEST_F(StampCommandTest, UndoGivesStampedPhotosBackByteForByteAndNothingElse) {
+    std::filesystem::create_directory(At("sub"));
+    const std::map<std::string, std::string> originals = {
+        {"15-06-07_1230.jpg", PlainJpeg()},
+        {"sub/IMG_20190723_184512.jpg", PlainJpeg("00 12")},
+        {"16-06-07_1230.jpg", JpegWithExifAfterApp0()},
+        {"17-06-07_1230.jpg", PlainJpeg()},
+        {"notes.txt", "not a photo"},
+    };
+    for (const auto& [name, bytes] : originals)
+        Photo(name, bytes);
+    TStampOptions stamp = Recursive();
+    stamp.names.all = true;
+    stamp.setModificationTime = true;
+    RunOverFolder(stamp);
+    ASSERT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 3 файлов"});
+    std::filesystem::rename(At("15-06-07_1230.jpg"), At("renamed.jpg"));
+    const std::string rewritten = ReadFileBytes(At("17-06-07_1230.jpg")) + "edited";
+    Photo("17-06-07_1230.jpg", rewritten);  // another program changed it since
+
+    TStampOptions undo = Recursive();
+    undo.undo = true;
+    EXPECT_EQ(DryRunOverFolder(undo),
+              (std::vector<std::string>{"renamed.jpg\t2007:06:15 12:30:00\t",
+                                        "sub/IMG_20190723_184512.jpg\t2019:07:23 18:45:12\t"}));
+    messages.clear();
+    RunOverFolder(undo);
+    EXPECT_EQ(messages, std::vector<std::string>{std::string(kGivenBackMessage) + "2"});
+    EXPECT_EQ(ReadFileBytes(At("renamed.jpg")), PlainJpeg());
+    EXPECT_EQ(ReadFileBytes(At("sub/IMG_20190723_184512.jpg")), PlainJpeg("00 12"));
+    EXPECT_EQ(ReadFileBytes(At("16-06-07_1230.jpg")), JpegWithExifAfterApp0());
+    EXPECT_EQ(ReadFileBytes(At("17-06-07_1230.jpg")), rewritten);
+    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"16-06-07_1230.jpg", "17-06-07_1230.jpg",
+                                                          "notes.txt", "renamed.jpg", "sub"}));
+    messages.clear();
+    RunOverFolder(undo);
+    EXPECT_EQ(messages, std::vector<std::string>{kNothingToGiveBackMessage});
 }

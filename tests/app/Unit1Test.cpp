@@ -88,11 +88,7 @@ class Form1Test : public ShellTest {
         std::sort(names.begin(), names.end());
         return names;
     }
-    static std::string Stamped(const std::string& date) {
-        VectorBuffer photo(PlainJpeg());
-        EXPECT_TRUE(WriteExifHead(photo, date));
-        return photo.Bytes();
-    }
+    static std::string Stamped(const std::string& date) { return StampedJpeg(PlainJpeg(), date); }
     TBitmap Picture(TWinControl* control) { return TBitmap(control->Grab()); }
 
     std::vector<MessageBoxRequest> boxes;
