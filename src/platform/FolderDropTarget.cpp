@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
-#include "platform/FileDropBlock.h"
+#include "platform/DataTransfer.h"
 #include "platform/FileOperations.h"
 #include "platform/PathDropTarget.h"
+#include "platform/PromptsInForce.h"
 #include "platform/ShellItems.h"
-#include "platform/UriList.h"
 
 namespace {
 
@@ -128,32 +128,4 @@ DWORD DropEffectFor(const std::vector<std::string>& sources, const std::string& 
             return fallback == DROPEFFECT_MOVE && AllIn(sources, folderPath) ? DROPEFFECT_NONE
                                                                              : fallback;
     return DROPEFFECT_NONE;
-}
-
-std::vector<std::string> DroppedPaths(IDataObject* data) {
-    std::vector<std::string> paths;
-    std::string bytes;
-    if (ReadFormatBytes(data, CF_HDROP, bytes))
-        ReadFileDropBlock(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), paths);
-    else if (ReadFormatBytes(data, RegisterClipboardFormatA("text/uri-list"), bytes))
-        paths = ReadUriList(bytes);
-    std::erase_if(paths, [](const std::string& path) { return ItemNameOf(path).empty(); });
-    return paths;
-}
-
-TShellMenu DropMenu(DWORD allowed, DWORD suggested) {
-    constexpr struct {
-        DWORD effect;
-        const char* caption;
-    } kChoices[] = {{DROPEFFECT_COPY, "&Copy Here"},
-                    {DROPEFFECT_MOVE, "&Move Here"},
-                    {DROPEFFECT_LINK, "Create &Link Here"}};
-    TShellMenu menu;
-    for (const auto& choice : kChoices)
-        if (allowed & choice.effect)
-            menu.Items.push_back(
-                MenuCommand(choice.effect, choice.caption, choice.effect == suggested));
-    menu.Items.push_back(MenuSeparator());
-    menu.Items.push_back(MenuCommand(kCancelDropCommand, "Cancel"));
-    return menu;
 }

@@ -3,15 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/DataTransfer.h"
-#include "platform/ShellMenu.h"
+#include "platform/ShellInterfaces.h"
 
 // A folder as the target of a drop: the dropped files are copied, moved or
 // linked (symbolic links) into it through TransferItems, with its rules on
 // name clashes and half-done copies.
 //
-// The dropped files are read from the data object's file-drop block, else from
-// its text/uri-list; anything else offers nothing (DROPEFFECT_NONE).
+// The dropped files are read with DroppedPaths (the data object's file-drop
+// block, else its text/uri-list); anything else offers nothing (DROPEFFECT_NONE).
 //
 // The effect, from the key state, within the effects the source allows:
 // Ctrl+Shift or Alt link, Ctrl copy, Shift move, and without a modifier a
@@ -32,12 +31,3 @@ IDropTarget* NewFolderDropTarget(std::string folderPath);
 // The effect a drop of `sources` onto `folderPath` gets (rules above).
 DWORD DropEffectFor(const std::vector<std::string>& sources, const std::string& folderPath,
                     DWORD keyState, DWORD allowed);
-
-// The full paths a data object carries; empty when it carries none.
-std::vector<std::string> DroppedPaths(IDataObject* data);
-
-// The right-button drop menu: "Copy Here", "Move Here", "Create Link Here"
-// for the allowed effects (command id = the DROPEFFECT_* value, the suggested
-// one the default), then "Cancel" (kCancelDropCommand).
-constexpr UINT kCancelDropCommand = 0x100;
-TShellMenu DropMenu(DWORD allowed, DWORD suggested);

@@ -7,6 +7,7 @@
 
 #include "platform/FileOperations.h"
 #include "platform/Places.h"
+#include "platform/PromptsInForce.h"
 #include "platform/ShellClipboard.h"
 #include "platform/ShellItems.h"
 #include "platform/Trash.h"

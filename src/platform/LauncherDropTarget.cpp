@@ -8,8 +8,8 @@
 
 #include "framework/FileHandle.h"
 #include "platform/DataTransfer.h"
-#include "platform/FolderDropTarget.h"
-#include "platform/ShellPrompts.h"
+#include "platform/DroppedPaths.h"
+#include "platform/PromptsInForce.h"
 #include "platform/UriList.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/PathDropTarget.h"
 
-#include "platform/FolderDropTarget.h"
+#include "platform/DroppedPaths.h"
 
 HRESULT TPathDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
     sources_ = DroppedPaths(data);

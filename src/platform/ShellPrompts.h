@@ -8,9 +8,9 @@
 // The questions and hand-overs of the namespace's verbs and drop targets that
 // involve the person or the desktop: confirmations, name clashes, the
 // right-button drop menu, opening with the default program, properties and
-// error reports. The default answers them with dialogs and the desktop's
-// services; tests install their own so that nothing waits for a person or
-// starts a program.
+// error reports. DialogPrompts answers them with dialogs and the desktop's
+// services; PromptsInForce says which answer: tests install their own so that
+// nothing waits for a person or starts a program.
 
 enum class TClashAnswer { Replace, Skip, KeepBoth, Cancel };
 
@@ -37,23 +37,4 @@ class IShellPrompts {
 
   protected:
     ~IShellPrompts() = default;
-};
-
-// The prompts in force: the installed ones, else the dialog-based default.
-IShellPrompts& ShellPrompts();
-// Installs prompts (null: back to the default); returns the previous ones
-// (null when the default was in force). The caller keeps ownership.
-IShellPrompts* SetShellPrompts(IShellPrompts* prompts);
-
-// Installs prompts for as long as it lives (tests of the controls use it so
-// that no verb waits for a dialog), then puts the previous ones back.
-class TShellPromptsScope {
-  public:
-    explicit TShellPromptsScope(IShellPrompts& prompts) : previous_(SetShellPrompts(&prompts)) {}
-    ~TShellPromptsScope() { SetShellPrompts(previous_); }
-    TShellPromptsScope(const TShellPromptsScope&) = delete;
-    TShellPromptsScope& operator=(const TShellPromptsScope&) = delete;
-
-  private:
-    IShellPrompts* previous_;
 };

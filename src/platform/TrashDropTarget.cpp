@@ -9,7 +9,7 @@
 
 #include "platform/FileOperations.h"
 #include "platform/PathDropTarget.h"
-#include "platform/ShellPrompts.h"
+#include "platform/PromptsInForce.h"
 #include "platform/Trash.h"
 
 namespace {

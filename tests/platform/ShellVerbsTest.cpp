@@ -5,12 +5,14 @@
 #include <filesystem>
 
 #include "PlatformTest.h"
+#include "platform/DroppedPaths.h"
 #include "platform/FileDropBlock.h"
 #include "platform/FileOperations.h"
 #include "platform/FolderDropTarget.h"
 #include "platform/ItemContextMenu.h"
 #include "platform/LauncherDropTarget.h"
 #include "platform/MimeTransport.h"
+#include "platform/PromptsInForce.h"
 #include "platform/ShellClipboard.h"
 #include "platform/ShellQMenu.h"
 #include "platform/ShellServices.h"

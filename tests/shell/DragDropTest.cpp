@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ShellTestSupport.h"
+#include "platform/DroppedPaths.h"
 #include "platform/FileDropBlock.h"
 #include "platform/FolderDropTarget.h"
 #include "platform/MimeTransport.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ShellPrompts.h"
+#include "platform/PromptsInForce.h"
 
 #include <gtest/gtest.h>
 

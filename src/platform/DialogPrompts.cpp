@@ -1,0 +1,121 @@
+#include "platform/DialogPrompts.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+#include <cstdio>
+
+#include "platform/DropMenu.h"
+#include "platform/ShellQMenu.h"
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Dialogs need the widget application; without one (a command-line run)
+// every question gets its careful answer.
+bool HaveWidgets() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+QString NamesOf(const std::vector<std::string>& paths) {
+    QStringList names;
+    for (const std::string& path : paths)
+        names << QFileInfo(Q(path)).fileName();
+    constexpr int kShown = 10;
+    if (names.size() > kShown)
+        return names.mid(0, kShown).join('\n') +
+               QStringLiteral("\n… (%1 more)").arg(names.size() - kShown);
+    return names.join('\n');
+}
+
+class TDialogPrompts final : public IShellPrompts {
+  public:
+    bool ConfirmDelete(const std::vector<std::string>& paths, bool permanently) override {
+        if (!HaveWidgets())
+            return false;
+        QString question = permanently ? QStringLiteral("Delete these items for good?\n\n%1")
+                                       : QStringLiteral("Move these items to the Trash?\n\n%1");
+        return QMessageBox::question(nullptr, QStringLiteral("Delete"),
+                                     question.arg(NamesOf(paths))) == QMessageBox::Yes;
+    }
+
+    TClashAnswer AskClash(const std::string& target, bool canReplace) override {
+        if (!HaveWidgets())
+            return TClashAnswer::Skip;
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Name in use"),
+                        QStringLiteral("%1 already exists in this folder.")
+                            .arg(QFileInfo(Q(target)).fileName()));
+        QPushButton* replace =
+            canReplace ? box.addButton(QStringLiteral("&Replace"), QMessageBox::DestructiveRole)
+                       : nullptr;
+        QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::RejectRole);
+        QPushButton* both = box.addButton(QStringLiteral("&Keep Both"), QMessageBox::AcceptRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(both);
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        if (clicked != nullptr && clicked == replace)
+            return TClashAnswer::Replace;
+        if (clicked == skip)
+            return TClashAnswer::Skip;
+        return clicked == both ? TClashAnswer::KeepBoth : TClashAnswer::Cancel;
+    }
+
+    DWORD ChooseDropEffect(DWORD allowed, DWORD suggested) override {
+        if (!HaveWidgets())
+            return DROPEFFECT_NONE;
+        QMenu menu;
+        FillQMenu(menu, DropMenu(allowed, suggested));
+        DWORD effect = CommandOf(menu.exec(QCursor::pos()));
+        return effect == kCancelDropCommand ? DROPEFFECT_NONE : effect;
+    }
+
+    bool OpenWithDefault(const std::string& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+    }
+
+    bool RunProgram(const std::vector<std::string>& argv) override {
+        QStringList arguments;
+        for (std::size_t i = 1; i < argv.size(); ++i)
+            arguments << Q(argv[i]);
+        return !argv.empty() && QProcess::startDetached(Q(argv[0]), arguments);
+    }
+
+    void ShowProperties(const std::vector<std::string>& paths) override {
+        QStringList lines;
+        for (const std::string& path : paths) {
+            QFileInfo info(Q(path));
+            lines << QStringLiteral("%1\n%2, %3, modified %4")
+                         .arg(info.absoluteFilePath(),
+                              info.isDir() ? QStringLiteral("folder") : QStringLiteral("file"),
+                              QLocale().formattedDataSize(info.size()),
+                              QLocale().toString(info.lastModified(), QLocale::ShortFormat));
+        }
+        if (HaveWidgets())
+            QMessageBox::information(nullptr, QStringLiteral("Properties"), lines.join("\n\n"));
+    }
+
+    void ReportError(const std::string& text) override {
+        if (HaveWidgets())
+            QMessageBox::warning(nullptr, QStringLiteral("Error"), Q(text));
+        else
+            std::fprintf(stderr, "%s\n", text.c_str());
+    }
+};
+
+}  // namespace
+
+IShellPrompts& DialogPrompts() {
+    static TDialogPrompts prompts;
+    return prompts;
+}
