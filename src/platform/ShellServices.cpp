@@ -11,7 +11,7 @@
 #include "platform/Places.h"
 #include "platform/ShellFolder.h"
 #include "platform/ShellItemInfo.h"
-#include "platform/SystemIcons.h"
+#include "platform/SystemImageList.h"
 
 namespace {
 

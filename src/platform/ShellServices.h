@@ -54,9 +54,6 @@ constexpr UINT SHGFI_PIDL = 0x0008;
 constexpr UINT SHGFI_TYPENAME = 0x0400;
 constexpr UINT SHGFI_SYSICONINDEX = 0x4000;
 
-class TSystemImageList;
-using HIMAGELIST = TSystemImageList*;
-
 struct SHFILEINFOA {
     void* hIcon;
     int iIcon;  // SHGFI_SYSICONINDEX: index in the system image lists

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/SystemIcons.h"
+#include "platform/ShellItemInfo.h"
 
 // A static library's resources are registered by hand, outside any namespace.
 static void RegisterPictures() {

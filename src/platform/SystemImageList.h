@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#include "platform/ShellServices.h"
-
 class QImage;
+struct IconChoice;
 
 // The system image lists: one small (16 x 16) and one large (32 x 32) list of
 // icons per process. An index names the same picture in both lists, and the
@@ -16,6 +15,10 @@ class QImage;
 // Overlays are numbered from 1; an overlay names an image of the list that is
 // drawn over another. The shell layer installs its two overlays (1 shared,
 // 2 link) from the pictures LoadShellIcon gives for resources 29 and 30.
+
+class TSystemImageList;
+// A system image list as SHGetFileInfoA hands it out.
+using HIMAGELIST = TSystemImageList*;
 
 class TSystemImageList {
   public:
@@ -41,6 +44,11 @@ class TSystemImageList {
     std::vector<QImage> images_;
     int overlays_[16];
 };
+
+// The process's two system image lists (created on first use) and the index
+// of an item's icon in them (the icon is added to both on first use).
+HIMAGELIST SystemImageListOf(bool small);
+int SystemIconIndex(const IconChoice& icon);
 
 // An icon loaded from the layer's own pictures, owned by the caller until
 // DestroyIcon.

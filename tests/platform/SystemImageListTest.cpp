@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#include "platform/ShellServices.h"
+
 namespace {
 
 HIMAGELIST SystemList(UINT sizeFlag) {
