@@ -93,6 +93,16 @@ void Broadcast(std::uintptr_t event, std::size_t times) {
     }
 }
 
+// Watches the table in force (from a new path too) while windows listen.
+void WatchCurrentMountTable() {
+    DeviceState& state = State();
+    if (state.windows.empty())
+        return;
+    state.watch.reset();
+    state.lastSeen = CurrentMountPaths();
+    state.watch = std::make_unique<MountTableWatch>(MountTablePath());
+}
+
 }  // namespace
 
 void RegisterDeviceChangeWindow(MessageWindow* window) {
@@ -101,17 +111,9 @@ void RegisterDeviceChangeWindow(MessageWindow* window) {
         std::find(state.windows.begin(), state.windows.end(), window) != state.windows.end())
         return;
     state.windows.push_back(window);
+    SetMountTableObserver(&WatchCurrentMountTable);
     if (!state.watch || state.watch->Path() != MountTablePath())
         WatchCurrentMountTable();
-}
-
-void WatchCurrentMountTable() {
-    DeviceState& state = State();
-    if (state.windows.empty())
-        return;
-    state.watch.reset();
-    state.lastSeen = CurrentMountPaths();
-    state.watch = std::make_unique<MountTableWatch>(MountTablePath());
 }
 
 void UnregisterDeviceChangeWindow(MessageWindow* window) {

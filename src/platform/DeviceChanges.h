@@ -12,7 +12,10 @@
 //
 // The mount table is watched while at least one window is registered:
 // /proc/self/mountinfo by POLLPRI, a test's table file by file-change
-// notification. Everything here runs on the user-interface thread.
+// notification. A new mount table path (SetMountTablePath) is followed: while
+// windows are registered the new table is watched, and its drives become the
+// ones seen last, so the switch itself sends nothing. Everything here runs on
+// the user-interface thread.
 
 constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
 constexpr std::uintptr_t DBT_DEVICEARRIVAL = 0x8000;
@@ -21,11 +24,6 @@ constexpr std::uintptr_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
 // The window must stay alive until it is unregistered.
 void RegisterDeviceChangeWindow(MessageWindow* window);
 void UnregisterDeviceChangeWindow(MessageWindow* window);
-
-// Follows a new mount table path (SetMountTablePath calls this): while
-// windows are registered the new table is watched, and its drives become the
-// ones seen last, so the switch itself sends nothing.
-void WatchCurrentMountTable();
 
 // Compares the mount table with the drives seen last and sends the messages
 // for the differences now; returns how many were sent. The watch calls this;

@@ -16,8 +16,6 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/DeviceChanges.h"
-
 namespace {
 
 constexpr const char* kSystemMountTable = "/proc/self/mountinfo";
@@ -26,6 +24,7 @@ struct DriveCache {
     std::string tablePath;
     std::vector<DriveInfo> drives;
     bool loaded = false;
+    MountTableObserver observer = nullptr;
 };
 
 DriveCache& Cache() {
@@ -201,7 +200,12 @@ std::vector<DriveInfo> ParseMountTable(const std::string& text) {
 void SetMountTablePath(const std::string& path) {
     Cache().tablePath = path;
     RefreshDrives();
-    WatchCurrentMountTable();
+    if (MountTableObserver observer = Cache().observer)
+        observer();
+}
+
+void SetMountTableObserver(MountTableObserver observer) {
+    Cache().observer = observer;
 }
 
 const std::string& MountTablePath() {

@@ -36,9 +36,16 @@ struct DriveInfo {
 };
 
 // Points the layer at another mount table ("" = /proc/self/mountinfo) and
-// re-reads the drives. Tests write their own table in mountinfo format.
+// re-reads the drives, then calls the table observer. Tests write their own
+// table in mountinfo format.
 void SetMountTablePath(const std::string& path);
 const std::string& MountTablePath();
+
+// Called after each SetMountTablePath, once the drives are re-read, so that a
+// watch of the table can follow the new one; null for none. One observer per
+// process (the device-change broadcast).
+using MountTableObserver = void (*)();
+void SetMountTableObserver(MountTableObserver observer);
 
 // The drives of a mount table's text, in mount-path order.
 std::vector<DriveInfo> ParseMountTable(const std::string& text);
