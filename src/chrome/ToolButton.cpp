@@ -4,6 +4,7 @@
 
 #include "chrome/Frame.h"
 #include "chrome/Lightness.h"
+#include "chrome/Toolbar.h"
 #include "framework/Canvas.h"
 
 namespace {

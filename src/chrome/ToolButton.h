@@ -2,8 +2,12 @@
 
 #include <string>
 
-#include "chrome/Toolbar.h"
+#include "chrome/ButtonLayout.h"
+#include "chrome/ToolbarFollower.h"
+#include "framework/Control.h"
 #include "framework/ImageList.h"
+
+class TRzToolbar;
 
 enum TRzToolStyle { tsButton, tsDropDown };
 enum TRzButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
@@ -13,7 +17,7 @@ enum TRzButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 // and released over it. A button with a GroupIndex latches down and is
 // exclusive among its siblings of the same group. On a toolbar it can take
 // the toolbar's button size, layout and caption setting.
-class TRzToolButton : public TControl {
+class TRzToolButton : public TControl, public IToolbarFollower {
   public:
     explicit TRzToolButton(TComponent* owner);
 
@@ -69,9 +73,9 @@ class TRzToolButton : public TControl {
     bool MouseOver() const { return mouseOver_; }
 
     // Take the toolbar's setting when on a toolbar and following it.
-    void SyncShowCaption();
-    void SyncLayout();
-    void SyncSize();
+    void SyncShowCaption() override;
+    void SyncLayout() override;
+    void SyncSize() override;
 
     // Where the image and the caption go (client coordinates); both move
     // one pixel right and down while the button is pressed.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "chrome/Spacer.h"
-#include "chrome/ToolButton.h"
+#include "chrome/ToolbarFollower.h"
 #include "framework/Canvas.h"
 #include "framework/Form.h"
 
@@ -121,7 +121,7 @@ void TRzToolbar::SetTextOptions(TRzToolbarTextOptions options) {
 
 void TRzToolbar::NotifyButtons(ButtonChange change) {
     for (TControl* control : Controls()) {
-        auto* button = dynamic_cast<TRzToolButton*>(control);
+        auto* button = dynamic_cast<IToolbarFollower*>(control);
         if (button == nullptr)
             continue;
         if (change == ButtonChange::ShowCaption)

@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "chrome/ButtonLayout.h"
 #include "chrome/Panel.h"
 #include "framework/Bitmap.h"
 #include "framework/ImageList.h"
-
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 // Preset button size, layout and caption setting of a toolbar; ttoCustom
 // leaves them as they were set.
@@ -28,7 +27,8 @@ struct TRzToolbarControl {
 // The bar of tool buttons and spacers at the top of a window. It lays its
 // controls out itself, edge to edge in the order of ToolbarControls,
 // wrapping into rows of RowHeight pixels, and can grow to fit them. Buttons
-// that follow the toolbar take its button size, layout and caption setting.
+// that follow the toolbar (IToolbarFollower) take its button size, layout and
+// caption setting.
 class TRzToolbar : public TRzCustomPanel {
   public:
     explicit TRzToolbar(TComponent* owner);

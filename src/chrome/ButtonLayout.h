@@ -1,0 +1,4 @@
+#pragma once
+
+// Where a button's image sits against its caption.
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
