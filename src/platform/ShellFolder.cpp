@@ -59,7 +59,7 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
 bool AppendItem(std::string& bytes, LPITEMIDLIST item) {
     if (item == nullptr)
         return false;
-    bytes.append(reinterpret_cast<const char*>(item), item->mkid.cb);
+    bytes.append(reinterpret_cast<const char*>(item), ItemBytes(item));
     FreeList(item);
     return true;
 }

@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::size_t kVirtualItemBytes = 4;
 
-std::uint16_t ItemBytes(LPCITEMIDLIST item) {
-    return item->mkid.cb;
-}
-
 const std::uint8_t* Bytes(LPCITEMIDLIST item) {
     return reinterpret_cast<const std::uint8_t*>(item);
 }
@@ -151,6 +147,18 @@ std::size_t ListBytes(LPCITEMIDLIST list) {
     for (; !IsEmptyList(list); list = NextItem(list))
         bytes += ItemBytes(list);
     return bytes;
+}
+
+std::size_t BoundedListBytes(const std::uint8_t* block, std::size_t size) {
+    for (std::size_t at = 0; size - at >= 2;) {
+        std::uint16_t cb = ItemBytes(reinterpret_cast<LPCITEMIDLIST>(block + at));
+        if (cb == 0)
+            return at + 2;
+        if (cb < 2 || cb > size - at)
+            return 0;
+        at += cb;
+    }
+    return 0;
 }
 
 LPITEMIDLIST CopyFirstItem(LPCITEMIDLIST list) {

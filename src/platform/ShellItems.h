@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LittleEndian.h"
 #include "platform/ShellInterfaces.h"
 
 // The opaque bytes of this layer's items, after the item's u16 cb
@@ -51,12 +52,22 @@ LPITEMIDLIST MakeVirtualItem(VirtualId id);
 LPITEMIDLIST MakeDriveItem(UINT type, std::string_view mountPath);
 LPITEMIDLIST MakeEntryItem(const struct stat& facts, std::string_view name);
 
-// List walking.
+// List walking: the one reading of the items' sizes. The unbounded walks take
+// lists this program made, or lists from outside only after BoundedListBytes
+// accepted their block.
+// The item's cb; 0 at the terminator. Inline: every walk reads it per item.
+inline std::uint16_t ItemBytes(LPCITEMIDLIST item) {
+    return ReadLittle<std::uint16_t>(reinterpret_cast<const std::uint8_t*>(item));
+}
 bool IsEmptyList(LPCITEMIDLIST list);
 LPCITEMIDLIST NextItem(LPCITEMIDLIST item);  // REQUIRES: !IsEmptyList(item)
 bool HasOneItem(LPCITEMIDLIST list);         // exactly one item
 // Bytes of a list including its terminator.
 std::size_t ListBytes(LPCITEMIDLIST list);
+// Bytes of the list at the start of a block of `size` bytes, terminator
+// included; 0 when an item's size is below 2 or the list does not end inside
+// the block.
+std::size_t BoundedListBytes(const std::uint8_t* block, std::size_t size);
 // New lists: the first item alone; a list joined after one item.
 LPITEMIDLIST CopyFirstItem(LPCITEMIDLIST list);
 LPITEMIDLIST JoinLists(LPCITEMIDLIST head, LPCITEMIDLIST tail);

@@ -12,22 +12,17 @@ const std::uint8_t* Bytes(LPCITEMIDLIST list) {
     return reinterpret_cast<const std::uint8_t*>(list);
 }
 
-std::uint16_t ItemSize(const std::uint8_t* item) {
-    return static_cast<std::uint16_t>(item[0] | (item[1] << 8));
-}
-
 // The size of the items without the terminator.
 std::uint32_t ItemsSize(LPCITEMIDLIST list) {
     std::uint32_t size = IdListSize(list);
     return size < 2 ? 0 : size - 2;
 }
 
-// Offset of item `index` (or of the terminator when index = count).
-std::uint32_t ItemOffset(LPCITEMIDLIST list, int index) {
-    std::uint32_t offset = 0;
+// Item `index` (the terminator when index = count).
+LPCITEMIDLIST ItemAt(LPCITEMIDLIST list, int index) {
     for (int i = 0; i < index; ++i)
-        offset += ItemSize(Bytes(list) + offset);
-    return offset;
+        list = NextItem(list);
+    return list;
 }
 
 int Sign(int value) {
@@ -53,19 +48,12 @@ std::uint8_t* AllocateList(IMalloc* allocator, std::uint32_t itemsSize) {
 }  // namespace
 
 std::uint32_t IdListSize(LPCITEMIDLIST list) {
-    if (list == nullptr)
-        return 0;
-    std::uint32_t size = 0;
-    for (std::uint16_t cb; (cb = ItemSize(Bytes(list) + size)) != 0;)
-        size += cb;
-    return size + 2;
+    return list == nullptr ? 0 : static_cast<std::uint32_t>(ListBytes(list));
 }
 
 int IdListCount(LPCITEMIDLIST list) {
-    if (list == nullptr)
-        return 0;
     int count = 0;
-    for (std::uint32_t offset = 0, cb; (cb = ItemSize(Bytes(list) + offset)) != 0; offset += cb)
+    for (; !IsEmptyList(list); list = NextItem(list))
         ++count;
     return count;
 }
@@ -88,12 +76,11 @@ LPITEMIDLIST ConcatIdLists(IMalloc* allocator, LPCITEMIDLIST first, LPCITEMIDLIS
 }
 
 LPITEMIDLIST CopyIdListItems(IMalloc* allocator, LPCITEMIDLIST list, int first, int count) {
-    std::uint32_t begin = ItemOffset(list, first);
-    std::uint32_t end =
-        begin + ItemOffset(reinterpret_cast<LPCITEMIDLIST>(Bytes(list) + begin), count);
-    std::uint8_t* block = AllocateList(allocator, end - begin);
-    if (block != nullptr && end > begin)
-        std::memcpy(block, Bytes(list) + begin, end - begin);
+    LPCITEMIDLIST begin = ItemAt(list, first);
+    auto bytes = static_cast<std::uint32_t>(Bytes(ItemAt(begin, count)) - Bytes(begin));
+    std::uint8_t* block = AllocateList(allocator, bytes);
+    if (block != nullptr && bytes > 0)
+        std::memcpy(block, begin, bytes);
     return reinterpret_cast<LPITEMIDLIST>(block);
 }
 
@@ -138,16 +125,11 @@ int CompareIdListBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
 }
 
 bool IsWellFormedIdList(const std::uint8_t* bytes, std::uint32_t length) {
-    std::uint32_t offset = 0;
-    while (length - offset >= 2) {
-        std::uint16_t cb = ItemSize(bytes + offset);
-        if (cb == 0)
-            return offset + 2 == length;
-        if (cb < 2 || cb > length - offset)
+    if (length == 0 || BoundedListBytes(bytes, length) != length)
+        return false;
+    for (auto list = reinterpret_cast<LPCITEMIDLIST>(bytes); !IsEmptyList(list);
+         list = NextItem(list))
+        if (KindOf(list) == ItemKind::None)
             return false;
-        if (KindOf(reinterpret_cast<LPCITEMIDLIST>(bytes + offset)) == ItemKind::None)
-            return false;
-        offset += cb;
-    }
-    return false;
+    return true;
 }

@@ -1,26 +1,8 @@
 #include "shell/ShellIdListArray.h"
 
 #include "platform/LittleEndian.h"
-
+#include "platform/ShellItems.h"
 #include "shell/IdLists.h"
-
-namespace {
-
-// The length of the list at `start` (terminator included), or 0 when it does
-// not end inside the block.
-std::size_t ListLength(const std::uint8_t* block, std::size_t size, std::size_t start) {
-    for (std::size_t at = start; size - at >= 2;) {
-        std::size_t cb = block[at] | (block[at + 1] << 8);
-        if (cb == 0)
-            return at + 2 - start;
-        if (cb < 2 || cb > size - at)
-            return 0;
-        at += cb;
-    }
-    return 0;
-}
-
-}  // namespace
 
 std::string WriteShellIdListArray(LPCITEMIDLIST parent, const std::vector<LPCITEMIDLIST>& items) {
     std::vector<LPCITEMIDLIST> lists{parent != nullptr ? parent : EmptyIdList()};
@@ -45,7 +27,8 @@ bool ReadShellIdListArray(const std::uint8_t* block, std::size_t size,
     std::size_t tableEnd = 4 * std::size_t{count} + 8;
     for (std::size_t i = 0; i <= count; ++i) {
         std::size_t start = ReadLittle<std::uint32_t>(block + 4 + 4 * i);
-        std::size_t length = start >= tableEnd && start < size ? ListLength(block, size, start) : 0;
+        std::size_t length =
+            start >= tableEnd && start < size ? BoundedListBytes(block + start, size - start) : 0;
         if (length == 0 || !IsWellFormedIdList(block + start, static_cast<std::uint32_t>(length))) {
             lists.clear();
             return false;

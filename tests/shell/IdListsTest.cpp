@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "ShellTestSupport.h"
+#include "platform/ShellItems.h"
 #include "shell/IdListArray.h"
 #include "shell/PidlList.h"
 #include "shell/ShellLocator.h"
@@ -115,21 +116,6 @@ TEST_F(IdListsTest, FailedShellCompare_IsNeverReadAsAnOrder) {
     EXPECT_EQ(changes, 2);
 }
 
-TEST_F(IdListsTest, WellFormed_RejectsEveryTruncationAndBadSize) {
-    OwnedIdList list(ListOf(TestHome()));
-    std::string bytes = IdListBytes(list.Get());
-    auto check = [](const std::string& b) {
-        return IsWellFormedIdList(reinterpret_cast<const std::uint8_t*>(b.data()),
-                                  static_cast<std::uint32_t>(b.size()));
-    };
-    EXPECT_TRUE(check(bytes));
-    for (std::size_t length = 0; length < bytes.size(); ++length)
-        EXPECT_FALSE(check(bytes.substr(0, length))) << length;
-    EXPECT_FALSE(check(bytes + "x"));
-    EXPECT_FALSE(check(std::string("\x01\x00\x00\x00", 4)));
-    EXPECT_FALSE(check(std::string("\xFF\x00\x00\x00", 4)));
-}
-
 // An entry item: kind 3, mode, size, time, then the name and its NUL.
 std::string EntryItem(const std::string& name) {
     return std::string("\x03") + std::string(20, '\0') + name + std::string(1, '\0');
@@ -158,6 +144,78 @@ TEST_F(IdListsTest, WellFormed_RejectsCraftedItems) {
     EXPECT_TRUE(check(EntryItem(".hidden")));
     for (const std::string& item : kCrafted)
         EXPECT_FALSE(check(item)) << item;
+}
+
+// Lists from outside (streams, drops, the clipboard) may be cut anywhere.
+// Each cut is handed over in a block of exactly its size, so that a read past
+// the end shows in the sanitizer build.
+class IdListTruncationTest : public ::testing::Test {
+  protected:
+    using Block = std::vector<std::uint8_t>;
+    struct FreeItems {
+        void operator()(LPITEMIDLIST list) const { FreeList(list); }
+    };
+    using Items = std::unique_ptr<ITEMIDLIST, FreeItems>;
+
+    static Block BlockOf(LPCITEMIDLIST list) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(list);
+        return Block(bytes, bytes + ListBytes(list));
+    }
+    static bool WellFormed(const Block& block) {
+        return IsWellFormedIdList(block.data(), static_cast<std::uint32_t>(block.size()));
+    }
+    // One item of each kind, and a path of several: Computer, a drive, an entry.
+    std::vector<Block> Samples() const {
+        struct stat facts = {};
+        Items entry(MakeEntryItem(facts, "name")), drive(MakeDriveItem(3, "/mnt/disk"));
+        Items computer(MakeVirtualItem(VirtualId::Computer));
+        Items path(JoinLists(computer.get(), drive.get()));
+        Items deeper(JoinLists(path.get(), entry.get()));
+        return {BlockOf(entry.get()), BlockOf(drive.get()), BlockOf(computer.get()),
+                BlockOf(deeper.get())};
+    }
+};
+
+TEST_F(IdListTruncationTest, EveryCutListIsRefused) {
+    for (const Block& whole : Samples()) {
+        ASSERT_TRUE(WellFormed(whole));
+        EXPECT_EQ(BoundedListBytes(whole.data(), whole.size()), whole.size());
+        for (std::size_t length = 0; length < whole.size(); ++length) {
+            Block cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+            EXPECT_FALSE(WellFormed(cut)) << length;
+            EXPECT_EQ(BoundedListBytes(cut.data(), cut.size()), 0u) << length;
+        }
+        Block longer = whole;
+        longer.push_back('x');
+        EXPECT_FALSE(WellFormed(longer));
+    }
+    // An item size below 2 never advances; one past the block is never followed.
+    for (const Block& badSize : {Block{1, 0, 0, 0}, Block{0xFF, 0, 0, 0}}) {
+        EXPECT_FALSE(WellFormed(badSize));
+        EXPECT_EQ(BoundedListBytes(badSize.data(), badSize.size()), 0u);
+    }
+}
+
+// A cut item that says its own, shorter size (as a cut list would) decodes as
+// nothing, as do items whose fixed bytes are wrong.
+TEST_F(IdListTruncationTest, EveryCutItemDecodesAsNothing) {
+    for (const Block& whole : Samples()) {
+        const std::size_t cb = whole[0];
+        for (std::size_t shorter = 3; shorter < cb; ++shorter) {
+            Block cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(shorter));
+            cut[0] = static_cast<std::uint8_t>(shorter);
+            cut.insert(cut.end(), {0, 0});
+            EXPECT_EQ(KindOf(reinterpret_cast<LPCITEMIDLIST>(cut.data())), ItemKind::None)
+                << shorter;
+        }
+    }
+    const Block kBadItems[] = {
+        {4, 0, 1, 9, 0, 0},          // an unknown virtual folder
+        {4, 0, 7, 1, 0, 0},          // an unknown kind
+        {6, 0, 2, 3, 'x', 0, 0, 0},  // a drive whose mount path is relative
+    };
+    for (const Block& bad : kBadItems)
+        EXPECT_EQ(KindOf(reinterpret_cast<LPCITEMIDLIST>(bad.data())), ItemKind::None);
 }
 
 TEST_F(IdListsTest, Array_OverEmptyList) {
