@@ -9,13 +9,12 @@
 // regular files by their name (no file is opened), other entries by their
 // inode kind, symbolic links by what they point to.
 //
-// Type names are asked for on every comparison when a list sorts by type, so
-// they are kept: a regular file's type is looked up once per suffix (the name
-// from its first dot, or the whole name without one), because the database's
-// patterns of the form "*.suffix" decide by that alone. The few patterns that
-// look at the rest of the name ("README*", "Makefile.*", "pom.xml", "*~") are
-// read from the database's glob files; a name one of them may match is looked
-// up on its own each time.
+// Type names are asked for often (for every item when a list sorts by type,
+// for both items of a comparison through CompareIDs), so they are kept: a regular file's type is
+// looked up once per suffix (the name from its first dot, or the whole name without one), because
+// the database's patterns of the form "*.suffix" decide by that alone. The few patterns that look
+// at the rest of the name ("README*", "Makefile.*", "pom.xml", "*~") are read from the database's
+// glob files; a name one of them may match is looked up on its own each time.
 
 // The entry's type name; `mode` is its lstat mode, and `folderPath` is read
 // only to follow a symbolic link. The text lives as long as the process.

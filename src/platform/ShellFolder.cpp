@@ -156,6 +156,12 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     bool SortKey(LPCITEMIDLIST item, std::string& key) const {
         return item != nullptr && HasOneItem(item) && ItemSortKey(path_, item, key);
     }
+    bool SortView(LPCITEMIDLIST item, int column, ItemSortView& view) const {
+        if (item == nullptr || !HasOneItem(item))
+            return false;
+        view = SortViewOf(path_, item, column);
+        return view.Item.Kind != ItemKind::None;
+    }
 
   private:
     ~ShellFolder() override = default;
@@ -567,6 +573,19 @@ bool FolderSortKeys(IShellFolder* folder, std::span<const LPCITEMIDLIST> items,
     keys.resize(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (!own->SortKey(items[i], keys[i]))
+            return false;
+    }
+    return true;
+}
+
+bool FolderSortViews(IShellFolder* folder, int column, std::span<const LPCITEMIDLIST> items,
+                     std::vector<ItemSortView>& views) {
+    const auto* own = dynamic_cast<const ShellFolder*>(folder);
+    if (own == nullptr || column < 0 || column >= kDetailColumns)
+        return false;
+    views.resize(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!own->SortView(items[i], column, views[i]))
             return false;
     }
     return true;

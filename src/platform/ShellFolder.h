@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ShellInterfaces.h"
+#include "platform/ShellItemInfo.h"
 
 // The folders of the namespace. All three kinds share one implementation;
 // they differ in what they list and which names they parse:
@@ -30,3 +31,11 @@ IShellFolder2* NewShellFolder(FolderKind kind, std::string path);
 // well-formed one-item list: sort through CompareIDs then.
 bool FolderSortKeys(IShellFolder* folder, std::span<const LPCITEMIDLIST> items,
                     std::vector<std::string>& keys);
+
+// Views that sort one-item lists of `folder` by `column` as its CompareIDs
+// does (CompareSortViews gives the same sign), each item decoded once. False
+// when the folder is not one of the namespace's own, the column is not one of
+// its detail columns, or an item is not a well-formed one-item list: sort
+// through CompareIDs then. The views point into the items.
+bool FolderSortViews(IShellFolder* folder, int column, std::span<const LPCITEMIDLIST> items,
+                     std::vector<ItemSortView>& views);

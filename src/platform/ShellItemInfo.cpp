@@ -123,36 +123,15 @@ bool WantsPath(DWORD flags) {
     return (flags & SHGDN_FORPARSING) && !(flags & SHGDN_INFOLDER);
 }
 
-// What an item sorts by, read from its bytes once per comparison.
-struct SortKey {
-    ItemKind kind = ItemKind::None;
-    int group = -1;  // virtual folders, drives, folders, files
-    int virtualId = 0;
-    std::string_view name;  // a drive's mount path, an entry's name
-    EntryFacts entry;
-};
-
-SortKey SortKeyOf(const std::string& folderPath, LPCITEMIDLIST item) {
-    SortKey key;
-    key.kind = KindOf(item);
-    switch (key.kind) {
-        case ItemKind::Virtual:
-            key.group = 0;
-            key.virtualId = static_cast<int>(VirtualIdOf(item));
-            break;
+std::string_view TypeNameOf(const std::string& folderPath, const DecodedItem& item) {
+    switch (item.Kind) {
         case ItemKind::Drive:
-            key.group = 1;
-            key.name = DriveFactsOf(item).MountPath;
-            break;
+            return DriveTypeName(item.Drive.Type);
         case ItemKind::Entry:
-            key.entry = EntryFactsOf(item);
-            key.name = key.entry.Name;
-            key.group = IsFolderEntry(folderPath, key.entry) ? 2 : 3;
-            break;
-        case ItemKind::None:
-            break;
+            return TypeNameOfEntry(folderPath, item.Entry.Mode, item.Entry.Name);
+        default:
+            return "System Folder";
     }
-    return key;
 }
 
 int Sign(long long value) {
@@ -211,27 +190,23 @@ void AppendNameKey(std::string& key, std::string_view name) {
     key.append(name);
 }
 
-std::string_view TypeNameOf(const std::string& folderPath, LPCITEMIDLIST item, const SortKey& key) {
-    return key.kind == ItemKind::Entry ? TypeNameOfEntry(folderPath, key.entry.Mode, key.name)
-                                       : ItemTypeName(folderPath, item);
+bool SurelyOneType(const ItemSortView& a, const ItemSortView& b) {
+    auto regularFile = [](const DecodedItem& item) {
+        return item.Kind == ItemKind::Entry && S_ISREG(item.Entry.Mode);
+    };
+    return regularFile(a.Item) && regularFile(b.Item) && SameTypeByName(a.Name, b.Name);
 }
 
 // The column's own key; size and time for entries only (other items have none).
-int CompareColumn(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
-                  const SortKey& ka, const SortKey& kb) {
-    bool regularFiles = ka.kind == ItemKind::Entry && kb.kind == ItemKind::Entry &&
-                        S_ISREG(ka.entry.Mode) && S_ISREG(kb.entry.Mode);
-    if (column == 2 && regularFiles && SameTypeByName(ka.name, kb.name))
-        return 0;
+int CompareColumn(int column, const ItemSortView& a, const ItemSortView& b) {
     if (column == 2)
-        return CompareFolded(TypeNameOf(folderPath, a, ka), TypeNameOf(folderPath, b, kb));
-    if (ka.kind != ItemKind::Entry || kb.kind != ItemKind::Entry)
+        return a.TypeName == b.TypeName ? 0 : CompareFolded(a.TypeName, b.TypeName);
+    if (a.Item.Kind != ItemKind::Entry || b.Item.Kind != ItemKind::Entry)
         return 0;
+    const EntryFacts &x = a.Item.Entry, &y = b.Item.Entry;
     if (column == 1)
-        return ka.entry.Size < kb.entry.Size ? -1 : ka.entry.Size > kb.entry.Size ? 1 : 0;
-    return ka.entry.ModifiedNs < kb.entry.ModifiedNs   ? -1
-           : ka.entry.ModifiedNs > kb.entry.ModifiedNs ? 1
-                                                       : 0;
+        return x.Size < y.Size ? -1 : x.Size > y.Size ? 1 : 0;
+    return x.ModifiedNs < y.ModifiedNs ? -1 : x.ModifiedNs > y.ModifiedNs ? 1 : 0;
 }
 
 std::string GroupedKilobytes(std::uint64_t bytes) {
@@ -329,49 +304,73 @@ void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD fl
     SetFixedName(name, "Desktop");
 }
 
+ItemSortView SortViewOf(const std::string& folderPath, LPCITEMIDLIST item, int column) {
+    ItemSortView view;
+    view.Item = DecodeItem(item);
+    switch (view.Item.Kind) {
+        case ItemKind::Virtual:
+            view.Group = 0;
+            break;
+        case ItemKind::Drive:
+            view.Group = 1;
+            view.Name = view.Item.Drive.MountPath;
+            break;
+        case ItemKind::Entry:
+            view.Group = IsFolderEntry(folderPath, view.Item.Entry) ? 2 : 3;
+            view.Name = view.Item.Entry.Name;
+            break;
+        case ItemKind::None:
+            return view;
+    }
+    if (column == 2)
+        view.TypeName = TypeNameOf(folderPath, view.Item);
+    return view;
+}
+
+int CompareSortViews(int column, const ItemSortView& a, const ItemSortView& b) {
+    int order = Sign(a.Group - b.Group);
+    if (order == 0 && a.Item.Kind == ItemKind::Virtual)
+        order = Sign(static_cast<int>(a.Item.Virtual) - static_cast<int>(b.Item.Virtual));
+    if (order == 0 && column > 0)
+        order = CompareColumn(column, a, b);
+    if (order == 0 && a.Item.Kind == ItemKind::Drive)
+        order = Sign(a.Name.compare(b.Name));
+    return order != 0 ? order : CompareNames(a.Name, b.Name);
+}
+
 bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
                   int& order) {
-    SortKey ka = SortKeyOf(folderPath, a), kb = SortKeyOf(folderPath, b);
-    if (column < 0 || column >= kDetailColumns || ka.kind == ItemKind::None ||
-        kb.kind == ItemKind::None)
+    if (column < 0 || column >= kDetailColumns)
         return false;
-    order = Sign(ka.group - kb.group);
-    if (order == 0 && ka.kind == ItemKind::Virtual)
-        order = Sign(ka.virtualId - kb.virtualId);
-    if (order == 0 && column > 0)
-        order = CompareColumn(folderPath, column, a, b, ka, kb);
-    if (order == 0 && ka.kind == ItemKind::Drive)
-        order = Sign(ka.name.compare(kb.name));
-    if (order == 0)
-        order = CompareNames(ka.name, kb.name);
+    ItemSortView va = SortViewOf(folderPath, a, 0), vb = SortViewOf(folderPath, b, 0);
+    if (va.Item.Kind == ItemKind::None || vb.Item.Kind == ItemKind::None)
+        return false;
+    // One pair needs its types only where the names leave them open; two
+    // empty type names compare equal.
+    if (column == 2 && !SurelyOneType(va, vb)) {
+        va.TypeName = TypeNameOf(folderPath, va.Item);
+        vb.TypeName = TypeNameOf(folderPath, vb.Item);
+    }
+    order = CompareSortViews(column, va, vb);
     return true;
 }
 
 bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string& key) {
-    SortKey sortKey = SortKeyOf(folderPath, item);
-    if (sortKey.kind == ItemKind::None)
+    ItemSortView view = SortViewOf(folderPath, item, 0);
+    if (view.Item.Kind == ItemKind::None)
         return false;
-    key.assign(1, static_cast<char>(sortKey.group));
-    if (sortKey.kind == ItemKind::Virtual)
-        key += static_cast<char>(sortKey.virtualId);
-    else if (sortKey.kind == ItemKind::Drive)
-        key.append(sortKey.name);  // mount paths never hold NUL: a prefix sorts first
+    key.assign(1, static_cast<char>(view.Group));
+    if (view.Item.Kind == ItemKind::Virtual)
+        key += static_cast<char>(view.Item.Virtual);
+    else if (view.Item.Kind == ItemKind::Drive)
+        key.append(view.Name);  // mount paths never hold NUL: a prefix sorts first
     else
-        AppendNameKey(key, sortKey.name);
+        AppendNameKey(key, view.Name);
     return true;
 }
 
 std::string_view ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item) {
-    switch (KindOf(item)) {
-        case ItemKind::Drive:
-            return DriveTypeName(DriveFactsOf(item).Type);
-        case ItemKind::Entry: {
-            EntryFacts entry = EntryFactsOf(item);
-            return TypeNameOfEntry(folderPath, entry.Mode, entry.Name);
-        }
-        default:
-            return "System Folder";
-    }
+    return TypeNameOf(folderPath, DecodeItem(item));
 }
 
 std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, int column) {

@@ -31,11 +31,29 @@ ULONG ItemAttributes(const std::string& folderPath, LPCITEMIDLIST item, ULONG re
 // paths as STRRET_WSTR, fixed names as STRRET_CSTR.
 void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD flags, STRRET* name);
 
-// Order of two items by column 0 to 3 (name, size, type, modified): virtual
-// folders first (Home, Computer, Trash), then drives by mount path, then
-// folders before files, then the column's key, then names (case-insensitive,
-// ties broken case-sensitively). False for an unknown column or a malformed
-// item.
+// What an item of a folder sorts by, decoded from its bytes once: a sort of
+// a whole level makes one view per item and compares the views, not the
+// bytes. Its texts point into the item or live as long as the process.
+struct ItemSortView {
+    DecodedItem Item;           // Kind None: a malformed item
+    int Group = -1;             // virtual folders, drives, folders, files
+    std::string_view Name;      // a drive's mount path, an entry's name
+    std::string_view TypeName;  // made for column 2 only
+};
+
+// The view of an item for sorting by `column` (a link to a folder is asked of
+// the disk here, once).
+ItemSortView SortViewOf(const std::string& folderPath, LPCITEMIDLIST item, int column);
+
+// Order of two items by column 0 to 3 (name, size, type, modified), -1, 0
+// or 1: virtual folders first (Home, Computer, Trash), then drives by mount
+// path, then folders before files, then the column's key, then names
+// (case-insensitive, ties broken case-sensitively).
+// REQUIRES: both views made for `column`, neither of a malformed item.
+int CompareSortViews(int column, const ItemSortView& a, const ItemSortView& b);
+
+// The same order of two items from their bytes; false for an unknown column
+// or a malformed item.
 bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
                   int& order);
 

@@ -101,6 +101,18 @@ EntryFacts EntryFactsOf(LPCITEMIDLIST item) {
             ReadLittle<std::int64_t>(at + 12), TailText(item, kEntryNameOffset)};
 }
 
+DecodedItem DecodeItem(LPCITEMIDLIST item) {
+    DecodedItem decoded;
+    decoded.Kind = KindOf(item);
+    if (decoded.Kind == ItemKind::Virtual)
+        decoded.Virtual = VirtualIdOf(item);
+    else if (decoded.Kind == ItemKind::Drive)
+        decoded.Drive = DriveFactsOf(item);
+    else if (decoded.Kind == ItemKind::Entry)
+        decoded.Entry = EntryFactsOf(item);
+    return decoded;
+}
+
 LPITEMIDLIST MakeVirtualItem(VirtualId id) {
     LPITEMIDLIST list;
     if (std::uint8_t* at = NewItem(kVirtualItemBytes, ItemKind::Virtual, list))

@@ -47,6 +47,17 @@ VirtualId VirtualIdOf(LPCITEMIDLIST item);    // REQUIRES: KindOf(item) == Virtu
 DriveFacts DriveFactsOf(LPCITEMIDLIST item);  // REQUIRES: KindOf(item) == Drive
 EntryFacts EntryFactsOf(LPCITEMIDLIST item);  // REQUIRES: KindOf(item) == Entry
 
+// An item decoded once: its kind and the facts of that kind, for code that
+// reads one item many times (a sort compares each item with many others).
+// Its texts point into the item, which must outlive it.
+struct DecodedItem {
+    ItemKind Kind = ItemKind::None;       // None: the empty list or a malformed item
+    VirtualId Virtual = VirtualId::Home;  // Kind Virtual
+    DriveFacts Drive;                     // Kind Drive
+    EntryFacts Entry;                     // Kind Entry
+};
+DecodedItem DecodeItem(LPCITEMIDLIST item);
+
 // New one-item lists from the shell allocator; null when memory runs out.
 LPITEMIDLIST MakeVirtualItem(VirtualId id);
 LPITEMIDLIST MakeDriveItem(UINT type, std::string_view mountPath);

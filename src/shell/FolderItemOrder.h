@@ -4,11 +4,14 @@
 #include <vector>
 
 #include "platform/ShellInterfaces.h"
+#include "platform/ShellItemInfo.h"
 
 // The order of a folder's items by one of its columns, for sorting a whole
-// level: the folder's CompareIDs defines it; by column 0 it is read from keys
-// made once per item where the folder gives them (FolderSortKeys), so a sort
-// of n items decodes and case-folds n times, not n log n times.
+// level: the folder's CompareIDs defines it. Where the folder gives them, it
+// is read from what is made once per item instead, so that a sort of n items
+// decodes n times, not n log n times: keys by column 0 (FolderSortKeys, which
+// also spares the case folding), decoded views by the other columns
+// (FolderSortViews).
 class TFolderItemOrder {
   public:
     // `folder` and `items` (one-item lists; null for an item without one)
@@ -26,5 +29,7 @@ class TFolderItemOrder {
     IShellFolder* folder_;
     LPARAM column_;
     std::vector<LPCITEMIDLIST> items_;
-    std::vector<std::string> keys_;  // empty when sorting through CompareIDs
+    std::vector<std::string> keys_;    // by column 0, else empty
+    std::vector<ItemSortView> views_;  // by the other columns, else empty
+    // With neither, the order is asked of CompareIDs.
 };

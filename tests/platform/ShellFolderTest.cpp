@@ -125,13 +125,15 @@ TEST_F(ShellFolderTest, CompareIDs_VirtualFoldersFirstAndDeeperListsByTheirItems
     EXPECT_EQ(order(one.Get(), one.Get()), 0);
 }
 
-// Sort keys must order every pair exactly as CompareIDs does, or a level
-// sorted by keys would differ from one sorted by the folder.
-TEST_F(ShellFolderTest, SortKeys_OrderEveryPairAsCompareIDsDoes) {
-    auto entry = [](mode_t mode, const std::string& name, off_t size = 0) {
+// Sort keys (by name) and views (by every column) must order every pair
+// exactly as CompareIDs does, or a level sorted through them would differ
+// from one sorted by the folder.
+TEST_F(ShellFolderTest, SortKeysAndViews_OrderEveryPairAsCompareIDsDoes) {
+    auto entry = [](mode_t mode, const std::string& name, off_t size = 0, time_t modified = 0) {
         struct stat facts {};
         facts.st_mode = mode;
         facts.st_size = size;
+        facts.st_mtim.tv_sec = modified;
         return IdList(MakeEntryItem(facts, name));
     };
     std::filesystem::create_directory_symlink(Home(), Desktop() + "/linked");
@@ -179,6 +181,12 @@ TEST_F(ShellFolderTest, SortKeys_OrderEveryPairAsCompareIDsDoes) {
                              "\xEF\xBF\xBD"})
         items.push_back(entry(S_IFREG | 0644, name));
     items.push_back(entry(S_IFREG | 0644, "a", 99));  // same name, other facts: a tie
+    // Sizes, times and types that differ, agree, or tie across kinds.
+    items.push_back(entry(S_IFREG | 0644, "c.jpg", 5, 3));
+    items.push_back(entry(S_IFREG | 0644, "D.JPG", 7, 1));
+    items.push_back(entry(S_IFREG | 0644, "e.png", 5, 2));
+    items.push_back(entry(S_IFREG | 0644, "README", 7, 3));
+    items.push_back(entry(S_IFDIR | 0755, "photos.jpg", 4096, 2));
     std::vector<LPCITEMIDLIST> lists;
     for (const IdList& item : items)
         lists.push_back(item.Get());
@@ -186,22 +194,33 @@ TEST_F(ShellFolderTest, SortKeys_OrderEveryPairAsCompareIDsDoes) {
     ComPtr<IShellFolder2> desktop(NewShellFolder(FolderKind::Desktop, Desktop()));
     std::vector<std::string> keys;
     ASSERT_TRUE(FolderSortKeys(desktop.Get(), lists, keys));
-    for (std::size_t i = 0; i < lists.size(); ++i) {
-        for (std::size_t j = 0; j < lists.size(); ++j) {
-            HRESULT hr = desktop->CompareIDs(0, lists[i], lists[j]);
-            ASSERT_TRUE(SUCCEEDED(hr));
-            int byFolder = static_cast<std::int16_t>(hr & 0xFFFF);
-            int byKeys = keys[i].compare(keys[j]);
-            EXPECT_EQ((byKeys > 0) - (byKeys < 0), byFolder) << i << " against " << j;
+    for (int column = 0; column < kDetailColumns; ++column) {
+        std::vector<ItemSortView> views;
+        ASSERT_TRUE(FolderSortViews(desktop.Get(), column, lists, views));
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            for (std::size_t j = 0; j < lists.size(); ++j) {
+                HRESULT hr = desktop->CompareIDs(column, lists[i], lists[j]);
+                ASSERT_TRUE(SUCCEEDED(hr));
+                int byFolder = static_cast<std::int16_t>(hr & 0xFFFF);
+                EXPECT_EQ(CompareSortViews(column, views[i], views[j]), byFolder)
+                    << "column " << column << ": " << i << " against " << j;
+                int byKeys = keys[i].compare(keys[j]);
+                if (column == 0) {
+                    EXPECT_EQ((byKeys > 0) - (byKeys < 0), byFolder) << i << " against " << j;
+                }
+            }
         }
     }
 
-    // Lists the keys cannot stand for leave the sort to CompareIDs.
+    // Lists the keys and views cannot stand for leave the sort to CompareIDs.
     IdList deeper = Parse(Home() + "/Desktop");
-    std::vector<LPCITEMIDLIST> malformed = {lists[0], deeper.Get()};
-    EXPECT_FALSE(FolderSortKeys(desktop.Get(), malformed, keys));
-    malformed = {lists[0], nullptr};
-    EXPECT_FALSE(FolderSortKeys(desktop.Get(), malformed, keys));
+    std::vector<ItemSortView> views;
+    using Lists = std::vector<LPCITEMIDLIST>;
+    for (const Lists& malformed : {Lists{lists[0], deeper.Get()}, Lists{lists[0], nullptr}}) {
+        EXPECT_FALSE(FolderSortKeys(desktop.Get(), malformed, keys));
+        EXPECT_FALSE(FolderSortViews(desktop.Get(), 1, malformed, views));
+    }
+    EXPECT_FALSE(FolderSortViews(desktop.Get(), kDetailColumns, lists, views));
 }
 
 TEST_F(ShellFolderTest, CompareIDs_DetailColumnsCompareSizeTypeAndTime) {
