@@ -2,15 +2,7 @@
 
 namespace {
 
-struct Names {
-    const char* Long;
-    const char* Short;
-};
-
-constexpr Names kNames[] = {
-    {"Windows", "WIN"},   {"Dos 8 Bit", "DOS"},          {"ASCII 7 Bit", "ASC"},
-    {"Macintosh", "MAC"}, {"EBCDIC Codepage 38", "BCD"}, {"Custom Translation", "Cust"},
-};
+constexpr const char* kShortNames[] = {"WIN", "DOS", "ASC", "MAC", "BCD", "Cust"};
 
 // A code page as the Unicode character of each byte; kUnassigned (0xFFFF) marks a
 // cell that stands for no character and so never pairs by character.
@@ -184,12 +176,8 @@ const TMPHTranslationTable& TableOf(TMPHTranslationKind kind, const TMPHTranslat
 
 }  // namespace
 
-const char* TranslationLongName(TMPHTranslationKind kind) {
-    return kNames[kind].Long;
-}
-
 const char* TranslationShortName(TMPHTranslationKind kind) {
-    return kNames[kind].Short;
+    return kShortNames[kind];
 }
 
 const TMPHTranslationTable& IdentityTranslation() {

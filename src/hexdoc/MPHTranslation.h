@@ -35,9 +35,6 @@
 // document's own tables, which start as the identity.
 enum TMPHTranslationKind { tkAsIs, tkDos8, tkASCII, tkMac, tkBCD, tkCustom };
 
-// "Windows", "Dos 8 Bit", "ASCII 7 Bit", "Macintosh", "EBCDIC Codepage 38",
-// "Custom Translation".
-const char* TranslationLongName(TMPHTranslationKind kind);
 // "WIN", "DOS", "ASC", "MAC", "BCD", "Cust".
 const char* TranslationShortName(TMPHTranslationKind kind);
 

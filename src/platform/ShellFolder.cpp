@@ -178,8 +178,6 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     std::vector<TContextMenuItem> MenuItems(UINT count, const LPCITEMIDLIST* items);
     // The folder a drop onto the item fills; empty when the item takes none.
     std::string DropFolderOf(LPCITEMIDLIST item) const;
-    // A shortcut file's target folder; empty for anything else.
-    std::string ShortcutFolderOf(LPCITEMIDLIST item) const;
     // A launcher in the Send To folder takes drops: it runs its program.
     bool IsSendToLauncher(LPCITEMIDLIST item) const;
 
