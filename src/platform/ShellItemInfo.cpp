@@ -158,9 +158,21 @@ int CompareFolded(std::string_view a, std::string_view b) {
     return Sign(static_cast<long long>(a.size()) - static_cast<long long>(b.size()));
 }
 
-int CompareNames(std::string_view a, std::string_view b) {
-    int order = CompareFolded(a, b);
-    return order != 0 ? order : Sign(a.compare(b));
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The digits of the run of digits at `at`, without its leading zeros; `at`
+// moves past the run.
+std::string_view DigitRun(std::string_view name, std::size_t& at) {
+    std::size_t end = at;
+    while (end < name.size() && IsDigit(static_cast<unsigned char>(name[end])))
+        ++end;
+    std::size_t first = at;
+    while (first < end && name[first] == '0')
+        ++first;
+    at = end;
+    return name.substr(first, end - first);
 }
 
 // Appends a UTF-16 unit big-endian, so that bytes order as units do.
@@ -169,15 +181,33 @@ void AppendUnit(std::string& key, char16_t unit) {
     key += static_cast<char>(unit & 0xFF);
 }
 
-// The name as CompareFolded sees it: each UTF-16 unit case-folded the way a
+// The name as CompareNames sees it: each UTF-16 unit case-folded the way a
 // case-insensitive QString comparison folds it (a high surrogate as it
-// stands, a low one from its folded pair), ended by a zero unit that sorts a
-// prefix first; then the raw bytes for the case-sensitive tie-break.
+// stands, a low one from its folded pair), each run of digits as "0", the
+// count of its digits without leading zeros and those digits (so runs
+// order as numbers, and a run orders against other units as a digit does),
+// ended by a zero unit that sorts a prefix first; then the raw bytes for
+// the case-sensitive tie-break.
 void AppendNameKey(std::string& key, std::string_view name) {
     QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     char16_t previous = 0;
-    for (QChar c : text) {
-        char16_t unit = c.unicode();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t unit = text[i].unicode();
+        if (IsDigit(unit)) {
+            qsizetype end = i;
+            while (end < text.size() && IsDigit(text[end].unicode()))
+                ++end;
+            qsizetype first = i;
+            while (first < end && text[first] == u'0')
+                ++first;
+            AppendUnit(key, u'0');
+            AppendUnit(key, static_cast<char16_t>(end - first));
+            for (qsizetype digit = first; digit < end; ++digit)
+                AppendUnit(key, text[digit].unicode());
+            i = end - 1;
+            previous = text[i].unicode();
+            continue;
+        }
         char32_t code = unit;
         if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(previous))
             code = QChar::surrogateToUcs4(previous, unit);
@@ -188,6 +218,42 @@ void AppendNameKey(std::string& key, std::string_view name) {
     }
     AppendUnit(key, 0);
     key.append(name);
+}
+
+bool IsAscii(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), [](char c) { return c & 0x80; });
+}
+
+// Names in the order people expect of a file list: case folded, runs of
+// digits as numbers ("file_2" before "file_10"), then by case and bytes.
+// ASCII names are compared in place; others by their keys (AppendNameKey),
+// which give the same order.
+int CompareNames(std::string_view a, std::string_view b) {
+    if (!IsAscii(a) || !IsAscii(b)) {
+        std::string keyA, keyB;
+        AppendNameKey(keyA, a);
+        AppendNameKey(keyB, b);
+        return Sign(keyA.compare(keyB));
+    }
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(static_cast<unsigned char>(a[i])) &&
+            IsDigit(static_cast<unsigned char>(b[j]))) {
+            std::string_view x = DigitRun(a, i), y = DigitRun(b, j);
+            if (x.size() != y.size())
+                return x.size() < y.size() ? -1 : 1;
+            if (int order = x.compare(y))
+                return Sign(order);
+            continue;
+        }
+        if (int order = AsciiLower(a[i]) - AsciiLower(b[j]))
+            return Sign(order);
+        ++i;
+        ++j;
+    }
+    if (int order = int(i < a.size()) - int(j < b.size()))
+        return order;
+    return Sign(a.compare(b));
 }
 
 bool SurelyOneType(const ItemSortView& a, const ItemSortView& b) {

@@ -48,7 +48,8 @@ ItemSortView SortViewOf(const std::string& folderPath, LPCITEMIDLIST item, int c
 // Order of two items by column 0 to 3 (name, size, type, modified), -1, 0
 // or 1: virtual folders first (Home, Computer, Trash), then drives by mount
 // path, then folders before files, then the column's key, then names
-// (case-insensitive, ties broken case-sensitively).
+// (case-insensitive, runs of digits as numbers so that "file_2" comes before
+// "file_10", ties broken case-sensitively).
 // REQUIRES: both views made for `column`, neither of a malformed item.
 int CompareSortViews(int column, const ItemSortView& a, const ItemSortView& b);
 

@@ -109,6 +109,21 @@ TEST_F(ShellFolderTest, CompareIDs_FoldersFirstThenNamesIgnoringCaseThenByCase) 
               0);
 }
 
+// Names in natural order: runs of digits as numbers, case folded, ties by
+// case and bytes (so "File_2", "file_02", "file_2").
+TEST_F(ShellFolderTest, CompareIDs_RunsOfDigitsOrderAsNumbers) {
+    const char* const kOrdered[] = {"file_",   "file_0", "file_00",    "file_1",     "File_2",
+                                    "file_02", "file_2", "file_2a",    "file_10",    "file_10b",
+                                    "x9y",     "x10",    "\xC3\xA9 9", "\xC3\xA9 10"};
+    for (const char* name : kOrdered)
+        MakeFile(Home() + "/" + name);
+    auto home = Bind(Home());
+    for (std::size_t i = 0; i + 1 < std::size(kOrdered); ++i) {
+        EXPECT_LT(Order(home.Get(), kOrdered[i], kOrdered[i + 1]), 0) << kOrdered[i];
+        EXPECT_GT(Order(home.Get(), kOrdered[i + 1], kOrdered[i]), 0) << kOrdered[i];
+    }
+}
+
 TEST_F(ShellFolderTest, CompareIDs_VirtualFoldersFirstAndDeeperListsByTheirItems) {
     MakeFile(Desktop() + "/aaa");
     EXPECT_LT(Order(desktop_.Get(), "::Trash", "aaa"), 0);
@@ -178,7 +193,18 @@ TEST_F(ShellFolderTest, SortKeysAndViews_OrderEveryPairAsCompareIDsDoes) {
                              "\xC4\xB1",
                              "i",
                              "I",
-                             "\xEF\xBF\xBD"})
+                             "\xEF\xBF\xBD",
+                             "file_2",
+                             "file_10",
+                             "File_3",
+                             "file_02",
+                             "file_2a",
+                             "file_",
+                             "file_0",
+                             "file_00",
+                             "file 2",
+                             "\xC3\xA9t\xC3\xA9 9",
+                             "\xC3\xA9t\xC3\xA9 10"})
         items.push_back(entry(S_IFREG | 0644, name));
     items.push_back(entry(S_IFREG | 0644, "a", 99));  // same name, other facts: a tie
     // Sizes, times and types that differ, agree, or tie across kinds.

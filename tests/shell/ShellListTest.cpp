@@ -320,6 +320,20 @@ TEST_F(ShellListTest, HeaderClick_EveryColumnSortsUpThenDown_TheArrowFollows) {
     }
 }
 
+// Names sort in natural order, and a click on the Name header reverses it.
+TEST_F(ShellListTest, NameSort_NaturalOrderAndItsReverse) {
+    for (const char* name : {"file_10", "file_2", "File_3", "file_1"})
+        Make(name);
+    list_.SetViewStyle(vsReport);
+    Show(folder_);
+    const std::vector<std::string> kNatural{"file_1", "file_2", "File_3", "file_10"};
+    EXPECT_EQ(Names(), kNatural);
+    QHeaderView* header = list_.ReportView()->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionSize(0) / 2, header->height() / 2));
+    EXPECT_EQ(Names(), std::vector<std::string>(kNatural.rbegin(), kNatural.rend()));
+}
+
 // The Modified text is the locale's short date and time (the ISO form under
 // the C locale), and it shows whole in its column in the list's font.
 TEST_F(ShellListTest, Report_ModifiedIsTheLocalesShortDateAndTime_AndFitsItsColumn) {

@@ -212,6 +212,20 @@ TEST_F(ShellTreeTest, Refresh_MergesOutsideChangesKeepingExpansionAndSelection) 
     EXPECT_FALSE(tree->Watches().IsWatched(dir.Path() + "/m"));
 }
 
+// Folders come in natural order, in a level first read and in one merged.
+TEST_F(ShellTreeTest, Levels_NamesInNaturalOrder_AlsoAfterARefresh) {
+    DesktopFolder dir;
+    for (const char* name : {"dir_10", "dir_2", "Dir_3", "dir_1"})
+        dir.Make(name);
+    TTreeNode* node = Navigate(dir.Path());
+    tree->Expand(node);
+    EXPECT_EQ(Captions(node), (std::vector<std::string>{"dir_1", "dir_2", "Dir_3", "dir_10"}));
+    dir.Make("dir_9");
+    tree->RefreshTree();
+    EXPECT_EQ(Captions(node),
+              (std::vector<std::string>{"dir_1", "dir_2", "Dir_3", "dir_9", "dir_10"}));
+}
+
 TEST_F(ShellTreeTest, RefreshOvertakenByAKeyboardMove_StillHappensAfterIt) {
     DesktopFolder dir;
     TTreeNode* node = Navigate(dir.Path());
