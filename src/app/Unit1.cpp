@@ -170,11 +170,14 @@ T* TForm1::Place(const char* name, const TRect& bounds, TAlign align) {
 }
 
 // The folder tree drives the file list; both are framed, the list shows
-// grid lines and whole rows, and takes no renames.
+// grid lines and whole rows, and takes no renames. The tree keeps showing
+// its selection without the focus: the stamp command rewrites the folder
+// selected there, so it must always be seen.
 void TForm1::CreateShellControls() {
     TeFolderListbox1 = Place<TRzShellTree>("TeFolderListbox1", Bounds(0, 33, 185, 554), alLeft);
     TeFolderListbox1->SetFrameVisible(true);
     TeFolderListbox1->SetIndent(19);
+    TeFolderListbox1->SetHideSelection(false);
     TeFileListBox1 = Place<TRzShellList>("TeFileListBox1", Bounds(186, 33, 754, 554), alClient);
     TeFileListBox1->SetFrameVisible(true);
     TeFileListBox1->SetGridLines(true);
@@ -277,7 +280,7 @@ void TForm1::SetViewStyle(TViewStyle style) {
 
 bool TForm1::OpenFolder(const std::string& path) {
     LPITEMIDLIST list = nullptr;
-    if (FAILED(PathToIdList(path, &list)))
+    if (FAILED(PathToBrowsedIdList(path, &list)))
         return false;
     std::unique_ptr<ITEMIDLIST, decltype(&FreeIdList)> place(list, FreeIdList);
     TeFolderListbox1->SelectByIdList(place.get());

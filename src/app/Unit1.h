@@ -47,8 +47,9 @@ class TForm1 : public TCustomForm {
     void RzToolButton5Click(TObject* sender);
     void RzToolButton6Click(TObject* sender);
 
-    // Selects the folder at `path` in the folder tree, so the list shows it;
-    // false (and the selection left alone) when the tree cannot reach it.
+    // Selects the folder at `path` in the folder tree, so the list shows it:
+    // by way of Home when it lies in the home folder, scrolled into sight.
+    // False (and the selection left alone) when the tree cannot reach it.
     bool OpenFolder(const std::string& path);
 
     // Closes the window, which ends the program. During a stamp run the run

@@ -69,6 +69,31 @@ HRESULT PathToIdList(const std::string& path, LPITEMIDLIST* list) {
     return desktop->ParseDisplayName(0, nullptr, path.c_str(), nullptr, list, nullptr);
 }
 
+HRESULT PathToBrowsedIdList(const std::string& path, LPITEMIDLIST* list) {
+    *list = nullptr;
+    const std::string home = SpecialFolderPath(0, CSIDL_PERSONAL);
+    const bool inHome = home.size() > 1 && path.starts_with(home) &&
+                        (path.size() == home.size() || path[home.size()] == '/');
+    if (!inHome)
+        return PathToIdList(path, list);
+    LPITEMIDLIST homeList = nullptr;
+    HRESULT code = GetSpecialFolderLocation(0, CSIDL_PERSONAL, &homeList);
+    TOwnedIdList ownedHome(homeList);
+    if (FAILED(code) || path.size() == home.size()) {
+        *list = ownedHome.release();
+        return code;
+    }
+    ComPtr<IShellFolder> homeFolder;
+    LPITEMIDLIST item = nullptr;
+    if (SUCCEEDED(code = BindToFolder(homeList, homeFolder)))
+        code = homeFolder->ParseDisplayName(0, nullptr, path.substr(home.size() + 1).c_str(),
+                                            nullptr, &item, nullptr);
+    TOwnedIdList ownedItem(item);
+    if (SUCCEEDED(code))
+        *list = ConcatIdLists(nullptr, homeList, item);
+    return code;
+}
+
 std::string IdListToPath(LPCITEMIDLIST list) {
     std::string path;
     if (!SHGetPathFromIDListA(list != nullptr ? list : EmptyIdList(), path))

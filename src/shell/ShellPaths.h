@@ -25,6 +25,11 @@ HRESULT GetUIObjectOfPlace(LPCITEMIDLIST list, REFIID iid, void** object);
 // The absolute list of a path (or of a parsing name the desktop accepts).
 HRESULT PathToIdList(const std::string& path, LPITEMIDLIST* list);
 
+// The absolute list of a path as a person browses to it: a path in the home
+// folder (or the home folder itself) by way of Home, any other as
+// PathToIdList gives it.
+HRESULT PathToBrowsedIdList(const std::string& path, LPITEMIDLIST* list);
+
 // The file-system path of a list (null is the desktop); "" for places without
 // one.
 std::string IdListToPath(LPCITEMIDLIST list);

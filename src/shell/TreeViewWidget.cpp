@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "framework/Application.h"
 #include "framework/Canvas.h"
@@ -105,15 +106,15 @@ void TreeViewWidget::ExpandedOrCollapsed(QTreeWidgetItem* item, bool expanded) {
 }
 
 void TreeViewWidget::ShowItem(QTreeWidgetItem* item) {
-    scrollToItem(item);
     header()->resizeSections(QHeaderView::ResizeToContents);
     updateGeometries();
     const QRect row = visualItemRect(item);
-    const int labelEnd =
-        row.left() + iconSize().width() + fontMetrics().horizontalAdvance(item->text(0));
-    if (row.left() < 0 || labelEnd > viewport()->width())
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + row.left() -
-                                        indentation());
+    if (row.top() < row.height() || row.bottom() >= viewport()->height() - row.height())
+        scrollToItem(item, PositionAtCenter);
+    const int left = visualItemRect(item).left() + horizontalScrollBar()->value();
+    const int labelEnd = left + iconSize().width() + fontMetrics().horizontalAdvance(item->text(0));
+    horizontalScrollBar()->setValue(
+        labelEnd > viewport()->width() ? std::max(0, left - 2 * indentation()) : 0);
 }
 
 void TreeViewWidget::CancelEditor(QTreeWidgetItem* item) {

@@ -18,8 +18,11 @@ class TreeViewWidget : public QTreeWidget {
     TRzCustomTreeView* Owner() const { return owner_; }
     bool Editing() const { return state() == EditingState; }
     bool CanChange(TTreeNode* node) { return owner_->CanChange(node); }
-    // Scrolls the item's row into sight and sideways so that its label
-    // starts in sight (the view's own scrolling leaves deep labels out).
+    // Scrolls the item's row to the middle when it is out of sight or at an
+    // edge (where selecting it left it), so that the rows around it show;
+    // sideways to the left edge, so that the expanders of its parents show,
+    // unless its label would then end out of sight: then so that its own
+    // and its parent's expanders still show.
     void ShowItem(QTreeWidgetItem* item);
     // Dismisses the item's open edit box as Escape does.
     void CancelEditor(QTreeWidgetItem* item);

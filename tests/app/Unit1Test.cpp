@@ -8,8 +8,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QWidget>
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -308,6 +310,64 @@ TEST_F(Form1Test, Stamp_ErrorEndsTheRunInTheStopBox) {
 TEST_F(Form1Test, OpenFolder_RefusesWhatTheTreeCannotReach) {
     EXPECT_FALSE(form.OpenFolder(TestHome() + "/no such folder"));
     EXPECT_EQ(form.TeFolderListbox1->SelectedFolder()->PathName(), TestDesktop());
+}
+
+// A folder in the home is reached through the Home node and scrolled to the
+// middle of the tree; sideways only as far as its label needs, so that its
+// own and its parent's expanders stay in sight.
+TEST_F(Form1Test, OpenFolder_InTheHome_ThroughHome_ScrolledToTheMiddle_ExpandersInSight) {
+    const std::string base = MakeHomeFolder("many");
+    for (int i = 0; i < 60; ++i)
+        std::filesystem::create_directories(base + "/dir_" + std::to_string(i));
+    const std::string shallow = base + "/dir_30";
+    const std::string deep = shallow + "/one/two/three/a folder with a rather long name";
+    std::filesystem::create_directories(deep);
+    QTreeWidget* view = form.TeFolderListbox1->View();
+    const int indent = view->indentation();
+    for (const std::string& path : {shallow, deep}) {
+        ASSERT_TRUE(form.OpenFolder(path)) << path;
+        TTreeNode* node = form.TeFolderListbox1->Selected();
+        const TTreeNode* top = node;
+        while (top->Parent() != nullptr && top->Parent()->Parent() != nullptr)
+            top = top->Parent();
+        EXPECT_EQ(top->text(0).toStdString(), "Home") << path;
+        const QRect row = view->visualItemRect(node);
+        const int height = view->viewport()->height();
+        EXPECT_GT(row.top(), height / 4) << path;
+        EXPECT_LT(row.bottom(), height * 3 / 4) << path;
+        EXPECT_GE(row.left(), 2 * indent) << path;  // its own and its parent's expander
+        if (path == shallow)
+            EXPECT_EQ(view->horizontalScrollBar()->value(), 0);
+        else
+            EXPECT_GT(view->horizontalScrollBar()->value(), 0);
+    }
+}
+
+// The shown folder stays visibly selected in the tree when the list has the
+// focus and when another window is active.
+TEST_F(Form1Test, Tree_ShowsItsSelectionWithoutTheFocusAndInAnInactiveWindow) {
+    ShowFolderOf({"15-06-07_1230.jpg"});
+    QTreeWidget* view = form.TeFolderListbox1->View();
+    TTreeNode* node = form.TeFolderListbox1->Selected();
+    auto selectionShows = [&] {
+        const QRect row = view->visualItemRect(node);
+        const QImage picture = view->viewport()->grab().toImage();
+        const QColor window = ToQColor(clWindow);
+        int marked = 0;
+        for (int x = row.left() + 24; x < row.left() + 60; ++x)
+            marked += picture.pixelColor(x, row.center().y()) != window;
+        return marked > 20;
+    };
+    QAbstractItemView* list = form.TeFileListBox1->ActiveView();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(400, 400));
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->Focused(); }));
+    EXPECT_TRUE(selectionShows());
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return !form.Widget()->isActiveWindow(); }));
+    EXPECT_TRUE(selectionShows());
 }
 
 // Going to another folder during a run changes neither the folder nor the
