@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <utility>
@@ -46,7 +47,25 @@ class TDragWatch final : public QObject {
     TDropSource_shlvtv* source_;
 };
 
+// The actions waiting for the running drag loop (if any) to end.
+struct TAfterDrag {
+    int running = 0;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> waiting;
+};
+
+TAfterDrag& AfterDrag() {
+    static TAfterDrag afterDrag;
+    return afterDrag;
+}
+
 }  // namespace
+
+void RunAfterDrag(QObject* context, std::function<void()> action) {
+    if (AfterDrag().running > 0)
+        AfterDrag().waiting.emplace_back(context, std::move(action));
+    else
+        QTimer::singleShot(0, context, std::move(action));
+}
 
 DWORD DragKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     DWORD keys = 0;
@@ -93,8 +112,13 @@ DWORD RunQtDragLoop(QWidget* source, QMimeData* mime, DWORD allowed, int button)
     // put in once that loop runs, so that it sees the presses first.
     TDragWatch watch(button);
     QTimer::singleShot(0, &watch, [&watch] { qApp->installEventFilter(&watch); });
+    ++AfterDrag().running;
     const Qt::DropAction done = drag->exec(ActionsOf(allowed));
+    --AfterDrag().running;
     qApp->removeEventFilter(&watch);
+    for (auto& [context, action] : std::exchange(AfterDrag().waiting, {}))
+        if (context != nullptr)
+            QTimer::singleShot(0, context, std::move(action));
     return EffectsOf(done);
 }
 

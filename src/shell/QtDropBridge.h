@@ -32,6 +32,12 @@ using TDragLoop = std::function<DWORD(QMimeData* mime, DWORD allowed, int button
 // The loop over Qt's drag with `source` as the dragging widget.
 DWORD RunQtDragLoop(QWidget* source, QMimeData* mime, DWORD allowed, int button);
 
+// Runs `action` from the event loop once no drag of this program runs any
+// more (at once when none runs): a drop's menu or question cannot be
+// answered with the mouse while the drag that brought it still holds the
+// pointer. Nothing runs when `context` is gone by then.
+void RunAfterDrag(QObject* context, std::function<void()> action);
+
 // A drop target registered for a control: its surfaces (the widgets drags
 // arrive on) accept drops and hand every drag event to the target, with the
 // point mapped into the control's widget and the data read from the event.

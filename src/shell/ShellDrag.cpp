@@ -1,7 +1,9 @@
 #include "shell/ShellDrag.h"
 
+#include "framework/Application.h"
 #include "framework/Cursor.h"
 #include "platform/MimeTransport.h"
+#include "shell/QtDropBridge.h"
 #include "shell/ShellDataObject.h"
 #include "shell/ShellIdListArray.h"
 #include "shell/ShellPaths.h"
@@ -79,9 +81,23 @@ DWORD AskDropTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POIN
 }
 
 HRESULT DropOnTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
-                     DWORD allowed, DWORD& effect) {
-    EnterAndMoveOver(target, data, keyState, point, allowed);
-    effect = allowed & DraggedItemsEffects(data);
-    TCursorScope hourglass(crHourGlass);
-    return target->Drop(data, keyState, point, &effect);
+                     DWORD allowed, DWORD& effect, QObject* context,
+                     const std::function<void()>& done) {
+    const auto drop = [=](DWORD& dropped) {
+        EnterAndMoveOver(target, data, keyState, point, allowed);
+        dropped = allowed & DraggedItemsEffects(data);
+        TCursorScope hourglass(crHourGlass);
+        const HRESULT hr = target->Drop(data, keyState, point, &dropped);
+        done();
+        return hr;
+    };
+    if (!(keyState & MK_RBUTTON))
+        return drop(effect);
+    effect = DROPEFFECT_NONE;
+    RunAfterDrag(context, [drop, heldTarget = ComPtr<IDropTarget>::Share(target),
+                           heldData = ComPtr<IDataObject>::Share(data)] {
+        DWORD dropped = DROPEFFECT_NONE;
+        Application->HandleExceptions([&] { drop(dropped); });
+    });
+    return S_OK;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/Com.h"
 #include "platform/DataTransfer.h"
 
 class QMimeData;
+class QObject;
 
 // What the file list and the folder tree need around a drag: its data for
 // Qt's drag, and the effects the dragged items allow.
@@ -50,7 +52,11 @@ DWORD AskDropTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POIN
 
 // Drops the data on the target as a control hands a drop on: the target is
 // entered and moved over first, then dropped on under the hourglass with
-// every effect within `allowed` the dragged items allow (a right-button drop
-// asks which). `effect` gets what the target did.
+// every effect within `allowed` the dragged items allow; `effect` gets what
+// the target did, and `done` runs after. A right-button drop asks which
+// effect with a menu: it is dropped once the drag has ended (RunAfterDrag,
+// while `context` lives), so that the menu answers the mouse; the drag is
+// told DROPEFFECT_NONE, so that no source removes what may be copied.
 HRESULT DropOnTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL point,
-                     DWORD allowed, DWORD& effect);
+                     DWORD allowed, DWORD& effect, QObject* context,
+                     const std::function<void()>& done);

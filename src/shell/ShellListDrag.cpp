@@ -109,9 +109,8 @@ HRESULT TRzCustomShellList::Drop(IDataObject* data, DWORD keyState, POINTL point
     *effect = DROPEFFECT_NONE;
     if (!choice.target)
         return S_OK;
-    const HRESULT hr = DropOnTarget(choice.target.Get(), data, keyState, point, allowed, *effect);
-    RefreshItems();
-    return hr;
+    return DropOnTarget(choice.target.Get(), data, keyState, point, allowed, *effect, Widget(),
+                        [this] { RefreshItems(); });
 }
 
 void TRzCustomShellList::EndOutgoingDrag(bool dropped) {

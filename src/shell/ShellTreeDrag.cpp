@@ -111,9 +111,8 @@ HRESULT TRzCustomShellTree::Drop(IDataObject* data, DWORD keyState, POINTL point
     ComPtr<IDropTarget> target = node != nullptr ? NodeDropTarget(node) : ComPtr<IDropTarget>();
     if (!target)
         return S_OK;
-    const HRESULT hr = DropOnTarget(target.Get(), data, keyState, point, allowed, *effect);
-    RefreshTree();
-    return hr;
+    return DropOnTarget(target.Get(), data, keyState, point, allowed, *effect, Widget(),
+                        [this] { RefreshTree(); });
 }
 
 // After every move over the tree, and on the drag-step timer: a scroll step

@@ -133,7 +133,11 @@ TEST_F(ShellListDragTest, OwnDragOntoItsEmptySpace_LeftDoesNothing_RightOffersAC
 
     list_.StartOutgoingDrag(1);
     EXPECT_EQ(seen.hover, DROPEFFECT_COPY);
-    EXPECT_EQ(seen.dropped, DROPEFFECT_COPY);
+    // The drop that asks with a menu waits for the drag to end; the drag is
+    // told of no effect.
+    EXPECT_EQ(seen.dropped, DROPEFFECT_NONE);
+    EXPECT_TRUE(prompts_.dropMenus.empty());
+    ASSERT_TRUE(PumpUntil([&] { return !prompts_.dropMenus.empty(); }));
     using Menu = std::pair<DWORD, DWORD>;
     EXPECT_EQ(prompts_.dropMenus,
               (std::vector<Menu>{{DROPEFFECT_COPY | DROPEFFECT_LINK, DROPEFFECT_COPY}}))

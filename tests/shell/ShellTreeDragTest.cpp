@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -68,6 +71,57 @@ TEST_F(ShellTreeDragTest, DropOnANode_LandsInItsFolder_AndTheTreeShowsIt) {
     EXPECT_TRUE(std::filesystem::is_directory(place.Path() + "/incoming"));
     EXPECT_NE(ChildNamed(node, "incoming"), nullptr) << "refreshed after the drop";
     EXPECT_EQ(tree->DropTarget(), nullptr);
+}
+
+// A right-button drop asks with a menu once the drag has ended, so that the
+// menu answers the mouse: a click on an entry does what it says, a click
+// outside the menu closes it and drops nothing.
+TEST_F(ShellTreeDragTest, RightButtonDrop_MenuAfterTheDragAnswersTheMouse) {
+    DesktopFolder place;
+    TTreeNode* node = Navigate(place.Path());
+    const std::string source = MakeHomeFolder("source");
+    const QPoint at = tree->View()->visualItemRect(node).center();
+    // The menu's entry `caption` clicked, or a click beside the menu.
+    auto clickInMenu = [](const QString& caption) {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return false;
+        QPoint where(-10, -10);
+        for (QAction* action : menu->actions())
+            if (action->text().remove('&') == caption)
+                where = menu->actionGeometry(action).center();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, where);
+        return true;
+    };
+    for (const QString& answer : {QString("Copy Here"), QString()}) {
+        const std::string name = answer.isEmpty() ? "kept.jpg" : "copied.jpg";
+        WriteFileBytes(source + "/" + name, "x");
+        QMimeData mime;
+        mime.setData("text/uri-list",
+                     QByteArray::fromStdString("file://" + source + "/" + name + "\r\n"));
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        QDragEnterEvent enter(at, actions, &mime, Qt::RightButton, {});
+        QApplication::sendEvent(Viewport(), &enter);
+        QDragMoveEvent move(at, actions, &mime, Qt::RightButton, {});
+        QApplication::sendEvent(Viewport(), &move);
+        bool answered = false, inDrop = true, menuInDrop = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!answered && clickInMenu(answer)) {
+                answered = true;
+                menuInDrop = inDrop;
+            }
+        });
+        poll.start(10);
+        QDropEvent drop(at, actions, &mime, Qt::NoButton, {});
+        QApplication::sendEvent(Viewport(), &drop);
+        inDrop = false;
+        ASSERT_TRUE(PumpUntil([&] { return answered && !QApplication::activePopupWidget(); }));
+        EXPECT_FALSE(menuInDrop) << "the menu waits for the drag to end";
+        QApplication::processEvents();
+        EXPECT_EQ(std::filesystem::exists(place.Path() + "/" + name), !answer.isEmpty()) << name;
+        EXPECT_TRUE(std::filesystem::exists(source + "/" + name)) << name;
+    }
 }
 
 TEST_F(ShellTreeDragTest, DragOver_OpensARestingNodeAfter400ms_AndScrollsNearTheEdgeEvery100ms) {
