@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "framework/Application.h"
 #include "platform/DropMenu.h"
 #include "platform/ShellQMenu.h"
 
@@ -25,6 +26,16 @@ QString Q(const std::string& text) {
 // every question gets its careful answer.
 bool HaveWidgets() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// Every box is the program's: captioned with its title, over its active
+// window.
+QString Caption() {
+    return Q(Application->Title);
+}
+
+QWidget* Owner() {
+    return QApplication::activeWindow();
 }
 
 QString NamesOf(const std::vector<std::string>& paths) {
@@ -45,16 +56,20 @@ class TDialogPrompts final : public IShellPrompts {
             return false;
         QString question = permanently ? QStringLiteral("Delete these items for good?\n\n%1")
                                        : QStringLiteral("Move these items to the Trash?\n\n%1");
-        return QMessageBox::question(nullptr, QStringLiteral("Delete"),
-                                     question.arg(NamesOf(paths))) == QMessageBox::Yes;
+        // What cannot be undone is not done by a stray Enter.
+        return QMessageBox::question(Owner(), Caption(), question.arg(NamesOf(paths)),
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     permanently ? QMessageBox::No : QMessageBox::Yes) ==
+               QMessageBox::Yes;
     }
 
     TClashAnswer AskClash(const std::string& target, bool canReplace) override {
         if (!HaveWidgets())
             return TClashAnswer::Skip;
-        QMessageBox box(QMessageBox::Question, QStringLiteral("Name in use"),
+        QMessageBox box(QMessageBox::Question, Caption(),
                         QStringLiteral("%1 already exists in this folder.")
-                            .arg(QFileInfo(Q(target)).fileName()));
+                            .arg(QFileInfo(Q(target)).fileName()),
+                        QMessageBox::NoButton, Owner());
         QPushButton* replace =
             canReplace ? box.addButton(QStringLiteral("&Replace"), QMessageBox::DestructiveRole)
                        : nullptr;
@@ -102,12 +117,12 @@ class TDialogPrompts final : public IShellPrompts {
                               QLocale().toString(info.lastModified(), QLocale::ShortFormat));
         }
         if (HaveWidgets())
-            QMessageBox::information(nullptr, QStringLiteral("Properties"), lines.join("\n\n"));
+            QMessageBox::information(Owner(), Caption(), lines.join("\n\n"));
     }
 
     void ReportError(const std::string& text) override {
         if (HaveWidgets())
-            QMessageBox::warning(nullptr, QStringLiteral("Error"), Q(text));
+            QMessageBox::warning(Owner(), Caption(), Q(text));
         else
             std::fprintf(stderr, "%s\n", text.c_str());
     }

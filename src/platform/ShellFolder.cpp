@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
+#include <QString>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -20,6 +22,7 @@
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
 #include "platform/ShellLinkFile.h"
+#include "platform/ShellPrompts.h"
 #include "platform/TrashDropTarget.h"
 
 namespace {
@@ -172,6 +175,8 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     template <class Call>
     HRESULT InChild(LPCITEMIDLIST list, Call call);
     HRESULT ParseOwnName(const std::string& name, std::string& bytes);
+    // SetNameOf's work on a checked entry item.
+    HRESULT Rename(LPCITEMIDLIST item, const std::string& name, LPITEMIDLIST* newItem);
     bool IsBelowFolder(const std::string& path, std::string& below) const;
     HRESULT ParseFromComputer(const std::string& path, std::string& bytes);
     std::vector<LPITEMIDLIST> FixedItems() const;
@@ -513,12 +518,42 @@ HRESULT ShellFolder::GetDisplayNameOf(LPCITEMIDLIST item, DWORD flags, STRRET* n
     return name->uType == STRRET_WSTR && name->pOleStr == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
-HRESULT ShellFolder::SetNameOf(HWND, LPCITEMIDLIST item, const OLECHAR* name, DWORD,
+namespace {
+
+// Why a new name was refused, as the person is told.
+QString RenameRefusal(const std::string& name, HRESULT hr) {
+    if (hr != E_INVALIDARG)
+        return QString::fromStdString(SysErrorMessage(hr));
+    if (name.empty())
+        return QCoreApplication::translate("ShellFolder", "a name cannot be empty");
+    if (name.find('/') != std::string::npos)
+        return QCoreApplication::translate("ShellFolder", "a name cannot contain \"/\"");
+    return QCoreApplication::translate("ShellFolder", "\".\" and \"..\" cannot be names");
+}
+
+std::string RenameRefusedText(const std::string& from, const std::string& to, HRESULT hr) {
+    return QCoreApplication::translate("ShellFolder", "Cannot rename \"%1\" to \"%2\": %3.")
+        .arg(QString::fromStdString(from), QString::fromStdString(to), RenameRefusal(to, hr))
+        .toStdString();
+}
+
+}  // namespace
+
+HRESULT ShellFolder::SetNameOf(HWND owner, LPCITEMIDLIST item, const OLECHAR* name, DWORD,
                                LPITEMIDLIST* newItem) {
     if (newItem != nullptr)
         *newItem = nullptr;
-    if (!HasOneItem(item) || KindOf(item) != ItemKind::Entry || name == nullptr ||
-        !IsEntryName(name))
+    if (!HasOneItem(item) || KindOf(item) != ItemKind::Entry || name == nullptr)
+        return E_INVALIDARG;
+    const HRESULT hr = Rename(item, name, newItem);
+    if (FAILED(hr) && owner != 0)
+        ShellPrompts().ReportError(
+            RenameRefusedText(std::string(EntryFactsOf(item).Name), name, hr));
+    return hr;
+}
+
+HRESULT ShellFolder::Rename(LPCITEMIDLIST item, const std::string& name, LPITEMIDLIST* newItem) {
+    if (!IsEntryName(name))
         return E_INVALIDARG;
     if (IsTrashFolder(path_))
         return HResultFromErrno(EPERM);

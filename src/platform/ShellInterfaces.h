@@ -163,7 +163,8 @@ class IShellFolder : public IUnknown {
     virtual HRESULT GetDisplayNameOf(LPCITEMIDLIST item, DWORD flags, STRRET* name) = 0;
     // Renames an item on disk. Refuses an empty name, a name with '/', "." and
     // "..", and a name that exists; *newItem (may be null) receives the item
-    // under its new name, owned by the caller.
+    // under its new name, owned by the caller. With an owner window a refusal
+    // is also reported to the person, naming both names and the reason.
     virtual HRESULT SetNameOf(HWND owner, LPCITEMIDLIST item, const OLECHAR* name, DWORD flags,
                               LPITEMIDLIST* newItem) = 0;
 };

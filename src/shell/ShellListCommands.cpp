@@ -17,7 +17,6 @@
 #include "shell/FolderRefresh.h"
 #include "shell/IdListArray.h"
 #include "shell/ShellCommands.h"
-#include "shell/ShellError.h"
 #include "shell/ShellPaths.h"
 #include "shell/ShellShortcuts.h"
 
@@ -274,13 +273,11 @@ bool TRzCustomShellList::ItemEdited(TListItem& item, std::string& caption) {
         return true;
     if (caption == ItemEditText(item))
         return false;
+    // A refusal is reported to the person through the owner window.
     LPITEMIDLIST renamed = nullptr;
-    const HRESULT hr =
-        folderObject_->SetNameOf(0, record->RelIdList(), caption.c_str(), SHGDN_INFOLDER, &renamed);
-    if (FAILED(hr)) {
-        Application->HandleExceptions([hr] { throw EShellError(hr); });
+    if (FAILED(folderObject_->SetNameOf(Handle(), record->RelIdList(), caption.c_str(),
+                                        SHGDN_INFOLDER, &renamed)))
         return false;
-    }
     skipNextChange_ = true;
     record->ReplaceRelIdList(renamed);
     caption = record->DisplayName();

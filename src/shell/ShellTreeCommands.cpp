@@ -92,8 +92,9 @@ bool TRzCustomShellTree::NodeEdited(TTreeNode* node, std::string& caption) {
     {
         LockScope lock(*this);
         LPITEMIDLIST newItem = nullptr;
-        renamed = SUCCEEDED(parent->SetNameOf(0, data->RelativeIdList(), caption.c_str(),
-                                              SHGDN_INFOLDER, &newItem));
+        // A refusal is reported to the person through the owner window.
+        renamed = SUCCEEDED(parent->SetNameOf(OwnerWindow(), data->RelativeIdList(),
+                                              caption.c_str(), SHGDN_INFOLDER, &newItem));
         TOwnedIdList owned(newItem);
         if (renamed)
             Renamed(node, owned.get());

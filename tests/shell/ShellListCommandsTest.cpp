@@ -16,19 +16,37 @@
 
 namespace {
 
-TEST_F(ShellListTest, LabelEdit_RenamesOnDisk_OrKeepsTheCaptionWhenTheRenameFails) {
+// F2, a new name and Enter rename on disk; a refused name is reported,
+// naming both names and the reason, and the row keeps its name.
+TEST_F(ShellListCommandTest, LabelEdit_RenamesOnDisk_ARefusalSaysWhichNameAndWhy) {
     Make("old.txt");
     Make("taken.txt");
     Show(folder_);
-    QAbstractItemModel* model = list_.Model();
-    EXPECT_TRUE(model->setData(model->index(0, 0), "new.txt", Qt::EditRole));
+    auto rename = [this](const QString& text) {
+        SelectOnly(Names()[0]);
+        Key(Qt::Key_F2);
+        QLineEdit* editor = nullptr;  // closed ones linger until deleted later
+        for (QLineEdit* open : list_.ActiveView()->findChildren<QLineEdit*>())
+            if (open->isVisible())
+                editor = open;
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);  // the queued commit
+    };
+    rename("new.txt");
     EXPECT_TRUE(std::filesystem::exists(folder_ + "/new.txt"));
     EXPECT_EQ(list_.ShellListData(0)->FileName(), "new.txt");
     EXPECT_EQ(Cell(0, 0), "new.txt");
 
-    EXPECT_FALSE(model->setData(model->index(0, 0), "taken.txt", Qt::EditRole));
+    rename("taken.txt");
+    rename("a/b");
+    EXPECT_EQ(prompts_.errors,
+              (std::vector<std::string>{
+                  "Cannot rename \"new.txt\" to \"taken.txt\": File exists.",
+                  "Cannot rename \"new.txt\" to \"a/b\": a name cannot contain \"/\"."}));
     EXPECT_EQ(Cell(0, 0), "new.txt");
-    EXPECT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // The edit starts from the name as the shell gives it for renaming; an

@@ -52,7 +52,16 @@ TEST_F(ShellTreeTest, Rename_MovesTheFolderSortsTheLevelAndTheShownFolderFollows
     EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/a-renamed/deep");
     EXPECT_EQ(list.shown.back(), dir.Path() + "/a-renamed/deep");
 
-    RenameBy(tree, ChildNamed(top, "a-renamed"), "b");  // taken: refused
+    // A refused name is reported, naming both names and the reason; the
+    // folder and its node stay as they were.
+    RecordingPrompts prompts;
+    TShellPromptsScope scope(prompts);
+    for (const char* refused : {"b", "x/y"})
+        RenameBy(tree, ChildNamed(top, "a-renamed"), refused);
+    EXPECT_EQ(prompts.errors,
+              (std::vector<std::string>{
+                  "Cannot rename \"a-renamed\" to \"b\": File exists.",
+                  "Cannot rename \"a-renamed\" to \"x/y\": a name cannot contain \"/\"."}));
     EXPECT_EQ(Captions(top), (std::vector<std::string>{"a-renamed", "b"}));
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() + "/a-renamed"));
 
