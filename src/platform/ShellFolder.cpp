@@ -22,7 +22,7 @@
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
 #include "platform/ShellLinkFile.h"
-#include "platform/ShellPrompts.h"
+#include "platform/PromptsInForce.h"
 #include "platform/TrashDropTarget.h"
 
 namespace {
