@@ -6,7 +6,10 @@ under src/ without the extension; unit A depends on unit B when either file
 of A has `#include "B.h"`. Every strongly connected component of more than
 one unit is a cycle: its units can only be understood, built and tested
 together. Prints one component a line, largest first, and exits with 1 when
-there is any, so a check can call it.
+there is any, so a check can call it. With --edges, each component is
+followed by the includes that hold it together.
+
+usage: unit-cycles.py [--edges] [SRC]
 """
 import os
 import re
@@ -81,11 +84,18 @@ def components(graph):
 
 
 def main():
+    args = sys.argv[1:]
+    edges = "--edges" in args
+    args = [a for a in args if a != "--edges"]
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-    src = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "src")
-    cycles = [c for c in components(read_units(src)) if len(c) > 1]
+    src = args[0] if args else os.path.join(root, "src")
+    graph = read_units(src)
+    cycles = [c for c in components(graph) if len(c) > 1]
     for cycle in sorted(cycles, key=lambda c: (-len(c), c)):
         print(" <-> ".join(cycle))
+        for unit in cycle if edges else []:
+            for dep in sorted(graph[unit] & set(cycle)):
+                print(f"    {unit} -> {dep}")
     return 1 if cycles else 0
 
 
