@@ -30,7 +30,7 @@ class TRzMarqueeStatus : public TRzStatusPane {
     void SetScrollDelay(std::uint16_t milliseconds);
 
     int Offset() const { return offset_; }
-    int WrapLength() const { return wrapLength_; }
+    int WrapLengthForTest() const { return wrapLength_; }
     TTimer& Timer() { return timer_; }
 
     void DrawCaption(TCanvas& canvas, const std::string& text) override;

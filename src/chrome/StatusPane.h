@@ -17,7 +17,7 @@ class TRzCustomStatusPane;
 class TRzBlinkingControlsList
     : public TSharedTimerList<TRzBlinkingControlsList, TRzCustomStatusPane> {
   public:
-    bool OnPhase() const { return onPhase_; }
+    bool OnPhaseForTest() const { return onPhase_; }
     std::uint16_t IntervalOn() const { return intervalOn_; }
     std::uint16_t IntervalOff() const { return intervalOff_; }
     void SetIntervalOn(std::uint16_t milliseconds);

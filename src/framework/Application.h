@@ -58,7 +58,7 @@ class TApplication {
 
     // Replaces how boxes are shown; an empty presenter restores the default
     // (a modal QMessageBox when widgets run, standard error otherwise).
-    void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
+    void SetPresenterForTest(Presenter presenter) { presenter_ = std::move(presenter); }
 
   private:
     void Present(const MessageBoxRequest& request);

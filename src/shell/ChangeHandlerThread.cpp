@@ -86,7 +86,7 @@ void TChangeHandlerThread::UnwatchAll() {
     Send(Mail{0, cmdRemoveAll});
 }
 
-void TChangeHandlerThread::SetBeforeCommand(std::function<void()> step) {
+void TChangeHandlerThread::SetBeforeCommandForTest(std::function<void()> step) {
     std::lock_guard<std::mutex> hold(state_->lock);
     state_->beforeCommand = std::move(step);
 }

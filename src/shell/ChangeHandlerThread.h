@@ -53,10 +53,10 @@ class TChangeHandlerThread {
     // Stops watching every folder.
     void UnwatchAll();
 
-    // For tests: how long a caller waits for an answer, and a step the thread
+    // How long a caller waits for an answer, and a step the thread
     // runs before each command it takes (a test holds the thread busy in it).
-    void SetCommandTimeout(DWORD milliseconds) { commandTimeoutMs_ = milliseconds; }
-    void SetBeforeCommand(std::function<void()> step);
+    void SetCommandTimeoutForTest(DWORD milliseconds) { commandTimeoutMs_ = milliseconds; }
+    void SetBeforeCommandForTest(std::function<void()> step);
 
   private:
     enum Command : std::uint8_t { cmdAdd = 0, cmdRemove = 1, cmdRemoveAll = 2, cmdStop = 3 };

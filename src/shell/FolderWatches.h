@@ -26,7 +26,7 @@ class TFolderWatches {
     // Stops the thread as well.
     void Stop();
 
-    bool IsWatched(const std::string& folder) const { return slots_.count(folder) != 0; }
+    bool IsWatchedForTest(const std::string& folder) const { return slots_.count(folder) != 0; }
     int Count() const { return static_cast<int>(slots_.size()); }
 
   private:

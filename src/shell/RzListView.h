@@ -166,7 +166,7 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     QAbstractItemView* ActiveView() const;
     QTreeView* ReportView() const { return reportView_; }
     QListView* IconView() const { return iconView_; }
-    QItemSelectionModel* SelectionModel() const { return selection_; }
+    QItemSelectionModel* SelectionModelForTest() const { return selection_; }
     TListItemModel* Model() const { return model_.get(); }
     // Scrolls the view to its top-left corner.
     void ScrollToTopLeft();

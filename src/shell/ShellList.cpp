@@ -89,7 +89,7 @@ void TRzCustomShellList::DestroyWnd() {
     handleAllocated_ = false;
 }
 
-void TRzCustomShellList::RecreateWnd() {
+void TRzCustomShellList::RecreateWndForTest() {
     DestroyWnd();
     CreateWnd();
 }

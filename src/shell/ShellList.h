@@ -112,7 +112,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     bool HandleAllocated() const { return handleAllocated_; }
     // The window goes (items cleared, widths saved, watch stopped) and comes
     // back empty, to refill from the deferred-fill message.
-    void RecreateWnd();
+    void RecreateWndForTest();
     // An outgoing drag: fills and refreshes wait until it ends; a completed
     // drop refreshes, and so does a refresh that waited.
     void BeginOutgoingDrag() { busy_ = true; }
@@ -122,12 +122,10 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     // without such items.
     void StartOutgoingDrag(int button);
     // The drag loop outgoing drags run (Qt's by default; tests put their own).
-    void SetDragLoop(TDragLoop loop) { dragLoop_ = std::move(loop); }
-    bool OwnDragRunning() const { return ownDrag_; }
-    bool DropTargetRegistered() const { return dropBridge_.Registered(); }
-    // The list renames an item itself: the change it causes is not answered.
-    void SkipNextChange() { skipNextChange_ = true; }
-    bool RefreshPending() const { return refreshPending_; }
+    void SetDragLoopForTest(TDragLoop loop) { dragLoop_ = std::move(loop); }
+    bool OwnDragRunningForTest() const { return ownDrag_; }
+    bool DropTargetRegisteredForTest() const { return dropBridge_.Registered(); }
+    bool RefreshPendingForTest() const { return refreshPending_; }
 
     // ----- IShellListLink
     TComponent* LinkComponent() override { return this; }

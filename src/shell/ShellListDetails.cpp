@@ -224,7 +224,7 @@ bool HaveSavedColumnWidths() {
     return !Saved().block.empty();
 }
 
-void ForgetSavedColumnWidths() {
+void ForgetSavedColumnWidthsForTest() {
     Saved() = SavedWidths{};
 }
 

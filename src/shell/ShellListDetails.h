@@ -57,8 +57,8 @@ void SaveColumnWidths(const TRzCustomListView& list);
 // many.
 void RestoreColumnWidths(TRzCustomListView& list);
 bool HaveSavedColumnWidths();
-// Forgets the saved widths and the default-width memory (for tests).
-void ForgetSavedColumnWidths();
+// Forgets the saved widths and the default-width memory.
+void ForgetSavedColumnWidthsForTest();
 
 // The built-in texts of columns 1 to 3 (size, type, modified), computed
 // together once per record and kept in it.

@@ -118,7 +118,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     void SetBusy(bool busy) { SetDeferring(busy_, busy); }
     void SetEditing(bool editing) { SetDeferring(editing_, editing); }
     // The tree's own rename: the next change notification is its own.
-    void SkipNextChange() { skipNextChange_ = true; }
+    void SkipNextChangeForTest() { skipNextChange_ = true; }
 
     // The node's shell record, or null for a foreign node.
     static TRzShellTreeData* ShellData(const TTreeNode* node);
@@ -129,19 +129,21 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
         return window_.Perform(msg, wParam, lParam);
     }
-    TTimer& DelayTimer() { return delayTimer_; }
-    DelayAction PendingAction() const { return delayAction_; }
+    TTimer& DelayTimerForTest() { return delayTimer_; }
+    DelayAction PendingActionForTest() const { return delayAction_; }
     const TFolderWatches& Watches() const { return watches_; }
 
     // -- Drag and drop.
     // The drag loop node drags run (Qt's by default; tests put their own).
-    void SetDragLoop(TDragLoop loop) { dragLoop_ = std::move(loop); }
+    void SetDragLoopForTest(TDragLoop loop) { dragLoop_ = std::move(loop); }
     // The milliseconds clock of the drag-over steps (the tick count by default).
-    void SetDragClock(std::function<std::uint32_t()> clock) { dragClock_ = std::move(clock); }
-    bool DropTargetRegistered() const { return dropBridge_.Registered(); }
-    TTimer& DragStepTimer() { return dragStepTimer_; }
+    void SetDragClockForTest(std::function<std::uint32_t()> clock) {
+        dragClock_ = std::move(clock);
+    }
+    bool DropTargetRegisteredForTest() const { return dropBridge_.Registered(); }
+    TTimer& DragStepTimerForTest() { return dragStepTimer_; }
     // While above 0, the shell is given no owner window (no dialogs appear).
-    int NoWindowCount() const { return noWindowCount_; }
+    int NoWindowCountForTest() const { return noWindowCount_; }
     // The data object of a drag of the node (one reference for the caller).
     ComPtr<IDataObject> NodeDataObject(TTreeNode* node);
 

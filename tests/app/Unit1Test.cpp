@@ -48,10 +48,11 @@ class Form1Test : public ShellTest {
     Form1Test() {
         UseClassicColorScheme();
         Application->Title = "KadrimarkExif";
-        Application->SetPresenter([this](const MessageBoxRequest& box) { boxes.push_back(box); });
+        Application->SetPresenterForTest(
+            [this](const MessageBoxRequest& box) { boxes.push_back(box); });
         form.Show();
     }
-    ~Form1Test() override { Application->SetPresenter({}); }
+    ~Form1Test() override { Application->SetPresenterForTest({}); }
 
     // A left click in the middle of a tool button, as the mouse gives it.
     void Click(TRzToolButton* button) {

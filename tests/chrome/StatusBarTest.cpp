@@ -173,7 +173,7 @@ TEST_F(StatusBarTest, Blinking_AlternatesTextColourOnTheSharedTimer) {
     status.Marquee->SetBlinking(true);
     status.Marquee->SetBlinkIntervalOff(300);
     Tick(blink->Timer());
-    EXPECT_FALSE(blink->OnPhase());
+    EXPECT_FALSE(blink->OnPhaseForTest());
     EXPECT_EQ(blink->Timer().Interval(), 300);
     EXPECT_EQ(status.Marquee->TextColor(), status.Marquee->Font().Color);
     Tick(blink->Timer());
@@ -291,7 +291,7 @@ TEST_F(StatusBarTest, Clock_NextToTheGripKeepsTwelvePixelsForIt) {
 TEST_F(StatusBarTest, Marquee_ScrollsRightToLeftAndWrapsAfterTextAndWidth) {
     TRzMarqueeStatus* m = status.Marquee;
     int wrap = TextWidth(m->Font(), "KadrimarkEXIF") + 121;
-    EXPECT_EQ(m->WrapLength(), wrap);
+    EXPECT_EQ(m->WrapLengthForTest(), wrap);
     EXPECT_EQ(m->ScrollDelay(), 100);
     Picture();
     for (int i = 0; i < 30; ++i)
@@ -313,7 +313,7 @@ TEST_F(StatusBarTest, Marquee_ResizingRecomputesTheWrapAndKeepsTheOffset) {
     TRzMarqueeStatus* m = status.Marquee;
     Tick(m->Timer());
     m->SetWidth(200);
-    EXPECT_EQ(m->WrapLength(), TextWidth(m->Font(), "KadrimarkEXIF") + 200);
+    EXPECT_EQ(m->WrapLengthForTest(), TextWidth(m->Font(), "KadrimarkEXIF") + 200);
     EXPECT_EQ(m->Offset(), 1);
 }
 

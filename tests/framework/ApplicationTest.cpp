@@ -21,10 +21,10 @@ TEST(ExceptionBoxText, AddsFullStopOnlyAfterCharactersSortingAfterIt) {
 TEST(Application, BoxesCarryTitleAndIcon) {
     std::vector<MessageBoxRequest> shown;
     Application->Title = "KadrimarkExif";
-    Application->SetPresenter([&](const MessageBoxRequest& r) { shown.push_back(r); });
+    Application->SetPresenterForTest([&](const MessageBoxRequest& r) { shown.push_back(r); });
     Application->ShowMessage("hello");
     Application->ShowException(Exception("Cannot save readonly file /x/y.jpg"));
-    Application->SetPresenter({});
+    Application->SetPresenterForTest({});
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].Text, "hello");
     EXPECT_EQ(shown[0].Caption, "KadrimarkExif");
@@ -35,12 +35,12 @@ TEST(Application, BoxesCarryTitleAndIcon) {
 
 TEST(Application, HandleExceptionsShowsFailuresButNotSilentAborts) {
     std::vector<MessageBoxRequest> shown;
-    Application->SetPresenter([&](const MessageBoxRequest& r) { shown.push_back(r); });
+    Application->SetPresenterForTest([&](const MessageBoxRequest& r) { shown.push_back(r); });
     int ran = 0;
     Application->HandleExceptions([&] { ++ran; });
     Application->HandleExceptions([] { throw EAbort(); });
     Application->HandleExceptions([] { throw Exception("Cannot open x"); });
-    Application->SetPresenter({});
+    Application->SetPresenterForTest({});
     EXPECT_EQ(ran, 1);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].Text, "Cannot open x.");

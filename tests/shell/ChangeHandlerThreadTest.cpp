@@ -228,7 +228,7 @@ TEST_F(ChangeHandlerThreadTest, AnswersGoToTheirOwnCommands_AfterTheThreadWasBus
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     TChangeHandlerThread thread(window.Handle(), kChangeMessage);
-    thread.SetBeforeCommand([&] {
+    thread.SetBeforeCommandForTest([&] {
         if (hold)
             released.wait();
     });
@@ -238,12 +238,12 @@ TEST_F(ChangeHandlerThreadTest, AnswersGoToTheirOwnCommands_AfterTheThreadWasBus
 
     // The thread stays busy past both callers' waits.
     hold = true;
-    thread.SetCommandTimeout(50);
+    thread.SetCommandTimeoutForTest(50);
     EXPECT_FALSE(thread.Watch(givenUp, kNames, false, slot));
     thread.Unwatch(0);
     hold = false;
     release.set_value();
-    thread.SetCommandTimeout(TChangeHandlerThread::kCommandTimeoutMs);
+    thread.SetCommandTimeoutForTest(TChangeHandlerThread::kCommandTimeoutMs);
 
     // The given-up watch was undone and the unwatch carried out: the next
     // watch gets its own answer, slot 0, and only its folder reports.

@@ -58,7 +58,7 @@ TEST(ShellListDetailsTest, Adapter_StopsAtTheFirstColumnNotShownByDefault_NoInte
     {
         ComPtr<IShellDetails> details = FetchShellDetails(&folder);
         ASSERT_TRUE(details);
-        ForgetSavedColumnWidths();
+        ForgetSavedColumnWidthsForTest();
         TRzShellList list(nullptr);
         EXPECT_FALSE(BuildDetailsColumns(list, details.Get(), ""));
         ASSERT_EQ(list.ColumnCount(), 2);
@@ -91,7 +91,7 @@ TEST(ShellListDetailsTest, SavedWidths_RestoreAsManyAsBothHave) {
     for (int width : {11, 22, 33})
         wide.AddColumn("c", width, caLeft);
     wide.EndColumnUpdate();
-    ForgetSavedColumnWidths();
+    ForgetSavedColumnWidthsForTest();
     RestoreColumnWidths(narrow);  // nothing saved: nothing happens
     SaveColumnWidths(wide);
     narrow.BeginColumnUpdate();
@@ -102,7 +102,7 @@ TEST(ShellListDetailsTest, SavedWidths_RestoreAsManyAsBothHave) {
     RestoreColumnWidths(narrow);
     EXPECT_EQ(narrow.ColumnWidth(0), 11);
     EXPECT_EQ(narrow.ColumnWidth(1), 22);
-    ForgetSavedColumnWidths();
+    ForgetSavedColumnWidthsForTest();
 }
 
 class BuiltInDetailsTest : public ShellTest {};
@@ -118,7 +118,7 @@ TEST_F(BuiltInDetailsTest, BuiltInColumnsAndTexts) {
         OwnedIdList place(ListOf(folder));
         list.SetFolderIdList(place.Get());
     }
-    ForgetSavedColumnWidths();
+    ForgetSavedColumnWidthsForTest();
     BuildBuiltInColumns(list);
     ASSERT_EQ(list.ColumnCount(), 4);
     const int widths[] = {200, 60, 100, 120};
@@ -139,7 +139,7 @@ TEST_F(BuiltInDetailsTest, BuiltInColumnsAndTexts) {
     SaveColumnWidths(list);
     BuildBuiltInColumns(list);  // same shape: the saved widths come back
     EXPECT_EQ(list.ColumnWidth(0), 230);
-    ForgetSavedColumnWidths();
+    ForgetSavedColumnWidthsForTest();
     std::filesystem::remove_all(folder);
 }
 

@@ -86,7 +86,7 @@ TEST_F(ShellListDragTest, DropsFromAnotherProgram_LandOnTheFolderItemOrTheShownF
     WriteFileBytes(source + "/p.jpg", "p");
     WriteFileBytes(source + "/q.jpg", "q");
     Show(folder_);
-    ASSERT_TRUE(list_.DropTargetRegistered());
+    ASSERT_TRUE(list_.DropTargetRegisteredForTest());
     const int before = fills_;
 
     std::unique_ptr<QMimeData> onItem(UriMime("file://" + source + "/p.jpg\r\n"));
@@ -110,7 +110,7 @@ TEST_F(ShellListDragTest, DropsFromAnotherProgram_LandOnTheFolderItemOrTheShownF
     list_.SetViewStyle(vsIcon);
     EXPECT_TRUE(Viewport()->acceptDrops()) << "after the view changed its shape";
     list_.SetOptions(kDefaultShellListOptions & ~OptionBit(sloOleDrop));
-    EXPECT_FALSE(list_.DropTargetRegistered());
+    EXPECT_FALSE(list_.DropTargetRegisteredForTest());
     EXPECT_FALSE(Viewport()->acceptDrops());
 }
 
@@ -119,9 +119,9 @@ TEST_F(ShellListDragTest, OwnDragOntoItsEmptySpace_LeftDoesNothing_RightOffersAC
     Show(folder_);
     SelectOnly("a.jpg");
     DragSeen seen;
-    list_.SetDragLoop([&](QMimeData* mime, DWORD allowed, int button) {
+    list_.SetDragLoopForTest([&](QMimeData* mime, DWORD allowed, int button) {
         std::unique_ptr<QMimeData> owned(mime);
-        EXPECT_TRUE(list_.OwnDragRunning());
+        EXPECT_TRUE(list_.OwnDragRunningForTest());
         seen = DragTo(*mime, EmptySpace(), button == 1 ? Qt::RightButton : Qt::LeftButton,
                       ActionsOf(allowed));
         return seen.dropped;
@@ -144,7 +144,7 @@ TEST_F(ShellListDragTest, OwnDragOntoItsEmptySpace_LeftDoesNothing_RightOffersAC
         << "the menu offers no move onto the items' own folder";
     EXPECT_EQ(SortedNames(), (std::vector<std::string>{"a (2).jpg", "a.jpg"}))
         << "refreshed once the drag ended";
-    EXPECT_FALSE(list_.OwnDragRunning());
+    EXPECT_FALSE(list_.OwnDragRunningForTest());
 }
 
 TEST_F(ShellListDragTest, MouseDragsCarryTheSelection_RefreshesWaitForTheEnd_NoMenuAfterADrag) {
@@ -160,7 +160,7 @@ TEST_F(ShellListDragTest, MouseDragsCarryTheSelection_RefreshesWaitForTheEnd_NoM
     std::vector<int> buttons;
     DWORD allowed = 0;
     std::unique_ptr<QMimeData> carried;
-    list_.SetDragLoop([&](QMimeData* mime, DWORD effects, int button) {
+    list_.SetDragLoopForTest([&](QMimeData* mime, DWORD effects, int button) {
         carried.reset(mime);
         buttons.push_back(button);
         allowed = effects;

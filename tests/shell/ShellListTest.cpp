@@ -176,7 +176,7 @@ TEST_F(ShellListTest, FourViews_ShareOneSelection_AndTheSameStyleChangesNothing)
     for (TViewStyle style : {vsSmallIcon, vsList, vsReport, vsIcon}) {
         list_.SetViewStyle(style);
         EXPECT_EQ(list_.SelectedIndexes(), (std::vector<int>{2, 5})) << style;
-        EXPECT_EQ(list_.ActiveView()->selectionModel(), list_.SelectionModel());
+        EXPECT_EQ(list_.ActiveView()->selectionModel(), list_.SelectionModelForTest());
         EXPECT_TRUE(list_.ActiveView()->isVisible());
     }
     list_.SetViewStyle(vsReport);
@@ -239,7 +239,7 @@ TEST_F(ShellListTest, Report_ColumnsWidthsAndTexts) {
     Make("small", std::string(1, 'x'));
     Make("large", std::string(3000, 'x'));
     Make("mid", std::string(1500, 'x'));
-    ForgetSavedColumnWidths();
+    ForgetSavedColumnWidthsForTest();
     list_.SetViewStyle(vsReport);
     Show(folder_);
 
@@ -442,7 +442,7 @@ TEST_F(ShellListTest, BadInput_NonUtf8NamesKeepTheirBytes_AndAMissingFolderFails
 TEST_F(ShellListTest, RecreatedWindow_StartsEmptyAndRefillsFromTheDeferredMessage) {
     Make("x.txt");
     Show(folder_);
-    list_.RecreateWnd();
+    list_.RecreateWndForTest();
     EXPECT_EQ(list_.ItemCount(), 0);
     list_.Perform(TRzShellList::kDeferredFillMessage);
     EXPECT_EQ(list_.ItemCount(), 1);
@@ -468,11 +468,11 @@ TEST_F(ShellListTest, Options_LinksMarked_ShowHiddenOffRefreshes_DeferredWhileDr
     list_.BeginOutgoingDrag();
     Make("dropped.txt");
     list_.RefreshItems();
-    EXPECT_TRUE(list_.RefreshPending());
+    EXPECT_TRUE(list_.RefreshPendingForTest());
     EXPECT_EQ(list_.ItemCount(), 2);
     list_.EndOutgoingDrag(false);
     EXPECT_EQ(list_.ItemCount(), 3);
-    EXPECT_FALSE(list_.RefreshPending());
+    EXPECT_FALSE(list_.RefreshPendingForTest());
 }
 
 TEST_F(ShellListTest, Frame_OnTheBorderRing_BoldWhenHotTrackedAndFocused) {

@@ -46,11 +46,11 @@ class ShellListTest : public ShellTest {
         list_.SetBounds(0, 0, 640, 480);
         list_.Widget()->show();
         list_.OnFillComplete = [this](TObject*) { ++fills_; };
-        Application->SetPresenter(
+        Application->SetPresenterForTest(
             [this](const MessageBoxRequest& box) { boxes_.push_back(box.Text); });
     }
     ~ShellListTest() override {
-        Application->SetPresenter({});
+        Application->SetPresenterForTest({});
         std::filesystem::remove_all(folder_);
     }
 

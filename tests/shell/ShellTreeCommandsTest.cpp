@@ -127,7 +127,7 @@ TEST_F(ShellTreeTest, LabelEditing_StartsFromTheEditingNameAndReportsItsEnd) {
     EXPECT_TRUE(std::filesystem::is_directory(odd));
     EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "plain"}));
     tree->Perform(TRzCustomShellTree::kChangeMessage);
-    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daRefresh);
 
     EXPECT_EQ(startEdit(ChildNamed(top, "plain")), QString("plain"));
     dir.Make("made");

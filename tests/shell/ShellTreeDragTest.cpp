@@ -55,7 +55,7 @@ TEST_F(ShellTreeDragTest, DropOnANode_LandsInItsFolder_AndTheTreeShowsIt) {
     std::filesystem::create_directory(source + "/incoming");
     QMimeData mime;
     mime.setData("text/uri-list", QByteArray::fromStdString("file://" + source + "/incoming\r\n"));
-    ASSERT_TRUE(tree->DropTargetRegistered());
+    ASSERT_TRUE(tree->DropTargetRegisteredForTest());
 
     const QPoint at = tree->View()->visualItemRect(node).center();
     const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
@@ -129,7 +129,7 @@ TEST_F(ShellTreeDragTest, DragOver_OpensARestingNodeAfter400ms_AndScrollsNearThe
     for (int i = 10; i < 60; ++i)
         place.Make("d" + std::to_string(i));
     place.Make("d10/inner");
-    tree->SetDragClock([this] { return now_; });
+    tree->SetDragClockForTest([this] { return now_; });
     TTreeNode* node = Navigate(place.Path());
     tree->Expand(node);
     tree->View()->doItemsLayout();
@@ -138,7 +138,7 @@ TEST_F(ShellTreeDragTest, DragOver_OpensARestingNodeAfter400ms_AndScrollsNearThe
     int noWindowWhileOpening = -1;
     tree->OnExpanding = [&](TObject*, TTreeNode* opened, bool&) {
         if (opened == closed)
-            noWindowWhileOpening = tree->NoWindowCount();
+            noWindowWhileOpening = tree->NoWindowCountForTest();
     };
     QMimeData mime;
     mime.setData("text/uri-list", "file:///nowhere/x.jpg\r\n");
@@ -152,10 +152,10 @@ TEST_F(ShellTreeDragTest, DragOver_OpensARestingNodeAfter400ms_AndScrollsNearThe
     EXPECT_TRUE(effect & DROPEFFECT_SCROLL);
     EXPECT_EQ(closed->childCount(), 0);
     now_ += 1;
-    tree->DragStepTimer().Window().Perform(WM_TIMER, TTimer::kTimerId);
+    tree->DragStepTimerForTest().Window().Perform(WM_TIMER, TTimer::kTimerId);
     EXPECT_EQ(closed->childCount(), 1) << "held still, the step timer opens it";
     EXPECT_EQ(noWindowWhileOpening, 1);
-    EXPECT_EQ(tree->NoWindowCount(), 0);
+    EXPECT_EQ(tree->NoWindowCountForTest(), 0);
 
     QScrollBar* bar = tree->View()->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 2);
@@ -183,7 +183,7 @@ TEST_F(ShellTreeDragTest, MouseDragOfANode_CarriesIt_HighlightsIt_AndLeavesTheSe
     std::vector<int> buttons;
     std::string uris;
     TTreeNode* highlighted = nullptr;
-    tree->SetDragLoop([&](QMimeData* mime, DWORD, int button) {
+    tree->SetDragLoopForTest([&](QMimeData* mime, DWORD, int button) {
         std::unique_ptr<QMimeData> owned(mime);
         buttons.push_back(button);
         uris = mime->data("text/uri-list").toStdString();

@@ -83,8 +83,8 @@ TEST_F(ShellTreeTest, FirstFill_ShowsTheDesktopOneLevelDeepAndSelectsIt) {
     EXPECT_EQ(tree->SelectedFolder()->PathName(), TestDesktop());
     EXPECT_EQ(list.tree, tree);
     EXPECT_EQ(list.folder.PathName(), TestDesktop());
-    EXPECT_EQ(tree->PendingAction(), tree->daNone);
-    EXPECT_TRUE(tree->Watches().IsWatched(TestDesktop()));
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daNone);
+    EXPECT_TRUE(tree->Watches().IsWatchedForTest(TestDesktop()));
 }
 
 TEST_F(ShellTreeTest, SelectedPathName_IsEmptyForComputerAndThePathForFolders) {
@@ -103,7 +103,7 @@ TEST_F(ShellTreeTest, SelectedPathName_IsEmptyForComputerAndThePathForFolders) {
     EXPECT_TRUE(node->Parent()->isExpanded());
     EXPECT_EQ(tree->SelectedFolder()->PathName(), deep);
     EXPECT_EQ(list.shown.back(), deep);
-    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daNone);
     tree->SelectAncestor(1);  // the list's go-up
     EXPECT_EQ(list.shown.back(), dir.Path() + "/a");
 }
@@ -131,8 +131,8 @@ TEST_F(ShellTreeTest, KeyboardMovesWaitAndOnlyTheLastReachesTheList_AClickIsImme
     std::size_t before = list.shown.size();
     QTest::keyClick(tree->View(), Qt::Key_Down);  // Home
     QTest::keyClick(tree->View(), Qt::Key_Down);  // Computer
-    EXPECT_EQ(tree->PendingAction(), tree->daSelect);
-    EXPECT_EQ(tree->DelayTimer().Interval(), TRzCustomShellTree::kSelectDelayMs);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daSelect);
+    EXPECT_EQ(tree->DelayTimerForTest().Interval(), TRzCustomShellTree::kSelectDelayMs);
     EXPECT_EQ(tree->SelectedFolder()->PathName(), TestDesktop());
     EXPECT_EQ(list.shown.size(), before);
     FireDelay();
@@ -144,7 +144,7 @@ TEST_F(ShellTreeTest, KeyboardMovesWaitAndOnlyTheLastReachesTheList_AClickIsImme
     QTest::mouseClick(tree->View()->viewport(), Qt::LeftButton, {},
                       tree->View()->visualItemRect(home).center());
     EXPECT_EQ(tree->Selected(), home);
-    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daNone);
     EXPECT_EQ(list.shown.back(), TestHome());
 }
 
@@ -209,7 +209,7 @@ TEST_F(ShellTreeTest, Refresh_MergesOutsideChangesKeepingExpansionAndSelection) 
     EXPECT_TRUE(c->isExpanded());
     EXPECT_EQ(tree->Selected(), c);
     EXPECT_EQ(list.shown.back(), dir.Path() + "/c");
-    EXPECT_FALSE(tree->Watches().IsWatched(dir.Path() + "/m"));
+    EXPECT_FALSE(tree->Watches().IsWatchedForTest(dir.Path() + "/m"));
 }
 
 // Folders come in natural order, in a level first read and in one merged.
@@ -235,7 +235,7 @@ TEST_F(ShellTreeTest, RefreshOvertakenByAKeyboardMove_StillHappensAfterIt) {
     EXPECT_EQ(AwaitChange(), kChangeDelayFocusedMs);
     QTest::keyClick(tree->View(), Qt::Key_Up);
     FireDelay();  // the selection
-    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daRefresh);
     FireDelay();  // the refresh
     EXPECT_EQ(Captions(node), (std::vector<std::string>{"later"}));
 }
@@ -248,17 +248,17 @@ TEST_F(ShellTreeTest, BusyTree_DefersItsRefresh_AndItsOwnRenameSkipsOneChange) {
     tree->Expand(node);
     tree->SetBusy(true);
     tree->Perform(TRzCustomShellTree::kChangeMessage);
-    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daNone);
     dir.Make("made");
     tree->RefreshTree();
     EXPECT_EQ(node->childCount(), 0);
     tree->SetBusy(false);
     EXPECT_EQ(Captions(node), (std::vector<std::string>{"made"}));
-    tree->SkipNextChange();
+    tree->SkipNextChangeForTest();
     tree->Perform(TRzCustomShellTree::kChangeMessage);
-    EXPECT_EQ(tree->PendingAction(), tree->daNone);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daNone);
     tree->Perform(TRzCustomShellTree::kChangeMessage);
-    EXPECT_EQ(tree->PendingAction(), tree->daRefresh);
+    EXPECT_EQ(tree->PendingActionForTest(), tree->daRefresh);
 }
 
 // An unreadable folder shows no box: expanding it adds nothing and keeps the
@@ -412,11 +412,11 @@ TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
     TFolderWatches watches(tree->Handle(), TRzCustomShellTree::kChangeMessage);
     watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
     EXPECT_EQ(watches.Count(), TChangeHandlerThread::kSlotCount);
-    EXPECT_FALSE(watches.IsWatched(folders.back()));
+    EXPECT_FALSE(watches.IsWatchedForTest(folders.back()));
     folders.erase(folders.begin(), folders.begin() + 60);
     watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
     EXPECT_EQ(watches.Count(), 10);
-    EXPECT_TRUE(watches.IsWatched(folders.back()));
+    EXPECT_TRUE(watches.IsWatchedForTest(folders.back()));
 }
 
 TEST_F(ShellTreeTest, FrameController_RulesTreeAndList_AndEachSideForgetsTheOther) {

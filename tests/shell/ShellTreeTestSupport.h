@@ -82,7 +82,8 @@ class ShellTreeTest : public ShellTest {
   protected:
     ShellTreeTest() {
         UseClassicColorScheme();
-        Application->SetPresenter([this](const MessageBoxRequest& box) { boxes.push_back(box); });
+        Application->SetPresenterForTest(
+            [this](const MessageBoxRequest& box) { boxes.push_back(box); });
         form = new TCustomForm(nullptr);
         form->SetBounds(0, 0, 420, 600);
         tree = new TRzShellTree(form);
@@ -95,7 +96,7 @@ class ShellTreeTest : public ShellTest {
     }
     ~ShellTreeTest() override {
         delete form;
-        Application->SetPresenter(nullptr);
+        Application->SetPresenterForTest(nullptr);
         EXPECT_TRUE(boxes.empty()) << boxes.front().Text;
     }
 
@@ -106,11 +107,11 @@ class ShellTreeTest : public ShellTest {
         tree->SelectedFolder()->SetIdList(place.Get());
         return tree->Selected();
     }
-    void FireDelay() { tree->DelayTimer().Window().Perform(WM_TIMER, TTimer::kTimerId); }
+    void FireDelay() { tree->DelayTimerForTest().Window().Perform(WM_TIMER, TTimer::kTimerId); }
     // Waits for the watcher's message and returns the refresh delay it set.
     int AwaitChange() {
-        EXPECT_TRUE(PumpUntil([&] { return tree->PendingAction() == tree->daRefresh; }));
-        return tree->DelayTimer().Interval();
+        EXPECT_TRUE(PumpUntil([&] { return tree->PendingActionForTest() == tree->daRefresh; }));
+        return tree->DelayTimerForTest().Interval();
     }
 
     RecordingList list;
