@@ -104,6 +104,16 @@ void TIconView::dataChanged(const QModelIndex& topLeft, const QModelIndex& botto
     RepaintLabels();
 }
 
+QRegion TIconView::visualRegionForSelection(const QItemSelection& selection) const {
+    constexpr int kRowsWorthSumming = 256;
+    int rows = 0;
+    for (const QItemSelectionRange& range : selection)
+        rows += range.height();
+    if (rows > kRowsWorthSumming)
+        return viewport()->rect();
+    return TEditAwareView::visualRegionForSelection(selection);
+}
+
 void TIconView::RepaintLabels() {
     if (viewMode() == IconMode)
         viewport()->update();

@@ -82,6 +82,9 @@ class TIconView final : public TEditAwareView<QListView> {
                           const QItemSelection& deselected) override;
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles) override;
+    // A big selection repaints the whole viewport: adding up the cells of
+    // thousands of rows one by one costs far more than the paint.
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
 
   private:
     void RepaintLabels();

@@ -10,6 +10,7 @@
 #include <numeric>
 #include <utility>
 
+#include "framework/ScopeExit.h"
 #include "shell/IconLabel.h"
 #include "shell/ListItemModel.h"
 #include "shell/ListViewHost.h"
@@ -62,6 +63,11 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
         if (section < ColumnCount())
             columns_[section].Width = size;
     });
+    QObject::connect(selection_, &QItemSelectionModel::currentChanged,
+                     [this](const QModelIndex& current) {
+                         if (!extendingSelection_)
+                             selectionAnchor_ = current.row();
+                     });
     ApplySelectionMode();
     ApplyEditTriggers();
     SetColor(clWindow);  // its own colour, not the parent's
@@ -159,7 +165,15 @@ void TRzCustomListView::SetAllocBy(int count) {
 // ----- selection and focus
 
 void TRzCustomListView::SetSelected(int index, bool selected) {
-    selection_->select(model_->index(index, 0),
+    SetSelectedRange(index, index, selected);
+}
+
+void TRzCustomListView::SetSelectedRange(int first, int last, bool selected) {
+    first = std::max(first, 0);
+    last = std::min(last, ItemCount() - 1);
+    if (first > last)
+        return;
+    selection_->select(QItemSelection(model_->index(first, 0), model_->index(last, 0)),
                        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
                            QItemSelectionModel::Rows);
 }
@@ -170,6 +184,19 @@ std::vector<int> TRzCustomListView::SelectedIndexes() const {
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+void TRzCustomListView::ExtendSelectionTo(int row) {
+    if (row < 0)
+        return;
+    const int anchor =
+        selectionAnchor_ >= 0 && selectionAnchor_ < ItemCount() ? selectionAnchor_ : 0;
+    extendingSelection_ = true;
+    ScopeExit done([this] { extendingSelection_ = false; });
+    ClearSelection();
+    SetSelectedRange(std::min(anchor, row), std::max(anchor, row), true);
+    SetFocusedIndex(row);
+    ActiveView()->scrollTo(model_->index(row, 0));
 }
 
 void TRzCustomListView::ClearSelection() {
@@ -505,6 +532,11 @@ bool TRzCustomListView::ItemEdited(TListItem& item, std::string& caption) {
 }
 
 bool TRzCustomListView::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (multiSelect_ && modifiers == Qt::ShiftModifier &&
+        (key == Qt::Key_Home || key == Qt::Key_End)) {
+        ExtendSelectionTo(key == Qt::Key_Home ? 0 : ItemCount() - 1);
+        return true;
+    }
     const bool menuKey = key == Qt::Key_Menu && modifiers == Qt::NoModifier;
     if (!menuKey && !(key == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
         return false;

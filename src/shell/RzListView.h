@@ -83,6 +83,8 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
 
     // ----- selection and focus (one for all views)
     void SetSelected(int index, bool selected);
+    // Rows first..last in one step: a selection of any size is one range.
+    void SetSelectedRange(int first, int last, bool selected);
     std::vector<int> SelectedIndexes() const;
     void ClearSelection();
     int FocusedIndex() const;
@@ -226,6 +228,10 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
 
   private:
     void FlushInserted();
+    // Shift+Home and Shift+End: the rows from the anchor to `row`, as one
+    // range, the focus on `row`. (The views' own extension goes by geometry
+    // and misses rows not laid out yet.)
+    void ExtendSelectionTo(int row);
     void ShowStyle();
     void ApplyColors();
     void ApplyFont();
@@ -274,6 +280,10 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     bool hot_ = false;
 
     int dropHighlighted_ = -1;
+    // Where a keyboard extension of the selection starts: the row that last
+    // took the focus other than through the extension itself.
+    int selectionAnchor_ = -1;
+    bool extendingSelection_ = false;
 
     THeaderSortDisplayMode headerSortDisplayMode_ = hsdmRightOfText;
     int headerSortColumn_ = -1;

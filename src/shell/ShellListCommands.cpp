@@ -100,10 +100,7 @@ void TRzCustomShellList::GoUp() {
 }
 
 void TRzCustomShellList::SelectAll() {
-    BeginUpdate();
-    for (int i = 0; i < ItemCount(); ++i)
-        SetSelected(i, true);
-    EndUpdate();
+    SetSelectedRange(0, ItemCount() - 1, true);
 }
 
 void TRzCustomShellList::ExecuteVerb(const std::string& verb) {
