@@ -1,7 +1,6 @@
 #include "shell/ShellTree.h"
 
 #include <algorithm>
-#include <deque>
 #include <utility>
 #include <vector>
 
@@ -91,6 +90,7 @@ TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
     TRzDeviceChangeHandler::Get()->Subscribe(
         DeviceChangeMethod(this, &TRzCustomShellTree::DeviceChange));
     SetBounds(Left(), Top(), 150, 150);
+    watches_.SetFilter(WatchFilter());
 }
 
 TRzCustomShellTree::~TRzCustomShellTree() {
@@ -157,7 +157,7 @@ void TRzCustomShellTree::SetOptions(TRzShellTreeOptions options) {
     TRzShellTreeOptions changed = options ^ options_;
     options_ = options;
     if (changed & (stoDynamicRefresh | stoIncludeNonFolders))
-        WatchLoadedFolders();
+        watches_.SetFilter(WatchFilter());
     if ((changed & stoOleDrop) && windowCreated_)
         SyncDropTarget();
 }
@@ -255,7 +255,6 @@ void TRzCustomShellTree::FillTree() {
     else
         SelectByIdList(selectedFolder_.IdList());
     FlushPending(false);
-    WatchLoadedFolders();
 }
 
 // Loads one level. An enumeration that cannot start, or that the folder ends
@@ -309,12 +308,14 @@ void TRzCustomShellTree::Inserted(TTreeNode* node, TRzShellTreeData* data) {
 HRESULT TRzCustomShellTree::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST absolute,
                                           TTreeNode* node) {
     ComPtr<IEnumIDList> enumerator;
-    if (folder == nullptr || !FolderAnswers(IdListToPath(absolute)) ||
+    const std::string path = IdListToPath(absolute);
+    if (folder == nullptr || !FolderAnswers(path) ||
         FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put()))) {
         node->SetHasChildren(true);
         throw EAbort();
     }
     node->Populated = true;
+    HoldWatch(node, path);
     std::vector<TOwnedIdList> items;
     const HRESULT last = ReadEnumeration(enumerator.Get(), items);
     std::vector<LPCITEMIDLIST> lists(items.size());
@@ -375,6 +376,7 @@ bool TRzCustomShellTree::DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST par
 }
 
 void TRzCustomShellTree::Deletion(TTreeNode* node) {
+    ReleaseWatch(node);
     if (TRzShellTreeData* data = ShellData(node)) {
         if (OnDeleteItem)
             OnDeleteItem(this, node, data);
@@ -416,7 +418,6 @@ bool TRzCustomShellTree::CanExpand(TTreeNode* node) {
     if (data != nullptr && node->HasChildren() && node->childCount() == 0) {
         TCursorScope cursor(crHourGlass);
         FillNode(data->OwnFolder(), node);
-        WatchLoadedFolders();
     }
     return node->childCount() > 0;
 }
@@ -491,7 +492,6 @@ void TRzCustomShellTree::RefreshTree() {
         immediate_ = true;
         SetSelected(remembered);
     }
-    WatchLoadedFolders();
     if (OnFillComplete)
         OnFillComplete(this);
 }
@@ -549,33 +549,27 @@ void TRzCustomShellTree::ChangeNotified() {
         StartDelay(daRefresh, delay);
 }
 
-// Watches the folders of the loaded levels, nearest the root first, while the
-// watcher's slots last.
-void TRzCustomShellTree::WatchLoadedFolders() {
-    if (!(options_ & stoDynamicRefresh)) {
-        watches_.Clear();
-        return;
-    }
-    std::vector<std::string> folders;
-    std::deque<TTreeNode*> queue;
-    for (int i = 0; i < TopCount(); ++i)
-        queue.push_back(TopNode(i));
-    while (!queue.empty()) {
-        TTreeNode* node = queue.front();
-        queue.pop_front();
-        TRzShellTreeData* data = ShellData(node);
-        if (data == nullptr || !node->Populated)
-            continue;
-        std::string path = IdListToPath(data->AbsoluteIdList());
-        if (!path.empty() && FolderAnswers(path))
-            folders.push_back(path);
-        for (int i = 0; i < node->childCount(); ++i)
-            queue.push_back(node->Child(i));
-    }
+DWORD TRzCustomShellTree::WatchFilter() const {
+    if (!(options_ & stoDynamicRefresh))
+        return 0;
     DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME;
     if (options_ & stoIncludeNonFolders)
         filter |= FILE_NOTIFY_CHANGE_FILE_NAME;
-    watches_.Watch(folders, filter);
+    return filter;
+}
+
+void TRzCustomShellTree::HoldWatch(TTreeNode* node, const std::string& path) {
+    if (path.empty() || !watchedNodes_.emplace(node, path).second)
+        return;
+    watches_.Hold(path);
+}
+
+void TRzCustomShellTree::ReleaseWatch(TTreeNode* node) {
+    auto it = watchedNodes_.find(node);
+    if (it == watchedNodes_.end())
+        return;
+    watches_.Release(it->second);
+    watchedNodes_.erase(it);
 }
 
 void TRzCustomShellTree::DeviceChange(TRzDeviceChangeHandler*, TMessage& message) {

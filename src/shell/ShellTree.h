@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -228,7 +229,11 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // its end, so that its nodes then count as gone.
     void EnumerateFresh(IShellFolder* folder, std::vector<TOwnedIdList>& fresh);
     void ChangeNotified();
-    void WatchLoadedFolders();
+    // The changes the watches look for under the options; 0 for none.
+    DWORD WatchFilter() const;
+    // A loaded level's folder is watched while its node lives.
+    void HoldWatch(TTreeNode* node, const std::string& path);
+    void ReleaseWatch(TTreeNode* node);
 
     // -- Selection.
     void StartDelay(DelayAction action, int milliseconds);
@@ -277,6 +282,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     bool windowCreated_ = false;
     TTreeNode* lastInserted_ = nullptr;
     TFolderWatches watches_;
+    std::unordered_map<const TTreeNode*, std::string> watchedNodes_;  // node -> its folder
 
     TQtDropBridge dropBridge_;
     TDragLoop dragLoop_;

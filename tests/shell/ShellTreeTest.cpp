@@ -404,19 +404,33 @@ TEST_F(ShellTreeTest, BaseFolder_RootsTheTreeThere_AndANewWindowRefills) {
     EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/x/y");
 }
 
-TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots) {
+TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots_AFreedSlotGoesToTheLongestWaiting) {
     DesktopFolder dir;
     std::vector<std::string> folders;
     for (int i = 0; i < 70; ++i)
         folders.push_back(dir.Make("f" + std::to_string(i)));
     TFolderWatches watches(tree->Handle(), TRzCustomShellTree::kChangeMessage);
-    watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
+    watches.SetFilter(FILE_NOTIFY_CHANGE_DIR_NAME);
+    for (const std::string& folder : folders)
+        watches.Hold(folder);
+    watches.Hold(folders[0]);  // a second node showing the same folder
     EXPECT_EQ(watches.Count(), TChangeHandlerThread::kSlotCount);
     EXPECT_FALSE(watches.IsWatchedForTest(folders.back()));
-    folders.erase(folders.begin(), folders.begin() + 60);
-    watches.Watch(folders, FILE_NOTIFY_CHANGE_DIR_NAME);
-    EXPECT_EQ(watches.Count(), 10);
-    EXPECT_TRUE(watches.IsWatchedForTest(folders.back()));
+
+    watches.Release(folders[0]);
+    EXPECT_TRUE(watches.IsWatchedForTest(folders[0]));  // still held once
+    watches.Release(folders[0]);
+    watches.Release(folders[1]);
+    EXPECT_FALSE(watches.IsWatchedForTest(folders[0]));
+    const int firstWaiting = TChangeHandlerThread::kSlotCount;
+    EXPECT_TRUE(watches.IsWatchedForTest(folders[firstWaiting]));
+    EXPECT_TRUE(watches.IsWatchedForTest(folders[firstWaiting + 1]));
+    EXPECT_FALSE(watches.IsWatchedForTest(folders[firstWaiting + 2]));
+
+    watches.SetFilter(0);
+    EXPECT_EQ(watches.Count(), 0);
+    watches.SetFilter(FILE_NOTIFY_CHANGE_FILE_NAME);
+    EXPECT_EQ(watches.Count(), TChangeHandlerThread::kSlotCount);
 }
 
 TEST_F(ShellTreeTest, FrameController_RulesTreeAndList_AndEachSideForgetsTheOther) {
