@@ -91,6 +91,7 @@ TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
         DeviceChangeMethod(this, &TRzCustomShellTree::DeviceChange));
     SetBounds(Left(), Top(), 150, 150);
     watches_.SetFilter(WatchFilter());
+    expandAllTimer_.callOnTimeout([this] { ExpandAllSlice(); });
 }
 
 TRzCustomShellTree::~TRzCustomShellTree() {
@@ -123,6 +124,7 @@ void TRzCustomShellTree::BaseFolderChanged() {
 }
 
 void TRzCustomShellTree::SelectedFolderChanged() {
+    StopExpandAll();
     if (lockCount_ == 0 && HasNodes())
         SelectByIdList(selectedFolder_.IdList());
 }
@@ -377,6 +379,7 @@ bool TRzCustomShellTree::DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST par
 
 void TRzCustomShellTree::Deletion(TTreeNode* node) {
     ReleaseWatch(node);
+    StopExpandAll();  // its queue may hold the node
     if (TRzShellTreeData* data = ShellData(node)) {
         if (OnDeleteItem)
             OnDeleteItem(this, node, data);

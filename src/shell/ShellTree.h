@@ -1,6 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <QTimer>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -125,6 +129,16 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     static TRzShellTreeData* ShellData(const TTreeNode* node);
     TTreeNode* LastInsertedNode() const { return lastInserted_; }
 
+    // -- Opening every level below a node (`*`): breadth first, a few
+    // milliseconds at a time between turns of the event loop, never through
+    // a link to a folder or into another mounted file system, stopped by
+    // Escape, a click or a new selection, and after kExpandAllCap nodes (with
+    // a status text through OnPopupHint).
+    static constexpr int kExpandAllCap = 10000;
+    void ExpandAllBelow(TTreeNode* node);
+    void StopExpandAll();
+    bool ExpandingAll() const { return expandAllTimer_.isActive(); }
+
     // -- State for tests and for the commands that build on the tree.
     WindowHandle Handle() const { return window_.Handle(); }
     std::intptr_t Perform(std::uint32_t msg, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
@@ -157,6 +171,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     TRzShAddItemEvent OnAddItem;
     TRzShTreeDeleteItemEvent OnDeleteItem;
     TRzShTreeInsertItemEvent OnInsertItem;
+    // A text for the status line: a menu entry's help, or why `*` stopped.
     TRzShPopupHintEvent OnPopupHint;
     TNotifyEvent OnFillStart;
     TNotifyEvent OnFillComplete;
@@ -294,6 +309,13 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     POINTL hoverPoint_{-100, -100};
     POINTL dragPoint_{-100, -100};  // where the pointer was last seen
     TTimer dragStepTimer_;
+
+    void ExpandAllSlice();
+    bool OpensInExpandAll(TTreeNode* node) const;
+    QTimer expandAllTimer_;
+    std::deque<TTreeNode*> expandAllQueue_;
+    dev_t expandAllDevice_ = 0;
+    int expandAllCount_ = 0;
 };
 
 // The folder tree as the form shows it; adds nothing to the custom tree.

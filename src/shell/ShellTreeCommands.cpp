@@ -132,9 +132,20 @@ void TRzCustomShellTree::Renamed(TTreeNode* node, LPCITEMIDLIST newItem) {
 }
 
 bool TRzCustomShellTree::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    if (!(options_ & stoDefaultKeyHandling) || IsEditing())
+    if (IsEditing())
         return false;
     TTreeNode* node = Selected();
+    // The view's own `*` opens everything below at once, loops and all.
+    if (key == Qt::Key_Asterisk) {
+        ExpandAllBelow(node);
+        return true;
+    }
+    if (key == Qt::Key_Escape && ExpandingAll()) {
+        StopExpandAll();
+        return true;
+    }
+    if (!(options_ & stoDefaultKeyHandling))
+        return false;
     switch (ShellShortcutOf(key, modifiers)) {
         case TShellShortcut::None:
             return false;

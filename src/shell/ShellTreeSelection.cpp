@@ -12,6 +12,7 @@
 #include "shell/IdListArray.h"
 
 void TRzCustomShellTree::TreeMouseDown(TMouseButton button) {
+    StopExpandAll();
     if (button == mbLeft)
         immediate_ = true;
 }

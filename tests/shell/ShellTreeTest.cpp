@@ -25,6 +25,7 @@
 #include "shell/LabelText.h"
 #include "shell/RzListView.h"
 #include "shell/ShellPaths.h"
+#include "support/StallGuard.h"
 
 namespace {
 
@@ -431,6 +432,39 @@ TEST_F(ShellTreeTest, FolderWatches_KeepWithinTheWatcherSlots_AFreedSlotGoesToTh
     EXPECT_EQ(watches.Count(), 0);
     watches.SetFilter(FILE_NOTIFY_CHANGE_FILE_NAME);
     EXPECT_EQ(watches.Count(), TChangeHandlerThread::kSlotCount);
+}
+
+// `*` opens every level below the node while the window keeps answering; a
+// link to the root of the disk is left closed (it would never end), and
+// Escape stops the work before the next slice.
+TEST_F(ShellTreeTest, ExpandAll_OpensEveryLevelInSlices_NotThroughLinks_EscapeStops) {
+    DesktopFolder dir;
+    for (const char* path : {"a/x/deep", "a/y/deep", "b/x/deep", "c/x/deep"})
+        dir.Make(path);
+    std::filesystem::create_directory_symlink("/", dir.Path() + "/a/root");
+    TTreeNode* c = Navigate(dir.Path() + "/c");
+    TTreeNode* top = c->Parent();
+    tree->View()->setFocus();
+    QTest::keyClick(tree->View(), Qt::Key_Asterisk);
+    QTest::keyClick(tree->View(), Qt::Key_Escape);
+    EXPECT_FALSE(tree->ExpandingAll());
+    QApplication::processEvents();
+    EXPECT_FALSE(c->isExpanded());
+
+    tree->SetSelected(top);
+    const double stall = LongestStallMs([&] { QTest::keyClick(tree->View(), Qt::Key_Asterisk); },
+                                        [&] { return !tree->ExpandingAll(); }, 20000);
+    ASSERT_GE(stall, 0);
+    EXPECT_LT(stall, 1000);
+    for (const char* name : {"a", "b", "c"}) {
+        TTreeNode* x = ChildNamed(ChildNamed(top, name), "x");
+        ASSERT_NE(x, nullptr) << name;
+        EXPECT_TRUE(x->isExpanded()) << name;
+    }
+    TTreeNode* link = ChildNamed(ChildNamed(top, "a"), "root");
+    ASSERT_NE(link, nullptr);
+    EXPECT_FALSE(link->isExpanded());
+    EXPECT_EQ(link->childCount(), 0);
 }
 
 TEST_F(ShellTreeTest, FrameController_RulesTreeAndList_AndEachSideForgetsTheOther) {
