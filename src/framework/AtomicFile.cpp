@@ -138,13 +138,6 @@ void SyncFolder(int folder) {
     fsync(folder);  // the renames are done; a folder that cannot be synced is no failure
 }
 
-// A second descriptor for writing onto the same open file, reached through
-// the process's own descriptor table rather than any name.
-TFileHandle ReopenForWriting(int fd) {
-    std::string self = "/proc/self/fd/" + std::to_string(fd);
-    return TFileHandle(open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-}
-
 long OpenDescriptorCount() {
     DIR* dir = opendir("/proc/self/fd");
     if (dir == nullptr)
@@ -167,6 +160,24 @@ std::size_t DescriptorRoom() {
 }
 
 }  // namespace
+
+int CheckUnchanged(const TFileOrigin& origin) noexcept {
+    if (!origin.file.Valid())
+        return 0;  // a new file: nothing was read
+    struct stat now {};
+    if (fstatat(origin.folder.Get(), origin.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? TAtomicFile::kPassedOver : errno;
+    if (!SameFacts(now, origin.facts))
+        return TAtomicFile::kPassedOver;
+    if (origin.leased && fcntl(origin.file.Get(), F_GETLEASE) != F_RDLCK)
+        return TAtomicFile::kPassedOver;  // someone is opening it for writing
+    return 0;
+}
+
+TFileHandle ReopenForWriting(int fd) {
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return TFileHandle(open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
 
 TAtomicFile::TAtomicFile(const std::string& path) : origin_(OriginOfPath(path)) {
     Create();
@@ -253,19 +264,6 @@ void TAtomicFile::CopyAttributes() {
         throw TAtomicFileError(errno, origin_.path);
 }
 
-int TAtomicFile::CheckUnchanged() const noexcept {
-    if (!origin_.file.Valid())
-        return 0;  // a new file: nothing was read
-    struct stat now {};
-    if (fstatat(origin_.folder.Get(), origin_.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? kPassedOver : errno;
-    if (!SameFacts(now, origin_.facts))
-        return kPassedOver;
-    if (origin_.leased && fcntl(origin_.file.Get(), F_GETLEASE) != F_RDLCK)
-        return kPassedOver;  // someone is opening it for writing
-    return 0;
-}
-
 timespec TAtomicFile::ModificationTime() const {
     return newTime_.value_or(origin_.facts.st_mtim);
 }
@@ -279,7 +277,7 @@ int TAtomicFile::PutInPlace() noexcept {
 int TAtomicFile::PlaceContent(bool synced) noexcept {
     if (!synced && fdatasync(Handle()) != 0)
         return errno;
-    if (int changed = CheckUnchanged())
+    if (int changed = CheckUnchanged(origin_))
         return changed;
     if (inPlace_)
         return RewriteInPlace();
@@ -320,7 +318,7 @@ int TAtomicFile::RewriteInPlace() noexcept {
     TFileHandle writer = ReopenForWriting(file);
     if (!writer.Valid())
         error = errno;
-    else if (int changed = CheckUnchanged())
+    else if (int changed = CheckUnchanged(origin_))
         error = changed;
     if (error != 0) {
         unlinkat(folder, copyName.c_str(), 0);

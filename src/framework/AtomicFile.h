@@ -68,6 +68,17 @@ struct TFileOrigin {
 
 class TAtomicFileGroup;
 
+// Whether the file that was read is still as it was (see the class comment):
+// 0; TAtomicFile::kPassedOver when it changed, moved or is being opened for
+// writing; or the errno value of a failed look. A new file (no descriptor
+// read) is unchanged.
+int CheckUnchanged(const TFileOrigin& origin) noexcept;
+
+// A second descriptor for writing onto the same open file, reached through
+// the process's own descriptor table rather than any name. It does not wait:
+// another process's lease refuses it (EWOULDBLOCK).
+TFileHandle ReopenForWriting(int fd);
+
 class TAtomicFile {
   public:
     // Result of PutInPlace besides 0 (in place) and errno values.
@@ -122,7 +133,6 @@ class TAtomicFile {
     // The same without that close; `synced`: the data are on disk already
     // (the group synced them).
     int PlaceContent(bool synced) noexcept;
-    int CheckUnchanged() const noexcept;
     int RewriteInPlace() noexcept;
     void Discard() noexcept;
 
