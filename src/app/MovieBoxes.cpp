@@ -199,8 +199,7 @@ bool ReadMovie(TBoxReader& reader, const TBox& moov, TMovieTimes& times) {
 }
 
 // Writes `value` into each chosen field, last field first, so that mvhd's
-// creation time, which says whether a movie is dated, is written last; then
-// flushes when anything was written.
+// creation time, which says whether a movie is dated, is written last.
 int WriteFields(int fd, const TMovieTimes& times, std::uint64_t value,
                 const std::function<bool(const TMovieTimeField&)>& chosen) {
     int written = 0;
@@ -218,8 +217,6 @@ int WriteFields(int fd, const TMovieTimes& times, std::uint64_t value,
             throw std::system_error(done < 0 ? errno : EIO, std::generic_category());
         ++written;
     }
-    if (written > 0 && fdatasync(fd) != 0)
-        throw std::system_error(errno, std::generic_category());
     return written;
 }
 
@@ -256,16 +253,16 @@ bool MomentFits(const TMovieTimes& times, std::uint64_t moment) {
     return true;
 }
 
-bool NeedsDating(const TMovieTimes& times, std::uint64_t moment) {
-    if (times.Creation() == 0)
-        return true;
-    if (times.Creation() != moment)
-        return false;
+bool AnyFieldHolds(const TMovieTimes& times, std::uint64_t value) {
     for (const TMovieTimeField& field : times.fields) {
-        if (field.value == 0)
+        if (field.value == value)
             return true;
     }
     return false;
+}
+
+bool NeedsDating(const TMovieTimes& times, std::uint64_t moment) {
+    return times.Creation() == 0 || (times.Creation() == moment && AnyFieldHolds(times, 0));
 }
 
 int DateMovie(int fd, const TMovieTimes& times, std::uint64_t moment) {

@@ -68,6 +68,9 @@ bool ReadMovieTimes(int fd, std::int64_t size, TMovieTimes& times);
 // 2040-02-06 06:28:15 UTC.
 bool MomentFits(const TMovieTimes& times, std::uint64_t moment);
 
+// Whether some field holds `value` (0: some field is unset).
+bool AnyFieldHolds(const TMovieTimes& times, std::uint64_t value);
+
 // Whether DateMovie would date the movie for `moment`: its mvhd creation time
 // is unset, or it is `moment` while another field is still unset (a dating
 // that was cut short).
@@ -75,13 +78,14 @@ bool NeedsDating(const TMovieTimes& times, std::uint64_t moment);
 
 // Sets every field that is unset to `moment` through `fd` (open for writing;
 // no other byte is written), mvhd's creation time last, each by one write of
-// its own width, then flushes the data to disk. A field holding another time
-// keeps it. An interruption leaves a valid movie with some fields dated,
-// which NeedsDating still picks up. Returns the number of fields written.
+// its own width. A field holding another time keeps it. An interruption
+// leaves a valid movie with some fields dated, which NeedsDating still picks
+// up. The caller flushes (the writes change the file's modification time,
+// which it may want to set first). Returns the number of fields written.
 // REQUIRES: MomentFits(times, moment). Throws std::system_error on a failed
-// or short write or flush; fields written before it stay written.
+// or short write; fields written before it stay written.
 int DateMovie(int fd, const TMovieTimes& times, std::uint64_t moment);
 
 // Sets back to 0 exactly the fields that hold `moment`, in the same way.
-// Returns the number of fields written (0: nothing written, no flush).
+// Returns the number of fields written.
 int UndateMovie(int fd, const TMovieTimes& times, std::uint64_t moment);

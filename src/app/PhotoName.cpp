@@ -30,6 +30,7 @@ struct TScheme {
     bool byDefault = false;      // in force without TNameSchemes::all
     bool folderOrder = false;    // day and month first as the folder decides (TDayOrder)
     bool anythingAfter = false;  // any end after the date part, as the camera phones' rule was
+    const char* videoPattern = nullptr;  // when the scheme's videos are named otherwise
 };
 
 constexpr TZoneRule L = TZoneRule::Local;
@@ -37,7 +38,8 @@ constexpr TTimeRule N = TTimeRule::FromName;
 
 constexpr std::array kSchemes = {
     TScheme{"camera phones", "%d-%m-%y_%H%M", "15-06-07_1230.jpg", L, N, true, true, true},
-    TScheme{"Android cameras", "IMG_%Y%m%d_%H%M%S", "IMG_20190723_184512.jpg", L, N},
+    TScheme{"Android cameras", "IMG_%Y%m%d_%H%M%S", "IMG_20190723_184512.jpg", L, N, false, false,
+            false, "VID_%Y%m%d_%H%M%S"},
     TScheme{"Samsung and others", "%Y%m%d_%H%M%S", "20190724_091011.jpg", L, N},
     TScheme{"Pixel", "PXL_%Y%m%d_%H%M%S%#%#%#", "PXL_20211231_235959123.jpg", TZoneRule::Utc, N},
     TScheme{"Signal", "signal-%Y-%m-%d-%H%M%S", "signal-2022-03-04-050607.jpg", L, N},
@@ -47,18 +49,23 @@ constexpr std::array kSchemes = {
     TScheme{"older messengers", "%Y-%m-%d_%H.%M.%S", "2014-08-25_17.15.33.jpg", L, N},
     TScheme{"fourteen digits", "%Y%m%d%H%M%S", "20090506121211.jpg", L, N},
     TScheme{"WhatsApp", "IMG-%Y%m%d-WA%#%#%#%#", "IMG-20200101-WA0007.jpg", L,
-            TTimeRule::FileTimeThatDay},
+            TTimeRule::FileTimeThatDay, false, false, false, "VID-%Y%m%d-WA%#%#%#%#"},
 };
 
 constexpr int kEarliestYear = 1990;
 constexpr int kNoon = 12;
 
-const std::vector<TNamePattern>& SchemePatterns() {
-    static const std::vector<TNamePattern> patterns = [] {
-        std::vector<TNamePattern> parsed(kSchemes.size());
+// Each row's pattern for the kind of name (TNameKind as index).
+const std::vector<std::array<TNamePattern, 2>>& SchemePatterns() {
+    static const std::vector<std::array<TNamePattern, 2>> patterns = [] {
+        std::vector<std::array<TNamePattern, 2>> parsed(kSchemes.size());
         std::string error;
-        for (std::size_t i = 0; i < kSchemes.size(); ++i)
-            TNamePattern::Parse(kSchemes[i].pattern, true, parsed[i], error);
+        for (std::size_t i = 0; i < kSchemes.size(); ++i) {
+            const TScheme& scheme = kSchemes[i];
+            TNamePattern::Parse(scheme.pattern, true, parsed[i][0], error);
+            TNamePattern::Parse(scheme.videoPattern ? scheme.videoPattern : scheme.pattern, true,
+                                parsed[i][1], error);
+        }
         return parsed;
     }();
     return patterns;
@@ -83,35 +90,42 @@ bool EndsWithFolded(const std::string& name, const std::string& end) {
     return true;
 }
 
-// The length of the name without its .jpg or .jpeg; npos for another name.
-std::size_t PhotoStemLength(const std::string& name) {
-    for (const char* extension : {".jpg", ".jpeg"}) {
+// The length of the name without its extension of the kind; npos for
+// another name.
+std::size_t StemLength(const std::string& name, TNameKind kind) {
+    static const std::vector<std::string> kPhoto{".jpg", ".jpeg"};
+    static const std::vector<std::string> kVideo{".3gp", ".3g2", ".mp4", ".m4v", ".mov"};
+    for (const std::string& extension : kind == TNameKind::Photo ? kPhoto : kVideo) {
         if (EndsWithFolded(name, extension))
-            return name.size() - std::string(extension).size();
+            return name.size() - extension.size();
     }
     return std::string::npos;
 }
 
-// Whether what follows a date part ending at `end` may: a photo's extension,
-// with anything before it that does not continue the date's digits.
-bool EndsAsPhoto(const std::string& name, std::size_t end) {
-    std::size_t stem = PhotoStemLength(name);
+// Whether what follows a date part ending at `end` may: an extension of the
+// kind, with anything before it that does not continue the date's digits.
+bool EndsAs(const std::string& name, std::size_t end, TNameKind kind) {
+    std::size_t stem = StemLength(name, kind);
     return stem != std::string::npos && end <= stem && (end == stem || !IsDigit(name[end]));
 }
 
-// Where a scheme's date part ends in the name, or npos when it has not its form.
-std::size_t MatchScheme(std::size_t row, const std::string& name, TNameFields& fields) {
-    std::size_t end = SchemePatterns()[row].Match(name, 0, fields);
-    if (end == std::string::npos || kSchemes[row].anythingAfter || EndsAsPhoto(name, end))
+// Where a scheme's date part ends in the name, or npos when it has not its
+// form. The camera phones' photos may end in anything.
+std::size_t MatchScheme(std::size_t row, const std::string& name, TNameFields& fields,
+                        TNameKind kind = TNameKind::Photo) {
+    std::size_t end = SchemePatterns()[row][static_cast<int>(kind)].Match(name, 0, fields);
+    if (end == std::string::npos || EndsAs(name, end, kind) ||
+        (kSchemes[row].anythingAfter && kind == TNameKind::Photo))
         return end;
     return std::string::npos;
 }
 
 // The user's pattern, at the name's start after any run of letters.
-std::size_t MatchOwn(const TNamePattern& pattern, const std::string& name, TNameFields& fields) {
+std::size_t MatchOwn(const TNamePattern& pattern, const std::string& name, TNameFields& fields,
+                     TNameKind kind) {
     for (std::size_t at = 0; at <= name.size(); ++at) {
         std::size_t end = pattern.Match(name, at, fields);
-        if (end != std::string::npos && EndsAsPhoto(name, end))
+        if (end != std::string::npos && EndsAs(name, end, kind))
             return end;
         if (at == name.size() ||
             !((name[at] >= 'a' && name[at] <= 'z') || (name[at] >= 'A' && name[at] <= 'Z')))
@@ -255,8 +269,12 @@ const char* NamePassText(TNamePass pass) {
     return "day and month cannot be told apart";
 }
 
+bool IsVideoName(const std::string& name) {
+    return StemLength(name, TNameKind::Video) != std::string::npos;
+}
+
 TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
-                           const TNameSchemes& schemes) {
+                           const TNameSchemes& schemes, TNameKind kind) {
     std::optional<TNameReading> first;
     auto consider = [&](TNameReading reading) {
         if (!first || (!first->shot && reading.shot))
@@ -266,13 +284,13 @@ TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
     TNameFields fields;
     for (std::size_t row = 0; row < kSchemes.size(); ++row) {
         const TScheme& scheme = kSchemes[row];
-        if (!InForce(scheme, schemes) || MatchScheme(row, name, fields) == std::string::npos)
+        if (!InForce(scheme, schemes) || MatchScheme(row, name, fields, kind) == std::string::npos)
             continue;
         if (consider(scheme.folderOrder ? InFolderOrder(scheme, fields, file, schemes.now)
                                         : Moment(scheme, fields, file.modified, schemes.now)))
             return *first;
     }
-    if (schemes.own && MatchOwn(*schemes.own, name, fields) != std::string::npos) {
+    if (schemes.own && MatchOwn(*schemes.own, name, fields, kind) != std::string::npos) {
         static constexpr TScheme kOwn{"", "", "", L, N};
         TNameReading reading = Moment(kOwn, fields, file.modified, schemes.now);
         reading.scheme = "pattern " + schemes.own->Text();
@@ -281,8 +299,8 @@ TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
     return first.value_or(TNameReading{});
 }
 
-bool HasSchemeForm(const std::string& name, const TNameSchemes& schemes) {
-    return !ReadPhotoName(name, {}, schemes).scheme.empty();
+bool HasSchemeForm(const std::string& name, const TNameSchemes& schemes, TNameKind kind) {
+    return !ReadPhotoName(name, {}, schemes, kind).scheme.empty();
 }
 
 std::optional<TDayOrder> FolderDayOrder(const std::vector<std::string>& names,

@@ -17,6 +17,7 @@
 // force; the others only when asked for (TNameSchemes::all). Their names end
 // in .jpg or .jpeg, with anything after the date part that does not start
 // with a digit ("_1", " (2)", "~2", "-edited"); letters match either case.
+// Videos are named in the same schemes (TNameKind::Video).
 //
 // A name is passed over - it gives no date - when its date or time does not
 // exist, its year is before 1990, or its moment lies after now: a wrong date
@@ -55,6 +56,15 @@ struct TNameSchemes {
     std::time_t now = std::time(nullptr);
 };
 
+// Which names a reading takes. Photos: names ending in .jpg or .jpeg, and
+// any name of the camera phones' scheme. Videos: names ending in .3gp, .3g2,
+// .mp4, .m4v or .mov, in every scheme; Android's and WhatsApp's videos begin
+// VID where their photos begin IMG.
+enum class TNameKind { Photo, Video };
+
+// True when the name ends in one of a video's extensions.
+bool IsVideoName(const std::string& name);
+
 // The file a name belongs to.
 struct TNameContext {
     std::time_t modified = 0;  // its modification time (for date-only names)
@@ -74,10 +84,11 @@ struct TNameReading {
 // force that dates it wins; when none does, the first whose form it has
 // says why.
 TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
-                           const TNameSchemes& schemes);
+                           const TNameSchemes& schemes, TNameKind kind = TNameKind::Photo);
 
 // True when the name has the form of a scheme in force (dated or not).
-bool HasSchemeForm(const std::string& name, const TNameSchemes& schemes);
+bool HasSchemeForm(const std::string& name, const TNameSchemes& schemes,
+                   TNameKind kind = TNameKind::Photo);
 
 // The order of a folder's camera-phone names (see TDayOrder), given all the
 // names of the folder; nullopt when it holds none.

@@ -22,8 +22,8 @@ namespace {
 
 constexpr const char* kUsageHead =
     "Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]\n"
-    "                           [--recursive] [--set-mtime] FOLDER\n"
-    "       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] FOLDER\n"
+    "                           [--recursive] [--set-mtime] [--videos] FOLDER\n"
+    "       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER\n"
     "\n"
     "Writes an EXIF header with the date and time taken from the name into every\n"
     "photo in FOLDER named DD-MM-YY_HHMM... (for example 15-06-07_1230.jpg, taken\n"
@@ -72,6 +72,18 @@ constexpr const char* kUsageTail =
     "                covers every folder\n"
     "  --set-mtime   give each stamped photo the shot's moment as its\n"
     "                modification time (without it the file keeps its own)\n"
+    "  --videos      also date the videos named in the schemes in force, ending\n"
+    "                in .3gp, .3g2, .mp4, .m4v or .mov (Android's and WhatsApp's\n"
+    "                begin VID where their photos begin IMG): a video whose movie\n"
+    "                header has no creation time gets the name's moment, in UTC,\n"
+    "                as the creation and modification time of its movie, track\n"
+    "                and media headers that have none. Only those bytes are\n"
+    "                written, in place: the video is never copied and keeps its\n"
+    "                size; a video cut off while being dated is finished by the\n"
+    "                next run. With --undo, the header times that hold the\n"
+    "                moment the name gives (read in every scheme) are set back\n"
+    "                to none; a camera that wrote the same moment itself cannot\n"
+    "                be told apart\n"
     "  --undo        take the header this program wrote out of every photo that\n"
     "                starts with exactly that header (any name, any date), giving\n"
     "                the photo back byte for byte as it was before the stamp, as\n"
@@ -148,6 +160,8 @@ Arguments ParseArguments(int argc, char** argv) {
             args.options.setModificationTime = true;
         else if (arg == "--undo")
             args.options.undo = true;
+        else if (arg == "--videos")
+            args.options.videos = true;
         else if (arg == "--pattern" && i + 1 < argc)
             ReadPattern(argv[++i], args);
         else if (arg.starts_with("--pattern="))

@@ -16,6 +16,7 @@
 #include "app/JpegSegments.h"
 #include "app/PhotoFolder.h"
 #include "app/PhotoName.h"
+#include "app/VideoDating.h"
 #include "framework/AtomicFile.h"
 #include "framework/FileStream.h"
 #include "framework/StreamErrors.h"
@@ -152,11 +153,16 @@ class TStampCommand::RunScope {
 class TStampCommand::Walk {
   public:
     Walk(TStampCommand& command, const TStampOptions& options, const DryRunReport* report)
-        : command_(command), host_(command.bindings_.Host), options_(options), report_(report) {
+        : command_(command),
+          host_(command.bindings_.Host),
+          options_(options),
+          report_(report),
+          videoNames_(options.names) {
         if (!Dry())
             group_.emplace();
+        videoNames_.all |= options.undo;  // a video may have been dated by any scheme
     }
-    // Returns the number of photos stamped or given back.
+    // Returns the number of photos (and videos) stamped or given back.
     int All();
 
   private:
@@ -181,12 +187,23 @@ class TStampCommand::Walk {
     void Subfolders(std::optional<TPhotoFolder>& folder, const IStampItems& items, int count,
                     const std::string& below, int depth);
     // Whether the name is one a run looks at: any plain name when undoing,
-    // else one of a scheme in force.
+    // else one of a scheme in force; with the option, a video's name of a
+    // scheme.
     bool IsCandidate(const std::string& name) const;
+    bool IsVideo(const std::string& name) const { return options_.videos && IsVideoName(name); }
     void Photo(TPhotoFolder& folder, const std::string& name, const std::string& below, int index);
     // Opens the photo, seeing a file that this run has handed to the group as
     // done.
     TPhotoFile OpenPhoto(const TPhotoFolder& folder, const std::string& name);
+    // Opens the file and passes over what no run may work on: no regular
+    // file, gone since the listing, being written, beside an original a
+    // killed run left; then nullopt, as when `applies` (asked of a file
+    // that is not being written) is false.
+    std::optional<TPhotoFile> OpenToWork(TPhotoFolder& folder, const std::string& name,
+                                         const std::function<bool(const TPhotoFile&)>& applies);
+    void Video(TPhotoFolder& folder, const std::string& name, const std::string& below, int index);
+    void WorkOnVideo(TPhotoFile& video, const TMovieTimes& times, const TNameReading& reading,
+                     int index);
     // Whether the photo is one to work on: a plain JPEG without EXIF to
     // stamp, or one that starts with this program's head to give back.
     bool Applies(const TPhotoFile& photo) const;
@@ -214,6 +231,7 @@ class TStampCommand::Walk {
     // stamped; so a dry run lists a file reached again through a link once.
     std::set<std::pair<dev_t, ino_t>> listed_;
     TDayOrder order_ = TDayOrder::DayFirst;  // of the folder being walked
+    TNameSchemes videoNames_;                // the schemes videos are read in
     int done_ = 0;
     int handedButPassed_ = 0;
 };
@@ -307,7 +325,11 @@ void TStampCommand::Walk::Subfolders(std::optional<TPhotoFolder>& folder, const 
 }
 
 bool TStampCommand::Walk::IsCandidate(const std::string& name) const {
-    return IsPlainName(name) && (options_.undo || HasSchemeForm(name, options_.names));
+    if (!IsPlainName(name))
+        return false;
+    if (IsVideo(name))
+        return HasSchemeForm(name, videoNames_, TNameKind::Video);
+    return options_.undo || HasSchemeForm(name, options_.names);
 }
 
 TPhotoFile TStampCommand::Walk::OpenPhoto(const TPhotoFolder& folder, const std::string& name) {
@@ -334,31 +356,87 @@ bool TStampCommand::Walk::Dated(const TPhotoFile& photo, const std::string& name
     return reading.shot.has_value();
 }
 
+std::optional<TPhotoFile> TStampCommand::Walk::OpenToWork(
+    TPhotoFolder& folder, const std::string& name,
+    const std::function<bool(const TPhotoFile&)>& applies) {
+    TPhotoFile file = OpenPhoto(folder, name);
+    if (file.NotAFile() || (!Dry() && folder.HasLeftCopy(file.Facts())))
+        return std::nullopt;
+    if (file.Missing()) {
+        if (!Dry())
+            host_.PassedOver(file.Path());
+        return std::nullopt;
+    }
+    if (!file.InUse() && !applies(file))
+        return std::nullopt;
+    if (file.InUse()) {
+        host_.PassedOver(file.Path());
+        return std::nullopt;
+    }
+    return file;
+}
+
 void TStampCommand::Walk::Photo(TPhotoFolder& folder, const std::string& name,
                                 const std::string& below, int index) {
-    TPhotoFile photo = OpenPhoto(folder, name);
-    if (photo.NotAFile() || (!Dry() && folder.HasLeftCopy(photo.Facts())))
-        return;
-    if (photo.Missing()) {
-        if (!Dry())
-            host_.PassedOver(photo.Path());
-        return;
-    }
-    if (!photo.InUse() && !Applies(photo))
-        return;
-    if (photo.InUse()) {
-        host_.PassedOver(photo.Path());
-        return;
-    }
+    if (IsVideo(name))
+        return Video(folder, name, below, index);
+    std::optional<TPhotoFile> photo =
+        OpenToWork(folder, name, [this](const TPhotoFile& file) { return Applies(file); });
     TNameReading reading;
-    if (!Dated(photo, name, reading))
+    if (!photo || !Dated(*photo, name, reading))
         return;
     if (Dry()) {
-        std::string date = options_.undo ? *OwnExifHeadDate(photo.Head()) : DateText(*reading.shot);
-        Report(photo, below + name, date, reading.scheme);
+        std::string date =
+            options_.undo ? *OwnExifHeadDate(photo->Head()) : DateText(*reading.shot);
+        Report(*photo, below + name, date, reading.scheme);
         return;
     }
-    Work(photo, reading, index);
+    Work(*photo, reading, index);
+}
+
+// A video is dated when its movie has no creation time yet, or when a dating
+// was cut short (NeedsDating); undoing, when a field holds its name's moment.
+void TStampCommand::Walk::Video(TPhotoFolder& folder, const std::string& name,
+                                const std::string& below, int index) {
+    TMovieTimes times;
+    std::optional<TPhotoFile> video = OpenToWork(folder, name, [&](const TPhotoFile& file) {
+        return ReadVideoTimes(file, times) && (options_.undo || AnyFieldHolds(times, 0));
+    });
+    if (!video)
+        return;
+    TNameReading reading =
+        ReadPhotoName(name, {video->Facts().st_mtime, order_}, videoNames_, TNameKind::Video);
+    if (!reading.shot) {
+        host_.NameGivesNoDate(video->Path(), NamePassText(reading.pass));
+        return;
+    }
+    const std::uint64_t moment = MovieTimeFromUnix(reading.instant);
+    if (options_.undo ? !AnyFieldHolds(times, moment)
+                      : !NeedsDating(times, moment) || !MomentFits(times, moment))
+        return;
+    if (Dry())
+        Report(*video, below + name, DateText(*reading.shot), reading.scheme);
+    else
+        WorkOnVideo(*video, times, reading, index);
+}
+
+void TStampCommand::Walk::WorkOnVideo(TPhotoFile& video, const TMovieTimes& times,
+                                      const TNameReading& reading, int index) {
+    if (!video.Writable())
+        throw EFOpenError::ReadonlySave(video.Path());
+    command_.bindings_.Progress.SetPosition(index);
+    host_.ProcessMessages();
+    TVideoWrite write{MovieTimeFromUnix(reading.instant), options_.undo, video.Facts().st_mtim};
+    if (options_.setModificationTime && !options_.undo)
+        write.modified = {reading.instant, 0};
+    const TVideoWritten written = WriteVideoTimes(video, times, write);
+    if (written == TVideoWritten::PassedOver) {
+        host_.PassedOver(video.Path());
+        return;
+    }
+    ++done_;
+    if (written == TVideoWritten::TimeNotKept)
+        host_.TimeNotKept(video.Path());
 }
 
 void TStampCommand::Walk::Report(const TPhotoFile& photo, const std::string& path,

@@ -103,6 +103,11 @@ struct TStampOptions {
     // Takes out the head this program wrote (OwnExifHeadDate), giving each
     // photo back as it was before; files with any other head stay as they are.
     bool undo = false;
+    // Videos too (IsVideoName): a video whose movie has no creation time
+    // gets its name's moment in its header times, written in place
+    // (VideoDating.h); undoing sets back to 0 the times that hold it.
+    // Without it videos are left alone.
+    bool videos = false;
 };
 
 // One photo of a dry run: its path below the run's folder, the date it

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
@@ -67,7 +68,11 @@ TVideoWritten WriteVideoTimes(TPhotoFile& video, const TMovieTimes& times,
     } catch (const std::system_error& error) {
         throw EWriteError::InFile(origin.path, error.code().value());
     }
+    // The file's time is set right after the writes, which changed it, and
+    // before the slow flush: an interruption finds it wrong only in between.
     const timespec fileTimes[2] = {{0, UTIME_OMIT}, write.modified};
-    return futimens(writer.Get(), fileTimes) == 0 ? TVideoWritten::Written
-                                                  : TVideoWritten::TimeNotKept;
+    const bool timeKept = futimens(writer.Get(), fileTimes) == 0;
+    if (fdatasync(writer.Get()) != 0)
+        throw EWriteError::InFile(origin.path, errno);
+    return timeKept ? TVideoWritten::Written : TVideoWritten::TimeNotKept;
 }

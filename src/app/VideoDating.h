@@ -31,12 +31,11 @@ struct TVideoWrite {
 // What WriteVideoTimes did.
 enum class TVideoWritten { Written, PassedOver, TimeNotKept };
 
-// Dates the video (DateMovie) or takes the dates back (UndateMovie), then
-// sets its modification time, all through the descriptor; the video is
-// handed over and cannot be written again. TimeNotKept: written, but the
-// modification time could not be set (only the file's owner may). REQUIRES:
-// `times` read from the video; video.Writable(). Throws EFOpenError when the
-// video cannot be opened for writing and EWriteError when a write or the
-// flush fails (the fields written before stay written).
+// Dates the video (DateMovie) or takes the dates back (UndateMovie), sets
+// its modification time, then flushes the data to disk, all through the
+// descriptor; the video is handed over and cannot be written again. TimeNotKept: written, but
+// the modification time could not be set (only the file's owner may). REQUIRES: `times` read from
+// the video; video.Writable(). Throws EFOpenError when the video cannot be opened for writing and
+// EWriteError when a write or the flush fails (the fields written before stay written).
 TVideoWritten WriteVideoTimes(TPhotoFile& video, const TMovieTimes& times,
                               const TVideoWrite& write);

@@ -31,8 +31,9 @@ TNameSchemes Schemes(bool all) {
 // What a name gives: its date text, or "passed over: REASON", or "" when it
 // has no scheme's form; and the scheme's name.
 std::pair<std::string, std::string> Read(const std::string& name, const TNameSchemes& schemes,
-                                         TNameContext file = {}) {
-    TNameReading reading = ReadPhotoName(name, file, schemes);
+                                         TNameContext file = {},
+                                         TNameKind kind = TNameKind::Photo) {
+    TNameReading reading = ReadPhotoName(name, file, schemes, kind);
     if (reading.scheme.empty())
         return {"", ""};
     std::string what = reading.shot ? DateText(*reading.shot)
@@ -46,9 +47,10 @@ struct Case {
     const char* scheme;  // "" when the name has no scheme's form
 };
 
-void Check(const std::vector<Case>& cases, const TNameSchemes& schemes, TNameContext file = {}) {
+void Check(const std::vector<Case>& cases, const TNameSchemes& schemes, TNameContext file = {},
+           TNameKind kind = TNameKind::Photo) {
     for (const Case& c : cases) {
-        auto [read, scheme] = Read(c.name, schemes, file);
+        auto [read, scheme] = Read(c.name, schemes, file, kind);
         EXPECT_EQ(read, c.read) << c.name;
         EXPECT_EQ(scheme, c.scheme) << c.name;
     }
@@ -227,4 +229,28 @@ TEST(PhotoName, OwnPatternIsReadAfterAnyLettersAndAfterTheTable) {
     ASSERT_TRUE(TNamePattern::Parse("x%y%m%d-%H%M", false, pattern, error)) << error;
     schemes.own = pattern;
     Check({{"X990724-2359.jpg", "1999:07:24 23:59:00", "pattern x%y%m%d-%H%M"}}, schemes);
+}
+
+TEST(PhotoName, VideosAreNamedInTheSameSchemesWithVideoExtensions) {
+    Check(
+        {
+            {"VID_20190723_184512.mp4", "2019:07:23 18:45:12", "Android cameras"},
+            {"VID-20200101-WA0003.MP4", "2020:01:01 12:00:00", "WhatsApp"},
+            {"PXL_20211231_235959123.mp4", "2021:12:31 23:59:59", "Pixel"},
+            {"20190724_091011~2.mov", "2019:07:24 09:10:11", "Samsung and others"},
+            {"signal-2022-03-04-050607.m4v", "2022:03:04 05:06:07", "Signal"},
+            {"15-06-07_1230.3gp", "2007:06:15 12:30:00", "camera phones"},
+            {"15-06-07_1230 (2).3G2", "2007:06:15 12:30:00", "camera phones"},
+            {"IMG_20190723_184512.mp4", "", ""},   // a photo's prefix
+            {"VID_20190723_184512.jpg", "", ""},   // a photo's extension
+            {"15-06-07_1230.jpg", "", ""},         // the camera phones' too
+            {"VID_20190723_1845123.mp4", "", ""},  // the digits run on
+            {"VID_20190723_184512.mp4.part", "", ""},
+        },
+        Schemes(true), {}, TNameKind::Video);
+    EXPECT_EQ(Read("15-06-07_1230.3gp", Schemes(false), {}, TNameKind::Video).second,
+              "camera phones");
+    EXPECT_EQ(Read("VID_20190723_184512.mp4", Schemes(false), {}, TNameKind::Video).second, "");
+    EXPECT_TRUE(IsVideoName("a.MOV"));
+    EXPECT_FALSE(IsVideoName("a.mp4.jpg"));
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "LockWait.h"
+#include "MovieFiles.h"
 #include "PhotoFiles.h"
 #include "app/PhotoName.h"
 #include "app/StampCli.h"
@@ -59,6 +60,20 @@ Result StamperAfter(const std::string& setup, const QStringList& arguments) {
                               QStringLiteral(KADRIMARK_STAMP_EXE)} +
                       arguments);
     return Finished(process);
+}
+
+// The movie times of the video at `path`; none when it is no movie.
+std::vector<std::uint64_t> VideoTimes(const std::string& path) {
+    std::vector<std::uint64_t> values;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat facts {};
+    TMovieTimes times;
+    if (fd >= 0 && fstat(fd, &facts) == 0 && ReadMovieTimes(fd, facts.st_size, times)) {
+        for (const TMovieTimeField& field : times.fields)
+            values.push_back(field.value);
+    }
+    close(fd);
+    return values;
 }
 
 QStringList Args(std::initializer_list<std::string> args) {
@@ -345,4 +360,132 @@ TEST(StampCli, RecursiveRunStaysOnTheFoldersMount) {
     EXPECT_EQ(result.out,
               "01-01-07_0000.jpg\t2007:01:01 00:00:00\tcamera phones\n"
               "plain/02-01-07_0000.jpg\t2007:01:02 00:00:00\tcamera phones\n");
+}
+
+// A folder of phone videos: left alone by default, previewed, dated in
+// place from their names in UTC (the names are local time in Berlin, the
+// Pixel's UTC), and given back byte for byte.
+TEST(StampCli, VideosAreDatedInPlaceOnlyWhenAskedAndGivenBack) {
+    TempDir dir;
+    const std::string blank = MakeMovie({.moovFirst = false, .tracks = 2}).bytes;
+    const MoviePiece unset = MakeMovie({.version = 1});
+    std::string cutShort = unset.bytes;  // dated but for its track's times
+    for (int i = 0; i < 2; ++i) {
+        const TMovieTimeField& field = unset.fields[static_cast<std::size_t>(i)];
+        cutShort.replace(static_cast<std::size_t>(field.offset), 8,
+                         BigEndianBytes(MovieTimeFromUnix(1563900313), 8));
+    }
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::int64_t moment;  // 0: left alone
+        std::string given;    // what undoing gives back
+    } videos[] = {
+        {"VID_20190723_184512.mp4", blank, 1563900312, blank},
+        {"PXL_20211231_235959123.mp4", blank, 1640995199, blank},
+        {"20190724_091011.MOV", blank, 1563952211, blank},
+        {"VID-20200101-WA0003.m4v", blank, 1577876400, blank},  // noon: the file is younger
+        {"15-06-07_1230.3gp", blank, 1181903400, blank},
+        {"VID_20190723_184513.3g2", cutShort, 1563900313, unset.bytes},
+        {"VID_20190723_184514.mp4", MakeMovie({.time = 3600}).bytes, 0, ""},
+        {"IMG_20190723_184512.mp4", blank, 0, ""},
+        {"VID_20190723_184515.mp4", PlainJpeg(), 0, ""},
+    };
+    std::map<std::string, struct stat> before;
+    for (const auto& video : videos) {
+        WriteFileBytes(dir.File(video.name), video.bytes);
+        ASSERT_EQ(stat(dir.File(video.name).c_str(), &before[video.name]), 0);
+    }
+    const QString berlin = "Europe/Berlin";
+    Result photosOnly = Stamper(Args({"--all-names", dir.Path()}), {}, berlin);
+    EXPECT_EQ(photosOnly.out, "Motorola Photo не найденно\nили Exif info уже заполнено!\n");
+    Result preview =
+        Stamper(Args({"--dry-run", "--all-names", "--videos", dir.Path()}), {}, berlin);
+    EXPECT_EQ(preview.out,
+              "15-06-07_1230.3gp\t2007:06:15 12:30:00\tcamera phones\n"
+              "20190724_091011.MOV\t2019:07:24 09:10:11\tSamsung and others\n"
+              "PXL_20211231_235959123.mp4\t2022:01:01 00:59:59\tPixel\n"
+              "VID-20200101-WA0003.m4v\t2020:01:01 12:00:00\tWhatsApp\n"
+              "VID_20190723_184512.mp4\t2019:07:23 18:45:12\tAndroid cameras\n"
+              "VID_20190723_184513.3g2\t2019:07:23 18:45:13\tAndroid cameras\n");
+    for (const auto& video : videos)
+        EXPECT_EQ(ReadFileBytes(dir.File(video.name)), video.bytes) << video.name;
+
+    Result stamp = Stamper(Args({"--all-names", "--videos", dir.Path()}), {}, berlin);
+    EXPECT_EQ(stamp.out, "EXIF Info добавлено в: 6 файлов\n");
+    for (const auto& video : videos) {
+        struct stat after {};
+        ASSERT_EQ(stat(dir.File(video.name).c_str(), &after), 0);
+        const struct stat& was = before[video.name];
+        EXPECT_EQ(after.st_ino, was.st_ino) << video.name;
+        EXPECT_EQ(after.st_size, was.st_size) << video.name;
+        EXPECT_TRUE(after.st_mtim.tv_sec == was.st_mtim.tv_sec &&
+                    after.st_mtim.tv_nsec == was.st_mtim.tv_nsec)
+            << video.name;
+        if (video.moment == 0) {
+            EXPECT_EQ(ReadFileBytes(dir.File(video.name)), video.bytes) << video.name;
+            continue;
+        }
+        std::vector<std::uint64_t> times = VideoTimes(dir.File(video.name));
+        EXPECT_EQ(times, std::vector<std::uint64_t>(times.size(), MovieTimeFromUnix(video.moment)))
+            << video.name;
+        EXPECT_FALSE(times.empty()) << video.name;
+    }
+
+    Result undo = Stamper(Args({"--undo", "--videos", dir.Path()}), {}, berlin);
+    EXPECT_EQ(undo.out, std::string(kGivenBackMessage) + "6\n");
+    for (const auto& video : videos) {
+        EXPECT_EQ(ReadFileBytes(dir.File(video.name)), video.moment ? video.given : video.bytes)
+            << video.name;
+    }
+    Result withFileTimes = Stamper(Args({"--videos", "--set-mtime", dir.Path()}), {}, berlin);
+    EXPECT_EQ(withFileTimes.out, "EXIF Info добавлено в: 1 файлов\n");
+    struct stat camera {};
+    ASSERT_EQ(stat(dir.File("15-06-07_1230.3gp").c_str(), &camera), 0);
+    EXPECT_EQ(camera.st_mtime, 1181903400);
+}
+
+// Killed at any moment while dating, every video stays a movie of its size,
+// each header time unset or the name's moment - the movie's creation time
+// only once all others are written - and every other byte as it was; the
+// next run finishes them.
+TEST(StampCli, VideosKilledWhileBeingDatedStayValidAndTheNextRunFinishes) {
+    TempDir dir;
+    const MoviePiece blank = MakeMovie({.moovFirst = false, .tracks = 3});
+    std::map<std::string, std::uint64_t> moments;
+    for (int i = 0; i < 120; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "15-06-07_%02d%02d.3gp", i / 60, i % 60);
+        moments[name] = MovieTimeFromUnix(1181865600 + i * 60);  // 2007-06-15 00:00 UTC on
+    }
+    const QStringList args = Args({"--videos", dir.Path()});
+    for (int delay : {5, 20, 40, 80, 160}) {
+        for (const auto& [name, moment] : moments)
+            WriteFileBytes(dir.File(name), blank.bytes);
+        QProcess process;
+        process.start(QStringLiteral(KADRIMARK_STAMP_EXE), args);
+        ASSERT_TRUE(process.waitForStarted());
+        usleep(static_cast<useconds_t>(delay) * 1000);
+        kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        process.waitForFinished();
+        for (const auto& [name, moment] : moments) {
+            std::string bytes = ReadFileBytes(dir.File(name));
+            std::vector<std::uint64_t> times = VideoTimes(dir.File(name));
+            ASSERT_EQ(times.size(), blank.fields.size()) << delay << " " << name;
+            for (std::uint64_t time : times)
+                EXPECT_TRUE(time == 0 || time == moment) << delay << " " << name;
+            if (times[0] == moment) {
+                EXPECT_EQ(times, std::vector<std::uint64_t>(times.size(), moment)) << name;
+            }
+            for (const TMovieTimeField& field : blank.fields)
+                bytes.replace(static_cast<std::size_t>(field.offset), 4, 4, '\0');
+            EXPECT_EQ(bytes, blank.bytes) << delay << " " << name;
+        }
+        EXPECT_EQ(Stamper(args).exitCode, 0);
+        for (const auto& [name, moment] : moments) {
+            EXPECT_EQ(VideoTimes(dir.File(name)),
+                      std::vector<std::uint64_t>(blank.fields.size(), moment))
+                << delay << " " << name;
+        }
+    }
 }

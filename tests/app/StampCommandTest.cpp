@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "LockWait.h"
+#include "MovieFiles.h"
 #include "PhotoFiles.h"
 #include "app/FolderItems.h"
 #include "app/StopSignals.h"
@@ -29,6 +30,12 @@
 namespace {
 
 const std::string kReadonlyPrefix = "Cannot save readonly file ";
+
+TStampOptions WithVideos() {
+    TStampOptions options;
+    options.videos = true;
+    return options;
+}
 
 // The command's surroundings, recording what it is asked to do.
 class StampCommandTest : public ::testing::Test,
@@ -350,47 +357,84 @@ TEST_F(StampCommandTest, DryRunListsWhatWouldBeStampedAndChangesNothing) {
 
 // Whatever happens to a photo between its read and its rename, the run writes
 // onto nothing but the file it read, and passes the photo over.
-TEST_F(StampCommandTest, PhotoChangedBeforeItsRenameIsPassedOver) {
+// A photo's rewrite, and a video's dating in place, go only onto the file
+// that was read, while nobody has opened it for writing.
+TEST_F(StampCommandTest, FileChangedBeforeItsRenameOrDatingIsPassedOver) {
     TempDir rootOnly;
     ASSERT_EQ(chmod(rootOnly.Path().c_str(), 0700), 0);
     WriteFileBytes(rootOnly.File("secret"), "secret");
-    const std::string photo = "15-06-07_1230.jpg";
-    const std::map<std::string, std::function<void()>> attacks = {
-        {"swapped for a link",
-         [&] {
-             std::filesystem::remove(At(photo));
-             ASSERT_EQ(symlink(rootOnly.File("secret").c_str(), At(photo).c_str()), 0);
-         }},
-        {"moved away", [&] { std::filesystem::rename(At(photo), At("moved.jpg")); }},
-        {"opened for writing",
-         [&] {
-             int fd = open(At(photo).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-             EXPECT_EQ(fd, -1);  // our read lease holds it back and is broken
-             EXPECT_EQ(errno, EWOULDBLOCK);
-         }},
-    };
-    for (const auto& [attack, apply] : attacks) {
-        std::filesystem::remove_all(dir.Path());
-        std::filesystem::create_directory(dir.Path());
-        Photo(photo);
-        messages.clear();
-        passedOver.clear();
-        onPump = apply;
-        RunOverFolder();
-        EXPECT_EQ(passedOver, std::vector<std::string>{At(photo)}) << attack;
-        EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage}) << attack;
-        EXPECT_EQ(ReadFileBytes(rootOnly.File("secret")), "secret") << attack;
-        if (attack == "moved away") {
-            EXPECT_FALSE(std::filesystem::exists(At(photo)));  // not recreated
-        }
-        EXPECT_EQ(NamesIn(rootOnly.Path()), std::set<std::string>{"secret"}) << attack;
-        for (const std::string& name : NamesIn(dir.Path())) {
-            EXPECT_FALSE(name.starts_with(".")) << attack;  // no temporary file left
-            if (!std::filesystem::is_symlink(At(name))) {
-                EXPECT_EQ(ReadFileBytes(At(name)), PlainJpeg()) << attack << " " << name;
+    const struct {
+        std::string name, bytes;
+        TStampOptions options;
+    } files[] = {{"15-06-07_1230.jpg", PlainJpeg(), {}},
+                 {"15-06-07_1230.3gp", MakeMovie({}).bytes, WithVideos()}};
+    for (const auto& file : files) {
+        const std::map<std::string, std::function<void()>> attacks = {
+            {"swapped for a link",
+             [&] {
+                 std::filesystem::remove(At(file.name));
+                 ASSERT_EQ(symlink(rootOnly.File("secret").c_str(), At(file.name).c_str()), 0);
+             }},
+            {"moved away", [&] { std::filesystem::rename(At(file.name), At("moved")); }},
+            {"replaced",
+             [&] {
+                 WriteFileBytes(At("new"), file.bytes);
+                 std::filesystem::rename(At("new"), At(file.name));
+             }},
+            {"opened for writing",
+             [&] {
+                 int fd = open(At(file.name).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                 EXPECT_EQ(fd, -1);  // our read lease holds it back and is broken
+                 EXPECT_EQ(errno, EWOULDBLOCK);
+             }},
+        };
+        for (const auto& [attack, apply] : attacks) {
+            std::filesystem::remove_all(dir.Path());
+            std::filesystem::create_directory(dir.Path());
+            Photo(file.name, file.bytes);
+            messages.clear();
+            passedOver.clear();
+            onPump = apply;
+            RunOverFolder(file.options);
+            EXPECT_EQ(passedOver, std::vector<std::string>{At(file.name)}) << attack << file.name;
+            EXPECT_EQ(messages, std::vector<std::string>{kNothingFoundMessage}) << attack;
+            EXPECT_EQ(ReadFileBytes(rootOnly.File("secret")), "secret") << attack;
+            if (attack == "moved away") {
+                EXPECT_FALSE(std::filesystem::exists(At(file.name)));  // not recreated
+            }
+            EXPECT_EQ(NamesIn(rootOnly.Path()), std::set<std::string>{"secret"}) << attack;
+            for (const std::string& name : NamesIn(dir.Path())) {
+                EXPECT_FALSE(name.starts_with(".")) << attack;  // no temporary file left
+                if (!std::filesystem::is_symlink(At(name))) {
+                    EXPECT_EQ(ReadFileBytes(At(name)), file.bytes) << attack << " " << name;
+                }
             }
         }
     }
+}
+
+// A video is written under an exclusive lock: one another program takes
+// during the run passes it over; one held from the start makes it read-only.
+TEST_F(StampCommandTest, LockedVideoIsPassedOverOrReadonly) {
+    const std::string video = "15-06-07_1230.mp4", movie = MakeMovie({}).bytes;
+    Photo(video, movie);
+    int holder = -1;
+    onPump = [&] {
+        holder = open(At(video).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    };
+    RunOverFolder(WithVideos());
+    EXPECT_EQ(passedOver, std::vector<std::string>{At(video)});
+    EXPECT_EQ(ReadFileBytes(At(video)), movie);
+    onPump = nullptr;
+    try {
+        RunOverFolder(WithVideos());
+        FAIL() << "a locked video was dated";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), kReadonlyPrefix + At(video) + ".");
+    }
+    close(holder);
+    EXPECT_EQ(ReadFileBytes(At(video)), movie);
 }
 
 // The folder was opened once: swapping its path for a link to another folder
