@@ -212,6 +212,25 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
     FillArea({x, y, x + 1, y + 1}, color, pmCopy);
 }
 
+void TCanvas::DrawFocusRect(const TRect& rect) {
+    if (rect.IsEmpty())
+        return;
+    auto dot = [&](int x, int y) {
+        if ((x - rect.Left + y - rect.Top) % 2 == 0)
+            FillArea({x, y, x + 1, y + 1}, clWhite, pmXor);
+    };
+    for (int x = rect.Left; x < rect.Right; ++x) {
+        dot(x, rect.Top);
+        if (rect.Bottom - 1 > rect.Top)
+            dot(x, rect.Bottom - 1);
+    }
+    for (int y = rect.Top + 1; y < rect.Bottom - 1; ++y) {
+        dot(rect.Left, y);
+        if (rect.Right - 1 > rect.Left)
+            dot(rect.Right - 1, y);
+    }
+}
+
 void TCanvas::DrawImageAt(int x, int y, const QImage& image) {
     if (image.isNull() || !painter_->isActive()) {
         return;

@@ -90,6 +90,11 @@ class TCanvas {
     // A filled polygon, outlined with the pen.
     void Polygon(const std::vector<TPoint>& points);
 
+    // The keyboard focus mark: a dotted ring of one pixel just inside the
+    // rectangle, every other pixel from the top-left corner inverted, so it
+    // shows on any background and drawing it again takes it away.
+    void DrawFocusRect(const TRect& rect);
+
     // The RGB value at (x, y) of a bitmap or image surface; clNone outside it
     // or when the surface cannot be read back (a widget).
     TColor Pixel(int x, int y) const;

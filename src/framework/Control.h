@@ -83,6 +83,13 @@ class TControl : public TComponent {
     // Stores a different caption and calls TextChanged.
     void SetCaption(const std::string& caption);
 
+    // The tip shown while the mouse rests on the control (none when empty, or
+    // while the application shows no hints).
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
+    // The tip to show now: the Hint, unless the control has a better one.
+    virtual std::string ShownHint() const { return hint_; }
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
 
@@ -175,4 +182,5 @@ class TControl : public TComponent {
     TFont font_;
     TCursor cursor_ = crDefault;
     std::string caption_;
+    std::string hint_;
 };

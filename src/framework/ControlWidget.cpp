@@ -1,9 +1,12 @@
 #include "framework/ControlWidget.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
+#include "framework/Application.h"
 #include "framework/WinControl.h"
 
 namespace {
@@ -27,6 +30,48 @@ TPoint ToPoint(const QPointF& p) {
 ControlWidget::ControlWidget(TWinControl* owner) : owner_(owner) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool ControlWidget::event(QEvent* e) {
+    if (e->type() != QEvent::ToolTip || owner_ == nullptr)
+        return QWidget::event(e);
+    ShowTip(*static_cast<QHelpEvent*>(e));
+    return true;
+}
+
+void ControlWidget::ShowTip(const QHelpEvent& e) {
+    const TPoint p = ToPoint(e.pos());
+    const TControl* control = owner_->ControlAtPos(p);
+    if (control == nullptr)
+        control = owner_;
+    const std::string tip = Application->ShowHint ? control->ShownHint() : std::string();
+    if (tip.empty()) {
+        QToolTip::hideText();
+        return;
+    }
+    const TPoint origin = control->OriginInWindow();
+    QToolTip::showText(e.globalPos(), QString::fromStdString(tip), this,
+                       QRect(origin.X, origin.Y, control->Width(), control->Height()));
+}
+
+void ControlWidget::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    if (owner_ != nullptr)
+        owner_->DoEnter(e->reason() == Qt::TabFocusReason       ? TFocusEntry::Tab
+                        : e->reason() == Qt::BacktabFocusReason ? TFocusEntry::Backtab
+                                                                : TFocusEntry::Other);
+}
+
+void ControlWidget::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    if (owner_ != nullptr)
+        owner_->DoExit();
+}
+
+bool ControlWidget::focusNextPrevChild(bool next) {
+    if (owner_ != nullptr && hasFocus() && owner_->TabWithin(next))
+        return true;
+    return QWidget::focusNextPrevChild(next);
 }
 
 void ControlWidget::paintEvent(QPaintEvent*) {

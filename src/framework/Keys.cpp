@@ -64,3 +64,13 @@ bool IsAccel(char32_t ch, std::string_view caption) {
     }
     return false;
 }
+
+std::string StripAccel(std::string_view caption) {
+    std::string text;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        text += caption[i];
+    }
+    return text;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Keys as the controls see them: virtual key codes, the shift state of the
@@ -25,3 +26,5 @@ TShiftState ShiftStateOf(int qtModifiers, int qtButtons = 0);
 // Whether the caption marks ch as its accelerator: an '&' before it, the
 // letters compared without regard to case; "&&" stands for a plain '&'.
 bool IsAccel(char32_t ch, std::string_view caption);
+// The caption as it reads: the accelerator marks taken out, "&&" as '&'.
+std::string StripAccel(std::string_view caption);

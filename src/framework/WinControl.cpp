@@ -17,6 +17,11 @@ TWinControl::~TWinControl() {
     widget_->Detach();
 }
 
+TWinControl* TWinControl::FromWidget(const QWidget* widget) {
+    const auto* window = dynamic_cast<const ControlWidget*>(widget);
+    return window != nullptr ? window->Owner() : nullptr;
+}
+
 QWidget* TWinControl::Widget() const {
     return widget_.get();
 }
@@ -236,10 +241,22 @@ bool TWinControl::Focused() const {
     return widget_->hasFocus();
 }
 
+// A window that shows a view of Qt's hands the focus to it; the view keeps
+// its own policy (setting one here would pass to it, and Tab would skip it).
 void TWinControl::SetFocus() {
-    if (widget_->focusPolicy() == Qt::NoFocus)
+    if (widget_->focusPolicy() == Qt::NoFocus && widget_->focusProxy() == nullptr)
         widget_->setFocusPolicy(Qt::ClickFocus);
     widget_->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::TabStop() const {
+    return (widget_->focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void TWinControl::SetTabStop(bool tabStop) {
+    const int policy = widget_->focusPolicy();
+    widget_->setFocusPolicy(
+        Qt::FocusPolicy(tabStop ? policy | Qt::TabFocus : policy & ~Qt::TabFocus));
 }
 
 void TWinControl::KeyDown(std::uint16_t&, TShiftState) {}

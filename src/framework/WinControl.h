@@ -26,6 +26,10 @@ class QWidget;
 // TControlCanvas. The widget shows the surface; Grab composes the surface
 // with the windowed children's for tests and pictures.
 
+// How the keyboard focus came to a window: Tab, Shift+Tab, or otherwise (a
+// click, the window becoming active, a program's request).
+enum class TFocusEntry { Other, Tab, Backtab };
+
 // A key-down handler; setting key to 0 keeps the key from the control.
 using TKeyEvent = std::function<void(TWinControl* sender, std::uint16_t& key, TShiftState shift)>;
 
@@ -40,6 +44,9 @@ class TWinControl : public TControl {
     bool IsWindowed() const override { return true; }
     void SetParent(TWinControl* parent) override;
     QWidget* Widget() const;
+    // The windowed control whose window `widget` is, or null for any other
+    // widget (and for a window whose control is gone).
+    static TWinControl* FromWidget(const QWidget* widget);
 
     const std::vector<TControl*>& Controls() const { return controls_; }
     int ControlCount() const { return static_cast<int>(controls_.size()); }
@@ -68,6 +75,9 @@ class TWinControl : public TControl {
 
     bool Focused() const;
     void SetFocus();
+    // Whether Tab and Shift+Tab stop at the window.
+    bool TabStop() const;
+    void SetTabStop(bool tabStop);
     virtual void KeyDown(std::uint16_t& key, TShiftState shift);
     // Runs first for every key pressed on the window, before KeyDown.
     TKeyEvent OnKeyDown;
@@ -87,6 +97,13 @@ class TWinControl : public TControl {
     virtual bool ErasesBackground() const { return true; }
     // The cursor shown over a point of the window's own area.
     virtual TCursor CursorAt(TPoint) const { return Cursor(); }
+    // The window got the keyboard focus, or lost it.
+    virtual void DoEnter(TFocusEntry) {}
+    virtual void DoExit() {}
+    // Tab (forward) or Shift+Tab pressed on the focused window: whether the
+    // window moved its own place among its windowless controls, and so keeps
+    // the focus instead of passing it to the next window.
+    virtual bool TabWithin(bool /*forward*/) { return false; }
     void Loaded() override;
     void ColorChanged() override;
     void VisibleChanged() override;
