@@ -1,5 +1,7 @@
 #include "chrome/PollingStatus.h"
 
+#include "chrome/AccessibleEvents.h"
+
 constexpr int kGripStrip = 12;
 
 // A pane's handler may free other panes, even the list itself.
@@ -63,6 +65,7 @@ void TRzClockStatus::UpdateTime() {
     AssignCaption(text);
     ApplyAutoSize();
     DrawCaptionNow(text);
+    TellAccessible(*this, TAccessibleChange::Name);
 }
 
 void TRzClockStatus::PollingHook() {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "chrome/AccessibleEvents.h"
 #include "framework/Canvas.h"
 #include "framework/ControlCanvas.h"
 
@@ -64,18 +65,23 @@ void TKvtXPProgressBar::SetPosition(int position) {
     } else if (value < position_) {
         position_ = value;
         Repaint();
+    } else {
+        return;
     }
+    TellAccessible(*this, TAccessibleChange::Value);
 }
 
 void TKvtXPProgressBar::SetMax(int max) {
     if (max != max_ && max < position_) {
         position_ = max;
     }
-    StoreAndInvalidate(max_, max);
+    if (StoreAndInvalidate(max_, max))
+        TellAccessible(*this, TAccessibleChange::Value);
 }
 
 void TKvtXPProgressBar::SetMin(int min) {
-    StoreAndInvalidate(min_, min);
+    if (StoreAndInvalidate(min_, min))
+        TellAccessible(*this, TAccessibleChange::Value);
 }
 
 void TKvtXPProgressBar::SetStep(int step) {

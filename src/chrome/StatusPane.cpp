@@ -1,5 +1,6 @@
 #include "chrome/StatusPane.h"
 
+#include "chrome/AccessibleEvents.h"
 #include "chrome/Lightness.h"
 #include "chrome/Panel.h"
 #include "chrome/StatusBar.h"
@@ -216,6 +217,7 @@ void TRzCustomStatusPane::Loaded() {
 void TRzCustomStatusPane::TextChanged() {
     Invalidate();
     ApplyAutoSize();
+    TellAccessible(*this, TAccessibleChange::Name);
 }
 
 void TRzCustomStatusPane::FontChanged() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "chrome/AccessibleEvents.h"
 #include "chrome/Frame.h"
 #include "chrome/Lightness.h"
 #include "chrome/Toolbar.h"
@@ -73,6 +74,7 @@ void TRzToolButton::ParentChanged() {
 void TRzToolButton::TextChanged() {
     SyncAll();
     Invalidate();
+    TellAccessible(*this, TAccessibleChange::Name);
 }
 
 void TRzToolButton::SetBounds(int left, int top, int width, int height) {
@@ -210,6 +212,7 @@ void TRzToolButton::EnabledChanged() {
         pressedInside_ = false;
     ShowRestingState();
     Invalidate();
+    TellAccessible(*this, TAccessibleChange::State);
 }
 
 void TRzToolButton::MouseDown(TMouseButton button, TShiftState, int, int) {
@@ -240,10 +243,8 @@ void TRzToolButton::MouseUp(TMouseButton, TShiftState, int x, int y) {
         if (inside)
             Repaint();
     } else {
-        if (inside && down_ && !allowAllUp_)
-            click = false;
-        else if (inside)
-            SetDown(!down_);
+        if (inside)
+            click = ToggleForClick();
         SetState(down_ ? bsExclusive : bsUp);
         Repaint();
     }
@@ -264,6 +265,20 @@ void TRzToolButton::MouseEnter() {
 void TRzToolButton::MouseLeave() {
     if (mouseOver_)
         SetMouseOver(false, true);
+}
+
+bool TRzToolButton::ToggleForClick() {
+    if (groupIndex_ == 0)
+        return true;
+    if (down_ && !allowAllUp_)
+        return false;
+    SetDown(!down_);
+    return true;
+}
+
+void TRzToolButton::Press() {
+    if (Enabled() && ToggleForClick())
+        Click();
 }
 
 bool TRzToolButton::DialogChar(char32_t ch) {
@@ -288,6 +303,12 @@ void TRzToolButton::SetMouseOver(bool over, bool wasOver) {
         Repaint();
 }
 
+std::string TRzToolButton::ShownHint() const {
+    if (!Hint().empty() || !showCaption_ || CaptionFits())
+        return Hint();
+    return StripAccel(Caption());
+}
+
 // ------------------------------------------------------------ geometry
 
 int TRzToolButton::ImageWidth() const {
@@ -307,13 +328,23 @@ TRect TRzToolButton::ContentRect() const {
     return InflateRect(r, -2, -2);
 }
 
-// The caption's height, word-wrapped to the content width.
-int TRzToolButton::CaptionHeight() const {
+// The room the caption takes, word-wrapped to the width of `r`.
+TRect TRzToolButton::MeasureCaption(TRect r) const {
     TBitmap scratch(1, 1);
     TCanvas canvas(scratch);
     canvas.Font = Font();
-    TRect r = ContentRect();
-    return canvas.DrawText(r, Caption(), dtCenter | dtWordBreak | dtCalcRect);
+    canvas.DrawText(r, Caption(), dtCenter | dtWordBreak | dtCalcRect);
+    return r;
+}
+
+int TRzToolButton::CaptionHeight() const {
+    return MeasureCaption(ContentRect()).Height();
+}
+
+bool TRzToolButton::CaptionFits() const {
+    const TRect r = CaptionRect();
+    const TRect measured = MeasureCaption(r);
+    return measured.Width() <= r.Width() && measured.Height() <= r.Height();
 }
 
 TRect TRzToolButton::PressedOffset(TRect r) const {
@@ -447,4 +478,6 @@ void TRzToolButton::Paint(TCanvas& canvas) {
     DrawImage(canvas);
     if (showCaption_)
         DrawCaption(canvas);
+    if (TRzToolbar* toolbar = Toolbar(); toolbar != nullptr && toolbar->ShowsFocus(this))
+        canvas.DrawFocusRect(InflateRect(ClientRect(), -2, -2));
 }

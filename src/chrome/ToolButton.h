@@ -3,6 +3,7 @@
 #include <string>
 
 #include "chrome/ButtonLayout.h"
+#include "chrome/Pressable.h"
 #include "chrome/ToolbarFollower.h"
 #include "framework/Control.h"
 #include "framework/ImageList.h"
@@ -17,7 +18,7 @@ enum TRzButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 // and released over it. A button with a GroupIndex latches down and is
 // exclusive among its siblings of the same group. On a toolbar it can take
 // the toolbar's button size, layout and caption setting.
-class TRzToolButton : public TControl, public IToolbarFollower {
+class TRzToolButton : public TControl, public IToolbarFollower, public IPressable {
   public:
     explicit TRzToolButton(TComponent* owner);
 
@@ -91,6 +92,11 @@ class TRzToolButton : public TControl, public IToolbarFollower {
     // The caption's accelerator clicks an enabled, visible button whose
     // parent is showing.
     bool DialogChar(char32_t ch) override;
+    // What a click with the mouse does: an enabled button toggles as its
+    // group says and clicks.
+    void Press() override;
+    // The Hint, or else the whole caption when the button cannot show it all.
+    std::string ShownHint() const override;
 
   protected:
     void Loaded() override;
@@ -108,6 +114,7 @@ class TRzToolButton : public TControl, public IToolbarFollower {
     int ImageWidth() const;
     int ImageHeight() const;
     TRect ContentRect() const;
+    TRect MeasureCaption(TRect r) const;
     int CaptionHeight() const;
     TRect PressedOffset(TRect r) const;
     TRect DrawFrame(TCanvas& canvas) const;
@@ -116,6 +123,11 @@ class TRzToolButton : public TControl, public IToolbarFollower {
     void DrawImage(TCanvas& canvas) const;
     void DrawCaption(TCanvas& canvas) const;
     void SetState(TRzButtonState state);
+    // A grouped button's click flips Down, unless it is latched and may not
+    // go up: then the click does not happen. Returns whether it goes on.
+    bool ToggleForClick();
+    // Word-wrapped, the caption fits its rectangle both ways.
+    bool CaptionFits() const;
     void ShowRestingState();
     void SetMouseOver(bool over, bool wasOver);
     void RaiseForGroup(bool allowAllUp);

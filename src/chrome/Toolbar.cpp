@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "chrome/AccessibleEvents.h"
+#include "chrome/Pressable.h"
 #include "chrome/Spacer.h"
 #include "chrome/ToolbarFollower.h"
 #include "framework/Canvas.h"
@@ -14,6 +16,7 @@ TRzToolbar::TRzToolbar(TComponent* owner) : TRzCustomPanel(owner) {
     SetBorderInner(fsNone);
     SetBorderSides(sdTop);
     SetBorderWidth(0);
+    SetTabStop(true);
 }
 
 template <typename T>
@@ -185,6 +188,8 @@ void TRzToolbar::ResolveToolbarControls() {
 }
 
 void TRzToolbar::ControlListChanged(TControl* control, bool inserted) {
+    if (!inserted && control == focusedButton_)
+        focusedButton_ = nullptr;
     if (Loading())
         return;
     std::erase_if(toolbarControls_,
@@ -294,4 +299,88 @@ void TRzToolbar::TileBackground(TCanvas& canvas) const {
         for (int x = inside.Left; x < inside.Right; x += background_.Width())
             canvas.Draw(x, y, background_);
     canvas.ResetClip();
+}
+
+// ------------------------------------------------------------ keyboard
+
+std::vector<TControl*> TRzToolbar::FocusableButtons() const {
+    std::vector<TControl*> buttons;
+    for (const TRzToolbarControl& entry : toolbarControls_) {
+        TControl* control = entry.Control;
+        if (dynamic_cast<IPressable*>(control) != nullptr && control->Visible() &&
+            control->Enabled())
+            buttons.push_back(control);
+    }
+    return buttons;
+}
+
+TControl* TRzToolbar::NeighbourButton(bool forward) const {
+    std::vector<TControl*> buttons = FocusableButtons();
+    if (!forward)
+        std::reverse(buttons.begin(), buttons.end());
+    auto it = std::find(buttons.begin(), buttons.end(), focusedButton_);
+    if (it == buttons.end())
+        return buttons.empty() ? nullptr : buttons.front();
+    return ++it == buttons.end() ? nullptr : *it;
+}
+
+bool TRzToolbar::ShowsFocus(const TControl* button) const {
+    return button != nullptr && button == focusedButton_ && Focused();
+}
+
+void TRzToolbar::MoveFocusTo(TControl* button) {
+    if (focusedButton_ != nullptr)
+        focusedButton_->Invalidate();
+    focusedButton_ = button;
+    if (button == nullptr)
+        return;
+    button->Invalidate();
+    if (Focused())
+        TellAccessible(*button, TAccessibleChange::Focus);
+}
+
+// Tab and Shift+Tab start at the first and the last button; coming back
+// otherwise (a click, the window becoming active) keeps the button.
+void TRzToolbar::DoEnter(TFocusEntry entry) {
+    const std::vector<TControl*> buttons = FocusableButtons();
+    if (entry != TFocusEntry::Other ||
+        std::find(buttons.begin(), buttons.end(), focusedButton_) == buttons.end())
+        focusedButton_ = nullptr;
+    MoveFocusTo(focusedButton_ != nullptr ? focusedButton_
+                                          : NeighbourButton(entry != TFocusEntry::Backtab));
+}
+
+void TRzToolbar::DoExit() {
+    if (focusedButton_ != nullptr)
+        focusedButton_->Invalidate();
+}
+
+bool TRzToolbar::TabWithin(bool forward) {
+    TControl* next = NeighbourButton(forward);
+    if (next == nullptr)
+        return false;
+    MoveFocusTo(next);
+    return true;
+}
+
+// The press may free the bar (its form closes): nothing is touched after it.
+void TRzToolbar::KeyDown(std::uint16_t& key, TShiftState) {
+    switch (key) {
+        case VK_SPACE:
+        case VK_RETURN:
+            if (auto* button = dynamic_cast<IPressable*>(focusedButton_)) {
+                key = 0;
+                button->Press();
+            }
+            break;
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+            TabWithin(key == VK_RIGHT || key == VK_DOWN);
+            key = 0;
+            break;
+        default:
+            break;
+    }
 }

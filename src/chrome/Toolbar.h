@@ -29,6 +29,11 @@ struct TRzToolbarControl {
 // wrapping into rows of RowHeight pixels, and can grow to fit them. Buttons
 // that follow the toolbar (IToolbarFollower) take its button size, layout and
 // caption setting.
+//
+// The keyboard reaches the buttons through the bar: Tab stops at it, and
+// while it has the focus Tab and Shift+Tab (and the arrow keys) move the
+// focus mark among its enabled, visible buttons (IPressable controls) in the
+// bar's order before leaving it; Space and Enter press the marked button.
 class TRzToolbar : public TRzCustomPanel {
   public:
     explicit TRzToolbar(TComponent* owner);
@@ -85,9 +90,19 @@ class TRzToolbar : public TRzCustomPanel {
     // suspended.
     void PositionControls() { Realign(); }
 
+    // The button the keyboard works on, or null.
+    TControl* FocusedButton() const { return focusedButton_; }
+    // Whether the button shows the focus mark: it is the focused button and
+    // the bar has the keyboard focus.
+    bool ShowsFocus(const TControl* button) const;
+
     void Paint(TCanvas& canvas) override;
+    void KeyDown(std::uint16_t& key, TShiftState shift) override;
 
   protected:
+    void DoEnter(TFocusEntry entry) override;
+    void DoExit() override;
+    bool TabWithin(bool forward) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
     void AlignControls(TControl* control, TRect& rect) override;
@@ -109,6 +124,11 @@ class TRzToolbar : public TRzCustomPanel {
     void TileBackground(TCanvas& canvas) const;
     template <typename T>
     void StoreAndLayOut(T& field, T value);
+    std::vector<TControl*> FocusableButtons() const;
+    // The focusable button after the focused one (before it when not
+    // forward), the first (last) when none is; null past the end.
+    TControl* NeighbourButton(bool forward) const;
+    void MoveFocusTo(TControl* button);
 
     bool showDivider_ = true;
     bool autoStyle_ = true;
@@ -126,4 +146,5 @@ class TRzToolbar : public TRzCustomPanel {
     TImageList* images_ = nullptr;
     TBitmap background_;
     std::vector<TRzToolbarControl> toolbarControls_;
+    TControl* focusedButton_ = nullptr;
 };

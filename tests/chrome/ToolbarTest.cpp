@@ -6,10 +6,12 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTest>
+#include <QToolTip>
 #include <QWidget>
 
 #include "Pixels.h"
 #include "chrome/ProgramChrome.h"
+#include "framework/Application.h"
 
 namespace {
 
@@ -483,4 +485,105 @@ TEST(PanelTest, RoundedBorderKeepsToItsSidesAndTransparentFillsNothing) {
     panel.Paint(canvas);
     EXPECT_EQ(ColumnOf(picture, 0, 1, 10), Solid(clRed, 9));
     EXPECT_EQ(RowOf(picture, 9, 0, 20), Solid(clRed, 20));
+}
+
+// Tab comes into the bar at its first enabled, visible button, walks them in
+// the bar's order and leaves after the last; Shift+Tab comes back in at the
+// last, and the arrow keys move the mark too.
+TEST_F(ToolbarTest, Keyboard_TabWalksTheEnabledVisibleButtonsThenLeaves) {
+    auto* other = new TWinControl(&form);
+    other->SetParent(&form);
+    other->SetBounds(0, 100, 50, 50);
+    other->SetTabStop(true);
+    auto& b = program.Buttons;
+    b[1]->SetEnabled(false);
+    b[4]->SetVisible(false);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    other->SetFocus();
+    auto marked = [&]() -> TControl* {
+        return toolbar->Focused() ? toolbar->FocusedButton() : nullptr;
+    };
+    std::vector<TControl*> walk;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walk.push_back(marked());
+    }
+    EXPECT_EQ(walk, (std::vector<TControl*>{b[0], b[2], b[3], b[5], nullptr}));
+    EXPECT_TRUE(other->Focused());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(marked(), b[5]);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(marked(), b[3]);
+}
+
+// A key press does what a click does: a grouped button latches, and a
+// latched one that may not go up does not click again.
+TEST_F(ToolbarTest, Keyboard_SpaceAndEnterPressTheMarkedButton) {
+    std::vector<int> clicks(6);
+    for (int i = 0; i < 6; ++i)
+        program.Buttons[i]->OnClick = [&clicks, i](TObject*) { ++clicks[i]; };
+    program.Buttons[3]->SetGroupIndex(1);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    toolbar->SetFocus();
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Right, Qt::Key_Return, Qt::Key_Right, Qt::Key_Right,
+                        Qt::Key_Space, Qt::Key_Space})
+        QTest::keyClick(Widget(), key);
+    EXPECT_EQ(clicks, (std::vector<int>{1, 1, 0, 1, 0, 0}));
+    EXPECT_TRUE(program.Buttons[3]->Down());
+}
+
+// The marked button shows a dotted ring two pixels inside its edges while
+// the bar has the focus; without it the bar looks as it did.
+TEST_F(ToolbarTest, Keyboard_FocusMarkIsADottedRingWhileTheBarHasTheFocus) {
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    toolbar->Widget()->clearFocus();  // the active window gave it the focus
+    const TBitmap before = Picture();
+    toolbar->SetFocus();  // marks the first button, (9, 4) to (129, 29)
+    const TBitmap marked = Picture();
+    const TPoint dots[] = {{11, 6}, {13, 6}, {11, 8}, {126, 25}, {125, 26}};
+    const TPoint gaps[] = {{12, 6}, {11, 7}, {126, 26}, {20, 16}};
+    for (TPoint p : dots)
+        EXPECT_EQ(marked.Pixel(p.X, p.Y), before.Pixel(p.X, p.Y) ^ 0xFFFFFF) << p.X << "," << p.Y;
+    for (TPoint p : gaps)
+        EXPECT_EQ(marked.Pixel(p.X, p.Y), before.Pixel(p.X, p.Y)) << p.X << "," << p.Y;
+    toolbar->Widget()->clearFocus();
+    EXPECT_EQ(Picture().Image(), before.Image());
+}
+
+// The tip under the mouse: a button's Hint, or else the whole caption of a
+// button too narrow to show it; none while the application shows no hints.
+TEST_F(ToolbarTest, Tip_TheHintOrTheCaptionThatDoesNotFit) {
+    struct Case {
+        const char* caption;
+        int width;
+        const char* hint;
+        bool showHints;
+        const char* tip;
+    } cases[] = {
+        {"Добавить EXIF", 120, "", true, ""},
+        {"Добавить EXIF", 60, "", true, "Добавить EXIF"},
+        {"Вы&ход", 30, "", true, "Выход"},
+        {"", 25, "List", true, "List"},
+        {"Добавить EXIF", 60, "Stamp", true, "Stamp"},
+        {"", 25, "List", false, ""},
+    };
+    TRzToolButton* button = program.Buttons[0];
+    form.Show();
+    for (const Case& c : cases) {
+        QToolTip::hideText();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        button->SetCaption(c.caption);
+        button->SetWidth(c.width);
+        button->SetHint(c.hint);
+        Application->ShowHint = c.showHints;
+        const QPoint centre(button->Left() + button->Width() / 2, 16);
+        QHelpEvent hover(QEvent::ToolTip, centre, Widget()->mapToGlobal(centre));
+        QApplication::sendEvent(Widget(), &hover);
+        Application->ShowHint = true;
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text().toStdString() : "", c.tip)
+            << c.caption << " " << c.width;
+    }
 }
