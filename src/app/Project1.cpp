@@ -9,6 +9,7 @@
 #include "app/ProgramIcon.h"
 #include "app/StartupOptions.h"
 #include "app/Unit1.h"
+#include "chrome/ChromeAccessibility.h"
 #include "framework/Application.h"
 #include "framework/Color.h"
 #include "shell/ShellEnv.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
         return Usage(options.Error);
     UseDesktopColorScheme();
     TShellEnvScope shellEnv;
+    InstallChromeAccessibility();
     Application->Title = "KadrimarkExif";
     TForm1 form;
     QApplication::setWindowIcon(ProgramIcon());

@@ -1,7 +1,9 @@
 #include "app/Unit1.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QObject>
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 #include <exception>
@@ -140,6 +142,7 @@ void TForm1::ReadFormDescription() {
     CreateChrome();
     EndLoading();
     WireButtons();
+    AddTipsAndKeys();
     Widget()->setWindowTitle(QString::fromStdString(Caption()));
     Widget()->setWindowIcon(ProgramIcon());
     Widget()->move(kLeft, kTop);  // the frame's corner; the size is the client area's
@@ -227,6 +230,18 @@ void TForm1::WireButtons() {
         button->OnClick = [this, handler](TObject* sender) {
             Application->HandleExceptions([&] { (this->*handler)(sender); });
         };
+}
+
+// The buttons that show only a picture say their command in a tip (which is
+// also their name for screen readers); Ctrl+E runs the stamp command from
+// anywhere in the window.
+void TForm1::AddTipsAndKeys() {
+    const std::pair<TRzToolButton*, const char*> tips[] = {
+        {RzToolButton4, "Large icons"}, {RzToolButton5, "List"}, {RzToolButton6, "Details"}};
+    for (auto [button, tip] : tips)
+        button->SetHint(QCoreApplication::translate("TForm1", tip).toStdString());
+    auto* stampKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), Widget());
+    QObject::connect(stampKey, &QShortcut::activated, Widget(), [this] { RzToolButton1->Press(); });
 }
 
 // The on-disk names of the list's items, in list order ("" for an item

@@ -90,6 +90,7 @@ class TForm1 : public TCustomForm {
     std::vector<std::string> ListedFileNames() const;
     void SetViewStyle(TViewStyle style);
     void WireButtons();
+    void AddTipsAndKeys();
     // Whether a command that touches the byte document or the list must wait:
     // a stamp run is in its pump step.
     bool Busy() const { return stamp_.Running(); }

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QWidget>
@@ -19,6 +22,7 @@
 #include "PhotoFiles.h"
 #include "app/ExifHead.h"
 #include "app/FolderItems.h"
+#include "chrome/ChromeAccessibility.h"
 #include "chrome/MarqueeStatus.h"
 #include "chrome/PollingStatus.h"
 #include "chrome/ProgressBar.h"
@@ -42,10 +46,12 @@ bool Greenish(TColor c) {
     return GetGValue(c) > GetRValue(c) + 40 && GetGValue(c) > GetBValue(c) + 40;
 }
 
-// The window over the test home, its boxes recorded instead of shown.
+// The window over the test home, its boxes recorded instead of shown, its
+// controls read by assistive tools as the program has them read.
 class Form1Test : public ShellTest {
   protected:
     Form1Test() {
+        InstallChromeAccessibility();  // before the window shows
         UseClassicColorScheme();
         Application->Title = "KadrimarkExif";
         Application->SetPresenterForTest(
@@ -392,4 +398,154 @@ TEST_F(Form1Test, Stamp_NavigatingDuringARunKeepsTheRunOnItsFolder) {
     EXPECT_EQ(form.TeFolderListbox1->SelectedFolder()->PathName(), other);
     EXPECT_EQ(form.TeFileListBox1->FolderPath(), other);
     EXPECT_EQ(Sorted(Listed()), Sorted(ListFolderItems(other)));
+}
+
+namespace {
+
+// The window as a screen reader and a keyboard user meet it.
+class Form1AccessTest : public Form1Test {
+  protected:
+    static QAccessibleInterface* Of(TWinControl* control) {
+        return QAccessible::queryAccessibleInterface(control->Widget());
+    }
+    static std::vector<std::pair<QAccessible::Role, QString>> Read(QAccessibleInterface* parent) {
+        std::vector<std::pair<QAccessible::Role, QString>> children;
+        for (int i = 0; i < parent->childCount(); ++i)
+            children.emplace_back(parent->child(i)->role(),
+                                  parent->child(i)->text(QAccessible::Name));
+        return children;
+    }
+    // The named text and the buttons of the modal box on the screen, which
+    // is closed by pressing its first button the way a tool presses it.
+    static bool ReadAndCloseBox(std::vector<QString>& texts) {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr)
+            return false;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(box);
+        texts.push_back(window->text(QAccessible::Name));
+        QAccessibleInterface* button = nullptr;
+        for (int i = 0; i < window->childCount(); ++i) {
+            QAccessibleInterface* child = window->child(i);
+            if (child->role() == QAccessible::StaticText &&
+                !child->text(QAccessible::Name).isEmpty())
+                texts.push_back(child->text(QAccessible::Name));
+            for (int j = 0; j < child->childCount() && button == nullptr; ++j)
+                if (child->child(j)->role() == QAccessible::Button)
+                    button = child->child(j);
+        }
+        if (button != nullptr)
+            button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        return true;
+    }
+    // The control whose window (or a view inside it) has the keyboard focus,
+    // and on the toolbar the button it marks.
+    std::string Focus() const {
+        for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget())
+            if (TWinControl* control = TWinControl::FromWidget(w))
+                return control == form.RzToolbar1 ? form.RzToolbar1->FocusedButton()->Name()
+                                                  : control->Name();
+        return "";
+    }
+};
+
+}  // namespace
+
+TEST_F(Form1AccessTest, Accessible_TheWindowReadsAsBarsTreeAndListWithNamedButtons) {
+    using A = QAccessible;
+    const std::vector<std::pair<A::Role, QString>> window = {
+        {A::ToolBar, ""}, {A::Client, ""}, {A::Splitter, ""}, {A::Client, ""}, {A::StatusBar, ""}};
+    EXPECT_EQ(Read(Of(&form)), window);
+    EXPECT_EQ(Of(&form)->role(), A::Window);
+    EXPECT_EQ(Of(&form)->text(A::Name), "KadrimarkEXIF");
+    const std::vector<std::pair<A::Role, QString>> toolbar = {
+        {A::Separator, ""},   {A::Button, "Добавить EXIF"}, {A::Button, "Автор"},
+        {A::Button, "Выход"}, {A::Separator, ""},           {A::Button, "Large icons"},
+        {A::Button, "List"},  {A::Button, "Details"}};
+    EXPECT_EQ(Read(Of(form.RzToolbar1)), toolbar);
+    const std::vector<std::pair<A::Role, QString>> status = {
+        {A::StaticText, "KadrimarkEXIF"},
+        {A::Separator, ""},
+        {A::ProgressBar, ""},
+        {A::Separator, ""},
+        {A::StaticText, QString::fromStdString(form.RzClockStatus1->Caption())}};
+    EXPECT_EQ(Read(Of(form.RzStatusBar1)), status);
+    EXPECT_TRUE(Of(form.KvtXPProgressBar1)->state().invisible);
+}
+
+// Pressed through its accessible action, "Добавить EXIF" stamps the shown
+// folder; during the run the progress bar shows and reads its position, and
+// the box at the end reads its text.
+TEST_F(Form1AccessTest, Accessible_PressingAddExifStampsAndTheBoxReadsTheCount) {
+    std::string folder = ShowFolderOf({"15-06-07_1230.jpg", "01-02-08_0915.jpg", "notes.jpg"});
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 3; }));
+    Application->SetPresenterForTest({});
+    QAccessibleInterface* progress = Of(form.KvtXPProgressBar1);
+    std::vector<std::pair<int, int>> values;  // position, maximum
+    InEveryPumpStep([&] {
+        if (!progress->state().invisible)
+            values.emplace_back(progress->valueInterface()->currentValue().toInt(),
+                                progress->valueInterface()->maximumValue().toInt());
+    });
+    std::vector<QString> box;
+    QTimer boxWatch;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        if (box.empty())
+            ReadAndCloseBox(box);
+    });
+    boxWatch.start(10);
+    QAccessibleInterface* stamp = Of(form.RzToolbar1)->child(1);
+    ASSERT_EQ(stamp->text(QAccessible::Name), "Добавить EXIF");
+    stamp->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(
+        PumpUntil([&] { return !box.empty() && QApplication::activeModalWidget() == nullptr; }));
+    pumpStep = nullptr;
+
+    EXPECT_EQ(box, (std::vector<QString>{"KadrimarkExif", "EXIF Info добавлено в: 2 файлов"}));
+    EXPECT_EQ(values, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}}));
+    EXPECT_TRUE(progress->state().invisible);
+    EXPECT_EQ(ReadFileBytes(folder + "/15-06-07_1230.jpg"), Stamped("2007:06:15 12:30:00"));
+}
+
+// Tab goes from the tree to the list, then through the six buttons, and
+// back to the tree.
+TEST_F(Form1AccessTest, Keyboard_TabGoesTreeListThenEveryToolbarButton) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    form.TeFolderListbox1->SetFocus();
+    std::vector<std::string> route = {Focus()};
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        route.push_back(Focus());
+    }
+    EXPECT_EQ(route,
+              (std::vector<std::string>{"TeFolderListbox1", "TeFileListBox1", "RzToolButton1",
+                                        "RzToolButton2", "RzToolButton3", "RzToolButton4",
+                                        "RzToolButton5", "RzToolButton6", "TeFolderListbox1"}));
+}
+
+// Enter presses the marked button; Ctrl+E stamps from wherever the focus is.
+TEST_F(Form1AccessTest, Keyboard_EnterPressesTheMarkedButtonAndCtrlEStamps) {
+    ShowFolderOf({"15-06-07_1230.jpg"});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    form.TeFileListBox1->SetFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(Focus(), "RzToolButton2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    form.TeFileListBox1->SetFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].Text, kAuthorMessage);
+    EXPECT_EQ(boxes[1].Text, "EXIF Info добавлено в: 1 файлов");
+}
+
+TEST_F(Form1AccessTest, Tips_TheImageOnlyButtonsNameTheirCommands) {
+    const std::pair<TRzToolButton*, const char*> tips[] = {{form.RzToolButton4, "Large icons"},
+                                                           {form.RzToolButton5, "List"},
+                                                           {form.RzToolButton6, "Details"}};
+    for (auto [button, tip] : tips) {
+        const QPoint centre(button->Left() + button->Width() / 2, 16);
+        QHelpEvent hover(QEvent::ToolTip, centre, form.RzToolbar1->Widget()->mapToGlobal(centre));
+        QApplication::sendEvent(form.RzToolbar1->Widget(), &hover);
+        EXPECT_EQ(QToolTip::text().toStdString(), tip);
+    }
 }
