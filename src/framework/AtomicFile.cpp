@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -22,7 +23,7 @@ namespace {
 
 // How many files a group lets go at once: each may wait on the disk, and
 // those waits overlap.
-constexpr std::size_t kHelpers = 16;
+constexpr std::size_t kHelpers = 64;
 // Descriptors a handed file may hold: its temporary file, the file it
 // replaces and that file's folder, and while it is rewritten in place the
 // original's copy and the file opened for writing. Handed files get half of
@@ -438,8 +439,22 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed) {
         held_.push_back(std::move(origin.file));
         heldBytes_ += origin.facts.st_size;
     }
-    if (held_.size() >= maxHeld_ || heldBytes_ >= kHeldBytes)
+    if (held_.size() >= maxHeld_ || heldBytes_ >= kMostHeldBytes || LowOnSpace(placed))
         Release();
+}
+
+bool TAtomicFileGroup::LowOnSpace(const std::vector<Handed>& placed) {
+    std::set<dev_t> asked;
+    for (const Handed& file : placed) {
+        struct statvfs space {};
+        if (file.result != 0 || !asked.insert(file.device).second ||
+            fstatvfs(file.file->origin_.folder.Get(), &space) != 0)
+            continue;
+        if (static_cast<long long>(space.f_bavail) * static_cast<long long>(space.f_frsize) <
+            kLeastFreeBytes)
+            return true;
+    }
+    return false;
 }
 
 void TAtomicFileGroup::Release() {

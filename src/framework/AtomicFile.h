@@ -155,8 +155,9 @@ class TAtomicFile {
 // the renames leaves every original in place.
 //
 // The files the renames replaced are held open, and so not yet freed, until
-// they add up to kHeldBytes or to their share of the process's descriptors;
-// then the group's helper threads let them go while the owner goes on.
+// they add up to kMostHeldBytes or to their share of the process's
+// descriptors, or their file system has less than kLeastFreeBytes left; then
+// the group's helper threads let them go while the owner goes on.
 // Freeing a file can wait for the disk (a file system mounted with online
 // discard waits for each), and a file system may pass over recently freed
 // inodes when it makes the next new file; holding them keeps both off the
@@ -200,8 +201,10 @@ class TAtomicFileGroup {
     // group was made): flush before handing another.
     bool Full() const { return handed_.size() >= maxPending_; }
 
-    // Replaced files are let go once they hold this many bytes of the disk.
-    static constexpr long long kHeldBytes = 512LL << 20;
+    // Replaced files are let go once they hold this many bytes of the disk,
+    // or once their file system has less than the other left.
+    static constexpr long long kMostHeldBytes = 4LL << 30;
+    static constexpr long long kLeastFreeBytes = 1LL << 30;
     // True when a file handed since the last Flush replaces the file with
     // these facts (device, inode): reading it now may give either content.
     bool Holds(const struct stat& facts) const;
@@ -227,6 +230,9 @@ class TAtomicFileGroup {
     // Keeps the files the placed ones replaced, letting the held ones go
     // when they reach their bounds.
     void Hold(std::vector<Handed>& placed);
+    // Whether a file system the placed files are on has less than
+    // kLeastFreeBytes left.
+    static bool LowOnSpace(const std::vector<Handed>& placed);
     // Lets the held files go on the helpers (on this thread when none can
     // start), once those let go before are gone.
     void Release();
