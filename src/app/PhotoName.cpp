@@ -71,10 +71,6 @@ const std::vector<std::array<TNamePattern, 2>>& SchemePatterns() {
     return patterns;
 }
 
-const TScheme& CameraPhones() {
-    return kSchemes[0];
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -183,11 +179,11 @@ TNameReading Passed(const char* scheme, TNamePass pass) {
     return {scheme, std::nullopt, 0, pass};
 }
 
-// The moment of a scheme's fields, with its rules.
-TNameReading Moment(const TScheme& scheme, const TNameFields& fields, std::time_t modified,
-                    std::time_t now) {
-    const TShotTime today = ShotOf(LocalTime(now));
-    TShotTime shot{fields.year >= 0 ? fields.year : CenturyYear(fields, today),
+// The fields as a day and time of the calendar, or nothing when the calendar has no such
+// day or time. Whether the moment is too early or still to come is the caller's question, so
+// that such a name never tells which of day and month comes first.
+std::optional<TShotTime> CalendarShot(const TNameFields& fields, std::time_t now) {
+    TShotTime shot{fields.year >= 0 ? fields.year : CenturyYear(fields, ShotOf(LocalTime(now))),
                    fields.month,
                    fields.day,
                    std::max(fields.hour, 0),
@@ -195,7 +191,22 @@ TNameReading Moment(const TScheme& scheme, const TNameFields& fields, std::time_
                    std::max(fields.second, 0)};
     if (!IsRealDay(shot.year, shot.month, shot.day) || shot.hour > 23 || shot.minute > 59 ||
         shot.second > 59)
+        return std::nullopt;
+    return shot;
+}
+
+// A local time that the clocks skipped (the hour a summer time begins) names no instant.
+bool IsSkippedLocalTime(const TShotTime& shot, std::time_t instant) {
+    return ShotOf(LocalTime(instant)) != shot;
+}
+
+// The moment of a scheme's fields, with its rules.
+TNameReading Moment(const TScheme& scheme, const TNameFields& fields, std::time_t modified,
+                    std::time_t now) {
+    std::optional<TShotTime> named = CalendarShot(fields, now);
+    if (!named)
         return Passed(scheme.name, TNamePass::NoSuchMoment);
+    TShotTime shot = *named;
     if (scheme.time == TTimeRule::FileTimeThatDay) {
         TShotTime file = ShotOf(LocalTime(modified));
         shot = SameDay(file, shot) ? file : TShotTime{shot.year, shot.month, shot.day, kNoon};
@@ -204,6 +215,8 @@ TNameReading Moment(const TScheme& scheme, const TNameFields& fields, std::time_
     std::time_t instant = scheme.zone == TZoneRule::Utc ? timegm(&tm) : std::mktime(&tm);
     if (scheme.zone == TZoneRule::Utc)
         shot = ShotOf(LocalTime(instant));
+    else if (IsSkippedLocalTime(shot, instant))
+        return Passed(scheme.name, TNamePass::NoSuchMoment);
     if (shot.year < kEarliestYear)
         return Passed(scheme.name, TNamePass::BeforeEarliest);
     if (instant > now)
@@ -223,11 +236,12 @@ TNameReading InFolderOrder(const TScheme& scheme, const TNameFields& fields,
         return Moment(scheme, file.order == TDayOrder::DayFirst ? fields : MonthFirst(fields),
                       file.modified, now);
     }
-    TNameReading dayFirst = Moment(scheme, fields, file.modified, now);
-    TNameReading monthFirst = Moment(scheme, MonthFirst(fields), file.modified, now);
-    if (dayFirst.shot && monthFirst.shot && dayFirst.shot != monthFirst.shot)
+    std::optional<TShotTime> dayFirst = CalendarShot(fields, now);
+    std::optional<TShotTime> monthFirst = CalendarShot(MonthFirst(fields), now);
+    if (dayFirst && monthFirst && dayFirst != monthFirst)
         return Passed(scheme.name, TNamePass::DayOrMonth);
-    return dayFirst.shot || !monthFirst.shot ? dayFirst : monthFirst;
+    return Moment(scheme, dayFirst || !monthFirst ? fields : MonthFirst(fields), file.modified,
+                  now);
 }
 
 bool InForce(const TScheme& scheme, const TNameSchemes& schemes) {
@@ -311,9 +325,8 @@ std::optional<TDayOrder> FolderDayOrder(const std::vector<std::string>& names,
         if (MatchScheme(0, name, fields) == std::string::npos)
             continue;
         any = true;
-        bool dayFirst = Moment(CameraPhones(), fields, 0, schemes.now).shot.has_value();
-        bool monthFirst =
-            Moment(CameraPhones(), MonthFirst(fields), 0, schemes.now).shot.has_value();
+        bool dayFirst = CalendarShot(fields, schemes.now).has_value();
+        bool monthFirst = CalendarShot(MonthFirst(fields), schemes.now).has_value();
         onlyDayFirst |= dayFirst && !monthFirst;
         onlyMonthFirst |= monthFirst && !dayFirst;
     }

@@ -181,8 +181,32 @@ TEST(PhotoName, FolderDecidesWhetherDayOrMonthComesFirst) {
              "camera phones"},
             {"05-05-07_1200.jpg", "2007:05:05 12:00:00", "camera phones"},  // the same either way
             {"31-04-07_1200.jpg", "passed over: no such date or time", "camera phones"},
+            {"06-12-24_1200.jpg", "passed over: day and month cannot be told apart",
+             "camera phones"},  // 12 June is past, 6 December to come: still both days exist
         },
         schemes, {0, TDayOrder::Mixed});
+}
+
+// A name read day first that is later today is still to come: no sign of month first.
+TEST(PhotoName, AMomentStillToComeNeverDecidesMonthFirst) {
+    TNameSchemes schemes = Schemes(false);
+    schemes.now = Moment(2026, 12, 10, 14, 42, 0);
+    EXPECT_EQ(FolderDayOrder({"10-12-26_2359.jpg"}, schemes), TDayOrder::DayFirst);
+    EXPECT_EQ(FolderDayOrder({"10-12-26_2359.jpg", "15-11-26_1200.jpg"}, schemes),
+              TDayOrder::DayFirst);
+    Check({{"10-12-26_2359.jpg", "passed over: after now", "camera phones"},
+           {"09-12-26_1200.jpg", "2026:12:09 12:00:00", "camera phones"}},
+          schemes, {0, TDayOrder::DayFirst});
+    Check(
+        {{"10-12-26_2359.jpg", "passed over: day and month cannot be told apart", "camera phones"}},
+        schemes, {0, TDayOrder::Mixed});
+}
+
+TEST(PhotoName, ALocalTimeTheClocksSkippedIsPassedOver) {
+    TimeZone berlin("Europe/Berlin");
+    Check({{"31-03-24_0230.jpg", "passed over: no such date or time", "camera phones"},
+           {"31-03-24_0330.jpg", "2024:03:31 03:30:00", "camera phones"}},
+          Schemes(false), {0, TDayOrder::DayFirst});
 }
 
 TEST(PhotoName, PixelNamesAreInUtcAndWrittenAsLocalTime) {
