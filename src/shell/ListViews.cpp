@@ -57,6 +57,9 @@ void TIconDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return QStyledItemDelegate::paint(painter, option, index);
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
+    // The target of a drag shows as selected, its caption too.
+    if (index.row() == owner_->DropHighlighted())
+        cell.state |= QStyle::State_Selected | QStyle::State_Active;
     PaintIconPicture(*painter, cell);
     // A whole label is drawn by the view after every cell.
     if (!ShowsWholeLabel(*owner_->IconView(), index))

@@ -114,6 +114,43 @@ TEST_F(ShellListDragTest, DropsFromAnotherProgram_LandOnTheFolderItemOrTheShownF
     EXPECT_FALSE(Viewport()->acceptDrops());
 }
 
+// In large icons the folder under a drag keeps its caption, drawn
+// highlighted as the target.
+TEST_F(ShellListDragTest, IconView_FolderUnderADragKeepsItsCaptionHighlighted) {
+    std::filesystem::create_directory(folder_ + "/album");
+    const std::string source = MakeHomeFolder("source");
+    WriteFileBytes(source + "/p.jpg", "p");
+    Show(folder_);
+    ASSERT_EQ(list_.ViewStyle(), vsIcon);
+    std::unique_ptr<QMimeData> mime(UriMime("file://" + source + "/p.jpg\r\n"));
+    const QPoint at = Viewport()->mapFrom(list_.Widget(), ItemPoint(0));
+    QDragEnterEvent enter(at, Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Viewport(), &move);
+    ASSERT_EQ(list_.DropHighlighted(), 0);
+
+    // The caption lies below the picture, in the lower half of the cell: a
+    // box of the highlight with the text in another colour inside it.
+    const QRect cell = list_.ActiveView()->visualRect(list_.Model()->index(0, 0));
+    const QImage picture = Viewport()->grab().toImage();
+    const QColor highlight = Viewport()->palette().color(QPalette::Active, QPalette::Highlight);
+    QRect box;
+    for (int y = cell.center().y(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            if (picture.pixelColor(x, y) == highlight)
+                box |= QRect(x, y, 1, 1);
+    int written = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            written += picture.pixelColor(x, y) != highlight;
+    EXPECT_GT(box.width() * box.height(), 100);
+    EXPECT_GT(written, 10) << "the caption shows on the highlight";
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(Viewport(), &leave);
+    EXPECT_EQ(list_.DropHighlighted(), -1);
+}
+
 TEST_F(ShellListDragTest, OwnDragOntoItsEmptySpace_LeftDoesNothing_RightOffersACopy) {
     Make("a.jpg", "a");
     Show(folder_);
