@@ -1,5 +1,7 @@
 #include "platform/ShellMenu.h"
 
+#include <algorithm>
+
 TShellMenuItem MenuCommand(UINT id, std::string caption, bool isDefault) {
     TShellMenuItem item;
     item.Id = id;
@@ -37,4 +39,26 @@ TShellMenu* TShellMenu::SendToMenu() {
                 return found;
     }
     return nullptr;
+}
+
+void TShellMenu::RemoveSendTo() {
+    TShellMenu* sendTo = SendToMenu();
+    if (sendTo == nullptr || sendTo == this)
+        return;
+    for (auto it = Items.begin(); it != Items.end(); ++it) {
+        if (it->SubMenu.get() == sendTo) {
+            Items.erase(it);
+            break;
+        }
+        if (it->SubMenu)
+            it->SubMenu->RemoveSendTo();
+    }
+    auto doubled = [](const TShellMenuItem& a, const TShellMenuItem& b) {
+        return a.Separator && b.Separator;
+    };
+    Items.erase(std::unique(Items.begin(), Items.end(), doubled), Items.end());
+    if (!Items.empty() && Items.front().Separator)
+        Items.erase(Items.begin());
+    if (!Items.empty() && Items.back().Separator)
+        Items.pop_back();
 }

@@ -22,6 +22,8 @@ struct TShellMenuItem {
     // The "Send To" submenu's stand-in entry: the control that shows the menu
     // replaces it with the Send To folder's entries.
     bool SendToPlaceholder = false;
+    // The entry's small system image (SystemImageListOf(true)); -1 for none.
+    int ImageIndex = -1;
     std::shared_ptr<TShellMenu> SubMenu;
 };
 
@@ -37,6 +39,9 @@ struct TShellMenu {
     // The first submenu (at any depth) holding the Send To placeholder; null
     // when there is none.
     TShellMenu* SendToMenu();
+    // Takes out the entry that opens the Send To submenu (at any depth), and
+    // a separator it leaves doubled or at an end.
+    void RemoveSendTo();
 };
 
 // QueryContextMenu flags.

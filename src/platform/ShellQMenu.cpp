@@ -1,6 +1,9 @@
 #include "platform/ShellQMenu.h"
 
 #include <QMenu>
+#include <QPixmap>
+
+#include "platform/SystemImageList.h"
 
 void FillQMenu(QMenu& menu, const TShellMenu& shellMenu) {
     for (const TShellMenuItem& item : shellMenu.Items) {
@@ -18,6 +21,8 @@ void FillQMenu(QMenu& menu, const TShellMenu& shellMenu) {
             action = menu.addAction(caption);
             action->setData(item.Id);
         }
+        if (item.ImageIndex >= 0)
+            action->setIcon(QPixmap::fromImage(SystemImageListOf(true)->Image(item.ImageIndex)));
         action->setEnabled(item.Enabled);
         action->setProperty("sendToPlaceholder", item.SendToPlaceholder);
         if (item.Default)

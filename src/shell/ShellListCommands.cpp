@@ -218,6 +218,8 @@ void TRzCustomShellList::ShowShellMenu(TListItem* focused, QPoint point) {
     TShellMenu entries;
     if (FAILED(menu->QueryContextMenu(&entries, 0, kFirstMenuCommand, kLastMenuCommand, flags)))
         return;
+    // The list fills no Send To submenu, and an empty one is not offered.
+    entries.RemoveSendTo();
     QMenu popup(Widget());
     FillQMenu(popup, entries);
     QObject::connect(&popup, &QMenu::hovered,

@@ -18,6 +18,7 @@
 #include "shell/ShellError.h"
 #include "shell/ShellPaths.h"
 #include "shell/ShellShortcuts.h"
+#include "shell/SystemImages.h"
 
 namespace {
 
@@ -35,14 +36,23 @@ std::vector<std::string> SendToEntries() {
     return names;
 }
 
-// Puts the Send To entries in place of the placeholder, with ids 1, 2, ...
+// Puts the Send To entries, each with its small system icon, in place of
+// the placeholder, with ids 1, 2, ...; without entries the submenu goes.
 void FillSendTo(TShellMenu& menu, const std::vector<std::string>& entries) {
     TShellMenu* sendTo = menu.SendToMenu();
     if (sendTo == nullptr)
         return;
+    if (entries.empty())
+        return menu.RemoveSendTo();
     sendTo->Items.clear();
-    for (std::size_t i = 0; i < entries.size(); ++i)
+    const std::string folder = SpecialFolderPath(0, CSIDL_SENDTO);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
         sendTo->Items.push_back(MenuCommand(static_cast<UINT>(i + 1), entries[i]));
+        LPITEMIDLIST entry = nullptr;
+        if (SUCCEEDED(PathToIdList(folder + "/" + entries[i], &entry)))
+            sendTo->Items.back().ImageIndex = GetSysIconIndex(entry, SHGFI_SMALLICON);
+        FreeIdList(entry);
+    }
 }
 
 std::string Trimmed(const std::string& text) {

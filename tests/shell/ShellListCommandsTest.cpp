@@ -282,7 +282,10 @@ TEST_F(ShellListCommandTest, ContextMenu_ShellVerbsWithHints_RenameOnlyWhenNotRe
         return captions;
     };
     list_.SetReadOnly(true);
-    EXPECT_FALSE(choose("&Copy").contains("Rena&me"));
+    const QStringList captions = choose("&Copy");
+    EXPECT_FALSE(captions.contains("Rena&me"));
+    EXPECT_FALSE(captions.contains("Se&nd To")) << "the list fills no Send To";
+    EXPECT_TRUE(captions.contains("&Delete"));
     EXPECT_EQ(FilesOnClipboard().Paths, std::vector<std::string>{folder_ + "/a.txt"});
     ASSERT_FALSE(hints.empty());
     EXPECT_FALSE(hints.front().empty());

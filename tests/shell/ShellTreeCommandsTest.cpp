@@ -146,8 +146,9 @@ TEST_F(ShellTreeTest, LabelEditing_StartsFromTheEditingNameAndReportsItsEnd) {
 }
 
 // The Send To entries: files and links of the Send To folder, not folders,
-// not hidden files; a choice drops the node on the entry.
-TEST_F(ShellTreeTest, SendTo_ListsTheFolderFilesAndDropsTheNodeOnTheChoice) {
+// not hidden files, each with its small icon; a choice drops the node on the
+// entry. Without entries the menu offers no Send To.
+TEST_F(ShellTreeTest, SendTo_ListsTheFolderFilesWithIcons_DropsTheNodeOnTheChoice) {
     RecordingPrompts prompts;
     TShellPromptsScope scope(prompts);
     DesktopFolder dir;
@@ -162,20 +163,22 @@ TEST_F(ShellTreeTest, SendTo_ListsTheFolderFilesAndDropsTheNodeOnTheChoice) {
     Navigate(photos);
 
     // Opens the node's menu from the keyboard and picks `entry` from Send To.
+    // The entries shown, and the number of them drawn with an icon.
     auto sendVia = [&](const QString& entry) {
         QStringList shown;
+        int withIcons = 0;
         QTimer::singleShot(0, [&] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             ASSERT_NE(menu, nullptr);
             for (QAction* action : menu->actions()) {
                 QMenu* sub = action->menu();
-                if (sub == nullptr || sub->actions().isEmpty() ||
-                    CommandOf(sub->actions().front()) >= kFirstMenuCommand)
+                if (sub == nullptr)
                     continue;
                 menu->setActiveAction(action);
                 QAction* chosen = nullptr;
                 for (QAction* item : sub->actions()) {
                     shown << item->text();
+                    withIcons += !item->icon().isNull();
                     if (item->text() == entry)
                         chosen = item;
                 }
@@ -186,13 +189,14 @@ TEST_F(ShellTreeTest, SendTo_ListsTheFolderFilesAndDropsTheNodeOnTheChoice) {
             menu->close();
         });
         QTest::keyClick(tree->View(), Qt::Key_F10, Qt::ShiftModifier);
-        return shown;
+        return std::pair{shown, withIcons};
     };
-    EXPECT_EQ(sendVia("Viewer.desktop"), (QStringList{"Backup", "Viewer.desktop"}));
+    EXPECT_EQ(sendVia("Viewer.desktop"), std::pair(QStringList{"Backup", "Viewer.desktop"}, 2));
     EXPECT_EQ(prompts.ran, (std::vector<std::vector<std::string>>{{"viewer", photos}}));
     sendVia("Backup");
     EXPECT_TRUE(std::filesystem::is_directory(backup + "/photos"));
     std::filesystem::remove_all(sendTo);
+    EXPECT_EQ(sendVia("Backup"), std::pair(QStringList{}, 0)) << "no Send To submenu";
 }
 
 }  // namespace
