@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QString>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/FileOperations.h"
@@ -20,6 +23,7 @@ enum Offset : UINT {
     kCopy = 2,
     kPaste = 3,
     kDelete = 4,
+    kRestore = 5,
     kRename = kRenameCommandOffset,
     kProperties = 19,
 };
@@ -38,6 +42,7 @@ constexpr TVerb kVerbs[] = {
     {kCopy, "copy", "&Copy", "Copies the selected items to the Clipboard."},
     {kPaste, "paste", "&Paste", "Puts the items you copied or cut into this folder."},
     {kDelete, "delete", "&Delete", "Moves the selected items to the Trash."},
+    {kRestore, "restore", "&Restore", "Puts the selected items back where they were deleted from."},
     {kRename, "rename", "Rena&me", "Gives the selected item a new name."},
     {kProperties, "properties", "P&roperties", "Shows the properties of the selected items."},
 };
@@ -89,6 +94,7 @@ class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu>
     HRESULT Open();
     HRESULT Paste();
     HRESULT Delete();
+    HRESULT Restore();
     HRESULT Run(UINT offset);
     // Reports a failure (not a cancel) to the person and passes it on.
     HRESULT Report(HRESULT hr, const std::string& what) const;
@@ -123,6 +129,8 @@ bool TItemContextMenu::Offers(UINT offset, UINT flags) const {
                    !IsTrashPath(items_.front().Path);
         case kDelete:
             return AllHavePaths() && AllHave(SFGAO_CANDELETE);
+        case kRestore:
+            return folderPath_ == TrashFilesPath() && AllHavePaths();
         case kRename:
             return one && (flags & CMF_CANRENAME) && AllHave(SFGAO_CANRENAME);
         default:
@@ -157,6 +165,7 @@ HRESULT TItemContextMenu::QueryContextMenu(void* menu, UINT indexMenu, UINT idCm
     };
     add(kOpen);
     if (!(flags & CMF_DEFAULTONLY)) {
+        add(kRestore);
         if (AllHavePaths()) {
             separate();
             auto sendTo = std::make_shared<TShellMenu>();
@@ -224,6 +233,8 @@ HRESULT TItemContextMenu::Run(UINT offset) {
             return Paste();
         case kDelete:
             return Delete();
+        case kRestore:
+            return Restore();
         case kProperties:
             ShellPrompts().ShowProperties(Paths());
             return S_OK;
@@ -232,11 +243,22 @@ HRESULT TItemContextMenu::Run(UINT offset) {
     }
 }
 
+// A place without a path, or a file no program is set to open, is reported
+// as such: the system has no reason text for it.
 HRESULT TItemContextMenu::Open() {
-    for (const TContextMenuItem& item : items_)
-        if (item.Path.empty() || !ShellPrompts().OpenWithDefault(item.Path))
-            return Report(E_FAIL,
-                          "open " + (item.Path.empty() ? "this place" : ItemNameOf(item.Path)));
+    for (const TContextMenuItem& item : items_) {
+        if (item.Path.empty() || !ShellPrompts().OpenWithDefault(item.Path)) {
+            ShellPrompts().ReportError(
+                item.Path.empty()
+                    ? QCoreApplication::translate("ItemContextMenu", "This place cannot be opened.")
+                          .toStdString()
+                    : QCoreApplication::translate(
+                          "ItemContextMenu", "Cannot open \"%1\": no program is set to open it.")
+                          .arg(QString::fromStdString(ItemNameOf(item.Path)))
+                          .toStdString());
+            return E_FAIL;
+        }
+    }
     return S_OK;
 }
 
@@ -267,6 +289,30 @@ HRESULT TItemContextMenu::Delete() {
         }
     }
     return Report(result, "delete " + failed);
+}
+
+// Each item goes back to its place; one that cannot is reported by its name,
+// and the others are still tried.
+HRESULT TItemContextMenu::Restore() {
+    HRESULT result = S_OK;
+    for (const std::string& path : Paths()) {
+        std::string original;
+        const HRESULT hr = RestoreFromTrash(path, original);
+        if (SUCCEEDED(hr))
+            continue;
+        const QString reason =
+            hr == HResultFromErrno(EEXIST)
+                ? QCoreApplication::translate("ItemContextMenu", "\"%1\" is in its place")
+                      .arg(QString::fromStdString(original))
+                : QString::fromStdString(SysErrorMessage(hr));
+        ShellPrompts().ReportError(
+            QCoreApplication::translate("ItemContextMenu", "Cannot restore \"%1\": %2.")
+                .arg(QString::fromStdString(ItemNameOf(path)), reason)
+                .toStdString());
+        if (SUCCEEDED(result))
+            result = hr;
+    }
+    return result;
 }
 
 HRESULT TItemContextMenu::Report(HRESULT hr, const std::string& what) const {

@@ -18,6 +18,8 @@
 //   4      delete       all items can be deleted (SFGAO_CANDELETE): to the
 //                       Trash after a confirmation, or for good for items
 //                       in the Trash (with their restore records)
+//   5      restore      items of the Trash: each back where it was deleted
+//                       from (RestoreFromTrash)
 //   18     rename       one item that can be renamed, and CMF_CANRENAME;
 //                       the control that shows the menu edits the name, so
 //                       InvokeCommand answers E_NOTIMPL for it

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
+#include <vector>
 
 #include "framework/FileHandle.h"
 #include "platform/FileOperations.h"
@@ -139,7 +141,63 @@ HRESULT TTrashFolder::Take(const std::string& path, const std::string& recordedP
     return HResultFromErrno(EEXIST);
 }
 
+// The original path an info file's text records; empty when it records
+// none that is absolute.
+std::string RecordedPath(const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string_view line(text.data() + start, end - start);
+        if (line.starts_with("Path=")) {
+            const std::vector<std::string> paths =
+                ReadUriList("file://" + std::string(line.substr(5)));
+            return paths.size() == 1 ? paths.front() : std::string();
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+// An info file's text, read through one descriptor; false when it cannot be.
+bool ReadRecord(const std::string& path, std::string& text) {
+    TFileHandle record(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!record.Valid())
+        return false;
+    char buffer[4096];
+    for (ssize_t got; (got = read(record.Get(), buffer, sizeof buffer)) != 0;) {
+        if (got < 0 || text.size() > 16 * sizeof buffer)
+            return false;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+}
+
 }  // namespace
+
+HRESULT RestoreFromTrash(const std::string& path, std::string& original) {
+    original.clear();
+    const std::string name = ItemNameOf(path);
+    const std::string trash = DataHomePath() + "/Trash";
+    if (name.empty() || path != trash + "/files/" + name)
+        return E_INVALIDARG;
+    const std::string info = trash + "/info/" + name + ".trashinfo";
+    std::string text;
+    if (!ReadRecord(info, text))
+        return LastError();
+    original = RecordedPath(text);
+    const std::string originalName = ItemNameOf(original);
+    if (originalName.empty())
+        return HResultFromErrno(EINVAL);
+    const std::string folder = original.substr(0, original.size() - originalName.size() - 1);
+    if (!folder.empty() && !MakeFolders(folder))
+        return LastError();
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, original.c_str(), RENAME_NOREPLACE) != 0)
+        return LastError();
+    unlink(info.c_str());
+    return S_OK;
+}
 
 std::string TrashInfoText(const std::string& path, long long when) {
     std::time_t seconds = static_cast<std::time_t>(when);

@@ -22,6 +22,14 @@
 // and no info file stays behind; a trash's own item is refused (E_INVALIDARG).
 HRESULT MoveToTrash(const std::string& path);
 
+// Puts an item of the home Trash (a full path in its files folder) back
+// where its record says it came from, under the name it had, and removes the
+// record; `original` gets that place. A folder it came from that is gone is
+// made again; a place that is taken meanwhile is never overwritten (EEXIST).
+// An item without a readable record, or whose record names no absolute path,
+// stays (ENOENT, EINVAL).
+HRESULT RestoreFromTrash(const std::string& path, std::string& original);
+
 // Whether the item lies in a trash (the home trash, with its files and info
 // records, or a mount's .Trash-<uid> or .Trash) or holds the home trash:
 // such an item never goes to the Trash. The item's folders are resolved, so

@@ -243,7 +243,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     ComPtr<IContextMenu> ItemsMenu(const std::vector<LPCITEMIDLIST>& items) const;
     void RunDefaultCommand(const std::vector<LPCITEMIDLIST>& items);
     void ShowShellMenu(TListItem* focused, QPoint point);
-    void RunMenuCommand(IContextMenu* menu, UINT id, TListItem* focused);
+    void RunMenuCommand(IContextMenu* menu, UINT id, bool isDefault, TListItem* focused);
     // Tells OnPopupHint the help text of menu entry `id` (empty for none).
     void PopupHint(IContextMenu* menu, UINT id);
 

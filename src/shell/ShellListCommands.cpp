@@ -225,13 +225,17 @@ void TRzCustomShellList::ShowShellMenu(TListItem* focused, QPoint point) {
     QObject::connect(&popup, &QMenu::hovered,
                      [this, &menu](QAction* action) { PopupHint(menu.Get(), CommandOf(action)); });
     const UINT id = CommandOf(popup.exec(Widget()->mapToGlobal(point)));
-    RunMenuCommand(menu.Get(), id, focused);
+    RunMenuCommand(menu.Get(), id, static_cast<int>(id) == entries.DefaultId(), focused);
 }
 
-// The rename entry edits the label here; other entries are the menu's own.
-void TRzCustomShellList::RunMenuCommand(IContextMenu* menu, UINT id, TListItem* focused) {
+// The default entry does what Enter does (a folder is shown here), the
+// rename entry edits the label here; other entries are the menu's own.
+void TRzCustomShellList::RunMenuCommand(IContextMenu* menu, UINT id, bool isDefault,
+                                        TListItem* focused) {
     if (id < kFirstMenuCommand)
         return;
+    if (isDefault)
+        return OpenSelected();
     if (id == kFirstMenuCommand + kRenameCommandOffset) {
         if (focused != nullptr)
             EditLabel(FocusedIndex());

@@ -266,6 +266,9 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // folder) as a drop.
     void SendTo(TTreeNode* node, const std::string& entry);
     void Renamed(TTreeNode* node, LPCITEMIDLIST newItem);
+    // Whether the node's item is a folder (its default command shows it).
+    static bool IsFolderNode(TTreeNode* node);
+    void ShowNode(TTreeNode* node);
 
     // -- Drag and drop.
     void SyncDropTarget();

@@ -257,10 +257,30 @@ void TRzCustomShellTree::ShowShellMenu(TTreeNode* node, TPoint pos) {
             SendTo(node, sendTo[id - 1]);
     } else if (id == kFirstMenuCommand + kRenameCommandOffset) {
         EditNode(node);
+    } else if (static_cast<int>(id) == entries.DefaultId() && IsFolderNode(node)) {
+        ShowNode(node);
     } else {
         InvokeMenuVerb(menu.Get(), MakeIntVerb(id - kFirstMenuCommand));
         RefreshTree();
     }
+}
+
+bool TRzCustomShellTree::IsFolderNode(TTreeNode* node) {
+    TRzShellTreeData* data = ShellData(node);
+    if (data == nullptr || data->ParentFolder() == nullptr)
+        return false;
+    LPCITEMIDLIST item = data->RelativeIdList();
+    ULONG attributes = SFGAO_FOLDER;
+    return SUCCEEDED(data->ParentFolder()->GetAttributesOf(1, &item, &attributes)) &&
+           (attributes & SFGAO_FOLDER);
+}
+
+// Opening a folder node shows it: it becomes the selected node at once, so
+// the list shows that folder.
+void TRzCustomShellTree::ShowNode(TTreeNode* node) {
+    immediate_ = true;
+    SetSelected(node);
+    MakeVisible(node);
 }
 
 void TRzCustomShellTree::SendTo(TTreeNode* node, const std::string& entry) {

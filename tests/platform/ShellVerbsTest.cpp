@@ -1,10 +1,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "PlatformTest.h"
+#include "framework/Application.h"
+#include "platform/DialogPrompts.h"
 #include "platform/DroppedPaths.h"
 #include "platform/FileDropBlock.h"
 #include "platform/FileOperations.h"
@@ -256,8 +264,8 @@ TEST_F(ShellVerbsTest, Trash_TakesNoPasteAndNoDrops) {
     TShellMenu menu;
     ComPtr<IContextMenu> trashMenu = MenuOf(trash, {"old folder"});
     trashMenu->QueryContextMenu(&menu, 0, 1000, 32767, CMF_EXPLORE);
-    EXPECT_EQ(MenuEntries(menu), (Names{"&Open@0", "Se&nd To@-1", "Cu&t@1", "&Copy@2", "&Delete@4",
-                                        "P&roperties@19"}));
+    EXPECT_EQ(MenuEntries(menu), (Names{"&Open@0", "&Restore@5", "Se&nd To@-1", "Cu&t@1", "&Copy@2",
+                                        "&Delete@4", "P&roperties@19"}));
     char help[64];
     trashMenu->GetCommandString(4, GCS_HELPTEXTA, nullptr, help, sizeof help);
     EXPECT_STREQ(help, "Deletes the selected items.");
@@ -265,6 +273,72 @@ TEST_F(ShellVerbsTest, Trash_TakesNoPasteAndNoDrops) {
     EXPECT_EQ(Bind(trash)->CreateViewObject(0, IID_IDropTarget, &target), E_NOTIMPL);
     EXPECT_EQ(Bind(trash + "/old folder")->CreateViewObject(0, IID_IDropTarget, &target),
               E_NOTIMPL);
+}
+
+// Restore puts each item back where it was deleted from (its folder made
+// again when gone) and drops its record; a place taken meanwhile is never
+// overwritten: the item stays in the Trash and the refusal names it.
+TEST_F(ShellVerbsTest, Restore_PutsItemsBackWhereTheyCameFrom_NeverOverATakenPlace) {
+    MakeFile(A() + "/f.jpg", "one");
+    MakeFile(A() + "/gone/g.jpg", "two");
+    MakeFile(B() + "/f.jpg", "three");
+    ASSERT_EQ(Invoke(MenuOf(A(), {"f.jpg"}), "delete"), S_OK);
+    ASSERT_EQ(Invoke(MenuOf(A() + "/gone", {"g.jpg"}), "delete"), S_OK);
+    ASSERT_EQ(Invoke(MenuOf(B(), {"f.jpg"}), "delete"), S_OK);
+    fs::remove(A() + "/gone");
+    const std::string trash = DataHome() + "/Trash";
+    ASSERT_EQ(Entries(trash + "/files"), (Names{"f (2).jpg", "f.jpg", "g.jpg"}));
+
+    ASSERT_EQ(Invoke(MenuOf(trash + "/files", {"f.jpg", "g.jpg"}), "restore"), S_OK);
+    EXPECT_EQ(ReadFileBytes(A() + "/f.jpg"), "one");
+    EXPECT_EQ(ReadFileBytes(A() + "/gone/g.jpg"), "two");
+    EXPECT_EQ(Entries(trash + "/info"), Names{"f (2).jpg.trashinfo"});
+
+    MakeFile(B() + "/f.jpg", "new");
+    EXPECT_EQ(Invoke(MenuOf(trash + "/files", {"f (2).jpg"}), MakeIntVerb(5)),
+              HResultFromErrno(EEXIST));
+    EXPECT_EQ(prompts_.errors,
+              Names{"Cannot restore \"f (2).jpg\": \"" + B() + "/f.jpg\" is in its place."});
+    EXPECT_EQ(ReadFileBytes(B() + "/f.jpg"), "new");
+    EXPECT_EQ(ReadFileBytes(trash + "/files/f (2).jpg"), "three");
+    EXPECT_EQ(Entries(trash + "/info"), Names{"f (2).jpg.trashinfo"});
+
+    TShellMenu menu;
+    MenuOf(A(), {"f.jpg"})->QueryContextMenu(&menu, 0, 1000, 32767, CMF_EXPLORE);
+    const Names entries = MenuEntries(menu);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "&Restore@5"), 0)
+        << "only items of the Trash are restored";
+}
+
+// The boxes the person answers are the program's: captioned with its title.
+// Enter answers a box with its default button, which is No only for what
+// cannot be undone, a deletion for good.
+TEST(DialogPromptsTest, BoxesCarryTheProgramsTitle_EnterDeletesForGoodOnlyWhenChosen) {
+    const std::string title = Application->Title;
+    Application->Title = "KadrimarkExif";
+    QString caption;
+    // Runs `ask`, answering its box with Enter once it shows.
+    auto answerWithEnter = [&](const std::function<void()>& ask) {
+        caption.clear();
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                caption = box->windowTitle();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        poll.start(10);
+        ask();
+    };
+    bool deleted = true;
+    answerWithEnter([&] { deleted = DialogPrompts().ConfirmDelete({"/x/f.jpg"}, true); });
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(caption, "KadrimarkExif");
+    answerWithEnter([&] { deleted = DialogPrompts().ConfirmDelete({"/x/f.jpg"}, false); });
+    EXPECT_TRUE(deleted) << "to the Trash, which can be undone";
+    answerWithEnter([&] { DialogPrompts().ReportError("Cannot open \"f.jpg\"."); });
+    EXPECT_EQ(caption, "KadrimarkExif");
+    Application->Title = title;
 }
 
 TEST_F(ShellVerbsTest, TrashInfo_EscapesThePathAndWritesLocalTime) {

@@ -229,6 +229,42 @@ TEST_F(ShellListCommandTest, Open_FilesGoToTheDesktop_ShortcutsToFoldersNavigate
     EXPECT_EQ(Names(), std::vector<std::string>{"inner.txt"});
 }
 
+// A double click on a folder, and the menu's default entry on one, show it in
+// the list; a file the desktop has no program for is reported as such.
+TEST_F(ShellListCommandTest, Open_DoubleClickAndOpenShowFolders_AFileWithoutAProgramSaysSo) {
+    std::filesystem::create_directories(folder_ + "/sub/deeper");
+    Make("a.odd");
+    Show(folder_);
+    QAbstractItemView* view = list_.ActiveView();
+    // A double click as the window system gives it: press, release, a double
+    // click press, release.
+    const QPoint row = view->visualRect(list_.Model()->index(0, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row);
+    EXPECT_EQ(list_.FolderPath(), folder_ + "/sub");
+
+    SelectOnly("deeper");
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_NE(menu->defaultAction(), nullptr);
+        EXPECT_EQ(menu->defaultAction()->text(), "&Open");
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->defaultAction()).center());
+    });
+    Key(Qt::Key_Menu);
+    EXPECT_EQ(list_.FolderPath(), folder_ + "/sub/deeper");
+    EXPECT_TRUE(prompts_.opened.empty());
+
+    Show(folder_);
+    prompts_.openable = false;
+    SelectOnly("a.odd");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(prompts_.errors,
+              std::vector<std::string>{"Cannot open \"a.odd\": no program is set to open it."});
+}
+
 TEST_F(ShellListCommandTest, GoUp_FromADriveToComputer_TheTreeGoesUpWhenLinked) {
     TestMountTable mounts;
     OwnedIdList computer;

@@ -103,7 +103,7 @@ class RecordingPrompts final : public IShellPrompts {
     }
     bool OpenWithDefault(const std::string& path) override {
         opened.push_back(path);
-        return true;
+        return openable;
     }
     bool RunProgram(const std::vector<std::string>& command) override {
         ran.push_back(command);
@@ -112,6 +112,7 @@ class RecordingPrompts final : public IShellPrompts {
     void ShowProperties(const std::vector<std::string>&) override {}
     void ReportError(const std::string& text) override { errors.push_back(text); }
 
+    bool openable = true;  // whether the desktop has a program for what is opened
     std::vector<std::string> confirmed, opened, errors;
     std::vector<std::pair<DWORD, DWORD>> dropMenus;  // allowed, suggested
     std::vector<std::vector<std::string>> ran;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -143,6 +144,34 @@ TEST_F(ShellTreeTest, LabelEditing_StartsFromTheEditingNameAndReportsItsEnd) {
     EXPECT_EQ(Captions(top), (std::vector<std::string>{"caf\\xE9", "made", "new-2"}));
     EXPECT_EQ(edited, (std::vector<std::string>{"caf\xE9", "new"}));
     EXPECT_EQ(cancelled.size(), 1u);
+}
+
+// The bold Open entry of a folder's menu shows that folder: it becomes the
+// selected node at once and the list follows; nothing is handed to the
+// desktop.
+TEST_F(ShellTreeTest, OpenInTheMenu_OfAFolderNode_ShowsThatFolder) {
+    RecordingPrompts prompts;
+    TShellPromptsScope scope(prompts);
+    DesktopFolder dir;
+    const std::string other = dir.Make("other");
+    TTreeNode* node = Navigate(dir.Make("shown"));
+    TTreeNode* target = ChildNamed(node->Parent(), "other");
+    ASSERT_NE(target, nullptr);
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_NE(menu->defaultAction(), nullptr);
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->defaultAction()).center());
+    });
+    QWidget* viewport = tree->View()->viewport();
+    const QPoint at = tree->View()->visualItemRect(target).center();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &request);
+    EXPECT_EQ(tree->Selected(), target);
+    EXPECT_EQ(tree->SelectedFolder()->PathName(), other);
+    EXPECT_EQ(list.shown.back(), other);
+    EXPECT_TRUE(prompts.opened.empty());
 }
 
 // The Send To entries: files and links of the Send To folder, not folders,
