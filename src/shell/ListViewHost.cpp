@@ -25,10 +25,10 @@ bool TListViewHost::eventFilter(QObject* watched, QEvent* event) {
             owner_->FocusChanged();
             break;
         case QEvent::Enter:
-            SetHot(true);
+            owner_->frame_.SetMouseOver(true);
             break;
         case QEvent::Leave:
-            SetHot(false);
+            owner_->frame_.SetMouseOver(false);
             break;
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
@@ -97,11 +97,4 @@ bool TListViewHost::Moved(QObject* watched, const QMouseEvent& move) {
     if (gesture_.Move(move.buttons(), move.position().toPoint()))
         Application->HandleExceptions([this] { owner_->BeginItemDrag(gesture_.DragButton()); });
     return true;
-}
-
-void TListViewHost::SetHot(bool hot) {
-    if (owner_->hot_ == hot)
-        return;
-    owner_->hot_ = hot;
-    owner_->Invalidate();
 }

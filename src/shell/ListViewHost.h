@@ -30,7 +30,6 @@ class TListViewHost final : public QObject {
     // Moves with a pressed button over a selected row belong to a possible
     // drag, not to the view's drag selection.
     bool Moved(QObject* watched, const QMouseEvent& move);
-    void SetHot(bool hot);
 
     TRzCustomListView* owner_;
     TDragGesture gesture_;

@@ -25,7 +25,8 @@ TRzCustomListView::TRzCustomListView(TComponent* owner)
       TRzFrameControllerClient(static_cast<TControl&>(*this)),
       window_([this](TMessage& message) { WndProc(message); }),
       model_(std::make_unique<TListItemModel>(this)),
-      host_(std::make_unique<TListViewHost>(this)) {
+      host_(std::make_unique<TListViewHost>(this)),
+      frame_([this] { Invalidate(); }, [this] { ApplyColors(); }) {
     selection_ = new QItemSelectionModel(model_.get(), model_.get());
     iconView_ = new TIconView(Widget());
     reportView_ = new TEditAwareView<QTreeView>(Widget());
@@ -371,27 +372,11 @@ void TRzCustomListView::TakeControllerFrame(TFrameStyle style, TColor flatColor)
     SetFrameColor(flatColor);
 }
 
-void TRzCustomListView::SetDisabledColor(TColor c) {
-    disabledColor_ = c;
-    ApplyColors();
-}
-
-void TRzCustomListView::SetFocusColor(TColor c) {
-    focusColor_ = c;
-    ApplyColors();
-}
-
-TColor TRzCustomListView::CurrentColor() const {
-    if (!Enabled())
-        return disabledColor_;
-    return Focused() ? focusColor_ : Color();
-}
-
 void TRzCustomListView::ApplyColors() {
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(reportView_)}) {
         QPalette palette = view->palette();
-        palette.setColor(QPalette::Base, ToQColor(CurrentColor()));
+        palette.setColor(QPalette::Base, ToQColor(StateColor()));
         palette.setColor(QPalette::Text, ToQColor(Font().Color));
         view->setPalette(palette);
     }
@@ -412,7 +397,7 @@ void TRzCustomListView::FontChanged() {
 
 void TRzCustomListView::FocusChanged() {
     ApplyColors();
-    if (frameHotTrack_)
+    if (frame_.FrameHotTrack())
         Invalidate();
 }
 
@@ -428,31 +413,10 @@ void TRzCustomListView::ColorChanged() {
     TWinControl::ColorChanged();
 }
 
-bool TRzCustomListView::HotFrame() const {
-    return frameHotTrack_ && (Focused() || hot_);
-}
-
-// The border ring: the system's sunken edge, or with FrameVisible the ring in
-// Color and the frame's lines over it.
+// The border ring in Color whatever the state, with the system's sunken edge
+// or the frame's lines over it.
 void TRzCustomListView::Paint(TCanvas& canvas) {
-    const TRect whole = Rect(0, 0, Width(), Height());
-    if (!frameVisible_) {
-        DrawFrameStyle(canvas, whole, fsLowered, sdAllSides);
-        return;
-    }
-    canvas.Brush.Color = Color();
-    DrawFrameRing(canvas, DrawFrameRing(canvas, whole, Color(), Color(), sdAllSides), Color(),
-                  Color(), sdAllSides);
-    const bool hot = HotFrame();
-    const TFrameStyle style = hot ? frameHotStyle_ : frameStyle_;
-    const TColor color = hot ? frameHotColor_ : frameColor_;
-    if (style == fsFlat || style == fsFlatBold) {
-        TRect ring = DrawFrameRing(canvas, whole, color, color, frameSides_);
-        if (style == fsFlatBold)
-            DrawFrameRing(canvas, ring, color, color, frameSides_);
-    } else {
-        DrawFrameStyle(canvas, whole, style, frameSides_);
-    }
+    frame_.Paint(canvas, Rect(0, 0, Width(), Height()), Color(), Focused());
 }
 
 void TRzCustomListView::Resize() {
@@ -460,8 +424,9 @@ void TRzCustomListView::Resize() {
 }
 
 void TRzCustomListView::LayoutViews() {
-    const QRect inner(kBorder, kBorder, std::max(Width() - 2 * kBorder, 0),
-                      std::max(Height() - 2 * kBorder, 0));
+    constexpr int ring = TViewFrame::kRingWidth;
+    const QRect inner(ring, ring, std::max(Width() - 2 * ring, 0),
+                      std::max(Height() - 2 * ring, 0));
     iconView_->setGeometry(inner);
     reportView_->setGeometry(inner);
 }

@@ -9,6 +9,7 @@
 
 #include "chrome/Frame.h"
 #include "chrome/FrameController.h"
+#include "chrome/ViewFrame.h"
 #include "framework/Messages.h"
 #include "framework/WinControl.h"
 #include "platform/SystemImageList.h"
@@ -57,7 +58,6 @@ struct TListColumn {
 // bracket reach the views in one batch at its end.
 class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
   public:
-    static constexpr int kBorder = 2;
     // Posted on window creation; the header sort indicator is applied again.
     static constexpr std::uint32_t kCreatedMessage = WM_USER + 100;
 
@@ -126,29 +126,28 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     void SetLargeImages(HIMAGELIST images);
 
     // ----- frame and colours
-    bool FrameVisible() const { return frameVisible_; }
-    void SetFrameVisible(bool v) { StoreAndInvalidate(frameVisible_, v); }
-    TFrameStyle FrameStyle() const { return frameStyle_; }
-    void SetFrameStyle(TFrameStyle s) { StoreAndInvalidate(frameStyle_, s); }
-    TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-    void SetFrameHotStyle(TFrameStyle s) { StoreAndInvalidate(frameHotStyle_, s); }
-    TColor FrameColor() const { return frameColor_; }
-    void SetFrameColor(TColor c) { StoreAndInvalidate(frameColor_, c); }
-    TColor FrameHotColor() const { return frameHotColor_; }
-    void SetFrameHotColor(TColor c) { StoreAndInvalidate(frameHotColor_, c); }
-    bool FrameHotTrack() const { return frameHotTrack_; }
-    void SetFrameHotTrack(bool v) { StoreAndInvalidate(frameHotTrack_, v); }
-    TSides FrameSides() const { return frameSides_; }
-    void SetFrameSides(TSides s) { StoreAndInvalidate(frameSides_, s); }
-    enum TFramingPreference { fpCustomFraming, fpXPThemes };
-    TFramingPreference FramingPreference() const { return framingPreference_; }
-    void SetFramingPreference(TFramingPreference p) { StoreAndInvalidate(framingPreference_, p); }
-    TColor DisabledColor() const { return disabledColor_; }
-    void SetDisabledColor(TColor c);
-    TColor FocusColor() const { return focusColor_; }
-    void SetFocusColor(TColor c);
-    // The background in force: DisabledColor, FocusColor or Color.
-    TColor CurrentColor() const;
+    bool FrameVisible() const { return frame_.FrameVisible(); }
+    void SetFrameVisible(bool visible) { frame_.SetFrameVisible(visible); }
+    TFrameStyle FrameStyle() const { return frame_.FrameStyle(); }
+    void SetFrameStyle(TFrameStyle style) { frame_.SetFrameStyle(style); }
+    TFrameStyle FrameHotStyle() const { return frame_.FrameHotStyle(); }
+    void SetFrameHotStyle(TFrameStyle style) { frame_.SetFrameHotStyle(style); }
+    TColor FrameColor() const { return frame_.FrameColor(); }
+    void SetFrameColor(TColor color) { frame_.SetFrameColor(color); }
+    TColor FrameHotColor() const { return frame_.FrameHotColor(); }
+    void SetFrameHotColor(TColor color) { frame_.SetFrameHotColor(color); }
+    bool FrameHotTrack() const { return frame_.FrameHotTrack(); }
+    void SetFrameHotTrack(bool hotTrack) { frame_.SetFrameHotTrack(hotTrack); }
+    TSides FrameSides() const { return frame_.FrameSides(); }
+    void SetFrameSides(TSides sides) { frame_.SetFrameSides(sides); }
+    TFramingPreference FramingPreference() const { return frame_.FramingPreference(); }
+    void SetFramingPreference(TFramingPreference p) { frame_.SetFramingPreference(p); }
+    TColor FocusColor() const { return frame_.FocusColor(); }
+    void SetFocusColor(TColor color) { frame_.SetFocusColor(color); }
+    TColor DisabledColor() const { return frame_.DisabledColor(); }
+    void SetDisabledColor(TColor color) { frame_.SetDisabledColor(color); }
+    // The background of the moment: DisabledColor, FocusColor or Color.
+    TColor StateColor() const { return frame_.StateColor(Color(), Enabled(), Focused()); }
 
     // ----- header sort indicator
     THeaderSortDisplayMode HeaderSortDisplayMode() const { return headerSortDisplayMode_; }
@@ -239,7 +238,6 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     void ApplySelectionMode();
     void SyncColumnsToHeader();
     void LayoutViews();
-    bool HotFrame() const;
     QPoint LabelCentre(int index) const;
 
     MessageWindow window_;
@@ -267,17 +265,7 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     HIMAGELIST smallImages_ = nullptr;
     HIMAGELIST largeImages_ = nullptr;
 
-    bool frameVisible_ = false;
-    TFrameStyle frameStyle_ = fsFlat;
-    TFrameStyle frameHotStyle_ = fsFlatBold;
-    TColor frameColor_ = clBtnShadow;
-    TColor frameHotColor_ = clBtnShadow;
-    bool frameHotTrack_ = false;
-    TSides frameSides_ = sdAllSides;
-    TFramingPreference framingPreference_ = fpXPThemes;
-    TColor disabledColor_ = clBtnFace;
-    TColor focusColor_ = clWindow;
-    bool hot_ = false;
+    TViewFrame frame_;
 
     int dropHighlighted_ = -1;
     // Where a keyboard extension of the selection starts: the row that last

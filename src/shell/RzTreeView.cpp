@@ -72,7 +72,8 @@ bool TTreeNode::operator<(const QTreeWidgetItem& other) const {
 TRzCustomTreeView::TRzCustomTreeView(TComponent* owner)
     : TWinControl(owner),
       TRzFrameControllerClient(static_cast<TControl&>(*this)),
-      view_(std::make_unique<TreeViewWidget>(this, Widget())) {
+      view_(std::make_unique<TreeViewWidget>(this, Widget())),
+      frame_([this] { Invalidate(); }, [this] { ApplyColors(); }) {
     Widget()->setFocusProxy(view_.get());
     SetIndent(19);
     SetColor(clWindow);
@@ -111,31 +112,11 @@ void TRzCustomTreeView::TakeControllerFrame(TFrameStyle style, TColor flatColor)
     SetFrameColor(flatColor);
 }
 
-void TRzCustomTreeView::SetFocusColor(TColor color) {
-    if (color != focusColor_) {
-        focusColor_ = color;
-        ApplyColors();
-    }
-}
-
-void TRzCustomTreeView::SetDisabledColor(TColor color) {
-    if (color != disabledColor_) {
-        disabledColor_ = color;
-        ApplyColors();
-    }
-}
-
-TColor TRzCustomTreeView::StateColor() const {
-    if (!Enabled())
-        return disabledColor_;
-    return Focused() ? focusColor_ : Color();
-}
-
 // A colour assigned from outside is the new normal colour; a focus colour
 // that equalled the old one follows it.
 void TRzCustomTreeView::ColorChanged() {
-    if (focusColor_ == normalColor_)
-        focusColor_ = Color();
+    if (frame_.FocusColor() == normalColor_)
+        frame_.SetFocusColor(Color());
     normalColor_ = Color();
     ApplyColors();
 }
@@ -164,47 +145,24 @@ void TRzCustomTreeView::ApplyColors() {
 }
 
 void TRzCustomTreeView::MouseEnter() {
-    HotChanged(true);
+    frame_.SetMouseOver(true);
 }
 
 void TRzCustomTreeView::MouseLeave() {
-    HotChanged(false);
-}
-
-void TRzCustomTreeView::HotChanged(bool in) {
-    mouseIn_ = in;
-    ApplyColors();
-}
-
-bool TRzCustomTreeView::FrameHot() const {
-    return frameHotTrack_ && (Focused() || mouseIn_);
+    frame_.SetMouseOver(false);
 }
 
 void TRzCustomTreeView::BoundsChanged(const TRect& old) {
     TWinControl::BoundsChanged(old);
-    view_->setGeometry(kBorderWidth, kBorderWidth, std::max(Width() - 2 * kBorderWidth, 0),
-                       std::max(Height() - 2 * kBorderWidth, 0));
+    constexpr int ring = TViewFrame::kRingWidth;
+    view_->setGeometry(ring, ring, std::max(Width() - 2 * ring, 0),
+                       std::max(Height() - 2 * ring, 0));
 }
 
 // The border ring: the background colour, then the platform's sunken edge or
 // our own frame.
 void TRzCustomTreeView::Paint(TCanvas& canvas) {
-    TRect ring = ClientRect();
-    canvas.Brush.Color = StateColor();
-    canvas.FillRect(ring);
-    if (!frameVisible_) {
-        DrawFrameStyle(canvas, ring, fsLowered, sdAllSides);
-        return;
-    }
-    TFrameStyle style = FrameHot() ? frameHotStyle_ : frameStyle_;
-    TColor color = FrameHot() ? frameHotColor_ : frameColor_;
-    if (style == fsFlat || style == fsFlatBold) {
-        TRect inner = DrawFrameRing(canvas, ring, color, color, frameSides_);
-        if (style == fsFlatBold)
-            DrawFrameRing(canvas, inner, color, color, frameSides_);
-    } else {
-        DrawFrameStyle(canvas, ring, style, frameSides_);
-    }
+    frame_.Paint(canvas, ClientRect(), StateColor(), Focused());
 }
 
 void TRzCustomTreeView::SetHideSelection(bool hide) {

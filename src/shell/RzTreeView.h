@@ -8,6 +8,7 @@
 
 #include "chrome/Frame.h"
 #include "chrome/FrameController.h"
+#include "chrome/ViewFrame.h"
 #include "framework/WinControl.h"
 #include "platform/SystemImageList.h"
 
@@ -51,8 +52,6 @@ class TTreeNode : public QTreeWidgetItem {
     TRzCustomTreeView* View() const;
 };
 
-enum TFramingPreference { fpCustomFraming, fpXPThemes };
-
 // The state of a node being drawn: a set of these flags.
 enum TCustomDrawStateFlag : unsigned {
     cdsSelected = 0x1,
@@ -90,34 +89,32 @@ using TNodeContextMenuEvent =
 // and the view scrolls sideways when that is wider than the control.
 class TRzCustomTreeView : public TWinControl, public TRzFrameControllerClient {
   public:
-    static constexpr int kBorderWidth = 2;
-
     explicit TRzCustomTreeView(TComponent* owner);
     ~TRzCustomTreeView() override;
 
     // -- Frame and colours.
-    bool FrameVisible() const { return frameVisible_; }
-    void SetFrameVisible(bool visible) { SetFrameValue(frameVisible_, visible); }
-    TFrameStyle FrameStyle() const { return frameStyle_; }
-    void SetFrameStyle(TFrameStyle style) { SetFrameValue(frameStyle_, style); }
-    TColor FrameColor() const { return frameColor_; }
-    void SetFrameColor(TColor color) { SetFrameValue(frameColor_, color); }
-    bool FrameHotTrack() const { return frameHotTrack_; }
-    void SetFrameHotTrack(bool hotTrack) { SetFrameValue(frameHotTrack_, hotTrack); }
-    TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-    void SetFrameHotStyle(TFrameStyle style) { SetFrameValue(frameHotStyle_, style); }
-    TColor FrameHotColor() const { return frameHotColor_; }
-    void SetFrameHotColor(TColor color) { SetFrameValue(frameHotColor_, color); }
-    TSides FrameSides() const { return frameSides_; }
-    void SetFrameSides(TSides sides) { SetFrameValue(frameSides_, sides); }
-    TFramingPreference FramingPreference() const { return framingPreference_; }
-    void SetFramingPreference(TFramingPreference p) { SetFrameValue(framingPreference_, p); }
-    TColor FocusColor() const { return focusColor_; }
-    void SetFocusColor(TColor color);
-    TColor DisabledColor() const { return disabledColor_; }
-    void SetDisabledColor(TColor color);
+    bool FrameVisible() const { return frame_.FrameVisible(); }
+    void SetFrameVisible(bool visible) { frame_.SetFrameVisible(visible); }
+    TFrameStyle FrameStyle() const { return frame_.FrameStyle(); }
+    void SetFrameStyle(TFrameStyle style) { frame_.SetFrameStyle(style); }
+    TColor FrameColor() const { return frame_.FrameColor(); }
+    void SetFrameColor(TColor color) { frame_.SetFrameColor(color); }
+    bool FrameHotTrack() const { return frame_.FrameHotTrack(); }
+    void SetFrameHotTrack(bool hotTrack) { frame_.SetFrameHotTrack(hotTrack); }
+    TFrameStyle FrameHotStyle() const { return frame_.FrameHotStyle(); }
+    void SetFrameHotStyle(TFrameStyle style) { frame_.SetFrameHotStyle(style); }
+    TColor FrameHotColor() const { return frame_.FrameHotColor(); }
+    void SetFrameHotColor(TColor color) { frame_.SetFrameHotColor(color); }
+    TSides FrameSides() const { return frame_.FrameSides(); }
+    void SetFrameSides(TSides sides) { frame_.SetFrameSides(sides); }
+    TFramingPreference FramingPreference() const { return frame_.FramingPreference(); }
+    void SetFramingPreference(TFramingPreference p) { frame_.SetFramingPreference(p); }
+    TColor FocusColor() const { return frame_.FocusColor(); }
+    void SetFocusColor(TColor color) { frame_.SetFocusColor(color); }
+    TColor DisabledColor() const { return frame_.DisabledColor(); }
+    void SetDisabledColor(TColor color) { frame_.SetDisabledColor(color); }
     // The background colour of the moment (disabled, focused or normal).
-    TColor StateColor() const;
+    TColor StateColor() const { return frame_.StateColor(Color(), Enabled(), Focused()); }
 
     // -- Tree view.
     bool HideSelection() const { return hideSelection_; }
@@ -247,17 +244,8 @@ class TRzCustomTreeView : public TWinControl, public TRzFrameControllerClient {
 
     bool Allows(const TTVAllowEvent& event, TTreeNode* node);
 
-    template <typename T>
-    void SetFrameValue(T& field, T value) {
-        if (field != value) {
-            field = value;
-            Invalidate();
-        }
-    }
-    bool FrameHot() const;
     void ApplyColors();
     void FocusChanged();
-    void HotChanged(bool in);
     QIcon NodeIcon(const TTreeNode* node);
     QPixmap Picture(int index, int overlay, bool cut) const;
     void ReleaseSubtree(TTreeNode* node);
@@ -270,19 +258,9 @@ class TRzCustomTreeView : public TWinControl, public TRzFrameControllerClient {
     bool CustomDraw(TCanvas& canvas, const std::function<void(bool&)>& handler);
 
     std::unique_ptr<TreeViewWidget> view_;
-    bool frameVisible_ = false;
-    TFrameStyle frameStyle_ = fsFlat;
-    TColor frameColor_ = clBtnShadow;
-    bool frameHotTrack_ = false;
-    TFrameStyle frameHotStyle_ = fsFlatBold;
-    TColor frameHotColor_ = clBtnShadow;
-    TSides frameSides_ = sdAllSides;
-    TFramingPreference framingPreference_ = fpXPThemes;
-    TColor focusColor_ = clWindow;
-    TColor disabledColor_ = clBtnFace;
+    TViewFrame frame_;
     TColor normalColor_ = clWindow;  // the colour last assigned from outside
     bool hideSelection_ = true;
-    bool mouseIn_ = false;
     int updateLevel_ = 0;
     HIMAGELIST images_ = nullptr;
     TTreeNode* dropTarget_ = nullptr;
