@@ -12,6 +12,7 @@
 #include "chrome/ChromeAccessibility.h"
 #include "framework/Application.h"
 #include "framework/Color.h"
+#include "shell/ListAccessibility.h"
 #include "shell/ShellEnv.h"
 
 namespace {
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     UseDesktopColorScheme();
     TShellEnvScope shellEnv;
     InstallChromeAccessibility();
+    InstallListAccessibility();
     Application->Title = "KadrimarkExif";
     TForm1 form;
     QApplication::setWindowIcon(ProgramIcon());

@@ -273,13 +273,14 @@ class WindowAccessible : public QAccessibleWidget, public QAccessibleValueInterf
 };
 
 // Qt's own widgets inside the window (a view the control shows) first, then
-// the controls, top to bottom and left to right.
+// the controls, top to bottom and left to right. A hidden Qt widget is left
+// out: a hidden view's items would still read as shown.
 std::vector<QAccessibleInterface*> WindowAccessible::Children() const {
     std::vector<QAccessibleInterface*> children;
     for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
         QAccessibleInterface* child = QAccessibleWidget::child(i);
-        if (child != nullptr &&
-            TWinControl::FromWidget(qobject_cast<QWidget*>(child->object())) == nullptr)
+        auto* widget = child != nullptr ? qobject_cast<QWidget*>(child->object()) : nullptr;
+        if (widget != nullptr && !widget->isHidden() && TWinControl::FromWidget(widget) == nullptr)
             children.push_back(child);
     }
     if (const TWinControl* window = Control())

@@ -8,8 +8,9 @@
 // separators; the status bar is a status bar of labels that read what they
 // show, separators and the progress bar (its range and position are its
 // value); the splitter is a splitter and the form a window. A window's
-// children read top to bottom, left to right; hidden ones are marked
-// invisible.
+// children read top to bottom, left to right; hidden controls are marked
+// invisible, and the toolkit's own widgets (a control's views) are read
+// while they show.
 
 // Installs the interfaces of our controls into the accessibility framework
 // and has the chrome's changes told to listening tools. Call it before the

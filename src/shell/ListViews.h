@@ -16,7 +16,10 @@ constexpr int kIconCellWidth = 80;
 constexpr int kIconGridGap = 4;
 
 // A Qt view that tells whether a label editor is open, and opens one only
-// for a row whose label may be edited.
+// for a row whose label may be edited. While another style shows, the
+// hidden view follows the shared current row and selection without telling
+// assistive tools of them: the toolkit's views report them shown or not,
+// and its tree view reports each move as the keyboard focus.
 template <class View>
 class TEditAwareView : public View {
   public:
@@ -24,6 +27,19 @@ class TEditAwareView : public View {
     bool Editing() const { return this->state() == QAbstractItemView::EditingState; }
 
   protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        if (this->isVisible())
+            View::currentChanged(current, previous);
+        else
+            this->QAbstractItemView::currentChanged(current, previous);
+    }
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override {
+        if (this->isVisible())
+            View::selectionChanged(selected, deselected);
+        else
+            this->QAbstractItemView::selectionChanged(selected, deselected);
+    }
     bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger,
               QEvent* event) override {
         const bool opens =

@@ -1,6 +1,7 @@
 #include "shell/TreeViewWidget.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -60,6 +61,8 @@ TreeViewWidget::TreeViewWidget(TRzCustomTreeView* owner, QWidget* parent)
     : QTreeWidget(parent), owner_(owner) {
     setHeaderHidden(true);
     setColumnCount(1);
+    // Never shown, but read by screen readers: not the toolkit's "1".
+    setHeaderLabel(QCoreApplication::translate("TreeViewWidget", "Name"));
     // The column is as wide as the widest shown label; the view scrolls
     // sideways past the control's width rather than cutting labels short.
     header()->setStretchLastSection(false);

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
+#include <QListView>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +34,7 @@
 #include "chrome/Toolbar.h"
 #include "framework/Application.h"
 #include "framework/ImageList.h"
+#include "shell/ListAccessibility.h"
 #include "shell/ShellList.h"
 #include "shell/ShellTree.h"
 
@@ -52,6 +54,7 @@ class Form1Test : public ShellTest {
   protected:
     Form1Test() {
         InstallChromeAccessibility();  // before the window shows
+        InstallListAccessibility();
         UseClassicColorScheme();
         Application->Title = "KadrimarkExif";
         Application->SetPresenterForTest(
@@ -548,4 +551,44 @@ TEST_F(Form1AccessTest, Tips_TheImageOnlyButtonsNameTheirCommands) {
         QApplication::sendEvent(form.RzToolbar1->Widget(), &hover);
         EXPECT_EQ(QToolTip::text().toStdString(), tip);
     }
+}
+
+// The tree's hidden header reads as a column's name; the list reads the view
+// that shows, in icon style one item a row named by its display name,
+// selected and focused as a click and the arrow keys leave it.
+TEST_F(Form1AccessTest, Accessible_TreeAndListReadTheirRows) {
+    ShowFolderOf({"15-06-07_1230.jpg", "notes.txt", "01-02-08_0915.jpg"});
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 3; }));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
+    QAccessibleInterface* tree = Of(form.TeFolderListbox1)->child(0);
+    EXPECT_EQ(tree->role(), QAccessible::Tree);
+    EXPECT_EQ(tree->child(0)->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(tree->child(0)->text(QAccessible::Name), "Name");
+
+    ASSERT_EQ(Of(form.TeFileListBox1)->childCount(), 1);  // the report view is hidden
+    QAccessibleInterface* list = Of(form.TeFileListBox1)->child(0);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    auto rows = [&] {
+        std::vector<std::string> read;
+        for (int i = 0; i < list->childCount(); ++i) {
+            const QAccessible::State state = list->child(i)->state();
+            read.push_back(list->child(i)->text(QAccessible::Name).toStdString() +
+                           (state.selected ? " selected" : "") + (state.focused ? " focused" : ""));
+        }
+        return read;
+    };
+    const std::vector<std::string> names = Listed();
+    EXPECT_EQ(rows(), names);
+    QListView* icons = form.TeFileListBox1->IconView();
+    QTest::mouseClick(icons->viewport(), Qt::LeftButton, {},
+                      icons->visualRect(icons->model()->index(1, 0)).center());
+    QTest::keyClick(icons, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(rows(), (std::vector<std::string>{names[0], names[1] + " selected",
+                                                names[2] + " selected focused"}));
+    EXPECT_EQ(list->focusChild(), list->child(2));
+    EXPECT_EQ(list->indexOfChild(list->child(2)), 2);
+
+    Click(form.RzToolButton6);
+    ASSERT_EQ(Of(form.TeFileListBox1)->childCount(), 1);
+    EXPECT_EQ(Of(form.TeFileListBox1)->child(0)->role(), QAccessible::Tree);
 }
