@@ -130,9 +130,15 @@ std::optional<TPhotoFolder> TPhotoFolder::OpenSubfolder(const std::string& name)
     return TPhotoFolder(std::move(path), std::move(handle));
 }
 
+void TPhotoFolder::Tidy() {
+    leftCopies_ = TidyTempFiles(handle_.Get());
+    for (TLeftCopy& copy : TidyCachedOriginals(handle_.Get()))
+        leftCopies_.push_back(std::move(copy));
+}
+
 bool TPhotoFolder::Lock(const std::function<bool()>& stop, const std::function<void()>& waiting) {
     if (flock(handle_.Get(), LOCK_EX | LOCK_NB) == 0) {
-        leftCopies_ = TidyTempFiles(handle_.Get());
+        Tidy();
         return true;
     }
     if (errno == EWOULDBLOCK)
@@ -143,7 +149,7 @@ bool TPhotoFolder::Lock(const std::function<bool()>& stop, const std::function<v
         if (stop())
             return false;
     }
-    leftCopies_ = TidyTempFiles(handle_.Get());
+    Tidy();
     return true;
 }
 

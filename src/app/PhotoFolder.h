@@ -38,11 +38,13 @@ class TPhotoFolder {
     int Handle() const { return handle_.Get(); }
     // Waits for the folder's run lock (one stamp run per folder at a time;
     // held until the folder is closed), then clears what killed runs left in
-    // it (TidyTempFiles). Returns false, without the lock, when a signal
+    // it and in the user's cache of originals for it (TidyTempFiles,
+    // TidyCachedOriginals). Returns false, without the lock, when a signal
     // interrupts the wait and `stop` then answers true. `waiting` is called
     // once before blocking when another run holds the lock.
     bool Lock(const std::function<bool()>& stop, const std::function<void()>& waiting);
-    // The original copies the lock's tidy could not put back.
+    // The original copies the lock's tidy could not put back (a cached one
+    // named by its whole path).
     const std::vector<TLeftCopy>& LeftCopies() const { return leftCopies_; }
     // Whether the photo has an original copy that could not be put back: it
     // is left alone.
@@ -55,6 +57,7 @@ class TPhotoFolder {
 
   private:
     TPhotoFolder(std::string path, TFileHandle handle);
+    void Tidy();
 
     std::string path_;
     TFileHandle handle_;

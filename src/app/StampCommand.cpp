@@ -88,6 +88,16 @@ void CheckFitsHead(const TPhotoFile& photo) {
         throw EFOpenError::CannotOpen(photo.Path(), EFBIG);
 }
 
+// The command's error for a rewrite that failed: the file and the reason, or
+// the folder that takes no new file and why its original could not be kept in
+// the user's cache either.
+EFCreateError CreateError(const TAtomicFileError& error) {
+    if (error.CacheError() == 0)
+        return EFCreateError::CannotCreate(error.Path(), error.code().value());
+    return EFCreateError::CannotCreateIn(error.Path(), error.code().value(), error.Cache(),
+                                         error.CacheError());
+}
+
 // The items of a subfolder: its listing, taken once its lock is held.
 class TListedItems : public IStampItems {
   public:
@@ -241,7 +251,7 @@ bool TStampCommand::Walk::LockFolder(TPhotoFolder& folder) {
     if (!folder.Lock([this] { return Stopped(); }, [&] { host_.WaitingForFolder(path); }))
         return false;
     for (const TLeftCopy& copy : folder.LeftCopies())
-        host_.OriginalLeft(path + "/" + copy.name);
+        host_.OriginalLeft(copy.name.starts_with('/') ? copy.name : path + "/" + copy.name);
     return true;
 }
 
@@ -333,9 +343,11 @@ bool TStampCommand::Walk::IsCandidate(const std::string& name) const {
 }
 
 TPhotoFile TStampCommand::Walk::OpenPhoto(const TPhotoFolder& folder, const std::string& name) {
-    TPhotoFile photo = folder.Open(name);
-    if (Dry() || !group_->Holds(photo.Facts()))
-        return photo;
+    {
+        TPhotoFile photo = folder.Open(name);
+        if (Dry() || !group_->Holds(photo.Facts()))
+            return photo;
+    }              // closed first: its lease would refuse the group's writer of that file
     FlushGroup();  // a link to a file done in this run: read it done
     return folder.Open(name);
 }
@@ -470,7 +482,7 @@ void TStampCommand::Walk::FlushGroup() {
     try {
         passedOver = group_->Flush();
     } catch (const TAtomicFileError& error) {
-        throw EFCreateError::CannotCreate(error.Path(), error.code().value());
+        throw CreateError(error);
     }
     for (const std::string& path : passedOver)
         host_.PassedOver(path);
@@ -499,7 +511,7 @@ bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, o
         file.Commit(*group_);
         return true;
     } catch (const TAtomicFileError& error) {
-        throw EFCreateError::CannotCreate(error.Path(), error.code().value());
+        throw CreateError(error);
     }
 }
 

@@ -25,11 +25,12 @@ namespace {
 // those waits overlap.
 constexpr std::size_t kHelpers = 64;
 // Descriptors a handed file may hold: its temporary file, the file it
-// replaces and that file's folder, and while it is rewritten in place the
-// original's copy and the file opened for writing. Handed files get half of
+// replaces and that file's folder, the user's cache of originals, and while
+// it is rewritten in place the original's copy and the file opened for
+// writing. Handed files get half of
 // the descriptors the process may spare; the files held after their
 // replacement, and those being let go, a quarter each.
-constexpr std::size_t kDescriptorsPerFile = 5;
+constexpr std::size_t kDescriptorsPerFile = 6;
 // Descriptors left to the caller for the file it works on and its own needs.
 constexpr long kSpareDescriptors = 16;
 
@@ -139,6 +140,14 @@ void SyncFolder(int folder) {
     fsync(folder);  // the renames are done; a folder that cannot be synced is no failure
 }
 
+// The whole path of the entry `name` in the open folder, for people to read.
+std::string WholePath(int folder, const std::string& name) {
+    char path[PATH_MAX];
+    std::string self = "/proc/self/fd/" + std::to_string(folder);
+    ssize_t length = readlink(self.c_str(), path, sizeof path);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) + "/" + name : name;
+}
+
 long OpenDescriptorCount() {
     DIR* dir = opendir("/proc/self/fd");
     if (dir == nullptr)
@@ -189,8 +198,24 @@ TAtomicFile::TAtomicFile(TFileOrigin origin) : origin_(std::move(origin)) {
 }
 
 void TAtomicFile::Create() {
-    if (int error = CreateTempFile(origin_.folder.Get(), temp_))
+    int error = CreateTempFile(origin_.folder.Get(), temp_);
+    if ((error == EACCES || error == EPERM) && origin_.file.Valid()) {
+        CreateInCache(error);
+        return;
+    }
+    if (error != 0)
         throw TAtomicFileError(error, origin_.path);
+}
+
+void TAtomicFile::CreateInCache(int folderError) {
+    std::string cachePath;
+    int error = OpenOriginalsCache(true, cache_, cachePath);
+    if (error == 0)
+        error = CreateTempFile(cache_.Get(), temp_);
+    if (error != 0) {
+        cache_.Close();
+        throw TAtomicFileError(folderError, FolderOf(origin_.path), cachePath, error);
+    }
 }
 
 TAtomicFile::~TAtomicFile() {
@@ -237,6 +262,7 @@ void TAtomicFile::Commit(TAtomicFileGroup& group) {
     auto held = std::unique_ptr<TAtomicFile>(new TAtomicFile());
     held->origin_ = std::move(origin_);
     held->temp_ = std::move(temp_);
+    held->cache_ = std::move(cache_);
     held->newTime_ = newTime_;
     held->inPlace_ = inPlace_;
     group.Queue(std::move(held));
@@ -253,7 +279,7 @@ void TAtomicFile::CopyAttributes() {
         return;
     }
     const struct stat& st = origin_.facts;
-    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+    if (cache_.Valid() || st.st_nlink > 1 || fchown(fd, st.st_uid, st.st_gid) != 0) {
         inPlace_ = true;
         return;
     }
@@ -291,38 +317,48 @@ int TAtomicFile::PlaceContent(bool synced) noexcept {
 }
 
 // The steps of an in-place rewrite (see the class comment): copy, flushed and
-// given its final name; the file overwritten and flushed; the copy removed.
-// Should the overwrite fail, the copy is written back; should that fail too,
-// the copy stays for the next run.
+// given its final name (and, in the user's cache, its record) on disk; the
+// file overwritten and flushed; the copy removed. Should the overwrite fail,
+// the copy is written back; should that fail too, the copy stays for the next
+// run.
 int TAtomicFile::RewriteInPlace() noexcept {
     const int folder = origin_.folder.Get();
+    const int copies = TempFolder();
     const int file = origin_.file.Get();
     if (std::exchange(origin_.leased, false))
         fcntl(file, F_SETLEASE, F_UNLCK);  // our own writer would break it
     TTempFile copy;
-    if (int error = CreateTempFile(folder, copy))
+    if (int error = CreateTempFile(copies, copy))
         return error;
-    std::string copyName = OriginalCopyName(copy.name, temp_.name, origin_.facts.st_ino);
+    const std::string copyName = OriginalCopyName(copy.name, temp_.name, origin_.facts.st_ino);
+    const std::string recordName = CopyRecordName(copyName);
+    auto dropCopy = [&] {
+        for (const std::string& name : {recordName, copyName, copy.name})
+            unlinkat(copies, name.c_str(), 0);
+    };
     // Both stay readable for whoever may read the file, so that its owner can
     // put the original back after a crash.
     const mode_t readable = origin_.facts.st_mode & 0444;
     int error = CopyContent(file, copy.handle.Get());
     if (error == 0 && (fchmod(copy.handle.Get(), readable | S_IRUSR) != 0 ||
                        fchmod(Handle(), readable | S_IRUSR) != 0 || fsync(copy.handle.Get()) != 0 ||
-                       renameat(folder, copy.name.c_str(), folder, copyName.c_str()) != 0))
+                       renameat(copies, copy.name.c_str(), copies, copyName.c_str()) != 0))
+        error = errno;
+    if (error == 0 && cache_.Valid())
+        error = RecordCachedCopy(copies, copyName, folder, WholePath(folder, origin_.name));
+    if (error == 0 && fsync(copies) != 0)
         error = errno;
     if (error != 0) {
-        unlinkat(folder, copy.name.c_str(), 0);
+        dropCopy();
         return error;
     }
-    SyncFolder(folder);
     TFileHandle writer = ReopenForWriting(file);
     if (!writer.Valid())
         error = errno;
     else if (int changed = CheckUnchanged(origin_))
         error = changed;
     if (error != 0) {
-        unlinkat(folder, copyName.c_str(), 0);
+        dropCopy();
         return error;
     }
     error = CopyContent(Handle(), writer.Get());
@@ -332,18 +368,18 @@ int TAtomicFile::RewriteInPlace() noexcept {
     if (error == 0 && fsync(writer.Get()) != 0)
         error = errno;
     if (error != 0 && (CopyContent(copy.handle.Get(), writer.Get()) != 0 || fsync(writer.Get()))) {
-        temp_.name.clear();  // the copy and the new content stay: TidyTempFiles puts it back
+        temp_.name.clear();  // the copy and the new content stay: a tidy puts it back
         return error;
     }
-    unlinkat(folder, copyName.c_str(), 0);
-    unlinkat(folder, std::exchange(temp_.name, std::string()).c_str(), 0);
-    SyncFolder(folder);
+    dropCopy();
+    unlinkat(copies, std::exchange(temp_.name, std::string()).c_str(), 0);
+    SyncFolder(copies);
     return error;
 }
 
 void TAtomicFile::Discard() noexcept {
-    if (!temp_.name.empty() && origin_.folder.Valid())
-        unlinkat(origin_.folder.Get(), std::exchange(temp_.name, std::string()).c_str(), 0);
+    if (!temp_.name.empty() && TempFolder() >= 0)
+        unlinkat(TempFolder(), std::exchange(temp_.name, std::string()).c_str(), 0);
     temp_.handle.Close();
 }
 

@@ -28,12 +28,16 @@
 // What the rewrite keeps of the file it replaces: the permission bits, owner
 // and group, extended attributes and the modification time. When the owner or
 // group cannot be given to the new file (a user rewriting another user's
-// file), the file is overwritten in place instead, safely: its original
-// content is first copied to a hidden file beside it and flushed, then the file
-// is overwritten and flushed, then the copy is removed. A crash in between
+// file), or the file has more than one name (each must see the new content),
+// the file is overwritten in place instead, safely: its original content is
+// first copied to a hidden file beside it and flushed, then the file is
+// overwritten and flushed, then the copy is removed. A crash in between
 // leaves the whole original in the file or in the copy, and TidyTempFiles puts
 // the copy back. (Its modification time is kept only where the process may set
-// it.)
+// it.) A file the user may write in a folder the user may not is overwritten
+// in place too, with the new content and the original's copy in the user's
+// cache of originals instead (see TempFiles.h; TidyCachedOriginals puts it
+// back).
 //
 // A rewrite made from a TFileOrigin writes only onto the file that was read:
 // just before the rename it checks that the name in the folder still names
@@ -50,10 +54,23 @@ class TAtomicFileError : public std::system_error {
   public:
     TAtomicFileError(int error, const std::string& path)
         : std::system_error(error, std::generic_category(), path), path_(path) {}
+    // The file's folder takes no new file (`error`), and its original cannot
+    // be kept in the user's cache either (`cacheError`).
+    TAtomicFileError(int error, const std::string& folder, const std::string& cache, int cacheError)
+        : std::system_error(error, std::generic_category(), folder),
+          path_(folder),
+          cache_(cache),
+          cacheError_(cacheError) {}
+    // The file, or the folder for the second kind.
     const std::string& Path() const { return path_; }
+    const std::string& Cache() const { return cache_; }
+    // 0 for the first kind.
+    int CacheError() const { return cacheError_; }
 
   private:
     std::string path_;
+    std::string cache_;
+    int cacheError_ = 0;
 };
 
 // The file a rewrite replaces, as it was opened and read.
@@ -125,6 +142,11 @@ class TAtomicFile {
     friend class TAtomicFileGroup;
     TAtomicFile() = default;  // an empty holder a group moves a handed file into
     void Create();
+    // The temporary file in the user's cache, for a file whose folder takes
+    // none (`folderError`); throws when that cannot be either.
+    void CreateInCache(int folderError);
+    // The folder of the temporary file and of the original's copy.
+    int TempFolder() const { return cache_.Valid() ? cache_.Get() : origin_.folder.Get(); }
     void CopyAttributes();
     // Data on disk and the content in place. Returns 0, kPassedOver or the
     // error number; on anything but 0 the caller discards.
@@ -138,6 +160,7 @@ class TAtomicFile {
 
     TFileOrigin origin_;
     TTempFile temp_;
+    TFileHandle cache_;  // the user's cache of originals, when the temporary file is there
     // The modification time the content gets: the replaced file's or newTime_.
     timespec ModificationTime() const;
 

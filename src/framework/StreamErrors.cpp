@@ -20,6 +20,17 @@ EFCreateError EFCreateError::CannotCreate(const std::string& fileName, int error
     return error;
 }
 
+EFCreateError EFCreateError::CannotCreateIn(const std::string& folder, int errorNumber,
+                                            const std::string& cache, int cacheError) {
+    const std::string shown = ExpandFileName(folder);
+    EFCreateError error("Cannot create file in folder \"" + shown + "\". " +
+                            SystemErrorText(errorNumber) + ". The original cannot be kept in \"" +
+                            cache + "\" either: " + SystemErrorText(cacheError),
+                        shown);
+    error.errorNumber_ = errorNumber;
+    return error;
+}
+
 EReadError::EReadError() : EStreamError("Stream read error") {}
 
 EWriteError::EWriteError() : EStreamError("Stream write error") {}

@@ -43,6 +43,11 @@ class EFCreateError : public EFileStreamError {
     using EFileStreamError::EFileStreamError;
     // "Cannot create file "<absolute name>". <system text>" for the errno value.
     static EFCreateError CannotCreate(const std::string& fileName, int errorNumber);
+    // "Cannot create file in folder "<absolute folder>". <system text>. The
+    // original cannot be kept in "<cache>" either: <system text>" - a file
+    // rewritten in place whose folder takes no new file.
+    static EFCreateError CannotCreateIn(const std::string& folder, int errorNumber,
+                                        const std::string& cache, int cacheError);
     // The errno value behind the failure; 0 when none was given.
     int ErrorNumber() const { return errorNumber_; }
 

@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/fsuid.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <set>
 #include <vector>
 
@@ -174,29 +178,97 @@ bool MadeByAWriter(const struct stat& copy, const struct stat& file) {
            (copy.st_gid == file.st_gid && (file.st_mode & S_IWGRP) != 0);
 }
 
-// Writes the copy back over its file when the file is still the one the dead
-// run was overwriting, and removes it and the new content. False when both
-// stay.
-bool PutCopyBack(int folder, const std::string& copyName, int copy, const struct stat& copySt) {
+// Writes the copy back over its file in `folder` when the file is still the
+// one the dead run was overwriting, and removes it, its record and the new
+// content (both in `copies`). False when all stay.
+bool PutCopyBack(int folder, int copies, const std::string& copyName, int copy,
+                 const struct stat& copySt) {
     const TCopyName parsed = ParseCopyName(copyName);
     std::string target = parsed.inode != 0 ? NameOfInode(folder, parsed.inode) : "";
     struct stat nextSt {
-    }, st{};
+    }, st{}, folderSt{};
     TFileHandle next =
-        target.empty() ? TFileHandle() : OpenLeftOver(folder, parsed.newName, nextSt);
-    if (!next.Valid() || nextSt.st_uid != copySt.st_uid || nextSt.st_nlink != 1)
+        target.empty() ? TFileHandle() : OpenLeftOver(copies, parsed.newName, nextSt);
+    if (!next.Valid() || nextSt.st_uid != copySt.st_uid || nextSt.st_nlink != 1 ||
+        fstat(folder, &folderSt) != 0)
         return false;
     TFileHandle file(
         openat(folder, target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_ino != parsed.inode || st.st_dev != copySt.st_dev || !MadeByAWriter(copySt, st) ||
+        st.st_ino != parsed.inode || st.st_dev != folderSt.st_dev || !MadeByAWriter(copySt, st) ||
         !LeftByOverwrite(file.Get(), st.st_size, copy, copySt.st_size, next.Get(), nextSt.st_size))
         return false;
     if (CopyContent(copy, file.Get()) != 0 || fsync(file.Get()) != 0)
         return false;
-    unlinkat(folder, copyName.c_str(), 0);
-    unlinkat(folder, parsed.newName.c_str(), 0);
+    unlinkat(copies, CopyRecordName(copyName).c_str(), 0);
+    unlinkat(copies, copyName.c_str(), 0);
+    unlinkat(copies, parsed.newName.c_str(), 0);
     return true;
+}
+
+// Removes the dead runs' temporary files, but not the new content of the
+// copies that stay.
+void RemoveDeadTempFiles(int folder, const std::vector<std::string>& names,
+                         const std::set<std::string>& kept) {
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (IsTempName(name) && !kept.contains(name) && OpenLeftOver(folder, name, st).Valid())
+            unlinkat(folder, name.c_str(), 0);
+    }
+}
+
+constexpr std::string_view kRecordSuffix = ".where";
+
+// The folder a cached copy's record names; false when there is no record.
+struct TRecordedFolder {
+    unsigned long long device = 0, inode = 0;
+};
+
+bool ReadCopyRecord(int cache, const std::string& copyName, TRecordedFolder& folder) {
+    char text[PATH_MAX + 64];
+    ssize_t length = readlinkat(cache, CopyRecordName(copyName).c_str(), text, sizeof text - 1);
+    if (length <= 0)
+        return false;
+    const char* end = text + length;
+    auto [afterDevice, deviceError] = std::from_chars(text, end, folder.device);
+    if (deviceError != std::errc() || afterDevice == end || *afterDevice != ':')
+        return false;
+    auto [afterInode, inodeError] = std::from_chars(afterDevice + 1, end, folder.inode);
+    return inodeError == std::errc() && afterInode != end && *afterInode == ':';
+}
+
+bool Exists(int folder, const std::string& name) {
+    struct stat st {};
+    return fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// The user the process makes files as (its file-system user id).
+uid_t FileSystemUser() {
+    return static_cast<uid_t>(setfsuid(static_cast<uid_t>(-1)));  // an invalid id only asks
+}
+
+std::string CacheHome() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache != nullptr && cache[0] == '/')
+        return cache;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        const passwd* user = getpwuid(geteuid());
+        home = user != nullptr ? user->pw_dir : "/";
+    }
+    return std::string(home) + "/.cache";
+}
+
+// Makes the folders of the path that are missing, each closed to others.
+// Returns 0 or the first failure's errno value.
+int MakeFolders(const std::string& path) {
+    int error = 0;
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST && error == 0)
+            error = errno;
+        if (slash == std::string::npos)
+            return error;
+    }
 }
 
 }  // namespace
@@ -255,16 +327,84 @@ std::vector<TLeftCopy> TidyTempFiles(int folder) {
     for (const std::string& name : names) {
         struct stat st {};
         TFileHandle copy = IsCopyName(name) ? OpenLeftOver(folder, name, st) : TFileHandle();
-        if (!copy.Valid() || PutCopyBack(folder, name, copy.Get(), st))
+        if (!copy.Valid() || PutCopyBack(folder, folder, name, copy.Get(), st))
             continue;
         const TCopyName parsed = ParseCopyName(name);
         kept.insert(parsed.newName);
         left.push_back({name, parsed.inode});
     }
-    for (const std::string& name : names) {
-        struct stat st {};
-        if (IsTempName(name) && !kept.contains(name) && OpenLeftOver(folder, name, st).Valid())
-            unlinkat(folder, name.c_str(), 0);
+    RemoveDeadTempFiles(folder, names, kept);
+    return left;
+}
+
+int OpenOriginalsCache(bool create, TFileHandle& cache, std::string& path) {
+    path = CacheHome() + "/kadrimarkexif/originals";
+    const int madeError = create ? MakeFolders(path) : 0;
+    cache = TFileHandle(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!cache.Valid() || fstat(cache.Get(), &st) != 0)
+        return madeError != 0 ? madeError : errno;
+    if (st.st_uid != FileSystemUser()) {
+        cache.Close();
+        return EPERM;
     }
+    if ((st.st_mode & 077) != 0 && fchmod(cache.Get(), 0700) != 0)
+        return errno;
+    return 0;
+}
+
+std::string CopyRecordName(const std::string& copyName) {
+    return copyName + std::string(kRecordSuffix);
+}
+
+int RecordCachedCopy(int cache, const std::string& copyName, int folder, const std::string& path) {
+    struct stat st {};
+    if (fstat(folder, &st) != 0)
+        return errno;
+    const std::string text =
+        std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + path;
+    return symlinkat(text.c_str(), cache, CopyRecordName(copyName).c_str()) == 0 ? 0 : errno;
+}
+
+std::vector<TLeftCopy> TidyCachedOriginals(int folder) {
+    TFileHandle cache;
+    std::string path;
+    struct stat folderSt {};
+    if (OpenOriginalsCache(false, cache, path) != 0 || fstat(folder, &folderSt) != 0)
+        return {};
+    std::vector<TLeftCopy> left;
+    std::set<std::string> kept;
+    std::vector<std::string> names = NamesIn(cache.Get());
+    for (const std::string& name : names) {
+        if (!IsCopyName(name))
+            continue;
+        const TCopyName parsed = ParseCopyName(name);
+        TRecordedFolder recorded;
+        const bool hasRecord = ReadCopyRecord(cache.Get(), name, recorded);
+        const bool forThisFolder =
+            hasRecord && recorded.device == folderSt.st_dev && recorded.inode == folderSt.st_ino;
+        struct stat st {};
+        TFileHandle copy =
+            !hasRecord || forThisFolder ? OpenLeftOver(cache.Get(), name, st) : TFileHandle();
+        if (!copy.Valid()) {
+            kept.insert(parsed.newName);  // a live run's, or another folder's
+            continue;
+        }
+        if (!hasRecord) {
+            // The run died before its record was on disk, so before it touched the file.
+            unlinkat(cache.Get(), name.c_str(), 0);
+            continue;
+        }
+        if (st.st_uid == FileSystemUser() && PutCopyBack(folder, cache.Get(), name, copy.Get(), st))
+            continue;
+        kept.insert(parsed.newName);
+        left.push_back({path + "/" + name, parsed.inode});
+    }
+    for (const std::string& name : names) {
+        if (name.ends_with(kRecordSuffix) &&
+            !Exists(cache.Get(), name.substr(0, name.size() - kRecordSuffix.size())))
+            unlinkat(cache.Get(), name.c_str(), 0);  // its copy went: the file was done
+    }
+    RemoveDeadTempFiles(cache.Get(), names, kept);
     return left;
 }

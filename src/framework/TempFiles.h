@@ -18,6 +18,17 @@
 // The process that writes such a file holds an exclusive flock on it from its
 // creation until it is renamed or removed, so one that nobody holds was left
 // by a process that died. Functions return 0 or an errno value.
+//
+// When the file's folder cannot take them (the user may write the file but
+// not its folder), the same files go to the user's own cache of originals
+// (OpenOriginalsCache), each original copy with a record beside it:
+//   .kadrimark-XXXXXX.YYYYYY.INODE.orig.where
+//                                  a symbolic link, never followed, whose text
+//                                  is "DEVICE:FOLDER-INODE:PATH": the folder
+//                                  that holds the file, and the file's path
+//                                  for people to read
+// The record is made after the copy has its name and removed before the copy
+// goes, and the file is overwritten only once both are on disk.
 
 struct TTempFile {
     TFileHandle handle;  // open for reading and writing, locked
@@ -38,7 +49,7 @@ int CopyContent(int from, int to);
 
 // An original copy that a tidy left in place, and the inode of its file.
 struct TLeftCopy {
-    std::string name;
+    std::string name;  // in the folder tidied, or the whole path of a cached one
     ino_t inode;
 };
 
@@ -51,3 +62,22 @@ struct TLeftCopy {
 // is returned. Other temporary files are removed. Files that a live process
 // holds are left alone. Best effort: what cannot be cleared stays.
 std::vector<TLeftCopy> TidyTempFiles(int folder);
+
+// The user's cache of originals: $XDG_CACHE_HOME/kadrimarkexif/originals
+// (~/.cache/kadrimarkexif/originals by default), made with mode 0700 when
+// `create`. It must be the user's own: a folder of another owner is refused
+// (EPERM) and one open to others is closed. `path` is set either way.
+int OpenOriginalsCache(bool create, TFileHandle& cache, std::string& path);
+
+// Records in the cache which file the original copy `copyName` belongs to: the
+// file `path` in `folder`.
+int RecordCachedCopy(int cache, const std::string& copyName, int folder, const std::string& path);
+
+// The record's name, removed before its copy.
+std::string CopyRecordName(const std::string& copyName);
+
+// TidyTempFiles for the originals that dead runs kept in the user's cache for
+// files of `folder`, under the same rules; the copies left are named by their
+// whole path. The cache's other leftovers of dead runs that never touched a
+// file go too; copies for other folders wait for a run there.
+std::vector<TLeftCopy> TidyCachedOriginals(int folder);

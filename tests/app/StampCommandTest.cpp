@@ -24,12 +24,19 @@
 #include "app/StopSignals.h"
 #include "framework/StreamErrors.h"
 #include "framework/TempFiles.h"
+#include "support/CacheHome.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
 namespace {
 
 const std::string kReadonlyPrefix = "Cannot save readonly file ";
+
+ino_t InodeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_ino;
+}
 
 TStampOptions WithVideos() {
     TStampOptions options;
@@ -551,6 +558,72 @@ TEST_F(StampCommandTest, AnotherUsersPhotoIsRewrittenInPlaceKeepingItsOwner) {
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{photo});
     EXPECT_EQ(messages, std::vector<std::string>{"EXIF Info добавлено в: 1 файлов"});
     EXPECT_EQ(timesNotKept, std::vector<std::string>{At(photo)});  // only its owner may set it
+}
+
+// A photo the user may write in a folder the user may not is overwritten in
+// place, its original kept in the user's cache meanwhile. Where the cache
+// cannot be made either, the message names the folder and both reasons.
+TEST_F(StampCommandTest, PhotoInAFolderTheUserCannotWriteIsStampedInPlace) {
+    const std::vector<std::string> photos = {"15-06-07_1230.jpg", "16-06-07_1230.jpg"};
+    for (const std::string& photo : photos) {
+        Photo(photo);
+        ASSERT_EQ(chown(At(photo).c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    TempDir homes;
+    ASSERT_EQ(chmod(homes.Path().c_str(), 0755), 0);
+    std::filesystem::create_directory(homes.File("nobody"));
+    ASSERT_EQ(chown(homes.File("nobody").c_str(), kNobody, kNobody), 0);
+    const ino_t inode = InodeOf(At(photos[0]));
+    {
+        AsUnprivilegedUser nobody;
+        ASSERT_TRUE(nobody.Active());
+        {
+            CacheHomeAt cacheHome(homes.File("root's"));
+            try {
+                RunOverFolder();
+                FAIL() << "stamped without a place for the original";
+            } catch (const EFCreateError& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot create file in folder \"" + dir.Path() +
+                              "\". Permission denied. The original cannot be kept in \"" +
+                              homes.File("root's/kadrimarkexif/originals") +
+                              "\" either: Permission denied");
+            }
+            EXPECT_EQ(ReadFileBytes(At(photos[0])), PlainJpeg());
+        }
+        CacheHomeAt cacheHome(homes.File("nobody"));
+        RunOverFolder();
+    }
+    EXPECT_TRUE(IsStamped(photos[0], "2007:06:15 12:30:00"));
+    EXPECT_TRUE(IsStamped(photos[1], "2007:06:16 12:30:00"));
+    EXPECT_EQ(InodeOf(At(photos[0])), inode);
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>(photos.begin(), photos.end()));
+    EXPECT_TRUE(NamesIn(homes.File("nobody/kadrimarkexif/originals")).empty());
+    EXPECT_EQ(messages.back(), "EXIF Info добавлено в: 2 файлов");
+}
+
+// Every name of a photo that has more than one sees the stamp, and the undo.
+TEST_F(StampCommandTest, PhotoWithMoreThanOneNameIsStampedUnderEach) {
+    const std::string photo = "15-06-07_1230.jpg";
+    Photo(photo);
+    TempDir elsewhere;
+    const std::vector<std::string> names = {At(photo), At("the same.jpg"),
+                                            elsewhere.File("linked.jpg")};
+    for (std::size_t i = 1; i < names.size(); ++i)
+        ASSERT_EQ(link(names[0].c_str(), names[i].c_str()), 0);
+    const ino_t inode = InodeOf(names[0]);
+    RunOverFolder();
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadFileBytes(name), StampedJpeg(PlainJpeg(), "2007:06:15 12:30:00")) << name;
+        EXPECT_EQ(InodeOf(name), inode) << name;
+    }
+    TStampOptions undo;
+    undo.undo = true;
+    RunOverFolder(undo);
+    for (const std::string& name : names)
+        EXPECT_EQ(ReadFileBytes(name), PlainJpeg()) << name;
+    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{photo, "the same.jpg"}));
 }
 
 // A run first clears what a killed run left, even with nothing to stamp: its

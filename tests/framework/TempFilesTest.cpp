@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <set>
 #include <string>
 #include <vector>
 
+#include "support/CacheHome.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -95,4 +97,80 @@ TEST(TempFiles, TidyRemovesOnlyDeadTemporaryFiles) {
     close(folder);
 
     EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{".kadrimark-notes", live.name}));
+}
+
+// A copy kept in the user's cache goes back only into a file of the folder its
+// record names, under the rules above; one for another folder waits for a run
+// there. A copy without its record, and a record without its copy, were left
+// by runs that had not touched or had finished their file: they go.
+TEST(TempFiles, CachedOriginalsGoBackOnlyIntoTheirFolderAndFile) {
+    struct Case {
+        const char* what;
+        std::string content;
+        bool recorded;
+        bool forThisFolder;
+        bool putBack;
+        bool left;  // named as left
+    };
+    const std::vector<Case> cases = {
+        {"partly overwritten", kNew.substr(0, 9) + kOriginal.substr(9), true, true, true, false},
+        {"edited since", "edited by its owner", true, true, false, true},
+        {"another folder's", kNew, true, false, false, false},
+        {"never recorded", kOriginal, false, true, false, false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir, elsewhere;
+        CacheHomeAt cacheHome(dir.File("cache"));
+        const std::string photo = dir.File("a.jpg");
+        WriteFileBytes(photo, c.content);
+        TFileHandle cache;
+        std::string cachePath;
+        ASSERT_EQ(OpenOriginalsCache(true, cache, cachePath), 0);
+        const std::string copy =
+            OriginalCopyName(".kadrimark-AbCdEf.tmp", ".kadrimark-NewCon.tmp", InodeOf(photo));
+        WriteFileBytes(cachePath + "/" + copy, kOriginal);
+        WriteFileBytes(cachePath + "/.kadrimark-NewCon.tmp", kNew);
+        TFileHandle folder(open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        TFileHandle other(open(elsewhere.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const int recordedFolder = (c.forThisFolder ? folder : other).Get();
+        if (c.recorded) {
+            ASSERT_EQ(RecordCachedCopy(cache.Get(), copy, recordedFolder, photo), 0);
+        }
+        const std::string stray = CopyRecordName(".kadrimark-Gone12.Gone34.5.orig");
+        ASSERT_EQ(symlinkat("1:2:/x", cache.Get(), stray.c_str()), 0);
+        std::set<std::string> before = NamesIn(cachePath);
+        before.erase(stray);
+
+        std::vector<TLeftCopy> left = TidyCachedOriginals(folder.Get());
+
+        EXPECT_EQ(ReadFileBytes(photo), c.putBack ? kOriginal : c.content) << c.what;
+        const bool stays = c.left || !c.forThisFolder;
+        EXPECT_EQ(NamesIn(cachePath), stays ? before : std::set<std::string>{}) << c.what;
+        std::vector<std::string> leftNames;
+        for (const TLeftCopy& one : left)
+            leftNames.push_back(one.name);
+        EXPECT_EQ(leftNames,
+                  c.left ? std::vector{cachePath + "/" + copy} : std::vector<std::string>{})
+            << c.what;
+    }
+}
+
+// The cache is made closed to others, and one of another owner is refused.
+TEST(TempFiles, OriginalsCacheIsTheUsersOwn) {
+    TempDir dir;
+    CacheHomeAt cacheHome(dir.File("cache"));
+    TFileHandle cache;
+    std::string path;
+    ASSERT_EQ(OpenOriginalsCache(true, cache, path), 0);
+    EXPECT_EQ(path, dir.File("cache/kadrimarkexif/originals"));
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    ASSERT_EQ(chmod(path.c_str(), 0777), 0);
+    ASSERT_EQ(OpenOriginalsCache(false, cache, path), 0);
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    ASSERT_EQ(chown(path.c_str(), 1234, 1234), 0);
+    EXPECT_EQ(OpenOriginalsCache(false, cache, path), EPERM);
+    EXPECT_FALSE(cache.Valid());
 }

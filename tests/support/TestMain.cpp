@@ -1,6 +1,6 @@
 // Every test executable starts here: Qt runs headless on a screen large enough
-// for the 940-pixel main window, and locale and time zone are fixed so that no
-// test depends on the machine it runs on.
+// for the 940-pixel main window, and locale, time zone and the user's cache
+// folder are fixed so that no test depends on the machine it runs on.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -24,6 +24,8 @@ std::string WriteScreenConfig(const TempDir& dir) {
 
 int main(int argc, char** argv) {
     TempDir configDir;
+    // The user's cache (where originals may be kept) is the tests' own.
+    setenv("XDG_CACHE_HOME", configDir.File("cache").c_str(), 1);
     // Plain "offscreen" (as the test script exports it) gets the large screen too.
     const char* requested = getenv("QT_QPA_PLATFORM");
     if (requested == nullptr || std::string(requested) == "offscreen") {
