@@ -26,6 +26,13 @@ bool ViewEditing(QAbstractItemView* view) {
     return report != nullptr && report->Editing();
 }
 
+void SetViewEmptyText(QAbstractItemView* view, const QString& text) {
+    if (auto* list = dynamic_cast<TEditAwareView<QListView>*>(view))
+        list->SetEmptyText(text);
+    else if (auto* report = dynamic_cast<TEditAwareView<QTreeView>*>(view))
+        report->SetEmptyText(text);
+}
+
 // ------------------------------------------------------------- the cells
 
 void TReportDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

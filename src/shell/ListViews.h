@@ -4,6 +4,7 @@
 // painters they draw with.
 
 #include <QListView>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
@@ -19,14 +20,30 @@ constexpr int kIconGridGap = 4;
 // for a row whose label may be edited. While another style shows, the
 // hidden view follows the shared current row and selection without telling
 // assistive tools of them: the toolkit's views report them shown or not,
-// and its tree view reports each move as the keyboard focus.
+// and its tree view reports each move as the keyboard focus. While there are
+// no rows, the view shows its empty text (why the folder shows nothing)
+// centred, and tells it to assistive tools as its description.
 template <class View>
 class TEditAwareView : public View {
   public:
     using View::View;
     bool Editing() const { return this->state() == QAbstractItemView::EditingState; }
+    void SetEmptyText(const QString& text) {
+        emptyText_ = text;
+        this->setAccessibleDescription(text);
+        this->viewport()->update();
+    }
 
   protected:
+    void paintEvent(QPaintEvent* event) override {
+        View::paintEvent(event);
+        if (emptyText_.isEmpty() || this->model() == nullptr || this->model()->rowCount() > 0)
+            return;
+        QPainter painter(this->viewport());
+        painter.setPen(this->palette().color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(this->viewport()->rect().adjusted(8, 8, -8, -8),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, emptyText_);
+    }
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
         if (this->isVisible())
             View::currentChanged(current, previous);
@@ -49,10 +66,15 @@ class TEditAwareView : public View {
             return false;
         return View::edit(index, trigger, event);
     }
+
+  private:
+    QString emptyText_;
 };
 
 // Whether a label editor is open in one of the list's views.
 bool ViewEditing(QAbstractItemView* view);
+// Sets the text one of the list's views shows while it has no rows.
+void SetViewEmptyText(QAbstractItemView* view, const QString& text);
 
 // Report cells: grid lines on request, and without row select only the
 // first column shows the selection.

@@ -345,6 +345,11 @@ void TRzCustomListView::ApplyEditTriggers() {
     reportView_->setEditTriggers(triggers);
 }
 
+void TRzCustomListView::SetEmptyText(const std::string& text) {
+    SetViewEmptyText(iconView_, QString::fromStdString(text));
+    SetViewEmptyText(reportView_, QString::fromStdString(text));
+}
+
 bool TRzCustomListView::IsEditing() const {
     return ViewEditing(ActiveView());
 }

@@ -113,6 +113,8 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     void SetAutoArrange(bool autoArrange);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly);
+    // A text the views show while the list has no rows (empty: none).
+    void SetEmptyText(const std::string& text);
     // Whether a label is being edited.
     bool IsEditing() const;
     // Starts editing the label of row `index` whatever ReadOnly says (F2 and

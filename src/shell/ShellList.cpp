@@ -1,16 +1,20 @@
 #include "shell/ShellList.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QListView>
 #include <QTreeView>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
 #include "framework/ScopeExit.h"
 #include "platform/DeviceChanges.h"
 #include "platform/FolderScan.h"
+#include "platform/PromptsInForce.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
@@ -186,6 +190,7 @@ void TRzCustomShellList::FillList() {
     }
     refreshPending_ = false;
     TCursorScope hourglass(crHourGlass);
+    SetEmptyText({});
     ClearSelection();
     BeginUpdate();
     ClearItems();
@@ -239,8 +244,11 @@ void TRzCustomShellList::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folde
     BuildColumns();
 
     ComPtr<IEnumIDList> enumerator;
-    if (FAILED(folder->EnumObjects(0, EnumFlags(), enumerator.Put())) || !enumerator)
+    const HRESULT listed = folder->EnumObjects(0, EnumFlags(), enumerator.Put());
+    if (FAILED(listed) || !enumerator) {
+        ShowUnreadable(FAILED(listed) ? listed : E_FAIL);
         throw EAbort();
+    }
     std::vector<std::unique_ptr<TRzShellListData>> records;
     records.reserve(kCollectCapacity);
     LPITEMIDLIST item = nullptr;
@@ -259,6 +267,27 @@ void TRzCustomShellList::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folde
         if (AcceptsItem(folder, folderIdList, record->RelIdList(), attributes))
             Insert(std::move(record), attributes);
     }
+}
+
+void TRzCustomShellList::ShowUnreadable(HRESULT hr) {
+    const QString reason = QString::fromStdString(SysErrorMessage(hr));
+    SetEmptyText(QCoreApplication::translate("ShellList", "This folder cannot be read: %1.")
+                     .arg(reason)
+                     .toStdString());
+    // A folder gone, or a drive without its medium, still fails quietly.
+    if (hr != HResultFromErrno(EACCES) && hr != HResultFromErrno(EPERM))
+        return;
+    if (unreadableReport_.empty())
+        PostMessage(Handle(), kUnreadableMessage);
+    unreadableReport_ = QCoreApplication::translate("ShellList", "Cannot open \"%1\": %2.")
+                            .arg(QString::fromStdString(folderPath_), reason)
+                            .toStdString();
+}
+
+void TRzCustomShellList::ReportUnreadable() {
+    const std::string report = std::exchange(unreadableReport_, {});
+    if (!report.empty())
+        ShellPrompts().ReportError(report);
 }
 
 bool TRzCustomShellList::AcceptsItem(IShellFolder* folder, LPCITEMIDLIST idList, LPCITEMIDLIST item,
@@ -563,6 +592,9 @@ void TRzCustomShellList::WndProc(TMessage& message) {
                 if (ItemCount() == 0)
                     FillList();
             });
+            break;
+        case kUnreadableMessage:
+            ReportUnreadable();
             break;
         case WM_TIMER:
             if (message.WParam == kRefreshTimer)

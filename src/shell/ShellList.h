@@ -57,12 +57,14 @@ constexpr TRzShellListOptions OptionBit(TRzShellListOption option) {
 //
 // Failures: a folder that cannot be bound raises EShellError; an enumeration
 // the folder cannot give (a vanished folder, a drive without a medium) ends
-// the fill quietly with EAbort. Message and timer handlers show what they
+// the fill with EAbort, the views saying why; a folder the person may not
+// read is also reported through the prompts in force. Message and timer handlers show what they
 // catch in the application's exception box (EAbort silently).
 class TRzCustomShellList : public TRzCustomListView, public IShellListLink, public IDropSite {
   public:
     static constexpr std::uint32_t kChangeMessage = WM_USER + 101;        // 1125
     static constexpr std::uint32_t kDeferredFillMessage = WM_USER + 103;  // 1127
+    static constexpr std::uint32_t kUnreadableMessage = WM_USER + 104;    // 1128
     static constexpr std::uintptr_t kRefreshTimer = 1;
 
     explicit TRzCustomShellList(TComponent* owner);
@@ -206,6 +208,11 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     void DestroyWnd();
     DWORD EnumFlags() const;
     void EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folderIdList);
+    // A folder that cannot be listed says why in the views; one the person
+    // may not read also says so in the program's box, once the fill is over
+    // (so the box never runs inside a fill, and two fills report it once).
+    void ShowUnreadable(HRESULT hr);
+    void ReportUnreadable();
     // Whether one of the filter's masks matches the file name.
     bool MatchesAnyMask(const std::string& name) const;
     // Steps 1-3 of the item filter, then ItemAccept; `attributes` receives
@@ -280,6 +287,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     bool busy_ = false;
     bool refreshPending_ = false;
     bool handleAllocated_ = false;
+    std::string unreadableReport_;  // the failure still to report
     PendingInsert pendingInsert_;
     std::unique_ptr<TChangeHandlerThread> watcher_;
 

@@ -1,6 +1,9 @@
 #include "shell/ShellList.h"
 
+#include <sys/stat.h>
+
 #include <QAbstractItemModel>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -14,6 +17,7 @@
 #include "ShellListTestSupport.h"
 #include "shell/ShellPaths.h"
 #include "support/StallGuard.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
@@ -135,6 +139,42 @@ TEST_F(ShellListCommandTest, Keys_EnterBackspaceAndTheTable_OtherKeysPassThrough
     Key(Qt::Key_Backspace);
     EXPECT_EQ(list_.FolderPath(), folder_);
     EXPECT_TRUE(prompts_.opened.empty());
+}
+
+// A folder the person may not read says so, in the program's box with the
+// system's reason and in the list itself instead of a blank; once readable,
+// it lists its items and the text goes.
+TEST_F(ShellListCommandTest, UnreadableFolder_SaysWhyInABoxAndInTheView) {
+    for (const char* folder : {"/empty", "/locked"})
+        std::filesystem::create_directory(folder_ + folder);
+    Make("locked/secret.jpg");
+    chmod((folder_ + "/locked").c_str(), 0);
+    for (const std::string& open : {TestHome(), folder_, folder_ + "/empty"})
+        chmod(open.c_str(), 0755);
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(list_.ActiveView());
+    {
+        AsUnprivilegedUser user;
+        ASSERT_TRUE(user.Active());
+        Show(folder_ + "/empty");
+        const QImage blank = list_.ActiveView()->viewport()->grab().toImage();
+        Show(folder_);
+        SelectOnly("locked");
+        Key(Qt::Key_Return);
+        ASSERT_TRUE(PumpUntil([this] { return !prompts_.errors.empty(); }));
+        EXPECT_EQ(prompts_.errors, std::vector<std::string>{"Cannot open \"" + folder_ +
+                                                            "/locked\": Permission denied."});
+        EXPECT_EQ(list_.FolderPath(), folder_ + "/locked");
+        EXPECT_EQ(list_.ItemCount(), 0);
+        EXPECT_EQ(view->text(QAccessible::Description),
+                  "This folder cannot be read: Permission denied.");
+        EXPECT_NE(list_.ActiveView()->viewport()->grab().toImage(), blank) << "the text is drawn";
+    }
+    chmod((folder_ + "/locked").c_str(), 0755);
+    Key(Qt::Key_F5);
+    EXPECT_EQ(Names(), std::vector<std::string>{"secret.jpg"});
+    EXPECT_EQ(view->text(QAccessible::Description), "");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompts_.errors.size(), 1u);
 }
 
 // Selecting every row of a big folder, by Ctrl+A or by Shift+End from the
