@@ -62,25 +62,31 @@ std::string TemporaryName() {
 }
 
 // Calls visit(name) for each entry of the open folder but "." and "..",
-// up to the first failure, which it returns.
+// up to the first failure, which it returns, or until cancelled (E_ABORT).
 template <class Visit>
-HRESULT ForEachChild(int folder, Visit visit) {
+HRESULT ForEachChild(int folder, const TOperationProgress& progress, Visit visit) {
     DIR* listing = fdopendir(dup(folder));
     if (listing == nullptr)
         return LastError();
     HRESULT hr = S_OK;
     while (dirent* entry = readdir(listing)) {
         std::string name = entry->d_name;
-        if (name != "." && name != ".." && FAILED(hr = visit(name)))
+        if (name == "." || name == "..")
+            continue;
+        if (progress.Cancelled())
+            hr = E_ABORT;
+        if (FAILED(hr) || FAILED(hr = visit(name)))
             break;
     }
     closedir(listing);
     return hr;
 }
 
-HRESULT RemoveAt(int folder, const std::string& name, int depth) {
-    if (unlinkat(folder, name.c_str(), 0) == 0)
+HRESULT RemoveAt(int folder, const std::string& name, int depth, TOperationProgress& progress) {
+    if (unlinkat(folder, name.c_str(), 0) == 0) {
+        progress.AddFile();
         return S_OK;
+    }
     if (errno != EISDIR)
         return LastError();
     if (depth > kMaxDepth)
@@ -89,27 +95,36 @@ HRESULT RemoveAt(int folder, const std::string& name, int depth) {
         openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!child.Valid())
         return LastError();
-    HRESULT hr = ForEachChild(child.Get(), [&](const std::string& name) {
-        return RemoveAt(child.Get(), name, depth + 1);
+    HRESULT hr = ForEachChild(child.Get(), progress, [&](const std::string& name) {
+        return RemoveAt(child.Get(), name, depth + 1, progress);
     });
     if (FAILED(hr))
         return hr;
     return unlinkat(folder, name.c_str(), AT_REMOVEDIR) == 0 ? S_OK : LastError();
 }
 
-HRESULT CopyData(int from, int to) {
+// Blocks small enough to stop within a moment when cancelled.
+constexpr std::size_t kCopyBlock = 4 << 20;
+
+HRESULT CopyData(int from, int to, TOperationProgress& progress) {
     for (;;) {
-        ssize_t copied = copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (progress.Cancelled())
+            return E_ABORT;
+        ssize_t copied = copy_file_range(from, nullptr, to, nullptr, kCopyBlock, 0);
         if (copied == 0)
             return S_OK;
-        if (copied > 0)
+        if (copied > 0) {
+            progress.AddBytes(static_cast<std::uint64_t>(copied));
             continue;
+        }
         if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
             return LastError();
         break;
     }
     char buffer[1 << 16];
     for (;;) {
+        if (progress.Cancelled())
+            return E_ABORT;
         ssize_t got = read(from, buffer, sizeof buffer);
         if (got == 0)
             return S_OK;
@@ -123,6 +138,7 @@ HRESULT CopyData(int from, int to) {
                 return LastError();
             written += now > 0 ? now : 0;
         }
+        progress.AddBytes(static_cast<std::uint64_t>(got));
     }
 }
 
@@ -135,7 +151,8 @@ HRESULT FinishCopy(int made, const struct stat& source) {
     return S_OK;
 }
 
-HRESULT CopyTree(const TOpenedItem& source, int folder, const std::string& name, int depth);
+HRESULT CopyTree(const TOpenedItem& source, int folder, const std::string& name, int depth,
+                 TOperationProgress& progress);
 
 HRESULT CopyLink(const TOpenedItem& source, int folder, const std::string& name) {
     std::string target(static_cast<std::size_t>(source.Facts.st_size) + 1, '\0');
@@ -146,7 +163,8 @@ HRESULT CopyLink(const TOpenedItem& source, int folder, const std::string& name)
     return symlinkat(target.c_str(), folder, name.c_str()) == 0 ? S_OK : LastError();
 }
 
-HRESULT CopyRegular(const TOpenedItem& source, int folder, const std::string& name) {
+HRESULT CopyRegular(const TOpenedItem& source, int folder, const std::string& name,
+                    TOperationProgress& progress) {
     TFileHandle from = ReopenForReading(source);
     if (!from.Valid())
         return LastError();
@@ -154,11 +172,12 @@ HRESULT CopyRegular(const TOpenedItem& source, int folder, const std::string& na
         openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!to.Valid())
         return LastError();
-    HRESULT hr = CopyData(from.Get(), to.Get());
+    HRESULT hr = CopyData(from.Get(), to.Get(), progress);
     return FAILED(hr) ? hr : FinishCopy(to.Get(), source.Facts);
 }
 
-HRESULT CopyFolder(const TOpenedItem& source, int folder, const std::string& name, int depth) {
+HRESULT CopyFolder(const TOpenedItem& source, int folder, const std::string& name, int depth,
+                   TOperationProgress& progress) {
     if (depth > kMaxDepth)
         return HResultFromErrno(ELOOP);
     TFileHandle from = ReopenForReading(source);
@@ -167,25 +186,27 @@ HRESULT CopyFolder(const TOpenedItem& source, int folder, const std::string& nam
     TFileHandle to(openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!to.Valid())
         return LastError();
-    HRESULT hr = ForEachChild(from.Get(), [&](const std::string& name) {
+    HRESULT hr = ForEachChild(from.Get(), progress, [&](const std::string& name) {
         TOpenedItem child;
         HRESULT opened = OpenItemAt(from.Get(), name.c_str(), child);
-        return FAILED(opened) ? opened : CopyTree(child, to.Get(), name, depth + 1);
+        return FAILED(opened) ? opened : CopyTree(child, to.Get(), name, depth + 1, progress);
     });
     return FAILED(hr) ? hr : FinishCopy(to.Get(), source.Facts);
 }
 
 // Makes `name` in `folder` a copy of the source; what it made may stay
 // behind on failure (the caller removes it).
-HRESULT CopyTree(const TOpenedItem& source, int folder, const std::string& name, int depth) {
+HRESULT CopyTree(const TOpenedItem& source, int folder, const std::string& name, int depth,
+                 TOperationProgress& progress) {
     mode_t mode = source.Facts.st_mode;
-    if (S_ISLNK(mode))
-        return CopyLink(source, folder, name);
-    if (S_ISREG(mode))
-        return CopyRegular(source, folder, name);
     if (S_ISDIR(mode))
-        return CopyFolder(source, folder, name, depth);
-    return HResultFromErrno(EINVAL);  // devices, pipes and sockets are not copied
+        return CopyFolder(source, folder, name, depth, progress);
+    HRESULT hr = S_ISLNK(mode)   ? CopyLink(source, folder, name)
+                 : S_ISREG(mode) ? CopyRegular(source, folder, name, progress)
+                                 : HResultFromErrno(EINVAL);  // devices, pipes and sockets
+    if (SUCCEEDED(hr))
+        progress.AddFile();
+    return hr;
 }
 
 // rename(2) that fails with EEXIST instead of replacing; file systems without
@@ -227,8 +248,9 @@ bool LiesWithin(int folder, const struct stat& item) {
 // One item on its way into the target folder.
 class TTransfer {
   public:
-    TTransfer(int target, const std::string& targetPath, IShellPrompts& prompts)
-        : target_(target), targetPath_(targetPath), prompts_(prompts) {}
+    TTransfer(int target, const std::string& targetPath, IShellPrompts& prompts,
+              TOperationProgress& progress)
+        : target_(target), targetPath_(targetPath), prompts_(prompts), progress_(progress) {}
 
     HRESULT Run(TFileOperation operation, const std::string& source, std::string& placed);
     bool SourceMissing() const { return sourceMissing_; }
@@ -245,6 +267,7 @@ class TTransfer {
     int target_;
     const std::string& targetPath_;
     IShellPrompts& prompts_;
+    TOperationProgress& progress_;
     TOpenedItem item_;
     std::string name_;    // the name the item arrives under
     std::string placed_;  // the name it got; empty when skipped
@@ -257,6 +280,7 @@ HRESULT TTransfer::Run(TFileOperation operation, const std::string& source, std:
     name_ = ItemNameOf(source);
     if (name_.empty())
         return E_INVALIDARG;
+    progress_.SetCurrent(name_);
     HRESULT hr = OpenItemAt(AT_FDCWD, source.c_str(), item_);
     sourceMissing_ = FAILED(hr);
     if (FAILED(hr))
@@ -288,6 +312,7 @@ HRESULT TTransfer::Link(const std::string& source) {
     for (int n = 2; n <= kMaxNumberedName; ++n) {
         if (symlinkat(source.c_str(), target_, name.c_str()) == 0) {
             placed_ = name;
+            progress_.AddFile();
             return S_OK;
         }
         if (errno != EEXIST)
@@ -299,6 +324,8 @@ HRESULT TTransfer::Link(const std::string& source) {
 
 HRESULT TTransfer::Move(const std::string& source) {
     HRESULT hr = Place(AT_FDCWD, source);
+    if (SUCCEEDED(hr) && !placed_.empty())
+        progress_.AddFile();
     if (hr != HResultFromErrno(EXDEV))
         return hr;
     hr = Copy();
@@ -306,7 +333,9 @@ HRESULT TTransfer::Move(const std::string& source) {
         return hr;
     std::string folder = source.substr(0, source.size() - name_.size());
     TFileHandle parent(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return parent.Valid() ? RemoveAt(parent.Get(), name_, 0) : LastError();
+    // The copy is in place: removing the source is not cut short.
+    TOperationProgress removal;
+    return parent.Valid() ? RemoveAt(parent.Get(), name_, 0, removal) : LastError();
 }
 
 HRESULT TTransfer::Copy() {
@@ -317,11 +346,13 @@ HRESULT TTransfer::Copy() {
             return answer_ == TClashAnswer::Skip ? S_OK : E_ABORT;
     }
     std::string temporary = TemporaryName();
-    HRESULT hr = CopyTree(item_, target_, temporary, 0);
+    HRESULT hr = CopyTree(item_, target_, temporary, 0, progress_);
     if (SUCCEEDED(hr))
         hr = Place(target_, temporary);
-    if (FAILED(hr) || placed_.empty())
-        RemoveAt(target_, temporary, 0);
+    if (FAILED(hr) || placed_.empty()) {
+        TOperationProgress cleanup;
+        RemoveAt(target_, temporary, 0, cleanup);
+    }
     return hr;
 }
 
@@ -391,9 +422,20 @@ std::string NumberedName(const std::string& name, int n, bool isFolder) {
                                     : name.substr(0, dot) + number + name.substr(dot);
 }
 
+void TOperationProgress::SetCurrent(const std::string& name) {
+    std::lock_guard<std::mutex> hold(currentLock_);
+    current_ = name;
+}
+
+std::string TOperationProgress::Current() const {
+    std::lock_guard<std::mutex> hold(currentLock_);
+    return current_;
+}
+
 TFileOperationResult TransferItems(TFileOperation operation,
                                    const std::vector<std::string>& sources,
-                                   const std::string& targetFolder, IShellPrompts& prompts) {
+                                   const std::string& targetFolder, IShellPrompts& prompts,
+                                   TOperationProgress& progress) {
     TFileOperationResult result;
     TFileHandle target(open(targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!target.Valid()) {
@@ -402,8 +444,10 @@ TFileOperationResult TransferItems(TFileOperation operation,
     }
     for (const std::string& source : sources) {
         std::string placed;
-        TTransfer transfer(target.Get(), targetFolder, prompts);
+        TTransfer transfer(target.Get(), targetFolder, prompts, progress);
         HRESULT hr = transfer.Run(operation, source, placed);
+        if (progress.Cancelled())
+            hr = E_ABORT;
         if (!placed.empty())
             result.Placed.push_back(placed);
         if (FAILED(hr) && SUCCEEDED(result.Code)) {
@@ -423,11 +467,12 @@ std::string MissingItemText(const std::string& path, HRESULT code) {
     return "Cannot find " + path + ": " + SysErrorMessage(code);
 }
 
-HRESULT RemoveItem(const std::string& path) {
+HRESULT RemoveItem(const std::string& path, TOperationProgress& progress) {
     std::string name = ItemNameOf(path);
     if (name.empty())
         return E_INVALIDARG;
     std::string folder = path.substr(0, path.size() - name.size());
     TFileHandle parent(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return parent.Valid() ? RemoveAt(parent.Get(), name, 0) : LastError();
+    progress.SetCurrent(name);
+    return parent.Valid() ? RemoveAt(parent.Get(), name, 0, progress) : LastError();
 }

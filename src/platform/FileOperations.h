@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,33 @@
 // Results: S_OK when every item was done or skipped; the first failure's code
 // otherwise (the items after a failure are still tried); E_ABORT when the
 // person cancelled (the items before stay done).
+//
+// An operation may run in a worker thread: it tells a TOperationProgress what
+// it has done, which the UI thread reads, and stops with E_ABORT soon after
+// the progress is cancelled (between items, between a folder's entries, and
+// between blocks of a file). A copy cut short this way is removed like one
+// that failed.
+
+// What a running operation has done; every member may be used from any thread.
+class TOperationProgress {
+  public:
+    // One more file (or link, or item moved or deleted whole) done.
+    void AddFile() { files_.fetch_add(1, std::memory_order_relaxed); }
+    void AddBytes(std::uint64_t bytes) { bytes_.fetch_add(bytes, std::memory_order_relaxed); }
+    std::uint64_t Files() const { return files_.load(std::memory_order_relaxed); }
+    std::uint64_t Bytes() const { return bytes_.load(std::memory_order_relaxed); }
+    // The name of the item being worked on.
+    void SetCurrent(const std::string& name);
+    std::string Current() const;
+    void Cancel() { cancelled_.store(true); }
+    bool Cancelled() const { return cancelled_.load(); }
+
+  private:
+    std::atomic<std::uint64_t> files_{0}, bytes_{0};
+    std::atomic<bool> cancelled_{false};
+    mutable std::mutex currentLock_;
+    std::string current_;
+};
 
 enum class TFileOperation { Copy, Move, Link };
 
@@ -42,15 +72,16 @@ struct TFileOperationResult {
 
 TFileOperationResult TransferItems(TFileOperation operation,
                                    const std::vector<std::string>& sources,
-                                   const std::string& targetFolder, IShellPrompts& prompts);
+                                   const std::string& targetFolder, IShellPrompts& prompts,
+                                   TOperationProgress& progress);
 
 // The report for a source that could not be found or opened: it names the
 // source, not the place it was going to.
 std::string MissingItemText(const std::string& path, HRESULT code);
 
 // Removes an item for good, a folder with everything in it (links are removed,
-// never followed).
-HRESULT RemoveItem(const std::string& path);
+// never followed). Cancelled half way, what was removed stays removed.
+HRESULT RemoveItem(const std::string& path, TOperationProgress& progress);
 
 // The last component of a full path; empty when there is none usable (empty,
 // "." or "..", or a path that is not absolute).

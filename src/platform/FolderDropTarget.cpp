@@ -8,6 +8,7 @@
 
 #include "platform/DataTransfer.h"
 #include "platform/FileOperations.h"
+#include "platform/FileWork.h"
 #include "platform/PathDropTarget.h"
 #include "platform/PromptsInForce.h"
 #include "platform/ShellItems.h"
@@ -94,15 +95,24 @@ HRESULT TFolderDropTarget::Place(const std::vector<std::string>& sources, DWORD 
         chosen = ShellPrompts().ChooseDropEffect(allowed, chosen) & allowed;
     if (chosen == DROPEFFECT_NONE)
         return S_OK;
-    TFileOperationResult result =
-        TransferItems(OperationOf(chosen), sources, folder_, ShellPrompts());
+    const TFileOperation operation = OperationOf(chosen);
+    TFileOperationResult result;
+    TOperationProgress progress;
+    RunFileWork(operation == TFileOperation::Move ? "Moving" : "Copying", ShellPrompts(), progress,
+                [&](IShellPrompts& asker) {
+                    result = TransferItems(operation, sources, folder_, asker, progress);
+                });
     if (!result.Placed.empty())
         done = chosen;
+    const std::string doneText = DoneText(progress);
     if (FAILED(result.Code) && result.Code != E_ABORT)
-        ShellPrompts().ReportError(result.MissingSource.empty()
-                                       ? "Cannot put the items into " + folder_ + ": " +
-                                             SysErrorMessage(result.Code)
-                                       : MissingItemText(result.MissingSource, result.Code));
+        ShellPrompts().ReportError(
+            (result.MissingSource.empty()
+                 ? "Cannot put the items into " + folder_ + ": " + SysErrorMessage(result.Code)
+                 : MissingItemText(result.MissingSource, result.Code)) +
+            (doneText.empty() ? "" : " " + doneText));
+    else if (result.Code == E_ABORT && !doneText.empty())
+        ShellPrompts().ReportError(CancelledText(progress));
     return result.Code == E_ABORT ? S_OK : result.Code;
 }
 

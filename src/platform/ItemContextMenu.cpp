@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/FileOperations.h"
+#include "platform/FileWork.h"
 #include "platform/Places.h"
 #include "platform/PromptsInForce.h"
 #include "platform/ShellClipboard.h"
@@ -96,8 +97,9 @@ class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu>
     HRESULT Delete();
     HRESULT Restore();
     HRESULT Run(UINT offset);
-    // Reports a failure (not a cancel) to the person and passes it on.
-    HRESULT Report(HRESULT hr, const std::string& what) const;
+    // Reports a failure, with what was done before it, or a cancel after
+    // part of the work was done, to the person; passes the result on.
+    HRESULT Report(HRESULT hr, const std::string& what, const TOperationProgress& progress) const;
 
     std::string folderPath_;
     std::vector<TContextMenuItem> items_;
@@ -267,10 +269,15 @@ HRESULT TItemContextMenu::Paste() {
     if (files.Paths.empty())
         return S_FALSE;
     TFileOperation operation = files.Cut ? TFileOperation::Move : TFileOperation::Copy;
-    HRESULT hr = TransferItems(operation, files.Paths, items_.front().Path, ShellPrompts()).Code;
+    TOperationProgress progress;
+    HRESULT hr = S_OK;
+    RunFileWork(
+        files.Cut ? "Moving" : "Copying", ShellPrompts(), progress, [&](IShellPrompts& asker) {
+            hr = TransferItems(operation, files.Paths, items_.front().Path, asker, progress).Code;
+        });
     if (files.Cut && hr == S_OK)
         ClearClipboard();
-    return Report(hr, files.Cut ? "move the items here" : "copy the items here");
+    return Report(hr, files.Cut ? "move the items here" : "copy the items here", progress);
 }
 
 HRESULT TItemContextMenu::Delete() {
@@ -279,16 +286,24 @@ HRESULT TItemContextMenu::Delete() {
         return E_ABORT;
     HRESULT result = S_OK;
     std::string failed;
-    for (const std::string& path : Paths()) {
-        HRESULT hr = permanently ? RemoveItem(path) : MoveToTrash(path);
-        if (folderPath_ == TrashFilesPath() && SUCCEEDED(hr))
-            unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo").c_str());
-        if (FAILED(hr) && SUCCEEDED(result)) {
-            result = hr;
-            failed = ItemNameOf(path);
+    TOperationProgress progress;
+    const bool ownRecords = folderPath_ == TrashFilesPath();
+    RunFileWork("Deleting", ShellPrompts(), progress, [&](IShellPrompts&) {
+        for (const std::string& path : Paths()) {
+            if (progress.Cancelled()) {
+                result = E_ABORT;
+                break;
+            }
+            HRESULT hr = permanently ? RemoveItem(path, progress) : TrashItem(path, progress);
+            if (ownRecords && SUCCEEDED(hr))
+                unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo").c_str());
+            if (FAILED(hr) && SUCCEEDED(result)) {
+                result = hr;
+                failed = ItemNameOf(path);
+            }
         }
-    }
-    return Report(result, "delete " + failed);
+    });
+    return Report(result, "delete " + failed, progress);
 }
 
 // Each item goes back to its place; one that cannot is reported by its name,
@@ -315,9 +330,14 @@ HRESULT TItemContextMenu::Restore() {
     return result;
 }
 
-HRESULT TItemContextMenu::Report(HRESULT hr, const std::string& what) const {
+HRESULT TItemContextMenu::Report(HRESULT hr, const std::string& what,
+                                 const TOperationProgress& progress) const {
+    const std::string done = DoneText(progress);
     if (FAILED(hr) && hr != E_ABORT)
-        ShellPrompts().ReportError("Cannot " + what + ": " + SysErrorMessage(hr));
+        ShellPrompts().ReportError("Cannot " + what + ": " + SysErrorMessage(hr) +
+                                   (done.empty() ? "" : " " + done));
+    else if (hr == E_ABORT && !done.empty())
+        ShellPrompts().ReportError(CancelledText(progress));
     return hr;
 }
 

@@ -243,3 +243,11 @@ HRESULT MoveToTrash(const std::string& path) {
         return LastError();
     return mountTrash.Take(path, path.substr(top.size() + 1));
 }
+
+HRESULT TrashItem(const std::string& path, TOperationProgress& progress) {
+    progress.SetCurrent(ItemNameOf(path));
+    const HRESULT hr = MoveToTrash(path);
+    if (SUCCEEDED(hr))
+        progress.AddFile();
+    return hr;
+}

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Com.h"
+#include "platform/FileOperations.h"
 
 // Moving items to the Trash, laid out as desktops share it:
 //
@@ -21,6 +22,9 @@
 // Moves the item at the full path to the Trash. On failure nothing is moved
 // and no info file stays behind; a trash's own item is refused (E_INVALIDARG).
 HRESULT MoveToTrash(const std::string& path);
+
+// MoveToTrash, told to the progress of the work it is part of.
+HRESULT TrashItem(const std::string& path, TOperationProgress& progress);
 
 // Puts an item of the home Trash (a full path in its files folder) back
 // where its record says it came from, under the name it had, and removes the

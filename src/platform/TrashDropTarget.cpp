@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileOperations.h"
+#include "platform/FileWork.h"
 #include "platform/PathDropTarget.h"
 #include "platform/PromptsInForce.h"
 #include "platform/Trash.h"
@@ -28,7 +29,8 @@ class TTrashDropTarget final : public TPathDropTarget {
                   DWORD& done) override;
 
     // Moves one item; a failure is also described in `failure`.
-    static HRESULT Take(const std::string& path, std::string& failure);
+    static HRESULT Take(const std::string& path, std::string& failure,
+                        TOperationProgress& progress);
 };
 
 // One report for the first failure, as the Delete verb gives; the items
@@ -37,19 +39,28 @@ HRESULT TTrashDropTarget::Place(const std::vector<std::string>& sources, DWORD, 
                                 DWORD& done) {
     HRESULT result = S_OK;
     std::string failure;
-    for (const std::string& path : sources) {
-        HRESULT hr = Take(path, failure);
-        if (SUCCEEDED(hr))
-            done = chosen;
-        else if (SUCCEEDED(result))
-            result = hr;
-    }
+    TOperationProgress progress;
+    RunFileWork("Deleting", ShellPrompts(), progress, [&](IShellPrompts&) {
+        for (const std::string& path : sources) {
+            if (progress.Cancelled())
+                break;
+            HRESULT hr = Take(path, failure, progress);
+            if (FAILED(hr) && SUCCEEDED(result))
+                result = hr;
+        }
+    });
+    if (progress.Files() > 0)
+        done = chosen;
+    const std::string doneText = DoneText(progress);
     if (FAILED(result))
-        ShellPrompts().ReportError(failure);
+        ShellPrompts().ReportError(failure + (doneText.empty() ? "" : " " + doneText));
+    else if (progress.Cancelled() && !doneText.empty())
+        ShellPrompts().ReportError(CancelledText(progress));
     return result;
 }
 
-HRESULT TTrashDropTarget::Take(const std::string& path, std::string& failure) {
+HRESULT TTrashDropTarget::Take(const std::string& path, std::string& failure,
+                               TOperationProgress& progress) {
     struct stat facts;
     if (lstat(path.c_str(), &facts) != 0) {
         HRESULT hr = HResultFromErrno(errno);
@@ -57,7 +68,7 @@ HRESULT TTrashDropTarget::Take(const std::string& path, std::string& failure) {
             failure = MissingItemText(path, hr);
         return hr;
     }
-    HRESULT hr = MoveToTrash(path);
+    HRESULT hr = TrashItem(path, progress);
     if (FAILED(hr) && failure.empty())
         failure = "Cannot move " + path + " to the Trash: " + SysErrorMessage(hr);
     return hr;

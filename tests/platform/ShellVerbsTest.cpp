@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -41,6 +44,8 @@ class TestPrompts final : public IShellPrompts {
     TClashAnswer AskClash(const std::string& target, bool canReplace) override {
         clashes.push_back(target);
         replaceOffered = canReplace;
+        if (onClash)
+            onClash();
         return clashAnswer;
     }
     DWORD ChooseDropEffect(DWORD allowed, DWORD) override { return dropMenuChoice & allowed; }
@@ -57,6 +62,7 @@ class TestPrompts final : public IShellPrompts {
 
     bool allowDelete = true;
     TClashAnswer clashAnswer = TClashAnswer::Skip;
+    std::function<void()> onClash;  // runs while a clash is asked
     bool replaceOffered = false;
     DWORD dropMenuChoice = DROPEFFECT_NONE;
     Names confirmed, clashes, opened, errors;
@@ -138,6 +144,7 @@ class ShellVerbsTest : public PlatformTest {
     }
 
     TestPrompts prompts_;
+    TOperationProgress progress_;  // of operations the tests run directly
     TShellPromptsScope promptsInForce_{prompts_};
     ComPtr<IShellFolder> desktop_;
 };
@@ -350,12 +357,14 @@ TEST_F(ShellVerbsTest, TrashInfo_EscapesThePathAndWritesLocalTime) {
 TEST_F(ShellVerbsTest, Transfer_RefusesFolderIntoItselfAndNamesFromOutsideThatNameNothing) {
     MakeFile(A() + "/sub/f", "x");
     for (TFileOperation operation : {TFileOperation::Copy, TFileOperation::Move}) {
-        EXPECT_EQ(TransferItems(operation, {A()}, A() + "/sub", prompts_).Code,
+        EXPECT_EQ(TransferItems(operation, {A()}, A() + "/sub", prompts_, progress_).Code,
                   HResultFromErrno(EINVAL));
-        EXPECT_EQ(TransferItems(operation, {A()}, A(), prompts_).Code, HResultFromErrno(EINVAL));
+        EXPECT_EQ(TransferItems(operation, {A()}, A(), prompts_, progress_).Code,
+                  HResultFromErrno(EINVAL));
     }
     for (const char* bad : {"relative/f", "/x/..", "/x/.", "/x/"})
-        EXPECT_EQ(TransferItems(TFileOperation::Copy, {bad}, B(), prompts_).Code, E_INVALIDARG)
+        EXPECT_EQ(TransferItems(TFileOperation::Copy, {bad}, B(), prompts_, progress_).Code,
+                  E_INVALIDARG)
             << bad;
     EXPECT_EQ(Entries(A()), Names{"sub"});
     EXPECT_EQ(Entries(A() + "/sub"), Names{"f"});
@@ -370,7 +379,7 @@ TEST_F(ShellVerbsTest, Transfer_CopyFailingHalfWayLeavesNothingUnderTheTargetNam
     AsUnprivilegedUser user;
     ASSERT_TRUE(user.Active());
     TFileOperationResult result =
-        TransferItems(TFileOperation::Copy, {A() + "/photos"}, B(), prompts_);
+        TransferItems(TFileOperation::Copy, {A() + "/photos"}, B(), prompts_, progress_);
     EXPECT_EQ(result.Code, HResultFromErrno(EACCES));
     EXPECT_TRUE(result.Placed.empty());
     EXPECT_EQ(Entries(B()), Names{}) << "no target and no temporary copy stays";
@@ -380,23 +389,79 @@ TEST_F(ShellVerbsTest, Transfer_LinksKeepBothCopiesKeepLinksPermissionsAndTimes)
     MakeFile(A() + "/f.jpg", "x");
     symlink("f.jpg", (A() + "/alias").c_str());
     MakeFile(B() + "/f.jpg", "taken");
-    auto linked = TransferItems(TFileOperation::Link, {A() + "/f.jpg"}, B(), prompts_);
+    auto linked = TransferItems(TFileOperation::Link, {A() + "/f.jpg"}, B(), prompts_, progress_);
     EXPECT_EQ(linked.Placed, Names{"f (2).jpg"});
     EXPECT_EQ(fs::read_symlink(B() + "/f (2).jpg"), A() + "/f.jpg");
-    auto copied = TransferItems(TFileOperation::Copy, {A() + "/alias"}, B(), prompts_);
+    auto copied = TransferItems(TFileOperation::Copy, {A() + "/alias"}, B(), prompts_, progress_);
     EXPECT_EQ(copied.Placed, Names{"alias"});
     EXPECT_EQ(fs::read_symlink(B() + "/alias"), "f.jpg");
     EXPECT_TRUE(prompts_.clashes.empty());
 
     chmod((A() + "/f.jpg").c_str(), 04750);
     MakeFolder(Home() + "/c");
-    ASSERT_EQ(TransferItems(TFileOperation::Copy, {A() + "/f.jpg"}, Home() + "/c", prompts_).Code,
-              S_OK);
+    ASSERT_EQ(
+        TransferItems(TFileOperation::Copy, {A() + "/f.jpg"}, Home() + "/c", prompts_, progress_)
+            .Code,
+        S_OK);
     struct stat source, copy;
     stat((A() + "/f.jpg").c_str(), &source);
     stat((Home() + "/c/f.jpg").c_str(), &copy);
     EXPECT_EQ(copy.st_mode & 07777, 0750u) << "permissions kept, set-user-id not";
     EXPECT_EQ(copy.st_mtim.tv_sec, source.st_mtim.tv_sec);
+}
+
+// File work runs in a worker thread: a clash is still asked on the UI thread,
+// the progress dialog that shows after half a second stops the rest (the
+// item being asked about too), and the report says what was done. Nothing
+// half made stays in the target.
+class FileWorkTest : public ShellVerbsTest {};
+
+TEST_F(FileWorkTest, Paste_AsksOnTheUiThread_TheDialogsCancelStopsAndSaysWhatWasDone) {
+    const std::string title = Application->Title;
+    Application->Title = "KadrimarkExif";
+    MakeFile(A() + "/a.jpg", "one");
+    MakeFile(A() + "/f.jpg", "new");
+    MakeFile(B() + "/f.jpg", "old");
+    for (int i = 0; i < 20; ++i)
+        MakeFile(A() + "/photos/" + std::to_string(i) + ".jpg", "x");
+    bool askedOnUiThread = false;
+    QString caption;
+    prompts_.clashAnswer = TClashAnswer::KeepBoth;
+    prompts_.onClash = [&] {
+        askedOnUiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        QProgressDialog* dialog = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+                return dialog != nullptr;
+            },
+            5000));
+        caption = dialog->windowTitle();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+    };
+    PutFilesOnClipboard({{A() + "/a.jpg", A() + "/f.jpg", A() + "/photos"}, false});
+    EXPECT_EQ(PasteInto(B()), E_ABORT);
+    EXPECT_TRUE(askedOnUiThread);
+    EXPECT_EQ(caption, "KadrimarkExif");
+    EXPECT_EQ(Entries(B()), (Names{"a.jpg", "f.jpg"}))
+        << "neither the item asked about nor the folder after it is begun";
+    EXPECT_EQ(prompts_.errors, Names{"Cancelled. Files done: 1 (3 bytes)."});
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog goes with the work";
+    Application->Title = title;
+}
+
+TEST_F(FileWorkTest, CancelledCopy_OfAFileOrAFolder_LeavesNothingHalfMade) {
+    MakeFile(A() + "/photos/big.jpg", std::string(1 << 20, 'x'));
+    MakeFile(A() + "/big.jpg", std::string(1 << 20, 'x'));
+    for (const std::string& source : {A() + "/big.jpg", A() + "/photos"}) {
+        TOperationProgress cancelled;
+        cancelled.Cancel();
+        TFileOperationResult result =
+            TransferItems(TFileOperation::Copy, {source}, B(), prompts_, cancelled);
+        EXPECT_EQ(result.Code, E_ABORT) << source;
+        EXPECT_TRUE(result.Placed.empty());
+        EXPECT_EQ(Entries(B()), Names{}) << "no temporary copy stays";
+    }
 }
 
 // A data object offering one block in one format.

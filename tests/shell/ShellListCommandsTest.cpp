@@ -239,6 +239,30 @@ TEST_F(ShellListCommandTest, Verbs_CopyPasteDuplicates_CutPasteMoves_DeleteGoesT
     std::filesystem::remove_all(std::string(getenv("XDG_DATA_HOME")) + "/Trash");
 }
 
+// Pasting and deleting a big folder run behind the window: it keeps
+// answering (copied in one go on the UI thread, 2,000 files froze it for
+// seconds), and the list follows the work.
+TEST_F(ShellListCommandTest, BigFolder_PasteAndDelete_KeepTheWindowAnswering) {
+    constexpr int kFiles = 500;
+    for (const char* folder : {"/src", "/src/photos", "/copies"})
+        std::filesystem::create_directory(folder_ + folder);
+    for (int i = 0; i < kFiles; ++i)
+        Make("src/photos/" + std::to_string(i) + ".jpg", std::string(4096, 'x'));
+    Show(folder_ + "/src");
+    SelectOnly("photos");
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Show(folder_ + "/copies");
+    EXPECT_LT(LongestStallMs([&] { Key(Qt::Key_V, Qt::ControlModifier); }), 250);
+    EXPECT_EQ(Names(), std::vector<std::string>{"photos"});
+    const auto copied = std::filesystem::directory_iterator(folder_ + "/copies/photos");
+    EXPECT_EQ(std::distance(begin(copied), end(copied)), kFiles);
+
+    SelectOnly("photos");
+    EXPECT_LT(LongestStallMs([&] { Key(Qt::Key_Delete, Qt::ShiftModifier); }), 250);
+    EXPECT_EQ(list_.ItemCount(), 0);
+    std::filesystem::remove_all(std::string(getenv("XDG_DATA_HOME")) + "/Trash");
+}
+
 TEST_F(ShellListCommandTest, Open_FilesGoToTheDesktop_ShortcutsToFoldersNavigate) {
     std::filesystem::create_directory(folder_ + "/sub");
     Make("sub/inner.txt");

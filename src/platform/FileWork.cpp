@@ -1,0 +1,193 @@
+#include "platform/FileWork.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <thread>
+
+#include "framework/Application.h"
+
+namespace {
+
+// Long enough for a small operation never to flash a dialog.
+constexpr int kDialogDelayMs = 500;
+constexpr int kDialogUpdateMs = 100;
+
+bool OnUiThread() {
+    QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+// Prompts that put each question to other prompts on the UI thread and wait
+// for the answer.
+class TUiThreadPrompts final : public IShellPrompts {
+  public:
+    explicit TUiThreadPrompts(IShellPrompts& target) : target_(target) {}
+
+    bool ConfirmDelete(const std::vector<std::string>& paths, bool permanently) override {
+        return Ask([&] { return target_.ConfirmDelete(paths, permanently); }, false);
+    }
+    TClashAnswer AskClash(const std::string& target, bool canReplace) override {
+        return Ask([&] { return target_.AskClash(target, canReplace); }, TClashAnswer::Cancel);
+    }
+    DWORD ChooseDropEffect(DWORD allowed, DWORD suggested) override {
+        return Ask([&] { return target_.ChooseDropEffect(allowed, suggested); }, DWORD{0});
+    }
+    bool OpenWithDefault(const std::string& path) override {
+        return Ask([&] { return target_.OpenWithDefault(path); }, false);
+    }
+    bool RunProgram(const std::vector<std::string>& argv) override {
+        return Ask([&] { return target_.RunProgram(argv); }, false);
+    }
+    void ShowProperties(const std::vector<std::string>& paths) override {
+        Ask(
+            [&] {
+                target_.ShowProperties(paths);
+                return true;
+            },
+            false);
+    }
+    void ReportError(const std::string& text) override {
+        Ask(
+            [&] {
+                target_.ReportError(text);
+                return true;
+            },
+            false);
+    }
+
+  private:
+    // `careful` stands when the question cannot be put.
+    template <class Answer, class Question>
+    Answer Ask(Question question, Answer careful) {
+        if (OnUiThread())
+            return question();
+        Answer answer = careful;
+        QMetaObject::invokeMethod(QCoreApplication::instance(), question,
+                                  Qt::BlockingQueuedConnection, &answer);
+        return answer;
+    }
+
+    IShellPrompts& target_;
+};
+
+QString ProgressLabel(const QString& caption, const TOperationProgress& progress) {
+    const QLocale locale;
+    return QCoreApplication::translate("FileWork", "%1 \"%2\"\nFiles done: %3 (%4)")
+        .arg(caption, QString::fromStdString(progress.Current()),
+             locale.toString(static_cast<qulonglong>(progress.Files())),
+             locale.formattedDataSize(static_cast<qint64>(progress.Bytes())));
+}
+
+bool IsInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Until a modal box (the progress dialog, or a question the work asks) is
+// up, the person's input goes nowhere: it would start other work on the
+// items being worked on.
+class TInputHold final : public QObject {
+  public:
+    TInputHold() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TInputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return IsInput(event->type()) && QApplication::activeModalWidget() == nullptr;
+    }
+};
+
+// The dialog the person watches and cancels the work with; it shows once
+// the work has run for a moment.
+class TProgressWindow {
+  public:
+    TProgressWindow(const QString& caption, TOperationProgress& progress)
+        : caption_(caption),
+          progress_(progress),
+          dialog_(ProgressLabel(caption, progress),
+                  QCoreApplication::translate("FileWork", "Cancel"), 0, 0,
+                  QApplication::activeWindow()) {
+        dialog_.setWindowTitle(QString::fromStdString(Application->Title));
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.setMinimumDuration(kDialogDelayMs);
+        QObject::connect(&dialog_, &QProgressDialog::canceled, [this] { progress_.Cancel(); });
+        QObject::connect(&ticker_, &QTimer::timeout, [this] { Update(); });
+        ticker_.start(kDialogUpdateMs);
+        QTimer::singleShot(kDialogDelayMs, &dialog_, [this] {
+            if (!progress_.Cancelled())
+                dialog_.show();
+        });
+    }
+
+  private:
+    void Update() { dialog_.setLabelText(ProgressLabel(caption_, progress_)); }
+
+    QString caption_;
+    TOperationProgress& progress_;
+    QProgressDialog dialog_;
+    QTimer ticker_;
+};
+
+}  // namespace
+
+void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationProgress& progress,
+                 const std::function<void(IShellPrompts& asker)>& work) {
+    if (!OnUiThread() || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        work(prompts);
+        return;
+    }
+    TUiThreadPrompts asker(prompts);
+    QEventLoop loop;
+    // Queued calls to it go with it, so a late one never finds this frame gone.
+    QObject messages;
+    std::thread worker([&] {
+        work(asker);
+        QMetaObject::invokeMethod(
+            &messages, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    {
+        TInputHold hold;
+        TProgressWindow window(QString::fromStdString(caption), progress);
+        loop.exec();
+    }
+    worker.join();
+}
+
+std::string DoneText(const TOperationProgress& progress) {
+    if (progress.Files() == 0)
+        return {};
+    const QLocale locale;
+    const QString files = locale.toString(static_cast<qulonglong>(progress.Files()));
+    const QString text =
+        progress.Bytes() == 0
+            ? QCoreApplication::translate("FileWork", "Files done: %1.").arg(files)
+            : QCoreApplication::translate("FileWork", "Files done: %1 (%2).")
+                  .arg(files, locale.formattedDataSize(static_cast<qint64>(progress.Bytes())));
+    return text.toStdString();
+}
+
+std::string CancelledText(const TOperationProgress& progress) {
+    const std::string done = DoneText(progress);
+    return done.empty() ? done
+                        : QCoreApplication::translate("FileWork", "Cancelled. %1")
+                              .arg(QString::fromStdString(done))
+                              .toStdString();
+}
