@@ -163,8 +163,9 @@ bool TPhotoFolder::HasLeftCopy(const struct stat& facts) const {
 // Opens the entry as a reference only (no device or FIFO is opened for
 // reading by it), then, when it is a regular file, that same file for reading
 // through the reference. An invalid handle with errno 0 is no regular file.
-TFileHandle OpenRegular(int folder, const std::string& name, struct stat& facts) {
-    TFileHandle reference(openat(folder, name.c_str(), O_PATH | O_CLOEXEC));
+TFileHandle OpenRegular(int folder, const std::string& name, bool followLink, struct stat& facts) {
+    TFileHandle reference(
+        openat(folder, name.c_str(), O_PATH | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
     if (!reference.Valid())
         return reference;
     if (fstat(reference.Get(), &facts) != 0)
@@ -177,10 +178,10 @@ TFileHandle OpenRegular(int folder, const std::string& name, struct stat& facts)
         open(SelfLink(reference.Get()).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
-TPhotoFile TPhotoFolder::Open(const std::string& name) const {
+TPhotoFile TPhotoFolder::Open(const std::string& name, bool followLink) const {
     std::string path = path_ + "/" + name;
     TFileOrigin origin;
-    origin.file = OpenRegular(handle_.Get(), name, origin.facts);
+    origin.file = OpenRegular(handle_.Get(), name, followLink, origin.facts);
     const int error = origin.file.Valid() ? 0 : errno;
     // Another's write lease refuses the open: the file is being written.
     bool inUse = error == EWOULDBLOCK;

@@ -51,9 +51,10 @@ class TPhotoFolder {
     bool HasLeftCopy(const struct stat& facts) const;
     // Opens the entry `name` (a plain name, no '/') once, without blocking,
     // and checks the descriptor. An entry that is gone, or is no regular file
-    // (a FIFO, device, folder, dangling link...), gives a photo that says so;
-    // throws when it cannot be opened otherwise.
-    TPhotoFile Open(const std::string& name) const;
+    // (a FIFO, device, folder, dangling link, and without `followLink` any
+    // symbolic link), gives a photo that says so; throws when it cannot be
+    // opened otherwise.
+    TPhotoFile Open(const std::string& name, bool followLink = true) const;
 
   private:
     TPhotoFolder(std::string path, TFileHandle handle);

@@ -70,11 +70,13 @@ constexpr const char* kUsageTail =
     "  -r, --recursive\n"
     "                subfolders too, depth first after each folder's own photos,\n"
     "                each waited for and worked in as FOLDER is; hidden folders,\n"
-    "                links to folders and other mounted file systems are left\n"
-    "                out, and so are folders more than 64 levels down; the count\n"
-    "                covers every folder\n"
+    "                symbolic links (to folders and to photos alike) and other\n"
+    "                mounted file systems are left out, and so are folders more\n"
+    "                than 64 levels down (each named on standard error); the\n"
+    "                count covers every folder\n"
     "  --set-mtime   give each stamped photo the shot's moment as its\n"
-    "                modification time (without it the file keeps its own)\n"
+    "                modification time (without it the file keeps its own);\n"
+    "                --undo gives back the bytes, not the time it replaced\n"
     "  --videos      also date the videos named in the schemes in force, ending\n"
     "                in .3gp, .3g2, .mp4, .m4v or .mov (Android's and WhatsApp's\n"
     "                begin VID where their photos begin IMG): a video whose movie\n"
@@ -130,7 +132,7 @@ struct Arguments {
     bool null = false;
     TStampOptions options;
     std::vector<std::string> folders;
-    bool wrong = false;        // an unknown option or one without its value
+    std::string wrong;         // why the arguments are wrong: an unknown option, a missing value
     std::string patternError;  // why the pattern is none
 };
 
@@ -169,19 +171,27 @@ Arguments ParseArguments(int argc, char** argv) {
             ReadPattern(argv[++i], args);
         else if (arg.starts_with("--pattern="))
             ReadPattern(arg.substr(10), args);
-        else
-            args.wrong = true;
+        else if (args.wrong.empty())
+            args.wrong = arg == "--pattern" ? "option '--pattern' needs a value"
+                                            : "unknown option '" + EscapedName(arg) + "'";
     }
     return args;
 }
 
-// Undoing takes out every header this program wrote, whatever the name:
-// name schemes and file times have no part in it.
-bool Wrong(const Arguments& args) {
+// Why the arguments are wrong, or "". Undoing takes out every header this
+// program wrote, whatever the name: name schemes and file times have no part
+// in it.
+std::string WrongArguments(const Arguments& args) {
     const TStampOptions& options = args.options;
-    bool stampOnly = options.names.all || options.names.own || options.setModificationTime;
-    return args.wrong || args.folders.size() != 1 || (args.null && !args.dryRun) ||
-           (options.undo && stampOnly);
+    if (!args.wrong.empty())
+        return args.wrong;
+    if (args.folders.size() != 1)
+        return args.folders.empty() ? "no folder given" : "one folder only";
+    if (args.null && !args.dryRun)
+        return "-0 goes with --dry-run only";
+    if (options.undo && (options.names.all || options.names.own || options.setModificationTime))
+        return "--undo takes no --all-names, --pattern or --set-mtime";
+    return "";
 }
 
 // A folder path as the tree gives it: no trailing slash except for the root.
@@ -301,6 +311,9 @@ class TConsoleHost : public IStampHost {
     }
     void NameGivesNoDate(const std::string& path, const std::string& reason) override {
         err_.Write("Passed over (" + reason + "): " + EscapedName(path) + "\n");
+    }
+    void FolderTooDeep(const std::string& path) override {
+        err_.Write("Left out (more than 64 folders down): " + EscapedName(path) + "\n");
     }
     void FolderOrder(const std::string& path, TDayOrder order) override {
         if (dryRun_) {
@@ -451,8 +464,8 @@ int RunStampCli(int argc, char** argv, std::FILE* outFile, std::FILE* errFile) {
         err.Write("kadrimarkexif-stamp: --pattern: " + args.patternError + "\n");
         return Finish(2, out, err);
     }
-    if (Wrong(args)) {
-        err.Write(Usage());
+    if (std::string wrong = WrongArguments(args); !wrong.empty()) {
+        err.Write("kadrimarkexif-stamp: " + wrong + "\n" + Usage());
         return Finish(2, out, err);
     }
     if (args.folders.front().empty()) {

@@ -36,9 +36,6 @@ namespace {
 // their place (and how much unwritten data one sync waits for).
 constexpr std::size_t kGroupFiles = 1024;
 constexpr long long kGroupBytes = 256LL << 20;
-// Subfolders deeper than this below the run's folder are left out: each level
-// holds its folder open.
-constexpr int kDeepestFolder = 64;
 
 // Bytes 5 and 6 of a file that already carries a header (an EXIF APP1 at
 // offset 2 shows 'E' at 6) or whose APP0 is not of the kind stamped.
@@ -79,6 +76,13 @@ bool IsStampable(const TPhotoFile& photo) {
     if (head.Get(5) == kHeaderByte5 || head.Get(6) == kHeaderByte6)
         return false;
     return !HasExifSegment(head);
+}
+
+// A file to work on that may not be written ends the run, a dry run too, so
+// that the dry run lists what the run would do.
+void CheckWritable(const TPhotoFile& file) {
+    if (!file.Writable())
+        throw EFOpenError::ReadonlySave(file.Path());
 }
 
 // A photo is judged by a head read at int positions: a larger one could not
@@ -290,7 +294,7 @@ void TStampCommand::Walk::Folder(std::optional<TPhotoFolder>& folder, const std:
     if (!Dry() && depth == 0)
         command_.bindings_.Progress.SetVisible(true);
     Photos(folder, path, items, count, below);
-    if (options_.recursive && depth < kDeepestFolder)
+    if (options_.recursive)
         Subfolders(folder, items, count, below, depth);
 }
 
@@ -326,6 +330,10 @@ void TStampCommand::Walk::Subfolders(std::optional<TPhotoFolder>& folder, const 
         std::optional<TPhotoFolder> sub = folder->OpenSubfolder(name);
         if (!sub)
             continue;
+        if (depth == kDeepestFolder) {
+            host_.FolderTooDeep(sub->Path());
+            continue;
+        }
         if (!Dry() && !LockFolder(*sub))
             return;
         TListedItems subItems(ListFolderItems(sub->Handle(), sub->Path()));
@@ -344,12 +352,12 @@ bool TStampCommand::Walk::IsCandidate(const std::string& name) const {
 
 TPhotoFile TStampCommand::Walk::OpenPhoto(const TPhotoFolder& folder, const std::string& name) {
     {
-        TPhotoFile photo = folder.Open(name);
+        TPhotoFile photo = folder.Open(name, !options_.recursive);
         if (Dry() || !group_->Holds(photo.Facts()))
             return photo;
     }              // closed first: its lease would refuse the group's writer of that file
     FlushGroup();  // a link to a file done in this run: read it done
-    return folder.Open(name);
+    return folder.Open(name, !options_.recursive);
 }
 
 bool TStampCommand::Walk::Applies(const TPhotoFile& photo) const {
@@ -397,6 +405,7 @@ void TStampCommand::Walk::Photo(TPhotoFolder& folder, const std::string& name,
     TNameReading reading;
     if (!photo || !Dated(*photo, name, reading))
         return;
+    CheckWritable(*photo);
     if (Dry()) {
         std::string date =
             options_.undo ? *OwnExifHeadDate(photo->Head()) : DateText(*reading.shot);
@@ -426,6 +435,7 @@ void TStampCommand::Walk::Video(TPhotoFolder& folder, const std::string& name,
     if (options_.undo ? !AnyFieldHolds(times, moment)
                       : !NeedsDating(times, moment) || !MomentFits(times, moment))
         return;
+    CheckWritable(*video);
     if (Dry())
         Report(*video, below + name, DateText(*reading.shot), reading.scheme);
     else
@@ -434,8 +444,6 @@ void TStampCommand::Walk::Video(TPhotoFolder& folder, const std::string& name,
 
 void TStampCommand::Walk::WorkOnVideo(TPhotoFile& video, const TMovieTimes& times,
                                       const TNameReading& reading, int index) {
-    if (!video.Writable())
-        throw EFOpenError::ReadonlySave(video.Path());
     command_.bindings_.Progress.SetPosition(index);
     host_.ProcessMessages();
     TVideoWrite write{MovieTimeFromUnix(reading.instant), options_.undo, video.Facts().st_mtim};
@@ -458,8 +466,6 @@ void TStampCommand::Walk::Report(const TPhotoFile& photo, const std::string& pat
 }
 
 void TStampCommand::Walk::Work(TPhotoFile& photo, const TNameReading& reading, int index) {
-    if (!photo.Writable())
-        throw EFOpenError::ReadonlySave(photo.Path());
     CheckFitsHead(photo);
     command_.bindings_.Progress.SetPosition(index);
     host_.ProcessMessages();

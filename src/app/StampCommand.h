@@ -82,6 +82,9 @@ class IStampHost {
         (void)path;
         (void)reason;
     }
+    // A subfolder a run over subfolders leaves out: it lies deeper than the
+    // deepest level a run goes to (kDeepestFolder).
+    virtual void FolderTooDeep(const std::string& path) { (void)path; }
     // The order a folder's camera-phone names are read in (TDayOrder), told
     // for every folder that holds any, before its photos.
     virtual void FolderOrder(const std::string& path, TDayOrder order) {
@@ -94,8 +97,9 @@ class IStampHost {
 // defaults stamp exactly what the command always stamped.
 struct TStampOptions {
     TNameSchemes names;  // the schemes in force and the moment they are read at
-    // Subfolders too, depth first after the folder's own photos; hidden
-    // folders, links to folders and other mounts are left out.
+    // Subfolders too, depth first after the folder's own photos, down to
+    // kDeepestFolder levels below the run's folder; hidden folders, symbolic
+    // links (to folders and to files) and other mounts are left out.
     bool recursive = false;
     // The shot's moment becomes the stamped file's modification time (else
     // the file keeps its own).
@@ -118,6 +122,10 @@ struct TDryRunEntry {
     std::string date;
     std::string scheme;
 };
+
+// Subfolders deeper than this below the run's folder are left out: each level
+// holds its folder open.
+inline constexpr int kDeepestFolder = 64;
 
 // The command's bindings to its surroundings; it owns none of them.
 struct TStampBindings {

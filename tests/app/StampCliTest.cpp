@@ -125,6 +125,9 @@ TEST(StampCli, ErrorGoesToStandardErrorWithExitOne) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "Cannot save readonly file " + dir.File("02-01-07_0000.jpg") + ".\n");
     EXPECT_EQ(ReadFileBytes(dir.File("01-01-07_0000.jpg")).size(), PlainJpeg().size() + 284);
+    Result dry = Stamper(Args({"--dry-run", dir.Path()}));  // says what the run did
+    EXPECT_EQ(dry.exitCode, 1);
+    EXPECT_EQ(dry.err.substr(dry.err.find('\n') + 1), result.err);
 
     result = Stamper(Args({dir.File("missing")}));
     EXPECT_EQ(result.exitCode, 1);
@@ -143,15 +146,21 @@ TEST(StampCli, HelpAndWrongArguments) {
         EXPECT_NE(help.out.find(scheme.example), std::string::npos) << scheme.name;
 
     // Undoing takes out every header this program wrote, whatever the names.
-    for (const QStringList& wrong :
-         {QStringList{}, QStringList{"a", "b"}, QStringList{"--bogus", "a"}, QStringList{"-0", "a"},
-          QStringList{"a", "--pattern"}, QStringList{"--undo", "--all-names", "a"},
-          QStringList{"--undo", "--set-mtime", "a"},
-          QStringList{"--undo", "--pattern", "%Y%m%d", "a"}}) {
+    const std::string undoAlone = "--undo takes no --all-names, --pattern or --set-mtime";
+    for (const auto& [wrong, reason] : std::vector<std::pair<QStringList, std::string>>{
+             {{}, "no folder given"},
+             {{"a", "b"}, "one folder only"},
+             {{"--bogus", "a"}, "unknown option '--bogus'"},
+             {{"a", "-x\n"}, "unknown option '-x\\n'"},
+             {{"-0", "a"}, "-0 goes with --dry-run only"},
+             {{"a", "--pattern"}, "option '--pattern' needs a value"},
+             {{"--undo", "--all-names", "a"}, undoAlone},
+             {{"--undo", "--set-mtime", "a"}, undoAlone},
+             {{"--undo", "--pattern", "%Y%m%d", "a"}, undoAlone}}) {
         Result result = Stamper(wrong);
-        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.exitCode, 2) << reason;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, help.out);
+        EXPECT_EQ(result.err, "kadrimarkexif-stamp: " + reason + "\n" + help.out);
     }
     Result empty = Stamper(Args({"--dry-run", ""}));
     EXPECT_EQ(empty.exitCode, 2);

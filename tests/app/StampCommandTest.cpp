@@ -79,6 +79,7 @@ class StampCommandTest : public ::testing::Test,
     void FolderOrder(const std::string& path, TDayOrder order) override {
         orders.push_back(path + ": " + DayOrderText(order));
     }
+    void FolderTooDeep(const std::string& path) override { tooDeepFolders.push_back(path); }
 
     // A path in the run's folder.
     std::string At(const std::string& name) const {
@@ -124,6 +125,7 @@ class StampCommandTest : public ::testing::Test,
     std::vector<std::string> timesNotKept;
     std::vector<std::string> undated;
     std::vector<std::string> orders;
+    std::vector<std::string> tooDeepFolders;
     std::function<bool()> interrupted;
 };
 
@@ -215,11 +217,21 @@ TEST_F(StampCommandTest, PassesOverWhatIsNoPlainJpegOrHasExifAlready) {
     EXPECT_EQ(messages[0].rfind("Motorola Photo", 0), 0u);
 }
 
+// The dry run stops there too, having listed what the run stamps.
 TEST_F(StampCommandTest, ReadonlyPhotoEndsTheRunAfterEarlierOnesAreStamped) {
     Photo("01-01-07_0000.jpg");
     Photo("02-01-07_0000.jpg");
     Photo("03-01-07_0000.jpg");
     ASSERT_EQ(chmod(dir.File("02-01-07_0000.jpg").c_str(), 0444), 0);
+    std::vector<std::string> listed;
+    try {
+        names = ListFolderItems(dir.Path());
+        command.DryRun([&](const TDryRunEntry& entry) { listed.push_back(entry.name); });
+        FAIL() << "the dry run went through a read-only photo";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), kReadonlyPrefix + dir.File("02-01-07_0000.jpg") + ".");
+    }
+    EXPECT_EQ(listed, std::vector<std::string>{"01-01-07_0000.jpg"});
     try {
         RunOverFolder();
         FAIL() << "the run went through a read-only photo";
@@ -731,6 +743,9 @@ TEST_F(StampCommandTest, RecursiveRunTakesSubfoldersDepthFirstButNoLinksOrHidden
         Photo(name);
     ASSERT_EQ(symlink(outside.Path().c_str(), At("link").c_str()), 0);
     ASSERT_EQ(symlink("b", At("again").c_str()), 0);
+    // Links to photos, here and below, lead out of the tree: the run never follows them.
+    for (const char* link : {"08-01-07_0000.jpg", "b/07-01-07_0000.jpg"})
+        ASSERT_EQ(symlink(outside.File("09-01-07_0000.jpg").c_str(), At(link).c_str()), 0);
     const std::string camera = " 00:00:00\tcamera phones";
     EXPECT_EQ(DryRunOverFolder(Recursive()),
               (std::vector<std::string>{"01-01-07_0000.jpg" + (kCamera + ("1" + camera)),
@@ -744,6 +759,23 @@ TEST_F(StampCommandTest, RecursiveRunTakesSubfoldersDepthFirstButNoLinksOrHidden
     EXPECT_EQ(ReadFileBytes(At(".hidden/05-01-07_0000.jpg")), PlainJpeg());
     EXPECT_EQ(ReadFileBytes(outside.File("09-01-07_0000.jpg")), PlainJpeg());
     EXPECT_TRUE(std::filesystem::is_symlink(At("again")));
+}
+
+// A run goes down kDeepestFolder levels and names each folder below that it
+// leaves out, in the dry run too.
+TEST_F(StampCommandTest, FoldersTooDeepAreNamedAndLeftOut) {
+    std::string path;
+    for (int depth = 1; depth <= kDeepestFolder + 2; ++depth) {
+        path += "d/";
+        std::filesystem::create_directory(At(path));
+        Photo(path + "01-01-07_0000.jpg");
+    }
+    const std::string tooDeep = At(path.substr(0, 2 * (kDeepestFolder + 1) - 1));
+    EXPECT_EQ(DryRunOverFolder(Recursive()).size(), static_cast<std::size_t>(kDeepestFolder));
+    RunOverFolder(Recursive());
+    EXPECT_EQ(messages.back(), "EXIF Info добавлено в: 64 файлов");
+    EXPECT_EQ(tooDeepFolders, (std::vector<std::string>{tooDeep, tooDeep}));
+    EXPECT_EQ(ReadFileBytes(tooDeep + "/01-01-07_0000.jpg"), PlainJpeg());
 }
 
 // Each subfolder is opened once, through its parent, never through a link: a
