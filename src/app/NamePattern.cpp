@@ -1,8 +1,19 @@
 #include "app/NamePattern.h"
 
+#include <QCoreApplication>
 #include <set>
 
 namespace {
+
+// Why a pattern is refused, in the program's language.
+std::string Translated(const char* text) {
+    return QCoreApplication::translate("TNamePattern", text).toStdString();
+}
+
+std::string Translated(const char* text, char field) {
+    QString message = QCoreApplication::translate("TNamePattern", text);
+    return message.arg(QString::fromStdString(std::string(1, field))).toStdString();
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -39,7 +50,7 @@ bool TNamePattern::Parse(const std::string& text, bool digitsToSkip, TNamePatter
             continue;
         }
         if (++i == text.size()) {
-            error = "the pattern ends with a lone %";
+            error = Translated(QT_TRANSLATE_NOOP("TNamePattern", "the pattern ends with a lone %"));
             return false;
         }
         Kind kind;
@@ -75,18 +86,19 @@ bool TNamePattern::Parse(const std::string& text, bool digitsToSkip, TNamePatter
                 }
                 [[fallthrough]];
             default:
-                error = std::string("unknown field %") + text[i];
+                error = Translated(QT_TRANSLATE_NOOP("TNamePattern", "unknown field %%1"), text[i]);
                 return false;
         }
         bool year = kind == Kind::Year || kind == Kind::ShortYear;
         if (!seen.insert(year ? Kind::Year : kind).second) {
-            error = std::string("field %") + text[i] + " given twice";
+            error = Translated(QT_TRANSLATE_NOOP("TNamePattern", "field %%1 given twice"), text[i]);
             return false;
         }
         pattern.tokens_.push_back({kind, 0});
     }
     if (!seen.contains(Kind::Year) || !seen.contains(Kind::Month) || !seen.contains(Kind::Day)) {
-        error = "the pattern needs a year (%Y or %y), a month (%m) and a day (%d)";
+        error = Translated(QT_TRANSLATE_NOOP(
+            "TNamePattern", "the pattern needs a year (%Y or %y), a month (%m) and a day (%d)"));
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "app/PhotoName.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -260,27 +261,27 @@ std::string DateText(const TShotTime& shot) {
 const char* DayOrderText(TDayOrder order) {
     switch (order) {
         case TDayOrder::DayFirst:
-            return "day first";
+            return QT_TRANSLATE_NOOP("StampCli", "day first");
         case TDayOrder::MonthFirst:
-            return "month first";
+            return QT_TRANSLATE_NOOP("StampCli", "month first");
         case TDayOrder::Mixed:
             break;
     }
-    return "day first and month first";
+    return QT_TRANSLATE_NOOP("StampCli", "day first and month first");
 }
 
 const char* NamePassText(TNamePass pass) {
     switch (pass) {
         case TNamePass::NoSuchMoment:
-            return "no such date or time";
+            return QT_TRANSLATE_NOOP("StampCli", "no such date or time");
         case TNamePass::BeforeEarliest:
-            return "before 1990";
+            return QT_TRANSLATE_NOOP("StampCli", "before 1990");
         case TNamePass::AfterNow:
-            return "after now";
+            return QT_TRANSLATE_NOOP("StampCli", "after now");
         case TNamePass::DayOrMonth:
             break;
     }
-    return "day and month cannot be told apart";
+    return QT_TRANSLATE_NOOP("StampCli", "day and month cannot be told apart");
 }
 
 bool IsVideoName(const std::string& name) {

@@ -40,12 +40,14 @@ std::string DateText(const TShotTime& shot);
 // names of both kinds: each name then in the one order it makes sense in,
 // and a name that makes sense both ways is passed over.
 enum class TDayOrder { DayFirst, MonthFirst, Mixed };
-// "day first", "month first", "day first and month first".
+// "day first", "month first", "day first and month first"; the texts are the
+// source texts of the command line's catalogue (context StampCli).
 const char* DayOrderText(TDayOrder order);
 
 // Why a name of a scheme in force gives no date.
 enum class TNamePass { NoSuchMoment, BeforeEarliest, AfterNow, DayOrMonth };
-// The reason as the program words it ("day and month cannot be told apart").
+// The reason as the program words it ("day and month cannot be told apart"),
+// a source text of the command line's catalogue (context StampCli).
 const char* NamePassText(TNamePass pass);
 
 // The schemes in force and the moment they are read at (by default, the

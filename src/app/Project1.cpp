@@ -12,6 +12,7 @@
 #include "chrome/ChromeAccessibility.h"
 #include "framework/Application.h"
 #include "framework/Color.h"
+#include "framework/ProgramLanguage.h"
 #include "shell/ListAccessibility.h"
 #include "shell/ShellEnv.h"
 
@@ -21,9 +22,12 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-// --help needs no display, so it is answered before the application starts.
-int PrintHelp() {
-    std::fputs(kStartupHelp, stdout);
+// --help needs no display, so it is answered before the windowed application
+// starts, by a plain one that holds the catalogues.
+int PrintHelp(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    TProgramLanguage language(LanguageOfLocale(MessagesLocaleName()));
+    std::fputs(StartupHelp().c_str(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::perror("kadrimarkexif: standard output");
         return 1;
@@ -32,7 +36,8 @@ int PrintHelp() {
 }
 
 int Usage(const std::string& error) {
-    std::fprintf(stderr, "kadrimarkexif: %s\nTry 'kadrimarkexif --help'.\n", error.c_str());
+    QString tryHelp = QCoreApplication::translate("TStartupOptions", "Try 'kadrimarkexif --help'.");
+    std::fprintf(stderr, "kadrimarkexif: %s\n%s\n", error.c_str(), qPrintable(tryHelp));
     return 2;
 }
 
@@ -40,18 +45,21 @@ int Usage(const std::string& error) {
 void OpenStartFolder(TForm1& form, const std::string& folder) {
     std::string problem = FolderProblem(folder);
     if (problem.empty() && !form.OpenFolder(folder))
-        problem = "cannot be shown";
-    if (!problem.empty())
-        std::fprintf(stderr, "kadrimarkexif: %s: %s; starting on the desktop\n", folder.c_str(),
-                     problem.c_str());
+        problem = QCoreApplication::translate("TStartupOptions", "cannot be shown").toStdString();
+    if (problem.empty())
+        return;
+    QString message = QCoreApplication::translate("TStartupOptions", "%1; starting on the desktop");
+    std::fprintf(stderr, "kadrimarkexif: %s: %s\n", folder.c_str(),
+                 qPrintable(message.arg(QString::fromStdString(problem))));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (ParseStartupOptions(Arguments(argc, argv)).Help)
-        return PrintHelp();
+        return PrintHelp(argc, argv);
     QApplication app(argc, argv);  // takes Qt's own options out of argv
+    TProgramLanguage language(LanguageOfLocale(MessagesLocaleName()));
     TStartupOptions options = ParseStartupOptions(Arguments(argc, argv));
     if (!options.Error.empty())
         return Usage(options.Error);

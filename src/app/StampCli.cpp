@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -16,11 +18,15 @@
 #include "app/StopSignals.h"
 #include "framework/Exception.h"
 #include "framework/Messages.h"
+#include "framework/ProgramLanguage.h"
 #include "framework/StreamErrors.h"
 
 namespace {
 
-constexpr const char* kUsageHead =
+// The help's two halves around the table of name schemes, in the program's
+// language when shown.
+constexpr const char* kUsageHead = QT_TRANSLATE_NOOP(
+    "StampCli",
     "Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]\n"
     "                           [--recursive] [--set-mtime] [--videos] FOLDER\n"
     "       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER\n"
@@ -56,9 +62,10 @@ constexpr const char* kUsageHead =
     "\n"
     "  --all-names   also read the names of today's phones and messengers, each\n"
     "                ending in .jpg or .jpeg with anything after the date part\n"
-    "                that does not start with a digit (_1, \" (2)\", ~2, -edited):\n";
+    "                that does not start with a digit (_1, \" (2)\", ~2, -edited):\n");
 
-constexpr const char* kUsageTail =
+constexpr const char* kUsageTail = QT_TRANSLATE_NOOP(
+    "StampCli",
     "                WhatsApp names hold the day only: the time is the file's\n"
     "                modification time when that falls on the same day, else\n"
     "                12:00:00; Pixel names are in UTC and written as local time\n"
@@ -106,16 +113,23 @@ constexpr const char* kUsageTail =
     "                with a NUL character instead of a line end\n"
     "  -h, --help    show this text\n"
     "\n"
-    "Prints how many photos were stamped and exits 0. An error ends the run: the\n"
+    "Prints how many photos were stamped and exits 0; the count is the line's one\n"
+    "number, in plain digits whatever the language (LC_ALL=C prints the line\n"
+    "as \"EXIF Info добавлено в: N файлов\"). An error ends the run: the\n"
     "photos stamped before it stay stamped, the message goes to standard error\n"
     "and the exit status is 1 (2 for wrong arguments; 1 too when standard output\n"
     "cannot be written). Ctrl-C, SIGTERM and SIGHUP end the run after the current\n"
     "photo, without the count, with status 130, 143 and 129. Progress is shown on\n"
-    "standard error when it is a terminal.\n";
+    "standard error when it is a terminal.\n");
+
+// The command line's texts in the program's language.
+std::string Said(const char* text, std::initializer_list<std::string_view> args = {}) {
+    return Translated("StampCli", text, args);
+}
 
 // The usage text, with the table of name schemes.
 std::string Usage() {
-    std::string usage = kUsageHead;
+    std::string usage = Said(kUsageHead);
     for (const TNameSchemeInfo& scheme : NameSchemes()) {
         if (scheme.byDefault)
             continue;
@@ -123,7 +137,7 @@ std::string Usage() {
         line.resize(std::max<std::size_t>(line.size() + 1, 38), ' ');
         usage += line + scheme.example + "\n";
     }
-    return usage + kUsageTail;
+    return usage + Said(kUsageTail);
 }
 
 struct Arguments {
@@ -271,7 +285,10 @@ class TTerminalProgress : public IStampProgress {
     void SetMax(int max) override { max_ = max; }
     void SetPosition(int position) override {
         if (err_ != nullptr && visible_)
-            std::fprintf(err_, "\rstamping: item %d of %d", position + 1, max_ + 1);
+            std::fprintf(err_, "\r%s",
+                         Said(QT_TRANSLATE_NOOP("StampCli", "stamping: item %1 of %2"),
+                              {std::to_string(position + 1), std::to_string(max_ + 1)})
+                             .c_str());
     }
     void SetVisible(bool visible) override {
         if (err_ != nullptr && visible_ && !visible)
@@ -293,32 +310,44 @@ class TConsoleHost : public IStampHost {
     void ProcessMessages() override { ProcessPendingMessages(); }
     void ShowMessage(const std::string& text) override { message_ = text; }
     void PassedOver(const std::string& path) override {
-        err_.Write("Passed over (changed or in use during the run): " + EscapedName(path) + "\n");
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
+                                          "Passed over (changed or in use during the run): %1"),
+                        {EscapedName(path)}) +
+                   "\n");
     }
     void WaitingForFolder(const std::string& path) override {
-        err_.Write("waiting for another run on " + EscapedName(path) + "\n");
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "waiting for another run on %1"),
+                        {EscapedName(path)}) +
+                   "\n");
         err_.Flush();
     }
     void OriginalLeft(const std::string& copyPath) override {
         originalsLeft_ = true;
-        err_.Write(
-            "Original copy left alone, its photo not stamped (not the file that was "
-            "being rewritten, or not ours to put back): " +
-            EscapedName(copyPath) + "\n");
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
+                                          "Original copy left alone, its photo not stamped "
+                                          "(not the file that was being rewritten, or not "
+                                          "ours to put back): %1"),
+                        {EscapedName(copyPath)}) +
+                   "\n");
     }
     void TimeNotKept(const std::string& path) override {
-        err_.Write("Modification time not kept: " + EscapedName(path) + "\n");
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Modification time not kept: %1"),
+                        {EscapedName(path)}) +
+                   "\n");
     }
     void NameGivesNoDate(const std::string& path, const std::string& reason) override {
-        err_.Write("Passed over (" + reason + "): " + EscapedName(path) + "\n");
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Passed over (%1): %2"),
+                        {Said(reason.c_str()), EscapedName(path)}) +
+                   "\n");
     }
     void FolderTooDeep(const std::string& path) override {
         err_.Write("Left out (more than 64 folders down): " + EscapedName(path) + "\n");
     }
     void FolderOrder(const std::string& path, TDayOrder order) override {
         if (dryRun_) {
-            err_.Write("Camera-phone names read " + std::string(DayOrderText(order)) + " in " +
-                       EscapedName(path) + "\n");
+            err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Camera-phone names read %1 in %2"),
+                            {Said(DayOrderText(order)), EscapedName(path)}) +
+                       "\n");
         }
     }
     bool Interrupted() override { return TStopSignals::Caught() != 0; }
@@ -361,8 +390,10 @@ int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::
 // output makes a successful run fail.
 int Finish(int status, TCheckedOutput& out, TCheckedOutput& err) {
     if (!out.Flush()) {
-        err.Write("kadrimarkexif-stamp: cannot write to standard output: " +
-                  SystemErrorText(out.Error()) + "\n");
+        err.Write("kadrimarkexif-stamp: " +
+                  Said(QT_TRANSLATE_NOOP("StampCli", "cannot write to standard output: %1"),
+                       {SystemErrorText(out.Error())}) +
+                  "\n");
         status = status == 0 ? 1 : status;
     }
     if (!err.Flush() && status == 0)
@@ -469,7 +500,8 @@ int RunStampCli(int argc, char** argv, std::FILE* outFile, std::FILE* errFile) {
         return Finish(2, out, err);
     }
     if (args.folders.front().empty()) {
-        err.Write("kadrimarkexif-stamp: the folder name is empty\n");
+        err.Write("kadrimarkexif-stamp: " +
+                  Said(QT_TRANSLATE_NOOP("StampCli", "the folder name is empty")) + "\n");
         return Finish(2, out, err);
     }
     // A file-size limit then fails the write (EFBIG) with the photo's name,

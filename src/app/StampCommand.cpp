@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -21,15 +23,31 @@
 #include "framework/FileStream.h"
 #include "framework/StreamErrors.h"
 
-const char* const kStampedMessage = "EXIF Info добавлено в: ";
-const char* const kFilesWord = " файлов";
-const char* const kNothingFoundMessage =
-    "Motorola Photo не найденно\r\nили Exif info уже заполнено!";
-const char* const kGivenBackMessage = "Photos given back as they were before the stamp: ";
+const char* const kStampedMessage = QT_TRANSLATE_NOOP("TStampCommand", "EXIF Info добавлено в: ");
+const char* const kFilesWord = QT_TRANSLATE_N_NOOP("TStampCommand", " файлов");
+const char* const kNothingFoundMessage = QT_TRANSLATE_NOOP(
+    "TStampCommand", "Motorola Photo не найденно\r\nили Exif info уже заполнено!");
+const char* const kGivenBackMessage =
+    QT_TRANSLATE_NOOP("TStampCommand", "Photos given back as they were before the stamp: ");
 const char* const kNothingToGiveBackMessage =
-    "No photo carries the EXIF header this program writes.";
+    QT_TRANSLATE_NOOP("TStampCommand", "No photo carries the EXIF header this program writes.");
 
 namespace {
+
+std::string Translated(const char* text, int count = -1) {
+    return QCoreApplication::translate("TStampCommand", text, nullptr, count).toStdString();
+}
+
+// The message that ends a run, in the program's language. The count stays in
+// plain digits whatever the language, so scripts find it as the line's number.
+std::string CountMessage(int done, bool undo) {
+    if (done < 1)
+        return Translated(undo ? kNothingToGiveBackMessage : kNothingFoundMessage);
+    std::string count = std::to_string(done);
+    if (undo)
+        return Translated(kGivenBackMessage) + count;
+    return Translated(kStampedMessage) + count + Translated(kFilesWord, done);
+}
 
 // Stamped files are made durable and put in place by a flush group in
 // batches; a flush after this many files or bytes bounds how many wait for
@@ -531,12 +549,8 @@ void TStampCommand::Run(const TStampOptions& options) {
     RunScope scope(*this);
     const int done = Walk(*this, options, nullptr).All();
     bindings_.Progress.SetVisible(false);
-    if (!StopRequested()) {
-        const char* count = options.undo ? kGivenBackMessage : kStampedMessage;
-        const char* none = options.undo ? kNothingToGiveBackMessage : kNothingFoundMessage;
-        const char* words = options.undo ? "" : kFilesWord;
-        bindings_.Host.ShowMessage(done >= 1 ? count + std::to_string(done) + words : none);
-    }
+    if (!StopRequested())
+        bindings_.Host.ShowMessage(CountMessage(done, options.undo));
     bindings_.Progress.SetPosition(0);
 }
 

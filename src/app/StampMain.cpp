@@ -3,12 +3,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
 
 #include "app/StampCli.h"
+#include "framework/ProgramLanguage.h"
 
 namespace {
 
@@ -42,6 +44,8 @@ void RaiseDescriptorLimit() {
 int main(int argc, char** argv) {
     OccupyClosedStandardDescriptors();
     RaiseDescriptorLimit();
+    QCoreApplication application(argc, argv);  // holds the catalogues
+    TProgramLanguage language(LanguageOfLocale(MessagesLocaleName()));
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_CTYPE, "C.UTF-8");  // names are UTF-8 whatever the locale says
     return RunStampCli(argc, argv, stdout, stderr);

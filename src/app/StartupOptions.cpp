@@ -2,27 +2,39 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-const char* const kStartupHelp =
-    "Usage: kadrimarkexif [FOLDER]\n"
-    "\n"
-    "Opens the KadrimarkEXIF window: a folder tree, a file list and the command\n"
-    "\"Добавить EXIF\", which writes an EXIF date taken from the file name into\n"
-    "every photo of the shown folder named DD-MM-YY_HHMM (15-06-07_1230.jpg is\n"
-    "15 June 2007, 12:30) that has no EXIF data yet.\n"
-    "\n"
-    "FOLDER opens selected in the folder tree, its photos listed. Without it,\n"
-    "or when it does not exist or is no folder, the window starts on the\n"
-    "desktop (and says why on standard error).\n"
-    "\n"
-    "  -h, --help  show this text and exit\n"
-    "\n"
-    "To stamp a folder without the window, use kadrimarkexif-stamp.\n";
+std::string StartupHelp() {
+    QString stampCaption = QCoreApplication::translate("TForm1", "Добавить EXIF");
+    return QCoreApplication::translate(
+               "TStartupOptions",
+               "Usage: kadrimarkexif [FOLDER]\n"
+               "\n"
+               "Opens the KadrimarkEXIF window: a folder tree, a file list and the command\n"
+               "\"%1\", which writes an EXIF date taken from the file name into\n"
+               "every photo of the shown folder named DD-MM-YY_HHMM (15-06-07_1230.jpg is\n"
+               "15 June 2007, 12:30) that has no EXIF data yet.\n"
+               "\n"
+               "FOLDER opens selected in the folder tree, its photos listed. Without it,\n"
+               "or when it does not exist or is no folder, the window starts on the\n"
+               "desktop (and says why on standard error).\n"
+               "\n"
+               "  -h, --help  show this text and exit\n"
+               "\n"
+               "To stamp a folder without the window, use kadrimarkexif-stamp.\n")
+        .arg(stampCaption)
+        .toStdString();
+}
 
 namespace {
+
+QString Translated(const char* text) {
+    return QCoreApplication::translate("TStartupOptions", text);
+}
 
 bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
@@ -48,14 +60,18 @@ TStartupOptions ParseStartupOptions(const std::vector<std::string>& args) {
         else if (!optionsEnded && (arg == "--help" || arg == "-h"))
             options.Help = true;
         else if (!optionsEnded && IsOption(arg))
-            options.Error = "unknown option " + arg;
+            options.Error = Translated(QT_TRANSLATE_NOOP("TStartupOptions", "unknown option %1"))
+                                .arg(QString::fromStdString(arg))
+                                .toStdString();
         else
             folders.push_back(arg);
     }
     if (options.Error.empty() && folders.size() > 1)
-        options.Error = "one folder at most";
+        options.Error =
+            Translated(QT_TRANSLATE_NOOP("TStartupOptions", "one folder at most")).toStdString();
     else if (options.Error.empty() && folders.size() == 1 && folders[0].empty())
-        options.Error = "an empty folder name";
+        options.Error =
+            Translated(QT_TRANSLATE_NOOP("TStartupOptions", "an empty folder name")).toStdString();
     else if (folders.size() == 1)
         options.Folder = AbsoluteFolder(folders[0]);
     return options;

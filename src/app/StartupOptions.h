@@ -24,5 +24,5 @@ TStartupOptions ParseStartupOptions(const std::vector<std::string>& args);
 // as standard error says it ("No such file or directory", "Not a directory").
 std::string FolderProblem(const std::string& path);
 
-// The text of --help.
-extern const char* const kStartupHelp;
+// The text of --help, in the program's language.
+std::string StartupHelp();

@@ -21,7 +21,11 @@
 #include "shell/ShellPaths.h"
 #include "shell/ShellTree.h"
 
-const char* const kAuthorMessage = "Автор: команда KadrimarkEXIF";
+std::string AuthorMessage() {
+    return (QCoreApplication::translate("TForm1", "Автор: ") +
+            QCoreApplication::translate("TForm1", "the KadrimarkEXIF team"))
+        .toStdString();
+}
 
 TForm1* Form1 = nullptr;
 
@@ -237,7 +241,9 @@ void TForm1::WireButtons() {
 // anywhere in the window.
 void TForm1::AddTipsAndKeys() {
     const std::pair<TRzToolButton*, const char*> tips[] = {
-        {RzToolButton4, "Large icons"}, {RzToolButton5, "List"}, {RzToolButton6, "Details"}};
+        {RzToolButton4, QT_TRANSLATE_NOOP("TForm1", "Large icons")},
+        {RzToolButton5, QT_TRANSLATE_NOOP("TForm1", "List")},
+        {RzToolButton6, QT_TRANSLATE_NOOP("TForm1", "Details")}};
     for (auto [button, tip] : tips)
         button->SetHint(QCoreApplication::translate("TForm1", tip).toStdString());
     auto* stampKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), Widget());
@@ -269,7 +275,7 @@ void TForm1::RzToolButton1Click(TObject*) {
 }
 
 void TForm1::RzToolButton2Click(TObject*) {
-    Application->ShowMessage(kAuthorMessage);
+    Application->ShowMessage(AuthorMessage());
 }
 
 void TForm1::RzToolButton3Click(TObject*) {

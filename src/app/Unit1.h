@@ -104,8 +104,8 @@ class TForm1 : public TCustomForm {
     bool closeAfterRun_ = false;
 };
 
-// The author named in the "Автор" message.
-extern const char* const kAuthorMessage;
+// The "Автор" message, naming the author, in the program's language.
+std::string AuthorMessage();
 
 // The program's main window, while it exists.
 extern TForm1* Form1;

@@ -1,5 +1,6 @@
 #include "chrome/ProgramChrome.h"
 
+#include <QCoreApplication>
 #include <functional>
 #include <string>
 
@@ -119,9 +120,10 @@ TRzToolButton* Button(TCustomForm& form, TRzToolbar* bar, TImageList* images, co
     return button;
 }
 
-void Captioned(TRzToolButton* button, int width, const std::string& caption) {
+// The captions are the window's texts (context TForm1), shown in the program's language.
+void Captioned(TRzToolButton* button, int width, const char* caption) {
     button->SetWidth(width);
-    button->SetCaption(caption);
+    button->SetCaption(QCoreApplication::translate("TForm1", caption).toStdString());
     button->SetShowCaption(true);
     button->SetUseToolbarButtonSize(false);
     button->SetUseToolbarShowCaption(false);
@@ -182,13 +184,13 @@ ProgramToolbar BuildProgramToolbar(TCustomForm& form, TImageList* images) {
         t.Spacers[0]->SetBounds(4, 4, 5, 25);
         auto& b = t.Buttons;
         b[0] = Button(form, t.Toolbar, images, "RzToolButton1", 9, 0);
-        Captioned(b[0], 120, "Добавить EXIF");
+        Captioned(b[0], 120, QT_TRANSLATE_NOOP("TForm1", "Добавить EXIF"));
         b[0]->SetUseToolbarButtonLayout(false);
         b[1] = Button(form, t.Toolbar, images, "RzToolButton2", 129, 2);
-        Captioned(b[1], 88, "Автор");
+        Captioned(b[1], 88, QT_TRANSLATE_NOOP("TForm1", "Автор"));
         b[1]->SetUseToolbarButtonLayout(false);
         b[2] = Button(form, t.Toolbar, images, "RzToolButton3", 217, 1);
-        Captioned(b[2], 88, "Выход");
+        Captioned(b[2], 88, QT_TRANSLATE_NOOP("TForm1", "Выход"));
         t.Spacers[1] = Make<TRzSpacer>(form, t.Toolbar, "RzSpacer2");
         t.Spacers[1]->SetBounds(305, 4, 8, 25);
         b[3] = Button(form, t.Toolbar, images, "RzToolButton4", 313, 4);

@@ -1,21 +1,32 @@
 #include "framework/StreamErrors.h"
 
+#include <QtGlobal>
 #include <filesystem>
 #include <system_error>
 
+#include "framework/ProgramLanguage.h"
+
 EFOpenError EFOpenError::CannotOpen(const std::string& fileName, int errorNumber) {
-    return EFOpenError("Cannot open " + fileName + ".\r\n(" + SystemErrorText(errorNumber) + ".)",
-                       fileName);
+    return EFOpenError(
+        Translated("StreamErrors", QT_TRANSLATE_NOOP("StreamErrors", "Cannot open %1.\r\n(%2.)"),
+                   {fileName, SystemErrorText(errorNumber)}),
+        fileName);
 }
 
 EFOpenError EFOpenError::ReadonlySave(const std::string& fileName) {
-    return EFOpenError("Cannot save readonly file " + fileName + ".", fileName);
+    return EFOpenError(
+        Translated("StreamErrors",
+                   QT_TRANSLATE_NOOP("StreamErrors", "Cannot save readonly file %1."), {fileName}),
+        fileName);
 }
 
 EFCreateError EFCreateError::CannotCreate(const std::string& fileName, int errorNumber) {
     const std::string shown = ExpandFileName(fileName);
-    EFCreateError error("Cannot create file \"" + shown + "\". " + SystemErrorText(errorNumber),
-                        shown);
+    EFCreateError error(
+        Translated("StreamErrors",
+                   QT_TRANSLATE_NOOP("StreamErrors", "Cannot create file \"%1\". %2"),
+                   {shown, SystemErrorText(errorNumber)}),
+        shown);
     error.errorNumber_ = errorNumber;
     return error;
 }
@@ -23,17 +34,24 @@ EFCreateError EFCreateError::CannotCreate(const std::string& fileName, int error
 EFCreateError EFCreateError::CannotCreateIn(const std::string& folder, int errorNumber,
                                             const std::string& cache, int cacheError) {
     const std::string shown = ExpandFileName(folder);
-    EFCreateError error("Cannot create file in folder \"" + shown + "\". " +
-                            SystemErrorText(errorNumber) + ". The original cannot be kept in \"" +
-                            cache + "\" either: " + SystemErrorText(cacheError),
-                        shown);
+    EFCreateError error(
+        Translated("StreamErrors",
+                   QT_TRANSLATE_NOOP("StreamErrors",
+                                     "Cannot create file in folder \"%1\". %2. The original "
+                                     "cannot be kept in \"%3\" either: %4"),
+                   {shown, SystemErrorText(errorNumber), cache, SystemErrorText(cacheError)}),
+        shown);
     error.errorNumber_ = errorNumber;
     return error;
 }
 
-EReadError::EReadError() : EStreamError("Stream read error") {}
+EReadError::EReadError()
+    : EStreamError(
+          Translated("StreamErrors", QT_TRANSLATE_NOOP("StreamErrors", "Stream read error"))) {}
 
-EWriteError::EWriteError() : EStreamError("Stream write error") {}
+EWriteError::EWriteError()
+    : EStreamError(
+          Translated("StreamErrors", QT_TRANSLATE_NOOP("StreamErrors", "Stream write error"))) {}
 
 EWriteError EWriteError::InFile(const std::string& fileName, int errorNumber) {
     return EWriteError(

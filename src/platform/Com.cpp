@@ -1,5 +1,6 @@
 #include "platform/Com.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
 
@@ -8,26 +9,26 @@ namespace {
 const char* FixedErrorText(HRESULT code) {
     switch (code) {
         case S_OK:
-            return "The operation completed successfully";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "The operation completed successfully");
         case E_NOTIMPL:
-            return "Not implemented";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Not implemented");
         case E_NOINTERFACE:
-            return "No such interface supported";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "No such interface supported");
         case E_POINTER:
-            return "Invalid pointer";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Invalid pointer");
         case E_ABORT:
-            return "Operation aborted";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Operation aborted");
         case E_FAIL:
-            return "Unspecified error";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Unspecified error");
         case E_UNEXPECTED:
-            return "Catastrophic failure";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Catastrophic failure");
         case DV_E_FORMATETC:
-            return "Invalid FORMATETC structure";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Invalid FORMATETC structure");
         // These two look like errno codes (EFAULT, EUSERS) but are not.
         case E_OUTOFMEMORY:
-            return "Not enough memory";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "Not enough memory");
         case E_INVALIDARG:
-            return "The parameter is incorrect";
+            return QT_TRANSLATE_NOOP("SysErrorMessage", "The parameter is incorrect");
         default:
             return nullptr;
     }
@@ -37,12 +38,14 @@ const char* FixedErrorText(HRESULT code) {
 
 std::string SysErrorMessage(HRESULT code) {
     if (const char* text = FixedErrorText(code))
-        return text;
+        return QCoreApplication::translate("SysErrorMessage", text).toStdString();
     if ((static_cast<std::uint32_t>(code) & 0xFFFF0000u) == 0x80070000u)
         return std::strerror(static_cast<int>(code & 0xFFFF));
-    char text[40];
-    std::snprintf(text, sizeof text, "Unknown error 0x%08X", static_cast<unsigned>(code));
-    return text;
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(code));
+    return QCoreApplication::translate("SysErrorMessage", "Unknown error %1")
+        .arg(number)
+        .toStdString();
 }
 
 HRESULT CoInitialize(void*) {

@@ -45,7 +45,8 @@ QString NamesOf(const std::vector<std::string>& paths) {
     constexpr int kShown = 10;
     if (names.size() > kShown)
         return names.mid(0, kShown).join('\n') +
-               QStringLiteral("\n… (%1 more)").arg(names.size() - kShown);
+               QCoreApplication::translate("DialogPrompts", "\n… (%1 more)")
+                   .arg(names.size() - kShown);
     return names.join('\n');
 }
 
@@ -54,8 +55,11 @@ class TDialogPrompts final : public IShellPrompts {
     bool ConfirmDelete(const std::vector<std::string>& paths, bool permanently) override {
         if (!HaveWidgets())
             return false;
-        QString question = permanently ? QStringLiteral("Delete these items for good?\n\n%1")
-                                       : QStringLiteral("Move these items to the Trash?\n\n%1");
+        QString question =
+            permanently
+                ? QCoreApplication::translate("DialogPrompts", "Delete these items for good?\n\n%1")
+                : QCoreApplication::translate("DialogPrompts",
+                                              "Move these items to the Trash?\n\n%1");
         // What cannot be undone is not done by a stray Enter.
         return QMessageBox::question(Owner(), Caption(), question.arg(NamesOf(paths)),
                                      QMessageBox::Yes | QMessageBox::No,
@@ -66,15 +70,19 @@ class TDialogPrompts final : public IShellPrompts {
     TClashAnswer AskClash(const std::string& target, bool canReplace) override {
         if (!HaveWidgets())
             return TClashAnswer::Skip;
-        QMessageBox box(QMessageBox::Question, Caption(),
-                        QStringLiteral("%1 already exists in this folder.")
-                            .arg(QFileInfo(Q(target)).fileName()),
-                        QMessageBox::NoButton, Owner());
+        QMessageBox box(
+            QMessageBox::Question, Caption(),
+            QCoreApplication::translate("DialogPrompts", "%1 already exists in this folder.")
+                .arg(QFileInfo(Q(target)).fileName()),
+            QMessageBox::NoButton, Owner());
         QPushButton* replace =
-            canReplace ? box.addButton(QStringLiteral("&Replace"), QMessageBox::DestructiveRole)
+            canReplace ? box.addButton(QCoreApplication::translate("DialogPrompts", "&Replace"),
+                                       QMessageBox::DestructiveRole)
                        : nullptr;
-        QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::RejectRole);
-        QPushButton* both = box.addButton(QStringLiteral("&Keep Both"), QMessageBox::AcceptRole);
+        QPushButton* skip = box.addButton(QCoreApplication::translate("DialogPrompts", "&Skip"),
+                                          QMessageBox::RejectRole);
+        QPushButton* both = box.addButton(
+            QCoreApplication::translate("DialogPrompts", "&Keep Both"), QMessageBox::AcceptRole);
         box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(both);
         box.exec();
@@ -110,9 +118,10 @@ class TDialogPrompts final : public IShellPrompts {
         QStringList lines;
         for (const std::string& path : paths) {
             QFileInfo info(Q(path));
-            lines << QStringLiteral("%1\n%2, %3, modified %4")
+            lines << QCoreApplication::translate("DialogPrompts", "%1\n%2, %3, modified %4")
                          .arg(info.absoluteFilePath(),
-                              info.isDir() ? QStringLiteral("folder") : QStringLiteral("file"),
+                              info.isDir() ? QCoreApplication::translate("DialogPrompts", "folder")
+                                           : QCoreApplication::translate("DialogPrompts", "file"),
                               QLocale().formattedDataSize(info.size()),
                               QLocale().toString(info.lastModified(), QLocale::ShortFormat));
         }

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "framework/FileHandle.h"
+#include "framework/ProgramLanguage.h"
 #include "platform/ShellItems.h"
 
 namespace {
@@ -464,7 +465,8 @@ TFileOperationResult TransferItems(TFileOperation operation,
 }
 
 std::string MissingItemText(const std::string& path, HRESULT code) {
-    return "Cannot find " + path + ": " + SysErrorMessage(code);
+    return Translated("FileOperations", QT_TRANSLATE_NOOP("FileOperations", "Cannot find %1: %2"),
+                      {path, SysErrorMessage(code)});
 }
 
 HRESULT RemoveItem(const std::string& path, TOperationProgress& progress) {

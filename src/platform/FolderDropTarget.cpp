@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "framework/ProgramLanguage.h"
 #include "platform/DataTransfer.h"
 #include "platform/FileOperations.h"
 #include "platform/FileWork.h"
@@ -108,7 +109,10 @@ HRESULT TFolderDropTarget::Place(const std::vector<std::string>& sources, DWORD 
     if (FAILED(result.Code) && result.Code != E_ABORT)
         ShellPrompts().ReportError(
             (result.MissingSource.empty()
-                 ? "Cannot put the items into " + folder_ + ": " + SysErrorMessage(result.Code)
+                 ? Translated(
+                       "FolderDropTarget",
+                       QT_TRANSLATE_NOOP("FolderDropTarget", "Cannot put the items into %1: %2"),
+                       {folder_, SysErrorMessage(result.Code)})
                  : MissingItemText(result.MissingSource, result.Code)) +
             (doneText.empty() ? "" : " " + doneText));
     else if (result.Code == E_ABORT && !doneText.empty())

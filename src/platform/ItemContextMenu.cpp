@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "framework/ProgramLanguage.h"
 #include "platform/FileOperations.h"
 #include "platform/FileWork.h"
 #include "platform/Places.h"
@@ -38,14 +39,24 @@ struct TVerb {
 };
 
 constexpr TVerb kVerbs[] = {
-    {kOpen, "open", "&Open", "Opens the selected items with their programs."},
-    {kCut, "cut", "Cu&t", "Removes the selected items and puts them on the Clipboard."},
-    {kCopy, "copy", "&Copy", "Copies the selected items to the Clipboard."},
-    {kPaste, "paste", "&Paste", "Puts the items you copied or cut into this folder."},
-    {kDelete, "delete", "&Delete", "Moves the selected items to the Trash."},
-    {kRestore, "restore", "&Restore", "Puts the selected items back where they were deleted from."},
-    {kRename, "rename", "Rena&me", "Gives the selected item a new name."},
-    {kProperties, "properties", "P&roperties", "Shows the properties of the selected items."},
+    {kOpen, "open", QT_TRANSLATE_NOOP("ItemContextMenu", "&Open"),
+     QT_TRANSLATE_NOOP("ItemContextMenu", "Opens the selected items with their programs.")},
+    {kCut, "cut", QT_TRANSLATE_NOOP("ItemContextMenu", "Cu&t"),
+     QT_TRANSLATE_NOOP("ItemContextMenu",
+                       "Removes the selected items and puts them on the Clipboard.")},
+    {kCopy, "copy", QT_TRANSLATE_NOOP("ItemContextMenu", "&Copy"),
+     QT_TRANSLATE_NOOP("ItemContextMenu", "Copies the selected items to the Clipboard.")},
+    {kPaste, "paste", QT_TRANSLATE_NOOP("ItemContextMenu", "&Paste"),
+     QT_TRANSLATE_NOOP("ItemContextMenu", "Puts the items you copied or cut into this folder.")},
+    {kDelete, "delete", QT_TRANSLATE_NOOP("ItemContextMenu", "&Delete"),
+     QT_TRANSLATE_NOOP("ItemContextMenu", "Moves the selected items to the Trash.")},
+    {kRestore, "restore", QT_TRANSLATE_NOOP("ItemContextMenu", "&Restore"),
+     QT_TRANSLATE_NOOP("ItemContextMenu",
+                       "Puts the selected items back where they were deleted from.")},
+    {kRename, "rename", QT_TRANSLATE_NOOP("ItemContextMenu", "Rena&me"),
+     QT_TRANSLATE_NOOP("ItemContextMenu", "Gives the selected item a new name.")},
+    {kProperties, "properties", QT_TRANSLATE_NOOP("ItemContextMenu", "P&roperties"),
+     QT_TRANSLATE_NOOP("ItemContextMenu", "Shows the properties of the selected items.")},
 };
 
 const TVerb* VerbAt(UINT offset) {
@@ -62,12 +73,19 @@ const TVerb* VerbNamed(const char* name) {
     return nullptr;
 }
 
-// Copies text into a caller's buffer, cut to fit, always terminated.
-HRESULT CopyOut(const char* text, char* buffer, UINT size) {
+std::string Translated(const char* text) {
+    return QCoreApplication::translate("ItemContextMenu", text).toStdString();
+}
+
+// Copies text into a caller's buffer, cut to fit between two UTF-8
+// characters, always terminated.
+HRESULT CopyOut(const std::string& text, char* buffer, UINT size) {
     if (buffer == nullptr || size == 0)
         return E_INVALIDARG;
-    std::size_t length = std::min<std::size_t>(std::strlen(text), size - 1);
-    std::memcpy(buffer, text, length);
+    std::size_t length = std::min<std::size_t>(text.size(), size - 1);
+    while (length < text.size() && length > 0 && (text[length] & 0xC0) == 0x80)
+        --length;
+    std::memcpy(buffer, text.data(), length);
     buffer[length] = 0;
     return S_OK;
 }
@@ -99,7 +117,9 @@ class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu>
     HRESULT Run(UINT offset);
     // Reports a failure, with what was done before it, or a cancel after
     // part of the work was done, to the person; passes the result on.
-    HRESULT Report(HRESULT hr, const std::string& what, const TOperationProgress& progress) const;
+    // `message` holds %1 for the system's reason and %2 for `name`.
+    HRESULT Report(HRESULT hr, const TOperationProgress& progress, const char* message,
+                   const std::string& name = "") const;
 
     std::string folderPath_;
     std::vector<TContextMenuItem> items_;
@@ -161,7 +181,8 @@ HRESULT TItemContextMenu::QueryContextMenu(void* menu, UINT indexMenu, UINT idCm
         const TVerb* verb = VerbAt(offset);
         if (!Offers(offset, flags) || idCmdFirst + offset > idCmdLast)
             return;
-        entries.push_back(MenuCommand(idCmdFirst + offset, verb->Caption, offset == kOpen));
+        entries.push_back(
+            MenuCommand(idCmdFirst + offset, Translated(verb->Caption), offset == kOpen));
         if (offset == kPaste)
             entries.back().Enabled = !FilesOnClipboard().Paths.empty();
     };
@@ -171,11 +192,13 @@ HRESULT TItemContextMenu::QueryContextMenu(void* menu, UINT indexMenu, UINT idCm
         if (AllHavePaths()) {
             separate();
             auto sendTo = std::make_shared<TShellMenu>();
-            TShellMenuItem placeholder = MenuCommand(0, "(empty)");
+            TShellMenuItem placeholder =
+                MenuCommand(0, Translated(QT_TRANSLATE_NOOP("ItemContextMenu", "(empty)")));
             placeholder.Enabled = false;
             placeholder.SendToPlaceholder = true;
             sendTo->Items.push_back(placeholder);
-            entries.push_back(MenuPopup("Se&nd To", sendTo));
+            entries.push_back(
+                MenuPopup(Translated(QT_TRANSLATE_NOOP("ItemContextMenu", "Se&nd To")), sendTo));
         }
         separate();
         for (UINT offset : {kCut, kCopy, kPaste})
@@ -203,7 +226,9 @@ HRESULT TItemContextMenu::GetCommandString(std::uintptr_t idCmd, UINT type, UINT
         case GCS_HELPTEXTA:
         case GCS_HELPTEXTW:
             return CopyOut(
-                verb->Offset == kDelete && InTrash() ? "Deletes the selected items." : verb->Help,
+                Translated(verb->Offset == kDelete && InTrash()
+                               ? QT_TRANSLATE_NOOP("ItemContextMenu", "Deletes the selected items.")
+                               : verb->Help),
                 name, size);
         case GCS_VALIDATEA:
         case GCS_VALIDATEW:
@@ -277,7 +302,10 @@ HRESULT TItemContextMenu::Paste() {
         });
     if (files.Cut && hr == S_OK)
         ClearClipboard();
-    return Report(hr, files.Cut ? "move the items here" : "copy the items here", progress);
+    return Report(hr, progress,
+                  files.Cut
+                      ? QT_TRANSLATE_NOOP("ItemContextMenu", "Cannot move the items here: %1")
+                      : QT_TRANSLATE_NOOP("ItemContextMenu", "Cannot copy the items here: %1"));
 }
 
 HRESULT TItemContextMenu::Delete() {
@@ -303,7 +331,8 @@ HRESULT TItemContextMenu::Delete() {
             }
         }
     });
-    return Report(result, "delete " + failed, progress);
+    return Report(result, progress, QT_TRANSLATE_NOOP("ItemContextMenu", "Cannot delete %2: %1"),
+                  failed);
 }
 
 // Each item goes back to its place; one that cannot is reported by its name,
@@ -330,12 +359,13 @@ HRESULT TItemContextMenu::Restore() {
     return result;
 }
 
-HRESULT TItemContextMenu::Report(HRESULT hr, const std::string& what,
-                                 const TOperationProgress& progress) const {
+HRESULT TItemContextMenu::Report(HRESULT hr, const TOperationProgress& progress,
+                                 const char* message, const std::string& name) const {
     const std::string done = DoneText(progress);
     if (FAILED(hr) && hr != E_ABORT)
-        ShellPrompts().ReportError("Cannot " + what + ": " + SysErrorMessage(hr) +
-                                   (done.empty() ? "" : " " + done));
+        ShellPrompts().ReportError(
+            ::Translated("ItemContextMenu", message, {SysErrorMessage(hr), name}) +
+            (done.empty() ? "" : " " + done));
     else if (hr == E_ABORT && !done.empty())
         ShellPrompts().ReportError(CancelledText(progress));
     return hr;

@@ -19,15 +19,17 @@
 #include "platform/ItemContextMenu.h"
 #include "platform/LauncherDropTarget.h"
 #include "platform/Places.h"
+#include "platform/PromptsInForce.h"
 #include "platform/ShellAllocator.h"
 #include "platform/ShellItemInfo.h"
 #include "platform/ShellLinkFile.h"
-#include "platform/PromptsInForce.h"
 #include "platform/TrashDropTarget.h"
 
 namespace {
 
-constexpr const char* kColumnTitles[kDetailColumns] = {"Name", "Size", "Type", "Modified"};
+constexpr const char* kColumnTitles[kDetailColumns] = {
+    QT_TRANSLATE_NOOP("ShellColumns", "Name"), QT_TRANSLATE_NOOP("ShellColumns", "Size"),
+    QT_TRANSLATE_NOOP("ShellColumns", "Type"), QT_TRANSLATE_NOOP("ShellColumns", "Modified")};
 constexpr int kColumnFormats[kDetailColumns] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT,
                                                 LVCFMT_LEFT};
 constexpr int kColumnWidths[kDetailColumns] = {25, 10, 20, 16};
@@ -589,8 +591,10 @@ HRESULT ShellFolder::GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS*
         return E_INVALIDARG;
     details->fmt = kColumnFormats[column];
     details->cxChar = kColumnWidths[column];
-    std::string text = item == nullptr ? std::string(kColumnTitles[column])
-                                       : ItemDetailText(path_, item, static_cast<int>(column));
+    std::string text =
+        item == nullptr
+            ? QCoreApplication::translate("ShellColumns", kColumnTitles[column]).toStdString()
+            : ItemDetailText(path_, item, static_cast<int>(column));
     details->str.uType = STRRET_CSTR;
     std::snprintf(details->str.cStr, sizeof details->str.cStr, "%s", text.c_str());
     return S_OK;

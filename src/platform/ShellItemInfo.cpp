@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -19,14 +20,20 @@ namespace {
 constexpr ULONG kFolderAttributes = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER;
 constexpr ULONG kInFolderChanges = SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_CANMOVE;
 
+// Names and type names shown in the program's language; parsing names stay
+// as written.
+std::string Translated(const char* text) {
+    return QCoreApplication::translate("ShellItemInfo", text).toStdString();
+}
+
 const char* VirtualName(VirtualId id) {
     switch (id) {
         case VirtualId::Home:
-            return "Home";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "Home");
         case VirtualId::Computer:
-            return "Computer";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "Computer");
         case VirtualId::Trash:
-            return "Trash";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "Trash");
     }
     return "";
 }
@@ -51,22 +58,22 @@ std::string DriveName(const DriveFacts& drive) {
     if (known != drives.end() && !known->Label.empty())
         return known->Label;
     if (drive.MountPath == "/")
-        return "File System";
+        return Translated(QT_TRANSLATE_NOOP("ShellItemInfo", "File System"));
     return std::string(drive.MountPath.substr(drive.MountPath.rfind('/') + 1));
 }
 
 const char* DriveTypeName(UINT type) {
     switch (type) {
         case DRIVE_REMOVABLE:
-            return "Removable Disk";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "Removable Disk");
         case DRIVE_REMOTE:
-            return "Network Drive";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "Network Drive");
         case DRIVE_CDROM:
-            return "CD Drive";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "CD Drive");
         case DRIVE_RAMDISK:
-            return "RAM Disk";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "RAM Disk");
         default:
-            return "Local Disk";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "Local Disk");
     }
 }
 
@@ -130,7 +137,7 @@ std::string_view TypeNameOf(const std::string& folderPath, const DecodedItem& it
         case ItemKind::Entry:
             return TypeNameOfEntry(folderPath, item.Entry.Mode, item.Entry.Name);
         default:
-            return "System Folder";
+            return QT_TRANSLATE_NOOP("ShellItemInfo", "System Folder");
     }
 }
 
@@ -354,7 +361,7 @@ void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD fl
                 bool byPath = WantsPath(flags) && !path.empty();
                 return SetAllocatedName(name, byPath ? path : std::string("::") + VirtualName(id));
             }
-            return SetFixedName(name, VirtualName(id));
+            return SetFixedName(name, Translated(VirtualName(id)));
         }
         case ItemKind::Drive:
             if (flags & SHGDN_FORPARSING)
@@ -367,7 +374,7 @@ void ItemDisplayName(const std::string& folderPath, LPCITEMIDLIST item, DWORD fl
         case ItemKind::None:
             break;
     }
-    SetFixedName(name, "Desktop");
+    SetFixedName(name, Translated(QT_TRANSLATE_NOOP("ShellItemInfo", "Desktop")));
 }
 
 ItemSortView SortViewOf(const std::string& folderPath, LPCITEMIDLIST item, int column) {
@@ -435,8 +442,10 @@ bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string&
     return true;
 }
 
-std::string_view ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item) {
-    return TypeNameOf(folderPath, DecodeItem(item));
+std::string ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item) {
+    DecodedItem decoded = DecodeItem(item);
+    std::string name(TypeNameOf(folderPath, decoded));
+    return decoded.Kind == ItemKind::Entry ? name : Translated(name.c_str());
 }
 
 std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, int column) {
@@ -454,7 +463,7 @@ std::string ItemDetailText(const std::string& folderPath, LPCITEMIDLIST item, in
                        ? GroupedKilobytes(EntryFactsOf(item).Size)
                        : std::string();
         case 2:
-            return std::string(ItemTypeName(folderPath, item));
+            return ItemTypeName(folderPath, item);
         case 3:
             return isEntry ? ModifiedText(EntryFactsOf(item).ModifiedNs) : std::string();
         default:

@@ -64,10 +64,10 @@ bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LP
 // False for a malformed item.
 bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string& key);
 
-// The type name ("System Folder" for virtual folders, the drive's kind for
-// drives, the MIME type's description for entries). The text lives as long as
-// the process.
-std::string_view ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item);
+// The type name as shown ("System Folder" for virtual folders, the drive's
+// kind for drives, both in the program's language; the MIME type's
+// description for entries).
+std::string ItemTypeName(const std::string& folderPath, LPCITEMIDLIST item);
 
 // Detail columns: 0 Name, 1 Size ("1,234 KB", files only), 2 Type,
 // 3 Modified (ModifiedText, entries only).

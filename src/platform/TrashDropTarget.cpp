@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ProgramLanguage.h"
 #include "platform/FileOperations.h"
 #include "platform/FileWork.h"
 #include "platform/PathDropTarget.h"
@@ -70,7 +71,10 @@ HRESULT TTrashDropTarget::Take(const std::string& path, std::string& failure,
     }
     HRESULT hr = TrashItem(path, progress);
     if (FAILED(hr) && failure.empty())
-        failure = "Cannot move " + path + " to the Trash: " + SysErrorMessage(hr);
+        failure =
+            Translated("TrashDropTarget",
+                       QT_TRANSLATE_NOOP("TrashDropTarget", "Cannot move %1 to the Trash: %2"),
+                       {path, SysErrorMessage(hr)});
     return hr;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <array>
 #include <cstring>
@@ -17,7 +18,7 @@
 namespace {
 
 constexpr const char* kSizeFormat = "%sKB";
-constexpr const char* kSystemFolder = "System Folder";
+constexpr const char* kSystemFolder = QT_TRANSLATE_NOOP("ShellItemInfo", "System Folder");
 constexpr int kPixelsPerCharacter = 7;
 
 struct BuiltInColumn {
@@ -25,7 +26,10 @@ struct BuiltInColumn {
     TColumnAlignment alignment;
 };
 constexpr BuiltInColumn kBuiltInColumns[] = {
-    {"Name", caLeft}, {"Size", caRight}, {"Type", caLeft}, {"Modified", caLeft}};
+    {QT_TRANSLATE_NOOP("ShellColumns", "Name"), caLeft},
+    {QT_TRANSLATE_NOOP("ShellColumns", "Size"), caRight},
+    {QT_TRANSLATE_NOOP("ShellColumns", "Type"), caLeft},
+    {QT_TRANSLATE_NOOP("ShellColumns", "Modified"), caLeft}};
 
 // The eleven 16-bit default-width widthSlots (the first four used) and how many
 // bytes of them the last build noted.
@@ -76,7 +80,7 @@ std::int64_t ModifiedNs(const struct stat& facts) {
 
 std::string TypeText(LPCITEMIDLIST absolute, ULONG attributes) {
     if (!(attributes & SFGAO_FILESYSTEM))
-        return kSystemFolder;
+        return QCoreApplication::translate("ShellItemInfo", kSystemFolder).toStdString();
     SHFILEINFOA info{};
     if (SHGetFileInfoA(reinterpret_cast<const char*>(absolute), 0, &info, sizeof info,
                        SHGFI_TYPENAME | SHGFI_PIDL) == 0)
@@ -166,7 +170,9 @@ void BuildBuiltInColumns(TRzCustomListView& list) {
     list.BeginColumnUpdate();
     list.ClearColumns();
     for (int i = 0; i < 4; ++i)
-        list.AddColumn(kBuiltInColumns[i].caption, widthSlots[i], kBuiltInColumns[i].alignment);
+        list.AddColumn(
+            QCoreApplication::translate("ShellColumns", kBuiltInColumns[i].caption).toStdString(),
+            widthSlots[i], kBuiltInColumns[i].alignment);
     if (SameBuiltInShape(widthSlots, bytes))
         RestoreColumnWidths(list);
     Saved().keptSlots = widthSlots;

@@ -101,6 +101,29 @@ TEST(StampCli, StampsTheFolderAndPrintsTheCount) {
     EXPECT_EQ(result.out, "Motorola Photo не найденно\nили Exif info уже заполнено!\n");
 }
 
+// Messages speak the locale's language; the count stays the line's one number.
+TEST(StampCli, MessagesFollowTheLocale) {
+    const struct {
+        const char* locale;
+        const char* count;
+        const char* passedOver;
+    } cases[] = {
+        {"ru_RU.UTF-8", "EXIF Info добавлено в: 1 файлов\n",
+         "Пропущено (такой даты или времени нет): "},
+        {"en_GB.UTF-8", "EXIF info added to: 1 file\n", "Passed over (no such date or time): "},
+        {"C", "EXIF Info добавлено в: 1 файлов\n", "Passed over (no such date or time): "},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
+        WriteFileBytes(dir.File("31-02-07_1230.jpg"), PlainJpeg());
+        Result result =
+            StamperAfter("LC_ALL=" + std::string(c.locale) + "; export LC_ALL", Args({dir.Path()}));
+        EXPECT_EQ(result.out, c.count) << c.locale;
+        EXPECT_EQ(result.err, c.passedOver + dir.File("31-02-07_1230.jpg") + "\n") << c.locale;
+    }
+}
+
 TEST(StampCli, DryRunListsInListOrderAndChangesNothing) {
     TempDir dir;
     WriteFileBytes(dir.File("31-12-99_2359.jpg"), PlainJpeg());

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QListView>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,7 @@
 #include "chrome/Toolbar.h"
 #include "framework/Application.h"
 #include "framework/ImageList.h"
+#include "framework/ProgramLanguage.h"
 #include "shell/ListAccessibility.h"
 #include "shell/ShellList.h"
 #include "shell/ShellTree.h"
@@ -151,7 +153,7 @@ TEST_F(Form1Test, ViewButtons_SetTheListsStyleOnce) {
 TEST_F(Form1Test, Author_ShowsAPlainBoxAndChangesNothing) {
     Click(form.RzToolButton2);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, "Автор: команда KadrimarkEXIF");
+    EXPECT_EQ(boxes[0].Text, "Автор: the KadrimarkEXIF team");
     EXPECT_EQ(boxes[0].Caption, "KadrimarkExif");
     EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::None);
     EXPECT_TRUE(form.Widget()->isVisible());
@@ -537,7 +539,7 @@ TEST_F(Form1AccessTest, Keyboard_EnterPressesTheMarkedButtonAndCtrlEStamps) {
     form.TeFileListBox1->SetFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].Text, kAuthorMessage);
+    EXPECT_EQ(boxes[0].Text, AuthorMessage());
     EXPECT_EQ(boxes[1].Text, "EXIF Info добавлено в: 1 файлов");
 }
 
@@ -591,4 +593,81 @@ TEST_F(Form1AccessTest, Accessible_TreeAndListReadTheirRows) {
     Click(form.RzToolButton6);
     ASSERT_EQ(Of(form.TeFileListBox1)->childCount(), 1);
     EXPECT_EQ(Of(form.TeFileListBox1)->child(0)->role(), QAccessible::Tree);
+}
+
+// The window as a person with a Russian, an English or a C locale sees it:
+// one language throughout, the window's first texts as written under C.
+using Form1LanguageTest = ShellTest;
+
+TEST_F(Form1LanguageTest, Languages_TheWindowSpeaksTheLocalesLanguage) {
+    struct Case {
+        const char* locale;
+        std::vector<std::string> captions;
+        const char* nameHeader;
+        const char* openEntry;
+        const char* yesButton;
+        const char* countMessage;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8",
+         {"Добавить EXIF", "Автор", "Выход"},
+         "Имя",
+         "&Открыть",
+         "&Да",
+         "EXIF Info добавлено в: 1 файлов"},
+        {"en_US.UTF-8",
+         {"Add EXIF", "Author", "Exit"},
+         "Name",
+         "&Open",
+         "&Yes",
+         "EXIF info added to: 1 file"},
+        {"C.UTF-8",
+         {"Добавить EXIF", "Автор", "Выход"},
+         "Name",
+         "&Open",
+         "&Yes",
+         "EXIF Info добавлено в: 1 файлов"},
+    };
+    std::vector<MessageBoxRequest> boxes;
+    Application->SetPresenterForTest([&](const MessageBoxRequest& box) { boxes.push_back(box); });
+    for (const Case& c : cases) {
+        setenv("LC_ALL", c.locale, 1);
+        TProgramLanguage language(LanguageOfLocale(MessagesLocaleName()));
+        TForm1 form;
+        form.Show();
+        std::string folder = MakeHomeFolder("photos");
+        WriteFileBytes(folder + "/15-06-07_1230.jpg", PlainJpeg());
+        ASSERT_TRUE(form.OpenFolder(folder));
+        TRzShellList& list = *form.TeFileListBox1;
+        ASSERT_TRUE(PumpUntil([&] { return list.ItemCount() == 1; }));
+        EXPECT_EQ(
+            (std::vector<std::string>{form.RzToolButton1->Caption(), form.RzToolButton2->Caption(),
+                                      form.RzToolButton3->Caption()}),
+            c.captions)
+            << c.locale;
+        EXPECT_EQ(list.ActiveView()->model()->headerData(0, Qt::Horizontal).toString(),
+                  c.nameHeader);
+        EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), c.yesButton);
+
+        list.ActiveView()->setCurrentIndex(list.ActiveView()->model()->index(0, 0));
+        QString openEntry;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu != nullptr && menu->defaultAction() != nullptr)
+                openEntry = menu->defaultAction()->text();
+            if (menu != nullptr)
+                menu->close();
+        });
+        QTest::keyClick(list.ActiveView(), Qt::Key_Menu);
+        EXPECT_EQ(openEntry, c.openEntry) << c.locale;
+
+        boxes.clear();
+        TRect r = form.RzToolButton1->BoundsRect();
+        QTest::mouseClick(form.RzToolbar1->Widget(), Qt::LeftButton, {},
+                          QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, c.countMessage);
+    }
+    setenv("LC_ALL", "C.UTF-8", 1);
+    Application->SetPresenterForTest({});
 }

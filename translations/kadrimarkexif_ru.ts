@@ -1,0 +1,767 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>DialogPrompts</name>
+    <message>
+        <source>
+… (%1 more)</source>
+        <translation>
+… (и ещё %1)</translation>
+    </message>
+    <message>
+        <source>Delete these items for good?
+
+%1</source>
+        <translation>Удалить эти объекты навсегда?
+
+%1</translation>
+    </message>
+    <message>
+        <source>Move these items to the Trash?
+
+%1</source>
+        <translation>Переместить эти объекты в корзину?
+
+%1</translation>
+    </message>
+    <message>
+        <source>%1 already exists in this folder.</source>
+        <translation>%1 уже есть в этой папке.</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Заменить</translation>
+    </message>
+    <message>
+        <source>&amp;Skip</source>
+        <translation>&amp;Пропустить</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Both</source>
+        <translation>&amp;Оставить оба</translation>
+    </message>
+    <message>
+        <source>%1
+%2, %3, modified %4</source>
+        <translation>%1
+%2, %3, изменён %4</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>папка</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>файл</translation>
+    </message>
+</context>
+<context>
+    <name>DropMenu</name>
+    <message>
+        <source>&amp;Copy Here</source>
+        <translation>&amp;Копировать сюда</translation>
+    </message>
+    <message>
+        <source>&amp;Move Here</source>
+        <translation>&amp;Переместить сюда</translation>
+    </message>
+    <message>
+        <source>Create &amp;Link Here</source>
+        <translation>Создать &amp;ссылку здесь</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>FileOperations</name>
+    <message>
+        <source>Cannot find %1: %2</source>
+        <translation>Не удаётся найти %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FolderDropTarget</name>
+    <message>
+        <source>Cannot put the items into %1: %2</source>
+        <translation>Не удаётся поместить объекты в %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ItemContextMenu</name>
+    <message>
+        <source>&amp;Open</source>
+        <translation>&amp;Открыть</translation>
+    </message>
+    <message>
+        <source>Opens the selected items with their programs.</source>
+        <translation>Открывает выбранные объекты в их программах.</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Вырезать</translation>
+    </message>
+    <message>
+        <source>Removes the selected items and puts them on the Clipboard.</source>
+        <translation>Убирает выбранные объекты и помещает их в буфер обмена.</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Копировать</translation>
+    </message>
+    <message>
+        <source>Copies the selected items to the Clipboard.</source>
+        <translation>Копирует выбранные объекты в буфер обмена.</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>Вст&amp;авить</translation>
+    </message>
+    <message>
+        <source>Puts the items you copied or cut into this folder.</source>
+        <translation>Помещает скопированные или вырезанные объекты в эту папку.</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Удалить</translation>
+    </message>
+    <message>
+        <source>Moves the selected items to the Trash.</source>
+        <translation>Перемещает выбранные объекты в корзину.</translation>
+    </message>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>Восс&amp;тановить</translation>
+    </message>
+    <message>
+        <source>Puts the selected items back where they were deleted from.</source>
+        <translation>Возвращает выбранные объекты туда, откуда они были удалены.</translation>
+    </message>
+    <message>
+        <source>Rena&amp;me</source>
+        <translation>Переи&amp;меновать</translation>
+    </message>
+    <message>
+        <source>Gives the selected item a new name.</source>
+        <translation>Даёт выбранному объекту новое имя.</translation>
+    </message>
+    <message>
+        <source>P&amp;roperties</source>
+        <translation>Сво&amp;йства</translation>
+    </message>
+    <message>
+        <source>Shows the properties of the selected items.</source>
+        <translation>Показывает свойства выбранных объектов.</translation>
+    </message>
+    <message>
+        <source>(empty)</source>
+        <translation>(пусто)</translation>
+    </message>
+    <message>
+        <source>Se&amp;nd To</source>
+        <translation>О&amp;тправить</translation>
+    </message>
+    <message>
+        <source>Deletes the selected items.</source>
+        <translation>Удаляет выбранные объекты.</translation>
+    </message>
+    <message>
+        <source>This place cannot be opened.</source>
+        <translation>Это место нельзя открыть.</translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: no program is set to open it.</source>
+        <translation>Не удаётся открыть «%1»: не задана программа, которая его открывает.</translation>
+    </message>
+    <message>
+        <source>Cannot move the items here: %1</source>
+        <translation>Не удаётся переместить объекты сюда: %1</translation>
+    </message>
+    <message>
+        <source>Cannot copy the items here: %1</source>
+        <translation>Не удаётся скопировать объекты сюда: %1</translation>
+    </message>
+    <message>
+        <source>Cannot delete %2: %1</source>
+        <translation>Не удаётся удалить %2: %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is in its place</source>
+        <translation>на его месте уже есть «%1»</translation>
+    </message>
+    <message>
+        <source>Cannot restore &quot;%1&quot;: %2.</source>
+        <translation>Не удаётся восстановить «%1»: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>ShellColumns</name>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Размер</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Тип</translation>
+    </message>
+    <message>
+        <source>Modified</source>
+        <translation>Изменён</translation>
+    </message>
+</context>
+<context>
+    <name>ShellFolder</name>
+    <message>
+        <source>a name cannot be empty</source>
+        <translation>имя не может быть пустым</translation>
+    </message>
+    <message>
+        <source>a name cannot contain &quot;/&quot;</source>
+        <translation>имя не может содержать «/»</translation>
+    </message>
+    <message>
+        <source>&quot;.&quot; and &quot;..&quot; cannot be names</source>
+        <translation>«.» и «..» не могут быть именами</translation>
+    </message>
+    <message>
+        <source>Cannot rename &quot;%1&quot; to &quot;%2&quot;: %3.</source>
+        <translation>Не удаётся переименовать «%1» в «%2»: %3.</translation>
+    </message>
+</context>
+<context>
+    <name>ShellItemInfo</name>
+    <message>
+        <source>Home</source>
+        <translation>Домашняя папка</translation>
+    </message>
+    <message>
+        <source>Computer</source>
+        <translation>Компьютер</translation>
+    </message>
+    <message>
+        <source>Trash</source>
+        <translation>Корзина</translation>
+    </message>
+    <message>
+        <source>File System</source>
+        <translation>Файловая система</translation>
+    </message>
+    <message>
+        <source>Removable Disk</source>
+        <translation>Съёмный диск</translation>
+    </message>
+    <message>
+        <source>Network Drive</source>
+        <translation>Сетевой диск</translation>
+    </message>
+    <message>
+        <source>CD Drive</source>
+        <translation>Дисковод CD</translation>
+    </message>
+    <message>
+        <source>RAM Disk</source>
+        <translation>RAM-диск</translation>
+    </message>
+    <message>
+        <source>Local Disk</source>
+        <translation>Локальный диск</translation>
+    </message>
+    <message>
+        <source>System Folder</source>
+        <translation>Системная папка</translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <translation>Рабочий стол</translation>
+    </message>
+</context>
+<context>
+    <name>StampCli</name>
+    <message>
+        <source>day first</source>
+        <translation>сначала день</translation>
+    </message>
+    <message>
+        <source>month first</source>
+        <translation>сначала месяц</translation>
+    </message>
+    <message>
+        <source>day first and month first</source>
+        <translation>и сначала день, и сначала месяц</translation>
+    </message>
+    <message>
+        <source>no such date or time</source>
+        <translation>такой даты или времени нет</translation>
+    </message>
+    <message>
+        <source>before 1990</source>
+        <translation>раньше 1990 года</translation>
+    </message>
+    <message>
+        <source>after now</source>
+        <translation>позже текущего момента</translation>
+    </message>
+    <message>
+        <source>day and month cannot be told apart</source>
+        <translation>день и месяц не различить</translation>
+    </message>
+    <message>
+        <source>Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]
+                           [--recursive] [--set-mtime] [--videos] FOLDER
+       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER
+
+Writes an EXIF header with the date and time taken from the name into every
+photo in FOLDER named DD-MM-YY_HHMM... (for example 15-06-07_1230.jpg, taken
+2007-06-15 12:30) that is a plain JPEG without EXIF data yet. Other files are
+left alone. A two-digit year is 20YY, or 19YY when 20YY would give a day
+after today. Old phones wrote the same names month first (08-21-07_1547.jpg
+is 21 August 2007): each folder is read month first when some of its names
+are real dates only that way and none only day first, else day first; when
+it holds names of both kinds, a name that is a date both ways is passed over
+(&quot;day and month cannot be told apart&quot;). A name whose date or time does not
+exist, whose year is before 1990 or whose moment lies after now is passed
+over and named on standard error: a wrong date is worse than none.
+
+Each photo is rewritten safely: a new copy is written beside it and on disk
+before it replaces the photo, which keeps its permissions, owner and
+modification time (new copies are made durable in batches, a batch at a
+time). A photo of another owner, whose owner a new copy could not keep, is
+overwritten in place after its original is saved beside it; a later run puts
+back an original that an interrupted run left, when the photo is still as
+that run left it; otherwise it names the original&apos;s copy, leaves the photo
+alone and exits 1.
+
+Entries are taken folders first, then by name (case-insensitive), hidden
+ones included. One run works in a folder at a time; another waits for it. A
+photo that is being written, or that changes or is moved or replaced during
+the run, is left alone and named on standard error.
+
+  --all-names   also read the names of today&apos;s phones and messengers, each
+                ending in .jpg or .jpeg with anything after the date part
+                that does not start with a digit (_1, &quot; (2)&quot;, ~2, -edited):
+</source>
+        <translation>Использование: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern ШАБЛОН]
+                           [--recursive] [--set-mtime] [--videos] ПАПКА
+       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] ПАПКА
+
+Записывает заголовок EXIF с датой и временем, взятыми из имени, в каждую
+фотографию в ПАПКЕ с именем вида ДД-ММ-ГГ_ЧЧММ... (например, 15-06-07_1230.jpg,
+снято 2007-06-15 в 12:30), которая является простым JPEG ещё без данных EXIF.
+Остальные файлы не трогаются. Двузначный год — это 20ГГ или 19ГГ, если 20ГГ
+дал бы день позже сегодняшнего. Старые телефоны писали такие же имена, начиная
+с месяца (08-21-07_1547.jpg — это 21 августа 2007 года): папка читается с
+месяца, если некоторые её имена — настоящие даты только так и ни одно — только
+с дня, иначе с дня; если в ней есть имена обоих видов, имя, которое будет
+датой и так, и так, пропускается («день и месяц не различить»). Имя, дата или
+время которого не существует, год раньше 1990 или момент позже текущего,
+пропускается и называется в стандартном потоке ошибок: неверная дата хуже,
+чем никакой.
+
+Каждая фотография перезаписывается надёжно: новая копия пишется рядом с ней
+и на диск до того, как заменит фотографию, а та сохраняет права доступа,
+владельца и время изменения (новые копии сбрасываются на диск пакетами, по
+пакету за раз). Фотография другого владельца, которого новая копия сохранить
+не смогла бы, перезаписывается на месте после того, как её оригинал сохранён
+рядом; следующий запуск возвращает оригинал, оставленный прерванным запуском,
+если фотография всё ещё такая, какой тот запуск её оставил; иначе он называет
+копию оригинала, не трогает фотографию и завершается с кодом 1.
+
+Записи берутся сначала папки, затем по имени (без учёта регистра), скрытые
+тоже. В одной папке одновременно работает один запуск; другой ждёт его.
+Фотография, которая в это время пишется, меняется, перемещается или
+заменяется, не трогается и называется в стандартном потоке ошибок.
+
+  --all-names   читать также имена нынешних телефонов и мессенджеров,
+                оканчивающиеся на .jpg или .jpeg, с чем угодно после даты,
+                что не начинается с цифры (_1, &quot; (2)&quot;, ~2, -edited):
+</translation>
+    </message>
+    <message>
+        <source>                WhatsApp names hold the day only: the time is the file&apos;s
+                modification time when that falls on the same day, else
+                12:00:00; Pixel names are in UTC and written as local time
+  --pattern PATTERN
+                also read names of your own scheme: strftime fields %Y, %y,
+                %m, %d, %H, %M, %S and %% (a year, month and day needed;
+                missing time fields read 0), matched at the name&apos;s start
+                after any letters, the name ending as with --all-names
+  -r, --recursive
+                subfolders too, depth first after each folder&apos;s own photos,
+                each waited for and worked in as FOLDER is; hidden folders,
+                links to folders and other mounted file systems are left
+                out, and so are folders more than 64 levels down; the count
+                covers every folder
+  --set-mtime   give each stamped photo the shot&apos;s moment as its
+                modification time (without it the file keeps its own)
+  --videos      also date the videos named in the schemes in force, ending
+                in .3gp, .3g2, .mp4, .m4v or .mov (Android&apos;s and WhatsApp&apos;s
+                begin VID where their photos begin IMG): a video whose movie
+                header has no creation time gets the name&apos;s moment, in UTC,
+                as the creation and modification time of its movie, track
+                and media headers that have none. Only those bytes are
+                written, in place: the video is never copied and keeps its
+                size; a video cut off while being dated is finished by the
+                next run. With --undo, the header times that hold the
+                moment the name gives (read in every scheme) are set back
+                to none; a camera that wrote the same moment itself cannot
+                be told apart
+  --undo        take the header this program wrote out of every photo that
+                starts with exactly that header (any name, any date), giving
+                the photo back byte for byte as it was before the stamp, as
+                safely as a stamp; any other EXIF header is left alone; the
+                count says how many photos were given back
+  -n, --dry-run list each photo that would be stamped, one per line: its name
+                (with --recursive its path below FOLDER), a tab, the date, a
+                tab, the name scheme; with --undo, the name and the date its
+                header carries; change nothing. The order each folder&apos;s
+                camera-phone names are read in is said on standard error.
+                Control characters (bidirectional ones too), bytes that are
+                not UTF-8 and backslashes in names are written as \t, \n,
+                \\ and \xHH
+  -0, --null    with --dry-run: write names unchanged and end each record
+                with a NUL character instead of a line end
+  -h, --help    show this text
+
+Prints how many photos were stamped and exits 0; the count is the line&apos;s one
+number, in plain digits whatever the language (LC_ALL=C prints the line
+as &quot;EXIF Info добавлено в: N файлов&quot;). An error ends the run: the
+photos stamped before it stay stamped, the message goes to standard error
+and the exit status is 1 (2 for wrong arguments; 1 too when standard output
+cannot be written). Ctrl-C, SIGTERM and SIGHUP end the run after the current
+photo, without the count, with status 130, 143 and 129. Progress is shown on
+standard error when it is a terminal.
+</source>
+        <translation>                в именах WhatsApp есть только день: время — это время
+                изменения файла, если оно приходится на тот же день, иначе
+                12:00:00; имена Pixel — в UTC и записываются как местное время
+  --pattern ШАБЛОН
+                читать также имена своей схемы: поля strftime %Y, %y,
+                %m, %d, %H, %M, %S и %% (нужны год, месяц и день;
+                недостающие поля времени читаются как 0), сопоставляемые с
+                началом имени после любых букв; конец имени — как с --all-names
+  -r, --recursive
+                также вложенные папки, в глубину, после собственных фотографий
+                каждой папки; каждую ждать и обрабатывать так же, как ПАПКУ;
+                скрытые папки, ссылки на папки и другие смонтированные
+                файловые системы пропускаются, как и папки глубже 64 уровней;
+                счёт охватывает все папки
+  --set-mtime   дать каждой обработанной фотографии момент снимка как время
+                изменения (без этого ключа файл сохраняет своё)
+  --videos      датировать также видео, названные по действующим схемам, с
+                окончанием .3gp, .3g2, .mp4, .m4v или .mov (у Android и
+                WhatsApp видео начинаются с VID там, где фото — с IMG): видео,
+                в заголовке которого нет времени создания, получает момент из
+                имени, в UTC, как время создания и изменения своих заголовков
+                movie, track и media, где его нет. Пишутся только эти байты,
+                на месте: видео никогда не копируется и сохраняет размер;
+                видео, прерванное во время датирования, доделывает следующий
+                запуск. С --undo времена в заголовках, равные моменту из
+                имени (читаемого по всем схемам), снова становятся пустыми;
+                камеру, записавшую тот же момент сама, не отличить
+  --undo        убрать заголовок, записанный этой программой, из каждой
+                фотографии, которая начинается ровно с него (любое имя, любая
+                дата), и вернуть фотографию байт в байт такой, какой она была
+                до записи, так же надёжно, как при записи; другие заголовки
+                EXIF не трогаются; счёт говорит, сколько фотографий возвращено
+  -n, --dry-run перечислить фотографии, которые были бы обработаны, по одной
+                в строке: имя (с --recursive — путь внутри ПАПКИ), табуляция,
+                дата, табуляция, схема имени; с --undo — имя и дата из её
+                заголовка; ничего не менять. Порядок, в котором читаются имена
+                камерофона каждой папки, сообщается в стандартный поток ошибок.
+                Управляющие символы (и двунаправленные тоже), байты не в UTF-8
+                и обратные косые черты в именах пишутся как \t, \n,
+                \\ и \xHH
+  -0, --null    с --dry-run: писать имена без изменений и завершать каждую
+                запись символом NUL вместо конца строки
+  -h, --help    показать этот текст
+
+Печатает, сколько фотографий обработано, и завершается с кодом 0; счёт — это
+единственное число в строке, простыми цифрами на любом языке (с LC_ALL=C
+строка печатается как «EXIF Info добавлено в: N файлов»). Ошибка завершает
+работу: фотографии, обработанные до неё, остаются обработанными, сообщение
+идёт в стандартный поток ошибок, а код завершения — 1 (2 при неверных
+аргументах; также 1, если стандартный вывод недоступен для записи). Ctrl-C,
+SIGTERM и SIGHUP завершают работу после текущей фотографии, без счёта, с
+кодами 130, 143 и 129. Ход работы показывается в стандартном потоке ошибок,
+если это терминал.
+</translation>
+    </message>
+    <message>
+        <source>stamping: item %1 of %2</source>
+        <translation>запись: объект %1 из %2</translation>
+    </message>
+    <message>
+        <source>Passed over (changed or in use during the run): %1</source>
+        <translation>Пропущено (изменилось или было занято во время работы): %1</translation>
+    </message>
+    <message>
+        <source>waiting for another run on %1</source>
+        <translation>ожидание другого запуска в %1</translation>
+    </message>
+    <message>
+        <source>Original copy left alone, its photo not stamped (not the file that was being rewritten, or not ours to put back): %1</source>
+        <translation>Копия оригинала оставлена как есть, её фотография не обработана (это не тот файл, который перезаписывался, или не наш, чтобы его возвращать): %1</translation>
+    </message>
+    <message>
+        <source>Modification time not kept: %1</source>
+        <translation>Время изменения не сохранено: %1</translation>
+    </message>
+    <message>
+        <source>Passed over (%1): %2</source>
+        <translation>Пропущено (%1): %2</translation>
+    </message>
+    <message>
+        <source>Camera-phone names read %1 in %2</source>
+        <translation>Имена камерофона прочитаны так: %1, в %2</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <translation>не удаётся писать в стандартный вывод: %1</translation>
+    </message>
+    <message>
+        <source>the folder name is empty</source>
+        <translation>имя папки пустое</translation>
+    </message>
+</context>
+<context>
+    <name>StreamErrors</name>
+    <message>
+        <source>Cannot open %1.<byte value="xd"/>
+(%2.)</source>
+        <translation>Не удаётся открыть %1.<byte value="xd"/>
+(%2.)</translation>
+    </message>
+    <message>
+        <source>Cannot save readonly file %1.</source>
+        <translation>Не удаётся сохранить файл только для чтения %1.</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Не удаётся создать файл «%1». %2</translation>
+    </message>
+    <message>
+        <source>Stream read error</source>
+        <translation>Ошибка чтения потока</translation>
+    </message>
+    <message>
+        <source>Stream write error</source>
+        <translation>Ошибка записи потока</translation>
+    </message>
+</context>
+<context>
+    <name>SysErrorMessage</name>
+    <message>
+        <source>The operation completed successfully</source>
+        <translation>Операция успешно завершена</translation>
+    </message>
+    <message>
+        <source>Not implemented</source>
+        <translation>Не реализовано</translation>
+    </message>
+    <message>
+        <source>No such interface supported</source>
+        <translation>Такой интерфейс не поддерживается</translation>
+    </message>
+    <message>
+        <source>Invalid pointer</source>
+        <translation>Недопустимый указатель</translation>
+    </message>
+    <message>
+        <source>Operation aborted</source>
+        <translation>Операция прервана</translation>
+    </message>
+    <message>
+        <source>Unspecified error</source>
+        <translation>Неопознанная ошибка</translation>
+    </message>
+    <message>
+        <source>Catastrophic failure</source>
+        <translation>Катастрофический сбой</translation>
+    </message>
+    <message>
+        <source>Invalid FORMATETC structure</source>
+        <translation>Недопустимая структура FORMATETC</translation>
+    </message>
+    <message>
+        <source>Not enough memory</source>
+        <translation>Недостаточно памяти</translation>
+    </message>
+    <message>
+        <source>The parameter is incorrect</source>
+        <translation>Параметр задан неверно</translation>
+    </message>
+    <message>
+        <source>Unknown error %1</source>
+        <translation>Неизвестная ошибка %1</translation>
+    </message>
+</context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>Добавить EXIF</source>
+        <translation>Добавить EXIF</translation>
+    </message>
+    <message>
+        <source>Автор: </source>
+        <translation>Автор: </translation>
+    </message>
+    <message>
+        <source>the KadrimarkEXIF team</source>
+        <translation>команда KadrimarkEXIF</translation>
+    </message>
+    <message>
+        <source>Large icons</source>
+        <translation>Крупные значки</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Список</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Таблица</translation>
+    </message>
+    <message>
+        <source>Автор</source>
+        <translation>Автор</translation>
+    </message>
+    <message>
+        <source>Выход</source>
+        <translation>Выход</translation>
+    </message>
+</context>
+<context>
+    <name>TNamePattern</name>
+    <message>
+        <source>the pattern ends with a lone %</source>
+        <translation>шаблон кончается одиночным %</translation>
+    </message>
+    <message>
+        <source>unknown field %%1</source>
+        <translation>неизвестное поле %%1</translation>
+    </message>
+    <message>
+        <source>field %%1 given twice</source>
+        <translation>поле %%1 задано дважды</translation>
+    </message>
+    <message>
+        <source>the pattern needs a year (%Y or %y), a month (%m) and a day (%d)</source>
+        <translation>шаблону нужны год (%Y или %y), месяц (%m) и день (%d)</translation>
+    </message>
+</context>
+<context>
+    <name>TRzCustomShellTree</name>
+    <message>
+        <source>Stopped after opening %1 folders; press * on a folder to open more below it.</source>
+        <translation>Остановлено после открытия папок: %1; нажмите * на папке, чтобы открыть глубже.</translation>
+    </message>
+</context>
+<context>
+    <name>TStampCommand</name>
+    <message>
+        <source>EXIF Info добавлено в: </source>
+        <translation>EXIF Info добавлено в: </translation>
+    </message>
+    <message numerus="yes">
+        <source> файлов</source>
+        <translation>
+            <numerusform> файлов</numerusform>
+            <numerusform> файлов</numerusform>
+            <numerusform> файлов</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Motorola Photo не найденно<byte value="xd"/>
+или Exif info уже заполнено!</source>
+        <translation>Motorola Photo не найденно<byte value="xd"/>
+или Exif info уже заполнено!</translation>
+    </message>
+    <message>
+        <source>Photos given back as they were before the stamp: </source>
+        <translation>Фотографий возвращено в вид до записи EXIF: </translation>
+    </message>
+    <message>
+        <source>No photo carries the EXIF header this program writes.</source>
+        <translation>Ни одна фотография не несёт заголовка EXIF, который пишет эта программа.</translation>
+    </message>
+</context>
+<context>
+    <name>TStartupOptions</name>
+    <message>
+        <source>Try &apos;kadrimarkexif --help&apos;.</source>
+        <translation>Подробнее: «kadrimarkexif --help».</translation>
+    </message>
+    <message>
+        <source>cannot be shown</source>
+        <translation>не удаётся показать</translation>
+    </message>
+    <message>
+        <source>%1; starting on the desktop</source>
+        <translation>%1; окно открывается на рабочем столе</translation>
+    </message>
+    <message>
+        <source>Usage: kadrimarkexif [FOLDER]
+
+Opens the KadrimarkEXIF window: a folder tree, a file list and the command
+&quot;%1&quot;, which writes an EXIF date taken from the file name into
+every photo of the shown folder named DD-MM-YY_HHMM (15-06-07_1230.jpg is
+15 June 2007, 12:30) that has no EXIF data yet.
+
+FOLDER opens selected in the folder tree, its photos listed. Without it,
+or when it does not exist or is no folder, the window starts on the
+desktop (and says why on standard error).
+
+  -h, --help  show this text and exit
+
+To stamp a folder without the window, use kadrimarkexif-stamp.
+</source>
+        <translation>Использование: kadrimarkexif [ПАПКА]
+
+Открывает окно KadrimarkEXIF: дерево папок, список файлов и команду
+«%1», которая записывает дату EXIF, взятую из имени файла, в
+каждую фотографию показанной папки с именем вида ДД-ММ-ГГ_ЧЧММ
+(15-06-07_1230.jpg — это 15 июня 2007 года, 12:30), в которой ещё нет данных EXIF.
+
+ПАПКА открывается выбранной в дереве папок, её фотографии — в списке. Без неё,
+а также если её нет или это не папка, окно открывается на рабочем
+столе (и сообщает причину в стандартный поток ошибок).
+
+  -h, --help  показать этот текст и выйти
+
+Чтобы обработать папку без окна, используйте kadrimarkexif-stamp.
+</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>неизвестный ключ %1</translation>
+    </message>
+    <message>
+        <source>one folder at most</source>
+        <translation>можно указать не больше одной папки</translation>
+    </message>
+    <message>
+        <source>an empty folder name</source>
+        <translation>пустое имя папки</translation>
+    </message>
+</context>
+<context>
+    <name>TrashDropTarget</name>
+    <message>
+        <source>Cannot move %1 to the Trash: %2</source>
+        <translation>Не удаётся переместить %1 в корзину: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TreeViewWidget</name>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+</context>
+</TS>
