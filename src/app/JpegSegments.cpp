@@ -1,5 +1,6 @@
 #include "app/JpegSegments.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -13,6 +14,10 @@ constexpr std::uint8_t kEndOfImage = 0xD9;
 constexpr std::uint8_t kExifId[] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr int kExifIdLength = sizeof kExifId;
 constexpr int kShortestStampable = 20;
+// Bytes 5 and 6 of a file that already carries a header (an EXIF APP1 at
+// offset 2 shows 'E' at 6) or whose APP0 is not of the kind stamped.
+constexpr std::uint8_t kHeaderByte5 = 0x4C;
+constexpr std::uint8_t kHeaderByte6 = 0x45;
 
 bool StandsAlone(std::uint8_t marker) {
     return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
@@ -42,29 +47,44 @@ bool StartsWithApp0(const IByteSource& buffer) {
 }
 
 bool HasExifSegment(const IByteSource& buffer) {
+    return FindExifSegment(buffer).has_value();
+}
+
+bool IsStampableHead(const IByteSource& buffer) {
+    if (!StartsWithApp0(buffer))
+        return false;
+    if (buffer.Get(5) == kHeaderByte5 || buffer.Get(6) == kHeaderByte6)
+        return false;
+    return !HasExifSegment(buffer);
+}
+
+std::optional<TExifSpan> FindExifSegment(const IByteSource& buffer) {
     static constexpr std::uint8_t kStart[] = {kMarker, kStartOfImage};
     const long long size = buffer.Size();
     if (!BytesAt(buffer, 0, kStart, 2))
-        return false;
+        return std::nullopt;
     long long at = 2;
     while (at < size && buffer.Get(static_cast<int>(at)) == kMarker) {
         while (at < size && buffer.Get(static_cast<int>(at)) == kMarker)
             ++at;
         if (at >= size)
-            return false;
+            return std::nullopt;
         std::uint8_t marker = buffer.Get(static_cast<int>(at++));
         if (marker == kStartOfScan || marker == kEndOfImage || marker == 0)
-            return false;
+            return std::nullopt;
         if (StandsAlone(marker))
             continue;
         if (at + 2 > size)
-            return false;
+            return std::nullopt;
         int length = buffer.Get(static_cast<int>(at)) << 8 | buffer.Get(static_cast<int>(at) + 1);
         if (length < 2)
-            return false;
-        if (IsExifApp1(buffer, marker, at, length))
-            return true;
+            return std::nullopt;
+        if (IsExifApp1(buffer, marker, at, length)) {
+            const long long start = at + 2 + kExifIdLength;
+            const long long end = std::min(at + length, size);
+            return TExifSpan{static_cast<int>(start), static_cast<int>(end - start)};
+        }
         at += length;
     }
-    return false;
+    return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "app/ByteBuffer.h"
 
 // What the stamp command must know of a photo's JPEG structure before it
@@ -17,3 +19,17 @@ bool StartsWithApp0(const IByteSource& buffer);
 // begin "Exif" 00 00. Every step is checked against the buffer's end: a
 // truncated or malformed stream ends the walk with what was found so far.
 bool HasExifSegment(const IByteSource& buffer);
+
+// The data of the first EXIF APP1 segment (found as HasExifSegment finds
+// it) after its "Exif" 00 00: the TIFF structure, `length` bytes from
+// `start`, cut at the buffer's end.
+struct TExifSpan {
+    int start = 0;
+    int length = 0;
+};
+std::optional<TExifSpan> FindExifSegment(const IByteSource& buffer);
+
+// Whether the stamp command writes its head into a photo with these first
+// bytes: a plain JPEG starting with APP0 (StartsWithApp0), not marked as
+// carrying a header at bytes 5 and 6, without an EXIF segment.
+bool IsStampableHead(const IByteSource& buffer);

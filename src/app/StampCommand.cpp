@@ -55,11 +55,6 @@ std::string CountMessage(int done, bool undo) {
 constexpr std::size_t kGroupFiles = 1024;
 constexpr long long kGroupBytes = 256LL << 20;
 
-// Bytes 5 and 6 of a file that already carries a header (an EXIF APP1 at
-// offset 2 shows 'E' at 6) or whose APP0 is not of the kind stamped.
-constexpr std::uint8_t kHeaderByte5 = 0x4C;
-constexpr std::uint8_t kHeaderByte6 = 0x45;
-
 // A photo's rewrite written through a descriptor; a failure names the photo
 // and the system's reason.
 class TPhotoStream : public THandleStream {
@@ -83,17 +78,6 @@ class TPhotoStream : public THandleStream {
 // may have them from outside).
 bool IsPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
-// Whether the photo's head shows a plain JPEG starting with APP0, no header
-// mark at bytes 5 and 6, no EXIF segment.
-bool IsStampable(const TPhotoFile& photo) {
-    const IByteSource& head = photo.Head();
-    if (!StartsWithApp0(head))
-        return false;
-    if (head.Get(5) == kHeaderByte5 || head.Get(6) == kHeaderByte6)
-        return false;
-    return !HasExifSegment(head);
 }
 
 // A file to work on that may not be written ends the run, a dry run too, so
@@ -380,7 +364,7 @@ TPhotoFile TStampCommand::Walk::OpenPhoto(const TPhotoFolder& folder, const std:
 
 bool TStampCommand::Walk::Applies(const TPhotoFile& photo) const {
     if (!options_.undo)
-        return IsStampable(photo);
+        return IsStampableHead(photo.Head());
     return photo.Facts().st_size <= INT_MAX && OwnExifHeadDate(photo.Head()).has_value();
 }
 
