@@ -11,6 +11,8 @@
 
 #include "app/ProgramIcon.h"
 #include "app/ProgramImages.h"
+#include "app/StampSettings.h"
+#include "app/TakenDateSource.h"
 #include "chrome/ProgramChrome.h"
 #include "chrome/ProgressBar.h"
 #include "chrome/Splitter.h"
@@ -87,6 +89,8 @@ class TForm1::RefreshesWait {
             list.EndOutgoingDrag(true);
             if (CompareIdListBytes(list.FolderIdList(), list.Folder().IdList()) != 0)
                 list.FillList();
+            else
+                list.RereadTakenDates();  // videos are dated in place, under the same facts
         });
         Application->HandleExceptions([this] { form_.TeFolderListbox1->SetBusy(false); });
     }
@@ -192,6 +196,7 @@ void TForm1::CreateShellControls() {
     TeFileListBox1->SetMultiSelect(true);
     TeFileListBox1->SetReadOnly(true);
     TeFileListBox1->SetRowSelect(true);
+    TeFileListBox1->SetTakenDates(MakeTakenDateSource());
     TeFolderListbox1->SetShellList(TeFileListBox1);
 }
 
@@ -271,7 +276,7 @@ void TForm1::RzToolButton1Click(TObject*) {
         }
     } closeAfterRun{*this};
     RefreshesWait refreshesWait(*this);
-    stamp_.Run();
+    stamp_.Run(StampOptionsInForce());
 }
 
 void TForm1::RzToolButton2Click(TObject*) {

@@ -1,5 +1,6 @@
 #include "shell/ListItemModel.h"
 
+#include <QAbstractItemView>
 #include <QPainter>
 
 #include "framework/Canvas.h"
@@ -28,6 +29,11 @@ QVariant TListItemModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole:
             if (column != 0)
                 return {};
+            if (owner_->ViewStyle() == vsIcon) {
+                const QPixmap photo = owner_->ItemPhoto(item);
+                if (!photo.isNull())
+                    return QIcon(photo);
+            }
             return Picture(owner_->ItemImage(item), item.OverlayIndex, item.Cut);
         case Qt::BackgroundRole:
             if (index.row() == owner_->DropHighlighted())
@@ -39,6 +45,21 @@ QVariant TListItemModel::data(const QModelIndex& index, int role) const {
             if (item.Cut)
                 return ToQColor(clGrayText);
             return {};
+        case Qt::FontRole:
+            if (column > 0 && owner_->ItemDetailNote(item, column).italic) {
+                QFont font = owner_->ActiveView()->font();
+                font.setItalic(true);
+                return font;
+            }
+            return {};
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole: {
+            if (column == 0)
+                return {};
+            const TCellNote note = owner_->ItemDetailNote(item, column);
+            const std::string& text = role == Qt::ToolTipRole ? note.tip : note.description;
+            return text.empty() ? QVariant() : QVariant(QString::fromStdString(text));
+        }
         case Qt::TextAlignmentRole:
             if (column < owner_->ColumnCount() && owner_->ViewStyle() == vsReport)
                 return QVariant::fromValue(
@@ -173,4 +194,9 @@ QPixmap TListItemModel::Compose(HIMAGELIST list, int image, int overlay, bool di
 
 void TListItemModel::RowChanged(int row) {
     emit dataChanged(index(row, 0), index(row, columns_ - 1));
+}
+
+void TListItemModel::ColumnChanged(int column) {
+    if (rows_ > 0 && column < columns_)
+        emit dataChanged(index(0, column), index(rows_ - 1, column));
 }

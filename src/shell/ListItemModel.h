@@ -38,6 +38,8 @@ class TListItemModel final : public QAbstractTableModel {
     void ColumnsRenamed();
     // The row's look changed (drawn as a drop target, or no longer).
     void RowChanged(int row);
+    // The texts of a column changed in any rows.
+    void ColumnChanged(int column);
     // Pictures depend on the image lists: drop what was composed.
     void ForgetPictures() { pictures_.clear(); }
 

@@ -283,7 +283,7 @@ void TRzCustomListView::ShowStyle() {
         iconView_->setFlow(viewStyle_ == vsList ? QListView::TopToBottom : QListView::LeftToRight);
         iconView_->setWrapping(true);
         iconView_->setWordWrap(icons);
-        iconView_->setIconSize(icons ? QSize(32, 32) : QSize(16, 16));
+        iconView_->setIconSize(icons ? QSize(kLargeIconPixels, kLargeIconPixels) : QSize(16, 16));
         iconView_->setGridSize(
             icons ? IconCellSize(kIconCellWidth, iconView_->iconSize(), iconView_->fontMetrics()) +
                         QSize(kIconGridGap, kIconGridGap)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPoint>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,9 @@ class TSortHeader;
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
+// The width and height of a large icon's picture.
+constexpr int kLargeIconPixels = 32;
+
 // One row of the list. The list owns its items; Data belongs to whoever put
 // it there (the shell list owns its records and frees them on deletion).
 // An empty Caption is asked of the list (ItemCaption) when the row is shown.
@@ -39,6 +43,14 @@ struct TListItem {
     // the list (ItemDetailText) up to SubItemCount.
     std::vector<std::string> SubItems;
     int SubItemCount = 0;
+};
+
+// How a detail cell reads beyond its text: in italics, with a tip, and what
+// assistive tools are told of it besides its text.
+struct TCellNote {
+    bool italic = false;
+    std::string tip;
+    std::string description;
 };
 
 struct TListColumn {
@@ -199,7 +211,11 @@ class TRzCustomListView : public TWinControl, public TRzFrameControllerClient {
     // The name a label edit starts with (bytes; shown through ReadableText).
     virtual std::string ItemEditText(TListItem& item) { return ItemCaption(item); }
     virtual std::string ItemDetailText(TListItem&, int) { return {}; }
+    virtual TCellNote ItemDetailNote(TListItem&, int) { return {}; }
     virtual int ItemImage(TListItem& item) { return item.ImageIndex; }
+    // The item's own picture for the large icons (a photo's), drawn instead of
+    // its image; a null pixmap for none.
+    virtual QPixmap ItemPhoto(TListItem&) { return {}; }
     virtual void ColumnClick(int column);
     virtual void ItemOpen(int index);
     // A label edit ended with a new text; false keeps the old caption.

@@ -1,5 +1,6 @@
 #include "shell/ShellList.h"
 
+#include <sys/stat.h>
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QListView>
@@ -15,6 +16,8 @@
 #include "platform/DeviceChanges.h"
 #include "platform/FolderScan.h"
 #include "platform/PromptsInForce.h"
+#include "platform/ShellItemInfo.h"
+#include "platform/ShellItems.h"
 #include "shell/DeviceChangeHandler.h"
 #include "shell/DisplayNames.h"
 #include "shell/DriveValidation.h"
@@ -44,12 +47,34 @@ std::string AfterLastSlash(const std::string& text) {
     return text.substr(text.rfind('/') + 1);
 }
 
+// The column of dates taken, as wide as the time it was modified.
+constexpr int kTakenColumnWidth = 120;
+// The arrow that marks a date still to be written.
+constexpr const char* kToBeWrittenMark = "\u2192 ";
+
+QString ListText(const char* text) {
+    return QCoreApplication::translate("TRzShellList", text);
+}
+
+// What names one state of a file for its picture: a rewrite changes its size
+// or time, or both.
+long long PhotoStamp(const EntryFacts& facts) {
+    return static_cast<long long>(static_cast<std::uint64_t>(facts.ModifiedNs) ^
+                                  (facts.Size * 0x9E3779B97F4A7C15ULL));
+}
+
 }  // namespace
 
 // ------------------------------------------------------------- life
 
 TRzCustomShellList::TRzCustomShellList(TComponent* owner)
     : TRzCustomListView(owner),
+      photos_(kLargeIconPixels,
+              [this] {
+                  if (ViewStyle() == vsIcon)
+                      IconView()->viewport()->update();
+              }),
+      dates_([this] { TakenDatesArrived(); }),
       dropBridge_(Widget(), {IconView()->viewport(), ReportView()->viewport()}) {
     dragLoop_ = [this](QMimeData* mime, DWORD allowed, int button) {
         return RunQtDragLoop(ActiveView()->viewport(), mime, allowed, button);
@@ -154,6 +179,8 @@ void TRzCustomShellList::SetViewStyle(TViewStyle style) {
     if (style == ViewStyle())
         return;
     TRzCustomListView::SetViewStyle(style);
+    QueueFolderPhotos();
+    QueueTakenDates(false);
     dropBridge_.Reaccept();
     if (style == vsReport)
         ApplyHeaderSortIndicator();
@@ -191,6 +218,8 @@ void TRzCustomShellList::FillList() {
     refreshPending_ = false;
     TCursorScope hourglass(crHourGlass);
     SetEmptyText({});
+    photos_.CancelPending();
+    dates_.SetFolder(nullptr);
     ClearSelection();
     BeginUpdate();
     ClearItems();
@@ -206,11 +235,13 @@ void TRzCustomShellList::FillList() {
         PrepareMasks();
         Enumerate(folder.Get(), folder_.IdList());
     }
+    ReadTakenDates(false);
     Sort();
     if (ItemCount() > 0)
         SetFocusedIndex(0);
     if (ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon)
         ScrollToTopLeft();
+    QueueFolderPhotos();
     if (HasOption(sloDynamicRefresh))
         StartWatch();
 }
@@ -338,6 +369,8 @@ void TRzCustomShellList::ShowAttributes(TListItem& item, ULONG attributes) {
 void TRzCustomShellList::Renew(int row, LPCITEMIDLIST item) {
     TListItem& shown = Item(row);
     TRzShellListData* record = RecordOf(shown.Data);
+    if (KindOf(item) == ItemKind::Entry)
+        dates_.Forget(std::string(EntryFactsOf(item).Name));
     record->ReplaceRelIdList(CopyIdList(nullptr, item));
     shown.Caption.clear();
     ULONG attributes = kAcceptRequest;
@@ -398,6 +431,13 @@ std::string TRzCustomShellList::ItemCaption(TListItem& item) {
 std::string TRzCustomShellList::ItemDetailText(TListItem& item, int column) {
     if (column > item.SubItemCount)
         return {};
+    if (column == takenColumn_) {
+        const TTakenDate* date = TakenDateOf(item);
+        if (date == nullptr || date->kind == TTakenKind::None)
+            return {};
+        return date->kind == TTakenKind::ToBeWritten ? kToBeWrittenMark + date->moment
+                                                     : date->moment;
+    }
     if (column <= static_cast<int>(item.SubItems.size()) && !item.SubItems[column - 1].empty())
         return item.SubItems[column - 1];
     auto* record = RecordOf(item.Data);
@@ -424,6 +464,117 @@ int TRzCustomShellList::ItemImage(TListItem& item) {
     return item.ImageIndex;
 }
 
+TCellNote TRzCustomShellList::ItemDetailNote(TListItem& item, int column) {
+    if (column != takenColumn_ || column > item.SubItemCount)
+        return {};
+    const TTakenDate* date = TakenDateOf(item);
+    switch (date != nullptr ? date->kind : TTakenKind::None) {
+        case TTakenKind::Carried:
+            return {false, {}, ListText("Date taken, carried by the file").toStdString()};
+        case TTakenKind::ToBeWritten: {
+            const std::string tip = ListText("will be written by Добавить EXIF").toStdString();
+            return {true, tip,
+                    ListText("Date taken, to be written by Добавить EXIF").toStdString()};
+        }
+        case TTakenKind::None:
+            break;
+    }
+    return {false,
+            {},
+            (date != nullptr ? ListText("No date taken") : ListText("Date taken not read yet"))
+                .toStdString()};
+}
+
+const TTakenDate* TRzCustomShellList::TakenDateOf(const TListItem& item) {
+    const TRzShellListData* record = RecordOf(item.Data);
+    if (record == nullptr || KindOf(record->RelIdList()) != ItemKind::Entry)
+        return nullptr;
+    return dates_.Date(std::string(EntryFactsOf(record->RelIdList()).Name));
+}
+
+std::vector<std::string> TRzCustomShellList::FileNames() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(ItemCount()));
+    for (int i = 0; i < ItemCount(); ++i) {
+        const TRzShellListData* record = RecordOf(Item(i).Data);
+        if (record == nullptr || KindOf(record->RelIdList()) != ItemKind::Entry)
+            continue;
+        const EntryFacts facts = EntryFactsOf(record->RelIdList());
+        if (S_ISREG(facts.Mode) || S_ISLNK(facts.Mode))
+            names.emplace_back(facts.Name);
+    }
+    return names;
+}
+
+void TRzCustomShellList::ReadTakenDates(bool always) {
+    if (takenColumn_ < 0)
+        return dates_.SetFolder(nullptr);
+    std::shared_ptr<const ITakenDatesFolder> folder = takenDates_->Folder(folderPath_, FileNames());
+    const ITakenDatesFolder* shown = dates_.Folder();
+    if (!always && shown != nullptr && folder->ReadsAs(*shown))
+        return QueueTakenDates(false);
+    dates_.SetFolder(std::move(folder), always);
+    QueueTakenDates(always);
+}
+
+void TRzCustomShellList::RereadTakenDates() {
+    ReadTakenDates(true);
+}
+
+void TRzCustomShellList::QueueTakenDates(bool again) {
+    if (takenColumn_ >= 0 && ViewStyle() == vsReport)
+        dates_.RequestInBackground(FileNames(), again);
+}
+
+void TRzCustomShellList::TakenDatesArrived() {
+    Model()->ColumnChanged(takenColumn_);
+    if (std::abs(sortColumn_) - 1 == takenColumn_ && dates_.PendingCount() == 0)
+        Sort();
+}
+
+void TRzCustomShellList::SortByTakenDate(int direction) {
+    // Each row's date once, not once per compare.
+    std::vector<const TTakenDate*> dates(static_cast<std::size_t>(ItemCount()));
+    for (int i = 0; i < ItemCount(); ++i) {
+        const TRzShellListData* record = RecordOf(Item(i).Data);
+        if (record != nullptr && KindOf(record->RelIdList()) == ItemKind::Entry)
+            dates[i] = dates_.Known(std::string(EntryFactsOf(record->RelIdList()).Name));
+        if (dates[i] != nullptr && dates[i]->kind == TTakenKind::None)
+            dates[i] = nullptr;
+    }
+    SortItems([&](int a, int b) {
+        if (dates[a] == nullptr || dates[b] == nullptr)
+            return dates[a] != nullptr && dates[b] == nullptr;
+        return dates[a]->moment.compare(dates[b]->moment) * direction < 0;
+    });
+}
+
+QPixmap TRzCustomShellList::ItemPhoto(TListItem& item) {
+    std::optional<TListPhotos::TFile> file = PhotoFileOf(item);
+    return file ? photos_.Picture(*file) : QPixmap();
+}
+
+std::optional<TListPhotos::TFile> TRzCustomShellList::PhotoFileOf(const TListItem& item) const {
+    const TRzShellListData* record = RecordOf(item.Data);
+    if (record == nullptr || folderPath_.empty() || KindOf(record->RelIdList()) != ItemKind::Entry)
+        return std::nullopt;
+    const EntryFacts facts = EntryFactsOf(record->RelIdList());
+    if (!(S_ISREG(facts.Mode) || S_ISLNK(facts.Mode)) || !TListPhotos::IsPictureName(facts.Name))
+        return std::nullopt;
+    return TListPhotos::TFile{ItemPath(folderPath_, record->RelIdList()), PhotoStamp(facts)};
+}
+
+void TRzCustomShellList::QueueFolderPhotos() {
+    photos_.CancelPending();
+    if (ViewStyle() != vsIcon)
+        return;
+    std::vector<TListPhotos::TFile> files;
+    for (int i = 0; i < ItemCount(); ++i)
+        if (std::optional<TListPhotos::TFile> file = PhotoFileOf(Item(i)))
+            files.push_back(std::move(*file));
+    photos_.RequestInBackground(files);
+}
+
 // ------------------------------------------------------------- columns and sorting
 
 void TRzCustomShellList::SaveWidthsIfMarked() {
@@ -433,8 +584,14 @@ void TRzCustomShellList::SaveWidthsIfMarked() {
 
 void TRzCustomShellList::BuildColumns() {
     SaveWidthsIfMarked();
+    takenColumn_ = -1;
     if (IShellDetails* details = Details()) {
-        widthsSavable_ = BuildDetailsColumns(*this, details, folderPath_);
+        std::vector<TListColumn> extra;
+        if (takenDates_ && !folderPath_.empty())
+            extra.push_back({ListText("Date taken").toStdString(), kTakenColumnWidth, caLeft});
+        widthsSavable_ = BuildDetailsColumns(*this, details, folderPath_, extra);
+        if (!extra.empty())
+            takenColumn_ = ColumnCount() - 1;
     } else {
         BuildBuiltInColumns(*this);
         widthsSavable_ = true;
@@ -457,6 +614,9 @@ void TRzCustomShellList::SetSortColumn(int column) {
 void TRzCustomShellList::Sort() {
     if (sortColumn_ == 0 || !folderObject_)
         return;
+    const int direction = sortColumn_ < 0 ? -1 : 1;
+    if (std::abs(sortColumn_) - 1 == takenColumn_)
+        return SortByTakenDate(direction);
     // Each row's record once, not once per compare.
     std::vector<LPCITEMIDLIST> items(ItemCount());
     for (int i = 0; i < ItemCount(); ++i) {
@@ -464,7 +624,6 @@ void TRzCustomShellList::Sort() {
         items[i] = record != nullptr ? record->RelIdList() : nullptr;
     }
     const TFolderItemOrder order(folderObject_.Get(), std::abs(sortColumn_) - 1, std::move(items));
-    const int direction = sortColumn_ < 0 ? -1 : 1;
     SortItems([&](int a, int b) { return order.Compare(a, b) * direction < 0; });
 }
 
@@ -526,6 +685,8 @@ void TRzCustomShellList::RefreshItems() {
                        attributes);
         }
     }
+    if (!match.New.empty() || !match.Gone.empty() || !match.Renewed.empty())
+        ReadTakenDates(false);
     FillComplete();
     SetAllocBy(256);
 }

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "shell/ChangeHandlerThread.h"
+#include "shell/ListDates.h"
+#include "shell/ListPhotos.h"
 #include "shell/QtDropBridge.h"
 #include "shell/RzListView.h"
 #include "shell/ShellDrag.h"
@@ -15,6 +18,7 @@
 #include "shell/ShellLinks.h"
 #include "shell/ShellListData.h"
 #include "shell/ShellLocator.h"
+#include "shell/TakenDates.h"
 
 class QMenu;
 class TRzDeviceChangeHandler;
@@ -83,6 +87,18 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     int SortColumn() const { return sortColumn_; }
     void SetSortColumn(int column);
 
+    // ----- the date-taken column (TakenDates.h)
+    // Installs the source of the "Date taken" column, which folders with a
+    // path then show after their own columns; null takes it away. Takes
+    // effect at the next fill.
+    void SetTakenDates(std::shared_ptr<ITakenDates> dates) { takenDates_ = std::move(dates); }
+    // The column's index; -1 while it is not shown.
+    int TakenColumn() const { return takenColumn_; }
+    // Reads every date of the shown folder again, the shown ones kept until
+    // then: the files or the options they are read with changed.
+    void RereadTakenDates();
+    int DatesPendingForTest() const { return dates_.PendingCount(); }
+
     // ----- items
     // The record of item `index`; Exception "Invalid class typecast" for an
     // item without one.
@@ -128,6 +144,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     bool OwnDragRunningForTest() const { return ownDrag_; }
     bool DropTargetRegisteredForTest() const { return dropBridge_.Registered(); }
     bool RefreshPendingForTest() const { return refreshPending_; }
+    int PhotosPendingForTest() const { return photos_.PendingCount(); }
 
     // ----- IShellListLink
     TComponent* LinkComponent() override { return this; }
@@ -177,7 +194,9 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     void DeleteItem(TListItem& item) override;
     std::string ItemCaption(TListItem& item) override;
     std::string ItemDetailText(TListItem& item, int column) override;
+    TCellNote ItemDetailNote(TListItem& item, int column) override;
     int ItemImage(TListItem& item) override;
+    QPixmap ItemPhoto(TListItem& item) override;
     void ColumnClick(int column) override;
     void WndProc(TMessage& message) override;
     void Loaded() override;
@@ -227,6 +246,26 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     // read before a failure when the read stops early.
     std::vector<TOwnedIdList> EnumerateFresh() const;
     void BuildColumns();
+    // The file behind the row for a picture of its own; none for a row that
+    // is no picture file.
+    std::optional<TListPhotos::TFile> PhotoFileOf(const TListItem& item) const;
+    // In large icons, every picture of the folder is queued behind the shown
+    // ones; in the other styles, none is.
+    void QueueFolderPhotos();
+    // The on-disk names of the rows that are files.
+    std::vector<std::string> FileNames() const;
+    // The date of the row's file: known, or asked for (null meanwhile).
+    const TTakenDate* TakenDateOf(const TListItem& item);
+    // The dates of the shown folder as its names are now read: all dates
+    // start over when the folder is new or its names are read otherwise now
+    // (`always`: in any case, the shown ones kept until read again).
+    void ReadTakenDates(bool always);
+    // In report view every date of the folder is queued behind the shown
+    // ones.
+    void QueueTakenDates(bool again);
+    void TakenDatesArrived();
+    // Rows with a date first, by date; rows without after them either way.
+    void SortByTakenDate(int direction);
     void Sort();
     void SaveWidthsIfMarked();
     void StopWatch();
@@ -290,6 +329,10 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     std::string unreadableReport_;  // the failure still to report
     PendingInsert pendingInsert_;
     std::unique_ptr<TChangeHandlerThread> watcher_;
+    TListPhotos photos_;
+    std::shared_ptr<ITakenDates> takenDates_;
+    TListDates dates_;
+    int takenColumn_ = -1;
 
     bool ownDrag_ = false;
     TDragLoop dragLoop_;

@@ -181,7 +181,7 @@ void BuildBuiltInColumns(TRzCustomListView& list) {
 }
 
 bool BuildDetailsColumns(TRzCustomListView& list, IShellDetails* details,
-                         const std::string& folderPath) {
+                         const std::string& folderPath, const std::vector<TListColumn>& extra) {
     const bool hasPath = !folderPath.empty();
     const bool restore = hasPath && HaveSavedColumnWidths();
     list.BeginColumnUpdate();
@@ -198,6 +198,8 @@ bool BuildDetailsColumns(TRzCustomListView& list, IShellDetails* details,
         list.AddColumn(TakeName(header.str, nullptr), header.cxChar * kPixelsPerCharacter,
                        alignment);
     }
+    for (const TListColumn& column : extra)
+        list.AddColumn(column.Caption, column.Width, column.Alignment);
     if (restore)
         RestoreColumnWidths(list);
     list.EndColumnUpdate();

@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "platform/ShellInterfaces.h"
 
 class TRzCustomListView;
+struct TListColumn;
 class TRzShellListData;
 
 // Detail columns of the file list: where they come from, their widths, and
@@ -47,10 +49,11 @@ ComPtr<IShellDetails> FetchShellDetails(IShellFolder* folder);
 // Type 100, Modified 120), taking saved widths when the shape matches.
 void BuildBuiltInColumns(TRzCustomListView& list);
 // Rebuilds the columns from the details object, 7 pixels per character of the
-// width each suggests, or the saved widths for a folder with a path. Returns
-// whether the widths may be saved (the folder has a path).
+// width each suggests, followed by `extra`, or the saved widths for a folder
+// with a path. Returns whether the widths may be saved (the folder has a
+// path).
 bool BuildDetailsColumns(TRzCustomListView& list, IShellDetails* details,
-                         const std::string& folderPath);
+                         const std::string& folderPath, const std::vector<TListColumn>& extra = {});
 
 void SaveColumnWidths(const TRzCustomListView& list);
 // Gives the saved widths back to the columns; the block's count limits how

@@ -145,7 +145,7 @@ TEST_F(Form1Test, ViewButtons_SetTheListsStyleOnce) {
     EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsList);
     Click(form.RzToolButton6);
     EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsReport);
-    EXPECT_EQ(form.TeFileListBox1->ColumnCount(), 4);
+    EXPECT_EQ(form.TeFileListBox1->ColumnCount(), 5);  // the folder's four and the date taken
     Click(form.RzToolButton4);
     EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsIcon);
 }

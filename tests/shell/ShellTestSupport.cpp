@@ -28,6 +28,7 @@ class ShellEnvironment : public ::testing::Environment {
         setenv("XDG_PICTURES_DIR", home_->File("Pictures").c_str(), 1);
         setenv("XDG_DATA_HOME", home_->File(".local/share").c_str(), 1);
         setenv("XDG_CONFIG_HOME", home_->File(".config").c_str(), 1);
+        setenv("XDG_CACHE_HOME", home_->File(".cache").c_str(), 1);
         InitShellEnv();
     }
     void TearDown() override {
