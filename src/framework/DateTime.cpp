@@ -41,9 +41,11 @@ std::string FromQtPattern(const QString& pattern) {
             token = std::string(run, 'n');
         else if (c == 'H')
             token = std::string(run, 'h');
-        else if (c == 'A' || c == 'a')
-            token = "AMPM";
-        else if (c == 't')
+        else if (c == 'A' || c == 'a') {
+            token = "AMPM";  // Qt's "AP", "ap", "A" and "a" are all one marker
+            if (run == 1 && i + 1 < p.size() && (p[i + 1] == 'P' || p[i + 1] == 'p'))
+                run = 2;
+        } else if (c == 't')
             token.clear();
         out += token;
         i += run;
@@ -64,10 +66,11 @@ std::vector<std::string> Names(const QLocale& locale, bool months, QLocale::Form
     return names;
 }
 
+}  // namespace
+
 // Built in one piece: the separators are constructed, not assigned (GCC 12
 // misreads a short literal assigned to a string at -O3 as an overlapping copy).
-TFormatSettings SystemSettings() {
-    QLocale locale = QLocale::system();
+TFormatSettings LocaleFormatSettings(const QLocale& locale) {
     return {
         .ShortDateFormat = FromQtPattern(locale.dateFormat(QLocale::ShortFormat)),
         .LongDateFormat = FromQtPattern(locale.dateFormat(QLocale::LongFormat)),
@@ -83,6 +86,8 @@ TFormatSettings SystemSettings() {
         .LongDayNames = Names(locale, false, QLocale::LongFormat),
     };
 }
+
+namespace {
 
 bool StartsWithNoCase(const std::string& s, size_t at, const char* word) {
     for (size_t i = 0; word[i] != 0; ++i)
@@ -248,7 +253,7 @@ void SetClock(std::function<TDateTime()> newClock) {
 
 const TFormatSettings& FormatSettings() {
     if (!settings)
-        settings = SystemSettings();
+        settings = LocaleFormatSettings(QLocale::system());
     return *settings;
 }
 

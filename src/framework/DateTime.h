@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ struct TFormatSettings {
 };
 const TFormatSettings& FormatSettings();
 void SetFormatSettings(const TFormatSettings& settings);
+// The conventions of one locale, its Qt patterns put into the format language.
+TFormatSettings LocaleFormatSettings(const QLocale& locale);
 
 // Formats the date and time. Specifiers (case-insensitive): c (short date, a
 // blank, long time), d dd ddd dddd ddddd (short date) dddddd (long date),

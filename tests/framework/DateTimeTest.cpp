@@ -72,4 +72,11 @@ TEST(DateTimeSystemTest, LocaleFormatsComeFromTheSystemLocale) {
     EXPECT_EQ(FormatDateTime("", TDateTime{2026, 12, 8, 16, 5, 9, 0}), "8 Dec 2026 16:05:09");
 }
 
+// Qt's two-letter AM/PM marker ("h:mm:ss AP") is one marker, not "PM" and a P.
+TEST(DateTimeSystemTest, TwelveHourLocalesShowTheirMarkerOnce) {
+    SetFormatSettings(LocaleFormatSettings(QLocale(QLocale::English, QLocale::UnitedStates)));
+    EXPECT_EQ(FormatDateTime("", TDateTime{2026, 12, 8, 16, 5, 9, 0}), "12/8/26 4:05:09 PM");
+    SetFormatSettings(LocaleFormatSettings(QLocale::system()));
+}
+
 }  // namespace
