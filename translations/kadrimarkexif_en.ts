@@ -77,6 +77,42 @@
     </message>
 </context>
 <context>
+    <name>FileWork</name>
+    <message>
+        <source>%1 &quot;%2&quot;
+Files done: %3 (%4)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files done: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files done: %1 (%2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelled. %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Moving</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copying</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Deleting</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>FolderDropTarget</name>
     <message>
         <source>Cannot put the items into %1: %2</source>
@@ -208,6 +244,14 @@
         <source>Modified</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 KB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1KB</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ShellFolder</name>
@@ -276,6 +320,17 @@
     </message>
 </context>
 <context>
+    <name>ShellList</name>
+    <message>
+        <source>This folder cannot be read: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>StampCli</name>
     <message>
         <source>day first</source>
@@ -306,6 +361,42 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>stamping: item %1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Passed over (changed or in use during the run): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>waiting for another run on %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Original copy left alone, its photo not stamped (not the file that was being rewritten, or not ours to put back): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modification time not kept: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Passed over (%1): %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera-phone names read %1 in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder name is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]
                            [--recursive] [--set-mtime] [--videos] FOLDER
        kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER
@@ -325,11 +416,14 @@ over and named on standard error: a wrong date is worse than none.
 Each photo is rewritten safely: a new copy is written beside it and on disk
 before it replaces the photo, which keeps its permissions, owner and
 modification time (new copies are made durable in batches, a batch at a
-time). A photo of another owner, whose owner a new copy could not keep, is
-overwritten in place after its original is saved beside it; a later run puts
-back an original that an interrupted run left, when the photo is still as
-that run left it; otherwise it names the original&apos;s copy, leaves the photo
-alone and exits 1.
+time). A photo of another owner, whose owner a new copy could not keep, and
+a photo with more than one name (hard links: every name sees the stamp) are
+overwritten in place after the original is saved beside them; a photo you
+may write in a folder you may not is overwritten in place after its original
+is saved in $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). A later
+run puts back an original that an interrupted run left, when the photo is
+still as that run left it; otherwise it names the original&apos;s copy, leaves
+the photo alone and exits 1.
 
 Entries are taken folders first, then by name (case-insensitive), hidden
 ones included. One run works in a folder at a time; another waits for it. A
@@ -354,11 +448,13 @@ the run, is left alone and named on standard error.
   -r, --recursive
                 subfolders too, depth first after each folder&apos;s own photos,
                 each waited for and worked in as FOLDER is; hidden folders,
-                links to folders and other mounted file systems are left
-                out, and so are folders more than 64 levels down; the count
-                covers every folder
+                symbolic links (to folders and to photos alike) and other
+                mounted file systems are left out, and so are folders more
+                than 64 levels down (each named on standard error); the
+                count covers every folder
   --set-mtime   give each stamped photo the shot&apos;s moment as its
-                modification time (without it the file keeps its own)
+                modification time (without it the file keeps its own);
+                --undo gives back the bytes, not the time it replaced
   --videos      also date the videos named in the schemes in force, ending
                 in .3gp, .3g2, .mp4, .m4v or .mov (Android&apos;s and WhatsApp&apos;s
                 begin VID where their photos begin IMG): a video whose movie
@@ -399,42 +495,6 @@ standard error when it is a terminal.
 </source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>stamping: item %1 of %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Passed over (changed or in use during the run): %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>waiting for another run on %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Original copy left alone, its photo not stamped (not the file that was being rewritten, or not ours to put back): %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Modification time not kept: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Passed over (%1): %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Camera-phone names read %1 in %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>cannot write to standard output: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the folder name is empty</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>StreamErrors</name>
@@ -457,6 +517,10 @@ standard error when it is a terminal.
     </message>
     <message>
         <source>Stream write error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create file in folder &quot;%1&quot;. %2. The original cannot be kept in &quot;%3&quot; either: %4</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -83,6 +83,43 @@
     </message>
 </context>
 <context>
+    <name>FileWork</name>
+    <message>
+        <source>%1 &quot;%2&quot;
+Files done: %3 (%4)</source>
+        <translation>%1 «%2»
+Готово файлов: %3 (%4)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Files done: %1.</source>
+        <translation>Готово файлов: %1.</translation>
+    </message>
+    <message>
+        <source>Files done: %1 (%2).</source>
+        <translation>Готово файлов: %1 (%2).</translation>
+    </message>
+    <message>
+        <source>Cancelled. %1</source>
+        <translation>Отменено. %1</translation>
+    </message>
+    <message>
+        <source>Moving</source>
+        <translation>Перемещение</translation>
+    </message>
+    <message>
+        <source>Copying</source>
+        <translation>Копирование</translation>
+    </message>
+    <message>
+        <source>Deleting</source>
+        <translation>Удаление</translation>
+    </message>
+</context>
+<context>
     <name>FolderDropTarget</name>
     <message>
         <source>Cannot put the items into %1: %2</source>
@@ -214,6 +251,14 @@
         <source>Modified</source>
         <translation>Изменён</translation>
     </message>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 КБ</translation>
+    </message>
+    <message>
+        <source>%1KB</source>
+        <translation>%1 КБ</translation>
+    </message>
 </context>
 <context>
     <name>ShellFolder</name>
@@ -282,6 +327,17 @@
     </message>
 </context>
 <context>
+    <name>ShellList</name>
+    <message>
+        <source>This folder cannot be read: %1.</source>
+        <translation>Эту папку не удаётся прочитать: %1.</translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: %2.</source>
+        <translation>Не удаётся открыть «%1»: %2.</translation>
+    </message>
+</context>
+<context>
     <name>StampCli</name>
     <message>
         <source>day first</source>
@@ -312,6 +368,42 @@
         <translation>день и месяц не различить</translation>
     </message>
     <message>
+        <source>stamping: item %1 of %2</source>
+        <translation>запись: объект %1 из %2</translation>
+    </message>
+    <message>
+        <source>Passed over (changed or in use during the run): %1</source>
+        <translation>Пропущено (изменилось или было занято во время работы): %1</translation>
+    </message>
+    <message>
+        <source>waiting for another run on %1</source>
+        <translation>ожидание другого запуска в %1</translation>
+    </message>
+    <message>
+        <source>Original copy left alone, its photo not stamped (not the file that was being rewritten, or not ours to put back): %1</source>
+        <translation>Копия оригинала оставлена как есть, её фотография не обработана (это не тот файл, который перезаписывался, или не наш, чтобы его возвращать): %1</translation>
+    </message>
+    <message>
+        <source>Modification time not kept: %1</source>
+        <translation>Время изменения не сохранено: %1</translation>
+    </message>
+    <message>
+        <source>Passed over (%1): %2</source>
+        <translation>Пропущено (%1): %2</translation>
+    </message>
+    <message>
+        <source>Camera-phone names read %1 in %2</source>
+        <translation>Имена камерофона прочитаны так: %1, в %2</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output: %1</source>
+        <translation>не удаётся писать в стандартный вывод: %1</translation>
+    </message>
+    <message>
+        <source>the folder name is empty</source>
+        <translation>имя папки пустое</translation>
+    </message>
+    <message>
         <source>Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]
                            [--recursive] [--set-mtime] [--videos] FOLDER
        kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER
@@ -331,11 +423,14 @@ over and named on standard error: a wrong date is worse than none.
 Each photo is rewritten safely: a new copy is written beside it and on disk
 before it replaces the photo, which keeps its permissions, owner and
 modification time (new copies are made durable in batches, a batch at a
-time). A photo of another owner, whose owner a new copy could not keep, is
-overwritten in place after its original is saved beside it; a later run puts
-back an original that an interrupted run left, when the photo is still as
-that run left it; otherwise it names the original&apos;s copy, leaves the photo
-alone and exits 1.
+time). A photo of another owner, whose owner a new copy could not keep, and
+a photo with more than one name (hard links: every name sees the stamp) are
+overwritten in place after the original is saved beside them; a photo you
+may write in a folder you may not is overwritten in place after its original
+is saved in $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). A later
+run puts back an original that an interrupted run left, when the photo is
+still as that run left it; otherwise it names the original&apos;s copy, leaves
+the photo alone and exits 1.
 
 Entries are taken folders first, then by name (case-insensitive), hidden
 ones included. One run works in a folder at a time; another waits for it. A
@@ -367,10 +462,14 @@ the run, is left alone and named on standard error.
 и на диск до того, как заменит фотографию, а та сохраняет права доступа,
 владельца и время изменения (новые копии сбрасываются на диск пакетами, по
 пакету за раз). Фотография другого владельца, которого новая копия сохранить
-не смогла бы, перезаписывается на месте после того, как её оригинал сохранён
-рядом; следующий запуск возвращает оригинал, оставленный прерванным запуском,
-если фотография всё ещё такая, какой тот запуск её оставил; иначе он называет
-копию оригинала, не трогает фотографию и завершается с кодом 1.
+не смогла бы, и фотография с несколькими именами (жёсткие ссылки: запись
+видна под каждым именем) перезаписываются на месте после того, как оригинал
+сохранён рядом; фотография, которую можно изменять, в папке, которую изменять
+нельзя, перезаписывается на месте после того, как её оригинал сохранён в
+$XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий запуск
+возвращает оригинал, оставленный прерванным запуском, если фотография всё ещё
+такая, какой тот запуск её оставил; иначе он называет копию оригинала, не
+трогает фотографию и завершается с кодом 1.
 
 Записи берутся сначала папки, затем по имени (без учёта регистра), скрытые
 тоже. В одной папке одновременно работает один запуск; другой ждёт его.
@@ -394,11 +493,13 @@ the run, is left alone and named on standard error.
   -r, --recursive
                 subfolders too, depth first after each folder&apos;s own photos,
                 each waited for and worked in as FOLDER is; hidden folders,
-                links to folders and other mounted file systems are left
-                out, and so are folders more than 64 levels down; the count
-                covers every folder
+                symbolic links (to folders and to photos alike) and other
+                mounted file systems are left out, and so are folders more
+                than 64 levels down (each named on standard error); the
+                count covers every folder
   --set-mtime   give each stamped photo the shot&apos;s moment as its
-                modification time (without it the file keeps its own)
+                modification time (without it the file keeps its own);
+                --undo gives back the bytes, not the time it replaced
   --videos      also date the videos named in the schemes in force, ending
                 in .3gp, .3g2, .mp4, .m4v or .mov (Android&apos;s and WhatsApp&apos;s
                 begin VID where their photos begin IMG): a video whose movie
@@ -448,11 +549,13 @@ standard error when it is a terminal.
   -r, --recursive
                 также вложенные папки, в глубину, после собственных фотографий
                 каждой папки; каждую ждать и обрабатывать так же, как ПАПКУ;
-                скрытые папки, ссылки на папки и другие смонтированные
-                файловые системы пропускаются, как и папки глубже 64 уровней;
-                счёт охватывает все папки
+                скрытые папки, символические ссылки (на папки и на фото) и
+                другие смонтированные файловые системы пропускаются, как и
+                папки глубже 64 уровней (каждая называется в стандартном
+                потоке ошибок); счёт охватывает все папки
   --set-mtime   дать каждой обработанной фотографии момент снимка как время
-                изменения (без этого ключа файл сохраняет своё)
+                изменения (без этого ключа файл сохраняет своё); --undo
+                возвращает байты, но не заменённое время
   --videos      датировать также видео, названные по действующим схемам, с
                 окончанием .3gp, .3g2, .mp4, .m4v или .mov (у Android и
                 WhatsApp видео начинаются с VID там, где фото — с IMG): видео,
@@ -492,42 +595,6 @@ SIGTERM и SIGHUP завершают работу после текущей фо
 если это терминал.
 </translation>
     </message>
-    <message>
-        <source>stamping: item %1 of %2</source>
-        <translation>запись: объект %1 из %2</translation>
-    </message>
-    <message>
-        <source>Passed over (changed or in use during the run): %1</source>
-        <translation>Пропущено (изменилось или было занято во время работы): %1</translation>
-    </message>
-    <message>
-        <source>waiting for another run on %1</source>
-        <translation>ожидание другого запуска в %1</translation>
-    </message>
-    <message>
-        <source>Original copy left alone, its photo not stamped (not the file that was being rewritten, or not ours to put back): %1</source>
-        <translation>Копия оригинала оставлена как есть, её фотография не обработана (это не тот файл, который перезаписывался, или не наш, чтобы его возвращать): %1</translation>
-    </message>
-    <message>
-        <source>Modification time not kept: %1</source>
-        <translation>Время изменения не сохранено: %1</translation>
-    </message>
-    <message>
-        <source>Passed over (%1): %2</source>
-        <translation>Пропущено (%1): %2</translation>
-    </message>
-    <message>
-        <source>Camera-phone names read %1 in %2</source>
-        <translation>Имена камерофона прочитаны так: %1, в %2</translation>
-    </message>
-    <message>
-        <source>cannot write to standard output: %1</source>
-        <translation>не удаётся писать в стандартный вывод: %1</translation>
-    </message>
-    <message>
-        <source>the folder name is empty</source>
-        <translation>имя папки пустое</translation>
-    </message>
 </context>
 <context>
     <name>StreamErrors</name>
@@ -552,6 +619,10 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     <message>
         <source>Stream write error</source>
         <translation>Ошибка записи потока</translation>
+    </message>
+    <message>
+        <source>Cannot create file in folder &quot;%1&quot;. %2. The original cannot be kept in &quot;%3&quot; either: %4</source>
+        <translation>Не удаётся создать файл в папке «%1». %2. Оригинал нельзя сохранить и в «%3»: %4</translation>
     </message>
 </context>
 <context>

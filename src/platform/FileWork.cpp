@@ -165,7 +165,7 @@ void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationP
     });
     {
         TInputHold hold;
-        TProgressWindow window(QString::fromStdString(caption), progress);
+        TProgressWindow window(QCoreApplication::translate("FileWork", caption.c_str()), progress);
         loop.exec();
     }
     worker.join();

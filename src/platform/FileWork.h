@@ -21,7 +21,8 @@
 // off the UI thread, the work runs right away on the calling thread.
 
 // Runs `work` and returns once it is done. `caption` names the work in the
-// progress dialog ("Copying"...). `progress` is what the work reports to; its
+// progress dialog ("Copying"..., a text of the FileWork catalogue context,
+// shown translated). `progress` is what the work reports to; its
 // Cancel is the dialog's Cancel.
 void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationProgress& progress,
                  const std::function<void(IShellPrompts& asker)>& work);

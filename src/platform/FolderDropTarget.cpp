@@ -99,8 +99,9 @@ HRESULT TFolderDropTarget::Place(const std::vector<std::string>& sources, DWORD 
     const TFileOperation operation = OperationOf(chosen);
     TFileOperationResult result;
     TOperationProgress progress;
-    RunFileWork(operation == TFileOperation::Move ? "Moving" : "Copying", ShellPrompts(), progress,
-                [&](IShellPrompts& asker) {
+    RunFileWork(operation == TFileOperation::Move ? QT_TRANSLATE_NOOP("FileWork", "Moving")
+                                                  : QT_TRANSLATE_NOOP("FileWork", "Copying"),
+                ShellPrompts(), progress, [&](IShellPrompts& asker) {
                     result = TransferItems(operation, sources, folder_, asker, progress);
                 });
     if (!result.Placed.empty())

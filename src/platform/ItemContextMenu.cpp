@@ -297,7 +297,9 @@ HRESULT TItemContextMenu::Paste() {
     TOperationProgress progress;
     HRESULT hr = S_OK;
     RunFileWork(
-        files.Cut ? "Moving" : "Copying", ShellPrompts(), progress, [&](IShellPrompts& asker) {
+        files.Cut ? QT_TRANSLATE_NOOP("FileWork", "Moving")
+                  : QT_TRANSLATE_NOOP("FileWork", "Copying"),
+        ShellPrompts(), progress, [&](IShellPrompts& asker) {
             hr = TransferItems(operation, files.Paths, items_.front().Path, asker, progress).Code;
         });
     if (files.Cut && hr == S_OK)
@@ -316,21 +318,23 @@ HRESULT TItemContextMenu::Delete() {
     std::string failed;
     TOperationProgress progress;
     const bool ownRecords = folderPath_ == TrashFilesPath();
-    RunFileWork("Deleting", ShellPrompts(), progress, [&](IShellPrompts&) {
-        for (const std::string& path : Paths()) {
-            if (progress.Cancelled()) {
-                result = E_ABORT;
-                break;
+    RunFileWork(
+        QT_TRANSLATE_NOOP("FileWork", "Deleting"), ShellPrompts(), progress, [&](IShellPrompts&) {
+            for (const std::string& path : Paths()) {
+                if (progress.Cancelled()) {
+                    result = E_ABORT;
+                    break;
+                }
+                HRESULT hr = permanently ? RemoveItem(path, progress) : TrashItem(path, progress);
+                if (ownRecords && SUCCEEDED(hr))
+                    unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo")
+                               .c_str());
+                if (FAILED(hr) && SUCCEEDED(result)) {
+                    result = hr;
+                    failed = ItemNameOf(path);
+                }
             }
-            HRESULT hr = permanently ? RemoveItem(path, progress) : TrashItem(path, progress);
-            if (ownRecords && SUCCEEDED(hr))
-                unlink((DataHomePath() + "/Trash/info/" + ItemNameOf(path) + ".trashinfo").c_str());
-            if (FAILED(hr) && SUCCEEDED(result)) {
-                result = hr;
-                failed = ItemNameOf(path);
-            }
-        }
-    });
+        });
     return Report(result, progress, QT_TRANSLATE_NOOP("ItemContextMenu", "Cannot delete %2: %1"),
                   failed);
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/ProgramLanguage.h"
 #include "platform/Drives.h"
 #include "platform/FileTypes.h"
 #include "platform/Places.h"
@@ -290,8 +291,7 @@ std::string GroupedKilobytes(std::uint64_t bytes) {
             text += ',';
         text += digits[i];
     }
-    text += " KB";
-    return text;
+    return ::Translated("ShellColumns", QT_TRANSLATE_NOOP("ShellColumns", "%1 KB"), {text});
 }
 
 }  // namespace

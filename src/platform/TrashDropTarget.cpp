@@ -41,15 +41,16 @@ HRESULT TTrashDropTarget::Place(const std::vector<std::string>& sources, DWORD, 
     HRESULT result = S_OK;
     std::string failure;
     TOperationProgress progress;
-    RunFileWork("Deleting", ShellPrompts(), progress, [&](IShellPrompts&) {
-        for (const std::string& path : sources) {
-            if (progress.Cancelled())
-                break;
-            HRESULT hr = Take(path, failure, progress);
-            if (FAILED(hr) && SUCCEEDED(result))
-                result = hr;
-        }
-    });
+    RunFileWork(QT_TRANSLATE_NOOP("FileWork", "Deleting"), ShellPrompts(), progress,
+                [&](IShellPrompts&) {
+                    for (const std::string& path : sources) {
+                        if (progress.Cancelled())
+                            break;
+                        HRESULT hr = Take(path, failure, progress);
+                        if (FAILED(hr) && SUCCEEDED(result))
+                            result = hr;
+                    }
+                });
     if (progress.Files() > 0)
         done = chosen;
     const std::string doneText = DoneText(progress);

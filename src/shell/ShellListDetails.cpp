@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kSizeFormat = "%sKB";
+constexpr const char* kSizeFormat = QT_TRANSLATE_NOOP("ShellColumns", "%1KB");
 constexpr const char* kSystemFolder = QT_TRANSLATE_NOOP("ShellItemInfo", "System Folder");
 constexpr int kPixelsPerCharacter = 7;
 
@@ -243,8 +243,9 @@ std::string SizeText(std::uint64_t bytes) {
     QLocale locale;
     locale.setNumberOptions(QLocale::DefaultNumberOptions);
     const std::string number = locale.toString(static_cast<qulonglong>(kilobytes)).toStdString();
-    std::string text = kSizeFormat;
-    return text.replace(text.find("%s"), 2, number);
+    return QCoreApplication::translate("ShellColumns", kSizeFormat)
+        .arg(QString::fromStdString(number))
+        .toStdString();
 }
 
 void FillBuiltInDetails(TRzShellListData& record, ULONG attributes) {
