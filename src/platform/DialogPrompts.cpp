@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QUrl>
 #include <cstdio>
 
@@ -48,6 +49,21 @@ QString NamesOf(const std::vector<std::string>& paths) {
                QCoreApplication::translate("DialogPrompts", "\n… (%1 more)")
                    .arg(names.size() - kShown);
     return names.join('\n');
+}
+
+// Any thread may start a program.
+bool StartDetached(const std::vector<std::string>& argv) {
+    QStringList arguments;
+    for (std::size_t i = 1; i < argv.size(); ++i)
+        arguments << Q(argv[i]);
+    return !argv.empty() && QProcess::startDetached(Q(argv[0]), arguments);
+}
+
+// Reports from another thread, through the UI thread.
+void ReportLater(const std::string& text) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [text] { DialogPrompts().ReportError(text); },
+        Qt::QueuedConnection);
 }
 
 class TDialogPrompts final : public IShellPrompts {
@@ -103,16 +119,32 @@ class TDialogPrompts final : public IShellPrompts {
         return effect == kCancelDropCommand ? DROPEFFECT_NONE : effect;
     }
 
+    // A stray second Enter does not open a thousand windows.
+    bool ConfirmOpen(std::size_t count) override {
+        if (!HaveWidgets())
+            return false;
+        const QString question = QCoreApplication::translate("DialogPrompts", "Open %1 files?")
+                                     .arg(QLocale().toString(static_cast<qulonglong>(count)));
+        return QMessageBox::question(Owner(), Caption(), question,
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    void StartPrograms(const std::vector<std::vector<std::string>>& commands) override {
+        QThreadPool::globalInstance()->start([commands] {
+            for (const std::vector<std::string>& command : commands)
+                if (!StartDetached(command))
+                    ReportLater(QCoreApplication::translate("DialogPrompts", "Cannot start \"%1\".")
+                                    .arg(Q(command.front()))
+                                    .toStdString());
+        });
+    }
+
     bool OpenWithDefault(const std::string& path) override {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
     }
 
-    bool RunProgram(const std::vector<std::string>& argv) override {
-        QStringList arguments;
-        for (std::size_t i = 1; i < argv.size(); ++i)
-            arguments << Q(argv[i]);
-        return !argv.empty() && QProcess::startDetached(Q(argv[0]), arguments);
-    }
+    bool RunProgram(const std::vector<std::string>& argv) override { return StartDetached(argv); }
 
     void ShowProperties(const std::vector<std::string>& paths) override {
         QStringList lines;

@@ -36,6 +36,17 @@ class TUiThreadPrompts final : public IShellPrompts {
     DWORD ChooseDropEffect(DWORD allowed, DWORD suggested) override {
         return Ask([&] { return target_.ChooseDropEffect(allowed, suggested); }, DWORD{0});
     }
+    bool ConfirmOpen(std::size_t count) override {
+        return Ask([&] { return target_.ConfirmOpen(count); }, false);
+    }
+    void StartPrograms(const std::vector<std::vector<std::string>>& commands) override {
+        Ask(
+            [&] {
+                target_.StartPrograms(commands);
+                return true;
+            },
+            false);
+    }
     bool OpenWithDefault(const std::string& path) override {
         return Ask([&] { return target_.OpenWithDefault(path); }, false);
     }

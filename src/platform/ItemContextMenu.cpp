@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "framework/ProgramLanguage.h"
+#include "platform/DefaultApplications.h"
 #include "platform/FileOperations.h"
 #include "platform/FileWork.h"
 #include "platform/Places.h"
@@ -30,6 +31,9 @@ enum Offset : UINT {
     kProperties = 19,
 };
 constexpr UINT kOffsetCount = kProperties + 1;
+
+// More items than this are opened only after asking.
+constexpr std::size_t kOpenWithoutAsking = 10;
 
 struct TVerb {
     UINT Offset;
@@ -111,6 +115,7 @@ class TItemContextMenu final : public TComObject<IContextMenu, IID_IContextMenu>
     bool InTrash() const { return IsTrashPath(folderPath_); }
     // The verbs' work; each returns what InvokeCommand returns.
     HRESULT Open();
+    HRESULT ReportUnopenable(const QString& text) const;
     HRESULT Paste();
     HRESULT Delete();
     HRESULT Restore();
@@ -270,23 +275,32 @@ HRESULT TItemContextMenu::Run(UINT offset) {
     }
 }
 
+// Many items are opened only when the person agrees. The programs start off
+// the UI thread, each once with all its files where its entry takes several.
 // A place without a path, or a file no program is set to open, is reported
 // as such: the system has no reason text for it.
 HRESULT TItemContextMenu::Open() {
-    for (const TContextMenuItem& item : items_) {
-        if (item.Path.empty() || !ShellPrompts().OpenWithDefault(item.Path)) {
-            ShellPrompts().ReportError(
-                item.Path.empty()
-                    ? QCoreApplication::translate("ItemContextMenu", "This place cannot be opened.")
-                          .toStdString()
-                    : QCoreApplication::translate(
-                          "ItemContextMenu", "Cannot open \"%1\": no program is set to open it.")
-                          .arg(QString::fromStdString(ItemNameOf(item.Path)))
-                          .toStdString());
-            return E_FAIL;
-        }
-    }
+    for (const TContextMenuItem& item : items_)
+        if (item.Path.empty())
+            return ReportUnopenable(
+                QCoreApplication::translate("ItemContextMenu", "This place cannot be opened."));
+    if (items_.size() > kOpenWithoutAsking && !ShellPrompts().ConfirmOpen(items_.size()))
+        return E_ABORT;
+    const TOpenPlan plan = PlanOpening(Paths());
+    if (!plan.Commands.empty())
+        ShellPrompts().StartPrograms(plan.Commands);
+    for (const std::string& path : plan.Unclaimed)
+        if (!ShellPrompts().OpenWithDefault(path))
+            return ReportUnopenable(
+                QCoreApplication::translate("ItemContextMenu",
+                                            "Cannot open \"%1\": no program is set to open it.")
+                    .arg(QString::fromStdString(ItemNameOf(path))));
     return S_OK;
+}
+
+HRESULT TItemContextMenu::ReportUnopenable(const QString& text) const {
+    ShellPrompts().ReportError(text.toStdString());
+    return E_FAIL;
 }
 
 HRESULT TItemContextMenu::Paste() {

@@ -9,7 +9,9 @@
 // offsets, each offered when every item allows it.
 //
 //   offset verb         offered when
-//   0      open         always; the default entry
+//   0      open         always; the default entry. More than ten items
+//                       are opened after IShellPrompts::ConfirmOpen; files
+//                       go to their programs as PlanOpening groups them
 //   1      cut          all items can move (SFGAO_CANMOVE)
 //   2      copy         all items can be copied (SFGAO_CANCOPY)
 //   3      paste        one item, a folder with a path outside the Trash

@@ -153,6 +153,15 @@ std::vector<std::string> LauncherCommand(const std::string& launcherText,
     return command;
 }
 
+bool LauncherTakesManyFiles(const std::string& launcherText) {
+    std::vector<bool> quoted;
+    const std::vector<std::string> words = Words(ExecLine(launcherText), quoted);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (!quoted[i] && (words[i] == "%F" || words[i] == "%U"))
+            return true;
+    return false;
+}
+
 IDropTarget* NewLauncherDropTarget(std::string launcherPath) {
     return new TLauncherDropTarget(std::move(launcherPath));
 }

@@ -23,6 +23,10 @@
 std::vector<std::string> LauncherCommand(const std::string& launcherText,
                                          const std::vector<std::string>& files);
 
+// Whether the launcher's Exec line takes several files in one command (a
+// lone %F or %U).
+bool LauncherTakesManyFiles(const std::string& launcherText);
+
 // A new drop target (one reference for the caller) for the launcher file.
 // The command starts through ShellPrompts().RunProgram.
 IDropTarget* NewLauncherDropTarget(std::string launcherPath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,15 @@ class IShellPrompts {
     // The right-button drop menu: one of the DROPEFFECT_* bits in `allowed`,
     // `suggested` as its default, or DROPEFFECT_NONE for Cancel.
     virtual DWORD ChooseDropEffect(DWORD allowed, DWORD suggested) = 0;
+    // Whether to open this many items at once (asked before opening many).
+    virtual bool ConfirmOpen(std::size_t count) = 0;
     // Hands a file or folder to the desktop's default program; false when
     // nothing could take it.
     virtual bool OpenWithDefault(const std::string& path) = 0;
+    // Starts the programs (argv[0] of each is looked up in PATH) without a
+    // shell, off the UI thread and not waiting for them; one that cannot
+    // start is reported later.
+    virtual void StartPrograms(const std::vector<std::vector<std::string>>& commands) = 0;
     // Starts a program (argv[0] is looked up in PATH) without a shell, not
     // waiting for it; false when it could not start.
     virtual bool RunProgram(const std::vector<std::string>& argv) = 0;

@@ -49,9 +49,13 @@ class TestPrompts final : public IShellPrompts {
         return clashAnswer;
     }
     DWORD ChooseDropEffect(DWORD allowed, DWORD) override { return dropMenuChoice & allowed; }
+    bool ConfirmOpen(std::size_t) override { return true; }
     bool OpenWithDefault(const std::string& path) override {
         opened.push_back(path);
         return true;
+    }
+    void StartPrograms(const std::vector<Names>& commands) override {
+        started.insert(started.end(), commands.begin(), commands.end());
     }
     bool RunProgram(const Names& argv) override {
         started.push_back(argv);
@@ -346,6 +350,33 @@ TEST(DialogPromptsTest, BoxesCarryTheProgramsTitle_EnterDeletesForGoodOnlyWhenCh
     answerWithEnter([&] { DialogPrompts().ReportError("Cannot open \"f.jpg\"."); });
     EXPECT_EQ(caption, "KadrimarkExif");
     Application->Title = title;
+}
+
+// Opening many asks with the count in the locale's digits, No by default;
+// programs start off the UI thread and one that cannot start is reported.
+TEST_F(ShellVerbsTest, DialogPrompts_OpenManyAsksInTheLocalesNumbers_StartsDoNotWait) {
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QString question;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            question = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    poll.start(10);
+    EXPECT_FALSE(DialogPrompts().ConfirmOpen(1000));
+    EXPECT_EQ(question, "Open 1,000 files?");
+    QLocale::setDefault(locale);
+
+    question.clear();
+    const std::string started = Home() + "/started";
+    DialogPrompts().StartPrograms(
+        {{"sh", "-c", "echo yes > \"$0\"", started}, {Home() + "/no-such-program"}});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !question.isEmpty(); }, 10000));
+    EXPECT_EQ(question.toStdString(), "Cannot start \"" + Home() + "/no-such-program\".");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadFileBytes(started) == "yes\n"; }, 10000));
 }
 
 TEST_F(ShellVerbsTest, TrashInfo_EscapesThePathAndWritesLocalTime) {

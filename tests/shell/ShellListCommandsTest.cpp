@@ -263,6 +263,47 @@ TEST_F(ShellListCommandTest, BigFolder_PasteAndDelete_KeepTheWindowAnswering) {
     std::filesystem::remove_all(std::string(getenv("XDG_DATA_HOME")) + "/Trash");
 }
 
+// Enter on more than ten files asks first; then each program starts once
+// with all its files when its entry takes several (%F), once per file
+// otherwise (%f), and files no program is set for go to the desktop.
+TEST_F(ShellListCommandTest, OpenMany_AsksFirst_ThenOneLaunchPerProgramThatTakesSeveral) {
+    const std::string applications = std::string(getenv("XDG_DATA_HOME")) + "/applications";
+    std::filesystem::create_directories(applications);
+    std::filesystem::create_directories(getenv("XDG_CONFIG_HOME"));
+    WriteFileBytes(applications + "/viewer.desktop",
+                   "[Desktop Entry]\nType=Application\nExec=viewer --new %F\n");
+    WriteFileBytes(applications + "/editor.desktop", "[Desktop Entry]\nExec=editor \"%f\"\n");
+    WriteFileBytes(std::string(getenv("XDG_CONFIG_HOME")) + "/mimeapps.list",
+                   "[Default Applications]\nimage/jpeg=viewer.desktop\n"
+                   "text/plain=gone.desktop;editor.desktop\n");
+    for (int i = 0; i < 11; ++i)
+        Make("p" + std::to_string(i) + ".jpg");
+    Make("a.txt");
+    Make("b.txt");
+    Make("c.unknown-kind");
+    list_.SetMultiSelect(true);
+    Show(folder_);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    prompts_.openMany = false;
+    Key(Qt::Key_Return);
+    EXPECT_EQ(prompts_.openCounts, std::vector<std::size_t>{14});
+    EXPECT_TRUE(prompts_.ran.empty());
+    EXPECT_TRUE(prompts_.opened.empty());
+
+    prompts_.openMany = true;
+    Key(Qt::Key_Return);
+    std::vector<std::string> viewer{"viewer", "--new"};
+    for (const std::string& name : Names())
+        if (name.ends_with(".jpg"))
+            viewer.push_back(folder_ + "/" + name);
+    EXPECT_EQ(prompts_.ran,
+              (std::vector<std::vector<std::string>>{
+                  {"editor", folder_ + "/a.txt"}, {"editor", folder_ + "/b.txt"}, viewer}));
+    EXPECT_EQ(prompts_.opened, std::vector<std::string>{folder_ + "/c.unknown-kind"});
+    std::filesystem::remove_all(applications);
+    std::filesystem::remove(std::string(getenv("XDG_CONFIG_HOME")) + "/mimeapps.list");
+}
+
 TEST_F(ShellListCommandTest, Open_FilesGoToTheDesktop_ShortcutsToFoldersNavigate) {
     std::filesystem::create_directory(folder_ + "/sub");
     Make("sub/inner.txt");

@@ -101,9 +101,16 @@ class RecordingPrompts final : public IShellPrompts {
         dropMenus.push_back({allowed, suggested});
         return suggested;
     }
+    bool ConfirmOpen(std::size_t count) override {
+        openCounts.push_back(count);
+        return openMany;
+    }
     bool OpenWithDefault(const std::string& path) override {
         opened.push_back(path);
         return openable;
+    }
+    void StartPrograms(const std::vector<std::vector<std::string>>& commands) override {
+        ran.insert(ran.end(), commands.begin(), commands.end());
     }
     bool RunProgram(const std::vector<std::string>& command) override {
         ran.push_back(command);
@@ -113,6 +120,8 @@ class RecordingPrompts final : public IShellPrompts {
     void ReportError(const std::string& text) override { errors.push_back(text); }
 
     bool openable = true;  // whether the desktop has a program for what is opened
+    bool openMany = true;  // the answer to opening many items
+    std::vector<std::size_t> openCounts;
     std::vector<std::string> confirmed, opened, errors;
     std::vector<std::pair<DWORD, DWORD>> dropMenus;  // allowed, suggested
     std::vector<std::vector<std::string>> ran;
