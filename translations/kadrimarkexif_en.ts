@@ -633,6 +633,33 @@ standard error when it is a terminal.
     </message>
 </context>
 <context>
+    <name>TRzShellList</name>
+    <message>
+        <source>Date taken, carried by the file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be written by %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date taken, to be written by %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No date taken</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date taken not read yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date taken</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TStampCommand</name>
     <message>
         <source>EXIF Info добавлено в: </source>

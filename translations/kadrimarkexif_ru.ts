@@ -734,6 +734,33 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     </message>
 </context>
 <context>
+    <name>TRzShellList</name>
+    <message>
+        <source>Date taken, carried by the file</source>
+        <translation>Дата съёмки, записанная в файле</translation>
+    </message>
+    <message>
+        <source>will be written by %1</source>
+        <translation>будет записана командой «%1»</translation>
+    </message>
+    <message>
+        <source>Date taken, to be written by %1</source>
+        <translation>Дата съёмки, которую запишет «%1»</translation>
+    </message>
+    <message>
+        <source>No date taken</source>
+        <translation>Даты съёмки нет</translation>
+    </message>
+    <message>
+        <source>Date taken not read yet</source>
+        <translation>Дата съёмки ещё не прочитана</translation>
+    </message>
+    <message>
+        <source>Date taken</source>
+        <translation>Дата съёмки</translation>
+    </message>
+</context>
+<context>
     <name>TStampCommand</name>
     <message>
         <source>EXIF Info добавлено в: </source>

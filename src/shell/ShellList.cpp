@@ -52,6 +52,7 @@ constexpr int kTakenColumnWidth = 120;
 // The arrow that marks a date still to be written.
 constexpr const char* kToBeWrittenMark = "\u2192 ";
 
+// The list's texts (marked in context TRzShellList), in the program's language.
 QString ListText(const char* text) {
     return QCoreApplication::translate("TRzShellList", text);
 }
@@ -470,19 +471,30 @@ TCellNote TRzCustomShellList::ItemDetailNote(TListItem& item, int column) {
     const TTakenDate* date = TakenDateOf(item);
     switch (date != nullptr ? date->kind : TTakenKind::None) {
         case TTakenKind::Carried:
-            return {false, {}, ListText("Date taken, carried by the file").toStdString()};
+            return {false,
+                    {},
+                    ListText(QT_TRANSLATE_NOOP("TRzShellList", "Date taken, carried by the file"))
+                        .toStdString()};
         case TTakenKind::ToBeWritten: {
-            const std::string tip = ListText("will be written by Добавить EXIF").toStdString();
+            const QString command = QCoreApplication::translate("TForm1", "Добавить EXIF");
+            const std::string tip =
+                ListText(QT_TRANSLATE_NOOP("TRzShellList", "will be written by %1"))
+                    .arg(command)
+                    .toStdString();
             return {true, tip,
-                    ListText("Date taken, to be written by Добавить EXIF").toStdString()};
+                    ListText(QT_TRANSLATE_NOOP("TRzShellList", "Date taken, to be written by %1"))
+                        .arg(command)
+                        .toStdString()};
         }
         case TTakenKind::None:
             break;
     }
-    return {false,
-            {},
-            (date != nullptr ? ListText("No date taken") : ListText("Date taken not read yet"))
-                .toStdString()};
+    return {
+        false,
+        {},
+        (date != nullptr ? ListText(QT_TRANSLATE_NOOP("TRzShellList", "No date taken"))
+                         : ListText(QT_TRANSLATE_NOOP("TRzShellList", "Date taken not read yet")))
+            .toStdString()};
 }
 
 const TTakenDate* TRzCustomShellList::TakenDateOf(const TListItem& item) {
@@ -588,7 +600,9 @@ void TRzCustomShellList::BuildColumns() {
     if (IShellDetails* details = Details()) {
         std::vector<TListColumn> extra;
         if (takenDates_ && !folderPath_.empty())
-            extra.push_back({ListText("Date taken").toStdString(), kTakenColumnWidth, caLeft});
+            extra.push_back(
+                {ListText(QT_TRANSLATE_NOOP("TRzShellList", "Date taken")).toStdString(),
+                 kTakenColumnWidth, caLeft});
         widthsSavable_ = BuildDetailsColumns(*this, details, folderPath_, extra);
         if (!extra.empty())
             takenColumn_ = ColumnCount() - 1;
