@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr std::int64_t kHeadBlock = 64 * 1024;
-
 std::string SelfLink(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
@@ -211,15 +209,16 @@ TPhotoFile TPhotoFolder::Open(const std::string& name, bool followLink) const {
     return photo;
 }
 
-TFileHead::TFileHead(int fd, std::int64_t size, std::string path)
+TFileHead::TFileHead(int fd, std::int64_t size, std::string path, int blockBytes)
     : fd_(fd),
       size_(static_cast<int>(std::min<std::int64_t>(size, INT_MAX))),
-      path_(std::move(path)) {}
+      path_(std::move(path)),
+      blockBytes_(std::max(blockBytes, 1)) {}
 
 std::uint8_t TFileHead::Get(int position) const {
-    const std::int64_t start = position / kHeadBlock * kHeadBlock;
+    const std::int64_t start = position / blockBytes_ * blockBytes_;
     if (start != blockStart_) {
-        block_.resize(static_cast<std::size_t>(std::min<std::int64_t>(kHeadBlock, size_ - start)));
+        block_.resize(static_cast<std::size_t>(std::min<std::int64_t>(blockBytes_, size_ - start)));
         std::size_t done = 0;
         while (done < block_.size()) {
             ssize_t got = pread(fd_, block_.data() + done, block_.size() - done,

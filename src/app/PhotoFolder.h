@@ -70,7 +70,10 @@ class TPhotoFolder {
 // larger than the largest int show that much.
 class TFileHead : public IByteSource {
   public:
-    TFileHead(int fd, std::int64_t size, std::string path);
+    // Reads blocks of `blockBytes`: large for a run that goes on to copy the
+    // photo, small for a look at its first segments alone.
+    TFileHead(int fd, std::int64_t size, std::string path, int blockBytes = kDefaultBlockBytes);
+    static constexpr int kDefaultBlockBytes = 64 * 1024;
     int Size() const override { return size_; }
     // Throws EFOpenError when the file cannot be read there.
     std::uint8_t Get(int position) const override;
@@ -79,6 +82,7 @@ class TFileHead : public IByteSource {
     int fd_;
     int size_;
     std::string path_;
+    std::int64_t blockBytes_;
     mutable std::int64_t blockStart_ = -1;
     mutable std::vector<std::uint8_t> block_;
 };

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <exception>
+#include <mutex>
 
 #include "app/ExifDates.h"
 #include "app/JpegSegments.h"
@@ -19,6 +20,8 @@ namespace {
 // their box headers are read).
 constexpr long long kLargestPhoto = 1LL << 31;
 constexpr long long kAnySize = 1LL << 62;
+// A photo's segments before its image data mostly fit in the first block.
+constexpr int kHeadBlockBytes = 4096;
 
 // "YYYY:MM:DD HH:MM:SS" as the column shows it: "YYYY-MM-DD HH:MM:SS".
 std::string ShownMoment(std::string exifText) {
@@ -42,10 +45,13 @@ bool EndsWithNoCase(const std::string& name, std::string_view end) {
     return true;
 }
 
+// A folder's dates. The order its camera-phone names are read in takes a
+// look at every name, so it is settled on the first need, off the window's
+// thread when a date asks for it first.
 class TFolderDates final : public ITakenDatesFolder {
   public:
-    TFolderDates(std::string path, TStampOptions options, TDayOrder order)
-        : path_(std::move(path)), options_(std::move(options)), order_(order) {}
+    TFolderDates(std::string path, TStampOptions options, std::vector<std::string> names)
+        : path_(std::move(path)), options_(std::move(options)), names_(std::move(names)) {}
 
     TTakenDate DateOf(const std::string& name) const override {
         try {
@@ -62,23 +68,30 @@ class TFolderDates final : public ITakenDatesFolder {
 
     bool ReadsAs(const ITakenDatesFolder& other) const override {
         const auto* dates = dynamic_cast<const TFolderDates*>(&other);
-        return dates != nullptr && dates->path_ == path_ && dates->order_ == order_ &&
+        return dates != nullptr && dates->path_ == path_ && dates->Order() == Order() &&
                dates->options_.names.all == options_.names.all &&
                dates->options_.videos == options_.videos;
     }
 
   private:
+    TDayOrder Order() const {
+        std::call_once(orderSettled_, [this] {
+            order_ = FolderDayOrder(names_, options_.names).value_or(TDayOrder::DayFirst);
+        });
+        return order_;
+    }
+
     TTakenDate PhotoDate(const std::string& name) const {
         struct stat facts;
         TFileHandle file = OpenRegularFile(path_ + "/" + name, kLargestPhoto, facts);
         if (!file.Valid())
             return {};
-        const TFileHead head(file.Get(), facts.st_size, path_ + "/" + name);
+        const TFileHead head(file.Get(), facts.st_size, path_ + "/" + name, kHeadBlockBytes);
         if (std::optional<std::string> carried = ExifDateTaken(head))
             return {TTakenKind::Carried, ShownMoment(*carried)};
         if (!IsStampableHead(head))
             return {};
-        const TNameReading reading = ReadPhotoName(name, {facts.st_mtime, order_}, options_.names);
+        const TNameReading reading = ReadPhotoName(name, {facts.st_mtime, Order()}, options_.names);
         if (!reading.shot)
             return {};
         return {TTakenKind::ToBeWritten, ShownMoment(DateText(*reading.shot))};
@@ -96,7 +109,7 @@ class TFolderDates final : public ITakenDatesFolder {
         if (!options_.videos)
             return {};
         const TNameReading reading =
-            ReadPhotoName(name, {facts.st_mtime, order_}, options_.names, TNameKind::Video);
+            ReadPhotoName(name, {facts.st_mtime, Order()}, options_.names, TNameKind::Video);
         if (!reading.shot)
             return {};
         const std::uint64_t moment = MovieTimeFromUnix(reading.instant);
@@ -107,16 +120,16 @@ class TFolderDates final : public ITakenDatesFolder {
 
     const std::string path_;
     const TStampOptions options_;
-    const TDayOrder order_;
+    const std::vector<std::string> names_;
+    mutable std::once_flag orderSettled_;
+    mutable TDayOrder order_ = TDayOrder::DayFirst;
 };
 
 class TTakenDateSource final : public ITakenDates {
   public:
     std::shared_ptr<const ITakenDatesFolder> Folder(
         const std::string& path, const std::vector<std::string>& names) override {
-        TStampOptions options = StampOptionsInForce();
-        const TDayOrder order = FolderDayOrder(names, options.names).value_or(TDayOrder::DayFirst);
-        return std::make_shared<TFolderDates>(path, std::move(options), order);
+        return std::make_shared<TFolderDates>(path, StampOptionsInForce(), names);
     }
 };
 

@@ -55,9 +55,13 @@ const TTakenDate* TListDates::Known(const std::string& name) const {
 void TListDates::RequestInBackground(const std::vector<std::string>& names, bool again) {
     if (!folder_)
         return;
-    for (const std::string& name : names)
-        if (again || !dates_.contains(name))
-            Queue(name, kBackgroundPriority);
+    {
+        std::lock_guard lock(mutex_);
+        for (const std::string& name : names)
+            if (again || !dates_.contains(name))
+                QueueLocked(name, kBackgroundPriority);
+    }
+    wake_.notify_one();
 }
 
 void TListDates::Forget(const std::string& name) {
@@ -69,18 +73,22 @@ int TListDates::PendingCount() const {
     return static_cast<int>(queue_.size()) + reading_ + static_cast<int>(read_.size());
 }
 
-// A name already waiting takes the new priority.
 void TListDates::Queue(const std::string& name, long long priority) {
     {
         std::lock_guard lock(mutex_);
-        if (auto waiting = queued_.find(name); waiting != queued_.end())
-            queue_.erase(waiting->second);
-        queued_[name] =
-            queue_.emplace(TOrder{-priority, sequence_++}, TJob{name, folder_, generation_}).first;
-        if (!worker_.joinable())
-            worker_ = std::thread([this] { Work(); });
+        QueueLocked(name, priority);
     }
     wake_.notify_one();
+}
+
+// A name already waiting takes the new priority.
+void TListDates::QueueLocked(const std::string& name, long long priority) {
+    if (auto waiting = queued_.find(name); waiting != queued_.end())
+        queue_.erase(waiting->second);
+    queued_[name] =
+        queue_.emplace(TOrder{-priority, sequence_++}, TJob{name, folder_, generation_}).first;
+    if (!worker_.joinable())
+        worker_ = std::thread([this] { Work(); });
 }
 
 // Names asked for after this event-loop pass outrank those asked in it, so

@@ -66,6 +66,7 @@ class TListDates {
     using TOrder = std::pair<long long, long long>;  // (-priority, sequence)
 
     void Queue(const std::string& name, long long priority);
+    void QueueLocked(const std::string& name, long long priority);  // mutex_ held
     void Work();
     void Deliver();
     void RaisePriority();

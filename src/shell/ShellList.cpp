@@ -47,8 +47,8 @@ std::string AfterLastSlash(const std::string& text) {
     return text.substr(text.rfind('/') + 1);
 }
 
-// The column of dates taken, as wide as the time it was modified.
-constexpr int kTakenColumnWidth = 120;
+// The column of dates taken: wide enough for a marked date with seconds.
+constexpr int kTakenColumnWidth = 150;
 // The arrow that marks a date still to be written.
 constexpr const char* kToBeWrittenMark = "\u2192 ";
 
@@ -181,7 +181,8 @@ void TRzCustomShellList::SetViewStyle(TViewStyle style) {
         return;
     TRzCustomListView::SetViewStyle(style);
     QueueFolderPhotos();
-    QueueTakenDates(false);
+    if (style == vsReport)
+        QueueTakenDates(false, FileNames());
     dropBridge_.Reaccept();
     if (style == vsReport)
         ApplyHeaderSortIndicator();
@@ -521,24 +522,26 @@ std::vector<std::string> TRzCustomShellList::FileNames() const {
 void TRzCustomShellList::ReadTakenDates(bool always) {
     if (takenColumn_ < 0)
         return dates_.SetFolder(nullptr);
-    std::shared_ptr<const ITakenDatesFolder> folder = takenDates_->Folder(folderPath_, FileNames());
+    std::vector<std::string> names = FileNames();
+    std::shared_ptr<const ITakenDatesFolder> folder = takenDates_->Folder(folderPath_, names);
     const ITakenDatesFolder* shown = dates_.Folder();
-    if (!always && shown != nullptr && folder->ReadsAs(*shown))
-        return QueueTakenDates(false);
-    dates_.SetFolder(std::move(folder), always);
-    QueueTakenDates(always);
+    if (always || shown == nullptr || !folder->ReadsAs(*shown))
+        dates_.SetFolder(std::move(folder), always);
+    QueueTakenDates(always, names);
 }
 
 void TRzCustomShellList::RereadTakenDates() {
     ReadTakenDates(true);
 }
 
-void TRzCustomShellList::QueueTakenDates(bool again) {
+void TRzCustomShellList::QueueTakenDates(bool again, const std::vector<std::string>& names) {
     if (takenColumn_ >= 0 && ViewStyle() == vsReport)
-        dates_.RequestInBackground(FileNames(), again);
+        dates_.RequestInBackground(names, again);
 }
 
 void TRzCustomShellList::TakenDatesArrived() {
+    if (takenColumn_ < 0)
+        return;
     Model()->ColumnChanged(takenColumn_);
     if (std::abs(sortColumn_) - 1 == takenColumn_ && dates_.PendingCount() == 0)
         Sort();

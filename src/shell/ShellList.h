@@ -260,9 +260,8 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     // start over when the folder is new or its names are read otherwise now
     // (`always`: in any case, the shown ones kept until read again).
     void ReadTakenDates(bool always);
-    // In report view every date of the folder is queued behind the shown
-    // ones.
-    void QueueTakenDates(bool again);
+    // In report view the dates of `names` are queued behind the shown ones.
+    void QueueTakenDates(bool again, const std::vector<std::string>& names);
     void TakenDatesArrived();
     // Rows with a date first, by date; rows without after them either way.
     void SortByTakenDate(int direction);

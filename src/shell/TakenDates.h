@@ -27,7 +27,8 @@ struct TTakenDate {
 class ITakenDatesFolder {
   public:
     virtual ~ITakenDatesFolder() = default;
-    // Reads the file `name` of the folder (only its first blocks).
+    // Reads the file `name` of the folder (only its first blocks). Never
+    // throws: a file that cannot be read has no date.
     virtual TTakenDate DateOf(const std::string& name) const = 0;
     // Whether `other` reads every name as this one does.
     virtual bool ReadsAs(const ITakenDatesFolder& other) const = 0;
