@@ -153,7 +153,8 @@ bool TPhotoFolder::Lock(const std::function<bool()>& stop, const std::function<v
 
 bool TPhotoFolder::HasLeftCopy(const struct stat& facts) const {
     struct stat folder {};
-    return fstat(handle_.Get(), &folder) == 0 && folder.st_dev == facts.st_dev &&
+    return !leftCopies_.empty() && fstat(handle_.Get(), &folder) == 0 &&
+           folder.st_dev == facts.st_dev &&
            std::any_of(leftCopies_.begin(), leftCopies_.end(),
                        [&](const TLeftCopy& copy) { return copy.inode == facts.st_ino; });
 }

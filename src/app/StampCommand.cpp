@@ -117,7 +117,9 @@ class TListedItems : public IStampItems {
 
 // Copies the bytes [from, to) of the file `in` to `out` by reading them.
 void CopyByReading(int in, off_t from, off_t to, TPhotoStream& out, const std::string& path) {
-    std::vector<char> buffer(1 << 20);
+    if (from >= to)
+        return;  // the usual case, after a copy in the kernel: no buffer to fill
+    std::vector<char> buffer(std::min<off_t>(to - from, 1 << 20));
     while (from < to) {
         std::size_t want = static_cast<std::size_t>(std::min<off_t>(to - from, buffer.size()));
         ssize_t got = pread(in, buffer.data(), want, from);
