@@ -284,6 +284,10 @@ const char* NamePassText(TNamePass pass) {
     return QT_TRANSLATE_NOOP("StampCli", "day and month cannot be told apart");
 }
 
+bool IsPhotoName(const std::string& name) {
+    return StemLength(name, TNameKind::Photo) != std::string::npos;
+}
+
 bool IsVideoName(const std::string& name) {
     return StemLength(name, TNameKind::Video) != std::string::npos;
 }

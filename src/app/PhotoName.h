@@ -64,6 +64,8 @@ struct TNameSchemes {
 // VID where their photos begin IMG.
 enum class TNameKind { Photo, Video };
 
+// True when the name ends in .jpg or .jpeg (either case).
+bool IsPhotoName(const std::string& name);
 // True when the name ends in one of a video's extensions.
 bool IsVideoName(const std::string& name);
 

@@ -298,7 +298,7 @@ void TStampCommand::Walk::Folder(std::optional<TPhotoFolder>& folder, const std:
     if (!Dry() && depth == 0)
         command_.bindings_.Progress.SetVisible(true);
     Photos(folder, path, items, count, below);
-    if (options_.recursive)
+    if (options_.recursive || (options_.itemFolders && depth == 0))
         Subfolders(folder, items, count, below, depth);
 }
 
@@ -525,19 +525,27 @@ bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, o
     }
 }
 
+std::string CountMessage(int done, bool undo) {
+    if (done < 1)
+        return undo ? kNothingToGiveBackMessage : kNothingFoundMessage;
+    return (undo ? kGivenBackMessage : kStampedMessage) + std::to_string(done) +
+           (undo ? "" : kFilesWord);
+}
+
 bool TStampCommand::StopRequested() const {
     return stopRequested_ || bindings_.Host.Interrupted();
 }
 
-void TStampCommand::Run(const TStampOptions& options) {
+int TStampCommand::Run(const TStampOptions& options) {
     if (running_)
-        return;
+        return 0;
     RunScope scope(*this);
     const int done = Walk(*this, options, nullptr).All();
     bindings_.Progress.SetVisible(false);
     if (!StopRequested())
         bindings_.Host.ShowMessage(CountMessage(done, options.undo));
     bindings_.Progress.SetPosition(0);
+    return done;
 }
 
 void TStampCommand::DryRun(const DryRunReport& report, const TStampOptions& options) {

@@ -112,6 +112,9 @@ struct TStampOptions {
     // (VideoDating.h); undoing sets back to 0 the times that hold it.
     // Without it videos are left alone.
     bool videos = false;
+    // Folders among the run's own items are worked on as the folder is (their
+    // photos; their subfolders too with `recursive`): a run over a selection.
+    bool itemFolders = false;
 };
 
 // One photo of a dry run: its path below the run's folder, the date it
@@ -142,6 +145,10 @@ extern const char* const kNothingFoundMessage;
 extern const char* const kGivenBackMessage;  // followed by the count
 extern const char* const kNothingToGiveBackMessage;
 
+// The message a run ends with: how many photos it stamped (or gave back),
+// or that it found none.
+std::string CountMessage(int done, bool undo);
+
 class TStampCommand {
   public:
     explicit TStampCommand(TStampBindings bindings) : bindings_(bindings) {}
@@ -151,7 +158,9 @@ class TStampCommand {
     // when the failure passes on. Exceptions are not caught: they end the
     // run, the progress bar stays visible and no count message is shown.
     // A call while a run is in progress (from its pump step) does nothing.
-    void Run(const TStampOptions& options = {});
+    // Returns the number of files stamped (or given back), also when a stop
+    // request ended the run early.
+    int Run(const TStampOptions& options = {});
 
     // Calls `report` for every file that Run would stamp (or give back), in
     // the same order, and changes nothing: no write, no progress, no
