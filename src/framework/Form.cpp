@@ -23,20 +23,44 @@ void TCustomForm::Show() {
     Widget()->show();
 }
 
-// A window placed for a larger screen would open with its bottom or right
-// part out of reach (a window manager may not move it): it is moved in, its
-// size kept, its top-left corner always on the screen.
+// A window placed or sized for a larger screen would open with its bottom or
+// right part out of reach (a window manager may not move it): it is moved in,
+// and shrunk when the screen is too small. Until the window manager has framed
+// the window, room is kept for a frame of the usual size.
 void TCustomForm::KeepOnScreen() {
     QScreen* screen = QGuiApplication::screenAt(QPoint(Left(), Top()));
     if (screen == nullptr)
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    const QRect area = screen->availableGeometry();
-    const int left = std::max(area.left(), std::min(Left(), area.right() + 1 - Width()));
-    const int top = std::max(area.top(), std::min(Top(), area.bottom() + 1 - Height()));
-    if (left != Left() || top != Top())
-        SetBounds(left, top, Width(), Height());
+    constexpr QMargins kUsualFrame(4, 28, 4, 4);
+    const QWidget* window = Widget();
+    const QRect framed = window->frameGeometry();
+    const QMargins frame = framed == window->geometry()
+                               ? kUsualFrame
+                               : QMargins(window->geometry().left() - framed.left(),
+                                          window->geometry().top() - framed.top(),
+                                          framed.right() - window->geometry().right(),
+                                          framed.bottom() - window->geometry().bottom());
+    const QRect fitted = FitWindow(QRect(Left(), Top(), Width(), Height()), frame,
+                                   window->minimumSize(), screen->availableGeometry());
+    if (fitted != QRect(Left(), Top(), Width(), Height()))
+        SetBounds(fitted.left(), fitted.top(), fitted.width(), fitted.height());
+}
+
+QRect FitWindow(const QRect& wanted, const QMargins& frame, const QSize& minimum,
+                const QRect& area) {
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
+    const int width =
+        std::max(minimum.width(), std::min(wanted.width(), area.width() - frameWidth));
+    const int height =
+        std::max(minimum.height(), std::min(wanted.height(), area.height() - frameHeight));
+    const int left =
+        std::max(area.left(), std::min(wanted.left(), area.right() + 1 - width - frameWidth));
+    const int top =
+        std::max(area.top(), std::min(wanted.top(), area.bottom() + 1 - height - frameHeight));
+    return QRect(left, top, width, height);
 }
 
 void TCustomForm::SystemCommand(unsigned command) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QMargins>
+#include <QRect>
+#include <QSize>
+
 #include "framework/WinControl.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -22,7 +26,9 @@ class TCustomForm : public TWinControl {
     // The window can be sized by the user with its border.
     bool Sizeable() const { return borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin; }
 
-    // Makes the window appear, moved onto the screen when it would stick out.
+    // Makes the window appear, moved onto the screen when it would stick out
+    // and made smaller (not below the widget's minimum size) when the screen
+    // has no room for it (FitWindow).
     void Show();
 
     // The windowed control inside the form that has the keyboard focus, or null.
@@ -38,6 +44,14 @@ class TCustomForm : public TWinControl {
     TFormBorderStyle borderStyle_ = bsSizeable;
     TWindowState windowState_ = wsNormal;
 };
+
+// Where a window goes on a screen whose free area is `area`. `wanted` is its
+// client area's size placed at its frame's top-left corner (as a form's
+// bounds are), `frame` the frame around the client area. A window larger
+// than the area shrinks to it, not below `minimum`; one that sticks out moves
+// in; its frame's top-left corner always stays in the area.
+QRect FitWindow(const QRect& wanted, const QMargins& frame, const QSize& minimum,
+                const QRect& area);
 
 // The form that contains the control, or null.
 TCustomForm* GetParentForm(TControl* control);

@@ -307,24 +307,40 @@ TEST_F(ControlTest, Destroy_NotifiesSiblingsAndLeavesParent) {
 }
 
 // The test screen is 1600 x 1200: a window placed past its edges opens moved
-// in, its size kept; one that fits stays where it was put.
-TEST_F(ControlTest, Show_MovesAWindowThatSticksOutOntoTheScreen) {
+// in, one larger than the screen shrinks to it, both with room for the usual
+// frame a window manager adds (4 pixels a side, 28 on top); one that fits
+// stays where it was put.
+TEST_F(ControlTest, Show_MovesAndShrinksAWindowThatSticksOutOntoTheScreen) {
     struct Case {
         TRect placed;
-        TPoint shown;
+        TRect shown;
     };
-    for (const Case& c :
-         {Case{Bounds(208, 211, 940, 606), {208, 211}},
-          Case{Bounds(1400, 1100, 940, 606), {660, 594}}, Case{Bounds(-50, -20, 300, 200), {0, 0}},
-          Case{Bounds(100, 100, 2000, 1500), {0, 0}}}) {
+    for (const Case& c : {Case{Bounds(208, 211, 940, 606), Bounds(208, 211, 940, 606)},
+                          Case{Bounds(1400, 1100, 940, 606), Bounds(652, 562, 940, 606)},
+                          Case{Bounds(-50, -20, 300, 200), Bounds(0, 0, 300, 200)},
+                          Case{Bounds(100, 100, 2000, 1500), Bounds(0, 0, 1592, 1168)}}) {
         Window window(nullptr);
         window.SetBounds(c.placed.Left, c.placed.Top, c.placed.Width(), c.placed.Height());
         window.Show();
-        EXPECT_EQ(window.Left(), c.shown.X) << c.placed.Left;
-        EXPECT_EQ(window.Top(), c.shown.Y) << c.placed.Top;
-        EXPECT_EQ(window.Width(), c.placed.Width());
-        EXPECT_EQ(window.Height(), c.placed.Height());
+        EXPECT_EQ(window.BoundsRect(), c.shown) << c.placed.Left;
     }
+}
+
+// On a small screen (a large scale factor) a window shrinks to the free
+// area, but never below its minimum size; its top-left corner stays on it.
+TEST(FitWindowTest, ShrinksToTheAreaDownToTheMinimum) {
+    const QMargins frame(4, 28, 4, 4);
+    const QRect area(0, 0, 640, 450);
+    struct Case {
+        QRect wanted;
+        QSize minimum;
+        QRect fitted;
+    };
+    for (const Case& c : {Case{{208, 211, 940, 606}, {500, 250}, {0, 0, 632, 418}},
+                          Case{{208, 211, 940, 606}, {700, 500}, {0, 0, 700, 500}},
+                          Case{{100, 300, 300, 200}, {0, 0}, {100, 218, 300, 200}},
+                          Case{{-10, 50, 300, 200}, {0, 0}, {0, 50, 300, 200}}})
+        EXPECT_EQ(FitWindow(c.wanted, frame, c.minimum, area), c.fitted) << c.wanted.left();
 }
 
 TEST(FreeNotificationTest, TellsAWatcherOfAnotherOwnerUntilEitherGoes) {
