@@ -54,8 +54,12 @@ void TreeNodeDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         return QStyledItemDelegate::setModelData(editor, model, index);
     bool accepted = false;
     std::string caption;
+    // While the disk is asked and a refusal is shown, the row shows the
+    // node's name as it is, not the name typed.
+    const QString typed = line->text();
+    line->hide();
     Application->HandleExceptions([&] {
-        caption = EditedName(owner_->NodeEditText(node), line->text());
+        caption = EditedName(owner_->NodeEditText(node), typed);
         accepted = owner_->NodeEdited(node, caption);
     });
     if (accepted)

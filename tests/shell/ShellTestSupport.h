@@ -117,11 +117,16 @@ class RecordingPrompts final : public IShellPrompts {
         return true;
     }
     void ShowProperties(const std::vector<std::string>&) override {}
-    void ReportError(const std::string& text) override { errors.push_back(text); }
+    void ReportError(const std::string& text) override {
+        errors.push_back(text);
+        if (onError)
+            onError();
+    }
 
     bool openable = true;  // whether the desktop has a program for what is opened
     bool openMany = true;  // the answer to opening many items
     std::vector<std::size_t> openCounts;
+    std::function<void()> onError;  // while an error is shown
     std::vector<std::string> confirmed, opened, errors;
     std::vector<std::pair<DWORD, DWORD>> dropMenus;  // allowed, suggested
     std::vector<std::vector<std::string>> ran;

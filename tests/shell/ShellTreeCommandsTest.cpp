@@ -53,12 +53,16 @@ TEST_F(ShellTreeTest, Rename_MovesTheFolderSortsTheLevelAndTheShownFolderFollows
     EXPECT_EQ(tree->SelectedFolder()->PathName(), dir.Path() + "/a-renamed/deep");
     EXPECT_EQ(list.shown.back(), dir.Path() + "/a-renamed/deep");
 
-    // A refused name is reported, naming both names and the reason; the
-    // folder and its node stay as they were.
+    // A refused name is reported, naming both names and the reason, while
+    // the row shows the name it keeps, not the refused one; the folder and
+    // its node stay as they were.
     RecordingPrompts prompts;
+    std::vector<bool> editBoxShown;
+    prompts.onError = [&] { editBoxShown.push_back(EditBox(tree) != nullptr); };
     TShellPromptsScope scope(prompts);
     for (const char* refused : {"b", "x/y"})
         RenameBy(tree, ChildNamed(top, "a-renamed"), refused);
+    EXPECT_EQ(editBoxShown, (std::vector<bool>{false, false}));
     EXPECT_EQ(prompts.errors,
               (std::vector<std::string>{
                   "Cannot rename \"a-renamed\" to \"b\": File exists.",
