@@ -1,11 +1,13 @@
-// kadrimarkexif: start-up. Reads the command line, creates the application,
-// names it, creates the main window and runs the message loop until that
-// window closes.
+// kadrimarkexif: start-up. Reads the command line, creates the application
+// (or says in one line that there is no display), names it, creates the main
+// window and runs the message loop until that window closes.
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/DisplayCheck.h"
 #include "app/ProgramIcon.h"
 #include "app/StartupOptions.h"
 #include "app/Unit1.h"
@@ -58,7 +60,8 @@ void OpenStartFolder(TForm1& form, const std::string& folder) {
 int main(int argc, char** argv) {
     if (ParseStartupOptions(Arguments(argc, argv)).Help)
         return PrintHelp(argc, argv);
-    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    std::optional<QApplication> app;
+    StartOrExit([&] { app.emplace(argc, argv); });  // takes Qt's own options out of argv
     TProgramLanguage language(LanguageOfLocale(MessagesLocaleName()));
     TStartupOptions options = ParseStartupOptions(Arguments(argc, argv));
     if (!options.Error.empty())

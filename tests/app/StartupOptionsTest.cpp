@@ -85,3 +85,34 @@ TEST(StartupOptionsTest, ProgramStartsOnTheDesktopWhenTheFolderIsMissing) {
     program.kill();
     program.waitForFinished(30000);
 }
+
+// Without a display the window program says so in one line and exits 1:
+// none set, or one that does not answer, for the desktop's usual platforms.
+TEST(StartupOptionsTest, WithoutADisplayOneLineAndStatus1) {
+    struct Case {
+        QString platform;  // empty: the default
+        QString display;   // empty: not set
+        QByteArray said;
+    };
+    const Case cases[] = {
+        {"", "", "kadrimarkexif: cannot open the display (DISPLAY is not set)\n"},
+        {"xcb", ":97", "kadrimarkexif: cannot open the display \":97\"\n"},
+        {"wayland", "", "kadrimarkexif: cannot open the display (DISPLAY is not set)\n"},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+        if (!c.platform.isEmpty())
+            environment.insert("QT_QPA_PLATFORM", c.platform);
+        if (!c.display.isEmpty())
+            environment.insert("DISPLAY", c.display);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(KADRIMARK_WINDOW_EXE, {});
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << c.platform.toStdString();
+        EXPECT_EQ(program.exitCode(), 1) << c.platform.toStdString();
+        EXPECT_EQ(program.readAllStandardOutput() + program.readAllStandardError(), c.said);
+    }
+}
