@@ -13,3 +13,5 @@
 // each folder's day or month order, photos of the folder itself, times kept.
 // Everything that runs or foretells a window's stamp run reads them here.
 TStampOptions StampOptionsInForce();
+// Keeps the four options of `options` there (the "Параметры" dialog).
+void KeepStampOptions(const TStampOptions& options);

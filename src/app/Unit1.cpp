@@ -2,13 +2,18 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QObject>
 #include <QShortcut>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
+#include "app/OptionsDialog.h"
+#include "app/PhotoName.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramImages.h"
 #include "app/StampSettings.h"
@@ -20,6 +25,7 @@
 #include "framework/ImageList.h"
 #include "shell/IdLists.h"
 #include "shell/ShellList.h"
+#include "shell/ShellListData.h"
 #include "shell/ShellPaths.h"
 #include "shell/ShellTree.h"
 
@@ -37,13 +43,22 @@ constexpr int kLeft = 208;
 constexpr int kTop = 211;
 constexpr int kClientWidth = 940;
 constexpr int kClientHeight = 606;
+// The tree, the list and the status bar below the toolbar still show a few
+// rows at this height.
+constexpr int kLeastPanesHeight = 200;
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("TForm1", text);
+}
 
 }  // namespace
 
 // What the stamp command reads and drives, bound to this window. The shown
 // folder's path and its items' names are taken once when a run begins, so a
 // refresh or a navigation during the run's pump steps cannot change which
-// files it walks.
+// files it walks. The count message is followed by what the person should
+// know about the names: the folders read month first (or in both orders) and
+// the photos passed over because their day and month could not be told apart.
 class TForm1::StampHost : public IStampFolder,
                           public IStampItems,
                           public IStampProgress,
@@ -54,6 +69,8 @@ class TForm1::StampHost : public IStampFolder,
     void Capture(std::string folder, std::vector<std::string> names) {
         folder_ = std::move(folder);
         names_ = std::move(names);
+        orders_.clear();
+        undecided_.clear();
     }
 
     std::string PathName() const override { return folder_; }
@@ -63,12 +80,57 @@ class TForm1::StampHost : public IStampFolder,
     void SetPosition(int position) override { form_.KvtXPProgressBar1->SetPosition(position); }
     void SetVisible(bool visible) override { form_.KvtXPProgressBar1->SetVisible(visible); }
     void ProcessMessages() override { Application->ProcessMessages(); }
-    void ShowMessage(const std::string& text) override { Application->ShowMessage(text); }
+    void ShowMessage(const std::string& text) override {
+        Application->ShowMessage(text + OrderNotes());
+    }
+    void FolderOrder(const std::string& path, TDayOrder order) override {
+        if (order != TDayOrder::DayFirst)
+            orders_.emplace_back(path, order);
+    }
+    void NameGivesNoDate(const std::string& path, const std::string& reason) override {
+        if (reason == NamePassText(TNamePass::DayOrMonth))
+            undecided_.push_back(Below(path));
+    }
 
   private:
+    // A path as the person knows it from the list: below the shown folder.
+    std::string Below(const std::string& path) const {
+        const std::string prefix = folder_ + "/";
+        return path.starts_with(prefix) ? path.substr(prefix.size()) : path;
+    }
+    std::string OrderNotes() const {
+        std::string notes;
+        for (const auto& [path, order] : orders_)
+            notes += "\n\n" + Tr(QT_TRANSLATE_NOOP("TForm1", "Names read %1 in %2"))
+                                  .arg(QCoreApplication::translate("StampCli", DayOrderText(order)),
+                                       QString::fromStdString(path))
+                                  .toStdString();
+        if (!undecided_.empty())
+            notes +=
+                "\n\n" +
+                Tr(QT_TRANSLATE_NOOP("TForm1", "Passed over, day and month cannot be told apart:"))
+                    .toStdString() +
+                NameList(undecided_);
+        return notes;
+    }
+    // The first names, one a line, and how many more there are.
+    static std::string NameList(const std::vector<std::string>& names) {
+        constexpr std::size_t kShown = 10;
+        std::string list;
+        for (std::size_t i = 0; i < names.size() && i < kShown; ++i)
+            list += "\n" + names[i];
+        if (names.size() > kShown)
+            list += "\n" + QCoreApplication::translate("TForm1", "and %n more", "",
+                                                       static_cast<int>(names.size() - kShown))
+                               .toStdString();
+        return list;
+    }
+
     TForm1& form_;
     std::string folder_;
     std::vector<std::string> names_;
+    std::vector<std::pair<std::string, TDayOrder>> orders_;
+    std::vector<std::string> undecided_;
 };
 
 // While a stamp run lasts, the file list and the tree hold back their
@@ -149,8 +211,10 @@ void TForm1::ReadFormDescription() {
     CreateShellControls();
     CreateChrome();
     EndLoading();
+    SetMinimumSize();
     WireButtons();
     AddTipsAndKeys();
+    AddListCommands();
     Widget()->setWindowTitle(QString::fromStdString(Caption()));
     Widget()->setWindowIcon(ProgramIcon());
     Widget()->move(kLeft, kTop);  // the frame's corner; the size is the client area's
@@ -225,6 +289,34 @@ void TForm1::CreateChrome() {
     RzClockStatus1 = status.Clock;
     RzSeparator2 = status.Separator2;
     KvtXPProgressBar1 = status.Progress;
+    CreateOptionsButton();
+}
+
+// "Параметры" follows the view buttons after a gap, a captioned button like
+// the commands'.
+void TForm1::CreateOptionsButton() {
+    RzSpacer3 = new TRzSpacer(this);
+    RzSpacer3->SetName("RzSpacer3");
+    RzSpacer3->SetParent(RzToolbar1);
+    RzSpacer3->SetBounds(391, 4, 8, 25);
+    RzToolButton7 = new TRzToolButton(this);
+    RzToolButton7->SetName("RzToolButton7");
+    RzToolButton7->SetParent(RzToolbar1);
+    RzToolButton7->SetBounds(399, 4, 96, 25);
+    RzToolButton7->SetUseToolbarButtonSize(false);
+    RzToolButton7->SetUseToolbarShowCaption(false);
+    RzToolButton7->SetUseToolbarButtonLayout(false);
+    RzToolButton7->SetCaption(Tr(QT_TRANSLATE_NOOP("TForm1", "Параметры")).toStdString());
+    RzToolButton7->SetShowCaption(true);
+    RzToolButton7->SetCursor(crHandPoint);
+}
+
+void TForm1::SetMinimumSize() {
+    int toolbarWidth = 0;
+    for (const TRzToolbarControl& entry : RzToolbar1->ToolbarControls())
+        toolbarWidth = std::max(toolbarWidth, entry.Control->Left() + entry.Control->Width());
+    Widget()->setMinimumSize(toolbarWidth + RzToolbar1->Margin(),
+                             RzToolbar1->Height() + kLeastPanesHeight + RzStatusBar1->Height());
 }
 
 // A click runs its handler; an exception it lets through is shown by the
@@ -234,7 +326,8 @@ void TForm1::WireButtons() {
     const std::pair<TRzToolButton*, Handler> wiring[] = {
         {RzToolButton1, &TForm1::RzToolButton1Click}, {RzToolButton2, &TForm1::RzToolButton2Click},
         {RzToolButton3, &TForm1::RzToolButton3Click}, {RzToolButton4, &TForm1::RzToolButton4Click},
-        {RzToolButton5, &TForm1::RzToolButton5Click}, {RzToolButton6, &TForm1::RzToolButton6Click}};
+        {RzToolButton5, &TForm1::RzToolButton5Click}, {RzToolButton6, &TForm1::RzToolButton6Click},
+        {RzToolButton7, &TForm1::RzToolButton7Click}};
     for (auto [button, handler] : wiring)
         button->OnClick = [this, handler](TObject* sender) {
             Application->HandleExceptions([&] { (this->*handler)(sender); });
@@ -250,7 +343,10 @@ void TForm1::AddTipsAndKeys() {
         {RzToolButton5, QT_TRANSLATE_NOOP("TForm1", "List")},
         {RzToolButton6, QT_TRANSLATE_NOOP("TForm1", "Details")}};
     for (auto [button, tip] : tips)
-        button->SetHint(QCoreApplication::translate("TForm1", tip).toStdString());
+        button->SetHint(Tr(tip).toStdString());
+    RzToolButton7->SetHint(
+        Tr(QT_TRANSLATE_NOOP("TForm1", "Run options: name schemes, subfolders, file time, videos"))
+            .toStdString());
     auto* stampKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), Widget());
     QObject::connect(stampKey, &QShortcut::activated, Widget(), [this] { RzToolButton1->Press(); });
 }
@@ -265,9 +361,12 @@ std::vector<std::string> TForm1::ListedFileNames() const {
 }
 
 void TForm1::RzToolButton1Click(TObject*) {
-    if (Busy())
-        return;
-    stampHost_->Capture(TeFolderListbox1->SelectedFolder()->PathName(), ListedFileNames());
+    if (!Busy())
+        RunOver(ListedFileNames(), StampOptionsInForce());
+}
+
+void TForm1::RunOver(std::vector<std::string> names, const TStampOptions& options) {
+    stampHost_->Capture(TeFolderListbox1->SelectedFolder()->PathName(), std::move(names));
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {
@@ -276,7 +375,9 @@ void TForm1::RzToolButton1Click(TObject*) {
         }
     } closeAfterRun{*this};
     RefreshesWait refreshesWait(*this);
-    stamp_.Run(StampOptionsInForce());
+    const int done = stamp_.Run(options);
+    if (closeAfterRun_)  // stopped: the count so far
+        stampHost_->ShowMessage(CountMessage(done, options.undo));
 }
 
 void TForm1::RzToolButton2Click(TObject*) {
@@ -297,6 +398,68 @@ void TForm1::RzToolButton5Click(TObject*) {
 
 void TForm1::RzToolButton6Click(TObject*) {
     SetViewStyle(vsReport);
+}
+
+// The date column foretells with the options: new ones read it again.
+void TForm1::RzToolButton7Click(TObject*) {
+    if (EditStampSettings(Widget()))
+        TeFileListBox1->RereadTakenDates();
+}
+
+void TForm1::AddListCommands() {
+    TeFileListBox1->OnMenuCommands = [this](TObject*,
+                                            std::vector<TRzShellList::TMenuCommand>& commands) {
+        if (!Busy() && SelectionHasPhotoOrFolder())
+            commands.push_back(
+                {Tr(QT_TRANSLATE_NOOP("TForm1", "Убрать EXIF…")).toStdString(),
+                 [this] { Application->HandleExceptions([this] { GiveBackSelection(); }); }});
+    };
+}
+
+bool TForm1::SelectionHasPhotoOrFolder() const {
+    const bool videos = StampOptionsInForce().videos;
+    for (int index : TeFileListBox1->SelectedIndexes()) {
+        TRzShellListData* item = TeFileListBox1->ShellListData(index);
+        const std::string name = item->FileName();
+        if (!name.empty() &&
+            (item->IsFolder() || IsPhotoName(name) || (videos && IsVideoName(name))))
+            return true;
+    }
+    return false;
+}
+
+void TForm1::GiveBackSelection() {
+    if (Busy())
+        return;
+    std::vector<std::string> names;
+    bool folders = false;
+    for (int index : TeFileListBox1->SelectedIndexes()) {
+        TRzShellListData* item = TeFileListBox1->ShellListData(index);
+        if (item->FileName().empty())
+            continue;
+        names.push_back(item->FileName());
+        folders = folders || item->IsFolder();
+    }
+    TStampOptions options = StampOptionsInForce();
+    options.undo = true;
+    options.itemFolders = true;
+    const char* question =
+        !folders ? QT_TRANSLATE_NOOP("TForm1",
+                                     "Take the EXIF header this program wrote out of the selected "
+                                     "photos, giving them back as they were before the stamp?")
+        : options.recursive
+            ? QT_TRANSLATE_NOOP("TForm1",
+                                "Take the EXIF header this program wrote out of the selected "
+                                "photos and those in the selected folders and their subfolders, "
+                                "giving them back as they were before the stamp?")
+            : QT_TRANSLATE_NOOP("TForm1",
+                                "Take the EXIF header this program wrote out of the selected "
+                                "photos and those in the selected folders, giving them back as "
+                                "they were before the stamp?");
+    if (QMessageBox::question(Widget(), QString::fromStdString(Application->Title), Tr(question),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes)
+        RunOver(std::move(names), options);
 }
 
 void TForm1::SetViewStyle(TViewStyle style) {
@@ -320,7 +483,15 @@ void TForm1::Close() {
 bool TForm1::CanClose() {
     if (!stamp_.Running())
         return true;
-    stamp_.RequestStop();
-    closeAfterRun_ = true;
+    if (!closeAfterRun_ &&
+        QMessageBox::question(Widget(), QString::fromStdString(Application->Title),
+                              Tr(QT_TRANSLATE_NOOP("TForm1",
+                                                   "Photos are being stamped. Stop after the "
+                                                   "current photo and close the window?")),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes) {
+        stamp_.RequestStop();
+        closeAfterRun_ = true;
+    }
     return false;
 }

@@ -173,6 +173,14 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     std::function<void(TObject* sender, const std::string& hint)> OnPopupHint;
     std::function<void(TObject* sender, TListItem* item, TPoint& pos, QMenu*& menu)>
         OnItemContextMenu;
+    // Commands of the owner that the items' context menu offers after the
+    // shell's entries, asked for each time the menu opens over a selection;
+    // the chosen one runs once the menu has closed.
+    struct TMenuCommand {
+        std::string Caption;
+        std::function<void()> Run;
+    };
+    std::function<void(TObject* sender, std::vector<TMenuCommand>& commands)> OnMenuCommands;
 
   protected:
     // -- Life, fill and refresh.

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <algorithm>
 
 #include "framework/Application.h"
 #include "framework/Cursor.h"
@@ -222,9 +223,21 @@ void TRzCustomShellList::ShowShellMenu(TListItem* focused, QPoint point) {
     entries.RemoveSendTo();
     QMenu popup(Widget());
     FillQMenu(popup, entries);
+    std::vector<TMenuCommand> own;
+    if (OnMenuCommands)
+        OnMenuCommands(this, own);
+    std::vector<QAction*> ownActions;
+    if (!own.empty())
+        popup.addSeparator();
+    for (const TMenuCommand& command : own)
+        ownActions.push_back(popup.addAction(QString::fromStdString(command.Caption)));
     QObject::connect(&popup, &QMenu::hovered,
                      [this, &menu](QAction* action) { PopupHint(menu.Get(), CommandOf(action)); });
-    const UINT id = CommandOf(popup.exec(Widget()->mapToGlobal(point)));
+    QAction* chosen = popup.exec(Widget()->mapToGlobal(point));
+    const auto ownChosen = std::find(ownActions.begin(), ownActions.end(), chosen);
+    if (chosen != nullptr && ownChosen != ownActions.end())
+        return own[ownChosen - ownActions.begin()].Run();
+    const UINT id = CommandOf(chosen);
     RunMenuCommand(menu.Get(), id, static_cast<int>(id) == entries.DefaultId(), focused);
 }
 

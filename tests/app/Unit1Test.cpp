@@ -5,9 +5,15 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHelpEvent>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -21,9 +27,11 @@
 #include <vector>
 
 #include "../shell/ShellTestSupport.h"
+#include "MovieFiles.h"
 #include "PhotoFiles.h"
 #include "app/ExifHead.h"
 #include "app/FolderItems.h"
+#include "app/StampSettings.h"
 #include "chrome/ChromeAccessibility.h"
 #include "chrome/MarqueeStatus.h"
 #include "chrome/PollingStatus.h"
@@ -61,6 +69,7 @@ class Form1Test : public ShellTest {
         Application->Title = "KadrimarkExif";
         Application->SetPresenterForTest(
             [this](const MessageBoxRequest& box) { boxes.push_back(box); });
+        KeepStampOptions({});  // the options as a new user has them
         form.Show();
     }
     ~Form1Test() override { Application->SetPresenterForTest({}); }
@@ -70,6 +79,82 @@ class Form1Test : public ShellTest {
         TRect r = button->BoundsRect();
         QTest::mouseClick(form.RzToolbar1->Widget(), Qt::LeftButton, {},
                           QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    }
+    // Answers the next question box with a click on `answer`, or with Enter
+    // (its default button) when `answer` is NoButton; records its text.
+    void AnswerNextQuestion(QMessageBox::StandardButton answer, int tries = 500) {
+        QTimer::singleShot(tries == 500 ? 0 : 10, form.Widget(), [this, answer, tries] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr && tries > 0)
+                return AnswerNextQuestion(answer, tries - 1);  // not asked yet
+            ASSERT_NE(box, nullptr);
+            questions.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+            if (answer == QMessageBox::NoButton)
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                QTest::mouseClick(box->button(answer), Qt::LeftButton);
+        });
+    }
+    // Opens "Параметры" with a click, ticks (or unticks) the named check
+    // boxes with clicks and closes the dialog with `button`; returns the
+    // boxes as the dialog showed them on opening.
+    std::vector<std::pair<QString, bool>> ChangeOptions(const std::vector<QString>& toggled,
+                                                        QDialogButtonBox::StandardButton button) {
+        std::vector<std::pair<QString, bool>> shown;
+        QTimer::singleShot(0, form.Widget(), [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+                shown.emplace_back(box->text(), box->isChecked());
+                if (std::find(toggled.begin(), toggled.end(), box->text()) != toggled.end())
+                    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+            }
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QTest::mouseClick(buttons->button(button), Qt::LeftButton);
+        });
+        Click(form.RzToolButton7);
+        return shown;
+    }
+    // Selects the named items of the list with clicks, Ctrl held after the
+    // first.
+    void SelectByMouse(const std::vector<std::string>& names) {
+        QAbstractItemView* view = form.TeFileListBox1->ActiveView();
+        const std::vector<std::string> listed = Listed();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const int row = static_cast<int>(std::find(listed.begin(), listed.end(), names[i]) -
+                                             listed.begin());
+            QTest::mouseClick(view->viewport(), Qt::LeftButton,
+                              i == 0 ? Qt::NoModifier : Qt::ControlModifier,
+                              view->visualRect(view->model()->index(row, 0)).center());
+        }
+    }
+    // Opens the list's menu over its first selected item with the mouse's
+    // request and picks `caption` with the keyboard (or closes it when the
+    // menu has no such entry); returns the menu's entries.
+    QStringList ListMenu(const QString& caption) {
+        QStringList captions;
+        QTimer::singleShot(0, form.Widget(), [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QAction* chosen = nullptr;
+            for (QAction* action : menu->actions()) {
+                captions << action->text();
+                if (!action->isSeparator() && action->text() == caption)
+                    chosen = action;
+            }
+            if (chosen == nullptr) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QAbstractItemView* view = form.TeFileListBox1->ActiveView();
+        const int row = form.TeFileListBox1->SelectedIndexes().front();
+        const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &request);
+        return captions;
     }
     // Runs `action` in each pump step of the next stamp run.
     void InEveryPumpStep(std::function<void()> action) {
@@ -106,6 +191,7 @@ class Form1Test : public ShellTest {
     TBitmap Picture(TWinControl* control) { return TBitmap(control->Grab()); }
 
     std::vector<MessageBoxRequest> boxes;
+    std::vector<std::pair<std::string, std::string>> questions;  // caption, text
     std::function<void()> pumpStep;
     TForm1 form;
 };
@@ -296,17 +382,30 @@ TEST_F(Form1Test, Stamp_StampAndViewClickedDuringARunDoNothing) {
     EXPECT_EQ(form.TeFileListBox1->ViewStyle(), vsIcon);
 }
 
-TEST_F(Form1Test, Stamp_ClosingDuringARunEndsItAfterTheCurrentFileThenCloses) {
-    std::string folder = ShowFolderOf({"01-01-07_0000.jpg", "02-01-07_0000.jpg"});
-    InEveryPumpStep([this] { Click(form.RzToolButton3); });
+// Closing during a run asks first. No goes on; Yes ends the run after the
+// photo it is on, says how many it stamped and closes the window.
+TEST_F(Form1Test, Stamp_ClosingDuringARunAsks_StopFinishesThePhotoCountsAndCloses) {
+    std::string folder =
+        ShowFolderOf({"01-01-07_0000.jpg", "02-01-07_0000.jpg", "03-01-07_0000.jpg"});
+    int step = 0;
+    InEveryPumpStep([&] {
+        if (++step > 2)
+            return;
+        AnswerNextQuestion(step == 1 ? QMessageBox::NoButton : QMessageBox::Yes);
+        Click(form.RzToolButton3);
+    });
     Click(form.RzToolButton1);
     pumpStep = nullptr;
     EXPECT_TRUE(form.Widget()->isVisible());  // not closed under the running command
     QApplication::processEvents();
     EXPECT_FALSE(form.Widget()->isVisible());
-    EXPECT_TRUE(boxes.empty());
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].first, "KadrimarkExif");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 2 файлов");
     EXPECT_EQ(ReadFileBytes(folder + "/01-01-07_0000.jpg").size(), PlainJpeg().size() + 284);
-    EXPECT_EQ(ReadFileBytes(folder + "/02-01-07_0000.jpg"), PlainJpeg());
+    EXPECT_EQ(ReadFileBytes(folder + "/02-01-07_0000.jpg").size(), PlainJpeg().size() + 284);
+    EXPECT_EQ(ReadFileBytes(folder + "/03-01-07_0000.jpg"), PlainJpeg());
 }
 
 TEST_F(Form1Test, Stamp_ErrorEndsTheRunInTheStopBox) {
@@ -405,6 +504,137 @@ TEST_F(Form1Test, Stamp_NavigatingDuringARunKeepsTheRunOnItsFolder) {
     EXPECT_EQ(Sorted(Listed()), Sorted(ListFolderItems(other)));
 }
 
+// The options' dialog opens from "Параметры"; what is ticked there and
+// confirmed is kept in the user's configuration and used by the next run,
+// which without them stamps what it always stamped.
+TEST_F(Form1Test, Options_TickedInTheDialog_KeptInTheUsersConfigurationAndUsedByARun) {
+    std::string folder = MakeHomeFolder("phones");
+    WriteFileBytes(folder + "/IMG_20190723_184512.jpg", PlainJpeg());
+    std::filesystem::create_directories(folder + "/sub");
+    WriteFileBytes(folder + "/sub/15-06-07_1230.jpg", PlainJpeg());
+    const std::string movie = MakeMovie({}).bytes;
+    WriteFileBytes(folder + "/VID_20190723_184512.mp4", movie);
+    ASSERT_TRUE(form.OpenFolder(folder));
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 3; }));
+    Click(form.RzToolButton1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, kNothingFoundMessage);
+
+    const std::vector<QString> captions = {"All name schemes", "Subfolders",
+                                           "File time = shot time", "Видео тоже"};
+    EXPECT_EQ(ChangeOptions(captions, QDialogButtonBox::Ok),
+              (std::vector<std::pair<QString, bool>>{{captions[0], false},
+                                                     {captions[1], false},
+                                                     {captions[2], false},
+                                                     {captions[3], false}}));
+    EXPECT_TRUE(std::filesystem::exists(TestHome() + "/.config/KadrimarkEXIF/kadrimarkexif.conf"));
+    Click(form.RzToolButton1);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].Text, "EXIF Info добавлено в: 3 файлов");
+    EXPECT_EQ(ReadFileBytes(folder + "/IMG_20190723_184512.jpg"), Stamped("2019:07:23 18:45:12"));
+    EXPECT_EQ(ReadFileBytes(folder + "/sub/15-06-07_1230.jpg"), Stamped("2007:06:15 12:30:00"));
+    struct stat facts {};
+    ASSERT_EQ(stat((folder + "/IMG_20190723_184512.jpg").c_str(), &facts), 0);
+    EXPECT_EQ(facts.st_mtime, 1563907512);  // the tests' time zone is UTC
+    const std::string dated = ReadFileBytes(folder + "/VID_20190723_184512.mp4");
+    EXPECT_EQ(dated.size(), movie.size());
+    EXPECT_NE(dated, movie);
+
+    // Reopened, the dialog shows them; unticked and cancelled, they stay.
+    EXPECT_EQ(
+        ChangeOptions({captions[1]}, QDialogButtonBox::Cancel),
+        (std::vector<std::pair<QString, bool>>{
+            {captions[0], true}, {captions[1], true}, {captions[2], true}, {captions[3], true}}));
+    EXPECT_TRUE(StampOptionsInForce().recursive);
+}
+
+// A folder whose camera-phone names are dates only month first is read so,
+// and the count message says so; in a folder of both kinds the names that are
+// dates both ways are passed over and named. A day-first folder's message is
+// as it always was.
+TEST_F(Form1Test, Stamp_CountMessageSaysHowTheFoldersNamesWereRead) {
+    struct Case {
+        std::vector<std::string> photos;
+        std::string notes;  // after the count; <folder> for the folder's path
+    };
+    const Case cases[] = {
+        {{"21-08-07_1547.jpg", "03-04-07_1200.jpg"}, ""},
+        {{"08-21-07_1547.jpg", "03-04-07_1200.jpg"}, "\n\nNames read month first in <folder>"},
+        {{"21-08-07_1547.jpg", "08-21-07_1548.jpg", "03-04-07_1200.jpg"},
+         "\n\nNames read day first and month first in <folder>"
+         "\n\nPassed over, day and month cannot be told apart:\n03-04-07_1200.jpg"},
+    };
+    for (const Case& c : cases) {
+        std::string folder = MakeHomeFolder("order");
+        for (const std::string& name : c.photos)
+            WriteFileBytes(folder + "/" + name, PlainJpeg());
+        ASSERT_TRUE(form.OpenFolder(folder));
+        boxes.clear();
+        Click(form.RzToolButton1);
+        std::string notes = c.notes;
+        if (std::size_t at = notes.find("<folder>"); at != std::string::npos)
+            notes.replace(at, 8, folder);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Text, "EXIF Info добавлено в: 2 файлов" + notes);
+    }
+}
+
+// "Убрать EXIF…" on selected photos and folders asks first (No is the
+// default), then gives back the selected photos and those in the selected
+// folders - their subfolders' only with the subfolders option - and says
+// how many; the list keeps its items and selection. A selection of other
+// files is not offered it.
+TEST_F(Form1Test, GiveBack_FromTheListsMenu_AsksThenGivesBackTheSelection) {
+    std::string folder = MakeHomeFolder("given");
+    std::filesystem::create_directories(folder + "/trip/deeper");
+    const std::vector<std::string> stamped = {"15-06-07_1230.jpg", "16-06-07_1230.jpg",
+                                              "trip/17-06-07_1230.jpg",
+                                              "trip/deeper/18-06-07_1230.jpg"};
+    for (const std::string& name : stamped)
+        WriteFileBytes(folder + "/" + name, Stamped("2007:06:15 12:30:00"));
+    WriteFileBytes(folder + "/notes.txt", "x");
+    ASSERT_TRUE(form.OpenFolder(folder));
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->ItemCount() == 4; }));
+    auto plain = [&] {
+        std::vector<bool> given;
+        for (const std::string& name : stamped)
+            given.push_back(ReadFileBytes(folder + "/" + name) == PlainJpeg());
+        return given;
+    };
+
+    SelectByMouse({"notes.txt"});
+    EXPECT_FALSE(ListMenu("").contains("Убрать EXIF…"));
+
+    SelectByMouse({"trip", "15-06-07_1230.jpg"});
+    const std::vector<std::string> listed = Listed();
+    const std::vector<int> selected = form.TeFileListBox1->SelectedIndexes();
+    AnswerNextQuestion(QMessageBox::NoButton);
+    EXPECT_TRUE(ListMenu("Убрать EXIF…").contains("Убрать EXIF…"));
+    EXPECT_EQ(plain(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_TRUE(boxes.empty());
+
+    AnswerNextQuestion(QMessageBox::Yes);
+    ListMenu("Убрать EXIF…");
+    EXPECT_EQ(plain(), (std::vector<bool>{true, false, true, false}));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Photos given back as they were before the stamp: 2");
+    EXPECT_EQ(boxes[0].Caption, "KadrimarkExif");
+    EXPECT_EQ(Listed(), listed);
+    EXPECT_EQ(form.TeFileListBox1->SelectedIndexes(), selected);
+
+    TStampOptions options;
+    options.recursive = true;
+    KeepStampOptions(options);
+    AnswerNextQuestion(QMessageBox::Yes);
+    ListMenu("Убрать EXIF…");
+    EXPECT_EQ(plain(), (std::vector<bool>{true, false, true, true}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].Text, "Photos given back as they were before the stamp: 1");
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_EQ(questions[0].first, "KadrimarkExif");
+    EXPECT_NE(questions[2].second.find("subfolders"), std::string::npos);
+}
+
 namespace {
 
 // The window as a screen reader and a keyboard user meet it.
@@ -463,9 +693,10 @@ TEST_F(Form1AccessTest, Accessible_TheWindowReadsAsBarsTreeAndListWithNamedButto
     EXPECT_EQ(Of(&form)->role(), A::Window);
     EXPECT_EQ(Of(&form)->text(A::Name), "KadrimarkEXIF");
     const std::vector<std::pair<A::Role, QString>> toolbar = {
-        {A::Separator, ""},   {A::Button, "Добавить EXIF"}, {A::Button, "Автор"},
-        {A::Button, "Выход"}, {A::Separator, ""},           {A::Button, "Large icons"},
-        {A::Button, "List"},  {A::Button, "Details"}};
+        {A::Separator, ""},      {A::Button, "Добавить EXIF"}, {A::Button, "Автор"},
+        {A::Button, "Выход"},    {A::Separator, ""},           {A::Button, "Large icons"},
+        {A::Button, "List"},     {A::Button, "Details"},       {A::Separator, ""},
+        {A::Button, "Параметры"}};
     EXPECT_EQ(Read(Of(form.RzToolbar1)), toolbar);
     const std::vector<std::pair<A::Role, QString>> status = {
         {A::StaticText, "KadrimarkEXIF"},
@@ -511,20 +742,20 @@ TEST_F(Form1AccessTest, Accessible_PressingAddExifStampsAndTheBoxReadsTheCount) 
     EXPECT_EQ(ReadFileBytes(folder + "/15-06-07_1230.jpg"), Stamped("2007:06:15 12:30:00"));
 }
 
-// Tab goes from the tree to the list, then through the six buttons, and
+// Tab goes from the tree to the list, then through the seven buttons, and
 // back to the tree.
 TEST_F(Form1AccessTest, Keyboard_TabGoesTreeListThenEveryToolbarButton) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
     form.TeFolderListbox1->SetFocus();
     std::vector<std::string> route = {Focus()};
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 9; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         route.push_back(Focus());
     }
-    EXPECT_EQ(route,
-              (std::vector<std::string>{"TeFolderListbox1", "TeFileListBox1", "RzToolButton1",
-                                        "RzToolButton2", "RzToolButton3", "RzToolButton4",
-                                        "RzToolButton5", "RzToolButton6", "TeFolderListbox1"}));
+    EXPECT_EQ(route, (std::vector<std::string>{"TeFolderListbox1", "TeFileListBox1",
+                                               "RzToolButton1", "RzToolButton2", "RzToolButton3",
+                                               "RzToolButton4", "RzToolButton5", "RzToolButton6",
+                                               "RzToolButton7", "TeFolderListbox1"}));
 }
 
 // Enter presses the marked button; Ctrl+E stamps from wherever the focus is.
@@ -544,9 +775,11 @@ TEST_F(Form1AccessTest, Keyboard_EnterPressesTheMarkedButtonAndCtrlEStamps) {
 }
 
 TEST_F(Form1AccessTest, Tips_TheImageOnlyButtonsNameTheirCommands) {
-    const std::pair<TRzToolButton*, const char*> tips[] = {{form.RzToolButton4, "Large icons"},
-                                                           {form.RzToolButton5, "List"},
-                                                           {form.RzToolButton6, "Details"}};
+    const std::pair<TRzToolButton*, const char*> tips[] = {
+        {form.RzToolButton4, "Large icons"},
+        {form.RzToolButton5, "List"},
+        {form.RzToolButton6, "Details"},
+        {form.RzToolButton7, "Run options: name schemes, subfolders, file time, videos"}};
     for (auto [button, tip] : tips) {
         const QPoint centre(button->Left() + button->Width() / 2, 16);
         QHelpEvent hover(QEvent::ToolTip, centre, form.RzToolbar1->Widget()->mapToGlobal(centre));
