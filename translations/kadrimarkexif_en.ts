@@ -49,6 +49,14 @@
         <source>file</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Open %1 files?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot start &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DropMenu</name>
@@ -223,6 +231,41 @@ Files done: %3 (%4)</source>
     </message>
     <message>
         <source>Cannot restore &quot;%1&quot;: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>OptionsDialog</name>
+    <message>
+        <source>All name schemes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Also read the names today&apos;s phones and messengers give photos (IMG_20190723_184512, PXL_..., signal-..., Screenshot_..., WhatsApp and others), not only DD-MM-YY_HHMM.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subfolders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Also work in every subfolder of the folder; hidden folders, links to folders and other drives are left out.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File time = shot time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Give each stamped photo the shot&apos;s time as its modification time, for programs that sort by file time. Otherwise the file keeps its own.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Видео тоже</source>
+        <translation>Videos too</translation>
+    </message>
+    <message>
+        <source>Also date MP4, 3GP and MOV videos named in these schemes whose header holds no creation time. Only the header&apos;s times are written, in place: a video is never copied.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -604,6 +647,46 @@ standard error when it is a terminal.
     <message>
         <source>Выход</source>
         <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Параметры</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>Names read %1 in %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Passed over, day and month cannot be told apart:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run options: name schemes, subfolders, file time, videos</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Убрать EXIF…</source>
+        <translation>Remove EXIF…</translation>
+    </message>
+    <message>
+        <source>Take the EXIF header this program wrote out of the selected photos, giving them back as they were before the stamp?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take the EXIF header this program wrote out of the selected photos and those in the selected folders and their subfolders, giving them back as they were before the stamp?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take the EXIF header this program wrote out of the selected photos and those in the selected folders, giving them back as they were before the stamp?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Photos are being stamped. Stop after the current photo and close the window?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -55,6 +55,14 @@
         <source>file</source>
         <translation>файл</translation>
     </message>
+    <message>
+        <source>Open %1 files?</source>
+        <translation>Открыть файлы (%1)?</translation>
+    </message>
+    <message>
+        <source>Cannot start &quot;%1&quot;.</source>
+        <translation>Не удаётся запустить «%1».</translation>
+    </message>
 </context>
 <context>
     <name>DropMenu</name>
@@ -231,6 +239,41 @@ Files done: %3 (%4)</source>
     <message>
         <source>Cannot restore &quot;%1&quot;: %2.</source>
         <translation>Не удаётся восстановить «%1»: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>OptionsDialog</name>
+    <message>
+        <source>All name schemes</source>
+        <translation>Все схемы имён</translation>
+    </message>
+    <message>
+        <source>Also read the names today&apos;s phones and messengers give photos (IMG_20190723_184512, PXL_..., signal-..., Screenshot_..., WhatsApp and others), not only DD-MM-YY_HHMM.</source>
+        <translation>Читать и имена, которые дают снимкам нынешние телефоны и мессенджеры (IMG_20190723_184512, PXL_..., signal-..., Screenshot_..., WhatsApp и другие), а не только DD-MM-YY_HHMM.</translation>
+    </message>
+    <message>
+        <source>Subfolders</source>
+        <translation>Вложенные папки</translation>
+    </message>
+    <message>
+        <source>Also work in every subfolder of the folder; hidden folders, links to folders and other drives are left out.</source>
+        <translation>Обрабатывать и все вложенные папки; скрытые папки, ссылки на папки и другие диски пропускаются.</translation>
+    </message>
+    <message>
+        <source>File time = shot time</source>
+        <translation>Время файла = время снимка</translation>
+    </message>
+    <message>
+        <source>Give each stamped photo the shot&apos;s time as its modification time, for programs that sort by file time. Otherwise the file keeps its own.</source>
+        <translation>Ставить каждому снимку время съёмки как время изменения файла — для программ, которые сортируют по времени файла. Иначе у файла остаётся своё время.</translation>
+    </message>
+    <message>
+        <source>Видео тоже</source>
+        <translation>Видео тоже</translation>
+    </message>
+    <message>
+        <source>Also date MP4, 3GP and MOV videos named in these schemes whose header holds no creation time. Only the header&apos;s times are written, in place: a video is never copied.</source>
+        <translation>Датировать и видео MP4, 3GP и MOV с такими именами, в заголовке которых нет времени создания. Записываются только времена заголовка, на месте: видео никогда не копируется.</translation>
     </message>
 </context>
 <context>
@@ -705,6 +748,46 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     <message>
         <source>Выход</source>
         <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Параметры</source>
+        <translation>Параметры</translation>
+    </message>
+    <message>
+        <source>Names read %1 in %2</source>
+        <translation>Имена прочитаны (%1) в %2</translation>
+    </message>
+    <message>
+        <source>Passed over, day and month cannot be told apart:</source>
+        <translation>Пропущены, день и месяц не различить:</translation>
+    </message>
+    <message>
+        <source>Run options: name schemes, subfolders, file time, videos</source>
+        <translation>Параметры запуска: схемы имён, вложенные папки, время файла, видео</translation>
+    </message>
+    <message>
+        <source>Убрать EXIF…</source>
+        <translation>Убрать EXIF…</translation>
+    </message>
+    <message>
+        <source>Take the EXIF header this program wrote out of the selected photos, giving them back as they were before the stamp?</source>
+        <translation>Убрать заголовок EXIF, записанный этой программой, из выбранных снимков и вернуть их такими, какими они были до записи?</translation>
+    </message>
+    <message>
+        <source>Take the EXIF header this program wrote out of the selected photos and those in the selected folders and their subfolders, giving them back as they were before the stamp?</source>
+        <translation>Убрать заголовок EXIF, записанный этой программой, из выбранных снимков и снимков в выбранных папках и их вложенных папках и вернуть их такими, какими они были до записи?</translation>
+    </message>
+    <message>
+        <source>Take the EXIF header this program wrote out of the selected photos and those in the selected folders, giving them back as they were before the stamp?</source>
+        <translation>Убрать заголовок EXIF, записанный этой программой, из выбранных снимков и снимков в выбранных папках и вернуть их такими, какими они были до записи?</translation>
+    </message>
+    <message>
+        <source>Photos are being stamped. Stop after the current photo and close the window?</source>
+        <translation>Идёт запись EXIF. Остановить после текущего снимка и закрыть окно?</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>и ещё %1</translation>
     </message>
 </context>
 <context>

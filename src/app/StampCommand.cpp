@@ -38,17 +38,6 @@ std::string Translated(const char* text, int count = -1) {
     return QCoreApplication::translate("TStampCommand", text, nullptr, count).toStdString();
 }
 
-// The message that ends a run, in the program's language. The count stays in
-// plain digits whatever the language, so scripts find it as the line's number.
-std::string CountMessage(int done, bool undo) {
-    if (done < 1)
-        return Translated(undo ? kNothingToGiveBackMessage : kNothingFoundMessage);
-    std::string count = std::to_string(done);
-    if (undo)
-        return Translated(kGivenBackMessage) + count;
-    return Translated(kStampedMessage) + count + Translated(kFilesWord, done);
-}
-
 // Stamped files are made durable and put in place by a flush group in
 // batches; a flush after this many files or bytes bounds how many wait for
 // their place (and how much unwritten data one sync waits for).
@@ -525,11 +514,15 @@ bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, o
     }
 }
 
+// The count stays in plain digits whatever the language, so scripts find it
+// as the line's number.
 std::string CountMessage(int done, bool undo) {
     if (done < 1)
-        return undo ? kNothingToGiveBackMessage : kNothingFoundMessage;
-    return (undo ? kGivenBackMessage : kStampedMessage) + std::to_string(done) +
-           (undo ? "" : kFilesWord);
+        return Translated(undo ? kNothingToGiveBackMessage : kNothingFoundMessage);
+    std::string count = std::to_string(done);
+    if (undo)
+        return Translated(kGivenBackMessage) + count;
+    return Translated(kStampedMessage) + count + Translated(kFilesWord, done);
 }
 
 bool TStampCommand::StopRequested() const {

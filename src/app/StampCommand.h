@@ -145,8 +145,8 @@ extern const char* const kNothingFoundMessage;
 extern const char* const kGivenBackMessage;  // followed by the count
 extern const char* const kNothingToGiveBackMessage;
 
-// The message a run ends with: how many photos it stamped (or gave back),
-// or that it found none.
+// The message a run ends with, in the program's language: how many photos it
+// stamped (or gave back), or that it found none.
 std::string CountMessage(int done, bool undo);
 
 class TStampCommand {

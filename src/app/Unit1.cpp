@@ -120,8 +120,8 @@ class TForm1::StampHost : public IStampFolder,
         for (std::size_t i = 0; i < names.size() && i < kShown; ++i)
             list += "\n" + names[i];
         if (names.size() > kShown)
-            list += "\n" + QCoreApplication::translate("TForm1", "and %n more", "",
-                                                       static_cast<int>(names.size() - kShown))
+            list += "\n" + Tr(QT_TRANSLATE_NOOP("TForm1", "and %1 more"))
+                               .arg(names.size() - kShown)
                                .toStdString();
         return list;
     }
