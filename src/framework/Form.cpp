@@ -44,8 +44,10 @@ void TCustomForm::KeepOnScreen() {
                                           framed.bottom() - window->geometry().bottom());
     const QRect fitted = FitWindow(QRect(Left(), Top(), Width(), Height()), frame,
                                    window->minimumSize(), screen->availableGeometry());
-    if (fitted != QRect(Left(), Top(), Width(), Height()))
-        SetBounds(fitted.left(), fitted.top(), fitted.width(), fitted.height());
+    if (fitted == QRect(Left(), Top(), Width(), Height()))
+        return;
+    SetBounds(fitted.left(), fitted.top(), fitted.width(), fitted.height());
+    Widget()->move(fitted.topLeft());  // the frame's corner goes there, not the client's
 }
 
 QRect FitWindow(const QRect& wanted, const QMargins& frame, const QSize& minimum,
