@@ -71,6 +71,7 @@ bool EditStampSettings(QWidget* parent) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addStretch();  // extra height goes below the options, not between them
     layout->addWidget(buttons);
     dialog.setMinimumWidth(420);
     if (dialog.exec() != QDialog::Accepted)
