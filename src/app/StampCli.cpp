@@ -186,8 +186,11 @@ Arguments ParseArguments(int argc, char** argv) {
         else if (arg.starts_with("--pattern="))
             ReadPattern(arg.substr(10), args);
         else if (args.wrong.empty())
-            args.wrong = arg == "--pattern" ? "option '--pattern' needs a value"
-                                            : "unknown option '" + EscapedName(arg) + "'";
+            args.wrong =
+                arg == "--pattern"
+                    ? Said(QT_TRANSLATE_NOOP("StampCli", "option '--pattern' needs a value"))
+                    : Said(QT_TRANSLATE_NOOP("StampCli", "unknown option '%1'"),
+                           {EscapedName(arg)});
     }
     return args;
 }
@@ -200,11 +203,13 @@ std::string WrongArguments(const Arguments& args) {
     if (!args.wrong.empty())
         return args.wrong;
     if (args.folders.size() != 1)
-        return args.folders.empty() ? "no folder given" : "one folder only";
+        return args.folders.empty() ? Said(QT_TRANSLATE_NOOP("StampCli", "no folder given"))
+                                    : Said(QT_TRANSLATE_NOOP("StampCli", "one folder only"));
     if (args.null && !args.dryRun)
-        return "-0 goes with --dry-run only";
+        return Said(QT_TRANSLATE_NOOP("StampCli", "-0 goes with --dry-run only"));
     if (options.undo && (options.names.all || options.names.own || options.setModificationTime))
-        return "--undo takes no --all-names, --pattern or --set-mtime";
+        return Said(
+            QT_TRANSLATE_NOOP("StampCli", "--undo takes no --all-names, --pattern or --set-mtime"));
     return "";
 }
 
@@ -341,7 +346,9 @@ class TConsoleHost : public IStampHost {
                    "\n");
     }
     void FolderTooDeep(const std::string& path) override {
-        err_.Write("Left out (more than 64 folders down): " + EscapedName(path) + "\n");
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Left out (more than %1 folders down): %2"),
+                        {std::to_string(kDeepestFolder), EscapedName(path)}) +
+                   "\n");
     }
     void FolderOrder(const std::string& path, TDayOrder order) override {
         if (dryRun_) {
