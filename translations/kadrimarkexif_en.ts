@@ -681,11 +681,11 @@ standard error when it is a terminal.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Photos are being stamped. Stop after the current photo and close the window?</source>
+        <source>and %1 more</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>and %1 more</source>
+        <source>A run is changing photos. Stop it after the current photo and close the window?</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

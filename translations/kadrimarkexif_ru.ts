@@ -782,8 +782,8 @@ SIGTERM и SIGHUP завершают работу после текущей фо
         <translation>Убрать заголовок EXIF, записанный этой программой, из выбранных снимков и снимков в выбранных папках и вернуть их такими, какими они были до записи?</translation>
     </message>
     <message>
-        <source>Photos are being stamped. Stop after the current photo and close the window?</source>
-        <translation>Идёт запись EXIF. Остановить после текущего снимка и закрыть окно?</translation>
+        <source>A run is changing photos. Stop it after the current photo and close the window?</source>
+        <translation>Идёт изменение снимков. Остановить после текущего снимка и закрыть окно?</translation>
     </message>
     <message>
         <source>and %1 more</source>

@@ -362,11 +362,13 @@ std::vector<std::string> TForm1::ListedFileNames() const {
 
 void TForm1::RzToolButton1Click(TObject*) {
     if (!Busy())
-        RunOver(ListedFileNames(), StampOptionsInForce());
+        RunOver(TeFolderListbox1->SelectedFolder()->PathName(), ListedFileNames(),
+                StampOptionsInForce());
 }
 
-void TForm1::RunOver(std::vector<std::string> names, const TStampOptions& options) {
-    stampHost_->Capture(TeFolderListbox1->SelectedFolder()->PathName(), std::move(names));
+void TForm1::RunOver(std::string folder, std::vector<std::string> names,
+                     const TStampOptions& options) {
+    stampHost_->Capture(std::move(folder), std::move(names));
     struct CloseAfterRun {
         TForm1& form;
         ~CloseAfterRun() {
@@ -459,7 +461,7 @@ void TForm1::GiveBackSelection() {
     if (QMessageBox::question(Widget(), QString::fromStdString(Application->Title), Tr(question),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes)
-        RunOver(std::move(names), options);
+        RunOver(TeFileListBox1->FolderPath(), std::move(names), options);
 }
 
 void TForm1::SetViewStyle(TViewStyle style) {
@@ -486,7 +488,7 @@ bool TForm1::CanClose() {
     if (!closeAfterRun_ &&
         QMessageBox::question(Widget(), QString::fromStdString(Application->Title),
                               Tr(QT_TRANSLATE_NOOP("TForm1",
-                                                   "Photos are being stamped. Stop after the "
+                                                   "A run is changing photos. Stop it after the "
                                                    "current photo and close the window?")),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes) {

@@ -115,9 +115,10 @@ class TForm1 : public TCustomForm {
     // folders.
     void AddListCommands();
     bool SelectionHasPhotoOrFolder() const;
-    // One run over `names` of the shown folder, the list and tree holding
-    // their refreshes meanwhile.
-    void RunOver(std::vector<std::string> names, const TStampOptions& options);
+    // One run over `names` of `folder`, the list and tree holding their
+    // refreshes meanwhile. The stamp command runs over the tree's folder;
+    // the list's menu over the list's (the one its selection belongs to).
+    void RunOver(std::string folder, std::vector<std::string> names, const TStampOptions& options);
     // Whether a command that touches the byte document or the list must wait:
     // a stamp run is in its pump step.
     bool Busy() const { return stamp_.Running(); }
