@@ -57,8 +57,9 @@ QString Tr(const char* text) {
 // folder's path and its items' names are taken once when a run begins, so a
 // refresh or a navigation during the run's pump steps cannot change which
 // files it walks. The count message is followed by what the person should
-// know about the names: the folders read month first (or in both orders) and
-// the photos passed over because their day and month could not be told apart.
+// know about the names: the folders read month first (or in both orders),
+// the photos passed over because their day and month could not be told apart,
+// and the subfolders left out for lying too deep.
 class TForm1::StampHost : public IStampFolder,
                           public IStampItems,
                           public IStampProgress,
@@ -71,6 +72,7 @@ class TForm1::StampHost : public IStampFolder,
         names_ = std::move(names);
         orders_.clear();
         undecided_.clear();
+        tooDeep_.clear();
     }
 
     std::string PathName() const override { return folder_; }
@@ -91,6 +93,7 @@ class TForm1::StampHost : public IStampFolder,
         if (reason == NamePassText(TNamePass::DayOrMonth))
             undecided_.push_back(Below(path));
     }
+    void FolderTooDeep(const std::string& path) override { tooDeep_.push_back(Below(path)); }
 
   private:
     // A path as the person knows it from the list: below the shown folder.
@@ -111,6 +114,12 @@ class TForm1::StampHost : public IStampFolder,
                 Tr(QT_TRANSLATE_NOOP("TForm1", "Passed over, day and month cannot be told apart:"))
                     .toStdString() +
                 NameList(undecided_);
+        if (!tooDeep_.empty())
+            notes += "\n\n" +
+                     Tr(QT_TRANSLATE_NOOP("TForm1", "Left out, more than %1 folders down:"))
+                         .arg(kDeepestFolder)
+                         .toStdString() +
+                     NameList(tooDeep_);
         return notes;
     }
     // The first names, one a line, and how many more there are.
@@ -131,6 +140,7 @@ class TForm1::StampHost : public IStampFolder,
     std::vector<std::string> names_;
     std::vector<std::pair<std::string, TDayOrder>> orders_;
     std::vector<std::string> undecided_;
+    std::vector<std::string> tooDeep_;
 };
 
 // While a stamp run lasts, the file list and the tree hold back their

@@ -579,6 +579,27 @@ TEST_F(Form1Test, Stamp_CountMessageSaysHowTheFoldersNamesWereRead) {
     }
 }
 
+// A run over subfolders names, after its count, the folders it left out for
+// lying too deep.
+TEST_F(Form1Test, Stamp_CountMessageNamesTheFoldersTooDeep) {
+    std::string folder = MakeHomeFolder("deep");
+    std::string below;
+    for (int depth = 1; depth <= kDeepestFolder + 1; ++depth) {
+        below += "d/";
+        std::filesystem::create_directory(folder + "/" + below);
+        WriteFileBytes(folder + "/" + below + "01-01-07_0000.jpg", PlainJpeg());
+    }
+    TStampOptions options;
+    options.recursive = true;
+    KeepStampOptions(options);
+    ASSERT_TRUE(form.OpenFolder(folder));
+    Click(form.RzToolButton1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text,
+              "EXIF Info добавлено в: 64 файлов\n\nLeft out, more than 64 folders down:\n" +
+                  below.substr(0, below.size() - 1));
+}
+
 // "Убрать EXIF…" on selected photos and folders asks first (No is the
 // default), then gives back the selected photos and those in the selected
 // folders - their subfolders' only with the subfolders option - and says
