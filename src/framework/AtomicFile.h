@@ -170,7 +170,8 @@ class TAtomicFile {
 };
 
 // A group of rewrites made durable together: TAtomicFile::Commit(group) hands
-// the written file to the group and returns at once; Flush makes every handed
+// the written file to the group, which has the disk start on its data while
+// the owner writes the next, and returns at once; Flush makes every handed
 // file's data durable with one sync of each file system they are on (instead
 // of one flush per file, which costs a disk round trip each), then checks and
 // renames them one after the other and flushes each of their folders once. So
