@@ -538,6 +538,34 @@ standard error when it is a terminal.
 </source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>option &apos;--pattern&apos; needs a value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no folder given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>one folder only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-0 goes with --dry-run only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left out (more than %1 folders down): %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>StreamErrors</name>
@@ -686,6 +714,10 @@ standard error when it is a terminal.
     </message>
     <message>
         <source>A run is changing photos. Stop it after the current photo and close the window?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left out, more than %1 folders down:</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -638,6 +638,34 @@ SIGTERM и SIGHUP завершают работу после текущей фо
 если это терминал.
 </translation>
     </message>
+    <message>
+        <source>option &apos;--pattern&apos; needs a value</source>
+        <translation>ключу «--pattern» нужно значение</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>неизвестный ключ «%1»</translation>
+    </message>
+    <message>
+        <source>no folder given</source>
+        <translation>папка не указана</translation>
+    </message>
+    <message>
+        <source>one folder only</source>
+        <translation>можно указать только одну папку</translation>
+    </message>
+    <message>
+        <source>-0 goes with --dry-run only</source>
+        <translation>-0 используется только вместе с --dry-run</translation>
+    </message>
+    <message>
+        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
+        <translation>--undo не сочетается с --all-names, --pattern и --set-mtime</translation>
+    </message>
+    <message>
+        <source>Left out (more than %1 folders down): %2</source>
+        <translation>Пропущено (глубже %1 уровней папок): %2</translation>
+    </message>
 </context>
 <context>
     <name>StreamErrors</name>
@@ -788,6 +816,10 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     <message>
         <source>and %1 more</source>
         <translation>и ещё %1</translation>
+    </message>
+    <message>
+        <source>Left out, more than %1 folders down:</source>
+        <translation>Пропущены папки глубже %1 уровней:</translation>
     </message>
 </context>
 <context>
