@@ -9,7 +9,6 @@ namespace {
 
 // How much nicer than the window the reader runs.
 constexpr int kReaderNiceness = 10;
-constexpr long long kBackgroundPriority = 0;
 
 }  // namespace
 
@@ -19,8 +18,6 @@ TListDates::~TListDates() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        queue_.clear();
-        queued_.clear();
     }
     wake_.notify_all();
     if (worker_.joinable())
@@ -34,6 +31,9 @@ void TListDates::SetFolder(std::shared_ptr<const ITakenDatesFolder> folder, bool
     std::lock_guard lock(mutex_);
     queue_.clear();
     queued_.clear();
+    background_.clear();
+    backgroundNext_ = 0;
+    workFolder_ = folder_;
     ++generation_;
 }
 
@@ -55,11 +55,21 @@ const TTakenDate* TListDates::Known(const std::string& name) const {
 void TListDates::RequestInBackground(const std::vector<std::string>& names, bool again) {
     if (!folder_)
         return;
+    std::vector<std::string> wanted;
+    wanted.reserve(names.size());
+    for (const std::string& name : names)
+        if (again || !dates_.contains(name))
+            wanted.push_back(name);
     {
         std::lock_guard lock(mutex_);
-        for (const std::string& name : names)
-            if (again || !dates_.contains(name))
-                QueueLocked(name, kBackgroundPriority);
+        if (backgroundNext_ == background_.size()) {
+            background_ = std::move(wanted);
+            backgroundNext_ = 0;
+        } else {
+            background_.insert(background_.end(), std::make_move_iterator(wanted.begin()),
+                               std::make_move_iterator(wanted.end()));
+        }
+        StartReader();
     }
     wake_.notify_one();
 }
@@ -70,23 +80,24 @@ void TListDates::Forget(const std::string& name) {
 
 int TListDates::PendingCount() const {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(queue_.size()) + reading_ + static_cast<int>(read_.size());
+    return static_cast<int>(queue_.size() + (background_.size() - backgroundNext_) + read_.size()) +
+           reading_;
 }
 
+// A name already waiting takes the new priority.
 void TListDates::Queue(const std::string& name, long long priority) {
     {
         std::lock_guard lock(mutex_);
-        QueueLocked(name, priority);
+        if (auto waiting = queued_.find(name); waiting != queued_.end())
+            queue_.erase(waiting->second);
+        queued_[name] =
+            queue_.emplace(TOrder{-priority, sequence_++}, TJob{name, folder_, generation_}).first;
+        StartReader();
     }
     wake_.notify_one();
 }
 
-// A name already waiting takes the new priority.
-void TListDates::QueueLocked(const std::string& name, long long priority) {
-    if (auto waiting = queued_.find(name); waiting != queued_.end())
-        queue_.erase(waiting->second);
-    queued_[name] =
-        queue_.emplace(TOrder{-priority, sequence_++}, TJob{name, folder_, generation_}).first;
+void TListDates::StartReader() {
     if (!worker_.joinable())
         worker_ = std::thread([this] { Work(); });
 }
@@ -106,13 +117,8 @@ void TListDates::RaisePriority() {
 void TListDates::Work() {
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kReaderNiceness);
     std::unique_lock lock(mutex_);
-    for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-        if (stopping_)
-            return;
-        TJob job = std::move(queue_.begin()->second);
-        queue_.erase(queue_.begin());
-        queued_.erase(job.name);
+    TJob job;
+    while (TakeJob(lock, job)) {
         ++reading_;
         lock.unlock();
         TTakenDate date = job.folder->DateOf(job.name);
@@ -123,6 +129,22 @@ void TListDates::Work() {
             QMetaObject::invokeMethod(
                 &context_, [this] { Deliver(); }, Qt::QueuedConnection);
     }
+}
+
+bool TListDates::TakeJob(std::unique_lock<std::mutex>& lock, TJob& job) {
+    wake_.wait(lock, [this] {
+        return stopping_ || !queue_.empty() || backgroundNext_ < background_.size();
+    });
+    if (stopping_)
+        return false;
+    if (!queue_.empty()) {
+        job = std::move(queue_.begin()->second);
+        queue_.erase(queue_.begin());
+        queued_.erase(job.name);
+    } else {
+        job = {std::move(background_[backgroundNext_++]), workFolder_, generation_};
+    }
+    return true;
 }
 
 void TListDates::Deliver() {

@@ -17,10 +17,11 @@
 // thread so that the window never waits for a file (TakenDates.h).
 //
 // The list asks for the names it shows (Date), which go ahead of everything
-// waiting, the latest asked first; the rest of a folder waits behind them
-// (RequestInBackground). The thread, running at a lower scheduling priority
-// than the window, hands the dates back in batches to the list's thread,
-// which keeps them and announces each batch (the `arrived` callback).
+// waiting, the latest asked first; the rest of a folder waits behind them in
+// the order given (RequestInBackground), handed over in one piece however
+// many they are. A shown name that also waits behind is read twice. The thread, running at a lower
+// scheduling priority than the window, hands the dates back in batches to the list's thread, which
+// keeps them and announces each batch (the `arrived` callback).
 //
 // A new folder (SetFolder) drops every date and everything waiting: dates
 // being read for the old one are thrown away when they come.
@@ -66,7 +67,9 @@ class TListDates {
     using TOrder = std::pair<long long, long long>;  // (-priority, sequence)
 
     void Queue(const std::string& name, long long priority);
-    void QueueLocked(const std::string& name, long long priority);  // mutex_ held
+    // The next job, shown names first; false when the reader stops.
+    bool TakeJob(std::unique_lock<std::mutex>& lock, TJob& job);
+    void StartReader();  // mutex_ held
     void Work();
     void Deliver();
     void RaisePriority();
@@ -82,6 +85,9 @@ class TListDates {
     std::condition_variable wake_;
     std::map<TOrder, TJob> queue_;
     std::unordered_map<std::string, std::map<TOrder, TJob>::iterator> queued_;
+    std::vector<std::string> background_;  // read from backgroundNext_ on
+    std::size_t backgroundNext_ = 0;
+    std::shared_ptr<const ITakenDatesFolder> workFolder_;  // folder_, for the reader
     int reading_ = 0;
     std::vector<TRead> read_;
     int generation_ = 0;
