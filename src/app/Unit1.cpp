@@ -225,6 +225,9 @@ void TForm1::ReadFormDescription() {
     WireButtons();
     AddTipsAndKeys();
     AddListCommands();
+    TeFolderListbox1->OnStatusText = [this](TObject*, const std::string& text) {
+        ShowStatus(text);
+    };
     Widget()->setWindowTitle(QString::fromStdString(Caption()));
     Widget()->setWindowIcon(ProgramIcon());
     Widget()->move(kLeft, kTop);  // the frame's corner; the size is the client area's
@@ -359,6 +362,18 @@ void TForm1::AddTipsAndKeys() {
             .toStdString());
     auto* stampKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), Widget());
     QObject::connect(stampKey, &QShortcut::activated, Widget(), [this] { RzToolButton1->Press(); });
+}
+
+// A status text scrolls in the marquee for a while, then the marquee shows
+// the program's name again.
+void TForm1::ShowStatus(const std::string& text) {
+    constexpr int kStatusShownMs = 15000;
+    const std::string caption = RzMarqueeStatus1->Caption();
+    RzMarqueeStatus1->SetCaption(text);
+    QTimer::singleShot(kStatusShownMs, Widget(), [this, text, caption] {
+        if (RzMarqueeStatus1->Caption() == text)
+            RzMarqueeStatus1->SetCaption(caption);
+    });
 }
 
 // The on-disk names of the list's items, in list order ("" for an item

@@ -119,6 +119,7 @@ class TForm1 : public TCustomForm {
     // refreshes meanwhile. The stamp command runs over the tree's folder;
     // the list's menu over the list's (the one its selection belongs to).
     void RunOver(std::string folder, std::vector<std::string> names, const TStampOptions& options);
+    void ShowStatus(const std::string& text);
     // Whether a command that touches the byte document or the list must wait:
     // a stamp run is in its pump step.
     bool Busy() const { return stamp_.Running(); }

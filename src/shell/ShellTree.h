@@ -133,9 +133,10 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     // milliseconds at a time between turns of the event loop, never through
     // a link to a folder or into another mounted file system, stopped by
     // Escape, a click or a new selection, and after kExpandAllCap nodes (with
-    // a status text through OnPopupHint).
+    // a status text through OnStatusText).
     static constexpr int kExpandAllCap = 10000;
     void ExpandAllBelow(TTreeNode* node);
+    void SetExpandAllCapForTest(int cap) { expandAllCap_ = cap; }
     void StopExpandAll();
     bool ExpandingAll() const { return expandAllTimer_.isActive(); }
 
@@ -171,8 +172,10 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     TRzShAddItemEvent OnAddItem;
     TRzShTreeDeleteItemEvent OnDeleteItem;
     TRzShTreeInsertItemEvent OnInsertItem;
-    // A text for the status line: a menu entry's help, or why `*` stopped.
+    // The help text of the context-menu entry under the mouse.
     TRzShPopupHintEvent OnPopupHint;
+    // A text for the status line: why `*` stopped.
+    TRzShPopupHintEvent OnStatusText;
     TNotifyEvent OnFillStart;
     TNotifyEvent OnFillComplete;
 
@@ -319,6 +322,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IShellTreeLink, publ
     std::deque<TTreeNode*> expandAllQueue_;
     dev_t expandAllDevice_ = 0;
     int expandAllCount_ = 0;
+    int expandAllCap_ = kExpandAllCap;
 };
 
 // The folder tree as the form shows it; adds nothing to the custom tree.

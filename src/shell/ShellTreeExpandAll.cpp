@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <chrono>
 
 #include "shell/ShellPaths.h"
@@ -42,15 +43,15 @@ void TRzCustomShellTree::ExpandAllSlice() {
         if (!OpensInExpandAll(node))
             continue;
         Expand(node);
-        if (++expandAllCount_ >= kExpandAllCap) {
+        if (++expandAllCount_ >= expandAllCap_) {
             StopExpandAll();
-            if (OnPopupHint)
-                OnPopupHint(this, QCoreApplication::translate(
-                                      "TRzCustomShellTree",
-                                      "Stopped after opening %1 folders; press * on a folder "
-                                      "to open more below it.")
-                                      .arg(kExpandAllCap)
-                                      .toStdString());
+            if (OnStatusText)
+                OnStatusText(this, QCoreApplication::translate(
+                                       "TRzCustomShellTree",
+                                       "Stopped after opening %1 folders; press * on a folder "
+                                       "to open more below it.")
+                                       .arg(QLocale().toString(expandAllCap_))
+                                       .toStdString());
             return;
         }
         for (int i = 0; i < node->childCount(); ++i)

@@ -779,6 +779,19 @@ TEST_F(Form1AccessTest, Keyboard_TabGoesTreeListThenEveryToolbarButton) {
                                                "RzToolButton7", "TeFolderListbox1"}));
 }
 
+// Why `*` stopped scrolls in the marquee of the status bar.
+TEST_F(Form1Test, ExpandAllCap_TheStatusBarSaysWhyItStopped) {
+    std::string folder = MakeHomeFolder("deep");
+    for (const char* path : {"/a/x", "/b/x", "/c/x"})
+        std::filesystem::create_directories(folder + path);
+    ASSERT_TRUE(form.OpenFolder(folder));
+    form.TeFolderListbox1->SetExpandAllCapForTest(2);
+    QTest::keyClick(form.TeFolderListbox1->View(), Qt::Key_Asterisk);
+    EXPECT_TRUE(PumpUntil([&] { return !form.TeFolderListbox1->ExpandingAll(); }));
+    EXPECT_EQ(form.RzMarqueeStatus1->Caption(),
+              "Stopped after opening 2 folders; press * on a folder to open more below it.");
+}
+
 // Enter presses the marked button; Ctrl+E stamps from wherever the focus is.
 TEST_F(Form1AccessTest, Keyboard_EnterPressesTheMarkedButtonAndCtrlEStamps) {
     ShowFolderOf({"15-06-07_1230.jpg"});

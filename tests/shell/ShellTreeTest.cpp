@@ -1,6 +1,7 @@
 #include "shell/ShellTree.h"
 
 #include <sys/fsuid.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -465,6 +466,42 @@ TEST_F(ShellTreeTest, ExpandAll_OpensEveryLevelInSlices_NotThroughLinks_EscapeSt
     ASSERT_NE(link, nullptr);
     EXPECT_FALSE(link->isExpanded());
     EXPECT_EQ(link->childCount(), 0);
+}
+
+// `*` stays on the node's file system (a folder mounted below stays closed)
+// and stops at its cap, saying so for the status line.
+TEST_F(ShellTreeTest, ExpandAll_StaysOnItsFileSystem_StopsAtTheCapWithAStatusText) {
+    DesktopFolder dir;
+    for (const char* path : {"top/a/x", "top/mount", "capped/a/x", "capped/b/x", "capped/c/x"})
+        dir.Make(path);
+    const std::string mount = dir.Path() + "/top/mount";
+    const bool mounted = ::mount("none", mount.c_str(), "tmpfs", 0, nullptr) == 0;
+    if (mounted)
+        std::filesystem::create_directories(mount + "/inside/deeper");
+    std::vector<std::string> status;
+    tree->OnStatusText = [&](TObject*, const std::string& text) { status.push_back(text); };
+    TTreeNode* top = Navigate(dir.Path() + "/top");
+    tree->View()->setFocus();
+    QTest::keyClick(tree->View(), Qt::Key_Asterisk);
+    EXPECT_TRUE(PumpUntil([&] { return !tree->ExpandingAll(); }));
+    EXPECT_TRUE(ChildNamed(ChildNamed(top, "a"), "x") != nullptr);
+    if (mounted) {
+        EXPECT_FALSE(ChildNamed(top, "mount")->isExpanded()) << "another file system";
+        umount(mount.c_str());
+    }
+    EXPECT_TRUE(status.empty());
+
+    TTreeNode* capped = Navigate(dir.Path() + "/capped");
+    tree->SetExpandAllCapForTest(3);
+    QTest::keyClick(tree->View(), Qt::Key_Asterisk);
+    EXPECT_TRUE(PumpUntil([&] { return !tree->ExpandingAll(); }));
+    int expanded = 0;
+    for (TTreeNode* node :
+         {capped, ChildNamed(capped, "a"), ChildNamed(capped, "b"), ChildNamed(capped, "c")})
+        expanded += node->isExpanded();
+    EXPECT_EQ(expanded, 3);
+    EXPECT_EQ(status, std::vector<std::string>{"Stopped after opening 3 folders; press * on a "
+                                               "folder to open more below it."});
 }
 
 TEST_F(ShellTreeTest, FrameController_RulesTreeAndList_AndEachSideForgetsTheOther) {
