@@ -158,14 +158,8 @@ class ShellFolder final : public IShellFolder2, public IShellDetails {
     HRESULT GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS* details) override;
     HRESULT ColumnClick(UINT) override { return S_FALSE; }  // the caller sorts
 
-    bool SortKey(LPCITEMIDLIST item, std::string& key) const {
-        return item != nullptr && HasOneItem(item) && ItemSortKey(path_, item, key);
-    }
-    bool SortView(LPCITEMIDLIST item, int column, ItemSortView& view) const {
-        if (item == nullptr || !HasOneItem(item))
-            return false;
-        view = SortViewOf(path_, item, column);
-        return view.Item.Kind != ItemKind::None;
+    bool AppendSortKey(LPCITEMIDLIST item, int column, std::string& keys) const {
+        return item != nullptr && HasOneItem(item) && AppendItemSortKey(path_, item, column, keys);
     }
 
   private:
@@ -602,28 +596,19 @@ HRESULT ShellFolder::GetDetailsOf(LPCITEMIDLIST item, UINT column, SHELLDETAILS*
 
 }  // namespace
 
-bool FolderSortKeys(IShellFolder* folder, std::span<const LPCITEMIDLIST> items,
-                    std::vector<std::string>& keys) {
+bool FolderSortKeys(IShellFolder* folder, int column, std::span<const LPCITEMIDLIST> items,
+                    TSortKeys& keys) {
     const auto* own = dynamic_cast<const ShellFolder*>(folder);
     if (own == nullptr)
         return false;
-    keys.resize(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (!own->SortKey(items[i], keys[i]))
+    keys.Bytes.clear();
+    keys.Bytes.reserve(items.size() * 64);
+    keys.Starts.assign(1, 0);
+    keys.Starts.reserve(items.size() + 1);
+    for (LPCITEMIDLIST item : items) {
+        if (!own->AppendSortKey(item, column, keys.Bytes))
             return false;
-    }
-    return true;
-}
-
-bool FolderSortViews(IShellFolder* folder, int column, std::span<const LPCITEMIDLIST> items,
-                     std::vector<ItemSortView>& views) {
-    const auto* own = dynamic_cast<const ShellFolder*>(folder);
-    if (own == nullptr || column < 0 || column >= kDetailColumns)
-        return false;
-    views.resize(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (!own->SortView(items[i], column, views[i]))
-            return false;
+        keys.Starts.push_back(keys.Bytes.size());
     }
     return true;
 }

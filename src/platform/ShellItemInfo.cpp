@@ -189,31 +189,31 @@ void AppendUnit(std::string& key, char16_t unit) {
     key += static_cast<char>(unit & 0xFF);
 }
 
-// The name as CompareNames sees it: each UTF-16 unit case-folded the way a
-// case-insensitive QString comparison folds it (a high surrogate as it
-// stands, a low one from its folded pair), each run of digits as "0", the
-// count of its digits without leading zeros and those digits (so runs
-// order as numbers, and a run orders against other units as a digit does),
-// ended by a zero unit that sorts a prefix first; then the raw bytes for
-// the case-sensitive tie-break.
-void AppendNameKey(std::string& key, std::string_view name) {
-    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+// Appends the units of a text of `size` UTF-16 units (`unitAt(i)` gives
+// each), case-folded the way a case-insensitive QString comparison folds them
+// (a high surrogate as it stands, a low one from its folded pair); with
+// `numericRuns`, each run of digits as "0", the count of its digits without
+// leading zeros and those digits (so runs order as numbers, and a run orders
+// against other units as a digit does). Ends with a zero unit, so that a
+// prefix sorts first.
+template <class UnitAt>
+void AppendFoldedUnits(std::string& key, qsizetype size, UnitAt unitAt, bool numericRuns) {
     char16_t previous = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t unit = text[i].unicode();
-        if (IsDigit(unit)) {
+    for (qsizetype i = 0; i < size; ++i) {
+        char16_t unit = unitAt(i);
+        if (numericRuns && IsDigit(unit)) {
             qsizetype end = i;
-            while (end < text.size() && IsDigit(text[end].unicode()))
+            while (end < size && IsDigit(unitAt(end)))
                 ++end;
             qsizetype first = i;
-            while (first < end && text[first] == u'0')
+            while (first < end && unitAt(first) == u'0')
                 ++first;
             AppendUnit(key, u'0');
             AppendUnit(key, static_cast<char16_t>(end - first));
             for (qsizetype digit = first; digit < end; ++digit)
-                AppendUnit(key, text[digit].unicode());
+                AppendUnit(key, unitAt(digit));
             i = end - 1;
-            previous = text[i].unicode();
+            previous = unitAt(i);
             continue;
         }
         char32_t code = unit;
@@ -225,11 +225,53 @@ void AppendNameKey(std::string& key, std::string_view name) {
         previous = unit;
     }
     AppendUnit(key, 0);
-    key.append(name);
 }
 
 bool IsAscii(std::string_view text) {
     return std::none_of(text.begin(), text.end(), [](char c) { return c & 0x80; });
+}
+
+// AppendFoldedUnits of UTF-8 text. An ASCII text is its own UTF-16 text,
+// read without converting it (most names are; a sort makes a key per item).
+void AppendFoldedText(std::string& key, std::string_view text, bool numericRuns) {
+    if (IsAscii(text)) {
+        AppendFoldedUnits(
+            key, static_cast<qsizetype>(text.size()),
+            [&](qsizetype i) { return static_cast<char16_t>(text[i]); }, numericRuns);
+        return;
+    }
+    const QString units = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    AppendFoldedUnits(
+        key, units.size(), [&](qsizetype i) { return units[i].unicode(); }, numericRuns);
+}
+
+// The name as CompareNames sees it (folded, numeric runs), then the raw
+// bytes for the case-sensitive tie-break.
+void AppendNameKey(std::string& key, std::string_view name) {
+    AppendFoldedText(key, name, true);
+    key.append(name);
+}
+
+// An unsigned number's bytes, most significant first, so that bytes order as
+// numbers do.
+void AppendBigEndian(std::string& key, std::uint64_t value) {
+    for (int shift = 56; shift >= 0; shift -= 8)
+        key += static_cast<char>((value >> shift) & 0xFF);
+}
+
+// The key of the column's own part of the order (CompareColumn): a type name
+// as CompareFolded orders it, an entry's size, or its time with the sign bit
+// flipped so that earlier times order first.
+void AppendColumnKey(std::string& key, int column, const ItemSortView& view) {
+    if (column == 2) {
+        AppendFoldedText(key, view.TypeName, false);
+        return;
+    }
+    if (view.Item.Kind != ItemKind::Entry || (column != 1 && column != 3))
+        return;
+    const EntryFacts& entry = view.Item.Entry;
+    AppendBigEndian(key, column == 1 ? entry.Size
+                                     : static_cast<std::uint64_t>(entry.ModifiedNs) ^ (1ull << 63));
 }
 
 // Names in the order people expect of a file list: case folded, runs of
@@ -428,16 +470,18 @@ bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LP
     return true;
 }
 
-bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string& key) {
-    ItemSortView view = SortViewOf(folderPath, item, 0);
-    if (view.Item.Kind == ItemKind::None)
+bool AppendItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, int column,
+                       std::string& key) {
+    ItemSortView view = SortViewOf(folderPath, item, column);
+    if (view.Item.Kind == ItemKind::None || column < 0 || column >= kDetailColumns)
         return false;
-    key.assign(1, static_cast<char>(view.Group));
+    key += static_cast<char>(view.Group);
     if (view.Item.Kind == ItemKind::Virtual)
         key += static_cast<char>(view.Item.Virtual);
-    else if (view.Item.Kind == ItemKind::Drive)
+    AppendColumnKey(key, column, view);
+    if (view.Item.Kind == ItemKind::Drive)
         key.append(view.Name);  // mount paths never hold NUL: a prefix sorts first
-    else
+    else if (view.Item.Kind == ItemKind::Entry)
         AppendNameKey(key, view.Name);
     return true;
 }

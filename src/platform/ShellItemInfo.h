@@ -58,11 +58,13 @@ int CompareSortViews(int column, const ItemSortView& a, const ItemSortView& b);
 bool CompareItems(const std::string& folderPath, int column, LPCITEMIDLIST a, LPCITEMIDLIST b,
                   int& order);
 
-// A byte key that orders items as CompareItems does by column 0: for two
+// A byte key that orders items as CompareItems does by `column`: for two
 // items of one folder, comparing their keys as byte strings gives the same
 // sign, so a whole level sorts with each item decoded and case-folded once.
-// False for a malformed item.
-bool ItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, std::string& key);
+// The key is appended to `key`. False for a malformed item or an unknown
+// column.
+bool AppendItemSortKey(const std::string& folderPath, LPCITEMIDLIST item, int column,
+                       std::string& key);
 
 // The type name as shown ("System Folder" for virtual folders, the drive's
 // kind for drives, both in the program's language; the MIME type's

@@ -9,20 +9,15 @@
 TFolderItemOrder::TFolderItemOrder(IShellFolder* folder, LPARAM column,
                                    std::vector<LPCITEMIDLIST> items)
     : folder_(folder), column_(column), items_(std::move(items)) {
-    if (column_ == 0 ? !FolderSortKeys(folder_, items_, keys_)
-                     : !FolderSortViews(folder_, static_cast<int>(column_), items_, views_)) {
-        keys_.clear();
-        views_.clear();
-    }
+    if (!FolderSortKeys(folder_, static_cast<int>(column_), items_, keys_))
+        keys_.Starts.clear();
 }
 
 int TFolderItemOrder::Compare(int a, int b) const {
-    if (!keys_.empty()) {
-        int order = keys_[a].compare(keys_[b]);
+    if (!keys_.Starts.empty()) {
+        int order = keys_.Key(a).compare(keys_.Key(b));
         return (order > 0) - (order < 0);
     }
-    if (!views_.empty())
-        return CompareSortViews(static_cast<int>(column_), views_[a], views_[b]);
     if (items_[a] == nullptr || items_[b] == nullptr)
         return 0;
     HRESULT code = folder_->CompareIDs(column_, items_[a], items_[b]);

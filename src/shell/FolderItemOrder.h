@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/ShellFolder.h"
 #include "platform/ShellInterfaces.h"
-#include "platform/ShellItemInfo.h"
 
 // The order of a folder's items by one of its columns, for sorting a whole
 // level: the folder's CompareIDs defines it. Where the folder gives them, it
-// is read from what is made once per item instead, so that a sort of n items
-// decodes n times, not n log n times: keys by column 0 (FolderSortKeys, which
-// also spares the case folding), decoded views by the other columns
-// (FolderSortViews).
+// is read from keys made once per item instead (FolderSortKeys), so that a
+// sort of n items decodes and case-folds n times, not n log n times (in a
+// folder of photos most sizes, types and times are shared, so nearly every
+// comparison also reaches the names).
 class TFolderItemOrder {
   public:
     // `folder` and `items` (one-item lists; null for an item without one)
@@ -29,7 +29,5 @@ class TFolderItemOrder {
     IShellFolder* folder_;
     LPARAM column_;
     std::vector<LPCITEMIDLIST> items_;
-    std::vector<std::string> keys_;    // by column 0, else empty
-    std::vector<ItemSortView> views_;  // by the other columns, else empty
-    // With neither, the order is asked of CompareIDs.
+    TSortKeys keys_;  // without starts, the order is asked of CompareIDs
 };

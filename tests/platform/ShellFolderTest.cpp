@@ -143,7 +143,7 @@ TEST_F(ShellFolderTest, CompareIDs_VirtualFoldersFirstAndDeeperListsByTheirItems
 // Sort keys (by name) and views (by every column) must order every pair
 // exactly as CompareIDs does, or a level sorted through them would differ
 // from one sorted by the folder.
-TEST_F(ShellFolderTest, SortKeysAndViews_OrderEveryPairAsCompareIDsDoes) {
+TEST_F(ShellFolderTest, SortKeys_OrderEveryPairAsCompareIDsDoesByEachColumn) {
     auto entry = [](mode_t mode, const std::string& name, off_t size = 0, time_t modified = 0) {
         struct stat facts {};
         facts.st_mode = mode;
@@ -218,35 +218,27 @@ TEST_F(ShellFolderTest, SortKeysAndViews_OrderEveryPairAsCompareIDsDoes) {
         lists.push_back(item.Get());
 
     ComPtr<IShellFolder2> desktop(NewShellFolder(FolderKind::Desktop, Desktop()));
-    std::vector<std::string> keys;
-    ASSERT_TRUE(FolderSortKeys(desktop.Get(), lists, keys));
+    TSortKeys keys;
     for (int column = 0; column < kDetailColumns; ++column) {
-        std::vector<ItemSortView> views;
-        ASSERT_TRUE(FolderSortViews(desktop.Get(), column, lists, views));
+        ASSERT_TRUE(FolderSortKeys(desktop.Get(), column, lists, keys));
         for (std::size_t i = 0; i < lists.size(); ++i) {
             for (std::size_t j = 0; j < lists.size(); ++j) {
                 HRESULT hr = desktop->CompareIDs(column, lists[i], lists[j]);
                 ASSERT_TRUE(SUCCEEDED(hr));
                 int byFolder = static_cast<std::int16_t>(hr & 0xFFFF);
-                EXPECT_EQ(CompareSortViews(column, views[i], views[j]), byFolder)
+                int byKeys = keys.Key(i).compare(keys.Key(j));
+                EXPECT_EQ((byKeys > 0) - (byKeys < 0), byFolder)
                     << "column " << column << ": " << i << " against " << j;
-                int byKeys = keys[i].compare(keys[j]);
-                if (column == 0) {
-                    EXPECT_EQ((byKeys > 0) - (byKeys < 0), byFolder) << i << " against " << j;
-                }
             }
         }
     }
 
-    // Lists the keys and views cannot stand for leave the sort to CompareIDs.
+    // Lists the keys cannot stand for leave the sort to CompareIDs.
     IdList deeper = Parse(Home() + "/Desktop");
-    std::vector<ItemSortView> views;
     using Lists = std::vector<LPCITEMIDLIST>;
-    for (const Lists& malformed : {Lists{lists[0], deeper.Get()}, Lists{lists[0], nullptr}}) {
-        EXPECT_FALSE(FolderSortKeys(desktop.Get(), malformed, keys));
-        EXPECT_FALSE(FolderSortViews(desktop.Get(), 1, malformed, views));
-    }
-    EXPECT_FALSE(FolderSortViews(desktop.Get(), kDetailColumns, lists, views));
+    for (const Lists& malformed : {Lists{lists[0], deeper.Get()}, Lists{lists[0], nullptr}})
+        EXPECT_FALSE(FolderSortKeys(desktop.Get(), 1, malformed, keys));
+    EXPECT_FALSE(FolderSortKeys(desktop.Get(), kDetailColumns, lists, keys));
 }
 
 TEST_F(ShellFolderTest, CompareIDs_DetailColumnsCompareSizeTypeAndTime) {
