@@ -6,6 +6,8 @@
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "framework/Application.h"
@@ -15,17 +17,68 @@ namespace {
 // Long enough for a small operation never to flash a dialog.
 constexpr int kDialogDelayMs = 500;
 constexpr int kDialogUpdateMs = 100;
+// How often the UI thread looks for a question or the end of the work.
+constexpr int kPollMs = 5;
 
 bool OnUiThread() {
     QCoreApplication* app = QCoreApplication::instance();
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
+// Where the worker and the UI thread meet, through the standard library's
+// locks alone (the toolkit's cross-thread calls go through locks the thread
+// sanitizer cannot see): the worker leaves a question and waits; the UI
+// thread, polling, puts it to the person and hands back the answer; the
+// worker says when its work is finished.
+class TMeeting {
+  public:
+    // Worker: has `question` run on the UI thread, and waits until it has.
+    void Ask(const std::function<void()>& question) {
+        std::unique_lock lock(mutex_);
+        question_ = &question;
+        answered_.wait(lock, [this] { return question_ == nullptr; });
+    }
+    void Finish() {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    // UI thread: runs a waiting question (once, even when its dialog polls
+    // again meanwhile); whether the work is finished.
+    bool Serve() {
+        const std::function<void()>* question = nullptr;
+        {
+            std::lock_guard lock(mutex_);
+            if (finished_)
+                return true;
+            if (question_ == nullptr || serving_)
+                return false;
+            question = question_;
+            serving_ = true;
+        }
+        (*question)();
+        {
+            std::lock_guard lock(mutex_);
+            question_ = nullptr;
+            serving_ = false;
+        }
+        answered_.notify_all();
+        return false;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable answered_;
+    const std::function<void()>* question_ = nullptr;
+    bool serving_ = false;
+    bool finished_ = false;
+};
+
 // Prompts that put each question to other prompts on the UI thread and wait
 // for the answer.
 class TUiThreadPrompts final : public IShellPrompts {
   public:
-    explicit TUiThreadPrompts(IShellPrompts& target) : target_(target) {}
+    TUiThreadPrompts(IShellPrompts& target, TMeeting& meeting)
+        : target_(target), meeting_(meeting), ui_(std::this_thread::get_id()) {}
 
     bool ConfirmDelete(const std::vector<std::string>& paths, bool permanently) override {
         return Ask([&] { return target_.ConfirmDelete(paths, permanently); }, false);
@@ -71,18 +124,18 @@ class TUiThreadPrompts final : public IShellPrompts {
     }
 
   private:
-    // `careful` stands when the question cannot be put.
     template <class Answer, class Question>
     Answer Ask(Question question, Answer careful) {
-        if (OnUiThread())
+        if (std::this_thread::get_id() == ui_)
             return question();
         Answer answer = careful;
-        QMetaObject::invokeMethod(QCoreApplication::instance(), question,
-                                  Qt::BlockingQueuedConnection, &answer);
+        meeting_.Ask([&] { answer = question(); });
         return answer;
     }
 
     IShellPrompts& target_;
+    TMeeting& meeting_;
+    std::thread::id ui_;
 };
 
 QString ProgressLabel(const QString& caption, const TOperationProgress& progress) {
@@ -165,18 +218,22 @@ void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationP
         work(prompts);
         return;
     }
-    TUiThreadPrompts asker(prompts);
-    QEventLoop loop;
-    // Queued calls to it go with it, so a late one never finds this frame gone.
-    QObject messages;
+    TMeeting meeting;
+    TUiThreadPrompts asker(prompts, meeting);
     std::thread worker([&] {
         work(asker);
-        QMetaObject::invokeMethod(
-            &messages, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        meeting.Finish();
     });
     {
         TInputHold hold;
         TProgressWindow window(QCoreApplication::translate("FileWork", caption.c_str()), progress);
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (meeting.Serve())
+                loop.quit();
+        });
+        poll.start(kPollMs);
         loop.exec();
     }
     worker.join();
