@@ -2,13 +2,18 @@
 // turns of the event loop) while a person does something big with it: opening
 // a folder of 100,000 files, Ctrl+A over 10,000 and 100,000 files, a click on
 // each column header of the 100,000, a burst of 10,000 new files while the
-// folder is shown, and `*` over 2,000 folders of the tree. Wall time, so a
-// loaded machine shows in the figures. Runs headless over a home of its own:
+// folder is shown, `*` over 2,000 folders of the tree, Ctrl+V of a folder of
+// 8,000 files, and the window's stamp command over 3,000 photos. Wall time,
+// so a loaded machine shows in the figures. Runs headless over a home of its
+// own:
 //   QT_QPA_PLATFORM=offscreen ./responsiveness_bench [scenario-prefix...]
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QHeaderView>
+#include <QImage>
+#include <QImageWriter>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -22,7 +27,12 @@
 #include <vector>
 
 #include "BenchFolders.h"
+#include "app/Unit1.h"
+#include "chrome/ToolButton.h"
+#include "chrome/Toolbar.h"
+#include "framework/Application.h"
 #include "framework/Form.h"
+#include "platform/ShellClipboard.h"
 #include "shell/ShellEnv.h"
 #include "shell/ShellList.h"
 #include "shell/ShellPaths.h"
@@ -138,6 +148,66 @@ void ExpandAllBench(const std::string& home) {
     Run("* over 2,000 folders", [&] { QTest::keyClick(tree->View(), Qt::Key_Asterisk); });
 }
 
+// Ctrl+V in the list of an empty folder, with a folder of 8,000 files on
+// the clipboard; settled once the folder is in place.
+void PasteBench(const std::string& home) {
+    const std::string name = "paste a folder of 8,000 files";
+    if (!Chosen(name))
+        return;
+    const std::string source = MakeFolder(home + "/to-paste", 8000);
+    const std::string target = home + "/pasted";
+    std::filesystem::create_directories(target);
+    TRzShellList list(nullptr);
+    list.SetBounds(0, 0, 754, 554);
+    list.Widget()->show();
+    Show(list, target);
+    PutFilesOnClipboard({{source}, false});
+    Run(
+        name, [&] { QTest::keyClick(list.ActiveView(), Qt::Key_V, Qt::ControlModifier); },
+        [&] { return list.ItemCount() == 1; });
+}
+
+// A small camera-like photo, named as the phone names it, not yet stamped.
+std::string PhotoBytes() {
+    QImage picture(320, 240, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "jpeg").write(picture);
+    return bytes.toStdString();
+}
+
+// The window's stamp button over a folder of 3,000 photos; its count
+// message is answered at once.
+void StampBench(const std::string& home) {
+    const std::string name = "stamp 3,000 photos from the window";
+    if (!Chosen(name))
+        return;
+    const std::string folder = home + "/photos";
+    std::filesystem::create_directories(folder);
+    const std::string photo = PhotoBytes();
+    char file[40];
+    for (int i = 0; i < 3000; ++i) {
+        std::snprintf(file, sizeof file, "/%02d-06-07_%04d.jpg", i % 28 + 1, i);
+        FILE* out = std::fopen((folder + file).c_str(), "wb");
+        std::fwrite(photo.data(), 1, photo.size(), out);
+        std::fclose(out);
+    }
+    Application->SetPresenterForTest([](const MessageBoxRequest&) {});
+    TForm1 form;
+    form.Show();
+    form.OpenFolder(folder);
+    QApplication::processEvents();
+    const TRect button = form.RzToolButton1->BoundsRect();
+    Run(name, [&] {
+        QTest::mouseClick(
+            form.RzToolbar1->Widget(), Qt::LeftButton, {},
+            QPoint((button.Left + button.Right) / 2, (button.Top + button.Bottom) / 2));
+    });
+    Application->SetPresenterForTest({});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +223,8 @@ int main(int argc, char** argv) {
     InitShellEnv();
     ListBench(home);
     ExpandAllBench(home);
+    PasteBench(home);
+    StampBench(home);
     DoneShellEnv();
     std::filesystem::remove_all(home);
     return 0;
