@@ -165,8 +165,10 @@ class TStampCommand::Walk {
           options_(options),
           report_(report),
           videoNames_(options.names) {
-        if (!Dry())
+        if (!Dry()) {
             group_.emplace();
+            group_->SetSyncWait([this](const auto& finished) { host_.WaitForDisk(finished); });
+        }
         videoNames_.all |= options.undo;  // a video may have been dated by any scheme
     }
     // Returns the number of photos (and videos) stamped or given back.

@@ -70,6 +70,14 @@ class IStampHost {
     // An original copy a crashed run left that could not be put back; the
     // photo it belongs to is left alone.
     virtual void OriginalLeft(const std::string& copyPath) { (void)copyPath; }
+    // The run waits for a batch of its photos to reach the disk: `finished`
+    // waits at most the given milliseconds and says whether they have. It is
+    // no pump step: the window answers its input and paints meanwhile without
+    // moving the progress bar. By default the run just waits.
+    virtual void WaitForDisk(const std::function<bool(int milliseconds)>& finished) {
+        while (!finished(1000)) {
+        }
+    }
     // A photo overwritten in place whose modification time could not be kept.
     virtual void TimeNotKept(const std::string& path) { (void)path; }
     // True when the run should end after the current photo, without its count

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -46,6 +47,11 @@ constexpr int kClientHeight = 606;
 // The tree, the list and the status bar below the toolbar still show a few
 // rows at this height.
 constexpr int kLeastPanesHeight = 200;
+// How long a stamp run's wait for the disk holds the window before it turns
+// the event loop, and how long between turns after that: both well below
+// what a person sees as a stall.
+constexpr int kQuietWaitMs = 40;
+constexpr int kTurnWaitMs = 10;
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("TForm1", text);
@@ -82,6 +88,16 @@ class TForm1::StampHost : public IStampFolder,
     void SetPosition(int position) override { form_.KvtXPProgressBar1->SetPosition(position); }
     void SetVisible(bool visible) override { form_.KvtXPProgressBar1->SetVisible(visible); }
     void ProcessMessages() override { Application->ProcessMessages(); }
+    // A quick sync costs no turn of the event loop; a slow one turns it every
+    // few milliseconds so that the window never looks hung. Input meanwhile is
+    // what a pump step may bring: the command ignores a second run.
+    void WaitForDisk(const std::function<bool(int)>& finished) override {
+        if (finished(kQuietWaitMs))
+            return;
+        do
+            QCoreApplication::processEvents();
+        while (!finished(kTurnWaitMs));
+    }
     void ShowMessage(const std::string& text) override {
         Application->ShowMessage(text + OrderNotes());
     }

@@ -10,9 +10,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
 #include <set>
@@ -448,6 +450,28 @@ void TAtomicFileGroup::SyncAll(std::vector<Handed>& handed) {
     }
 }
 
+void TAtomicFileGroup::SyncAway(std::vector<Handed>& handed) {
+    std::promise<void> synced;
+    std::future<void> over = synced.get_future();
+    std::thread helper;
+    try {
+        helper = start_([&] {
+            SyncAll(handed);
+            synced.set_value();
+        });
+    } catch (const std::system_error&) {
+        SyncAll(handed);
+        return;
+    }
+    struct Join {
+        std::thread& thread;
+        ~Join() { thread.join(); }  // also when the wait throws: `handed` outlives the sync
+    } join{helper};
+    syncWait_([&](int milliseconds) {
+        return over.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready;
+    });
+}
+
 std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& handed) {
     std::vector<std::string> passedOver;
     std::set<FileId> synced;
@@ -554,7 +578,10 @@ std::vector<std::string> TAtomicFileGroup::Flush() {
     std::vector<Handed> handed = std::exchange(handed_, {});
     pendingBytes_ = 0;
     targets_.clear();
-    SyncAll(handed);
+    if (syncWait_ && !handed.empty())
+        SyncAway(handed);
+    else
+        SyncAll(handed);
     for (Handed& file : handed) {
         if (file.result == 0)
             file.result = file.file->PlaceContent(true);

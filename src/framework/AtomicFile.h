@@ -212,6 +212,15 @@ class TAtomicFileGroup {
     TAtomicFileGroup(const TAtomicFileGroup&) = delete;
     TAtomicFileGroup& operator=(const TAtomicFileGroup&) = delete;
 
+    // How the owner spends a Flush's sync: it calls `finished`, which waits at
+    // most the given milliseconds for the sync and says whether it is over,
+    // until that holds, and may do its own work in between (a window keeps
+    // answering). With a wait set, the sync runs on a helper thread; it is
+    // over before any file is renamed. Without one (or without a helper),
+    // the owner's thread syncs.
+    using SyncWait = std::function<void(const std::function<bool(int milliseconds)>& finished)>;
+    void SetSyncWait(SyncWait wait) { syncWait_ = std::move(wait); }
+
     // Returns the paths of the handed files that were passed over.
     std::vector<std::string> Flush();
     // The paths of the files flushed so far that were overwritten in place
@@ -248,6 +257,8 @@ class TAtomicFileGroup {
     // Syncs each file system the handed files are on; a failed sync fails
     // every file on it.
     void SyncAll(std::vector<Handed>& handed);
+    // SyncAll on a helper while the owner waits as syncWait_ says.
+    void SyncAway(std::vector<Handed>& handed);
     // Flushes the folders of the files put in place, each once, and gathers
     // what the owner is told.
     std::vector<std::string> Finish(const std::vector<Handed>& handed);
@@ -265,6 +276,7 @@ class TAtomicFileGroup {
     void StopHelpers();
 
     FileSystemSync sync_;
+    SyncWait syncWait_;
     std::size_t maxPending_;
     std::size_t maxHeld_;
     std::vector<TFileHandle> held_;

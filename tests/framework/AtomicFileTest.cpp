@@ -10,8 +10,10 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -295,8 +297,38 @@ TEST(AtomicFileGroup, BatchIsSyncedOnceAndAFailedSyncReplacesNothing) {
     EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
 }
 
-// The replaced files are let go on helper threads; without any, the group
-// does it itself rather than waiting for one.
+// With a wait set, the sync runs on a helper while the owner waits its own
+// way; nothing is renamed before the sync is over.
+TEST(AtomicFileGroup, OwnerWaitsItsOwnWayWhileAHelperSyncs) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.jpg"), "old a");
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::thread::id syncer;
+    TAtomicFileGroup group([&](int fd) {
+        syncer = std::this_thread::get_id();
+        released.wait();
+        return TAtomicFileGroup::SyncFileSystem(fd);
+    });
+    int waits = 0;
+    group.SetSyncWait([&](const std::function<bool(int)>& finished) {
+        ++waits;
+        EXPECT_FALSE(finished(20));
+        EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "old a");
+        release.set_value();
+        while (!finished(10)) {
+        }
+    });
+    Replace(dir.File("a.jpg"), "new a", &group);
+    EXPECT_EQ(group.Flush(), std::vector<std::string>{});
+    EXPECT_EQ(group.Flush(), std::vector<std::string>{});  // nothing handed: no wait
+    EXPECT_EQ(waits, 1);
+    EXPECT_NE(syncer, std::this_thread::get_id());
+    EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
+}
+
+// The sync and the replaced files are let go on helper threads; without any,
+// the group does both itself rather than waiting for one.
 TEST(AtomicFileGroup, HelperThatCannotStartIsNotWaitedFor) {
     TempDir dir;
     WriteFileBytes(dir.File("a.jpg"), "old a");
@@ -305,6 +337,7 @@ TEST(AtomicFileGroup, HelperThatCannotStartIsNotWaitedFor) {
                                [](std::function<void()>) -> std::thread {
                                    throw std::system_error(EAGAIN, std::generic_category());
                                });
+        group.SetSyncWait([](const auto&) { ADD_FAILURE() << "waited without a helper"; });
         Replace(dir.File("a.jpg"), "new a", &group);
         EXPECT_EQ(group.Flush(), std::vector<std::string>{});
         Replace(dir.File("a.jpg"), "newer a", &group);
