@@ -165,10 +165,8 @@ class TStampCommand::Walk {
           options_(options),
           report_(report),
           videoNames_(options.names) {
-        if (!Dry()) {
+        if (!Dry())
             group_.emplace();
-            group_->SetSyncWait([this](const auto& finished) { host_.WaitForDisk(finished); });
-        }
         videoNames_.all |= options.undo;  // a video may have been dated by any scheme
     }
     // Returns the number of photos (and videos) stamped or given back.
@@ -480,6 +478,9 @@ void TStampCommand::Walk::Work(TPhotoFile& photo, const TNameReading& reading, i
 
 void TStampCommand::Walk::FlushGroup() {
     std::vector<std::string> passedOver;
+    const std::size_t photos = group_->PendingCount();
+    group_->SetSyncWait(
+        [this, photos](const auto& finished) { host_.WaitForDisk(photos, finished); });
     try {
         passedOver = group_->Flush();
     } catch (const TAtomicFileError& error) {

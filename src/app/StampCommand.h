@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -70,11 +71,13 @@ class IStampHost {
     // An original copy a crashed run left that could not be put back; the
     // photo it belongs to is left alone.
     virtual void OriginalLeft(const std::string& copyPath) { (void)copyPath; }
-    // The run waits for a batch of its photos to reach the disk: `finished`
+    // The run waits for a batch of `photos` to reach the disk: `finished`
     // waits at most the given milliseconds and says whether they have. It is
     // no pump step: the window answers its input and paints meanwhile without
     // moving the progress bar. By default the run just waits.
-    virtual void WaitForDisk(const std::function<bool(int milliseconds)>& finished) {
+    virtual void WaitForDisk(std::size_t photos,
+                             const std::function<bool(int milliseconds)>& finished) {
+        (void)photos;
         while (!finished(1000)) {
         }
     }

@@ -52,6 +52,8 @@ constexpr int kLeastPanesHeight = 200;
 // what a person sees as a stall.
 constexpr int kQuietWaitMs = 40;
 constexpr int kTurnWaitMs = 10;
+// A batch smaller than this has little to sync: the window just waits.
+constexpr std::size_t kQuietBatch = 64;
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("TForm1", text);
@@ -88,10 +90,14 @@ class TForm1::StampHost : public IStampFolder,
     void SetPosition(int position) override { form_.KvtXPProgressBar1->SetPosition(position); }
     void SetVisible(bool visible) override { form_.KvtXPProgressBar1->SetVisible(visible); }
     void ProcessMessages() override { Application->ProcessMessages(); }
-    // A quick sync costs no turn of the event loop; a slow one turns it every
-    // few milliseconds so that the window never looks hung. Input meanwhile is
-    // what a pump step may bring: the command ignores a second run.
-    void WaitForDisk(const std::function<bool(int)>& finished) override {
+    // A few photos, or a quick sync, cost no turn of the event loop, so a
+    // short run shows its bar once per photo; a long sync of a large batch
+    // turns it every few milliseconds so that the window never looks hung.
+    // Input meanwhile is what a pump step may bring: the command ignores a
+    // second run.
+    void WaitForDisk(std::size_t photos, const std::function<bool(int)>& finished) override {
+        if (photos < kQuietBatch)
+            return IStampHost::WaitForDisk(photos, finished);
         if (finished(kQuietWaitMs))
             return;
         do

@@ -407,6 +407,7 @@ TAtomicFileGroup::TAtomicFileGroup(FileSystemSync sync, ThreadStart start)
       start_(std::move(start)) {}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
+    syncWait_ = nullptr;  // the owner may be unwinding: it syncs plainly
     try {
         Flush();
     } catch (const TAtomicFileError&) {
