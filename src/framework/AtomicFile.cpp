@@ -27,13 +27,15 @@ namespace {
 // those waits overlap.
 constexpr std::size_t kHelpers = 64;
 // Descriptors a handed file may hold: its temporary file, the file it
-// replaces and that file's folder, the user's cache of originals, and while
-// it is rewritten in place the original's copy and the file opened for
-// writing. Handed files get half of
-// the descriptors the process may spare; the files held after their
-// replacement, and those being let go, a quarter each.
-constexpr std::size_t kDescriptorsPerFile = 6;
-// Descriptors left to the caller for the file it works on and its own needs.
+// replaces and that file's folder, the user's cache of originals. Handed
+// files get half of the descriptors the process may spare; the files held
+// after their replacement and those being let go share the other half, so
+// that a run of many photos frees few of them before its last new file is
+// made.
+constexpr std::size_t kDescriptorsPerFile = 4;
+// Descriptors left to the caller for the file it works on and its own needs,
+// and to the one in-place rewrite at a time (the original's copy and the file
+// opened for writing).
 constexpr long kSpareDescriptors = 16;
 
 std::string FolderOf(const std::string& path) {
@@ -403,7 +405,7 @@ int TAtomicFileGroup::SyncFileSystem(int fd) {
 TAtomicFileGroup::TAtomicFileGroup(FileSystemSync sync, ThreadStart start)
     : sync_(std::move(sync)),
       maxPending_(std::max<std::size_t>(1, DescriptorRoom() / 2 / kDescriptorsPerFile)),
-      maxHeld_(std::max<std::size_t>(1, DescriptorRoom() / 4)),
+      maxHeld_(std::max<std::size_t>(1, DescriptorRoom() / 2)),
       start_(std::move(start)) {}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
@@ -495,7 +497,15 @@ void TAtomicFileGroup::WaitForRelease() {
     idle_.wait(lock, [this] { return releasing_.empty() && busy_ == 0; });
 }
 
+std::size_t TAtomicFileGroup::Releasing() {
+    std::lock_guard lock(mutex_);
+    return releasing_.size() + busy_;
+}
+
 void TAtomicFileGroup::Hold(std::vector<Handed>& placed) {
+    // The held files and those still being let go share one bound.
+    if (held_.size() + placed.size() + Releasing() > maxHeld_)
+        WaitForRelease();
     for (Handed& file : placed) {
         TFileOrigin& origin = file.file->origin_;
         if (file.result != 0 || file.file->inPlace_ || !origin.file.Valid())

@@ -272,6 +272,8 @@ class TAtomicFileGroup {
     // start), once those let go before are gone.
     void Release();
     void WaitForRelease();
+    // The files being let go now.
+    std::size_t Releasing();
     void ReleaseLoop();
     void StopHelpers();
 
