@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -344,4 +346,44 @@ TEST(AtomicFileGroup, HelperThatCannotStartIsNotWaitedFor) {
     }
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "newer a");
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"});
+}
+
+// Under a low descriptor limit and with replaced files let go slowly, a long
+// run of batches never runs out of descriptors: the handed, held and
+// releasing files stay within what the process may spare.
+TEST(AtomicFileGroup, LongRunStaysWithinTheDescriptorLimit) {
+    TempDir dir;
+    constexpr int kFiles = 400;
+    for (int i = 0; i < kFiles; ++i)
+        WriteFileBytes(dir.File(std::to_string(i) + ".jpg"), "old");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur =
+        static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()) +
+                            200);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    int failure = 0;
+    {
+        TAtomicFileGroup group(TAtomicFileGroup::SyncFileSystem, [](std::function<void()> work) {
+            return TAtomicFileGroup::StartHelper([work] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a slow disk
+                work();
+            });
+        });
+        for (int i = 0; i < kFiles && failure == 0; ++i) {
+            failure = ErrorOf([&] {
+                Replace(dir.File(std::to_string(i) + ".jpg"), "new", &group);
+                if (group.Full())
+                    group.Flush();
+            });
+        }
+        if (failure == 0)
+            failure = ErrorOf([&] { group.Flush(); });
+    }
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(failure, 0);
+    for (int i = 0; i < kFiles; ++i)
+        EXPECT_EQ(ReadFileBytes(dir.File(std::to_string(i) + ".jpg")), "new");
 }
