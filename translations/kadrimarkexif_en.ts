@@ -95,13 +95,19 @@ Files done: %3 (%4)</source>
         <source>Cancel</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>Files done: %1.</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>%Ln file(s) done.</source>
+        <translation>
+            <numerusform>%Ln file done.</numerusform>
+            <numerusform>%Ln files done.</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Files done: %1 (%2).</source>
-        <translation type="unfinished"></translation>
+    <message numerus="yes">
+        <source>%Ln file(s) done (%1).</source>
+        <translation>
+            <numerusform>%Ln file done (%1).</numerusform>
+            <numerusform>%Ln files done (%1).</numerusform>
+        </translation>
     </message>
     <message>
         <source>Cancelled. %1</source>

@@ -102,13 +102,21 @@ Files done: %3 (%4)</source>
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
-    <message>
-        <source>Files done: %1.</source>
-        <translation>Готово файлов: %1.</translation>
+    <message numerus="yes">
+        <source>%Ln file(s) done.</source>
+        <translation>
+            <numerusform>Готово: %Ln файл.</numerusform>
+            <numerusform>Готово: %Ln файла.</numerusform>
+            <numerusform>Готово: %Ln файлов.</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>Files done: %1 (%2).</source>
-        <translation>Готово файлов: %1 (%2).</translation>
+    <message numerus="yes">
+        <source>%Ln file(s) done (%1).</source>
+        <translation>
+            <numerusform>Готово: %Ln файл (%1).</numerusform>
+            <numerusform>Готово: %Ln файла (%1).</numerusform>
+            <numerusform>Готово: %Ln файлов (%1).</numerusform>
+        </translation>
     </message>
     <message>
         <source>Cancelled. %1</source>

@@ -347,12 +347,14 @@ HRESULT TTransfer::Copy() {
             return answer_ == TClashAnswer::Skip ? S_OK : E_ABORT;
     }
     std::string temporary = TemporaryName();
+    const std::uint64_t filesBefore = progress_.Files(), bytesBefore = progress_.Bytes();
     HRESULT hr = CopyTree(item_, target_, temporary, 0, progress_);
     if (SUCCEEDED(hr))
         hr = Place(target_, temporary);
     if (FAILED(hr) || placed_.empty()) {
         TOperationProgress cleanup;
         RemoveAt(target_, temporary, 0, cleanup);
+        progress_.TakeBack(progress_.Files() - filesBefore, progress_.Bytes() - bytesBefore);
     }
     return hr;
 }

@@ -35,7 +35,8 @@
 // it has done, which the UI thread reads, and stops with E_ABORT soon after
 // the progress is cancelled (between items, between a folder's entries, and
 // between blocks of a file). A copy cut short this way is removed like one
-// that failed.
+// that failed, and what it had counted is taken back: the progress says what
+// is left done.
 
 // What a running operation has done; every member may be used from any thread.
 class TOperationProgress {
@@ -43,6 +44,11 @@ class TOperationProgress {
     // One more file (or link, or item moved or deleted whole) done.
     void AddFile() { files_.fetch_add(1, std::memory_order_relaxed); }
     void AddBytes(std::uint64_t bytes) { bytes_.fetch_add(bytes, std::memory_order_relaxed); }
+    // Files and bytes counted for a copy that was removed again.
+    void TakeBack(std::uint64_t files, std::uint64_t bytes) {
+        files_.fetch_sub(files, std::memory_order_relaxed);
+        bytes_.fetch_sub(bytes, std::memory_order_relaxed);
+    }
     std::uint64_t Files() const { return files_.load(std::memory_order_relaxed); }
     std::uint64_t Bytes() const { return bytes_.load(std::memory_order_relaxed); }
     // The name of the item being worked on.

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "framework/Application.h"
+#include "platform/SizeText.h"
 
 namespace {
 
@@ -42,9 +43,9 @@ class TMeeting {
         std::lock_guard lock(mutex_);
         finished_ = true;
     }
-    // UI thread: runs a waiting question (once, even when its dialog polls
-    // again meanwhile); whether the work is finished.
-    bool Serve() {
+    // UI thread: puts a waiting question through `put` (once, even when its
+    // dialog polls again meanwhile); whether the work is finished.
+    bool Serve(const std::function<void(const std::function<void()>& question)>& put) {
         const std::function<void()>* question = nullptr;
         {
             std::lock_guard lock(mutex_);
@@ -55,7 +56,7 @@ class TMeeting {
             question = question_;
             serving_ = true;
         }
-        (*question)();
+        put(*question);
         {
             std::lock_guard lock(mutex_);
             question_ = nullptr;
@@ -143,7 +144,7 @@ QString ProgressLabel(const QString& caption, const TOperationProgress& progress
     return QCoreApplication::translate("FileWork", "%1 \"%2\"\nFiles done: %3 (%4)")
         .arg(caption, QString::fromStdString(progress.Current()),
              locale.toString(static_cast<qulonglong>(progress.Files())),
-             locale.formattedDataSize(static_cast<qint64>(progress.Bytes())));
+             QString::fromStdString(SizeText(progress.Bytes())));
 }
 
 bool IsInput(QEvent::Type type) {
@@ -178,7 +179,8 @@ class TInputHold final : public QObject {
 };
 
 // The dialog the person watches and cancels the work with; it shows once
-// the work has run for a moment.
+// the work has run for a moment without a question open: shown over a
+// question, it would take the input the question waits for.
 class TProgressWindow {
   public:
     TProgressWindow(const QString& caption, TOperationProgress& progress)
@@ -191,14 +193,26 @@ class TProgressWindow {
         dialog_.setWindowModality(Qt::ApplicationModal);
         dialog_.setAutoClose(false);
         dialog_.setAutoReset(false);
-        dialog_.setMinimumDuration(kDialogDelayMs);
+        // Only the delay below shows the dialog, not the dialog's own timer.
+        dialog_.reset();
         QObject::connect(&dialog_, &QProgressDialog::canceled, [this] { progress_.Cancel(); });
         QObject::connect(&ticker_, &QTimer::timeout, [this] { Update(); });
         ticker_.start(kDialogUpdateMs);
-        QTimer::singleShot(kDialogDelayMs, &dialog_, [this] {
+        delay_.setSingleShot(true);
+        QObject::connect(&delay_, &QTimer::timeout, [this] {
             if (!progress_.Cancelled())
                 dialog_.show();
         });
+        delay_.start(kDialogDelayMs);
+    }
+
+    // Puts a question to the person; the delay starts again once it is
+    // answered. A dialog already shown owns the question's box.
+    void Ask(const std::function<void()>& question) {
+        delay_.stop();
+        question();
+        if (!dialog_.isVisible())
+            delay_.start(kDialogDelayMs);
     }
 
   private:
@@ -208,6 +222,7 @@ class TProgressWindow {
     TOperationProgress& progress_;
     QProgressDialog dialog_;
     QTimer ticker_;
+    QTimer delay_;
 };
 
 }  // namespace
@@ -230,7 +245,7 @@ void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationP
         QEventLoop loop;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (meeting.Serve())
+            if (meeting.Serve([&](const std::function<void()>& question) { window.Ask(question); }))
                 loop.quit();
         });
         poll.start(kPollMs);
@@ -240,15 +255,14 @@ void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationP
 }
 
 std::string DoneText(const TOperationProgress& progress) {
-    if (progress.Files() == 0)
+    const int files = static_cast<int>(progress.Files());
+    if (files == 0)
         return {};
-    const QLocale locale;
-    const QString files = locale.toString(static_cast<qulonglong>(progress.Files()));
     const QString text =
         progress.Bytes() == 0
-            ? QCoreApplication::translate("FileWork", "Files done: %1.").arg(files)
-            : QCoreApplication::translate("FileWork", "Files done: %1 (%2).")
-                  .arg(files, locale.formattedDataSize(static_cast<qint64>(progress.Bytes())));
+            ? QCoreApplication::translate("FileWork", "%Ln file(s) done.", nullptr, files)
+            : QCoreApplication::translate("FileWork", "%Ln file(s) done (%1).", nullptr, files)
+                  .arg(QString::fromStdString(SizeText(progress.Bytes())));
     return text.toStdString();
 }
 

@@ -27,8 +27,8 @@
 void RunFileWork(const std::string& caption, IShellPrompts& prompts, TOperationProgress& progress,
                  const std::function<void(IShellPrompts& asker)>& work);
 
-// What an operation cut short (failed or cancelled) had done:
-// "Files done: 12 (3.4 MB)."; empty when nothing was.
+// What an operation cut short (failed or cancelled) had done and left:
+// "12 files done (3,482KB)."; empty when nothing was.
 std::string DoneText(const TOperationProgress& progress);
 
 // The report of work the person cancelled after part of it was done; empty

@@ -3,13 +3,13 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <array>
 #include <cstring>
 #include <vector>
 
 #include "platform/ShellItemInfo.h"
 #include "platform/ShellServices.h"
+#include "platform/SizeText.h"
 #include "shell/DisplayNames.h"
 #include "shell/RzListView.h"
 #include "shell/ShellListData.h"
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char* kSizeFormat = QT_TRANSLATE_NOOP("ShellColumns", "%1KB");
 constexpr const char* kSystemFolder = QT_TRANSLATE_NOOP("ShellItemInfo", "System Folder");
 constexpr int kPixelsPerCharacter = 7;
 
@@ -237,16 +236,6 @@ void ForgetSavedColumnWidthsForTest() {
 }
 
 // ----------------------------------------------------------------- texts
-
-std::string SizeText(std::uint64_t bytes) {
-    const std::uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
-    QLocale locale;
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    const std::string number = locale.toString(static_cast<qulonglong>(kilobytes)).toStdString();
-    return QCoreApplication::translate("ShellColumns", kSizeFormat)
-        .arg(QString::fromStdString(number))
-        .toStdString();
-}
 
 void FillBuiltInDetails(TRzShellListData& record, ULONG attributes) {
     if (record.DetailsFilled())

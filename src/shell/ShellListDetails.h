@@ -66,8 +66,6 @@ void ForgetSavedColumnWidthsForTest();
 // The built-in texts of columns 1 to 3 (size, type, modified), computed
 // together once per record and kept in it.
 void FillBuiltInDetails(TRzShellListData& record, ULONG attributes);
-// A size as the Size column shows it: kilobytes rounded up, grouped.
-std::string SizeText(std::uint64_t bytes);
 
 // A details-object cell; "" when the folder cannot give it.
 std::string DetailsText(IShellDetails* details, LPCITEMIDLIST item, UINT column);

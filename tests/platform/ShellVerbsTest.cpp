@@ -15,10 +15,12 @@
 
 #include "PlatformTest.h"
 #include "framework/Application.h"
+#include "framework/ProgramLanguage.h"
 #include "platform/DialogPrompts.h"
 #include "platform/DroppedPaths.h"
 #include "platform/FileDropBlock.h"
 #include "platform/FileOperations.h"
+#include "platform/FileWork.h"
 #include "platform/FolderDropTarget.h"
 #include "platform/ItemContextMenu.h"
 #include "platform/LauncherDropTarget.h"
@@ -414,6 +416,7 @@ TEST_F(ShellVerbsTest, Transfer_CopyFailingHalfWayLeavesNothingUnderTheTargetNam
     EXPECT_EQ(result.Code, HResultFromErrno(EACCES));
     EXPECT_TRUE(result.Placed.empty());
     EXPECT_EQ(Entries(B()), Names{}) << "no target and no temporary copy stays";
+    EXPECT_EQ(DoneText(progress_), "") << "what was removed is not reported done";
 }
 
 TEST_F(ShellVerbsTest, Transfer_LinksKeepBothCopiesKeepLinksPermissionsAndTimes) {
@@ -442,43 +445,92 @@ TEST_F(ShellVerbsTest, Transfer_LinksKeepBothCopiesKeepLinksPermissionsAndTimes)
 }
 
 // File work runs in a worker thread: a clash is still asked on the UI thread,
-// the progress dialog that shows after half a second stops the rest (the
-// item being asked about too), and the report says what was done. Nothing
-// half made stays in the target.
+// over the window and answering input however long it stays open (the
+// progress dialog waits for the answer), and the report of work cut short
+// says what is left done.
 class FileWorkTest : public ShellVerbsTest {};
 
-TEST_F(FileWorkTest, Paste_AsksOnTheUiThread_TheDialogsCancelStopsAndSaysWhatWasDone) {
-    const std::string title = Application->Title;
-    Application->Title = "KadrimarkExif";
+bool ProgressDialogShown() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget* window) {
+        return qobject_cast<QProgressDialog*>(window) != nullptr && window->isVisible();
+    });
+}
+
+TEST_F(FileWorkTest, Paste_AClashQuestionLeftOpenStaysOnTopAndAnswersAClick) {
+    MakeFile(A() + "/f.jpg", "new");
+    MakeFile(B() + "/f.jpg", "old");
+    TShellPromptsScope dialogs(DialogPrompts());
+    QMessageBox* question = nullptr;
+    bool covered = true;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || question != nullptr)
+            return;
+        question = box;
+        QTest::qWait(800);
+        covered = ProgressDialogShown() || QApplication::activeModalWidget() != box;
+        auto buttons = box->findChildren<QPushButton*>();
+        auto replace = std::find_if(buttons.begin(), buttons.end(),
+                                    [](QPushButton* b) { return b->text() == "&Replace"; });
+        ASSERT_NE(replace, buttons.end());
+        QTest::mouseClick(*replace, Qt::LeftButton);
+    });
+    poll.start(10);
+    PutFilesOnClipboard({{A() + "/f.jpg"}, false});
+    EXPECT_EQ(PasteInto(B()), S_OK);
+    ASSERT_NE(question, nullptr);
+    EXPECT_FALSE(covered) << "no progress dialog over the question";
+    EXPECT_EQ(ReadFileBytes(B() + "/f.jpg"), "new") << "the click answered";
+    EXPECT_FALSE(ProgressDialogShown());
+}
+
+TEST_F(FileWorkTest, Paste_CancelledAtAClash_AsksOnTheUiThreadAndSaysWhatWasDone) {
+    TProgramLanguage english(TLanguage::English);
     MakeFile(A() + "/a.jpg", "one");
     MakeFile(A() + "/f.jpg", "new");
     MakeFile(B() + "/f.jpg", "old");
     for (int i = 0; i < 20; ++i)
         MakeFile(A() + "/photos/" + std::to_string(i) + ".jpg", "x");
     bool askedOnUiThread = false;
-    QString caption;
-    prompts_.clashAnswer = TClashAnswer::KeepBoth;
+    prompts_.clashAnswer = TClashAnswer::Cancel;
     prompts_.onClash = [&] {
         askedOnUiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
-        QProgressDialog* dialog = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
-                return dialog != nullptr;
-            },
-            5000));
-        caption = dialog->windowTitle();
-        QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
     };
     PutFilesOnClipboard({{A() + "/a.jpg", A() + "/f.jpg", A() + "/photos"}, false});
     EXPECT_EQ(PasteInto(B()), E_ABORT);
     EXPECT_TRUE(askedOnUiThread);
-    EXPECT_EQ(caption, "KadrimarkExif");
     EXPECT_EQ(Entries(B()), (Names{"a.jpg", "f.jpg"}))
         << "neither the item asked about nor the folder after it is begun";
-    EXPECT_EQ(prompts_.errors, Names{"Cancelled. Files done: 1 (3 bytes)."});
+    EXPECT_EQ(prompts_.errors, Names{"Cancelled. 1 file done (1KB)."});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog goes with the work";
-    Application->Title = title;
+}
+
+// The count takes the catalogue's plural forms; the size is the list's.
+TEST_F(FileWorkTest, DoneText_CountsInPluralFormsWithTheListsSizes) {
+    const QLocale locale;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    TProgramLanguage russian(TLanguage::Russian);
+    const struct {
+        int files;
+        std::uint64_t bytes;
+        std::string text;
+    } cases[] = {
+        {0, 0, ""},
+        {1, 0, "Готово: 1 файл."},
+        {3, 2048, "Готово: 3 файла (2 КБ)."},
+        {5, 1, "Готово: 5 файлов (1 КБ)."},
+        {21, 0, "Готово: 21 файл."},
+    };
+    for (const auto& c : cases) {
+        TOperationProgress progress;
+        for (int i = 0; i < c.files; ++i)
+            progress.AddFile();
+        progress.AddBytes(c.bytes);
+        EXPECT_EQ(DoneText(progress), c.text) << c.files;
+    }
+    QLocale::setDefault(locale);
 }
 
 TEST_F(FileWorkTest, CancelledCopy_OfAFileOrAFolder_LeavesNothingHalfMade) {

@@ -9,6 +9,7 @@
 #include "ShellTestSupport.h"
 #include "StubShellFolder.h"
 #include "framework/Bitmap.h"
+#include "platform/SizeText.h"
 #include "shell/HeaderSortArrow.h"
 #include "shell/ShellList.h"
 
