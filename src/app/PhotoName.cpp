@@ -218,8 +218,11 @@ TNameReading Moment(const TScheme& scheme, const TNameFields& fields, std::time_
         shot = ShotOf(LocalTime(instant));
     else if (IsSkippedLocalTime(shot, instant))
         return Passed(scheme.name, TNamePass::NoSuchMoment);
+    // A two-digit year read as 19YY is one whose 20YY lies after now: that is
+    // why the name gives no date, not the 19YY.
+    const bool centuryBack = fields.year < 0 && shot.year < 2000;
     if (shot.year < kEarliestYear)
-        return Passed(scheme.name, TNamePass::BeforeEarliest);
+        return Passed(scheme.name, centuryBack ? TNamePass::AfterNow : TNamePass::BeforeEarliest);
     if (instant > now)
         return Passed(scheme.name, TNamePass::AfterNow);
     return {scheme.name, shot, instant};

@@ -137,16 +137,17 @@ TEST(PhotoName, OnlyTheCameraPhonesSchemeIsInForceByDefault) {
     EXPECT_TRUE(HasSchemeForm("IMG_20190231_120000.jpg", Schemes(true)));  // undated, but its form
 }
 
-// 20YY unless that day lies after today (15 June 2024), then 19YY.
+// 20YY unless that day lies after today (15 June 2024), then 19YY; a 19YY
+// before 1990 is passed over for its 20YY being after now.
 TEST(PhotoName, TwoDigitYearsAreNeverInTheFuture) {
     Check(
         {
             {"15-06-24_1159.jpg", "2024:06:15 11:59:00", "camera phones"},
-            {"15-06-24_1201.jpg", "passed over: after now", "camera phones"},    // today, later
-            {"16-06-24_0000.jpg", "passed over: before 1990", "camera phones"},  // 1924
+            {"15-06-24_1201.jpg", "passed over: after now", "camera phones"},  // today, later
+            {"16-06-24_0000.jpg", "passed over: after now", "camera phones"},  // not 1924
             {"31-12-99_2359.jpg", "1999:12:31 23:59:00", "camera phones"},
             {"01-01-90_0000.jpg", "1990:01:01 00:00:00", "camera phones"},
-            {"31-12-89_2359.jpg", "passed over: before 1990", "camera phones"},
+            {"31-12-89_2359.jpg", "passed over: after now", "camera phones"},
             {"29-02-96_1200.jpg", "1996:02:29 12:00:00", "camera phones"},
             {"29-02-00_0000.jpg", "2000:02:29 00:00:00", "camera phones"},
             {"01-01-13_0000.jpg", "2013:01:01 00:00:00", "camera phones"},
