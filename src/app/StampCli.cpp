@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
@@ -95,7 +97,10 @@ constexpr const char* kUsageTail = QT_TRANSLATE_NOOP(
     "                next run. With --undo, the header times that hold the\n"
     "                moment the name gives (read in every scheme) are set back\n"
     "                to none; a camera that wrote the same moment itself cannot\n"
-    "                be told apart\n"
+    "                be told apart. The moment is read in the time zone in\n"
+    "                force: undo in the stamp run's (TZ=...); a video whose\n"
+    "                times lie a time zone's offset from it is named on\n"
+    "                standard error, left alone, and the run exits 1\n"
     "  --undo        take the header this program wrote out of every photo that\n"
     "                starts with exactly that header (any name, any date), giving\n"
     "                the photo back byte for byte as it was before the stamp, as\n"
@@ -307,6 +312,13 @@ class TTerminalProgress : public IStampProgress {
     bool visible_ = false;
 };
 
+// A time zone's offset in hours: "+2", "-5.5", "+5.75".
+std::string HoursText(std::int64_t seconds) {
+    static constexpr const char* kQuarters[] = {"", ".25", ".5", ".75"};
+    const std::int64_t quarters = std::abs(seconds) / 900;
+    return (seconds < 0 ? "-" : "+") + std::to_string(quarters / 4) + kQuarters[quarters % 4];
+}
+
 // Keeps the count message until the run is over: a run stopped by a signal
 // prints none.
 class TConsoleHost : public IStampHost {
@@ -326,13 +338,31 @@ class TConsoleHost : public IStampHost {
                    "\n");
         err_.Flush();
     }
-    void OriginalLeft(const std::string& copyPath) override {
+    void OriginalLeft(const std::string& copyPath, const std::string& photoPath) override {
         originalsLeft_ = true;
+        if (photoPath.empty()) {
+            err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
+                                              "Original copy left alone, its photo not stamped "
+                                              "(not the file that was being rewritten, or not "
+                                              "ours to put back): %1"),
+                            {EscapedName(copyPath)}) +
+                       "\n");
+            return;
+        }
         err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
-                                          "Original copy left alone, its photo not stamped "
-                                          "(not the file that was being rewritten, or not "
-                                          "ours to put back): %1"),
-                        {EscapedName(copyPath)}) +
+                                          "Not stamped, may be left half-rewritten by an "
+                                          "interrupted run (it changed since, so it was not put "
+                                          "back): %1; its original, to copy back over it: %2"),
+                        {EscapedName(photoPath), EscapedName(copyPath)}) +
+                   "\n");
+    }
+    void VideoInOtherZone(const std::string& path, std::int64_t shift) override {
+        ++videosInOtherZone_;
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
+                                          "%1 holds a time %2 h from its name's in this time "
+                                          "zone; not given back - run with the time zone of "
+                                          "the stamp run (TZ=...)"),
+                        {EscapedName(path), HoursText(shift)}) +
                    "\n");
     }
     void TimeNotKept(const std::string& path) override {
@@ -360,16 +390,20 @@ class TConsoleHost : public IStampHost {
     bool Interrupted() override { return TStopSignals::Caught() != 0; }
     const std::string& Message() const { return message_; }
     bool OriginalsLeft() const { return originalsLeft_; }
+    int VideosInOtherZone() const { return videosInOtherZone_; }
 
   private:
     TCheckedOutput& err_;
     bool dryRun_;
     std::string message_;
     bool originalsLeft_ = false;
+    int videosInOtherZone_ = 0;
 };
 
 // Returns the exit status of a run that was not interrupted: 1 when a photo
-// was left alone beside an original that could not be put back.
+// was left alone beside an original that could not be put back, or a video
+// was not given back because its times lie in another time zone; then the
+// count is not printed.
 int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::FILE* errFile) {
     std::string folderPath = FolderPath(args.folders.front());
     TFixedFolder folder(folderPath);
@@ -379,9 +413,14 @@ int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::
     TStampCommand command({folder, items, progress, host});
     if (!args.dryRun) {
         command.Run(args.options);
-        if (!host.Interrupted() && !host.Message().empty())
+        const int status = host.OriginalsLeft() || host.VideosInOtherZone() > 0 ? 1 : 0;
+        if (host.VideosInOtherZone() > 0)
+            err.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Videos not given back (time zone): %1"),
+                           {std::to_string(host.VideosInOtherZone())}) +
+                      "\n");
+        if (status == 0 && !host.Interrupted() && !host.Message().empty())
             out.Write(WithLineFeeds(host.Message()) + "\n");
-        return host.OriginalsLeft() ? 1 : 0;
+        return status;
     }
     command.DryRun(
         [&](const TDryRunEntry& entry) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -74,6 +75,21 @@ bool IsPlainName(const std::string& name) {
 void CheckWritable(const TPhotoFile& file) {
     if (!file.Writable())
         throw EFOpenError::ReadonlySave(file.Path());
+}
+
+// How far a set header time of the video lies from `moment` when that is a
+// time zone's offset (whole quarter hours, within 14 hours, not 0): the
+// moment a run in another zone gave it.
+std::optional<std::int64_t> ZoneShift(const TMovieTimes& times, std::uint64_t moment) {
+    constexpr std::int64_t kQuarterHour = 15 * 60, kFurthestZone = 14 * 3600;
+    for (const TMovieTimeField& field : times.fields) {
+        const std::int64_t shift =
+            static_cast<std::int64_t>(field.value) - static_cast<std::int64_t>(moment);
+        if (field.value != 0 && shift != 0 && shift % kQuarterHour == 0 &&
+            std::abs(shift) <= kFurthestZone)
+            return shift;
+    }
+    return std::nullopt;
 }
 
 // A photo is judged by a head read at int positions: a larger one could not
@@ -248,7 +264,8 @@ bool TStampCommand::Walk::LockFolder(TPhotoFolder& folder) {
     if (!folder.Lock([this] { return Stopped(); }, [&] { host_.WaitingForFolder(path); }))
         return false;
     for (const TLeftCopy& copy : folder.LeftCopies())
-        host_.OriginalLeft(copy.name.starts_with('/') ? copy.name : path + "/" + copy.name);
+        host_.OriginalLeft(copy.name.starts_with('/') ? copy.name : path + "/" + copy.name,
+                           copy.file.empty() ? "" : path + "/" + copy.file);
     return true;
 }
 
@@ -425,8 +442,12 @@ void TStampCommand::Walk::Video(TPhotoFolder& folder, const std::string& name,
         return;
     }
     const std::uint64_t moment = MovieTimeFromUnix(reading.instant);
-    if (options_.undo ? !AnyFieldHolds(times, moment)
-                      : !NeedsDating(times, moment) || !MomentFits(times, moment))
+    if (options_.undo && !AnyFieldHolds(times, moment)) {
+        if (std::optional<std::int64_t> shift = ZoneShift(times, moment))
+            host_.VideoInOtherZone(video->Path(), *shift);
+        return;
+    }
+    if (!options_.undo && (!NeedsDating(times, moment) || !MomentFits(times, moment)))
         return;
     CheckWritable(*video);
     if (Dry())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -69,8 +70,12 @@ class IStampHost {
     // Another run holds the folder: this one waits for it.
     virtual void WaitingForFolder(const std::string& path) { (void)path; }
     // An original copy a crashed run left that could not be put back; the
-    // photo it belongs to is left alone.
-    virtual void OriginalLeft(const std::string& copyPath) { (void)copyPath; }
+    // photo it belongs to (`photoPath`, "" when no name in the folder is that
+    // file) is left alone and may hold a rewrite cut short.
+    virtual void OriginalLeft(const std::string& copyPath, const std::string& photoPath) {
+        (void)copyPath;
+        (void)photoPath;
+    }
     // The run waits for a batch of `photos` to reach the disk: `finished`
     // waits at most the given milliseconds and says whether they have. It is
     // no pump step: the window answers its input and paints meanwhile without
@@ -80,6 +85,13 @@ class IStampHost {
         (void)photos;
         while (!finished(1000)) {
         }
+    }
+    // A video not given back whose header holds a time `shift` seconds from
+    // its name's moment in the time zone in force (a whole number of quarter
+    // hours within 14 hours): most likely dated by a run in another zone.
+    virtual void VideoInOtherZone(const std::string& path, std::int64_t shift) {
+        (void)path;
+        (void)shift;
     }
     // A photo overwritten in place whose modification time could not be kept.
     virtual void TimeNotKept(const std::string& path) { (void)path; }

@@ -110,6 +110,8 @@ std::vector<std::string> NamesIn(int folder, ino_t inode = 0) {
 
 // The name of the file in the folder that has the inode (not one of ours), or "".
 std::string NameOfInode(int folder, ino_t inode) {
+    if (inode == 0)
+        return "";
     std::vector<std::string> names = NamesIn(folder, inode);
     return names.empty() ? "" : names.front();
 }
@@ -184,7 +186,7 @@ bool MadeByAWriter(const struct stat& copy, const struct stat& file) {
 bool PutCopyBack(int folder, int copies, const std::string& copyName, int copy,
                  const struct stat& copySt) {
     const TCopyName parsed = ParseCopyName(copyName);
-    std::string target = parsed.inode != 0 ? NameOfInode(folder, parsed.inode) : "";
+    std::string target = NameOfInode(folder, parsed.inode);
     struct stat nextSt {
     }, st{}, folderSt{};
     TFileHandle next =
@@ -331,7 +333,7 @@ std::vector<TLeftCopy> TidyTempFiles(int folder) {
             continue;
         const TCopyName parsed = ParseCopyName(name);
         kept.insert(parsed.newName);
-        left.push_back({name, parsed.inode});
+        left.push_back({name, parsed.inode, NameOfInode(folder, parsed.inode)});
     }
     RemoveDeadTempFiles(folder, names, kept);
     return left;
@@ -398,7 +400,7 @@ std::vector<TLeftCopy> TidyCachedOriginals(int folder) {
         if (st.st_uid == FileSystemUser() && PutCopyBack(folder, cache.Get(), name, copy.Get(), st))
             continue;
         kept.insert(parsed.newName);
-        left.push_back({path + "/" + name, parsed.inode});
+        left.push_back({path + "/" + name, parsed.inode, NameOfInode(folder, parsed.inode)});
     }
     for (const std::string& name : names) {
         if (name.ends_with(kRecordSuffix) &&

@@ -51,6 +51,7 @@ int CopyContent(int from, int to);
 struct TLeftCopy {
     std::string name;  // in the folder tidied, or the whole path of a cached one
     ino_t inode;
+    std::string file;  // the name of its file in the folder, or "" when none has its inode
 };
 
 // Clears what dead processes left in the folder. An original copy is written

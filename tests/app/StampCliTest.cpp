@@ -254,7 +254,8 @@ TEST(StampCli, WriteErrorNamesTheFileAndTheReason) {
 }
 
 // An original a crashed run left that cannot be put back (the photo changed
-// since) is named; the photo is left alone and the run fails.
+// since) is named with its photo; the photo is left alone and the run fails
+// without a word of success.
 TEST(StampCli, OriginalThatCannotBePutBackFailsTheRun) {
     TempDir dir;
     WriteFileBytes(dir.File("15-06-07_1230.jpg"), PlainJpeg());
@@ -266,7 +267,12 @@ TEST(StampCli, OriginalThatCannotBePutBackFailsTheRun) {
     WriteFileBytes(dir.File(".kadrimark-Next01.tmp"), "its stamped content");
     Result result = Stamper(Args({dir.Path()}));
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find(dir.File(copy) + "\n"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err,
+              "Not stamped, may be left half-rewritten by an interrupted run (it "
+              "changed since, so it was not put back): " +
+                  dir.File("15-06-07_1230.jpg") +
+                  "; its original, to copy back over it: " + dir.File(copy) + "\n");
     EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
 }
 
@@ -475,6 +481,42 @@ TEST(StampCli, VideosAreDatedInPlaceOnlyWhenAskedAndGivenBack) {
     struct stat camera {};
     ASSERT_EQ(stat(dir.File("15-06-07_1230.3gp").c_str(), &camera), 0);
     EXPECT_EQ(camera.st_mtime, 1181903400);
+}
+
+// Undoing in another time zone than the stamp run's gives nothing back: a
+// video whose times lie a zone's offset from its name's moment is named and
+// the run fails; a time no zone explains is a camera's own, left unsaid.
+TEST(StampCli, VideoUndoInAnotherTimeZoneNamesWhatItLeaves) {
+    TempDir dir;
+    const struct {
+        const char* name;    // 15 June 2007, 12:MM
+        std::int64_t shift;  // its times' distance from the name's moment in UTC
+        const char* hours;   // as named, or "" when left unsaid
+    } videos[] = {
+        {"15-06-07_1230.3gp", -2 * 3600, "-2"},  // stamped in Berlin's summer
+        {"15-06-07_1231.3gp", 5 * 3600 + 2700, "+5.75"},
+        {"15-06-07_1232.3gp", 14 * 3600 + 900, ""},
+        {"15-06-07_1233.3gp", 7 * 60, ""},
+    };
+    std::string named;
+    for (std::size_t i = 0; i < std::size(videos); ++i) {
+        const std::int64_t moment = 1181910600 + static_cast<std::int64_t>(i) * 60;
+        WriteFileBytes(dir.File(videos[i].name),
+                       MakeMovie({.time = MovieTimeFromUnix(moment + videos[i].shift)}).bytes);
+        if (*videos[i].hours != '\0')
+            named += dir.File(videos[i].name) + " holds a time " + videos[i].hours +
+                     " h from its name's in this time zone; not given back - run with the time "
+                     "zone of the stamp run (TZ=...)\n";
+    }
+    const std::string berlinStamped = ReadFileBytes(dir.File(videos[0].name));
+    Result inUtc = Stamper(Args({"--undo", "--videos", dir.Path()}), {}, "UTC");
+    EXPECT_EQ(inUtc.exitCode, 1);
+    EXPECT_EQ(inUtc.out, "");
+    EXPECT_EQ(inUtc.err, named + "Videos not given back (time zone): 2\n");
+    EXPECT_EQ(ReadFileBytes(dir.File(videos[0].name)), berlinStamped);
+
+    Stamper(Args({"--undo", "--videos", dir.Path()}), {}, "Europe/Berlin");
+    EXPECT_EQ(ReadFileBytes(dir.File(videos[0].name)), MakeMovie({}).bytes);
 }
 
 // Killed at any moment while dating, every video stays a movie of its size,

@@ -70,7 +70,9 @@ class StampCommandTest : public ::testing::Test,
     }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void PassedOver(const std::string& path) override { passedOver.push_back(path); }
-    void OriginalLeft(const std::string& copyPath) override { originalsLeft.push_back(copyPath); }
+    void OriginalLeft(const std::string& copyPath, const std::string&) override {
+        originalsLeft.push_back(copyPath);
+    }
     void TimeNotKept(const std::string& path) override { timesNotKept.push_back(path); }
     bool Interrupted() override { return interrupted && interrupted(); }
     void NameGivesNoDate(const std::string& path, const std::string& reason) override {
