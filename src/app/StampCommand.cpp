@@ -198,8 +198,8 @@ class TStampCommand::Walk {
     // none); a real run then waits for its lock. False as LockFolder.
     bool OpenFolder(std::optional<TPhotoFolder>& folder);
     // A real run's start: its folder opened and locked, so that the list is
-    // read and the folder tidied under the lock. A folder that cannot be
-    // opened (a place without one) is left for the first photo to report.
+    // read and the folder tidied under the lock. A place without a folder
+    // path needs none; a folder path that cannot be opened fails the run.
     bool OpenFolderAtStart(std::optional<TPhotoFolder>& folder);
     // The photos of a folder, then its subfolders; `below` is its path below
     // the run's folder ("" or ending in '/').
@@ -243,6 +243,9 @@ class TStampCommand::Walk {
     // Flushes the group; its files that were passed over are reported and
     // counted in handedButPassed_.
     void FlushGroup();
+    // After a failure: the files handed before it put in place, and the
+    // command told how many were done.
+    void CountBeforeFailure();
 
     TStampCommand& command_;
     IStampHost& host_;
@@ -280,6 +283,8 @@ bool TStampCommand::Walk::OpenFolderAtStart(std::optional<TPhotoFolder>& folder)
     try {
         return OpenFolder(folder);
     } catch (const EFOpenError&) {
+        if (!topPath_.empty())
+            throw;
         folder.reset();  // a list without photos needs no folder; a photo names the failure
         return true;
     }
@@ -290,10 +295,25 @@ int TStampCommand::Walk::All() {
     std::optional<TPhotoFolder> folder;
     if (!Dry() && !OpenFolderAtStart(folder))
         return 0;
-    Folder(folder, topPath_, command_.bindings_.Items, "", 0);
-    if (group_)
-        FlushGroup();
+    try {
+        Folder(folder, topPath_, command_.bindings_.Items, "", 0);
+        if (group_)
+            FlushGroup();
+    } catch (...) {
+        CountBeforeFailure();
+        throw;
+    }
     return done_ - handedButPassed_;
+}
+
+void TStampCommand::Walk::CountBeforeFailure() {
+    try {
+        if (group_)
+            FlushGroup();
+    } catch (...) {
+        // Each failed file kept its original; the first failure is the one told.
+    }
+    command_.doneBeforeFailure_ = done_ - handedButPassed_;
 }
 
 void TStampCommand::Walk::Folder(std::optional<TPhotoFolder>& folder, const std::string& path,
@@ -557,6 +577,7 @@ int TStampCommand::Run(const TStampOptions& options) {
     if (running_)
         return 0;
     RunScope scope(*this);
+    doneBeforeFailure_ = 0;
     const int done = Walk(*this, options, nullptr).All();
     bindings_.Progress.SetVisible(false);
     if (!StopRequested())

@@ -179,7 +179,9 @@ class TStampCommand {
     // One run over every item (see the class comment). Stamped files reach
     // the disk in flush groups; every file saved before a failure is in place
     // when the failure passes on. Exceptions are not caught: they end the
-    // run, the progress bar stays visible and no count message is shown.
+    // run, the progress bar stays visible and no count message is shown
+    // (DoneBeforeFailure says what the run did until then). A folder path
+    // that cannot be opened is such a failure.
     // A call while a run is in progress (from its pump step) does nothing.
     // Returns the number of files stamped (or given back), also when a stop
     // request ended the run early.
@@ -192,6 +194,9 @@ class TStampCommand {
     void DryRun(const DryRunReport& report, const TStampOptions& options = {});
 
     bool Running() const { return running_; }
+    // The number of files stamped (or given back) by the last run that an
+    // exception ended, its files saved before the failure flushed.
+    int DoneBeforeFailure() const { return doneBeforeFailure_; }
     // Makes a run in progress end after the file it is working on, without
     // its count message (the window is closing).
     void RequestStop() { stopRequested_ = running_; }
@@ -204,4 +209,5 @@ class TStampCommand {
     TStampBindings bindings_;
     bool running_ = false;
     bool stopRequested_ = false;
+    int doneBeforeFailure_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "chrome/ProgressBar.h"
 #include "chrome/Splitter.h"
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "framework/ImageList.h"
 #include "shell/IdLists.h"
 #include "shell/ShellList.h"
@@ -424,9 +426,28 @@ void TForm1::RunOver(std::string folder, std::vector<std::string> names,
         }
     } closeAfterRun{*this};
     RefreshesWait refreshesWait(*this);
-    const int done = stamp_.Run(options);
+    int done = 0;
+    try {
+        done = stamp_.Run(options);
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception& error) {
+        return EndFailedRun(error, options.undo);
+    }
     if (closeAfterRun_)  // stopped: the count so far
         stampHost_->ShowMessage(CountMessage(done, options.undo));
+}
+
+// A run that failed leaves the status bar as a finished one does, and its
+// stop box says how far it got: the photos before the failure are changed.
+void TForm1::EndFailedRun(const std::exception& error, bool undo) {
+    KvtXPProgressBar1->SetVisible(false);
+    KvtXPProgressBar1->SetPosition(0);
+    const char* done = undo ? QT_TRANSLATE_NOOP("TForm1", "Photos given back before the error: %1")
+                            : QT_TRANSLATE_NOOP("TForm1", "Photos stamped before the error: %1");
+    const std::string text = ExceptionBoxText(error.what()) + "\n\n" +
+                             Tr(done).arg(stamp_.DoneBeforeFailure()).toStdString();
+    Application->ShowException(std::runtime_error(text));
 }
 
 void TForm1::RzToolButton2Click(TObject*) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +120,7 @@ class TForm1 : public TCustomForm {
     // refreshes meanwhile. The stamp command runs over the tree's folder;
     // the list's menu over the list's (the one its selection belongs to).
     void RunOver(std::string folder, std::vector<std::string> names, const TStampOptions& options);
+    void EndFailedRun(const std::exception& error, bool undo);
     void ShowStatus(const std::string& text);
     // Whether a command that touches the byte document or the list must wait:
     // a stamp run is in its pump step.

@@ -282,6 +282,7 @@ void TRzCustomShellList::EnumerateInto(IShellFolder* folder, LPCITEMIDLIST folde
         ShowUnreadable(FAILED(listed) ? listed : E_FAIL);
         throw EAbort();
     }
+    lastUnreadable_.clear();
     std::vector<std::unique_ptr<TRzShellListData>> records;
     records.reserve(kCollectCapacity);
     LPITEMIDLIST item = nullptr;
@@ -310,11 +311,16 @@ void TRzCustomShellList::ShowUnreadable(HRESULT hr) {
     // A folder gone, or a drive without its medium, still fails quietly.
     if (hr != HResultFromErrno(EACCES) && hr != HResultFromErrno(EPERM))
         return;
+    std::string report = QCoreApplication::translate("ShellList", "Cannot open \"%1\": %2.")
+                             .arg(QString::fromStdString(folderPath_), reason)
+                             .toStdString();
+    // A refill that fails as the last one did was told already.
+    if (report == lastUnreadable_)
+        return;
     if (unreadableReport_.empty())
         PostMessage(Handle(), kUnreadableMessage);
-    unreadableReport_ = QCoreApplication::translate("ShellList", "Cannot open \"%1\": %2.")
-                            .arg(QString::fromStdString(folderPath_), reason)
-                            .toStdString();
+    unreadableReport_ = report;
+    lastUnreadable_ = std::move(report);
 }
 
 void TRzCustomShellList::ReportUnreadable() {

@@ -334,6 +334,7 @@ class TRzCustomShellList : public TRzCustomListView, public IShellListLink, publ
     bool refreshPending_ = false;
     bool handleAllocated_ = false;
     std::string unreadableReport_;  // the failure still to report
+    std::string lastUnreadable_;    // the last failure reported, until a fill succeeds
     PendingInsert pendingInsert_;
     std::unique_ptr<TChangeHandlerThread> watcher_;
     TListPhotos photos_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -44,9 +45,11 @@
 #include "framework/Application.h"
 #include "framework/ImageList.h"
 #include "framework/ProgramLanguage.h"
+#include "platform/PromptsInForce.h"
 #include "shell/ListAccessibility.h"
 #include "shell/ShellList.h"
 #include "shell/ShellTree.h"
+#include "support/Unprivileged.h"
 
 namespace {
 
@@ -413,9 +416,55 @@ TEST_F(Form1Test, Stamp_ErrorEndsTheRunInTheStopBox) {
     ASSERT_EQ(chmod((folder + "/15-06-07_1230.jpg").c_str(), 0444), 0);
     Click(form.RzToolButton1);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, "Cannot save readonly file " + folder + "/15-06-07_1230.jpg.");
+    EXPECT_EQ(boxes[0].Text, "Cannot save readonly file " + folder +
+                                 "/15-06-07_1230.jpg.\n\nPhotos stamped before the error: 0.");
     EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::Stop);
-    EXPECT_TRUE(form.KvtXPProgressBar1->Visible());
+    EXPECT_FALSE(form.KvtXPProgressBar1->Visible());
+}
+
+// A run that fails - on an unreadable subfolder, or on the shown folder
+// itself - ends in one stop box with the failure and how many photos were
+// stamped before it; the status bar is left as after any run.
+TEST_F(Form1Test, Stamp_UnreadableFolderEndsTheRunInOneBoxWithTheCountSoFar) {
+    std::string folder = MakeHomeFolder("locked");
+    for (const char* sub : {"/nope", "/zz"})
+        std::filesystem::create_directory(folder + sub);
+    for (const char* photo :
+         {"/01-01-07_0000.jpg", "/nope/02-01-07_0000.jpg", "/zz/03-01-07_0000.jpg"})
+        WriteFileBytes(folder + photo, PlainJpeg());
+    for (const char* owned : {"", "/01-01-07_0000.jpg", "/nope", "/zz", "/zz/03-01-07_0000.jpg"})
+        ASSERT_EQ(chown((folder + owned).c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chmod(TestHome().c_str(), 0755), 0);
+    ASSERT_EQ(chmod((folder + "/nope").c_str(), 0), 0);
+    TStampOptions options;
+    options.recursive = true;
+    KeepStampOptions(options);
+    const struct {
+        std::string shown, failed, done;
+    } cases[] = {{folder, folder + "/nope", "1"}, {folder + "/nope", folder + "/nope", "0"}};
+    RecordingPrompts prompts;  // the list's own boxes
+    TShellPromptsScope promptsScope(prompts);
+    for (const auto& c : cases) {
+        AsUnprivilegedUser nobody;
+        ASSERT_TRUE(nobody.Active());
+        ASSERT_TRUE(form.OpenFolder(c.shown));
+        PumpUntil([&] { return !prompts.errors.empty(); }, 300);  // an unreadable list's
+        prompts.errors.clear();
+        boxes.clear();
+        Click(form.RzToolButton1);
+        PumpUntil([&] { return !prompts.errors.empty(); }, 300);
+        EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+        ASSERT_EQ(boxes.size(), 1u) << c.shown;
+        EXPECT_EQ(boxes[0].Text, "Cannot open " + c.failed +
+                                     ".\r\n(Permission denied.)\n\nPhotos stamped before the "
+                                     "error: " +
+                                     c.done + ".");
+        EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::Stop);
+        EXPECT_FALSE(form.KvtXPProgressBar1->Visible());
+        EXPECT_EQ(form.KvtXPProgressBar1->Position(), 0);
+    }
+    EXPECT_EQ(ReadFileBytes(folder + "/01-01-07_0000.jpg").size(), PlainJpeg().size() + 284);
+    EXPECT_EQ(ReadFileBytes(folder + "/zz/03-01-07_0000.jpg"), PlainJpeg());
 }
 
 TEST_F(Form1Test, OpenFolder_RefusesWhatTheTreeCannotReach) {
