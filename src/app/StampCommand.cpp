@@ -1,5 +1,6 @@
 #include "app/StampCommand.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -199,7 +200,7 @@ class TStampCommand::Walk {
     bool OpenFolder(std::optional<TPhotoFolder>& folder);
     // A real run's start: its folder opened and locked, so that the list is
     // read and the folder tidied under the lock. A place without a folder
-    // path needs none; a folder path that cannot be opened fails the run.
+    // needs none; a folder that is there but cannot be opened fails the run.
     bool OpenFolderAtStart(std::optional<TPhotoFolder>& folder);
     // The photos of a folder, then its subfolders; `below` is its path below
     // the run's folder ("" or ending in '/').
@@ -283,8 +284,9 @@ bool TStampCommand::Walk::OpenFolderAtStart(std::optional<TPhotoFolder>& folder)
     try {
         return OpenFolder(folder);
     } catch (const EFOpenError&) {
-        if (!topPath_.empty())
-            throw;
+        struct stat facts {};
+        if (stat(topPath_.c_str(), &facts) == 0)
+            throw;       // a folder that is there but cannot be read fails the run
         folder.reset();  // a list without photos needs no folder; a photo names the failure
         return true;
     }
