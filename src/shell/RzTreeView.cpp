@@ -137,8 +137,16 @@ void TRzCustomTreeView::ApplyColors() {
     QColor background = ToQColor(StateColor());
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, QPalette::Base, background);
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, ToQColor(clBtnFace));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, ToQColor(clBtnText));
+    // Without the focus the selection is the highlight half faded into the
+    // background: still plainly seen in any scheme, unlike the button face,
+    // which desktop schemes make nearly white.
+    const QColor highlight = ToQColor(clHighlight);
+    const QColor window = ToQColor(clWindow);
+    palette.setColor(
+        QPalette::Inactive, QPalette::Highlight,
+        QColor((highlight.red() + window.red()) / 2, (highlight.green() + window.green()) / 2,
+               (highlight.blue() + window.blue()) / 2));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, ToQColor(clWindowText));
     view_->setPalette(palette);
     view_->viewport()->update();
     Invalidate();

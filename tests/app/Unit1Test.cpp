@@ -512,12 +512,18 @@ TEST_F(Form1Test, Tree_ShowsItsSelectionWithoutTheFocusAndInAnInactiveWindow) {
     auto selectionShows = [&] {
         const QRect row = view->visualItemRect(node);
         const QImage picture = view->viewport()->grab().toImage();
-        const QColor window = ToQColor(clWindow);
         int marked = 0;
-        for (int x = row.left() + 24; x < row.left() + 60; ++x)
-            marked += picture.pixelColor(x, row.center().y()) != window;
+        for (int x = row.left() + 24; x < row.left() + 60; ++x) {  // the highlight's hue
+            const QColor c = picture.pixelColor(x, row.center().y());
+            marked += Bluish(RGB(c.red(), c.green(), c.blue()));
+        }
         return marked > 20;
     };
+    form.Widget()->activateWindow();
+    form.TeFolderListbox1->SetFocus();
+    QTest::keyClick(view, Qt::Key_Tab);
+    ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->Focused(); }));
+    EXPECT_TRUE(selectionShows());
     QAbstractItemView* list = form.TeFileListBox1->ActiveView();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(400, 400));
     ASSERT_TRUE(PumpUntil([&] { return form.TeFileListBox1->Focused(); }));
