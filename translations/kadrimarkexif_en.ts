@@ -486,6 +486,34 @@ the run, is left alone and named on standard error.
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>option &apos;--pattern&apos; needs a value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no folder given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>one folder only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-0 goes with --dry-run only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left out (more than %1 folders down): %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>                WhatsApp names hold the day only: the time is the file&apos;s
                 modification time when that falls on the same day, else
                 12:00:00; Pixel names are in UTC and written as local time
@@ -515,7 +543,10 @@ the run, is left alone and named on standard error.
                 next run. With --undo, the header times that hold the
                 moment the name gives (read in every scheme) are set back
                 to none; a camera that wrote the same moment itself cannot
-                be told apart
+                be told apart. The moment is read in the time zone in
+                force: undo in the stamp run&apos;s (TZ=...); a video whose
+                times lie a time zone&apos;s offset from it is named on
+                standard error, left alone, and the run exits 1
   --undo        take the header this program wrote out of every photo that
                 starts with exactly that header (any name, any date), giving
                 the photo back byte for byte as it was before the stamp, as
@@ -545,31 +576,15 @@ standard error when it is a terminal.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>option &apos;--pattern&apos; needs a value</source>
+        <source>Not stamped, may be left half-rewritten by an interrupted run (it changed since, so it was not put back): %1; its original, to copy back over it: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>unknown option &apos;%1&apos;</source>
+        <source>%1 holds a time %2 h from its name&apos;s in this time zone; not given back - run with the time zone of the stamp run (TZ=...)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>no folder given</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>one folder only</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-0 goes with --dry-run only</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Left out (more than %1 folders down): %2</source>
+        <source>Videos not given back (time zone): %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -724,6 +739,14 @@ standard error when it is a terminal.
     </message>
     <message>
         <source>Left out, more than %1 folders down:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Photos given back before the error: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Photos stamped before the error: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -533,6 +533,34 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
 </translation>
     </message>
     <message>
+        <source>option &apos;--pattern&apos; needs a value</source>
+        <translation>ключу «--pattern» нужно значение</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>неизвестный ключ «%1»</translation>
+    </message>
+    <message>
+        <source>no folder given</source>
+        <translation>папка не указана</translation>
+    </message>
+    <message>
+        <source>one folder only</source>
+        <translation>можно указать только одну папку</translation>
+    </message>
+    <message>
+        <source>-0 goes with --dry-run only</source>
+        <translation>-0 используется только вместе с --dry-run</translation>
+    </message>
+    <message>
+        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
+        <translation>--undo не сочетается с --all-names, --pattern и --set-mtime</translation>
+    </message>
+    <message>
+        <source>Left out (more than %1 folders down): %2</source>
+        <translation>Пропущено (глубже %1 уровней папок): %2</translation>
+    </message>
+    <message>
         <source>                WhatsApp names hold the day only: the time is the file&apos;s
                 modification time when that falls on the same day, else
                 12:00:00; Pixel names are in UTC and written as local time
@@ -562,7 +590,10 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
                 next run. With --undo, the header times that hold the
                 moment the name gives (read in every scheme) are set back
                 to none; a camera that wrote the same moment itself cannot
-                be told apart
+                be told apart. The moment is read in the time zone in
+                force: undo in the stamp run&apos;s (TZ=...); a video whose
+                times lie a time zone&apos;s offset from it is named on
+                standard error, left alone, and the run exits 1
   --undo        take the header this program wrote out of every photo that
                 starts with exactly that header (any name, any date), giving
                 the photo back byte for byte as it was before the stamp, as
@@ -617,7 +648,11 @@ standard error when it is a terminal.
                 видео, прерванное во время датирования, доделывает следующий
                 запуск. С --undo времена в заголовках, равные моменту из
                 имени (читаемого по всем схемам), снова становятся пустыми;
-                камеру, записавшую тот же момент сама, не отличить
+                камеру, записавшую тот же момент сама, не отличить. Момент
+                читается в действующем часовом поясе: отменять нужно в поясе
+                записи (TZ=...); видео, времена которого отстоят от него на
+                смещение часового пояса, называется в стандартном потоке
+                ошибок, остаётся как есть, и работа завершается с кодом 1
   --undo        убрать заголовок, записанный этой программой, из каждой
                 фотографии, которая начинается ровно с него (любое имя, любая
                 дата), и вернуть фотографию байт в байт такой, какой она была
@@ -647,32 +682,16 @@ SIGTERM и SIGHUP завершают работу после текущей фо
 </translation>
     </message>
     <message>
-        <source>option &apos;--pattern&apos; needs a value</source>
-        <translation>ключу «--pattern» нужно значение</translation>
+        <source>Not stamped, may be left half-rewritten by an interrupted run (it changed since, so it was not put back): %1; its original, to copy back over it: %2</source>
+        <translation>Не обработано, может остаться наполовину перезаписанным прерванным запуском (с тех пор изменилось, поэтому не восстановлено): %1; его оригинал, который можно скопировать поверх: %2</translation>
     </message>
     <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>неизвестный ключ «%1»</translation>
+        <source>%1 holds a time %2 h from its name&apos;s in this time zone; not given back - run with the time zone of the stamp run (TZ=...)</source>
+        <translation>%1 хранит время, отстоящее на %2 ч от времени из имени в этом часовом поясе; не возвращено — запустите в часовом поясе записи (TZ=...)</translation>
     </message>
     <message>
-        <source>no folder given</source>
-        <translation>папка не указана</translation>
-    </message>
-    <message>
-        <source>one folder only</source>
-        <translation>можно указать только одну папку</translation>
-    </message>
-    <message>
-        <source>-0 goes with --dry-run only</source>
-        <translation>-0 используется только вместе с --dry-run</translation>
-    </message>
-    <message>
-        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
-        <translation>--undo не сочетается с --all-names, --pattern и --set-mtime</translation>
-    </message>
-    <message>
-        <source>Left out (more than %1 folders down): %2</source>
-        <translation>Пропущено (глубже %1 уровней папок): %2</translation>
+        <source>Videos not given back (time zone): %1</source>
+        <translation>Видео не возвращено (часовой пояс): %1</translation>
     </message>
 </context>
 <context>
@@ -828,6 +847,14 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     <message>
         <source>Left out, more than %1 folders down:</source>
         <translation>Пропущены папки глубже %1 уровней:</translation>
+    </message>
+    <message>
+        <source>Photos given back before the error: %1</source>
+        <translation>Фотографий возвращено до ошибки: %1</translation>
+    </message>
+    <message>
+        <source>Photos stamped before the error: %1</source>
+        <translation>Фотографий обработано до ошибки: %1</translation>
     </message>
 </context>
 <context>
