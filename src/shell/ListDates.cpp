@@ -3,8 +3,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <QTimer>
-
 namespace {
 
 // How much nicer than the window the reader runs.
@@ -41,8 +39,7 @@ const TTakenDate* TListDates::Date(const std::string& name) {
     if (const TTakenDate* known = Known(name))
         return known;
     if (folder_) {
-        Queue(name, priority_);
-        RaisePriority();
+        Queue(name, priority_.Take());
     }
     return nullptr;
 }
@@ -100,18 +97,6 @@ void TListDates::Queue(const std::string& name, long long priority) {
 void TListDates::StartReader() {
     if (!worker_.joinable())
         worker_ = std::thread([this] { Work(); });
-}
-
-// Names asked for after this event-loop pass outrank those asked in it, so
-// the rows on the screen now come before those shown a scroll ago.
-void TListDates::RaisePriority() {
-    if (raiseScheduled_)
-        return;
-    raiseScheduled_ = true;
-    QTimer::singleShot(0, &context_, [this] {
-        raiseScheduled_ = false;
-        ++priority_;
-    });
 }
 
 void TListDates::Work() {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "shell/PassPriority.h"
 #include "shell/TakenDates.h"
 
 // The dates of the "Date taken" column for one list, read by a background
@@ -72,14 +73,12 @@ class TListDates {
     void StartReader();  // mutex_ held
     void Work();
     void Deliver();
-    void RaisePriority();
 
     std::function<void()> arrived_;
-    QObject context_;  // of the deliveries and the priority timer
+    QObject context_;  // of the deliveries
     std::shared_ptr<const ITakenDatesFolder> folder_;
     std::unordered_map<std::string, TTakenDate> dates_;
-    long long priority_ = 1;
-    bool raiseScheduled_ = false;
+    TPassPriority priority_;
 
     mutable std::mutex mutex_;  // guards what follows
     std::condition_variable wake_;

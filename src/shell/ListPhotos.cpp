@@ -2,7 +2,6 @@
 
 #include <QImageReader>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <set>
 
@@ -69,9 +68,8 @@ QPixmap TListPhotos::Picture(const TFile& file) {
         return *known;
     if (TakeFromLoader(file, key))
         return *scaled_.object(key);
-    Loader().Request({{file.path, file.stamp, visiblePriority_}});
+    Loader().Request({{file.path, file.stamp, visiblePriority_.Take()}});
     asked_.insert(file.path);
-    RaiseVisiblePriority();
     return {};
 }
 
@@ -91,19 +89,6 @@ bool TListPhotos::TakeFromLoader(const TFile& file, const QByteArray& key) {
     scaled_.insert(key, new QPixmap(picture),
                    static_cast<qsizetype>(std::max<qsizetype>(1, bytes / 1024)));
     return true;
-}
-
-// Later requests of the view go first: a request made after this event-loop
-// pass outranks those made in it, so what is on the screen now comes before
-// what was there a scroll ago.
-void TListPhotos::RaiseVisiblePriority() {
-    if (raiseScheduled_)
-        return;
-    raiseScheduled_ = true;
-    QTimer::singleShot(0, &context_, [this] {
-        raiseScheduled_ = false;
-        ++visiblePriority_;
-    });
 }
 
 void TListPhotos::RequestInBackground(const std::vector<TFile>& files) {

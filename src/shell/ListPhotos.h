@@ -11,6 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "shell/PassPriority.h"
+
 class TThumbnailLoader;
 
 // The pictures a file list shows in large icons for the files Qt can read as
@@ -62,14 +64,12 @@ class TListPhotos {
     // The loader's picture scaled into the box and kept; false when the
     // loader holds nothing for the file.
     bool TakeFromLoader(const TFile& file, const QByteArray& key);
-    void RaiseVisiblePriority();
 
     const int pixels_;
-    QObject context_;  // of the loader's signal and the priority timer
+    QObject context_;  // of the loader's signal
     std::function<void()> arrived_;
     std::unique_ptr<TThumbnailLoader> loader_;  // made on first need
     QCache<QByteArray, QPixmap> scaled_;        // cost in KiB
     std::unordered_set<std::string> asked_;     // paths the view waits for
-    int visiblePriority_ = 1;
-    bool raiseScheduled_ = false;
+    TPassPriority visiblePriority_;
 };
