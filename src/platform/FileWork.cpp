@@ -94,12 +94,7 @@ class TUiThreadPrompts final : public IShellPrompts {
         return Ask([&] { return target_.ConfirmOpen(count); }, false);
     }
     void StartPrograms(const std::vector<std::vector<std::string>>& commands) override {
-        Ask(
-            [&] {
-                target_.StartPrograms(commands);
-                return true;
-            },
-            false);
+        Tell([&] { target_.StartPrograms(commands); });
     }
     bool OpenWithDefault(const std::string& path) override {
         return Ask([&] { return target_.OpenWithDefault(path); }, false);
@@ -108,23 +103,23 @@ class TUiThreadPrompts final : public IShellPrompts {
         return Ask([&] { return target_.RunProgram(argv); }, false);
     }
     void ShowProperties(const std::vector<std::string>& paths) override {
-        Ask(
-            [&] {
-                target_.ShowProperties(paths);
-                return true;
-            },
-            false);
+        Tell([&] { target_.ShowProperties(paths); });
     }
     void ReportError(const std::string& text) override {
-        Ask(
-            [&] {
-                target_.ReportError(text);
-                return true;
-            },
-            false);
+        Tell([&] { target_.ReportError(text); });
     }
 
   private:
+    // Passes on a call that has no answer, on the window's thread.
+    template <class Call>
+    void Tell(Call call) {
+        Ask(
+            [&] {
+                call();
+                return true;
+            },
+            false);
+    }
     template <class Answer, class Question>
     Answer Ask(Question question, Answer careful) {
         if (std::this_thread::get_id() == ui_)
