@@ -546,7 +546,7 @@ bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, o
     const std::string path = origin.path;
     const int in = origin.file.Get();
     try {
-        TAtomicFile file(std::move(origin));
+        TAtomicFile file(std::move(origin), *group_);
         if (time)
             file.SetModificationTime({*time, 0});
         TPhotoStream out(file.Handle(), path);

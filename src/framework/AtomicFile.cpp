@@ -13,8 +13,10 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <future>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
@@ -26,13 +28,16 @@ namespace {
 // How many files a group lets go at once: each may wait on the disk, and
 // those waits overlap.
 constexpr std::size_t kHelpers = 64;
+// Kept files a new temporary file tries before one is made afresh.
+constexpr std::size_t kMostReuseFailures = 2;
 // Descriptors a handed file may hold: its temporary file, the file it
 // replaces and that file's folder, the user's cache of originals. Handed
 // files get half of the descriptors the process may spare; the files held
-// after their replacement and those being let go share the other half, so
-// that a run of many photos frees few of them before its last new file is
-// made.
+// after their replacement (each with its folder) and those being let go share
+// the other half, so that a run of many photos frees few of them before its
+// last new file is made.
 constexpr std::size_t kDescriptorsPerFile = 4;
+constexpr std::size_t kDescriptorsPerReplaced = 2;
 // Descriptors left to the caller for the file it works on and its own needs,
 // and to the one in-place rewrite at a time (the original's copy and the file
 // opened for writing).
@@ -140,8 +145,20 @@ void CopyExtendedAttributes(int from, int to) {
     }
 }
 
-void SyncFolder(int folder) {
-    fsync(folder);  // the renames are done; a folder that cannot be synced is no failure
+// The renames are done; a folder that cannot be synced is no failure, but
+// only the files a synced folder's renames replaced may be reused.
+bool SyncFolder(int folder) {
+    return fsync(folder) == 0;
+}
+
+// Content changes its name: swapped with what it replaces when the caller
+// keeps that, where the file system can.
+bool SwapNames(int folder, const std::string& from, const std::string& to) {
+    return renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+bool SwapUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
 // The whole path of the entry `name` in the open folder, for people to read.
@@ -201,6 +218,12 @@ TAtomicFile::TAtomicFile(TFileOrigin origin) : origin_(std::move(origin)) {
     Create();
 }
 
+TAtomicFile::TAtomicFile(TFileOrigin origin, TAtomicFileGroup& group) : origin_(std::move(origin)) {
+    reused_ = group.Reuse(origin_.folder.Get(), temp_);
+    if (!reused_)
+        Create();
+}
+
 void TAtomicFile::Create() {
     int error = CreateTempFile(origin_.folder.Get(), temp_);
     if ((error == EACCES || error == EPERM) && origin_.file.Valid()) {
@@ -258,6 +281,9 @@ bool TAtomicFile::Commit() {
 
 void TAtomicFile::Commit(TAtomicFileGroup& group) {
     try {
+        const off_t end = lseek(Handle(), 0, SEEK_CUR);
+        if (reused_ && (end < 0 || ftruncate(Handle(), end) != 0))
+            throw TAtomicFileError(errno, origin_.path);  // what it held before goes
         CopyAttributes();
     } catch (...) {
         Discard();
@@ -268,6 +294,7 @@ void TAtomicFile::Commit(TAtomicFileGroup& group) {
     held->temp_ = std::move(temp_);
     held->cache_ = std::move(cache_);
     held->newTime_ = newTime_;
+    held->reused_ = reused_;
     held->inPlace_ = inPlace_;
     group.Queue(std::move(held));
 }
@@ -305,18 +332,30 @@ int TAtomicFile::PutInPlace() noexcept {
     return result;
 }
 
-int TAtomicFile::PlaceContent(bool synced) noexcept {
-    if (!synced && fdatasync(Handle()) != 0)
+int TAtomicFile::PlaceContent(bool grouped) noexcept {
+    if (!grouped && fdatasync(Handle()) != 0)
         return errno;
     if (int changed = CheckUnchanged(origin_))
         return changed;
     if (inPlace_)
         return RewriteInPlace();
+    if (int error = Rename(grouped && origin_.file.Valid()))
+        return error;
+    temp_.handle.Close();  // held until now: its lock marks it as ours
+    return 0;
+}
+
+int TAtomicFile::Rename(bool keepReplaced) noexcept {
     const int folder = origin_.folder.Get();
+    if (keepReplaced && SwapNames(folder, temp_.name, origin_.name)) {
+        replacedName_ = std::exchange(temp_.name, std::string());
+        return 0;
+    }
+    if (keepReplaced && !SwapUnsupported(errno))
+        return errno;
     if (renameat(folder, temp_.name.c_str(), folder, origin_.name.c_str()) != 0)
         return errno;
     temp_.name.clear();
-    temp_.handle.Close();  // held until now: its lock marks it as ours
     return 0;
 }
 
@@ -405,7 +444,7 @@ int TAtomicFileGroup::SyncFileSystem(int fd) {
 TAtomicFileGroup::TAtomicFileGroup(FileSystemSync sync, ThreadStart start)
     : sync_(std::move(sync)),
       maxPending_(std::max<std::size_t>(1, DescriptorRoom() / 2 / kDescriptorsPerFile)),
-      maxHeld_(std::max<std::size_t>(1, DescriptorRoom() / 2)),
+      maxHeld_(std::max<std::size_t>(1, DescriptorRoom() / 2 / kDescriptorsPerReplaced)),
       start_(std::move(start)) {}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
@@ -475,7 +514,8 @@ void TAtomicFileGroup::SyncAway(std::vector<Handed>& handed) {
     });
 }
 
-std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& handed) {
+std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& handed,
+                                                  std::set<FileId>& flushed) {
     std::vector<std::string> passedOver;
     std::set<FileId> synced;
     for (const Handed& file : handed) {
@@ -486,8 +526,8 @@ std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& han
         if (file.result == 0 && file.file->timeLost_)
             timesNotKept_.push_back(file.file->origin_.path);
         else if (file.result == 0 && fstat(folder, &st) == 0 &&
-                 synced.insert({st.st_dev, st.st_ino}).second)
-            SyncFolder(folder);
+                 synced.insert({st.st_dev, st.st_ino}).second && SyncFolder(folder))
+            flushed.insert({st.st_dev, st.st_ino});
     }
     return passedOver;
 }
@@ -502,9 +542,9 @@ std::size_t TAtomicFileGroup::Releasing() {
     return releasing_.size() + busy_;
 }
 
-void TAtomicFileGroup::Hold(std::vector<Handed>& placed) {
+void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>& flushed) {
     // The held files and those still being let go share one bound.
-    if (held_.size() + placed.size() + Releasing() > maxHeld_)
+    if (HeldCount() + placed.size() + Releasing() > maxHeld_)
         WaitForRelease();
     for (Handed& file : placed) {
         TFileOrigin& origin = file.file->origin_;
@@ -512,11 +552,38 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed) {
             continue;  // nothing was replaced
         if (std::exchange(origin.leased, false))
             fcntl(origin.file.Get(), F_SETLEASE, F_UNLCK);  // another link may still name it
-        held_.push_back(std::move(origin.file));
-        heldBytes_ += origin.facts.st_size;
+        TReplacedFile replaced{std::move(origin.file), {}, {}, origin.facts.st_size, file.device};
+        struct stat folder {};
+        const bool reusable = !file.file->replacedName_.empty() &&
+                              fstat(origin.folder.Get(), &folder) == 0 &&
+                              flushed.contains({folder.st_dev, folder.st_ino});
+        if (!file.file->replacedName_.empty()) {
+            replaced.folder = std::move(origin.folder);
+            replaced.name = std::move(file.file->replacedName_);
+        }
+        heldBytes_ += replaced.size;
+        (reusable ? spares_ : held_).push_back(std::move(replaced));
     }
-    if (held_.size() >= maxHeld_ || heldBytes_ >= kMostHeldBytes || LowOnSpace(placed))
+    if (HeldCount() >= maxHeld_ || heldBytes_ >= kMostHeldBytes || LowOnSpace(placed))
         Release();
+}
+
+bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
+    struct stat st {};
+    if (spares_.empty() || fstat(folder, &st) != 0)
+        return false;
+    std::vector<TReplacedFile> failed;
+    bool reused = false;
+    while (!reused && !spares_.empty() && failed.size() < kMostReuseFailures) {
+        TReplacedFile spare = std::move(spares_.back());
+        spares_.pop_back();
+        heldBytes_ -= spare.size;
+        reused = spare.device == st.st_dev && ReuseAsTemp(spare, folder, temp) == 0;
+        if (!reused)
+            failed.push_back(std::move(spare));
+    }
+    LetGoAway(std::move(failed));
+    return reused;
 }
 
 bool TAtomicFileGroup::LowOnSpace(const std::vector<Handed>& placed) {
@@ -535,14 +602,22 @@ bool TAtomicFileGroup::LowOnSpace(const std::vector<Handed>& placed) {
 
 void TAtomicFileGroup::Release() {
     WaitForRelease();
-    const std::size_t count = held_.size();
+    std::vector<TReplacedFile> files = std::exchange(held_, {});
+    std::move(spares_.begin(), spares_.end(), std::back_inserter(files));
+    spares_.clear();
+    heldBytes_ = 0;
+    LetGoAway(std::move(files));
+}
+
+void TAtomicFileGroup::LetGoAway(std::vector<TReplacedFile> files) {
+    if (files.empty())
+        return;
+    const std::size_t count = files.size();
     {
         std::lock_guard lock(mutex_);
-        for (TFileHandle& file : held_)
+        for (TReplacedFile& file : files)
             releasing_.push_back(std::move(file));
     }
-    held_.clear();
-    heldBytes_ = 0;
     while (helpers_.size() < std::min(count, kHelpers)) {
         try {
             helpers_.push_back(start_([this] { ReleaseLoop(); }));
@@ -552,6 +627,8 @@ void TAtomicFileGroup::Release() {
     }
     if (helpers_.empty()) {
         std::lock_guard lock(mutex_);
+        for (TReplacedFile& file : releasing_)
+            LetGo(file);
         releasing_.clear();
     }
     work_.notify_all();
@@ -564,11 +641,11 @@ void TAtomicFileGroup::ReleaseLoop() {
         work_.wait(lock, [this] { return stopping_ || !releasing_.empty(); });
         if (releasing_.empty())
             return;
-        TFileHandle file = std::move(releasing_.front());
+        TReplacedFile file = std::move(releasing_.front());
         releasing_.pop_front();
         ++busy_;
         lock.unlock();
-        file.Close();
+        LetGo(file);
         lock.lock();
         if (--busy_ == 0 && releasing_.empty())
             idle_.notify_all();
@@ -599,8 +676,9 @@ std::vector<std::string> TAtomicFileGroup::Flush() {
         if (file.result != 0)
             file.file->Discard();
     }
-    std::vector<std::string> passedOver = Finish(handed);
-    Hold(handed);
+    std::set<FileId> flushed;
+    std::vector<std::string> passedOver = Finish(handed, flushed);
+    Hold(handed, flushed);
     auto failed = std::find_if(handed.begin(), handed.end(),
                                [](const Handed& file) { return file.result > 0; });
     if (failed != handed.end())

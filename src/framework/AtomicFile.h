@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/FileHandle.h"
+#include "framework/ReplacedFiles.h"
 #include "framework/TempFiles.h"
 
 // Safe rewrite of a file: the new content goes to a temporary file in the
@@ -110,6 +111,10 @@ class TAtomicFile {
     // Onto the file that was read (see the class comment); the caller has
     // checked that it may be written.
     explicit TAtomicFile(TFileOrigin origin);
+    // The same, for a rewrite to be handed to `group`: the temporary file is
+    // one the group kept from its earlier renames when it can (see
+    // ReplacedFiles.h).
+    TAtomicFile(TFileOrigin origin, TAtomicFileGroup& group);
     // Removes the temporary file unless the content was put in place or a
     // group took it.
     ~TAtomicFile();
@@ -117,7 +122,8 @@ class TAtomicFile {
     TAtomicFile& operator=(const TAtomicFile&) = delete;
 
     // The temporary file's descriptor, open for writing at offset 0. The
-    // caller writes the whole new content through it (and may not close it).
+    // caller writes the whole new content through it, in order (the content
+    // ends at the descriptor's offset), and may not close it.
     int Handle() const { return temp_.handle.Get(); }
     // Writes all of the bytes; throws on a short or failed write.
     void Write(const void* data, std::size_t size);
@@ -152,9 +158,12 @@ class TAtomicFile {
     // error number; on anything but 0 the caller discards.
     // The descriptor the content was read through is closed either way.
     int PutInPlace() noexcept;
-    // The same without that close; `synced`: the data are on disk already
-    // (the group synced them).
-    int PlaceContent(bool synced) noexcept;
+    // The same without that close; `grouped`: the group synced the data,
+    // and keeps the replaced file when the names can be swapped
+    // (replacedName_ then names it).
+    int PlaceContent(bool grouped) noexcept;
+    // Renames the content over the target, or swaps the two.
+    int Rename(bool keepReplaced) noexcept;
     int RewriteInPlace() noexcept;
     void Discard() noexcept;
 
@@ -165,6 +174,8 @@ class TAtomicFile {
     timespec ModificationTime() const;
 
     std::optional<timespec> newTime_;
+    std::string replacedName_;
+    bool reused_ = false;  // the temporary file is a kept replaced file
     bool inPlace_ = false;
     bool timeLost_ = false;  // overwritten in place, its modification time not set
 };
@@ -178,14 +189,17 @@ class TAtomicFile {
 // no file is ever replaced by content that is not on disk, and a crash before
 // the renames leaves every original in place.
 //
-// The files the renames replaced are held open, and so not yet freed, until
-// they add up to kMostHeldBytes or to their share of the process's
-// descriptors, or their file system has less than kLeastFreeBytes left; then
-// the group's helper threads let them go while the owner goes on.
-// Freeing a file can wait for the disk (a file system mounted with online
-// discard waits for each), and a file system may pass over recently freed
-// inodes when it makes the next new file; holding them keeps both off the
-// owner's way. The disk space of the held files is free again when they go.
+// The files the renames replaced are held open, and so not yet freed. Where
+// the renames swapped names, a replaced file whose folder's flush succeeded
+// serves as the temporary file of a later rewrite made with the group (see
+// ReplacedFiles.h). The others are held until they add up to kMostHeldBytes
+// or to their share of the process's descriptors, or their file system has
+// less than kLeastFreeBytes left; then the group's helper threads let them go
+// while the owner goes on. Freeing a file can wait for the disk (a file
+// system mounted with online discard waits for each), and a file system may
+// pass over recently freed inodes when it makes the next new file; holding
+// them keeps both off the owner's way. The disk space of the held files is
+// free again when they go.
 //
 // Handed files wait, holding their descriptors, until Flush: the owner
 // decides when to flush (PendingCount, PendingBytes, Full); the destructor
@@ -248,6 +262,9 @@ class TAtomicFileGroup {
         unsigned long long device, inode;
         auto operator<=>(const FileId&) const = default;
     };
+    // Makes `temp` a kept replaced file in `folder` (ReuseAsTemp); false
+    // when none serves.
+    bool Reuse(int folder, TTempFile& temp);
     struct Handed {
         std::unique_ptr<TAtomicFile> file;
         dev_t device;  // of its new content
@@ -260,17 +277,22 @@ class TAtomicFileGroup {
     // SyncAll on a helper while the owner waits as syncWait_ says.
     void SyncAway(std::vector<Handed>& handed);
     // Flushes the folders of the files put in place, each once, and gathers
-    // what the owner is told.
-    std::vector<std::string> Finish(const std::vector<Handed>& handed);
-    // Keeps the files the placed ones replaced, letting the held ones go
-    // when they reach their bounds.
-    void Hold(std::vector<Handed>& placed);
+    // what the owner is told; `flushed` gets the folders whose flush
+    // succeeded.
+    std::vector<std::string> Finish(const std::vector<Handed>& handed, std::set<FileId>& flushed);
+    // Keeps the files the placed ones replaced (those swapped into a flushed
+    // folder for reuse), letting the held ones go when they reach their
+    // bounds.
+    void Hold(std::vector<Handed>& placed, const std::set<FileId>& flushed);
+    std::size_t HeldCount() const { return held_.size() + spares_.size(); }
     // Whether a file system the placed files are on has less than
     // kLeastFreeBytes left.
     static bool LowOnSpace(const std::vector<Handed>& placed);
     // Lets the held files go on the helpers (on this thread when none can
     // start), once those let go before are gone.
     void Release();
+    // Lets these go on the helpers, at once.
+    void LetGoAway(std::vector<TReplacedFile> files);
     void WaitForRelease();
     // The files being let go now.
     std::size_t Releasing();
@@ -281,7 +303,8 @@ class TAtomicFileGroup {
     SyncWait syncWait_;
     std::size_t maxPending_;
     std::size_t maxHeld_;
-    std::vector<TFileHandle> held_;
+    std::vector<TReplacedFile> held_;
+    std::vector<TReplacedFile> spares_;  // held and reusable
     long long heldBytes_ = 0;
     std::vector<Handed> handed_;
     std::set<FileId> targets_;
@@ -293,7 +316,7 @@ class TAtomicFileGroup {
     std::mutex mutex_;  // guards what follows
     std::condition_variable work_;
     std::condition_variable idle_;
-    std::deque<TFileHandle> releasing_;
+    std::deque<TReplacedFile> releasing_;
     std::size_t busy_ = 0;
     bool stopping_ = false;
 };

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <vector>
@@ -35,6 +36,10 @@ std::string RandomPart() {
     for (unsigned char byte : bytes)
         part += kAlphabet[byte % (sizeof kAlphabet - 1)];
     return part;
+}
+
+std::string NewTempName() {
+    return std::string(kPrefix) + RandomPart() + std::string(kTempSuffix);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -277,7 +282,7 @@ int MakeFolders(const std::string& path) {
 
 int CreateTempFile(int folder, TTempFile& temp) {
     for (;;) {
-        temp.name = std::string(kPrefix) + RandomPart() + std::string(kTempSuffix);
+        temp.name = NewTempName();
         temp.handle = TFileHandle(openat(folder, temp.name.c_str(),
                                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!temp.handle.Valid() && errno == EEXIST)
@@ -290,6 +295,16 @@ int CreateTempFile(int folder, TTempFile& temp) {
         temp.handle.Close();
         if (error != EAGAIN)
             return error;
+    }
+}
+
+int MoveTempFile(int fromFolder, const std::string& name, int toFolder, TTempFile& temp) {
+    for (;;) {
+        temp.name = NewTempName();
+        if (renameat2(fromFolder, name.c_str(), toFolder, temp.name.c_str(), RENAME_NOREPLACE) == 0)
+            return LockAsCreated(toFolder, temp);
+        if (errno != EEXIST)
+            return errno;
     }
 }
 

@@ -38,6 +38,11 @@ struct TTempFile {
 // Creates a new, empty, locked temporary file (mode 0600) in the folder.
 int CreateTempFile(int folder, TTempFile& temp);
 
+// Gives the file `temp.handle` (locked by the caller), named `name` in
+// `fromFolder`, a new temporary file's name in `toFolder`, and checks that the
+// name names it there.
+int MoveTempFile(int fromFolder, const std::string& name, int toFolder, TTempFile& temp);
+
 // The name under which the temporary file `tempName` holds the finished copy
 // of the file with inode `inode` while that file is overwritten with the
 // content of the temporary file `newName`.

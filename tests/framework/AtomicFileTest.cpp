@@ -14,6 +14,7 @@
 #include <functional>
 #include <future>
 #include <map>
+#include <memory>
 #include <set>
 #include <thread>
 #include <vector>
@@ -28,13 +29,36 @@ struct stat StatOf(const std::string& path) {
     return st;
 }
 
+// The file as a run reads it before its rewrite.
+TFileOrigin OriginOf(const std::string& folder, const std::string& name) {
+    TFileOrigin origin;
+    origin.folder = TFileHandle(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    origin.name = name;
+    origin.file = TFileHandle(openat(origin.folder.Get(), name.c_str(), O_RDONLY | O_CLOEXEC));
+    EXPECT_EQ(fstat(origin.file.Get(), &origin.facts), 0) << name;
+    origin.path = folder + "/" + name;
+    return origin;
+}
+
+// A rewrite by name, or one handed to the group as a run makes it.
 void Replace(const std::string& path, const std::string& bytes, TAtomicFileGroup* group = nullptr) {
-    TAtomicFile out(path);
-    out.Write(bytes.data(), bytes.size());
-    if (group != nullptr)
-        out.Commit(*group);
-    else
+    if (group == nullptr) {
+        TAtomicFile out(path);
+        out.Write(bytes.data(), bytes.size());
         EXPECT_TRUE(out.Commit());
+        return;
+    }
+    const std::filesystem::path file(path);
+    TAtomicFile out(OriginOf(file.parent_path(), file.filename()), *group);
+    out.Write(bytes.data(), bytes.size());
+    out.Commit(*group);
+}
+
+// The names a person sees: the group's kept files are hidden.
+std::set<std::string> VisibleNamesIn(const std::string& folder) {
+    std::set<std::string> names = NamesIn(folder);
+    std::erase_if(names, [](const std::string& name) { return name.starts_with('.'); });
+    return names;
 }
 
 int ErrorOf(const std::function<void()>& action) {
@@ -202,22 +226,25 @@ TEST(AtomicFileGroup, EverythingIsInPlaceAfterFlush) {
     WriteFileBytes(dir.File("a.jpg"), "old a");
     WriteFileBytes(dir.File("b.jpg"), "old b");
     ASSERT_EQ(symlink("a.jpg", dir.File("link").c_str()), 0);
-    TAtomicFileGroup group;
-    Replace(dir.File("a.jpg"), "new a", &group);
-    Replace(dir.File("b.jpg"), "new bb", &group);
-    EXPECT_EQ(group.PendingCount(), 2u);
-    EXPECT_EQ(group.PendingBytes(), 11);
-    EXPECT_TRUE(group.Holds(StatOf(dir.File("link"))));
+    auto group = std::make_unique<TAtomicFileGroup>();
+    Replace(dir.File("a.jpg"), "new a", group.get());
+    Replace(dir.File("b.jpg"), "new bb", group.get());
+    EXPECT_EQ(group->PendingCount(), 2u);
+    EXPECT_EQ(group->PendingBytes(), 11);
+    EXPECT_TRUE(group->Holds(StatOf(dir.File("link"))));
     WriteFileBytes(dir.File("c.jpg"), "old c");
     Replace(dir.File("c.jpg"), "new c");  // without the group: in place at once
     EXPECT_EQ(ReadFileBytes(dir.File("c.jpg")), "new c");
-    EXPECT_EQ(group.PendingCount(), 2u);
-    EXPECT_EQ(group.Flush(), std::vector<std::string>{});
-    EXPECT_EQ(group.PendingCount(), 0u);
-    EXPECT_FALSE(group.Holds(StatOf(dir.File("a.jpg"))));
+    EXPECT_EQ(group->PendingCount(), 2u);
+    EXPECT_EQ(group->Flush(), std::vector<std::string>{});
+    EXPECT_EQ(group->PendingCount(), 0u);
+    EXPECT_FALSE(group->Holds(StatOf(dir.File("a.jpg"))));
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
     EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new bb");
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "link"}));
+    const std::set<std::string> photos{"a.jpg", "b.jpg", "c.jpg", "link"};
+    EXPECT_EQ(VisibleNamesIn(dir.Path()), photos);
+    group.reset();  // lets the replaced files go
+    EXPECT_EQ(NamesIn(dir.Path()), photos);
 }
 
 TEST(AtomicFileGroup, FlushPlacesWhatItCanAndReportsPassedAndFailedFiles) {
@@ -252,7 +279,8 @@ TEST(AtomicFileGroup, FlushPlacesWhatItCanAndReportsPassedAndFailedFiles) {
     EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "b, changed meanwhile");
     EXPECT_EQ(ReadFileBytes(dir.File("c.jpg")), "old c.jpg");
     EXPECT_EQ(ReadFileBytes(dir.File("d.jpg")), "new d");
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+    EXPECT_EQ(VisibleNamesIn(dir.Path()),
+              (std::set<std::string>{"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
 
     TAtomicFile e(dir.File("a.jpg"));
     e.Write("newer a", 7);
@@ -296,7 +324,7 @@ TEST(AtomicFileGroup, BatchIsSyncedOnceAndAFailedSyncReplacesNothing) {
     EXPECT_EQ(syncs, 2);
     EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a");
     EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new b");
-    EXPECT_EQ(NamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(VisibleNamesIn(dir.Path()), (std::set<std::string>{"a.jpg", "b.jpg"}));
 }
 
 // With a wait set, the sync runs on a helper while the owner waits its own
@@ -386,4 +414,75 @@ TEST(AtomicFileGroup, LongRunStaysWithinTheDescriptorLimit) {
     EXPECT_EQ(failure, 0);
     for (int i = 0; i < kFiles; ++i)
         EXPECT_EQ(ReadFileBytes(dir.File(std::to_string(i) + ".jpg")), "new");
+}
+
+// A batch's rewrites take the files the group's earlier renames replaced, in
+// the same folder or another, as their temporary files - but never one that
+// someone still reads or that has another name, and nothing of the replaced
+// file (mode, extended attributes, a longer content) reaches the new one.
+TEST(AtomicFileGroup, LaterRewritesReuseOnlyReplacedFilesNoOneElseHolds) {
+    struct Case {
+        const char* label;
+        std::function<void(const TempDir&, TFileHandle& reader)> hold;
+        bool reused;
+    };
+    const std::vector<Case> cases = {
+        {"nobody holds it", [](const TempDir&, TFileHandle&) {}, true},
+        {"a reader has it open",
+         [](const TempDir& dir, TFileHandle& reader) {
+             reader = TFileHandle(open(dir.File("a.jpg").c_str(), O_RDONLY | O_CLOEXEC));
+         },
+         false},
+    };
+    const std::string oldA(5000, 'a');
+    for (const Case& each : cases) {
+        TempDir dir;
+        TempDir other;
+        WriteFileBytes(dir.File("a.jpg"), oldA);
+        WriteFileBytes(other.File("b.jpg"), "old b");
+        ASSERT_EQ(chmod(dir.File("a.jpg").c_str(), 0644), 0);
+        ASSERT_EQ(chmod(other.File("b.jpg").c_str(), 0640), 0);
+        setxattr(dir.File("a.jpg").c_str(), "user.tag", "a", 1, 0);  // where supported
+        TFileHandle reader;
+        each.hold(dir, reader);
+        const ino_t replaced = StatOf(dir.File("a.jpg")).st_ino;
+        {
+            TAtomicFileGroup group;
+            Replace(dir.File("a.jpg"), "new a", &group);
+            group.Flush();
+            Replace(other.File("b.jpg"), "new b", &group);
+            group.Flush();
+        }
+        EXPECT_EQ(StatOf(other.File("b.jpg")).st_ino == replaced, each.reused) << each.label;
+        EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")), "new a") << each.label;
+        EXPECT_EQ(ReadFileBytes(other.File("b.jpg")), "new b") << each.label;
+        EXPECT_EQ(StatOf(other.File("b.jpg")).st_mode & 07777, 0640u) << each.label;
+        EXPECT_LT(getxattr(other.File("b.jpg").c_str(), "user.tag", nullptr, 0), 0) << each.label;
+        EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"}) << each.label;
+        EXPECT_EQ(NamesIn(other.Path()), std::set<std::string>{"b.jpg"}) << each.label;
+        if (reader.Valid()) {
+            std::string read(oldA.size(), '\0');
+            EXPECT_EQ(pread(reader.Get(), read.data(), read.size(), 0), 5000) << each.label;
+            EXPECT_EQ(read, oldA) << each.label;
+        }
+    }
+}
+
+// A replaced file that got another name meanwhile keeps its content there.
+TEST(AtomicFileGroup, ReplacedFileLinkedElsewhereIsNotReused) {
+    TempDir dir;
+    WriteFileBytes(dir.File("a.jpg"), "old a");
+    WriteFileBytes(dir.File("b.jpg"), "old b");
+    TAtomicFileGroup group;
+    Replace(dir.File("a.jpg"), "new a", &group);
+    group.Flush();
+    for (const std::string& name : NamesIn(dir.Path())) {
+        if (name.starts_with('.')) {
+            ASSERT_EQ(link(dir.File(name).c_str(), dir.File("kept").c_str()), 0);
+        }
+    }
+    Replace(dir.File("b.jpg"), "new b", &group);
+    group.Flush();
+    EXPECT_EQ(ReadFileBytes(dir.File("kept")), "old a");
+    EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new b");
 }

@@ -1,0 +1,129 @@
+#include "framework/ReplacedFiles.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Attribute flags a new temporary file does not carry (append-only,
+// immutable, no copy on write, ...): a kept file with any of them would pass
+// them on to the content it takes.
+constexpr unsigned kAttributeFlags = FS_FL_USER_MODIFIABLE | FS_NOCOW_FL | FS_PROJINHERIT_FL;
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool NamesFile(int folder, const std::string& name, const struct stat& file) {
+    struct stat named {};
+    return !name.empty() && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(named, file);
+}
+
+bool SameFolder(int a, int b) {
+    struct stat first {
+    }, second{};
+    return fstat(a, &first) == 0 && fstat(b, &second) == 0 && SameFile(first, second);
+}
+
+bool CarriesAttributeFlags(int fd) {
+    int flags = 0;
+    return ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+           (static_cast<unsigned>(flags) & kAttributeFlags) != 0;
+}
+
+// A write lease is given only while no one else has the file open. It is
+// given back at once: from here on nothing names the file but its temporary
+// name, whose opener gets what a temporary file holds.
+bool OpenedByNoOneElse(int fd) {
+    if (fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
+        return false;
+    fcntl(fd, F_SETLEASE, F_UNLCK);
+    return true;
+}
+
+// Only the process may read what it writes there, as with a new temporary
+// file: the mode first, so that no moment leaves the file open to others.
+int MakeOwn(int fd, const struct stat& st) {
+    if (fchmod(fd, 0600) != 0)
+        return errno;
+    if (st.st_uid != geteuid() && fchown(fd, geteuid(), static_cast<gid_t>(-1)) != 0)
+        return errno;
+    return 0;
+}
+
+int RemoveExtendedAttributes(int fd) {
+    std::vector<char> names(4096);
+    ssize_t length;
+    while ((length = flistxattr(fd, names.data(), names.size())) < 0 && errno == ERANGE)
+        names.resize(names.size() * 2);
+    if (length < 0)
+        return errno == ENOTSUP ? 0 : errno;
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
+        if (fremovexattr(fd, &names[at]) != 0)
+            return errno;
+    }
+    return 0;
+}
+
+// Opens the kept file anew for reading and writing, through the process's
+// own descriptor rather than its name; a lease another process holds refuses
+// it.
+TFileHandle ReopenReadWrite(int fd) {
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return TFileHandle(open(self.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
+}  // namespace
+
+int ReuseAsTemp(TReplacedFile& replaced, int folder, TTempFile& temp) {
+    TFileHandle file = ReopenReadWrite(replaced.file.Get());
+    if (!file.Valid())
+        return errno;
+    replaced.file = std::move(file);  // the other descriptor goes: a write lease wants ours alone
+    const int fd = replaced.file.Get();
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        !NamesFile(replaced.folder.Get(), replaced.name, st) || CarriesAttributeFlags(fd) ||
+        !OpenedByNoOneElse(fd))
+        return EBUSY;
+    if (int error = MakeOwn(fd, st))
+        return error;
+    if (int error = RemoveExtendedAttributes(fd))
+        return error;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || lseek(fd, 0, SEEK_SET) != 0)
+        return errno;
+    temp.handle = std::move(replaced.file);
+    int error = 0;
+    if (SameFolder(replaced.folder.Get(), folder))
+        temp.name = replaced.name;
+    else
+        error = MoveTempFile(replaced.folder.Get(), replaced.name, folder, temp);
+    if (error != 0)
+        replaced.file = std::move(temp.handle);
+    else
+        replaced.name.clear();
+    return error;
+}
+
+void LetGo(TReplacedFile& replaced) noexcept {
+    struct stat st {};
+    if (!replaced.name.empty() && fstat(replaced.file.Get(), &st) == 0 &&
+        NamesFile(replaced.folder.Get(), replaced.name, st))
+        unlinkat(replaced.folder.Get(), replaced.name.c_str(), 0);
+    replaced.name.clear();
+    replaced.file.Close();
+    replaced.folder.Close();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "framework/FileHandle.h"
+#include "framework/TempFiles.h"
+
+// A file that a group's rename replaced (see TAtomicFileGroup). Where the file
+// system can swap two names, the rename swaps the new content with the file
+// it replaces, which keeps the replaced file under the temporary name the new
+// content had; once that rename is on disk the replaced file is garbage, and
+// its inode can take a later rewrite's content instead of a new file being
+// made. A run over many files then makes and frees about one batch of files
+// rather than one per file: on some file systems making a file costs far more
+// than writing one (ext4 without a journal looks past every recently freed
+// inode each time), and freeing one can wait for the disk. A crash leaves a
+// kept file as an ordinary leftover temporary file, which TidyTempFiles
+// removes.
+struct TReplacedFile {
+    TFileHandle file;    // onto the replaced content
+    TFileHandle folder;  // the folder whose entry `name` names it
+    std::string name;    // its temporary name; empty when it has no name left
+    off_t size = 0;
+    dev_t device = 0;
+};
+
+// Makes the kept file the new temporary file `temp` in `folder`: open for
+// reading and writing at offset 0, locked, mode 0600, the process's own,
+// without extended attributes, named as a temporary file there (moved when it
+// is elsewhere). Only a file that nobody else has open or links to, that
+// still has its name and carries no attribute flags (append-only, no copy on
+// write, ...) serves: anyone still reading the replaced content keeps it.
+// Returns 0, or an errno value; on failure the caller lets the file go.
+int ReuseAsTemp(TReplacedFile& replaced, int folder, TTempFile& temp);
+
+// Removes the file's name, when that still names the file, and closes it.
+void LetGo(TReplacedFile& replaced) noexcept;
