@@ -67,6 +67,13 @@ TColor FromHls(const Hls& hls) {
                ToByte(HueChannel(m1, m2, h - 1.0 / 3)));
 }
 
+double Contrast(TColor a, TColor b) {
+    const double x = RelativeLuminance(a), y = RelativeLuminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+constexpr double kReadableContrast = 4.5;
+
 }  // namespace
 
 TColor AdjustColorLightness(TColor color, int amount) {
@@ -76,4 +83,21 @@ TColor AdjustColorLightness(TColor color, int amount) {
     Hls hls = ToHls(ColorToRGB(color));
     hls.l = amount > 0 ? std::min(hls.l + amount, 255.0) : std::max(hls.l + amount, 0.0);
     return FromHls(hls);
+}
+
+double RelativeLuminance(TColor color) {
+    auto linear = [](std::uint8_t channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const TColor rgb = ColorToRGB(color);
+    return 0.2126 * linear(GetRValue(rgb)) + 0.7152 * linear(GetGValue(rgb)) +
+           0.0722 * linear(GetBValue(rgb));
+}
+
+TColor ReadableTextColor(TColor text, TColor background) {
+    if (Contrast(text, background) >= kReadableContrast) {
+        return text;
+    }
+    return Contrast(clBlack, background) >= Contrast(clWhite, background) ? clBlack : clWhite;
 }

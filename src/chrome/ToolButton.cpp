@@ -1,6 +1,8 @@
 #include "chrome/ToolButton.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "chrome/AccessibleEvents.h"
 #include "chrome/Frame.h"
@@ -11,6 +13,26 @@
 namespace {
 
 constexpr int kArrowStrip = 14;
+
+// The median pixel of `area` by brightness: under a caption's text before it
+// is drawn, the background it is written on, however that runs from light to
+// dark. clNone when the canvas cannot be read back or the area is empty.
+TColor BackgroundUnder(const TCanvas& canvas, const TRect& area) {
+    std::vector<std::pair<double, TColor>> pixels;
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        for (int x = area.Left; x < area.Right; ++x) {
+            const TColor pixel = canvas.Pixel(x, y);
+            if (pixel == clNone)
+                return clNone;
+            pixels.emplace_back(RelativeLuminance(pixel), pixel);
+        }
+    }
+    if (pixels.empty())
+        return clNone;
+    auto middle = pixels.begin() + static_cast<std::ptrdiff_t>(pixels.size() / 2);
+    std::nth_element(pixels.begin(), middle, pixels.end());
+    return middle->second;
+}
 
 }  // namespace
 
@@ -456,17 +478,27 @@ void TRzToolButton::DrawImage(TCanvas& canvas) const {
     images->Draw(canvas, r.Left, r.Top, index, enabled);
 }
 
+// A resting caption keeps the font's colour where that reads well on what
+// lies under its text (a toolbar's gradient may run from white to dark blue),
+// and turns black or white where it would not.
 void TRzToolButton::DrawCaption(TCanvas& canvas) const {
     TRect r = CaptionRect();
     canvas.Font = Font();
-    if (state_ == bsDown)
-        canvas.Font.Color = clHighlightText;
-    if (!Enabled())
-        canvas.Font.Color = clBtnShadow;
     canvas.Brush.Style = bsClear;
     TRect measured = r;
     int height = canvas.DrawText(measured, Caption(), dtCenter | dtWordBreak | dtCalcRect);
     r.Top = (r.Top + r.Bottom - height) / 2;
+    if (!Enabled()) {
+        canvas.Font.Color = clBtnShadow;
+    } else if (state_ == bsDown) {
+        canvas.Font.Color = clHighlightText;
+    } else {
+        const TRect text = IntersectRect(r, Bounds(r.Left + (r.Width() - measured.Width()) / 2,
+                                                   r.Top, measured.Width(), height));
+        const TColor under = BackgroundUnder(canvas, text);
+        if (under != clNone)
+            canvas.Font.Color = ReadableTextColor(canvas.Font.Color, under);
+    }
     canvas.DrawText(r, Caption(), dtCenter | dtWordBreak);
 }
 

@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -55,6 +56,11 @@ namespace {
 
 bool Bluish(TColor c) {
     return GetBValue(c) > GetRValue(c) + 40;
+}
+
+// Brightness as the eye weighs the channels, 0..255.
+int Luma(TColor c) {
+    return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
 }
 
 bool Greenish(TColor c) {
@@ -273,6 +279,34 @@ TEST_F(Form1Test, Pixels_ToolbarGradientAndStatusSeparators) {
         EXPECT_EQ(TBitmap(pane->Grab()).Pixel(pane->Width() - 30, pane->Height() - 30),
                   ColorToRGB(clWindow))
             << pane->Name();
+}
+
+// Each caption's letters stand clearly apart from the gradient under them,
+// wherever the window's width puts its blue middle: the letters are the
+// pixels that change when the caption shows.
+TEST_F(Form1Test, Pixels_ToolbarCaptionsReadOnTheGradient) {
+    for (int width : {940, form.Widget()->minimumWidth(), 1280}) {
+        form.Widget()->resize(width, 606);
+        const TBitmap shown = Picture(form.RzToolbar1);
+        for (TRzToolButton* button :
+             {form.RzToolButton1, form.RzToolButton2, form.RzToolButton3, form.RzToolButton7}) {
+            button->SetShowCaption(false);
+            const TBitmap bare = Picture(form.RzToolbar1);
+            button->SetShowCaption(true);
+            const TRect caption = OffsetRect(button->CaptionRect(), button->Left(), button->Top());
+            int letters = 0, faint = 0;
+            for (int y = caption.Top; y < caption.Bottom; ++y) {
+                for (int x = caption.Left; x < caption.Right; ++x) {
+                    if (shown.Pixel(x, y) == bare.Pixel(x, y))
+                        continue;
+                    ++letters;
+                    faint += std::abs(Luma(shown.Pixel(x, y)) - Luma(bare.Pixel(x, y))) < 100;
+                }
+            }
+            EXPECT_GT(letters, 40) << button->Name() << " at " << width;
+            EXPECT_EQ(faint, 0) << button->Name() << " at " << width;
+        }
+    }
 }
 
 TEST_F(Form1Test, Stamp_ThroughTheTree_StampsTheShownFolder) {
