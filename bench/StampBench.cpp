@@ -9,7 +9,8 @@
 //   exiftool  one call writing the three dates from the names, then sync
 // (the last two for the 300-photo folders only) and prints files per second
 // and each time's ratio to the floor (median of the runs).
-// Usage: stamp_bench [WORK_FOLDER] [RUNS]
+// Usage: stamp_bench [WORK_FOLDER] [RUNS] [CASE...] (cases by label: 2MB,
+// 50KB, 50KB-3000, 50KB-tree; all when none is named)
 #include <QGuiApplication>
 #include <QImage>
 #include <QRandomGenerator>
@@ -232,11 +233,15 @@ int main(int argc, char** argv) {
     std::string work =
         argc > 1 ? argv[1] : (fs::temp_directory_path() / "kadrimark-bench").string();
     int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::vector<std::string> named(argv + std::min(argc, 3), argv + argc);
     fs::remove_all(work);
-    Bench(work, {"2MB", 300, 0, 1500, 1150, 97, true}, runs);
-    Bench(work, {"50KB", 300, 0, 400, 300, 75, true}, runs);
-    Bench(work, {"50KB-3000", 3000, 0, 400, 300, 75, false}, runs);
-    Bench(work, {"50KB-tree", 10000, 100, 400, 300, 75, false}, runs);
+    for (const Photos& photos :
+         {Photos{"2MB", 300, 0, 1500, 1150, 97, true}, Photos{"50KB", 300, 0, 400, 300, 75, true},
+          Photos{"50KB-3000", 3000, 0, 400, 300, 75, false},
+          Photos{"50KB-tree", 10000, 100, 400, 300, 75, false}}) {
+        if (named.empty() || std::find(named.begin(), named.end(), photos.label) != named.end())
+            Bench(work, photos, runs);
+    }
     fs::remove_all(work);
     return 0;
 }

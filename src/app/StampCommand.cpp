@@ -40,12 +40,6 @@ std::string Translated(const char* text, int count = -1) {
     return QCoreApplication::translate("TStampCommand", text, nullptr, count).toStdString();
 }
 
-// Stamped files are made durable and put in place by a flush group in
-// batches; a flush after this many files or bytes bounds how many wait for
-// their place (and how much unwritten data one sync waits for).
-constexpr std::size_t kGroupFiles = 1024;
-constexpr long long kGroupBytes = 256LL << 20;
-
 // A photo's rewrite written through a descriptor; a failure names the photo
 // and the system's reason.
 class TPhotoStream : public THandleStream {
@@ -241,9 +235,10 @@ class TStampCommand::Walk {
     // `end` - and hands it to the group; false when it was passed over.
     bool Rewrite(TPhotoFile& photo, const std::string& start, off_t from, off_t to,
                  const std::string& end, const std::optional<std::time_t>& time);
-    // Flushes the group; its files that were passed over are reported and
-    // counted in handedButPassed_.
-    void FlushGroup();
+    // Flushes the group (or, not `all`, sends its batch to the disk and puts
+    // the one sent before in place); the files that were passed over are
+    // reported and counted in handedButPassed_.
+    void FlushGroup(bool all = true);
     // After a failure: the files handed before it put in place, and the
     // command told how many were done.
     void CountBeforeFailure();
@@ -514,18 +509,17 @@ void TStampCommand::Walk::Work(TPhotoFile& photo, const TNameReading& reading, i
                       std::string(kExifHeadGap, '\0'),
                       options_.setModificationTime ? std::optional(reading.instant) : std::nullopt);
     done_ += done ? 1 : 0;
-    if (group_->Full() || group_->PendingCount() >= kGroupFiles ||
-        group_->PendingBytes() >= kGroupBytes)
-        FlushGroup();
+    if (group_->Due())
+        FlushGroup(false);
 }
 
-void TStampCommand::Walk::FlushGroup() {
+void TStampCommand::Walk::FlushGroup(bool all) {
     std::vector<std::string> passedOver;
     const std::size_t photos = group_->PendingCount();
     group_->SetSyncWait(
         [this, photos](const auto& finished) { host_.WaitForDisk(photos, finished); });
     try {
-        passedOver = group_->Flush();
+        passedOver = all ? group_->Flush() : group_->Send();
     } catch (const TAtomicFileError& error) {
         throw CreateError(error);
     }

@@ -28,6 +28,8 @@ namespace {
 // How many files a group lets go at once: each may wait on the disk, and
 // those waits overlap.
 constexpr std::size_t kHelpers = 64;
+// A handed file at least this large has the disk start on its data at once.
+constexpr off_t kEarlyWriteBytes = 1 << 20;
 // Kept files a new temporary file tries before one is made afresh.
 constexpr std::size_t kMostReuseFailures = 2;
 // Descriptors a handed file may hold: its temporary file, the file it
@@ -448,34 +450,49 @@ TAtomicFileGroup::TAtomicFileGroup(FileSystemSync sync, ThreadStart start)
       start_(std::move(start)) {}
 
 TAtomicFileGroup::~TAtomicFileGroup() {
-    syncWait_ = nullptr;  // the owner may be unwinding: it syncs plainly
-    try {
-        Flush();
-    } catch (const TAtomicFileError&) {
-        // Each failed file kept its original; there is no one left to tell.
+    syncWait_ = nullptr;                       // the owner may be unwinding: it syncs plainly
+    for (int batch = 0; batch < 2; ++batch) {  // a failure of the batch in flight stops the first
+        try {
+            Flush();
+            break;
+        } catch (const TAtomicFileError&) {
+            // Each failed file kept its original; there is no one left to tell.
+        }
     }
+    if (syncer_.joinable())
+        syncer_.join();  // a wait that threw left it
     Release();
     StopHelpers();
 }
 
+bool TAtomicFileGroup::Due() const {
+    return Full() || handed_.size() >= batchFiles_ || pendingBytes_ >= kMostBatchBytes;
+}
+
 bool TAtomicFileGroup::Holds(const struct stat& facts) const {
-    return targets_.contains({facts.st_dev, facts.st_ino});
+    const FileId id{facts.st_dev, facts.st_ino};
+    return targets_.contains(id) || inFlightTargets_.contains(id);
 }
 
 void TAtomicFileGroup::Queue(std::unique_ptr<TAtomicFile> file) {
-    // The disk starts on its data now, while the next files are written, so
-    // that the group's sync finds little left to wait for. (Content that goes
-    // in place is only read back: it need not reach the disk.)
-    if (!file->inPlace_)
-        sync_file_range(file->Handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
     // Before and after its rename, the target's name names one of these two.
     struct stat st {};
-    if (fstat(file->Handle(), &st) == 0) {
+    const bool known = fstat(file->Handle(), &st) == 0;
+    // The disk starts on a large file's data now, while the next files are
+    // written, so that the group's sync finds little left to wait for; small
+    // ones go together at the sync, one request to the disk for many files.
+    // (Content that goes in place is only read back: it need not reach the
+    // disk.)
+    if (!file->inPlace_ && known && st.st_size >= kEarlyWriteBytes)
+        sync_file_range(file->Handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (known) {
         pendingBytes_ += st.st_size;
         targets_.insert({st.st_dev, st.st_ino});
     }
     if (file->origin_.file.Valid())
         targets_.insert({file->origin_.facts.st_dev, file->origin_.facts.st_ino});
+    if (handed_.empty())
+        batchStart_ = std::chrono::steady_clock::now();
     handed_.push_back({std::move(file), st.st_dev});
 }
 
@@ -492,26 +509,36 @@ void TAtomicFileGroup::SyncAll(std::vector<Handed>& handed) {
     }
 }
 
-void TAtomicFileGroup::SyncAway(std::vector<Handed>& handed) {
-    std::promise<void> synced;
-    std::future<void> over = synced.get_future();
-    std::thread helper;
+void TAtomicFileGroup::StartSync() {
+    syncing_ = std::promise<void>();
+    synced_ = syncing_.get_future();
     try {
-        helper = start_([&] {
-            SyncAll(handed);
-            synced.set_value();
+        syncer_ = start_([this] {
+            SyncAll(inFlight_);
+            syncing_.set_value();
         });
     } catch (const std::system_error&) {
-        SyncAll(handed);
-        return;
+        SyncAll(inFlight_);
+        syncing_.set_value();
     }
+}
+
+std::chrono::steady_clock::duration TAtomicFileGroup::WaitForSync() {
+    const auto start = std::chrono::steady_clock::now();
     struct Join {
         std::thread& thread;
-        ~Join() { thread.join(); }  // also when the wait throws: `handed` outlives the sync
-    } join{helper};
-    syncWait_([&](int milliseconds) {
-        return over.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready;
-    });
+        ~Join() {  // also when the wait throws: the batch outlives its sync
+            if (thread.joinable())
+                thread.join();
+        }
+    } join{syncer_};
+    if (syncWait_ && syncer_.joinable())
+        syncWait_([&](int milliseconds) {
+            return synced_.wait_for(std::chrono::milliseconds(milliseconds)) ==
+                   std::future_status::ready;
+        });
+    synced_.wait();
+    return std::chrono::steady_clock::now() - start;
 }
 
 std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& handed,
@@ -578,7 +605,7 @@ bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
         TReplacedFile spare = std::move(spares_.back());
         spares_.pop_back();
         heldBytes_ -= spare.size;
-        reused = spare.device == st.st_dev && ReuseAsTemp(spare, folder, temp) == 0;
+        reused = spare.device == st.st_dev && ReuseAsTemp(spare, folder, st, temp) == 0;
         if (!reused)
             failed.push_back(std::move(spare));
     }
@@ -663,13 +690,37 @@ void TAtomicFileGroup::StopHelpers() {
 }
 
 std::vector<std::string> TAtomicFileGroup::Flush() {
-    std::vector<Handed> handed = std::exchange(handed_, {});
+    std::vector<std::string> passedOver = Send();
+    std::vector<std::string> more = Land();
+    passedOver.insert(passedOver.end(), more.begin(), more.end());
+    return passedOver;
+}
+
+std::vector<std::string> TAtomicFileGroup::Send() {
+    std::vector<std::string> passedOver = Land();
+    if (handed_.empty())
+        return passedOver;
+    inFlightWriting_ = std::chrono::steady_clock::now() - batchStart_;
+    inFlight_ = std::exchange(handed_, {});
+    inFlightTargets_ = std::exchange(targets_, {});
     pendingBytes_ = 0;
-    targets_.clear();
-    if (syncWait_ && !handed.empty())
-        SyncAway(handed);
-    else
-        SyncAll(handed);
+    StartSync();
+    return passedOver;
+}
+
+std::vector<std::string> TAtomicFileGroup::Land() {
+    if (inFlight_.empty())
+        return {};
+    // A batch that kept the owner waiting for more than a quarter of its
+    // writing time: the next ones are bigger, to wait less often.
+    if (WaitForSync() * 4 > inFlightWriting_)
+        batchFiles_ = std::min(batchFiles_ * 2, kMostBatchFiles);
+    std::vector<Handed> batch = std::exchange(inFlight_, {});
+    inFlightTargets_.clear();
+    return Place(batch);
+}
+
+std::vector<std::string> TAtomicFileGroup::Place(std::vector<Handed>& handed) {
     for (Handed& file : handed) {
         if (file.result == 0)
             file.result = file.file->PlaceContent(true);

@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -181,7 +183,7 @@ class TAtomicFile {
 };
 
 // A group of rewrites made durable together: TAtomicFile::Commit(group) hands
-// the written file to the group, which has the disk start on its data while
+// the written file to the group, which has the disk start on a large one's data while
 // the owner writes the next, and returns at once; Flush makes every handed
 // file's data durable with one sync of each file system they are on (instead
 // of one flush per file, which costs a disk round trip each), then checks and
@@ -237,23 +239,40 @@ class TAtomicFileGroup {
 
     // Returns the paths of the handed files that were passed over.
     std::vector<std::string> Flush();
+    // Starts the sync of the handed files on a helper and returns at once, so
+    // that the owner writes the next batch meanwhile; the next Send or Flush
+    // waits for that sync (as SetSyncWait says) and puts the files in place
+    // before anything else. Returns, and throws, as Flush does for the files
+    // it put in place: those of the batch sent before.
+    std::vector<std::string> Send();
     // The paths of the files flushed so far that were overwritten in place
     // without their modification time (not the process's own); cleared.
     std::vector<std::string> TakeTimesNotKept() { return std::exchange(timesNotKept_, {}); }
-    // Files and bytes handed since the last Flush.
+    // Files and bytes handed since the last Flush or Send.
     std::size_t PendingCount() const { return handed_.size(); }
     long long PendingBytes() const { return pendingBytes_; }
     // True when the handed files hold their share of the descriptors the
     // process may spare (its open-file limit less what was open when the
     // group was made): flush before handing another.
-    bool Full() const { return handed_.size() >= maxPending_; }
+    bool Full() const { return handed_.size() + inFlight_.size() >= maxPending_; }
+    // True when the handed files make a batch to flush now: Full, or the
+    // batch's bound of files or kMostBatchBytes reached. The first batch is
+    // small, so that the next can reuse its replaced files rather than make
+    // new ones; the bound doubles, up to kMostBatchFiles, after each batch
+    // whose sync took more than a quarter of the time its files took to be
+    // written, so that a slow disk is not waited for too often.
+    bool Due() const;
+    static constexpr std::size_t kFirstBatchFiles = 32;
+    static constexpr std::size_t kMostBatchFiles = 1024;
+    static constexpr long long kMostBatchBytes = 256LL << 20;
 
     // Replaced files are let go once they hold this many bytes of the disk,
     // or once their file system has less than the other left.
     static constexpr long long kMostHeldBytes = 4LL << 30;
     static constexpr long long kLeastFreeBytes = 1LL << 30;
-    // True when a file handed since the last Flush replaces the file with
-    // these facts (device, inode): reading it now may give either content.
+    // True when a file handed and not yet put in place replaces the file
+    // with these facts (device, inode): reading it now may give either
+    // content.
     bool Holds(const struct stat& facts) const;
 
   private:
@@ -274,8 +293,16 @@ class TAtomicFileGroup {
     // Syncs each file system the handed files are on; a failed sync fails
     // every file on it.
     void SyncAll(std::vector<Handed>& handed);
-    // SyncAll on a helper while the owner waits as syncWait_ says.
-    void SyncAway(std::vector<Handed>& handed);
+    // Starts SyncAll of inFlight_ on a helper (on this thread when none
+    // starts).
+    void StartSync();
+    // Waits for that sync as syncWait_ says; returns how long it waited.
+    std::chrono::steady_clock::duration WaitForSync();
+    // Puts the batch in flight in place once its sync is over.
+    std::vector<std::string> Land();
+    // Puts synced files in place (or discards those whose sync failed) and
+    // keeps what they replaced; throws for the first failure.
+    std::vector<std::string> Place(std::vector<Handed>& handed);
     // Flushes the folders of the files put in place, each once, and gathers
     // what the owner is told; `flushed` gets the folders whose flush
     // succeeded.
@@ -307,7 +334,16 @@ class TAtomicFileGroup {
     std::vector<TReplacedFile> spares_;  // held and reusable
     long long heldBytes_ = 0;
     std::vector<Handed> handed_;
+    std::size_t batchFiles_ = kFirstBatchFiles;
+    std::chrono::steady_clock::time_point batchStart_;  // when the first file was handed
     std::set<FileId> targets_;
+    // The batch sent: synced by syncer_, which sets synced_ when done.
+    std::vector<Handed> inFlight_;
+    std::set<FileId> inFlightTargets_;
+    std::chrono::steady_clock::duration inFlightWriting_{};  // how long its files took
+    std::thread syncer_;
+    std::promise<void> syncing_;
+    std::future<void> synced_;
     long long pendingBytes_ = 0;
     std::vector<std::string> timesNotKept_;
 

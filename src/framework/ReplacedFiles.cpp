@@ -30,10 +30,9 @@ bool NamesFile(int folder, const std::string& name, const struct stat& file) {
            SameFile(named, file);
 }
 
-bool SameFolder(int a, int b) {
-    struct stat first {
-    }, second{};
-    return fstat(a, &first) == 0 && fstat(b, &second) == 0 && SameFile(first, second);
+bool SameFolder(int folder, const struct stat& other) {
+    struct stat facts {};
+    return fstat(folder, &facts) == 0 && SameFile(facts, other);
 }
 
 bool CarriesAttributeFlags(int fd) {
@@ -43,8 +42,8 @@ bool CarriesAttributeFlags(int fd) {
 }
 
 // A write lease is given only while no one else has the file open. It is
-// given back at once: from here on nothing names the file but its temporary
-// name, whose opener gets what a temporary file holds.
+// given back at once: by then the file is the process's own with mode 0600,
+// so that nobody else opens it afterwards.
 bool OpenedByNoOneElse(int fd) {
     if (fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
         return false;
@@ -84,9 +83,18 @@ TFileHandle ReopenReadWrite(int fd) {
     return TFileHandle(open(self.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
+// The kept file as the caller found it: a plain file with this one name,
+// without attribute flags.
+bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+           NamesFile(replaced.folder.Get(), replaced.name, st) &&
+           !CarriesAttributeFlags(replaced.file.Get());
+}
+
 }  // namespace
 
-int ReuseAsTemp(TReplacedFile& replaced, int folder, TTempFile& temp) {
+int ReuseAsTemp(TReplacedFile& replaced, int folder, const struct stat& folderFacts,
+                TTempFile& temp) {
     TFileHandle file = ReopenReadWrite(replaced.file.Get());
     if (!file.Valid())
         return errno;
@@ -95,19 +103,21 @@ int ReuseAsTemp(TReplacedFile& replaced, int folder, TTempFile& temp) {
     struct stat st {};
     if (fstat(fd, &st) != 0)
         return errno;
-    if (!S_ISREG(st.st_mode) || st.st_nlink != 1 ||
-        !NamesFile(replaced.folder.Get(), replaced.name, st) || CarriesAttributeFlags(fd) ||
-        !OpenedByNoOneElse(fd))
+    if (!Untouched(replaced, st))
         return EBUSY;
+    // Made the process's own first, so that nobody can open it from here on;
+    // then nobody may have it open from before either.
     if (int error = MakeOwn(fd, st))
         return error;
+    if (!OpenedByNoOneElse(fd) || fstat(fd, &st) != 0 || st.st_nlink != 1)
+        return EBUSY;
     if (int error = RemoveExtendedAttributes(fd))
         return error;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 || lseek(fd, 0, SEEK_SET) != 0)
         return errno;
     temp.handle = std::move(replaced.file);
     int error = 0;
-    if (SameFolder(replaced.folder.Get(), folder))
+    if (SameFolder(replaced.folder.Get(), folderFacts))
         temp.name = replaced.name;
     else
         error = MoveTempFile(replaced.folder.Get(), replaced.name, folder, temp);

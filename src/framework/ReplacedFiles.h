@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -33,7 +34,9 @@ struct TReplacedFile {
 // still has its name and carries no attribute flags (append-only, no copy on
 // write, ...) serves: anyone still reading the replaced content keeps it.
 // Returns 0, or an errno value; on failure the caller lets the file go.
-int ReuseAsTemp(TReplacedFile& replaced, int folder, TTempFile& temp);
+// `folderFacts` is fstat of `folder`.
+int ReuseAsTemp(TReplacedFile& replaced, int folder, const struct stat& folderFacts,
+                TTempFile& temp);
 
 // Removes the file's name, when that still names the file, and closes it.
 void LetGo(TReplacedFile& replaced) noexcept;

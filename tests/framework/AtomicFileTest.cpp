@@ -486,3 +486,30 @@ TEST(AtomicFileGroup, ReplacedFileLinkedElsewhereIsNotReused) {
     EXPECT_EQ(ReadFileBytes(dir.File("kept")), "old a");
     EXPECT_EQ(ReadFileBytes(dir.File("b.jpg")), "new b");
 }
+
+// The first batch is small, so that the next reuses its replaced files; the
+// batches grow only while a sync costs more than a quarter of their writing.
+TEST(AtomicFileGroup, BatchesStartSmallAndGrowOnlyWhileSyncsAreSlow) {
+    const std::map<std::string, std::chrono::milliseconds> disks = {
+        {"fast disk", std::chrono::milliseconds(0)}, {"slow disk", std::chrono::milliseconds(60)}};
+    const std::map<std::string, std::vector<std::size_t>> expected = {
+        {"fast disk", std::vector<std::size_t>(7, TAtomicFileGroup::kFirstBatchFiles)},
+        {"slow disk", {32, 64, 128}}};
+    for (const auto& [disk, wait] : disks) {
+        TempDir dir;
+        TAtomicFileGroup group([wait](int) {
+            std::this_thread::sleep_for(wait);
+            return 0;
+        });
+        std::vector<std::size_t> batches;
+        for (int i = 0; i < 224; ++i) {
+            WriteFileBytes(dir.File(std::to_string(i)), "old");
+            Replace(dir.File(std::to_string(i)), "new", &group);
+            if (group.Due()) {
+                batches.push_back(group.PendingCount());
+                group.Flush();
+            }
+        }
+        EXPECT_EQ(batches, expected.at(disk)) << disk;
+    }
+}
