@@ -155,8 +155,8 @@ bool SyncFolder(int folder) {
 
 // Content changes its name: swapped with what it replaces when the caller
 // keeps that, where the file system can.
-bool SwapNames(int folder, const std::string& from, const std::string& to) {
-    return renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_EXCHANGE) == 0;
+bool SwapNames(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
+    return renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_EXCHANGE) == 0;
 }
 
 bool SwapUnsupported(int error) {
@@ -221,7 +221,7 @@ TAtomicFile::TAtomicFile(TFileOrigin origin) : origin_(std::move(origin)) {
 }
 
 TAtomicFile::TAtomicFile(TFileOrigin origin, TAtomicFileGroup& group) : origin_(std::move(origin)) {
-    reused_ = group.Reuse(origin_.folder.Get(), temp_);
+    reused_ = group.Reuse(origin_.folder.Get(), temp_, tempFolder_);
     if (!reused_)
         Create();
 }
@@ -295,6 +295,7 @@ void TAtomicFile::Commit(TAtomicFileGroup& group) {
     held->origin_ = std::move(origin_);
     held->temp_ = std::move(temp_);
     held->cache_ = std::move(cache_);
+    held->tempFolder_ = std::move(tempFolder_);
     held->newTime_ = newTime_;
     held->reused_ = reused_;
     held->inPlace_ = inPlace_;
@@ -314,6 +315,7 @@ void TAtomicFile::CopyAttributes() {
     const struct stat& st = origin_.facts;
     if (cache_.Valid() || st.st_nlink > 1 || fchown(fd, st.st_uid, st.st_gid) != 0) {
         inPlace_ = true;
+        BringTempHome();
         return;
     }
     if (fchmod(fd, st.st_mode & 07777) != 0)
@@ -322,6 +324,18 @@ void TAtomicFile::CopyAttributes() {
     const timespec times[2] = {st.st_atim, ModificationTime()};
     if (futimens(fd, times) != 0)
         throw TAtomicFileError(errno, origin_.path);
+}
+
+void TAtomicFile::BringTempHome() {
+    if (!tempFolder_.Valid())
+        return;
+    const int error = MoveTempFile(tempFolder_.Get(), origin_.folder.Get(), temp_);
+    if (error == EAGAIN)
+        temp_.name.clear();  // its new name names another file: nothing of ours to remove
+    if (error == 0 || error == EAGAIN)
+        tempFolder_.Close();
+    if (error != 0)
+        throw TAtomicFileError(error, origin_.path);
 }
 
 timespec TAtomicFile::ModificationTime() const {
@@ -349,13 +363,13 @@ int TAtomicFile::PlaceContent(bool grouped) noexcept {
 
 int TAtomicFile::Rename(bool keepReplaced) noexcept {
     const int folder = origin_.folder.Get();
-    if (keepReplaced && SwapNames(folder, temp_.name, origin_.name)) {
+    if (keepReplaced && SwapNames(TempFolder(), temp_.name, folder, origin_.name)) {
         replacedName_ = std::exchange(temp_.name, std::string());
         return 0;
     }
     if (keepReplaced && !SwapUnsupported(errno))
         return errno;
-    if (renameat(folder, temp_.name.c_str(), folder, origin_.name.c_str()) != 0)
+    if (renameat(TempFolder(), temp_.name.c_str(), folder, origin_.name.c_str()) != 0)
         return errno;
     temp_.name.clear();
     return 0;
@@ -368,7 +382,7 @@ int TAtomicFile::Rename(bool keepReplaced) noexcept {
 // run.
 int TAtomicFile::RewriteInPlace() noexcept {
     const int folder = origin_.folder.Get();
-    const int copies = TempFolder();
+    const int copies = CopyFolder();
     const int file = origin_.file.Get();
     if (std::exchange(origin_.leased, false))
         fcntl(file, F_SETLEASE, F_UNLCK);  // our own writer would break it
@@ -545,16 +559,22 @@ std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& han
                                                   std::set<FileId>& flushed) {
     std::vector<std::string> passedOver;
     std::set<FileId> synced;
-    for (const Handed& file : handed) {
-        const int folder = file.file->origin_.folder.Get();
+    auto flush = [&](int folder) {  // each folder once
         struct stat st {};
+        if (fstat(folder, &st) == 0 && synced.insert({st.st_dev, st.st_ino}).second &&
+            SyncFolder(folder))
+            flushed.insert({st.st_dev, st.st_ino});
+    };
+    for (const Handed& file : handed) {
         if (file.result == TAtomicFile::kPassedOver)
             passedOver.push_back(file.file->origin_.path);
-        if (file.result == 0 && file.file->timeLost_)
+        if (file.result == 0 && file.file->timeLost_) {
             timesNotKept_.push_back(file.file->origin_.path);
-        else if (file.result == 0 && fstat(folder, &st) == 0 &&
-                 synced.insert({st.st_dev, st.st_ino}).second && SyncFolder(folder))
-            flushed.insert({st.st_dev, st.st_ino});
+        } else if (file.result == 0) {
+            flush(file.file->origin_.folder.Get());
+            if (file.file->tempFolder_.Valid())
+                flush(file.file->tempFolder_.Get());  // the replaced file's new name
+        }
     }
     return passedOver;
 }
@@ -573,31 +593,36 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>&
     // The held files and those still being let go share one bound.
     if (HeldCount() + placed.size() + Releasing() > maxHeld_)
         WaitForRelease();
+    const bool lowOnSpace = LowOnSpace(placed);  // while the files have their folders
     for (Handed& file : placed) {
-        TFileOrigin& origin = file.file->origin_;
-        if (file.result != 0 || file.file->inPlace_ || !origin.file.Valid())
+        TAtomicFile& done = *file.file;
+        TFileOrigin& origin = done.origin_;
+        if (file.result != 0 || done.inPlace_ || !origin.file.Valid())
             continue;  // nothing was replaced
         if (std::exchange(origin.leased, false))
             fcntl(origin.file.Get(), F_SETLEASE, F_UNLCK);  // another link may still name it
-        TReplacedFile replaced{std::move(origin.file), {}, {}, origin.facts.st_size, file.device};
+        TReplacedFile replaced{std::move(origin.file), {}, {}, {}, origin.facts.st_size};
+        // Its content may be overwritten once the new content's name is on disk.
         struct stat folder {};
-        const bool reusable = !file.file->replacedName_.empty() &&
-                              fstat(origin.folder.Get(), &folder) == 0 &&
-                              flushed.contains({folder.st_dev, folder.st_ino});
-        if (!file.file->replacedName_.empty()) {
-            replaced.folder = std::move(origin.folder);
-            replaced.name = std::move(file.file->replacedName_);
+        const bool swapped = !done.replacedName_.empty();
+        bool reusable = swapped && fstat(origin.folder.Get(), &folder) == 0 &&
+                        flushed.contains({folder.st_dev, folder.st_ino});
+        if (swapped) {
+            replaced.folder =
+                std::move(done.tempFolder_.Valid() ? done.tempFolder_ : origin.folder);
+            replaced.name = std::move(done.replacedName_);
+            reusable = reusable && FolderFactsOf(replaced.folder.Get(), replaced.where);
         }
         heldBytes_ += replaced.size;
         (reusable ? spares_ : held_).push_back(std::move(replaced));
     }
-    if (HeldCount() >= maxHeld_ || heldBytes_ >= kMostHeldBytes || LowOnSpace(placed))
+    if (HeldCount() >= maxHeld_ || heldBytes_ >= kMostHeldBytes || lowOnSpace)
         Release();
 }
 
-bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
-    struct stat st {};
-    if (spares_.empty() || fstat(folder, &st) != 0)
+bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp, TFileHandle& tempFolder) {
+    TFolderFacts target;
+    if (spares_.empty() || !FolderFactsOf(folder, target))
         return false;
     std::vector<TReplacedFile> failed;
     bool reused = false;
@@ -605,8 +630,10 @@ bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
         TReplacedFile spare = std::move(spares_.back());
         spares_.pop_back();
         heldBytes_ -= spare.size;
-        reused = spare.device == st.st_dev && ReuseAsTemp(spare, folder, st, temp) == 0;
-        if (!reused)
+        reused = SameMount(spare.where, target) && ReuseAsTemp(spare, temp) == 0;
+        if (reused)
+            tempFolder = std::move(spare.folder);
+        else
             failed.push_back(std::move(spare));
     }
     LetGoAway(std::move(failed));

@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -28,11 +29,6 @@ bool NamesFile(int folder, const std::string& name, const struct stat& file) {
     struct stat named {};
     return !name.empty() && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            SameFile(named, file);
-}
-
-bool SameFolder(int folder, const struct stat& other) {
-    struct stat facts {};
-    return fstat(folder, &facts) == 0 && SameFile(facts, other);
 }
 
 bool CarriesAttributeFlags(int fd) {
@@ -93,8 +89,25 @@ bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
 
 }  // namespace
 
-int ReuseAsTemp(TReplacedFile& replaced, int folder, const struct stat& folderFacts,
-                TTempFile& temp) {
+bool FolderFactsOf(int folder, TFolderFacts& facts) {
+    struct statx st {};
+    if (statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) != 0)
+        return false;
+    facts.device = makedev(st.stx_dev_major, st.stx_dev_minor);
+    facts.inode = st.stx_ino;
+    facts.mount = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
+    return true;
+}
+
+bool SameMount(const TFolderFacts& a, const TFolderFacts& b) {
+    if (a.device != b.device)
+        return false;
+    if (a.mount == 0 || b.mount == 0)
+        return a.inode == b.inode;  // without mount numbers, within one folder only
+    return a.mount == b.mount;
+}
+
+int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp) {
     TFileHandle file = ReopenReadWrite(replaced.file.Get());
     if (!file.Valid())
         return errno;
@@ -116,16 +129,8 @@ int ReuseAsTemp(TReplacedFile& replaced, int folder, const struct stat& folderFa
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 || lseek(fd, 0, SEEK_SET) != 0)
         return errno;
     temp.handle = std::move(replaced.file);
-    int error = 0;
-    if (SameFolder(replaced.folder.Get(), folderFacts))
-        temp.name = replaced.name;
-    else
-        error = MoveTempFile(replaced.folder.Get(), replaced.name, folder, temp);
-    if (error != 0)
-        replaced.file = std::move(temp.handle);
-    else
-        replaced.name.clear();
-    return error;
+    temp.name = std::exchange(replaced.name, std::string());
+    return 0;
 }
 
 void LetGo(TReplacedFile& replaced) noexcept {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 
 #include "framework/FileHandle.h"
@@ -19,24 +20,34 @@
 // inode each time), and freeing one can wait for the disk. A crash leaves a
 // kept file as an ordinary leftover temporary file, which TidyTempFiles
 // removes.
+
+// Where a folder is: a rename between two folders works only within one
+// mount.
+struct TFolderFacts {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::uint64_t mount = 0;  // 0 when the system does not tell
+};
+bool FolderFactsOf(int folder, TFolderFacts& facts);
+// Whether a file may be renamed from one folder into the other.
+bool SameMount(const TFolderFacts& a, const TFolderFacts& b);
+
 struct TReplacedFile {
     TFileHandle file;    // onto the replaced content
     TFileHandle folder;  // the folder whose entry `name` names it
+    TFolderFacts where;  // that folder's
     std::string name;    // its temporary name; empty when it has no name left
     off_t size = 0;
-    dev_t device = 0;
 };
 
-// Makes the kept file the new temporary file `temp` in `folder`: open for
+// Makes the kept file the new temporary file `temp`, where it is: open for
 // reading and writing at offset 0, locked, mode 0600, the process's own,
-// without extended attributes, named as a temporary file there (moved when it
-// is elsewhere). Only a file that nobody else has open or links to, that
-// still has its name and carries no attribute flags (append-only, no copy on
-// write, ...) serves: anyone still reading the replaced content keeps it.
-// Returns 0, or an errno value; on failure the caller lets the file go.
-// `folderFacts` is fstat of `folder`.
-int ReuseAsTemp(TReplacedFile& replaced, int folder, const struct stat& folderFacts,
-                TTempFile& temp);
+// without extended attributes. Only a file that nobody else has open or
+// links to, that still has its name and carries no attribute flags
+// (append-only, no copy on write, ...) serves: anyone still reading the
+// replaced content keeps it. Returns 0 (the caller takes its folder), or an
+// errno value; on failure the caller lets the file go.
+int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp);
 
 // Removes the file's name, when that still names the file, and closes it.
 void LetGo(TReplacedFile& replaced) noexcept;

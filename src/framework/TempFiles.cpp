@@ -298,11 +298,14 @@ int CreateTempFile(int folder, TTempFile& temp) {
     }
 }
 
-int MoveTempFile(int fromFolder, const std::string& name, int toFolder, TTempFile& temp) {
+int MoveTempFile(int fromFolder, int toFolder, TTempFile& temp) {
     for (;;) {
-        temp.name = NewTempName();
-        if (renameat2(fromFolder, name.c_str(), toFolder, temp.name.c_str(), RENAME_NOREPLACE) == 0)
+        std::string name = NewTempName();
+        if (renameat2(fromFolder, temp.name.c_str(), toFolder, name.c_str(), RENAME_NOREPLACE) ==
+            0) {
+            temp.name = std::move(name);
             return LockAsCreated(toFolder, temp);
+        }
         if (errno != EEXIST)
             return errno;
     }

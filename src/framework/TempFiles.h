@@ -38,10 +38,11 @@ struct TTempFile {
 // Creates a new, empty, locked temporary file (mode 0600) in the folder.
 int CreateTempFile(int folder, TTempFile& temp);
 
-// Gives the file `temp.handle` (locked by the caller), named `name` in
-// `fromFolder`, a new temporary file's name in `toFolder`, and checks that the
-// name names it there.
-int MoveTempFile(int fromFolder, const std::string& name, int toFolder, TTempFile& temp);
+// Moves the temporary file `temp` (locked) from `fromFolder` into `toFolder`
+// under a new name, and checks that the name names it there. Returns 0, or
+// an errno value with `temp.name` unchanged when the file did not move, or
+// EAGAIN when the new name named another file at once (then name nothing).
+int MoveTempFile(int fromFolder, int toFolder, TTempFile& temp);
 
 // The name under which the temporary file `tempName` holds the finished copy
 // of the file with inode `inode` while that file is overwritten with the

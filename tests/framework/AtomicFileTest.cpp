@@ -513,3 +513,23 @@ TEST(AtomicFileGroup, BatchesStartSmallAndGrowOnlyWhileSyncsAreSlow) {
         EXPECT_EQ(batches, expected.at(disk)) << disk;
     }
 }
+
+// A kept file from another folder carries a rewrite in place as well (a photo
+// with two names): every name sees the new content, nothing stays behind.
+TEST(AtomicFileGroup, KeptFileFromAnotherFolderServesARewriteInPlace) {
+    TempDir dir;
+    TempDir other;
+    WriteFileBytes(dir.File("a.jpg"), "old a");
+    WriteFileBytes(other.File("b.jpg"), "old b");
+    ASSERT_EQ(link(other.File("b.jpg").c_str(), other.File("b-too.jpg").c_str()), 0);
+    {
+        TAtomicFileGroup group;
+        Replace(dir.File("a.jpg"), "new a", &group);
+        group.Flush();
+        Replace(other.File("b.jpg"), "new b", &group);
+        EXPECT_EQ(group.Flush(), std::vector<std::string>{});
+    }
+    EXPECT_EQ(ReadFileBytes(other.File("b-too.jpg")), "new b");
+    EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"});
+    EXPECT_EQ(NamesIn(other.Path()), (std::set<std::string>{"b.jpg", "b-too.jpg"}));
+}
