@@ -52,6 +52,13 @@ std::vector<std::string> ListFolderItems(const std::string& folder) {
 }
 
 std::vector<std::string> ListFolderItems(int handle, const std::string& path) {
+    std::vector<std::string> names;
+    for (FolderEntry& entry : ListFolderEntries(handle, path))
+        names.push_back(std::move(entry.Name));
+    return names;
+}
+
+std::vector<FolderEntry> ListFolderEntries(int handle, const std::string& path) {
     // The open folder itself, reached through the process's own descriptor
     // table rather than any name.
     const std::string at = handle == AT_FDCWD ? path : "/proc/self/fd/" + std::to_string(handle);
@@ -64,8 +71,5 @@ std::vector<std::string> ListFolderItems(int handle, const std::string& path) {
             return a.LeadsToFolder;
         return CompareItemNames(a.Name, b.Name) < 0;
     });
-    std::vector<std::string> names;
-    for (FolderEntry& entry : entries)
-        names.push_back(std::move(entry.Name));
-    return names;
+    return entries;
 }

@@ -1,5 +1,6 @@
 #include "app/StampCli.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -272,17 +273,20 @@ class TFixedFolder : public IStampFolder {
 class TFolderList : public IStampItems {
   public:
     explicit TFolderList(std::string folder) : folder_(std::move(folder)) {}
-    int Count() const override { return static_cast<int>(Names().size()); }
-    std::string FileName(int index) const override { return Names()[index]; }
+    int Count() const override { return static_cast<int>(Entries().size()); }
+    std::string FileName(int index) const override { return Entries()[index].Name; }
+    bool MayBeFolder(int index) const override {
+        return Entries()[index].Type == EntryType::Folder;
+    }
 
   private:
-    const std::vector<std::string>& Names() const {
-        if (!names_)
-            names_ = ListFolderItems(folder_);
-        return *names_;
+    const std::vector<FolderEntry>& Entries() const {
+        if (!entries_)
+            entries_ = ListFolderEntries(AT_FDCWD, folder_);
+        return *entries_;
     }
     std::string folder_;
-    mutable std::optional<std::vector<std::string>> names_;
+    mutable std::optional<std::vector<FolderEntry>> entries_;
 };
 
 // "item 12 of 300" on one line of a terminal, cleared when hidden.

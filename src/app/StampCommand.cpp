@@ -107,12 +107,13 @@ EFCreateError CreateError(const TAtomicFileError& error) {
 // The items of a subfolder: its listing, taken once its lock is held.
 class TListedItems : public IStampItems {
   public:
-    explicit TListedItems(std::vector<std::string> names) : names_(std::move(names)) {}
-    int Count() const override { return static_cast<int>(names_.size()); }
-    std::string FileName(int index) const override { return names_[index]; }
+    explicit TListedItems(std::vector<FolderEntry> entries) : entries_(std::move(entries)) {}
+    int Count() const override { return static_cast<int>(entries_.size()); }
+    std::string FileName(int index) const override { return entries_[index].Name; }
+    bool MayBeFolder(int index) const override { return entries_[index].Type == EntryType::Folder; }
 
   private:
-    std::vector<std::string> names_;
+    std::vector<FolderEntry> entries_;
 };
 
 // Copies the bytes [from, to) of the file `in` to `out` by reading them.
@@ -350,7 +351,8 @@ void TStampCommand::Walk::Subfolders(std::optional<TPhotoFolder>& folder, const 
                                      int count, const std::string& below, int depth) {
     for (int i = 0; i < count && !Stopped(); ++i) {
         std::string name = items.FileName(i);
-        if (!IsPlainName(name) || name.starts_with('.') || topPath_.empty())
+        if (!items.MayBeFolder(i) || !IsPlainName(name) || name.starts_with('.') ||
+            topPath_.empty())
             continue;
         if (!OpenFolder(folder))
             return;
@@ -363,7 +365,7 @@ void TStampCommand::Walk::Subfolders(std::optional<TPhotoFolder>& folder, const 
         }
         if (!Dry() && !LockFolder(*sub))
             return;
-        TListedItems subItems(ListFolderItems(sub->Handle(), sub->Path()));
+        TListedItems subItems(ListFolderEntries(sub->Handle(), sub->Path()));
         std::string path = sub->Path();
         Folder(sub, path, subItems, below + name + "/", depth + 1);
     }

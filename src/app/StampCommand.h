@@ -47,6 +47,9 @@ class IStampItems {
     virtual ~IStampItems() = default;
     virtual int Count() const = 0;
     virtual std::string FileName(int index) const = 0;
+    // False for an item known to be no folder: a run over subfolders opens
+    // the others only.
+    virtual bool MayBeFolder(int /*index*/) const { return true; }
 };
 
 // The progress bar.
