@@ -193,13 +193,15 @@ class TAtomicFile {
 };
 
 // A group of rewrites made durable together: TAtomicFile::Commit(group) hands
-// the written file to the group, which has the disk start on a large one's data while
-// the owner writes the next, and returns at once; Flush makes every handed
-// file's data durable with one sync of each file system they are on (instead
-// of one flush per file, which costs a disk round trip each), then checks and
-// renames them one after the other and flushes each of their folders once. So
-// no file is ever replaced by content that is not on disk, and a crash before
-// the renames leaves every original in place.
+// the written file to the group, which has the disk start on a large one's
+// data while the owner writes the next, and returns at once; Flush makes
+// every handed file's data durable with one sync of each file system they are
+// on (instead of one flush per file, which costs a disk round trip each), then
+// checks and renames them one after the other and flushes each of their
+// folders once. Send does the same in two halves: the sync runs on a helper
+// while the owner writes the next batch, and the renames follow at the next
+// Send or Flush. So no file is ever replaced by content that is not on disk,
+// and a crash before the renames leaves every original in place.
 //
 // The files the renames replaced are held open, and so not yet freed. Where
 // the renames swapped names, a replaced file whose folder's flush succeeded
@@ -213,8 +215,8 @@ class TAtomicFile {
 // them keeps both off the owner's way. The disk space of the held files is
 // free again when they go.
 //
-// Handed files wait, holding their descriptors, until Flush: the owner
-// decides when to flush (PendingCount, PendingBytes, Full); the destructor
+// Handed files wait, holding their descriptors, until Flush or Send: the
+// owner decides when (Due, PendingCount, PendingBytes, Full); the destructor
 // flushes what is left, swallows errors (the files that fail keep their
 // originals) and lets every held file go. Flush throws TAtomicFileError for
 // the first handed file that failed; the others are in place. The group's own

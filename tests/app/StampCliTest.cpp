@@ -563,3 +563,41 @@ TEST(StampCli, VideosKilledWhileBeingDatedStayValidAndTheNextRunFinishes) {
         }
     }
 }
+
+// Killed at any moment of a run over many photos - while batches are synced,
+// swapped into place and their replaced files reused - every photo is its
+// original or its stamped self, byte for byte; the next run finishes the
+// rest and leaves no temporary file behind.
+TEST(StampCli, PhotosKilledAtAnyMomentStayWholeAndTheNextRunFinishes) {
+    TempDir dir;
+    TempDir reference;
+    const std::string original = PlainJpeg() + std::string(30000, '\x55');
+    std::vector<std::string> names;
+    for (int i = 0; i < 400; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "15-06-07_%02d%02d.jpg", i / 60, i % 60);
+        names.push_back(name);
+        WriteFileBytes(reference.File(name), original);
+    }
+    ASSERT_EQ(Stamper(Args({reference.Path()})).exitCode, 0);
+    const QStringList args = Args({dir.Path()});
+    for (int delay : {10, 20, 30, 45, 60, 90, 120}) {
+        for (const std::string& name : names)
+            WriteFileBytes(dir.File(name), original);
+        QProcess process;
+        process.start(QStringLiteral(KADRIMARK_STAMP_EXE), args);
+        ASSERT_TRUE(process.waitForStarted());
+        usleep(static_cast<useconds_t>(delay) * 1000);
+        kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        process.waitForFinished();
+        for (const std::string& name : names) {
+            const std::string bytes = ReadFileBytes(dir.File(name));
+            EXPECT_TRUE(bytes == original || bytes == ReadFileBytes(reference.File(name)))
+                << delay << " " << name;
+        }
+        EXPECT_EQ(Stamper(args).exitCode, 0) << delay;
+        for (const std::string& name : names)
+            ASSERT_EQ(ReadFileBytes(dir.File(name)), ReadFileBytes(reference.File(name))) << delay;
+        EXPECT_EQ(NamesIn(dir.Path()).size(), names.size()) << delay;
+    }
+}
