@@ -159,6 +159,12 @@ bool SwapNames(int fromFolder, const std::string& from, int toFolder, const std:
     return renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_EXCHANGE) == 0;
 }
 
+bool NamesFile(int folder, const std::string& name, const struct stat& file) {
+    struct stat named {};
+    return fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           named.st_dev == file.st_dev && named.st_ino == file.st_ino;
+}
+
 bool SwapUnsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
@@ -364,7 +370,16 @@ int TAtomicFile::PlaceContent(bool grouped) noexcept {
 int TAtomicFile::Rename(bool keepReplaced) noexcept {
     const int folder = origin_.folder.Get();
     if (keepReplaced && SwapNames(TempFolder(), temp_.name, folder, origin_.name)) {
-        replacedName_ = std::exchange(temp_.name, std::string());
+        if (NamesFile(TempFolder(), temp_.name, origin_.facts)) {
+            replacedName_ = std::exchange(temp_.name, std::string());
+            return 0;
+        }
+        // Something else took the file's name between the check and the swap
+        // (a folder, another file): it gets its name back, and the file is
+        // passed over.
+        if (SwapNames(folder, origin_.name, TempFolder(), temp_.name))
+            return kPassedOver;
+        temp_.name.clear();  // names what took the name: not ours to remove
         return 0;
     }
     if (keepReplaced && !SwapUnsupported(errno))
