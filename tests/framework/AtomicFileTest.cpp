@@ -491,7 +491,7 @@ TEST(AtomicFileGroup, ReplacedFileLinkedElsewhereIsNotReused) {
 // batches grow only while a sync costs more than a quarter of their writing.
 TEST(AtomicFileGroup, BatchesStartSmallAndGrowOnlyWhileSyncsAreSlow) {
     const std::map<std::string, std::chrono::milliseconds> disks = {
-        {"fast disk", std::chrono::milliseconds(0)}, {"slow disk", std::chrono::milliseconds(60)}};
+        {"fast disk", std::chrono::milliseconds(0)}, {"slow disk", std::chrono::milliseconds(150)}};
     const std::map<std::string, std::vector<std::size_t>> expected = {
         {"fast disk", std::vector<std::size_t>(7, TAtomicFileGroup::kFirstBatchFiles)},
         {"slow disk", {32, 64, 128}}};
@@ -505,6 +505,7 @@ TEST(AtomicFileGroup, BatchesStartSmallAndGrowOnlyWhileSyncsAreSlow) {
         for (int i = 0; i < 224; ++i) {
             WriteFileBytes(dir.File(std::to_string(i)), "old");
             Replace(dir.File(std::to_string(i)), "new", &group);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // files of some size
             if (group.Due()) {
                 batches.push_back(group.PendingCount());
                 group.Flush();
