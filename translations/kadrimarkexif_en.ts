@@ -556,7 +556,9 @@ the run, is left alone and named on standard error.
                 (with --recursive its path below FOLDER), a tab, the date, a
                 tab, the name scheme; with --undo, the name and the date its
                 header carries; change nothing. The order each folder&apos;s
-                camera-phone names are read in is said on standard error.
+                camera-phone names are read in, and each original an
+                interrupted run left (a run puts it back first), are said
+                on standard error.
                 Control characters (bidirectional ones too), bytes that are
                 not UTF-8 and backslashes in names are written as \t, \n,
                 \\ and \xHH
@@ -585,6 +587,14 @@ standard error when it is a terminal.
     </message>
     <message>
         <source>Videos not given back (time zone): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Original copy left by an interrupted run, for no photo in the folder: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>May be left half-rewritten by an interrupted run (a run puts its original back first if it has not changed since, else leaves it alone): %1; its original: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -603,7 +603,9 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
                 (with --recursive its path below FOLDER), a tab, the date, a
                 tab, the name scheme; with --undo, the name and the date its
                 header carries; change nothing. The order each folder&apos;s
-                camera-phone names are read in is said on standard error.
+                camera-phone names are read in, and each original an
+                interrupted run left (a run puts it back first), are said
+                on standard error.
                 Control characters (bidirectional ones too), bytes that are
                 not UTF-8 and backslashes in names are written as \t, \n,
                 \\ and \xHH
@@ -662,7 +664,9 @@ standard error when it is a terminal.
                 в строке: имя (с --recursive — путь внутри ПАПКИ), табуляция,
                 дата, табуляция, схема имени; с --undo — имя и дата из её
                 заголовка; ничего не менять. Порядок, в котором читаются имена
-                камерофона каждой папки, сообщается в стандартный поток ошибок.
+                камерофона каждой папки, и каждый оригинал, оставленный
+                прерванным запуском (запуск сначала восстановит его),
+                сообщаются в стандартный поток ошибок.
                 Управляющие символы (и двунаправленные тоже), байты не в UTF-8
                 и обратные косые черты в именах пишутся как \t, \n,
                 \\ и \xHH
@@ -692,6 +696,14 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     <message>
         <source>Videos not given back (time zone): %1</source>
         <translation>Видео не возвращено (часовой пояс): %1</translation>
+    </message>
+    <message>
+        <source>Original copy left by an interrupted run, for no photo in the folder: %1</source>
+        <translation>Копия оригинала, оставленная прерванным запуском, без фотографии в папке: %1</translation>
+    </message>
+    <message>
+        <source>May be left half-rewritten by an interrupted run (a run puts its original back first if it has not changed since, else leaves it alone): %1; its original: %2</source>
+        <translation>Может остаться наполовину перезаписанным прерванным запуском (запуск сначала восстановит оригинал, если файл с тех пор не изменился, иначе оставит его как есть): %1; его оригинал: %2</translation>
     </message>
 </context>
 <context>

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <utility>
 
+#include "framework/LeftCopies.h"
 #include "framework/StreamErrors.h"
 #include "framework/TempFiles.h"
 
@@ -149,6 +150,13 @@ bool TPhotoFolder::Lock(const std::function<bool()>& stop, const std::function<v
     }
     Tidy();
     return true;
+}
+
+std::vector<TLeftCopy> TPhotoFolder::FindLeftCopies() const {
+    TFileHandle look(openat(handle_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!look.Valid() || flock(look.Get(), LOCK_SH | LOCK_NB) != 0)
+        return {};
+    return ListLeftCopies(handle_.Get());
 }
 
 bool TPhotoFolder::HasLeftCopy(const struct stat& facts) const {

@@ -46,6 +46,11 @@ class TPhotoFolder {
     // The original copies the lock's tidy could not put back (a cached one
     // named by its whole path).
     const std::vector<TLeftCopy>& LeftCopies() const { return leftCopies_; }
+    // For a look that changes nothing (a dry run): the original copies killed
+    // runs left for the folder, none put back (ListLeftCopies). None while a
+    // run holds the folder, as that run tidies them; the run lock is held
+    // shared during the look, so that no run's tidy starts under it.
+    std::vector<TLeftCopy> FindLeftCopies() const;
     // Whether the photo has an original copy that could not be put back: it
     // is left alone.
     bool HasLeftCopy(const struct stat& facts) const;

@@ -111,7 +111,9 @@ constexpr const char* kUsageTail = QT_TRANSLATE_NOOP(
     "                (with --recursive its path below FOLDER), a tab, the date, a\n"
     "                tab, the name scheme; with --undo, the name and the date its\n"
     "                header carries; change nothing. The order each folder's\n"
-    "                camera-phone names are read in is said on standard error.\n"
+    "                camera-phone names are read in, and each original an\n"
+    "                interrupted run left (a run puts it back first), are said\n"
+    "                on standard error.\n"
     "                Control characters (bidirectional ones too), bytes that are\n"
     "                not UTF-8 and backslashes in names are written as \\t, \\n,\n"
     "                \\\\ and \\xHH\n"
@@ -343,6 +345,8 @@ class TConsoleHost : public IStampHost {
         err_.Flush();
     }
     void OriginalLeft(const std::string& copyPath, const std::string& photoPath) override {
+        if (dryRun_)
+            return OriginalFound(copyPath, photoPath);
         originalsLeft_ = true;
         if (photoPath.empty()) {
             err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
@@ -397,6 +401,25 @@ class TConsoleHost : public IStampHost {
     int VideosInOtherZone() const { return videosInOtherZone_; }
 
   private:
+    // A dry run's word for an original copy it found: a run would first put
+    // it back, or else leave its photo alone.
+    void OriginalFound(const std::string& copyPath, const std::string& photoPath) {
+        if (photoPath.empty()) {
+            err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
+                                              "Original copy left by an interrupted run, for no "
+                                              "photo in the folder: %1"),
+                            {EscapedName(copyPath)}) +
+                       "\n");
+            return;
+        }
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
+                                          "May be left half-rewritten by an interrupted run (a "
+                                          "run puts its original back first if it has not changed "
+                                          "since, else leaves it alone): %1; its original: %2"),
+                        {EscapedName(photoPath), EscapedName(copyPath)}) +
+                   "\n");
+    }
+
     TCheckedOutput& err_;
     bool dryRun_;
     std::string message_;

@@ -187,11 +187,13 @@ class TStampCommand::Walk {
   private:
     bool Dry() const { return report_ != nullptr; }
     bool Stopped() const { return command_.StopRequested(); }
-    // Waits for the folder's run lock and names what a killed run left there.
-    // False when a stop was requested during that wait.
-    bool LockFolder(TPhotoFolder& folder);
+    // A real run waits for the folder's run lock, which tidies the folder;
+    // either run then names the original copies killed runs left there (a
+    // dry run, which puts none back, every one). False when a stop was
+    // requested during that wait.
+    bool EnterFolder(TPhotoFolder& folder);
     // Opens the run's folder, once (a place without a folder path needs
-    // none); a real run then waits for its lock. False as LockFolder.
+    // none), and enters it. False as EnterFolder.
     bool OpenFolder(std::optional<TPhotoFolder>& folder);
     // A real run's start: its folder opened and locked, so that the list is
     // read and the folder tidied under the lock. A place without a folder
@@ -259,11 +261,11 @@ class TStampCommand::Walk {
     int handedButPassed_ = 0;
 };
 
-bool TStampCommand::Walk::LockFolder(TPhotoFolder& folder) {
+bool TStampCommand::Walk::EnterFolder(TPhotoFolder& folder) {
     const std::string& path = folder.Path();
-    if (!folder.Lock([this] { return Stopped(); }, [&] { host_.WaitingForFolder(path); }))
+    if (!Dry() && !folder.Lock([this] { return Stopped(); }, [&] { host_.WaitingForFolder(path); }))
         return false;
-    for (const TLeftCopy& copy : folder.LeftCopies())
+    for (const TLeftCopy& copy : Dry() ? folder.FindLeftCopies() : folder.LeftCopies())
         host_.OriginalLeft(copy.name.starts_with('/') ? copy.name : path + "/" + copy.name,
                            copy.file.empty() ? "" : path + "/" + copy.file);
     return true;
@@ -273,7 +275,7 @@ bool TStampCommand::Walk::OpenFolder(std::optional<TPhotoFolder>& folder) {
     if (folder)
         return true;
     folder.emplace(topPath_);
-    return Dry() || LockFolder(*folder);
+    return EnterFolder(*folder);
 }
 
 bool TStampCommand::Walk::OpenFolderAtStart(std::optional<TPhotoFolder>& folder) {
@@ -363,7 +365,7 @@ void TStampCommand::Walk::Subfolders(std::optional<TPhotoFolder>& folder, const 
             host_.FolderTooDeep(sub->Path());
             continue;
         }
-        if (!Dry() && !LockFolder(*sub))
+        if (!EnterFolder(*sub))
             return;
         TListedItems subItems(ListFolderEntries(sub->Handle(), sub->Path()));
         std::string path = sub->Path();

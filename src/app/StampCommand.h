@@ -74,7 +74,8 @@ class IStampHost {
     virtual void WaitingForFolder(const std::string& path) { (void)path; }
     // An original copy a crashed run left that could not be put back; the
     // photo it belongs to (`photoPath`, "" when no name in the folder is that
-    // file) is left alone and may hold a rewrite cut short.
+    // file) is left alone and may hold a rewrite cut short. A dry run, which
+    // puts nothing back, tells every copy it finds.
     virtual void OriginalLeft(const std::string& copyPath, const std::string& photoPath) {
         (void)copyPath;
         (void)photoPath;

@@ -76,6 +76,18 @@ std::vector<std::uint64_t> VideoTimes(const std::string& path) {
     return values;
 }
 
+// Every file below the folder and its bytes (a link's text), by path.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_symlink())
+            contents[entry.path()] = "-> " + std::filesystem::read_symlink(entry).string();
+        else if (entry.is_regular_file())
+            contents[entry.path()] = ReadFileBytes(entry.path());
+    }
+    return contents;
+}
+
 QStringList Args(std::initializer_list<std::string> args) {
     QStringList list;
     for (const std::string& arg : args)
@@ -274,6 +286,50 @@ TEST(StampCli, OriginalThatCannotBePutBackFailsTheRun) {
                   dir.File("15-06-07_1230.jpg") +
                   "; its original, to copy back over it: " + dir.File(copy) + "\n");
     EXPECT_EQ(ReadFileBytes(dir.File("15-06-07_1230.jpg")), PlainJpeg());
+}
+
+// A dry run puts nothing back, but names each original a killed run left,
+// in the folder or in the user's cache of originals, with the photo it may
+// have left half-rewritten; a copy a live process holds is no leftover.
+TEST(StampCli, DryRunNamesWhatAKilledRunLeftAndChangesNothing) {
+    TempDir dir, cacheHome;
+    const std::string cache = cacheHome.File("kadrimarkexif/originals");
+    std::filesystem::create_directories(cache);
+    const std::string stamped = StampedJpeg(PlainJpeg(), "2007:06:15 12:30:00");
+    auto leftByAKilledRun = [&](const std::string& photo, const std::string& folder) {
+        WriteFileBytes(dir.File(photo), stamped.substr(0, 30) + PlainJpeg().substr(30));
+        struct stat st {};
+        EXPECT_EQ(stat(dir.File(photo).c_str(), &st), 0);
+        const std::string next = ".kadrimark-New" + photo.substr(0, 3) + ".tmp";
+        const std::string copy =
+            OriginalCopyName(".kadrimark-Old" + photo.substr(0, 3) + ".tmp", next, st.st_ino);
+        WriteFileBytes(folder + "/" + copy, PlainJpeg());
+        WriteFileBytes(folder + "/" + next, stamped);
+        return copy;
+    };
+    const std::string inFolder = leftByAKilledRun("15-06-07_1230.jpg", dir.Path());
+    const std::string cached = leftByAKilledRun("16-06-07_1230.jpg", cache);
+    const std::string live = leftByAKilledRun("17-06-07_1230.jpg", dir.Path());
+    TFileHandle folder(open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TFileHandle cacheFolder(open(cache.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_EQ(RecordCachedCopy(cacheFolder.Get(), cached, folder.Get(), dir.Path()), 0);
+    TFileHandle held(open(dir.File(live).c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_EQ(flock(held.Get(), LOCK_EX), 0);
+    const auto before = Contents(dir.Path()), cacheBefore = Contents(cacheHome.Path());
+
+    Result result =
+        StamperAfter("export XDG_CACHE_HOME=" + cacheHome.Path(), Args({"--dry-run", dir.Path()}));
+    auto named = [&](const std::string& photo, const std::string& copy) {
+        return "May be left half-rewritten by an interrupted run (a run puts its original back "
+               "first if it has not changed since, else leaves it alone): " +
+               dir.File(photo) + "; its original: " + copy + "\n";
+    };
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "Camera-phone names read day first in " + dir.Path() + "\n" +
+                              named("15-06-07_1230.jpg", dir.File(inFolder)) +
+                              named("16-06-07_1230.jpg", cache + "/" + cached));
+    EXPECT_EQ(Contents(dir.Path()), before);
+    EXPECT_EQ(Contents(cacheHome.Path()), cacheBefore);
 }
 
 // A name cannot write to the terminal through an error message either.
