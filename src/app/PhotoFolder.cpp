@@ -13,9 +13,7 @@
 #include <mutex>
 #include <utility>
 
-#include "framework/LeftCopies.h"
 #include "framework/StreamErrors.h"
-#include "framework/TempFiles.h"
 
 namespace {
 

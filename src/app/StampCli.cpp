@@ -345,23 +345,29 @@ class TConsoleHost : public IStampHost {
         err_.Flush();
     }
     void OriginalLeft(const std::string& copyPath, const std::string& photoPath) override {
-        if (dryRun_)
-            return OriginalFound(copyPath, photoPath);
-        originalsLeft_ = true;
-        if (photoPath.empty()) {
-            err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
-                                              "Original copy left alone, its photo not stamped "
-                                              "(not the file that was being rewritten, or not "
-                                              "ours to put back): %1"),
-                            {EscapedName(copyPath)}) +
-                       "\n");
-            return;
-        }
-        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
-                                          "Not stamped, may be left half-rewritten by an "
-                                          "interrupted run (it changed since, so it was not put "
-                                          "back): %1; its original, to copy back over it: %2"),
-                        {EscapedName(photoPath), EscapedName(copyPath)}) +
+        originalsLeft_ = originalsLeft_ || !dryRun_;
+        // A dry run's words: a run would first put the copy back, or else
+        // leave its photo alone.
+        const char* alone =
+            dryRun_ ? QT_TRANSLATE_NOOP("StampCli",
+                                        "Original copy left by an interrupted run, for no photo "
+                                        "in the folder: %1")
+                    : QT_TRANSLATE_NOOP("StampCli",
+                                        "Original copy left alone, its photo not stamped (not the "
+                                        "file that was being rewritten, or not ours to put back): "
+                                        "%1");
+        const char* withPhoto =
+            dryRun_ ? QT_TRANSLATE_NOOP("StampCli",
+                                        "May be left half-rewritten by an interrupted run (a run "
+                                        "puts its original back first if it has not changed "
+                                        "since, else leaves it alone): %1; its original: %2")
+                    : QT_TRANSLATE_NOOP("StampCli",
+                                        "Not stamped, may be left half-rewritten by an "
+                                        "interrupted run (it changed since, so it was not put "
+                                        "back): %1; its original, to copy back over it: %2");
+        err_.Write((photoPath.empty()
+                        ? Said(alone, {EscapedName(copyPath)})
+                        : Said(withPhoto, {EscapedName(photoPath), EscapedName(copyPath)})) +
                    "\n");
     }
     void VideoInOtherZone(const std::string& path, std::int64_t shift) override {
@@ -401,25 +407,6 @@ class TConsoleHost : public IStampHost {
     int VideosInOtherZone() const { return videosInOtherZone_; }
 
   private:
-    // A dry run's word for an original copy it found: a run would first put
-    // it back, or else leave its photo alone.
-    void OriginalFound(const std::string& copyPath, const std::string& photoPath) {
-        if (photoPath.empty()) {
-            err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
-                                              "Original copy left by an interrupted run, for no "
-                                              "photo in the folder: %1"),
-                            {EscapedName(copyPath)}) +
-                       "\n");
-            return;
-        }
-        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli",
-                                          "May be left half-rewritten by an interrupted run (a "
-                                          "run puts its original back first if it has not changed "
-                                          "since, else leaves it alone): %1; its original: %2"),
-                        {EscapedName(photoPath), EscapedName(copyPath)}) +
-                   "\n");
-    }
-
     TCheckedOutput& err_;
     bool dryRun_;
     std::string message_;

@@ -121,13 +121,21 @@ std::string NameOfInode(int folder, ino_t inode) {
     return names.empty() ? "" : names.front();
 }
 
-// Opens one of our files that no live process holds (its lock is taken).
-TFileHandle OpenLeftOver(int folder, const std::string& name, struct stat& st) {
+// Opens one of our files that no live process holds (its lock is taken:
+// exclusive to work on it, shared only to look).
+TFileHandle OpenLeftOver(int folder, const std::string& name, struct stat& st, int lock = LOCK_EX) {
     TFileHandle file(openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!file.Valid() || fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+        flock(file.Get(), lock | LOCK_NB) != 0)
         return TFileHandle();
     return file;
+}
+
+// An original copy as a tidy leaves it: shown as `shown`, with the name of
+// its file in `folder`.
+TLeftCopy LeftCopy(std::string shown, const std::string& copyName, int folder) {
+    const ino_t inode = ParseCopyName(copyName).inode;
+    return {std::move(shown), inode, NameOfInode(folder, inode)};
 }
 
 // Reads exactly `size` bytes at `at`; false on a failure or a short file.
@@ -230,6 +238,15 @@ constexpr std::string_view kRecordSuffix = ".where";
 struct TRecordedFolder {
     unsigned long long device = 0, inode = 0;
 };
+
+bool ReadCopyRecord(int cache, const std::string& copyName, TRecordedFolder& folder);
+
+// Whether the cached copy's record names the folder.
+bool RecordedFor(int cache, const std::string& copyName, const struct stat& folder) {
+    TRecordedFolder recorded;
+    return ReadCopyRecord(cache, copyName, recorded) && recorded.device == folder.st_dev &&
+           recorded.inode == folder.st_ino;
+}
 
 bool ReadCopyRecord(int cache, const std::string& copyName, TRecordedFolder& folder) {
     char text[PATH_MAX + 64];
@@ -349,9 +366,8 @@ std::vector<TLeftCopy> TidyTempFiles(int folder) {
         TFileHandle copy = IsCopyName(name) ? OpenLeftOver(folder, name, st) : TFileHandle();
         if (!copy.Valid() || PutCopyBack(folder, folder, name, copy.Get(), st))
             continue;
-        const TCopyName parsed = ParseCopyName(name);
-        kept.insert(parsed.newName);
-        left.push_back({name, parsed.inode, NameOfInode(folder, parsed.inode)});
+        kept.insert(ParseCopyName(name).newName);
+        left.push_back(LeftCopy(name, name, folder));
     }
     RemoveDeadTempFiles(folder, names, kept);
     return left;
@@ -401,8 +417,7 @@ std::vector<TLeftCopy> TidyCachedOriginals(int folder) {
         const TCopyName parsed = ParseCopyName(name);
         TRecordedFolder recorded;
         const bool hasRecord = ReadCopyRecord(cache.Get(), name, recorded);
-        const bool forThisFolder =
-            hasRecord && recorded.device == folderSt.st_dev && recorded.inode == folderSt.st_ino;
+        const bool forThisFolder = hasRecord && RecordedFor(cache.Get(), name, folderSt);
         struct stat st {};
         TFileHandle copy =
             !hasRecord || forThisFolder ? OpenLeftOver(cache.Get(), name, st) : TFileHandle();
@@ -418,7 +433,7 @@ std::vector<TLeftCopy> TidyCachedOriginals(int folder) {
         if (st.st_uid == FileSystemUser() && PutCopyBack(folder, cache.Get(), name, copy.Get(), st))
             continue;
         kept.insert(parsed.newName);
-        left.push_back({path + "/" + name, parsed.inode, NameOfInode(folder, parsed.inode)});
+        left.push_back(LeftCopy(path + "/" + name, name, folder));
     }
     for (const std::string& name : names) {
         if (name.ends_with(kRecordSuffix) &&
@@ -426,5 +441,25 @@ std::vector<TLeftCopy> TidyCachedOriginals(int folder) {
             unlinkat(cache.Get(), name.c_str(), 0);  // its copy went: the file was done
     }
     RemoveDeadTempFiles(cache.Get(), names, kept);
+    return left;
+}
+
+std::vector<TLeftCopy> ListLeftCopies(int folder) {
+    std::vector<TLeftCopy> left;
+    struct stat st {};
+    for (const std::string& name : NamesIn(folder)) {
+        if (IsCopyName(name) && OpenLeftOver(folder, name, st, LOCK_SH).Valid())
+            left.push_back(LeftCopy(name, name, folder));
+    }
+    TFileHandle cache;
+    std::string path;
+    struct stat folderSt {};
+    if (OpenOriginalsCache(false, cache, path) != 0 || fstat(folder, &folderSt) != 0)
+        return left;
+    for (const std::string& name : NamesIn(cache.Get())) {
+        if (IsCopyName(name) && RecordedFor(cache.Get(), name, folderSt) &&
+            OpenLeftOver(cache.Get(), name, st, LOCK_SH).Valid())
+            left.push_back(LeftCopy(path + "/" + name, name, folder));
+    }
     return left;
 }

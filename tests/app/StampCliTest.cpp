@@ -53,6 +53,16 @@ Result Stamper(const QStringList& arguments, const QString& outputFile = {},
 }
 
 // The stamper started by the shell after `setup` (limits, redirections).
+// Starts the stamper and kills it after the given milliseconds.
+void KillStamperAfter(const QStringList& arguments, int milliseconds) {
+    QProcess process;
+    process.start(QStringLiteral(KADRIMARK_STAMP_EXE), arguments);
+    ASSERT_TRUE(process.waitForStarted());
+    usleep(static_cast<useconds_t>(milliseconds) * 1000);
+    kill(static_cast<pid_t>(process.processId()), SIGKILL);
+    process.waitForFinished();
+}
+
 Result StamperAfter(const std::string& setup, const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral("/bin/sh"),
@@ -592,12 +602,7 @@ TEST(StampCli, VideosKilledWhileBeingDatedStayValidAndTheNextRunFinishes) {
     for (int delay : {5, 20, 40, 80, 160}) {
         for (const auto& [name, moment] : moments)
             WriteFileBytes(dir.File(name), blank.bytes);
-        QProcess process;
-        process.start(QStringLiteral(KADRIMARK_STAMP_EXE), args);
-        ASSERT_TRUE(process.waitForStarted());
-        usleep(static_cast<useconds_t>(delay) * 1000);
-        kill(static_cast<pid_t>(process.processId()), SIGKILL);
-        process.waitForFinished();
+        KillStamperAfter(args, delay);
         for (const auto& [name, moment] : moments) {
             std::string bytes = ReadFileBytes(dir.File(name));
             std::vector<std::uint64_t> times = VideoTimes(dir.File(name));
@@ -640,12 +645,7 @@ TEST(StampCli, PhotosKilledAtAnyMomentStayWholeAndTheNextRunFinishes) {
     for (int delay : {10, 20, 30, 45, 60, 90, 120}) {
         for (const std::string& name : names)
             WriteFileBytes(dir.File(name), original);
-        QProcess process;
-        process.start(QStringLiteral(KADRIMARK_STAMP_EXE), args);
-        ASSERT_TRUE(process.waitForStarted());
-        usleep(static_cast<useconds_t>(delay) * 1000);
-        kill(static_cast<pid_t>(process.processId()), SIGKILL);
-        process.waitForFinished();
+        KillStamperAfter(args, delay);
         for (const std::string& name : names) {
             const std::string bytes = ReadFileBytes(dir.File(name));
             EXPECT_TRUE(bytes == original || bytes == ReadFileBytes(reference.File(name)))
