@@ -335,13 +335,9 @@ void TAtomicFile::CopyAttributes() {
 void TAtomicFile::BringTempHome() {
     if (!tempFolder_.Valid())
         return;
-    const int error = MoveTempFile(tempFolder_.Get(), origin_.folder.Get(), temp_);
-    if (error == EAGAIN)
-        temp_.name.clear();  // its new name names another file: nothing of ours to remove
-    if (error == 0 || error == EAGAIN)
-        tempFolder_.Close();
-    if (error != 0)
+    if (int error = MoveTempFile(tempFolder_.Get(), origin_.folder.Get(), temp_))
         throw TAtomicFileError(error, origin_.path);
+    tempFolder_.Close();
 }
 
 timespec TAtomicFile::ModificationTime() const {
@@ -369,25 +365,32 @@ int TAtomicFile::PlaceContent(bool grouped) noexcept {
 
 int TAtomicFile::Rename(bool keepReplaced) noexcept {
     const int folder = origin_.folder.Get();
-    if (keepReplaced && SwapNames(TempFolder(), temp_.name, folder, origin_.name)) {
-        if (NamesFile(TempFolder(), temp_.name, origin_.facts)) {
-            replacedName_ = std::exchange(temp_.name, std::string());
-            return 0;
-        }
-        // Something else took the file's name between the check and the swap
-        // (a folder, another file): it gets its name back, and the file is
-        // passed over.
-        if (SwapNames(folder, origin_.name, TempFolder(), temp_.name))
-            return kPassedOver;
-        temp_.name.clear();  // names what took the name: not ours to remove
-        return 0;
+    if (keepReplaced) {
+        if (SwapNames(TempFolder(), temp_.name, folder, origin_.name))
+            return CheckSwap();
+        if (!SwapUnsupported(errno))
+            return errno;
     }
-    if (keepReplaced && !SwapUnsupported(errno))
-        return errno;
     if (renameat(TempFolder(), temp_.name.c_str(), folder, origin_.name.c_str()) != 0)
         return errno;
     temp_.name.clear();
     return 0;
+}
+
+int TAtomicFile::CheckSwap() noexcept {
+    const int folder = origin_.folder.Get();
+    struct stat content {};
+    if (fstat(Handle(), &content) == 0 && NamesFile(folder, origin_.name, content) &&
+        NamesFile(TempFolder(), temp_.name, origin_.facts)) {
+        replacedName_ = std::exchange(temp_.name, std::string());
+        return 0;
+    }
+    // Something else took a name between the check and the swap (a folder or
+    // another file as the target's, another file as the temporary file's):
+    // the names are swapped back, and the file is passed over.
+    if (!SwapNames(folder, origin_.name, TempFolder(), temp_.name))
+        temp_.name.clear();  // what it names now is not ours to remove
+    return kPassedOver;
 }
 
 // The steps of an in-place rewrite (see the class comment): copy, flushed and
@@ -645,7 +648,7 @@ bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp, TFileHandle& tempFolde
         TReplacedFile spare = std::move(spares_.back());
         spares_.pop_back();
         heldBytes_ -= spare.size;
-        reused = SameMount(spare.where, target) && ReuseAsTemp(spare, temp) == 0;
+        reused = MayServe(spare.where, target) && ReuseAsTemp(spare, temp) == 0;
         if (reused)
             tempFolder = std::move(spare.folder);
         else

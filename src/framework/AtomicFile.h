@@ -175,6 +175,9 @@ class TAtomicFile {
     int PlaceContent(bool grouped) noexcept;
     // Renames the content over the target, or swaps the two.
     int Rename(bool keepReplaced) noexcept;
+    // After a swap: whether each name names what it should; swaps back when
+    // not.
+    int CheckSwap() noexcept;
     int RewriteInPlace() noexcept;
     void Discard() noexcept;
 

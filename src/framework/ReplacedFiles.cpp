@@ -48,13 +48,12 @@ bool OpenedByNoOneElse(int fd) {
 }
 
 // Only the process may read what it writes there, as with a new temporary
-// file: the mode first, so that no moment leaves the file open to others.
+// file: the owner first, so that the file's former owner can change neither
+// its mode nor its flags afterwards.
 int MakeOwn(int fd, const struct stat& st) {
-    if (fchmod(fd, 0600) != 0)
-        return errno;
     if (st.st_uid != geteuid() && fchown(fd, geteuid(), static_cast<gid_t>(-1)) != 0)
         return errno;
-    return 0;
+    return fchmod(fd, 0600) == 0 ? 0 : errno;
 }
 
 int RemoveExtendedAttributes(int fd) {
@@ -83,28 +82,30 @@ TFileHandle ReopenReadWrite(int fd) {
 // without attribute flags.
 bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
     return S_ISREG(st.st_mode) && st.st_nlink == 1 &&
-           NamesFile(replaced.folder.Get(), replaced.name, st) &&
-           !CarriesAttributeFlags(replaced.file.Get());
+           NamesFile(replaced.folder.Get(), replaced.name, st);
 }
 
 }  // namespace
 
 bool FolderFactsOf(int folder, TFolderFacts& facts) {
     struct statx st {};
-    if (statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) != 0)
+    if (statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_UID | STATX_MODE | STATX_MNT_ID, &st) !=
+        0)
         return false;
     facts.device = makedev(st.stx_dev_major, st.stx_dev_minor);
     facts.inode = st.stx_ino;
+    facts.owner = st.stx_uid;
+    facts.mode = st.stx_mode;
     facts.mount = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
     return true;
 }
 
-bool SameMount(const TFolderFacts& a, const TFolderFacts& b) {
-    if (a.device != b.device)
-        return false;
-    if (a.mount == 0 || b.mount == 0)
-        return a.inode == b.inode;  // without mount numbers, within one folder only
-    return a.mount == b.mount;
+bool MayServe(const TFolderFacts& kept, const TFolderFacts& target) {
+    if (kept.device == target.device && kept.inode == target.inode)
+        return true;
+    const bool onlyOurs = kept.owner == geteuid() && (kept.mode & (S_IWGRP | S_IWOTH)) == 0;
+    return onlyOurs && kept.device == target.device && kept.mount != 0 &&
+           kept.mount == target.mount;
 }
 
 int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp) {
@@ -118,11 +119,12 @@ int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp) {
         return errno;
     if (!Untouched(replaced, st))
         return EBUSY;
-    // Made the process's own first, so that nobody can open it from here on;
-    // then nobody may have it open from before either.
+    // Made the process's own first, so that nobody else can open it or set
+    // its flags from here on; then nobody may have it open from before either.
     if (int error = MakeOwn(fd, st))
         return error;
-    if (!OpenedByNoOneElse(fd) || fstat(fd, &st) != 0 || st.st_nlink != 1)
+    if (CarriesAttributeFlags(fd) || !OpenedByNoOneElse(fd) || fstat(fd, &st) != 0 ||
+        st.st_nlink != 1)
         return EBUSY;
     if (int error = RemoveExtendedAttributes(fd))
         return error;

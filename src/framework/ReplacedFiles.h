@@ -21,16 +21,21 @@
 // kept file as an ordinary leftover temporary file, which TidyTempFiles
 // removes.
 
-// Where a folder is: a rename between two folders works only within one
-// mount.
+// What a folder is: where it is, and who may write it.
 struct TFolderFacts {
     dev_t device = 0;
     ino_t inode = 0;
     std::uint64_t mount = 0;  // 0 when the system does not tell
+    uid_t owner = 0;
+    mode_t mode = 0;
 };
 bool FolderFactsOf(int folder, TFolderFacts& facts);
-// Whether a file may be renamed from one folder into the other.
-bool SameMount(const TFolderFacts& a, const TFolderFacts& b);
+// Whether a file kept in the one folder may carry new content for the
+// other: in the same folder; or within one mount (a rename between mounts
+// fails) from a folder only the process may write, so that nobody can put
+// another file under the kept file's name before it is swapped into the
+// target's folder.
+bool MayServe(const TFolderFacts& kept, const TFolderFacts& target);
 
 struct TReplacedFile {
     TFileHandle file;    // onto the replaced content

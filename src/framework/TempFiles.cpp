@@ -316,12 +316,19 @@ int CreateTempFile(int folder, TTempFile& temp) {
 }
 
 int MoveTempFile(int fromFolder, int toFolder, TTempFile& temp) {
+    const std::string self = "/proc/self/fd/" + std::to_string(temp.handle.Get());
+    struct stat ours {};
+    if (fstat(temp.handle.Get(), &ours) != 0)
+        return errno;
     for (;;) {
         std::string name = NewTempName();
-        if (renameat2(fromFolder, temp.name.c_str(), toFolder, name.c_str(), RENAME_NOREPLACE) ==
-            0) {
+        if (linkat(AT_FDCWD, self.c_str(), toFolder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            struct stat named {};
+            if (fstatat(fromFolder, temp.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                SameFile(named, ours))
+                unlinkat(fromFolder, temp.name.c_str(), 0);
             temp.name = std::move(name);
-            return LockAsCreated(toFolder, temp);
+            return 0;
         }
         if (errno != EEXIST)
             return errno;

@@ -38,10 +38,9 @@ struct TTempFile {
 // Creates a new, empty, locked temporary file (mode 0600) in the folder.
 int CreateTempFile(int folder, TTempFile& temp);
 
-// Moves the temporary file `temp` (locked) from `fromFolder` into `toFolder`
-// under a new name, and checks that the name names it there. Returns 0, or
-// an errno value with `temp.name` unchanged when the file did not move, or
-// EAGAIN when the new name named another file at once (then name nothing).
+// Gives the temporary file `temp` (locked) a new name in `toFolder`, made
+// through its descriptor, and removes its name in `fromFolder` when that
+// still names it. Returns 0, or an errno value with `temp.name` unchanged.
 int MoveTempFile(int fromFolder, int toFolder, TTempFile& temp);
 
 // The name under which the temporary file `tempName` holds the finished copy

@@ -15,6 +15,7 @@
 #include <future>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -38,6 +39,13 @@ TFileOrigin OriginOf(const std::string& folder, const std::string& name) {
     EXPECT_EQ(fstat(origin.file.Get(), &origin.facts), 0) << name;
     origin.path = folder + "/" + name;
     return origin;
+}
+
+std::optional<statx_timestamp> BirthOf(const std::string& path) {
+    struct statx st {};
+    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &st) != 0 || (st.stx_mask & STATX_BTIME) == 0)
+        return std::nullopt;
+    return st.stx_btime;
 }
 
 // A rewrite by name, or one handed to the group as a run makes it.
@@ -533,4 +541,40 @@ TEST(AtomicFileGroup, KeptFileFromAnotherFolderServesARewriteInPlace) {
     EXPECT_EQ(ReadFileBytes(other.File("b-too.jpg")), "new b");
     EXPECT_EQ(NamesIn(dir.Path()), std::set<std::string>{"a.jpg"});
     EXPECT_EQ(NamesIn(other.Path()), (std::set<std::string>{"b.jpg", "b-too.jpg"}));
+}
+
+// A kept file serves another folder only from a folder nobody else may
+// write, where nobody can put another file under its name before the swap;
+// within its own folder it always serves.
+TEST(AtomicFileGroup, KeptFilesServeOtherFoldersOnlyFromFoldersNobodyElseWrites) {
+    const std::map<mode_t, bool> reusedFrom = {
+        {0755, true}, {0775, false}, {0777, false}, {01777, false}};
+    for (const auto& [mode, reused] : reusedFrom) {
+        TempDir dir;
+        TempDir other;
+        WriteFileBytes(dir.File("a.jpg"), "old a");
+        WriteFileBytes(dir.File("c.jpg"), "old c");
+        WriteFileBytes(other.File("b.jpg"), "old b");
+        ASSERT_EQ(chmod(dir.Path().c_str(), mode), 0);
+        // A file let go may lend its number to the next new one; its birth
+        // time tells them apart.
+        const std::optional<statx_timestamp> replaced = BirthOf(dir.File("a.jpg"));
+        if (!replaced)
+            GTEST_SKIP() << "no birth times here";
+        TAtomicFileGroup group;
+        Replace(dir.File("a.jpg"), "new a", &group);
+        group.Flush();
+        Replace(other.File("b.jpg"), "new b", &group);
+        group.Flush();
+        const std::optional<statx_timestamp> born = BirthOf(other.File("b.jpg"));
+        EXPECT_EQ(born->tv_sec == replaced->tv_sec && born->tv_nsec == replaced->tv_nsec, reused)
+            << std::oct << mode;
+        const ino_t replacedC = StatOf(dir.File("c.jpg")).st_ino;
+        Replace(dir.File("c.jpg"), "new c", &group);  // a's kept file, or b's own
+        group.Flush();
+        Replace(dir.File("a.jpg"), "newer a", &group);
+        group.Flush();
+        EXPECT_EQ(StatOf(dir.File("a.jpg")).st_ino, replacedC) << std::oct << mode;
+        EXPECT_EQ(ReadFileBytes(other.File("b.jpg")), "new b");
+    }
 }
