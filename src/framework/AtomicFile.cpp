@@ -227,7 +227,7 @@ TAtomicFile::TAtomicFile(TFileOrigin origin) : origin_(std::move(origin)) {
 }
 
 TAtomicFile::TAtomicFile(TFileOrigin origin, TAtomicFileGroup& group) : origin_(std::move(origin)) {
-    reused_ = group.Reuse(origin_.folder.Get(), temp_, tempFolder_);
+    reused_ = group.Reuse(origin_.folder.Get(), temp_);
     if (!reused_)
         Create();
 }
@@ -301,7 +301,6 @@ void TAtomicFile::Commit(TAtomicFileGroup& group) {
     held->origin_ = std::move(origin_);
     held->temp_ = std::move(temp_);
     held->cache_ = std::move(cache_);
-    held->tempFolder_ = std::move(tempFolder_);
     held->newTime_ = newTime_;
     held->reused_ = reused_;
     held->inPlace_ = inPlace_;
@@ -321,7 +320,6 @@ void TAtomicFile::CopyAttributes() {
     const struct stat& st = origin_.facts;
     if (cache_.Valid() || st.st_nlink > 1 || fchown(fd, st.st_uid, st.st_gid) != 0) {
         inPlace_ = true;
-        BringTempHome();
         return;
     }
     if (fchmod(fd, st.st_mode & 07777) != 0)
@@ -330,14 +328,6 @@ void TAtomicFile::CopyAttributes() {
     const timespec times[2] = {st.st_atim, ModificationTime()};
     if (futimens(fd, times) != 0)
         throw TAtomicFileError(errno, origin_.path);
-}
-
-void TAtomicFile::BringTempHome() {
-    if (!tempFolder_.Valid())
-        return;
-    if (int error = MoveTempFile(tempFolder_.Get(), origin_.folder.Get(), temp_))
-        throw TAtomicFileError(error, origin_.path);
-    tempFolder_.Close();
 }
 
 timespec TAtomicFile::ModificationTime() const {
@@ -400,7 +390,7 @@ int TAtomicFile::CheckSwap() noexcept {
 // run.
 int TAtomicFile::RewriteInPlace() noexcept {
     const int folder = origin_.folder.Get();
-    const int copies = CopyFolder();
+    const int copies = TempFolder();
     const int file = origin_.file.Get();
     if (std::exchange(origin_.leased, false))
         fcntl(file, F_SETLEASE, F_UNLCK);  // our own writer would break it
@@ -590,8 +580,6 @@ std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& han
             timesNotKept_.push_back(file.file->origin_.path);
         } else if (file.result == 0) {
             flush(file.file->origin_.folder.Get());
-            if (file.file->tempFolder_.Valid())
-                flush(file.file->tempFolder_.Get());  // the replaced file's new name
         }
     }
     return passedOver;
@@ -626,8 +614,7 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>&
         bool reusable = swapped && fstat(origin.folder.Get(), &folder) == 0 &&
                         flushed.contains({folder.st_dev, folder.st_ino});
         if (swapped) {
-            replaced.folder =
-                std::move(done.tempFolder_.Valid() ? done.tempFolder_ : origin.folder);
+            replaced.folder = std::move(origin.folder);
             replaced.name = std::move(done.replacedName_);
             reusable = reusable && FolderFactsOf(replaced.folder.Get(), replaced.where);
         }
@@ -638,7 +625,7 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>&
         Release();
 }
 
-bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp, TFileHandle& tempFolder) {
+bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
     TFolderFacts target;
     if (spares_.empty() || !FolderFactsOf(folder, target))
         return false;
@@ -648,10 +635,8 @@ bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp, TFileHandle& tempFolde
         TReplacedFile spare = std::move(spares_.back());
         spares_.pop_back();
         heldBytes_ -= spare.size;
-        reused = MayServe(spare.where, target) && ReuseAsTemp(spare, temp) == 0;
-        if (reused)
-            tempFolder = std::move(spare.folder);
-        else
+        reused = MayServe(spare.where, target) && ReuseAsTemp(spare, folder, target, temp) == 0;
+        if (!reused)
             failed.push_back(std::move(spare));
     }
     LetGoAway(std::move(failed));

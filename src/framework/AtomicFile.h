@@ -153,17 +153,8 @@ class TAtomicFile {
     // The temporary file in the user's cache, for a file whose folder takes
     // none (`folderError`); throws when that cannot be either.
     void CreateInCache(int folderError);
-    // The folder of the temporary file: a kept file stays in its own.
-    int TempFolder() const {
-        return cache_.Valid()        ? cache_.Get()
-               : tempFolder_.Valid() ? tempFolder_.Get()
-                                     : CopyFolder();
-    }
-    // The folder of the original's copy for a rewrite in place.
-    int CopyFolder() const { return cache_.Valid() ? cache_.Get() : origin_.folder.Get(); }
-    // Moves a kept temporary file from its folder into the target's, as a
-    // rewrite in place needs (its copy's name refers to it there).
-    void BringTempHome();
+    // The folder of the temporary file and of the original's copy.
+    int TempFolder() const { return cache_.Valid() ? cache_.Get() : origin_.folder.Get(); }
     void CopyAttributes();
     // Data on disk and the content in place. Returns 0, kPassedOver or the
     // error number; on anything but 0 the caller discards.
@@ -183,8 +174,7 @@ class TAtomicFile {
 
     TFileOrigin origin_;
     TTempFile temp_;
-    TFileHandle cache_;       // the user's cache of originals, when the temporary file is there
-    TFileHandle tempFolder_;  // a kept file's folder, when the temporary file is there
+    TFileHandle cache_;  // the user's cache of originals, when the temporary file is there
     // The modification time the content gets: the replaced file's or newTime_.
     timespec ModificationTime() const;
 
@@ -296,9 +286,9 @@ class TAtomicFileGroup {
         unsigned long long device, inode;
         auto operator<=>(const FileId&) const = default;
     };
-    // Makes `temp` a kept replaced file for a rewrite in `folder`
-    // (ReuseAsTemp), and `tempFolder` its folder; false when none serves.
-    bool Reuse(int folder, TTempFile& temp, TFileHandle& tempFolder);
+    // Makes `temp` a kept replaced file in `folder` (ReuseAsTemp); false
+    // when none serves.
+    bool Reuse(int folder, TTempFile& temp);
     struct Handed {
         std::unique_ptr<TAtomicFile> file;
         dev_t device;  // of its new content

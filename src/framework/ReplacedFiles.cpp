@@ -9,6 +9,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -16,10 +17,10 @@
 
 namespace {
 
-// Attribute flags a new temporary file does not carry (append-only,
-// immutable, no copy on write, ...): a kept file with any of them would pass
-// them on to the content it takes.
-constexpr unsigned kAttributeFlags = FS_FL_USER_MODIFIABLE | FS_NOCOW_FL | FS_PROJINHERIT_FL;
+// The attribute flags a new file may carry; a kept file with any other
+// (append-only, no dump, direct access, ...) would pass it on to the content
+// it takes.
+constexpr unsigned kNewFileFlags = FS_EXTENT_FL | FS_HUGE_FILE_FL | FS_INLINE_DATA_FL;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -34,7 +35,7 @@ bool NamesFile(int folder, const std::string& name, const struct stat& file) {
 bool CarriesAttributeFlags(int fd) {
     int flags = 0;
     return ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-           (static_cast<unsigned>(flags) & kAttributeFlags) != 0;
+           (static_cast<unsigned>(flags) & ~kNewFileFlags) != 0;
 }
 
 // A write lease is given only while no one else has the file open. It is
@@ -78,6 +79,35 @@ TFileHandle ReopenReadWrite(int fd) {
     return TFileHandle(open(self.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
+// Drops the file's cached pages, so that whoever still holds some of them (a
+// pipe spliced from the file, a pinned buffer) keeps the replaced content and
+// never sees the new one. Zeroing whole pages drops them, keeps the disk
+// space (freeing it can wait for the disk) and spares reading the old blocks
+// back for the partly written pages; a file system that cannot zero frees
+// it instead.
+int DropPages(int fd, const struct stat& st) {
+    const off_t unit = std::max<off_t>(sysconf(_SC_PAGESIZE), st.st_blksize);
+    const off_t whole = (st.st_size + unit - 1) / unit * unit;
+    if (whole > 0 && fallocate(fd, FALLOC_FL_ZERO_RANGE | FALLOC_FL_KEEP_SIZE, 0, whole) == 0)
+        return 0;
+    return ftruncate(fd, 0) == 0 ? 0 : errno;
+}
+
+// Moves the temporary file into `folder` (see MoveTempFile) and makes sure
+// that the move left it no other name: someone who may write its former
+// folder could have renamed it there meanwhile, and would then reach the new
+// content through that name.
+int MoveHere(int from, int folder, TTempFile& temp) {
+    if (int error = MoveTempFile(from, folder, temp))
+        return error;
+    struct stat st {};
+    if (fstat(temp.handle.Get(), &st) == 0 && st.st_nlink == 1)
+        return 0;
+    if (NamesFile(folder, temp.name, st))
+        unlinkat(folder, temp.name.c_str(), 0);
+    return EBUSY;
+}
+
 // The kept file as the caller found it: a plain file with this one name,
 // without attribute flags.
 bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
@@ -89,26 +119,21 @@ bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
 
 bool FolderFactsOf(int folder, TFolderFacts& facts) {
     struct statx st {};
-    if (statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_UID | STATX_MODE | STATX_MNT_ID, &st) !=
-        0)
+    if (statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) != 0)
         return false;
     facts.device = makedev(st.stx_dev_major, st.stx_dev_minor);
     facts.inode = st.stx_ino;
-    facts.owner = st.stx_uid;
-    facts.mode = st.stx_mode;
     facts.mount = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
     return true;
 }
 
 bool MayServe(const TFolderFacts& kept, const TFolderFacts& target) {
-    if (kept.device == target.device && kept.inode == target.inode)
-        return true;
-    const bool onlyOurs = kept.owner == geteuid() && (kept.mode & (S_IWGRP | S_IWOTH)) == 0;
-    return onlyOurs && kept.device == target.device && kept.mount != 0 &&
-           kept.mount == target.mount;
+    if (kept.device != target.device)
+        return false;
+    return kept.inode == target.inode || (kept.mount != 0 && kept.mount == target.mount);
 }
 
-int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp) {
+int ReuseAsTemp(TReplacedFile& replaced, int folder, const TFolderFacts& target, TTempFile& temp) {
     TFileHandle file = ReopenReadWrite(replaced.file.Get());
     if (!file.Valid())
         return errno;
@@ -126,13 +151,22 @@ int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp) {
     if (CarriesAttributeFlags(fd) || !OpenedByNoOneElse(fd) || fstat(fd, &st) != 0 ||
         st.st_nlink != 1)
         return EBUSY;
+    if (int error = DropPages(fd, st))
+        return error;
     if (int error = RemoveExtendedAttributes(fd))
         return error;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || lseek(fd, 0, SEEK_SET) != 0)
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         return errno;
     temp.handle = std::move(replaced.file);
-    temp.name = std::exchange(replaced.name, std::string());
-    return 0;
+    temp.name = replaced.name;
+    const bool here =
+        replaced.where.device == target.device && replaced.where.inode == target.inode;
+    const int error = here ? 0 : MoveHere(replaced.folder.Get(), folder, temp);
+    if (error != 0)
+        replaced.file = std::move(temp.handle);
+    else
+        replaced.name.clear();
+    return error;
 }
 
 void LetGo(TReplacedFile& replaced) noexcept {

@@ -21,20 +21,16 @@
 // kept file as an ordinary leftover temporary file, which TidyTempFiles
 // removes.
 
-// What a folder is: where it is, and who may write it.
+// Where a folder is.
 struct TFolderFacts {
     dev_t device = 0;
     ino_t inode = 0;
     std::uint64_t mount = 0;  // 0 when the system does not tell
-    uid_t owner = 0;
-    mode_t mode = 0;
 };
 bool FolderFactsOf(int folder, TFolderFacts& facts);
 // Whether a file kept in the one folder may carry new content for the
-// other: in the same folder; or within one mount (a rename between mounts
-// fails) from a folder only the process may write, so that nobody can put
-// another file under the kept file's name before it is swapped into the
-// target's folder.
+// other: in the same folder, or moved there within one mount (a link between
+// mounts fails).
 bool MayServe(const TFolderFacts& kept, const TFolderFacts& target);
 
 struct TReplacedFile {
@@ -45,14 +41,15 @@ struct TReplacedFile {
     off_t size = 0;
 };
 
-// Makes the kept file the new temporary file `temp`, where it is: open for
-// reading and writing at offset 0, locked, mode 0600, the process's own,
-// without extended attributes. Only a file that nobody else has open or
-// links to, that still has its name and carries no attribute flags
-// (append-only, no copy on write, ...) serves: anyone still reading the
-// replaced content keeps it. Returns 0 (the caller takes its folder), or an
-// errno value; on failure the caller lets the file go.
-int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp);
+// Makes the kept file the new, empty temporary file `temp` in `folder`
+// (whose facts are `target`), moved there when it is elsewhere: open for
+// reading and writing, locked, mode 0600, the process's own, without
+// extended attributes. Only a file that nobody else has open or links to,
+// that still has its name and carries no attribute flags but a new file's
+// serves: anyone still reading the replaced content keeps it, and nothing of
+// it reaches the new content. Returns 0, or an errno value; on failure the
+// caller lets the file go.
+int ReuseAsTemp(TReplacedFile& replaced, int folder, const TFolderFacts& target, TTempFile& temp);
 
 // Removes the file's name, when that still names the file, and closes it.
 void LetGo(TReplacedFile& replaced) noexcept;
