@@ -607,16 +607,17 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>&
             continue;  // nothing was replaced
         if (std::exchange(origin.leased, false))
             fcntl(origin.file.Get(), F_SETLEASE, F_UNLCK);  // another link may still name it
-        TReplacedFile replaced{std::move(origin.file), {}, {}, {}, origin.facts.st_size};
+        TReplacedFile replaced{std::move(origin.file), {}, {}, origin.facts.st_size};
         // Its content may be overwritten once the new content's name is on disk.
         struct stat folder {};
         const bool swapped = !done.replacedName_.empty();
-        bool reusable = swapped && fstat(origin.folder.Get(), &folder) == 0 &&
-                        flushed.contains({folder.st_dev, folder.st_ino});
+        const bool reusable = swapped && fstat(origin.folder.Get(), &folder) == 0 &&
+                              flushed.contains({folder.st_dev, folder.st_ino});
         if (swapped) {
             replaced.folder = std::move(origin.folder);
             replaced.name = std::move(done.replacedName_);
-            reusable = reusable && FolderFactsOf(replaced.folder.Get(), replaced.where);
+            replaced.folderDevice = folder.st_dev;
+            replaced.folderInode = folder.st_ino;
         }
         heldBytes_ += replaced.size;
         (reusable ? spares_ : held_).push_back(std::move(replaced));
@@ -626,16 +627,29 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>&
 }
 
 bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
-    TFolderFacts target;
-    if (spares_.empty() || !FolderFactsOf(folder, target))
+    struct stat target {};
+    if (spares_.empty() || fstat(folder, &target) != 0)
         return false;
+    // Kept files serve their own folder only (see ReuseAsTemp); a walk never
+    // comes back to a folder, so those of others go.
     std::vector<TReplacedFile> failed;
+    auto elsewhere = [&](const TReplacedFile& spare) {
+        return spare.folderDevice != target.st_dev || spare.folderInode != target.st_ino;
+    };
+    for (TReplacedFile& spare : spares_) {
+        if (elsewhere(spare)) {
+            heldBytes_ -= spare.size;
+            failed.push_back(std::move(spare));
+        }
+    }
+    std::erase_if(spares_, [](const TReplacedFile& spare) { return !spare.file.Valid(); });
     bool reused = false;
-    while (!reused && !spares_.empty() && failed.size() < kMostReuseFailures) {
+    for (std::size_t tries = 0; !reused && !spares_.empty() && tries < kMostReuseFailures;
+         ++tries) {
         TReplacedFile spare = std::move(spares_.back());
         spares_.pop_back();
         heldBytes_ -= spare.size;
-        reused = MayServe(spare.where, target) && ReuseAsTemp(spare, folder, target, temp) == 0;
+        reused = ReuseAsTemp(spare, temp) == 0;
         if (!reused)
             failed.push_back(std::move(spare));
     }

@@ -93,21 +93,6 @@ int DropPages(int fd, const struct stat& st) {
     return ftruncate(fd, 0) == 0 ? 0 : errno;
 }
 
-// Moves the temporary file into `folder` (see MoveTempFile) and makes sure
-// that the move left it no other name: someone who may write its former
-// folder could have renamed it there meanwhile, and would then reach the new
-// content through that name.
-int MoveHere(int from, int folder, TTempFile& temp) {
-    if (int error = MoveTempFile(from, folder, temp))
-        return error;
-    struct stat st {};
-    if (fstat(temp.handle.Get(), &st) == 0 && st.st_nlink == 1)
-        return 0;
-    if (NamesFile(folder, temp.name, st))
-        unlinkat(folder, temp.name.c_str(), 0);
-    return EBUSY;
-}
-
 // The kept file as the caller found it: a plain file with this one name,
 // without attribute flags.
 bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
@@ -117,23 +102,7 @@ bool Untouched(const TReplacedFile& replaced, const struct stat& st) {
 
 }  // namespace
 
-bool FolderFactsOf(int folder, TFolderFacts& facts) {
-    struct statx st {};
-    if (statx(folder, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) != 0)
-        return false;
-    facts.device = makedev(st.stx_dev_major, st.stx_dev_minor);
-    facts.inode = st.stx_ino;
-    facts.mount = (st.stx_mask & STATX_MNT_ID) != 0 ? st.stx_mnt_id : 0;
-    return true;
-}
-
-bool MayServe(const TFolderFacts& kept, const TFolderFacts& target) {
-    if (kept.device != target.device)
-        return false;
-    return kept.inode == target.inode || (kept.mount != 0 && kept.mount == target.mount);
-}
-
-int ReuseAsTemp(TReplacedFile& replaced, int folder, const TFolderFacts& target, TTempFile& temp) {
+int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp) {
     TFileHandle file = ReopenReadWrite(replaced.file.Get());
     if (!file.Valid())
         return errno;
@@ -144,12 +113,13 @@ int ReuseAsTemp(TReplacedFile& replaced, int folder, const TFolderFacts& target,
         return errno;
     if (!Untouched(replaced, st))
         return EBUSY;
-    // Made the process's own first, so that nobody else can open it or set
-    // its flags from here on; then nobody may have it open from before either.
+    // Made the process's own first, so that nobody else can open it, move it
+    // or set its flags from here on; then it must still have its one name,
+    // and nobody may have it open from before.
     if (int error = MakeOwn(fd, st))
         return error;
-    if (CarriesAttributeFlags(fd) || !OpenedByNoOneElse(fd) || fstat(fd, &st) != 0 ||
-        st.st_nlink != 1)
+    if (fstat(fd, &st) != 0 || !Untouched(replaced, st) || CarriesAttributeFlags(fd) ||
+        !OpenedByNoOneElse(fd))
         return EBUSY;
     if (int error = DropPages(fd, st))
         return error;
@@ -158,15 +128,8 @@ int ReuseAsTemp(TReplacedFile& replaced, int folder, const TFolderFacts& target,
     if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         return errno;
     temp.handle = std::move(replaced.file);
-    temp.name = replaced.name;
-    const bool here =
-        replaced.where.device == target.device && replaced.where.inode == target.inode;
-    const int error = here ? 0 : MoveHere(replaced.folder.Get(), folder, temp);
-    if (error != 0)
-        replaced.file = std::move(temp.handle);
-    else
-        replaced.name.clear();
-    return error;
+    temp.name = std::exchange(replaced.name, std::string());
+    return 0;
 }
 
 void LetGo(TReplacedFile& replaced) noexcept {

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include <cstdint>
 #include <string>
 
 #include "framework/FileHandle.h"
@@ -21,35 +20,26 @@
 // kept file as an ordinary leftover temporary file, which TidyTempFiles
 // removes.
 
-// Where a folder is.
-struct TFolderFacts {
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::uint64_t mount = 0;  // 0 when the system does not tell
-};
-bool FolderFactsOf(int folder, TFolderFacts& facts);
-// Whether a file kept in the one folder may carry new content for the
-// other: in the same folder, or moved there within one mount (a link between
-// mounts fails).
-bool MayServe(const TFolderFacts& kept, const TFolderFacts& target);
-
 struct TReplacedFile {
     TFileHandle file;    // onto the replaced content
     TFileHandle folder;  // the folder whose entry `name` names it
-    TFolderFacts where;  // that folder's
     std::string name;    // its temporary name; empty when it has no name left
     off_t size = 0;
+    dev_t folderDevice = 0;  // where that folder is
+    ino_t folderInode = 0;
 };
 
-// Makes the kept file the new, empty temporary file `temp` in `folder`
-// (whose facts are `target`), moved there when it is elsewhere: open for
-// reading and writing, locked, mode 0600, the process's own, without
-// extended attributes. Only a file that nobody else has open or links to,
-// that still has its name and carries no attribute flags but a new file's
-// serves: anyone still reading the replaced content keeps it, and nothing of
-// it reaches the new content. Returns 0, or an errno value; on failure the
-// caller lets the file go.
-int ReuseAsTemp(TReplacedFile& replaced, int folder, const TFolderFacts& target, TTempFile& temp);
+// Makes the kept file the new, empty temporary file `temp` in its own folder:
+// open for reading and writing, locked, mode 0600, the process's own, without
+// extended attributes or cached pages. It serves its own folder only: someone
+// may hold it in ways no check sees (a path descriptor, a bind mount), and
+// whoever could reach the photo it was can reach only photos of that folder
+// through it. Only a file that nobody else has open or links to, that still
+// has its name and carries no attribute flags but a new file's serves: anyone
+// still reading the replaced content keeps it, and nothing of it reaches the
+// new content. Returns 0, or an errno value; on failure the caller lets the
+// file go.
+int ReuseAsTemp(TReplacedFile& replaced, TTempFile& temp);
 
 // Removes the file's name, when that still names the file, and closes it.
 void LetGo(TReplacedFile& replaced) noexcept;

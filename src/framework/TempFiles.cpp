@@ -315,26 +315,6 @@ int CreateTempFile(int folder, TTempFile& temp) {
     }
 }
 
-int MoveTempFile(int fromFolder, int toFolder, TTempFile& temp) {
-    const std::string self = "/proc/self/fd/" + std::to_string(temp.handle.Get());
-    struct stat ours {};
-    if (fstat(temp.handle.Get(), &ours) != 0)
-        return errno;
-    for (;;) {
-        std::string name = NewTempName();
-        if (linkat(AT_FDCWD, self.c_str(), toFolder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            struct stat named {};
-            if (fstatat(fromFolder, temp.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                SameFile(named, ours))
-                unlinkat(fromFolder, temp.name.c_str(), 0);
-            temp.name = std::move(name);
-            return 0;
-        }
-        if (errno != EEXIST)
-            return errno;
-    }
-}
-
 std::string OriginalCopyName(const std::string& tempName, const std::string& newName, ino_t inode) {
     return tempName.substr(0, tempName.size() - kTempSuffix.size()) + "." +
            newName.substr(kPrefix.size(), kRandomLength) + "." + std::to_string(inode) +

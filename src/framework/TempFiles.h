@@ -38,11 +38,6 @@ struct TTempFile {
 // Creates a new, empty, locked temporary file (mode 0600) in the folder.
 int CreateTempFile(int folder, TTempFile& temp);
 
-// Gives the temporary file `temp` (locked) a new name in `toFolder`, made
-// through its descriptor, and removes its name in `fromFolder` when that
-// still names it. Returns 0, or an errno value with `temp.name` unchanged.
-int MoveTempFile(int fromFolder, int toFolder, TTempFile& temp);
-
 // The name under which the temporary file `tempName` holds the finished copy
 // of the file with inode `inode` while that file is overwritten with the
 // content of the temporary file `newName`.
