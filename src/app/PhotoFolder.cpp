@@ -243,6 +243,14 @@ std::uint8_t TFileHead::Get(int position) const {
     return block_[static_cast<std::size_t>(position - start)];
 }
 
+std::string_view TFileHead::Held(std::int64_t from, std::int64_t to) const {
+    const std::int64_t end = blockStart_ + static_cast<std::int64_t>(block_.size());
+    if (blockStart_ < 0 || from < blockStart_ || to > end || from >= to)
+        return {};
+    return {reinterpret_cast<const char*>(block_.data()) + (from - blockStart_),
+            static_cast<std::size_t>(to - from)};
+}
+
 TPhotoFile::TPhotoFile(std::string path, TFileOrigin origin)
     : path_(std::move(path)),
       origin_(std::move(origin)),

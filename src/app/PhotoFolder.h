@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ByteBuffer.h"
@@ -82,6 +83,10 @@ class TFileHead : public IByteSource {
     int Size() const override { return size_; }
     // Throws EFOpenError when the file cannot be read there.
     std::uint8_t Get(int position) const override;
+    // The bytes [from, to) when the block read last holds them all, so that
+    // a rewrite writes what was checked without reading it again; empty
+    // otherwise.
+    std::string_view Held(std::int64_t from, std::int64_t to) const;
 
   private:
     int fd_;

@@ -549,7 +549,10 @@ bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, o
             file.SetModificationTime({*time, 0});
         TPhotoStream out(file.Handle(), path);
         out.Write(start);
-        CopyRange(in, from, to, out, path);
+        if (std::string_view held = photo.Head().Held(from, to); !held.empty())
+            out.Write(held.data(), static_cast<std::int32_t>(held.size()));
+        else
+            CopyRange(in, from, to, out, path);
         out.Write(end);
         file.Commit(*group_);
         return true;
