@@ -267,7 +267,7 @@ class TAtomicFileGroup {
     // whose sync took more than a quarter of the time its files took to be
     // written, so that a slow disk is not waited for too often.
     bool Due() const;
-    static constexpr std::size_t kFirstBatchFiles = 32;
+    static constexpr std::size_t kFirstBatchFiles = 16;
     static constexpr std::size_t kMostBatchFiles = 1024;
     static constexpr long long kMostBatchBytes = 256LL << 20;
 

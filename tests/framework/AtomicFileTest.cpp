@@ -540,8 +540,8 @@ TEST(AtomicFileGroup, BatchesStartSmallAndGrowOnlyWhileSyncsAreSlow) {
     const std::map<std::string, std::chrono::milliseconds> disks = {
         {"fast disk", std::chrono::milliseconds(0)}, {"slow disk", std::chrono::milliseconds(150)}};
     const std::map<std::string, std::vector<std::size_t>> expected = {
-        {"fast disk", std::vector<std::size_t>(7, TAtomicFileGroup::kFirstBatchFiles)},
-        {"slow disk", {32, 64, 128}}};
+        {"fast disk", std::vector<std::size_t>(15, TAtomicFileGroup::kFirstBatchFiles)},
+        {"slow disk", {16, 32, 64, 128}}};
     for (const auto& [disk, wait] : disks) {
         TempDir dir;
         TAtomicFileGroup group([wait](int) {
@@ -549,7 +549,7 @@ TEST(AtomicFileGroup, BatchesStartSmallAndGrowOnlyWhileSyncsAreSlow) {
             return 0;
         });
         std::vector<std::size_t> batches;
-        for (int i = 0; i < 224; ++i) {
+        for (int i = 0; i < 240; ++i) {
             WriteFileBytes(dir.File(std::to_string(i)), "old");
             Replace(dir.File(std::to_string(i)), "new", &group);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));  // files of some size
