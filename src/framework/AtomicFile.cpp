@@ -17,6 +17,7 @@
 #include <cstring>
 #include <future>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -157,12 +158,6 @@ bool SyncFolder(int folder) {
 // keeps that, where the file system can.
 bool SwapNames(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
     return renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_EXCHANGE) == 0;
-}
-
-bool NamesFile(int folder, const std::string& name, const struct stat& file) {
-    struct stat named {};
-    return fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           named.st_dev == file.st_dev && named.st_ino == file.st_ino;
 }
 
 bool SwapUnsupported(int error) {
@@ -515,7 +510,7 @@ void TAtomicFileGroup::Queue(std::unique_ptr<TAtomicFile> file) {
         targets_.insert({file->origin_.facts.st_dev, file->origin_.facts.st_ino});
     if (handed_.empty())
         batchStart_ = std::chrono::steady_clock::now();
-    handed_.push_back({std::move(file), st.st_dev});
+    handed_.push_back({std::move(file), st.st_dev, 0, std::nullopt});
 }
 
 void TAtomicFileGroup::SyncAll(std::vector<Handed>& handed) {
@@ -563,24 +558,26 @@ std::chrono::steady_clock::duration TAtomicFileGroup::WaitForSync() {
     return std::chrono::steady_clock::now() - start;
 }
 
-std::vector<std::string> TAtomicFileGroup::Finish(const std::vector<Handed>& handed,
-                                                  std::set<FileId>& flushed) {
+std::vector<std::string> TAtomicFileGroup::Finish(std::vector<Handed>& handed) {
     std::vector<std::string> passedOver;
-    std::set<FileId> synced;
-    auto flush = [&](int folder) {  // each folder once
-        struct stat st {};
-        if (fstat(folder, &st) == 0 && synced.insert({st.st_dev, st.st_ino}).second &&
-            SyncFolder(folder))
-            flushed.insert({st.st_dev, st.st_ino});
-    };
-    for (const Handed& file : handed) {
+    std::map<FileId, bool> synced;  // whether each folder's flush succeeded
+    for (Handed& file : handed) {
         if (file.result == TAtomicFile::kPassedOver)
             passedOver.push_back(file.file->origin_.path);
         if (file.result == 0 && file.file->timeLost_) {
             timesNotKept_.push_back(file.file->origin_.path);
-        } else if (file.result == 0) {
-            flush(file.file->origin_.folder.Get());
+            continue;
         }
+        const int folder = file.file->origin_.folder.Get();
+        struct stat st {};
+        if (file.result != 0 || fstat(folder, &st) != 0)
+            continue;
+        const FileId id{st.st_dev, st.st_ino};
+        auto [at, first] = synced.try_emplace(id, false);
+        if (first)
+            at->second = SyncFolder(folder);
+        if (at->second)
+            file.flushedFolder = id;
     }
     return passedOver;
 }
@@ -595,7 +592,7 @@ std::size_t TAtomicFileGroup::Releasing() {
     return releasing_.size() + busy_;
 }
 
-void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>& flushed) {
+void TAtomicFileGroup::Hold(std::vector<Handed>& placed) {
     // The held files and those still being let go share one bound.
     if (HeldCount() + placed.size() + Releasing() > maxHeld_)
         WaitForRelease();
@@ -609,15 +606,15 @@ void TAtomicFileGroup::Hold(std::vector<Handed>& placed, const std::set<FileId>&
             fcntl(origin.file.Get(), F_SETLEASE, F_UNLCK);  // another link may still name it
         TReplacedFile replaced{std::move(origin.file), {}, {}, origin.facts.st_size};
         // Its content may be overwritten once the new content's name is on disk.
-        struct stat folder {};
         const bool swapped = !done.replacedName_.empty();
-        const bool reusable = swapped && fstat(origin.folder.Get(), &folder) == 0 &&
-                              flushed.contains({folder.st_dev, folder.st_ino});
+        const bool reusable = swapped && file.flushedFolder.has_value();
         if (swapped) {
             replaced.folder = std::move(origin.folder);
             replaced.name = std::move(done.replacedName_);
-            replaced.folderDevice = folder.st_dev;
-            replaced.folderInode = folder.st_ino;
+        }
+        if (reusable) {
+            replaced.folderDevice = static_cast<dev_t>(file.flushedFolder->device);
+            replaced.folderInode = static_cast<ino_t>(file.flushedFolder->inode);
         }
         heldBytes_ += replaced.size;
         (reusable ? spares_ : held_).push_back(std::move(replaced));
@@ -632,17 +629,14 @@ bool TAtomicFileGroup::Reuse(int folder, TTempFile& temp) {
         return false;
     // Kept files serve their own folder only (see ReuseAsTemp); a walk never
     // comes back to a folder, so those of others go.
-    std::vector<TReplacedFile> failed;
-    auto elsewhere = [&](const TReplacedFile& spare) {
+    const auto here = std::stable_partition(spares_.begin(), spares_.end(), [&](const auto& spare) {
         return spare.folderDevice != target.st_dev || spare.folderInode != target.st_ino;
-    };
-    for (TReplacedFile& spare : spares_) {
-        if (elsewhere(spare)) {
-            heldBytes_ -= spare.size;
-            failed.push_back(std::move(spare));
-        }
-    }
-    std::erase_if(spares_, [](const TReplacedFile& spare) { return !spare.file.Valid(); });
+    });
+    std::vector<TReplacedFile> failed(std::make_move_iterator(spares_.begin()),
+                                      std::make_move_iterator(here));
+    spares_.erase(spares_.begin(), here);
+    for (const TReplacedFile& spare : failed)
+        heldBytes_ -= spare.size;
     bool reused = false;
     for (std::size_t tries = 0; !reused && !spares_.empty() && tries < kMostReuseFailures;
          ++tries) {
@@ -771,9 +765,8 @@ std::vector<std::string> TAtomicFileGroup::Place(std::vector<Handed>& handed) {
         if (file.result != 0)
             file.file->Discard();
     }
-    std::set<FileId> flushed;
-    std::vector<std::string> passedOver = Finish(handed, flushed);
-    Hold(handed, flushed);
+    std::vector<std::string> passedOver = Finish(handed);
+    Hold(handed);
     auto failed = std::find_if(handed.begin(), handed.end(),
                                [](const Handed& file) { return file.result > 0; });
     if (failed != handed.end())

@@ -293,6 +293,7 @@ class TAtomicFileGroup {
         std::unique_ptr<TAtomicFile> file;
         dev_t device;  // of its new content
         int result = 0;
+        std::optional<FileId> flushedFolder;  // its folder, once put in place and flushed
     };
     void Queue(std::unique_ptr<TAtomicFile> file);
     // Syncs each file system the handed files are on; a failed sync fails
@@ -308,14 +309,13 @@ class TAtomicFileGroup {
     // Puts synced files in place (or discards those whose sync failed) and
     // keeps what they replaced; throws for the first failure.
     std::vector<std::string> Place(std::vector<Handed>& handed);
-    // Flushes the folders of the files put in place, each once, and gathers
-    // what the owner is told; `flushed` gets the folders whose flush
-    // succeeded.
-    std::vector<std::string> Finish(const std::vector<Handed>& handed, std::set<FileId>& flushed);
-    // Keeps the files the placed ones replaced (those swapped into a flushed
+    // Flushes the folders of the files put in place, each once (noting it
+    // in flushedFolder), and gathers what the owner is told.
+    std::vector<std::string> Finish(std::vector<Handed>& handed);
+    // Keeps the files the placed ones replaced (those swapped in a flushed
     // folder for reuse), letting the held ones go when they reach their
     // bounds.
-    void Hold(std::vector<Handed>& placed, const std::set<FileId>& flushed);
+    void Hold(std::vector<Handed>& placed);
     std::size_t HeldCount() const { return held_.size() + spares_.size(); }
     // Whether a file system the placed files are on has less than
     // kLeastFreeBytes left.

@@ -22,16 +22,6 @@ namespace {
 // it takes.
 constexpr unsigned kNewFileFlags = FS_EXTENT_FL | FS_HUGE_FILE_FL | FS_INLINE_DATA_FL;
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool NamesFile(int folder, const std::string& name, const struct stat& file) {
-    struct stat named {};
-    return !name.empty() && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           SameFile(named, file);
-}
-
 bool CarriesAttributeFlags(int fd) {
     int flags = 0;
     return ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&

@@ -49,14 +49,10 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // Takes the lock, then makes sure the name still names the file locked: a
 // tidying run may have removed it between the creation and the lock.
 int LockAsCreated(int folder, const TTempFile& temp) {
-    struct stat ours {
-    }, named{};
+    struct stat ours {};
     if (flock(temp.handle.Get(), LOCK_EX) != 0 || fstat(temp.handle.Get(), &ours) != 0)
         return errno;
-    if (fstatat(folder, temp.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !SameFile(ours, named))
-        return EAGAIN;
-    return 0;
+    return NamesFile(folder, temp.name, ours) ? 0 : EAGAIN;
 }
 
 // What the name of an original copy tells: its file's inode and the name of
@@ -241,11 +237,14 @@ struct TRecordedFolder {
 
 bool ReadCopyRecord(int cache, const std::string& copyName, TRecordedFolder& folder);
 
+bool IsFolder(const TRecordedFolder& recorded, const struct stat& folder) {
+    return recorded.device == folder.st_dev && recorded.inode == folder.st_ino;
+}
+
 // Whether the cached copy's record names the folder.
 bool RecordedFor(int cache, const std::string& copyName, const struct stat& folder) {
     TRecordedFolder recorded;
-    return ReadCopyRecord(cache, copyName, recorded) && recorded.device == folder.st_dev &&
-           recorded.inode == folder.st_ino;
+    return ReadCopyRecord(cache, copyName, recorded) && IsFolder(recorded, folder);
 }
 
 bool ReadCopyRecord(int cache, const std::string& copyName, TRecordedFolder& folder) {
@@ -296,6 +295,12 @@ int MakeFolders(const std::string& path) {
 }
 
 }  // namespace
+
+bool NamesFile(int folder, const std::string& name, const struct stat& file) {
+    struct stat named {};
+    return !name.empty() && fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(named, file);
+}
 
 int CreateTempFile(int folder, TTempFile& temp) {
     for (;;) {
@@ -404,7 +409,7 @@ std::vector<TLeftCopy> TidyCachedOriginals(int folder) {
         const TCopyName parsed = ParseCopyName(name);
         TRecordedFolder recorded;
         const bool hasRecord = ReadCopyRecord(cache.Get(), name, recorded);
-        const bool forThisFolder = hasRecord && RecordedFor(cache.Get(), name, folderSt);
+        const bool forThisFolder = hasRecord && IsFolder(recorded, folderSt);
         struct stat st {};
         TFileHandle copy =
             !hasRecord || forThisFolder ? OpenLeftOver(cache.Get(), name, st) : TFileHandle();

@@ -38,6 +38,10 @@ struct TTempFile {
 // Creates a new, empty, locked temporary file (mode 0600) in the folder.
 int CreateTempFile(int folder, TTempFile& temp);
 
+// Whether the entry `name` of the folder (never followed) is the file with
+// these facts (device and inode).
+bool NamesFile(int folder, const std::string& name, const struct stat& file);
+
 // The name under which the temporary file `tempName` holds the finished copy
 // of the file with inode `inode` while that file is overwritten with the
 // content of the temporary file `newName`.
