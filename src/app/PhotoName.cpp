@@ -252,6 +252,13 @@ bool InForce(const TScheme& scheme, const TNameSchemes& schemes) {
     return scheme.byDefault || schemes.all;
 }
 
+// Whether the user's pattern has the name, a name of the kind, in its form:
+// the table then has no say in it.
+bool OwnPatternHas(const std::string& name, const TNameSchemes& schemes, TNameKind kind,
+                   TNameFields& fields) {
+    return schemes.own && MatchOwn(*schemes.own, name, fields, kind) != std::string::npos;
+}
+
 }  // namespace
 
 std::string DateText(const TShotTime& shot) {
@@ -297,13 +304,19 @@ bool IsVideoName(const std::string& name) {
 
 TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
                            const TNameSchemes& schemes, TNameKind kind) {
+    TNameFields fields;
+    if (OwnPatternHas(name, schemes, kind, fields)) {
+        static constexpr TScheme kOwn{"", "", "", L, N};
+        TNameReading reading = Moment(kOwn, fields, file.modified, schemes.now);
+        reading.scheme = "pattern " + schemes.own->Text();
+        return reading;
+    }
     std::optional<TNameReading> first;
     auto consider = [&](TNameReading reading) {
         if (!first || (!first->shot && reading.shot))
             first = std::move(reading);
         return first->shot.has_value();
     };
-    TNameFields fields;
     for (std::size_t row = 0; row < kSchemes.size(); ++row) {
         const TScheme& scheme = kSchemes[row];
         if (!InForce(scheme, schemes) || MatchScheme(row, name, fields, kind) == std::string::npos)
@@ -311,12 +324,6 @@ TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
         if (consider(scheme.folderOrder ? InFolderOrder(scheme, fields, file, schemes.now)
                                         : Moment(scheme, fields, file.modified, schemes.now)))
             return *first;
-    }
-    if (schemes.own && MatchOwn(*schemes.own, name, fields, kind) != std::string::npos) {
-        static constexpr TScheme kOwn{"", "", "", L, N};
-        TNameReading reading = Moment(kOwn, fields, file.modified, schemes.now);
-        reading.scheme = "pattern " + schemes.own->Text();
-        consider(std::move(reading));
     }
     return first.value_or(TNameReading{});
 }
@@ -330,7 +337,9 @@ std::optional<TDayOrder> FolderDayOrder(const std::vector<std::string>& names,
     bool any = false, onlyDayFirst = false, onlyMonthFirst = false;
     TNameFields fields;
     for (const std::string& name : names) {
-        if (MatchScheme(0, name, fields) == std::string::npos)
+        if (OwnPatternHas(name, schemes, TNameKind::Photo, fields) ||
+            OwnPatternHas(name, schemes, TNameKind::Video, fields) ||
+            MatchScheme(0, name, fields) == std::string::npos)
             continue;
         any = true;
         bool dayFirst = CalendarShot(fields, schemes.now).has_value();

@@ -53,8 +53,10 @@ const char* NamePassText(TNamePass pass);
 // The schemes in force and the moment they are read at (by default, the
 // moment the object was made).
 struct TNameSchemes {
-    bool all = false;                 // every scheme of the table
-    std::optional<TNamePattern> own;  // the user's pattern, tried after the table
+    bool all = false;  // every scheme of the table
+    // The user's pattern. It comes first: a name of its form is read by it
+    // alone (dated or passed over), the table reads the others.
+    std::optional<TNamePattern> own;
     std::time_t now = std::time(nullptr);
 };
 
@@ -84,9 +86,10 @@ struct TNameReading {
     TNamePass pass = TNamePass::NoSuchMoment;  // when !shot
 };
 
-// Reads a file name (the last component of its path). The first scheme in
-// force that dates it wins; when none does, the first whose form it has
-// says why.
+// Reads a file name (the last component of its path). A name of the user's
+// pattern's form is the pattern's; of the others, the first scheme in force
+// that dates it wins, and when none does, the first whose form it has says
+// why.
 TNameReading ReadPhotoName(const std::string& name, const TNameContext& file,
                            const TNameSchemes& schemes, TNameKind kind = TNameKind::Photo);
 
@@ -95,7 +98,8 @@ bool HasSchemeForm(const std::string& name, const TNameSchemes& schemes,
                    TNameKind kind = TNameKind::Photo);
 
 // The order of a folder's camera-phone names (see TDayOrder), given all the
-// names of the folder; nullopt when it holds none.
+// names of the folder; nullopt when it holds none. Names the user's pattern
+// reads are not camera-phone names.
 std::optional<TDayOrder> FolderDayOrder(const std::vector<std::string>& names,
                                         const TNameSchemes& schemes);
 

@@ -235,7 +235,7 @@ TEST(PhotoName, WhatsAppTakesTheFileTimeOfThatDayElseNoon) {
               "2024:06:15 09:00:00");
 }
 
-TEST(PhotoName, OwnPatternIsReadAfterAnyLettersAndAfterTheTable) {
+TEST(PhotoName, OwnPatternIsReadAfterAnyLetters) {
     TNameSchemes schemes = Schemes(false);
     std::string error;
     TNamePattern pattern;

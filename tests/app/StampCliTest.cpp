@@ -436,6 +436,52 @@ TEST(StampCli, TreeOfTodaysPhotosIsPreviewedStampedAndGivenBack) {
         EXPECT_EQ(ReadFileBytes(dir.File(name)), bytes) << name;
 }
 
+// The user's pattern comes before the built-in schemes: a name of its form
+// is read by it alone - dated as it says, or passed over - and the dry run
+// names it; the schemes read the other names, and the folder's day or month
+// order is taken from those only.
+TEST(StampCli, OwnPatternComesBeforeTheSchemes) {
+    const struct {
+        const char* pattern;
+        std::vector<std::string> names;
+        std::string listed;
+        const char* order;                // the folder's camera-phone order, or ""
+        std::vector<std::string> passed;  // named as passed over (no such date)
+    } cases[] = {
+        {"%Y%d%m_%H%M%S",
+         {"20191207_101112.jpg", "20190113_101112.jpg", "IMG_20190723_184512.jpg"},
+         "20191207_101112.jpg\t2019:07:12 10:11:12\tpattern %Y%d%m_%H%M%S\n"
+         "IMG_20190723_184512.jpg\t2019:07:23 18:45:12\tAndroid cameras\n",
+         "",
+         {"20190113_101112.jpg"}},
+        {"%m-%d-%y_%H%M",
+         {"03-04-07_1200.jpg", "13-04-07_1200.JPG", "08-21-07_1547"},
+         "03-04-07_1200.jpg\t2007:03:04 12:00:00\tpattern %m-%d-%y_%H%M\n"
+         "08-21-07_1547\t2007:08:21 15:47:00\tcamera phones\n",
+         "month first",
+         {"13-04-07_1200.JPG"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        for (const std::string& name : c.names)
+            WriteFileBytes(dir.File(name), PlainJpeg());
+        std::string err = *c.order ? "Camera-phone names read " + std::string(c.order) + " in " +
+                                         dir.Path() + "\n"
+                                   : "";
+        for (const std::string& name : c.passed)
+            err += "Passed over (no such date or time): " + dir.File(name) + "\n";
+        const QStringList options = Args({"--all-names", "--pattern", c.pattern, dir.Path()});
+        Result preview = Stamper(QStringList{"--dry-run"} + options, {}, "UTC");
+        EXPECT_EQ(preview.out, c.listed) << c.pattern;
+        EXPECT_EQ(preview.err, err) << c.pattern;
+        Result stamp = Stamper(options, {}, "UTC");
+        EXPECT_EQ(stamp.out, "EXIF Info добавлено в: 2 файлов\n") << c.pattern;
+        EXPECT_EQ(ReadFileBytes(dir.File(c.names[0])).substr(50, 19),
+                  c.listed.substr(c.listed.find('\t') + 1, 19))
+            << c.pattern;
+    }
+}
+
 // Another mounted file system, or another mount of this one, below the
 // folder is no subfolder of it.
 TEST(StampCli, RecursiveRunStaysOnTheFoldersMount) {
