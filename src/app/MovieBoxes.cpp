@@ -237,8 +237,9 @@ bool ReadMovieTimes(int fd, std::int64_t size, TMovieTimes& times) {
     int movies = 0;
     return WalkBoxes(reader, 0, size,
                      [&](const TBox& box) {
-                         if (boxes++ == 0)
-                             return box.type == kFtyp && HasDatedBrand(reader, box);
+                         const bool first = boxes++ == 0;
+                         if (box.type == kFtyp)
+                             return first && HasDatedBrand(reader, box);
                          return box.type != kMoov ||
                                 (++movies == 1 && ReadMovie(reader, box, times));
                      }) &&

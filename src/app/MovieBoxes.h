@@ -14,7 +14,8 @@
 //   contents
 //
 // The boxes read, and the fields read in them:
-//   ftyp  major brand (4), minor version (4), compatible brands (4 each)
+//   ftyp  major brand (4), minor version (4), compatible brands (4 each);
+//         the first box when there is one (old QuickTime movies have none)
 //   moov  container: mvhd, and any number of trak
 //   trak  container: tkhd, and mdia (container: mdhd)
 //   mvhd, tkhd, mdhd  version (1), flags (3), then
@@ -52,8 +53,10 @@ std::int64_t UnixTimeFromMovie(std::uint64_t movieSeconds);
 // used), the file being `size` bytes long. True when the file is a movie this
 // program dates; false, with `times` unspecified, when it is not or is
 // malformed:
-//  - the first box is not an ftyp naming, as major or compatible brand,
-//    "isom", "qt  ", "M4V " or one beginning "mp4", "3gp" or "3g2";
+//  - an ftyp is not the first box, or does not name, as major or compatible
+//    brand, "isom", "qt  ", "M4V " or one beginning "mp4", "3gp" or "3g2"
+//    (a file without any ftyp is an old QuickTime movie, which starts with
+//    its moov, mdat, wide or free box, and is read as one);
 //  - a box is shorter than its header or runs past the box holding it (past
 //    the end of the file at the top level), or the file ends inside a header;
 //  - there is not exactly one moov, in it exactly one mvhd, and in each trak

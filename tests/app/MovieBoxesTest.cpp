@@ -89,6 +89,8 @@ TEST(ReadMovieTimes, FindsEveryTimeFieldInEachLayout) {
         {"M4V", {.majorBrand = "M4V ", .compatibleBrands = "M4A "}},
         {"compatible brand only", {.majorBrand = "mmp4", .compatibleBrands = "abcdmp42"}},
         {"times set", {.version = 1, .time = 0x1234567890}},
+        {"old QuickTime, no ftyp", {.moovFirst = false, .ftyp = false}},
+        {"old QuickTime, moov first", {.version = 1, .tracks = 2, .ftyp = false}},
     };
     for (const auto& c : cases) {
         MoviePiece movie = MakeMovie(c.layout);
@@ -114,6 +116,8 @@ TEST(ReadMovieTimes, PassesOverWhatIsNoDatedMovieOrMalformed) {
         {"photo brand", MakeMovie({.majorBrand = "heic", .compatibleBrands = "mif1heic"})},
         {"audio brand", MakeMovie({.majorBrand = "M4A ", .compatibleBrands = "M4A "})},
         {"ftyp not first", Mdat() + Ftyp() + moov},
+        {"no ftyp, no moov", MovieBox("wide", {}) + Mdat()},
+        {"no ftyp, no boxes", RawPiece(std::string("\xFF\xD8\xFF\xE0\0\x10JFIF", 10)) + moov},
         {"ftyp too short", MovieBox("ftyp", {RawPiece("isom")}) + moov + Mdat()},
         {"empty file", {}},
         {"no moov", Ftyp() + Mdat()},
@@ -146,16 +150,19 @@ TEST(ReadMovieTimes, PassesOverWhatIsNoDatedMovieOrMalformed) {
         EXPECT_FALSE(MemoryMovie(c.movie.bytes).IsMovie()) << c.name;
 }
 
-// Cut anywhere but between whole boxes, a video is passed over; cut right
-// after a complete moov it still holds together.
+// Cut anywhere but between whole boxes, a video (with its ftyp or, an old
+// QuickTime movie, without) is passed over; cut right after a complete moov
+// it still holds together.
 TEST(ReadMovieTimes, TruncationsArePassedOverUnlessBetweenWholeBoxes) {
-    for (bool moovFirst : {true, false}) {
-        std::string full = MakeMovie({.moovFirst = moovFirst, .tracks = 2}).bytes;
-        const std::size_t mdatStart = full.find("mdat") - 4;
-        for (std::size_t length = 0; length <= full.size(); ++length) {
-            const bool whole = length == full.size() || (moovFirst && length == mdatStart);
-            EXPECT_EQ(MemoryMovie(full.substr(0, length)).IsMovie(), whole)
-                << moovFirst << " " << length;
+    for (bool ftyp : {true, false}) {
+        for (bool moovFirst : {true, false}) {
+            std::string full = MakeMovie({.moovFirst = moovFirst, .tracks = 2, .ftyp = ftyp}).bytes;
+            const std::size_t mdatStart = full.find("mdat") - 4;
+            for (std::size_t length = 0; length <= full.size(); ++length) {
+                const bool whole = length == full.size() || (moovFirst && length == mdatStart);
+                EXPECT_EQ(MemoryMovie(full.substr(0, length)).IsMovie(), whole)
+                    << ftyp << moovFirst << " " << length;
+            }
         }
     }
 }

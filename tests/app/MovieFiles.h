@@ -96,6 +96,7 @@ struct MovieLayout {
     int tracks = 1;
     bool freeBetween = false;  // a free box between moov and mdat
     bool uuidBox = false;      // a uuid box after ftyp
+    bool ftyp = true;          // false: an old QuickTime movie, a wide box in its place
     std::string majorBrand = "isom";
     std::string compatibleBrands = "isommp41";
     std::uint64_t time = 0;  // every time field's value
@@ -119,7 +120,7 @@ inline MoviePiece MakeFtyp(const MovieLayout& layout) {
 inline MoviePiece MakeMovie(const MovieLayout& layout) {
     MoviePiece moov = MakeMoov(layout);
     MoviePiece mdat = MovieBox("mdat", {RawPiece(std::string(200, '\x7F'))}, layout.mdatSize);
-    MoviePiece movie = MakeFtyp(layout);
+    MoviePiece movie = layout.ftyp ? MakeFtyp(layout) : MovieBox("wide", {});
     if (layout.uuidBox)
         movie += MovieBox("uuid", {RawPiece(std::string(16, 'u') + "extended")});
     movie += layout.moovFirst ? moov : mdat;
