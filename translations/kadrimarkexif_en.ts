@@ -514,6 +514,26 @@ the run, is left alone and named on standard error.
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Not stamped, may be left half-rewritten by an interrupted run (it changed since, so it was not put back): %1; its original, to copy back over it: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 holds a time %2 h from its name&apos;s in this time zone; not given back - run with the time zone of the stamp run (TZ=...)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Videos not given back (time zone): %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Original copy left by an interrupted run, for no photo in the folder: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>May be left half-rewritten by an interrupted run (a run puts its original back first if it has not changed since, else leaves it alone): %1; its original: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>                WhatsApp names hold the day only: the time is the file&apos;s
                 modification time when that falls on the same day, else
                 12:00:00; Pixel names are in UTC and written as local time
@@ -521,7 +541,8 @@ the run, is left alone and named on standard error.
                 also read names of your own scheme: strftime fields %Y, %y,
                 %m, %d, %H, %M, %S and %% (a year, month and day needed;
                 missing time fields read 0), matched at the name&apos;s start
-                after any letters, the name ending as with --all-names
+                after any letters, the name ending as with --all-names; a
+                name of its form is read by it alone, before any scheme
   -r, --recursive
                 subfolders too, depth first after each folder&apos;s own photos,
                 each waited for and worked in as FOLDER is; hidden folders,
@@ -578,23 +599,7 @@ standard error when it is a terminal.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Not stamped, may be left half-rewritten by an interrupted run (it changed since, so it was not put back): %1; its original, to copy back over it: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 holds a time %2 h from its name&apos;s in this time zone; not given back - run with the time zone of the stamp run (TZ=...)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Videos not given back (time zone): %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Original copy left by an interrupted run, for no photo in the folder: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>May be left half-rewritten by an interrupted run (a run puts its original back first if it has not changed since, else leaves it alone): %1; its original: %2</source>
+        <source>not a video this program can date</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -759,6 +764,30 @@ standard error when it is a terminal.
         <source>Photos stamped before the error: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Take what this program wrote out of the selected files (a photo&apos;s EXIF header, a video&apos;s times), giving them back as they were before the stamp?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take what this program wrote out of the selected files and those in the selected folders (a photo&apos;s EXIF header, a video&apos;s times), giving them back as they were before the stamp?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take what this program wrote out of the selected files and those in the selected folders and their subfolders (a photo&apos;s EXIF header, a video&apos;s times), giving them back as they were before the stamp?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files stamped before the error: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files given back before the error: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A run is changing files. Stop it after the current file and close the window?</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TNamePattern</name>
@@ -838,6 +867,14 @@ or EXIF info already filled in!</translation>
     </message>
     <message>
         <source>No photo carries the EXIF header this program writes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files given back as they were before the stamp: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No photo carries the EXIF header this program writes, and no video the times it writes.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -561,6 +561,26 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
         <translation>Пропущено (глубже %1 уровней папок): %2</translation>
     </message>
     <message>
+        <source>Not stamped, may be left half-rewritten by an interrupted run (it changed since, so it was not put back): %1; its original, to copy back over it: %2</source>
+        <translation>Не обработано, может остаться наполовину перезаписанным прерванным запуском (с тех пор изменилось, поэтому не восстановлено): %1; его оригинал, который можно скопировать поверх: %2</translation>
+    </message>
+    <message>
+        <source>%1 holds a time %2 h from its name&apos;s in this time zone; not given back - run with the time zone of the stamp run (TZ=...)</source>
+        <translation>%1 хранит время, отстоящее на %2 ч от времени из имени в этом часовом поясе; не возвращено — запустите в часовом поясе записи (TZ=...)</translation>
+    </message>
+    <message>
+        <source>Videos not given back (time zone): %1</source>
+        <translation>Видео не возвращено (часовой пояс): %1</translation>
+    </message>
+    <message>
+        <source>Original copy left by an interrupted run, for no photo in the folder: %1</source>
+        <translation>Копия оригинала, оставленная прерванным запуском, без фотографии в папке: %1</translation>
+    </message>
+    <message>
+        <source>May be left half-rewritten by an interrupted run (a run puts its original back first if it has not changed since, else leaves it alone): %1; its original: %2</source>
+        <translation>Может остаться наполовину перезаписанным прерванным запуском (запуск сначала восстановит оригинал, если файл с тех пор не изменился, иначе оставит его как есть): %1; его оригинал: %2</translation>
+    </message>
+    <message>
         <source>                WhatsApp names hold the day only: the time is the file&apos;s
                 modification time when that falls on the same day, else
                 12:00:00; Pixel names are in UTC and written as local time
@@ -568,7 +588,8 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
                 also read names of your own scheme: strftime fields %Y, %y,
                 %m, %d, %H, %M, %S and %% (a year, month and day needed;
                 missing time fields read 0), matched at the name&apos;s start
-                after any letters, the name ending as with --all-names
+                after any letters, the name ending as with --all-names; a
+                name of its form is read by it alone, before any scheme
   -r, --recursive
                 subfolders too, depth first after each folder&apos;s own photos,
                 each waited for and worked in as FOLDER is; hidden folders,
@@ -629,7 +650,8 @@ standard error when it is a terminal.
                 читать также имена своей схемы: поля strftime %Y, %y,
                 %m, %d, %H, %M, %S и %% (нужны год, месяц и день;
                 недостающие поля времени читаются как 0), сопоставляемые с
-                началом имени после любых букв; конец имени — как с --all-names
+                началом имени после любых букв; конец имени — как с --all-names;
+                имя его вида читается только им, раньше любой схемы
   -r, --recursive
                 также вложенные папки, в глубину, после собственных фотографий
                 каждой папки; каждую ждать и обрабатывать так же, как ПАПКУ;
@@ -686,24 +708,8 @@ SIGTERM и SIGHUP завершают работу после текущей фо
 </translation>
     </message>
     <message>
-        <source>Not stamped, may be left half-rewritten by an interrupted run (it changed since, so it was not put back): %1; its original, to copy back over it: %2</source>
-        <translation>Не обработано, может остаться наполовину перезаписанным прерванным запуском (с тех пор изменилось, поэтому не восстановлено): %1; его оригинал, который можно скопировать поверх: %2</translation>
-    </message>
-    <message>
-        <source>%1 holds a time %2 h from its name&apos;s in this time zone; not given back - run with the time zone of the stamp run (TZ=...)</source>
-        <translation>%1 хранит время, отстоящее на %2 ч от времени из имени в этом часовом поясе; не возвращено — запустите в часовом поясе записи (TZ=...)</translation>
-    </message>
-    <message>
-        <source>Videos not given back (time zone): %1</source>
-        <translation>Видео не возвращено (часовой пояс): %1</translation>
-    </message>
-    <message>
-        <source>Original copy left by an interrupted run, for no photo in the folder: %1</source>
-        <translation>Копия оригинала, оставленная прерванным запуском, без фотографии в папке: %1</translation>
-    </message>
-    <message>
-        <source>May be left half-rewritten by an interrupted run (a run puts its original back first if it has not changed since, else leaves it alone): %1; its original: %2</source>
-        <translation>Может остаться наполовину перезаписанным прерванным запуском (запуск сначала восстановит оригинал, если файл с тех пор не изменился, иначе оставит его как есть): %1; его оригинал: %2</translation>
+        <source>not a video this program can date</source>
+        <translation>не видео, которое эта программа может датировать</translation>
     </message>
 </context>
 <context>
@@ -868,6 +874,30 @@ SIGTERM и SIGHUP завершают работу после текущей фо
         <source>Photos stamped before the error: %1</source>
         <translation>Фотографий обработано до ошибки: %1</translation>
     </message>
+    <message>
+        <source>Take what this program wrote out of the selected files (a photo&apos;s EXIF header, a video&apos;s times), giving them back as they were before the stamp?</source>
+        <translation>Убрать записанное этой программой (заголовок EXIF у снимка, время у видео) из выбранных файлов и вернуть их такими, какими они были до записи?</translation>
+    </message>
+    <message>
+        <source>Take what this program wrote out of the selected files and those in the selected folders (a photo&apos;s EXIF header, a video&apos;s times), giving them back as they were before the stamp?</source>
+        <translation>Убрать записанное этой программой (заголовок EXIF у снимка, время у видео) из выбранных файлов и файлов в выбранных папках и вернуть их такими, какими они были до записи?</translation>
+    </message>
+    <message>
+        <source>Take what this program wrote out of the selected files and those in the selected folders and their subfolders (a photo&apos;s EXIF header, a video&apos;s times), giving them back as they were before the stamp?</source>
+        <translation>Убрать записанное этой программой (заголовок EXIF у снимка, время у видео) из выбранных файлов и файлов в выбранных папках и их вложенных папках и вернуть их такими, какими они были до записи?</translation>
+    </message>
+    <message>
+        <source>Files stamped before the error: %1</source>
+        <translation>Файлов обработано до ошибки: %1</translation>
+    </message>
+    <message>
+        <source>Files given back before the error: %1</source>
+        <translation>Файлов возвращено до ошибки: %1</translation>
+    </message>
+    <message>
+        <source>A run is changing files. Stop it after the current file and close the window?</source>
+        <translation>Идёт изменение файлов. Остановить после текущего файла и закрыть окно?</translation>
+    </message>
 </context>
 <context>
     <name>TNamePattern</name>
@@ -949,6 +979,14 @@ SIGTERM и SIGHUP завершают работу после текущей фо
     <message>
         <source>No photo carries the EXIF header this program writes.</source>
         <translation>Ни одна фотография не несёт заголовка EXIF, который пишет эта программа.</translation>
+    </message>
+    <message>
+        <source>Files given back as they were before the stamp: </source>
+        <translation>Файлов возвращено в вид до записи: </translation>
+    </message>
+    <message>
+        <source>No photo carries the EXIF header this program writes, and no video the times it writes.</source>
+        <translation>Ни одна фотография не несёт заголовка EXIF, который пишет эта программа, и ни одно видео — времени, которое она пишет.</translation>
     </message>
 </context>
 <context>

@@ -386,9 +386,10 @@ class TConsoleHost : public IStampHost {
                    "\n");
     }
     void NameGivesNoDate(const std::string& path, const std::string& reason) override {
-        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Passed over (%1): %2"),
-                        {Said(reason.c_str()), EscapedName(path)}) +
-                   "\n");
+        PassedOverFor(reason.c_str(), path);
+    }
+    void NotAMovie(const std::string& path) override {
+        PassedOverFor(QT_TRANSLATE_NOOP("StampCli", "not a video this program can date"), path);
     }
     void FolderTooDeep(const std::string& path) override {
         err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Left out (more than %1 folders down): %2"),
@@ -408,6 +409,12 @@ class TConsoleHost : public IStampHost {
     int VideosInOtherZone() const { return videosInOtherZone_; }
 
   private:
+    void PassedOverFor(const char* reason, const std::string& path) {
+        err_.Write(Said(QT_TRANSLATE_NOOP("StampCli", "Passed over (%1): %2"),
+                        {Said(reason), EscapedName(path)}) +
+                   "\n");
+    }
+
     TCheckedOutput& err_;
     bool dryRun_;
     std::string message_;

@@ -10,7 +10,8 @@
 // command's message goes to `out` (exit 0); an error that ends the run goes
 // to `err` as the error box would show it (exit 1); wrong arguments print the
 // usage to `err` (exit 2); --help prints it to `out`. Photos passed over are
-// named on `err`, with the reason when their name gives no date. With
+// named on `err`, with the reason when their name gives no date, and so are
+// files with a video's name that hold no movie to date. With
 // --dry-run each file that would be stamped is printed as
 // "<name>\t<date text>\t<scheme>" (undoing "<name>\t<date text>"; the name is
 // its path below FOLDER, escaped, see EscapedName; with -0 raw and each record

@@ -33,6 +33,12 @@ const char* const kGivenBackMessage =
     QT_TRANSLATE_NOOP("TStampCommand", "Photos given back as they were before the stamp: ");
 const char* const kNothingToGiveBackMessage =
     QT_TRANSLATE_NOOP("TStampCommand", "No photo carries the EXIF header this program writes.");
+const char* const kFilesGivenBackMessage =
+    QT_TRANSLATE_NOOP("TStampCommand", "Files given back as they were before the stamp: ");
+const char* const kNothingOfOursMessage =
+    QT_TRANSLATE_NOOP("TStampCommand",
+                      "No photo carries the EXIF header this program writes, and no video the "
+                      "times it writes.");
 
 namespace {
 
@@ -223,6 +229,9 @@ class TStampCommand::Walk {
     std::optional<TPhotoFile> OpenToWork(TPhotoFolder& folder, const std::string& name,
                                          const std::function<bool(const TPhotoFile&)>& applies);
     void Video(TPhotoFolder& folder, const std::string& name, const std::string& below, int index);
+    // Reads the video's movie times; false, the file named, when it holds
+    // no movie this program dates.
+    bool IsMovie(const TPhotoFile& video, TMovieTimes& times) const;
     void WorkOnVideo(TPhotoFile& video, const TMovieTimes& times, const TNameReading& reading,
                      int index);
     // Whether the photo is one to work on: a plain JPEG without EXIF to
@@ -397,6 +406,13 @@ bool TStampCommand::Walk::Applies(const TPhotoFile& photo) const {
     return photo.Facts().st_size <= INT_MAX && OwnExifHeadDate(photo.Head()).has_value();
 }
 
+bool TStampCommand::Walk::IsMovie(const TPhotoFile& video, TMovieTimes& times) const {
+    if (ReadVideoTimes(video, times))
+        return true;
+    host_.NotAMovie(video.Path());
+    return false;
+}
+
 bool TStampCommand::Walk::Dated(const TPhotoFile& photo, const std::string& name,
                                 TNameReading& reading) const {
     if (options_.undo)
@@ -452,7 +468,7 @@ void TStampCommand::Walk::Video(TPhotoFolder& folder, const std::string& name,
                                 const std::string& below, int index) {
     TMovieTimes times;
     std::optional<TPhotoFile> video = OpenToWork(folder, name, [&](const TPhotoFile& file) {
-        return ReadVideoTimes(file, times) && (options_.undo || AnyFieldHolds(times, 0));
+        return IsMovie(file, times) && (options_.undo || AnyFieldHolds(times, 0));
     });
     if (!video)
         return;
@@ -562,14 +578,16 @@ bool TStampCommand::Walk::Rewrite(TPhotoFile& photo, const std::string& start, o
 }
 
 // The count stays in plain digits whatever the language, so scripts find it
-// as the line's number.
-std::string CountMessage(int done, bool undo) {
+// as the line's number. The stamp's own words already speak of files; a run
+// that gives back videos too says files where a photos' run says photos.
+std::string CountMessage(int done, const TStampOptions& options) {
+    const std::string count = std::to_string(done);
+    if (!options.undo)
+        return done < 1 ? Translated(kNothingFoundMessage)
+                        : Translated(kStampedMessage) + count + Translated(kFilesWord, done);
     if (done < 1)
-        return Translated(undo ? kNothingToGiveBackMessage : kNothingFoundMessage);
-    std::string count = std::to_string(done);
-    if (undo)
-        return Translated(kGivenBackMessage) + count;
-    return Translated(kStampedMessage) + count + Translated(kFilesWord, done);
+        return Translated(options.videos ? kNothingOfOursMessage : kNothingToGiveBackMessage);
+    return Translated(options.videos ? kFilesGivenBackMessage : kGivenBackMessage) + count;
 }
 
 bool TStampCommand::StopRequested() const {
@@ -584,7 +602,7 @@ int TStampCommand::Run(const TStampOptions& options) {
     const int done = Walk(*this, options, nullptr).All();
     bindings_.Progress.SetVisible(false);
     if (!StopRequested())
-        bindings_.Host.ShowMessage(CountMessage(done, options.undo));
+        bindings_.Host.ShowMessage(CountMessage(done, options));
     bindings_.Progress.SetPosition(0);
     return done;
 }

@@ -103,6 +103,9 @@ class IStampHost {
     // message (the process was asked to stop). Asked between photos and when a
     // signal interrupts the wait for the folder.
     virtual bool Interrupted() { return false; }
+    // A video's name whose file holds no movie this program dates (see
+    // ReadMovieTimes): left alone.
+    virtual void NotAMovie(const std::string& path) { (void)path; }
     // A photo left alone because its name gives no date; `reason` as
     // NamePassText words it.
     virtual void NameGivesNoDate(const std::string& path, const std::string& reason) {
@@ -171,10 +174,13 @@ extern const char* const kFilesWord;
 extern const char* const kNothingFoundMessage;
 extern const char* const kGivenBackMessage;  // followed by the count
 extern const char* const kNothingToGiveBackMessage;
+// The same for a run that gives back videos too.
+extern const char* const kFilesGivenBackMessage;
+extern const char* const kNothingOfOursMessage;
 
-// The message a run ends with, in the program's language: how many photos it
-// stamped (or gave back), or that it found none.
-std::string CountMessage(int done, bool undo);
+// The message a run with `options` ends with, in the program's language: how
+// many files it stamped (or gave back), or that it found none.
+std::string CountMessage(int done, const TStampOptions& options);
 
 class TStampCommand {
   public:

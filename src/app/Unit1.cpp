@@ -61,6 +61,37 @@ QString Tr(const char* text) {
     return QCoreApplication::translate("TForm1", text);
 }
 
+// The question before a give-back: what it covers, in photos' words or, with
+// videos, in files'.
+const char* GiveBackQuestion(bool folders, const TStampOptions& options) {
+    const int where = !folders ? 0 : options.recursive ? 2 : 1;
+    static constexpr const char* kQuestions[2][3] = {
+        {QT_TRANSLATE_NOOP("TForm1",
+                           "Take the EXIF header this program wrote out of the selected photos, "
+                           "giving them back as they were before the stamp?"),
+         QT_TRANSLATE_NOOP("TForm1",
+                           "Take the EXIF header this program wrote out of the selected photos "
+                           "and those in the selected folders, giving them back as they were "
+                           "before the stamp?"),
+         QT_TRANSLATE_NOOP("TForm1",
+                           "Take the EXIF header this program wrote out of the selected photos "
+                           "and those in the selected folders and their subfolders, giving them "
+                           "back as they were before the stamp?")},
+        {QT_TRANSLATE_NOOP("TForm1",
+                           "Take what this program wrote out of the selected files (a photo's "
+                           "EXIF header, a video's times), giving them back as they were before "
+                           "the stamp?"),
+         QT_TRANSLATE_NOOP("TForm1",
+                           "Take what this program wrote out of the selected files and those in "
+                           "the selected folders (a photo's EXIF header, a video's times), giving "
+                           "them back as they were before the stamp?"),
+         QT_TRANSLATE_NOOP("TForm1",
+                           "Take what this program wrote out of the selected files and those in "
+                           "the selected folders and their subfolders (a photo's EXIF header, a "
+                           "video's times), giving them back as they were before the stamp?")}};
+    return kQuestions[options.videos][where];
+}
+
 }  // namespace
 
 // What the stamp command reads and drives, bound to this window. The shown
@@ -426,25 +457,30 @@ void TForm1::RunOver(std::string folder, std::vector<std::string> names,
         }
     } closeAfterRun{*this};
     RefreshesWait refreshesWait(*this);
+    runTakesVideos_ = options.videos;
     int done = 0;
     try {
         done = stamp_.Run(options);
     } catch (const EAbort&) {
         throw;
     } catch (const std::exception& error) {
-        return EndFailedRun(error, options.undo);
+        return EndFailedRun(error, options);
     }
     if (closeAfterRun_)  // stopped: the count so far
-        stampHost_->ShowMessage(CountMessage(done, options.undo));
+        stampHost_->ShowMessage(CountMessage(done, options));
 }
 
 // A run that failed leaves the status bar as a finished one does, and its
-// stop box says how far it got: the photos before the failure are changed.
-void TForm1::EndFailedRun(const std::exception& error, bool undo) {
+// stop box says how far it got: the files before the failure are changed.
+void TForm1::EndFailedRun(const std::exception& error, const TStampOptions& options) {
     KvtXPProgressBar1->SetVisible(false);
     KvtXPProgressBar1->SetPosition(0);
-    const char* done = undo ? QT_TRANSLATE_NOOP("TForm1", "Photos given back before the error: %1")
-                            : QT_TRANSLATE_NOOP("TForm1", "Photos stamped before the error: %1");
+    static constexpr const char* kDone[2][2] = {
+        {QT_TRANSLATE_NOOP("TForm1", "Photos stamped before the error: %1"),
+         QT_TRANSLATE_NOOP("TForm1", "Photos given back before the error: %1")},
+        {QT_TRANSLATE_NOOP("TForm1", "Files stamped before the error: %1"),
+         QT_TRANSLATE_NOOP("TForm1", "Files given back before the error: %1")}};
+    const char* done = kDone[options.videos][options.undo];
     const std::string text = ExceptionBoxText(error.what()) + "\n\n" +
                              Tr(done).arg(stamp_.DoneBeforeFailure()).toStdString();
     Application->ShowException(std::runtime_error(text));
@@ -513,20 +549,8 @@ void TForm1::GiveBackSelection() {
     TStampOptions options = StampOptionsInForce();
     options.undo = true;
     options.itemFolders = true;
-    const char* question =
-        !folders ? QT_TRANSLATE_NOOP("TForm1",
-                                     "Take the EXIF header this program wrote out of the selected "
-                                     "photos, giving them back as they were before the stamp?")
-        : options.recursive
-            ? QT_TRANSLATE_NOOP("TForm1",
-                                "Take the EXIF header this program wrote out of the selected "
-                                "photos and those in the selected folders and their subfolders, "
-                                "giving them back as they were before the stamp?")
-            : QT_TRANSLATE_NOOP("TForm1",
-                                "Take the EXIF header this program wrote out of the selected "
-                                "photos and those in the selected folders, giving them back as "
-                                "they were before the stamp?");
-    if (QMessageBox::question(Widget(), QString::fromStdString(Application->Title), Tr(question),
+    if (QMessageBox::question(Widget(), QString::fromStdString(Application->Title),
+                              Tr(GiveBackQuestion(folders, options)),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes)
         RunOver(TeFileListBox1->FolderPath(), std::move(names), options);
@@ -553,11 +577,15 @@ void TForm1::Close() {
 bool TForm1::CanClose() {
     if (!stamp_.Running())
         return true;
+    const char* question =
+        runTakesVideos_ ? QT_TRANSLATE_NOOP("TForm1",
+                                            "A run is changing files. Stop it after the current "
+                                            "file and close the window?")
+                        : QT_TRANSLATE_NOOP("TForm1",
+                                            "A run is changing photos. Stop it after the current "
+                                            "photo and close the window?");
     if (!closeAfterRun_ &&
-        QMessageBox::question(Widget(), QString::fromStdString(Application->Title),
-                              Tr(QT_TRANSLATE_NOOP("TForm1",
-                                                   "A run is changing photos. Stop it after the "
-                                                   "current photo and close the window?")),
+        QMessageBox::question(Widget(), QString::fromStdString(Application->Title), Tr(question),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes) {
         stamp_.RequestStop();

@@ -120,7 +120,7 @@ class TForm1 : public TCustomForm {
     // refreshes meanwhile. The stamp command runs over the tree's folder;
     // the list's menu over the list's (the one its selection belongs to).
     void RunOver(std::string folder, std::vector<std::string> names, const TStampOptions& options);
-    void EndFailedRun(const std::exception& error, bool undo);
+    void EndFailedRun(const std::exception& error, const TStampOptions& options);
     void ShowStatus(const std::string& text);
     // Whether a command that touches the byte document or the list must wait:
     // a stamp run is in its pump step.
@@ -133,6 +133,7 @@ class TForm1 : public TCustomForm {
     TStampCommand stamp_;
     std::unique_ptr<CloseGuard> closeGuard_;
     bool closeAfterRun_ = false;
+    bool runTakesVideos_ = false;  // the run in progress works on videos too
 };
 
 // The "Автор" message, naming the author, in the program's language.

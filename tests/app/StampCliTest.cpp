@@ -514,10 +514,13 @@ TEST(StampCli, RecursiveRunStaysOnTheFoldersMount) {
 
 // A folder of phone videos: left alone by default, previewed, dated in
 // place from their names in UTC (the names are local time in Berlin, the
-// Pixel's UTC), and given back byte for byte.
+// Pixel's UTC), and given back byte for byte; an old QuickTime movie without
+// ftyp too. A video's name on a file that is no movie is named as passed
+// over, and what the run says of videos speaks of files, not photos.
 TEST(StampCli, VideosAreDatedInPlaceOnlyWhenAskedAndGivenBack) {
     TempDir dir;
     const std::string blank = MakeMovie({.moovFirst = false, .tracks = 2}).bytes;
+    const std::string quickTime = MakeMovie({.ftyp = false}).bytes;
     const MoviePiece unset = MakeMovie({.version = 1});
     std::string cutShort = unset.bytes;  // dated but for its track's times
     for (int i = 0; i < 2; ++i) {
@@ -534,6 +537,7 @@ TEST(StampCli, VideosAreDatedInPlaceOnlyWhenAskedAndGivenBack) {
         {"VID_20190723_184512.mp4", blank, 1563900312, blank},
         {"PXL_20211231_235959123.mp4", blank, 1640995199, blank},
         {"20190724_091011.MOV", blank, 1563952211, blank},
+        {"20190725_101112.mov", quickTime, 1564042272, quickTime},
         {"VID-20200101-WA0003.m4v", blank, 1577876400, blank},  // noon: the file is younger
         {"15-06-07_1230.3gp", blank, 1181903400, blank},
         {"VID_20190723_184513.3g2", cutShort, 1563900313, unset.bytes},
@@ -549,20 +553,25 @@ TEST(StampCli, VideosAreDatedInPlaceOnlyWhenAskedAndGivenBack) {
     const QString berlin = "Europe/Berlin";
     Result photosOnly = Stamper(Args({"--all-names", dir.Path()}), {}, berlin);
     EXPECT_EQ(photosOnly.out, "Motorola Photo не найденно\nили Exif info уже заполнено!\n");
+    EXPECT_EQ(photosOnly.err, "");
     Result preview =
         Stamper(Args({"--dry-run", "--all-names", "--videos", dir.Path()}), {}, berlin);
     EXPECT_EQ(preview.out,
               "15-06-07_1230.3gp\t2007:06:15 12:30:00\tcamera phones\n"
               "20190724_091011.MOV\t2019:07:24 09:10:11\tSamsung and others\n"
+              "20190725_101112.mov\t2019:07:25 10:11:12\tSamsung and others\n"
               "PXL_20211231_235959123.mp4\t2022:01:01 00:59:59\tPixel\n"
               "VID-20200101-WA0003.m4v\t2020:01:01 12:00:00\tWhatsApp\n"
               "VID_20190723_184512.mp4\t2019:07:23 18:45:12\tAndroid cameras\n"
               "VID_20190723_184513.3g2\t2019:07:23 18:45:13\tAndroid cameras\n");
+    EXPECT_EQ(preview.err, "Camera-phone names read day first in " + dir.Path() +
+                               "\nPassed over (not a video this program can date): " +
+                               dir.File("VID_20190723_184515.mp4") + "\n");
     for (const auto& video : videos)
         EXPECT_EQ(ReadFileBytes(dir.File(video.name)), video.bytes) << video.name;
 
     Result stamp = Stamper(Args({"--all-names", "--videos", dir.Path()}), {}, berlin);
-    EXPECT_EQ(stamp.out, "EXIF Info добавлено в: 6 файлов\n");
+    EXPECT_EQ(stamp.out, "EXIF Info добавлено в: 7 файлов\n");
     for (const auto& video : videos) {
         struct stat after {};
         ASSERT_EQ(stat(dir.File(video.name).c_str(), &after), 0);
@@ -583,11 +592,13 @@ TEST(StampCli, VideosAreDatedInPlaceOnlyWhenAskedAndGivenBack) {
     }
 
     Result undo = Stamper(Args({"--undo", "--videos", dir.Path()}), {}, berlin);
-    EXPECT_EQ(undo.out, std::string(kGivenBackMessage) + "6\n");
+    EXPECT_EQ(undo.out, std::string(kFilesGivenBackMessage) + "7\n");
     for (const auto& video : videos) {
         EXPECT_EQ(ReadFileBytes(dir.File(video.name)), video.moment ? video.given : video.bytes)
             << video.name;
     }
+    undo = Stamper(Args({"--undo", "--videos", dir.Path()}), {}, berlin);
+    EXPECT_EQ(undo.out, std::string(kNothingOfOursMessage) + "\n");
     Result withFileTimes = Stamper(Args({"--videos", "--set-mtime", dir.Path()}), {}, berlin);
     EXPECT_EQ(withFileTimes.out, "EXIF Info добавлено в: 1 файлов\n");
     struct stat camera {};

@@ -454,6 +454,13 @@ TEST_F(Form1Test, Stamp_ErrorEndsTheRunInTheStopBox) {
                                  "/15-06-07_1230.jpg.\n\nPhotos stamped before the error: 0.");
     EXPECT_EQ(boxes[0].Icon, MessageBoxIcon::Stop);
     EXPECT_FALSE(form.KvtXPProgressBar1->Visible());
+
+    TStampOptions options;
+    options.videos = true;
+    KeepStampOptions(options);
+    Click(form.RzToolButton1);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].Text.find("\n\nFiles stamped before the error: 0."), std::string::npos);
 }
 
 // A run that fails - on an unreadable subfolder, or on the shown folder
@@ -743,6 +750,18 @@ TEST_F(Form1Test, GiveBack_FromTheListsMenu_AsksThenGivesBackTheSelection) {
     ASSERT_EQ(questions.size(), 3u);
     EXPECT_EQ(questions[0].first, "KadrimarkExif");
     EXPECT_NE(questions[2].second.find("subfolders"), std::string::npos);
+
+    options.videos = true;  // then the words are of files, photos and videos
+    KeepStampOptions(options);
+    SelectByMouse({"16-06-07_1230.jpg"});
+    AnswerNextQuestion(QMessageBox::Yes);
+    ListMenu("Убрать EXIF…");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].Text, "Files given back as they were before the stamp: 1");
+    ASSERT_EQ(questions.size(), 4u);
+    EXPECT_EQ(questions[3].second,
+              "Take what this program wrote out of the selected files (a photo's EXIF header, a "
+              "video's times), giving them back as they were before the stamp?");
 }
 
 namespace {
