@@ -8,7 +8,11 @@
 //   jhead     jhead -mkexif -ts<date> per file, then sync      (when installed)
 //   exiftool  one call writing the three dates from the names, then sync
 // (the last two for the 300-photo folders only) and prints files per second
-// and each time's ratio to the floor (median of the runs).
+// and each time's ratio to the floor (median of the runs). The stamper's copy
+// is read once before its run, as cp's source is, since the machine may have
+// dropped some of its pages; a run of the stamper is followed by a minute's
+// pause, since the files it freed would slow whatever makes files next (both
+// outside the timed part).
 // Usage: stamp_bench [WORK_FOLDER] [RUNS] [CASE...] (cases by label: 2MB,
 // 50KB, 50KB-3000, 50KB-tree; all when none is named)
 #include <QGuiApplication>
@@ -28,8 +32,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Long enough for a file system to stop treating freed inodes as recent.
-constexpr std::chrono::seconds kSettle(35);
+// Long enough for a file system to stop treating freed inodes as recent
+// (ext4 without a journal passes over inodes freed in the last minute when it
+// makes a file, which slows whatever makes files next).
+constexpr std::chrono::seconds kSettle(65);
 
 struct Photos {
     std::string label;
@@ -193,11 +199,17 @@ void Bench(const std::string& work, const Photos& photos, int runs) {
     };
     const std::string stamper =
         std::string(KADRIMARK_STAMP_EXE) + (photos.folders == 0 ? " " : " -r ");
+    // The stamper frees the photos it replaced: the next run waits until the
+    // file system treats them as old, so that no run pays for another's.
     std::vector<double> medians = Interleaved(
         runs, {copyTime("floor", floorRun, " && sync"), copyTime("plain", plainRun, ""), [&] {
-                   Shell("sync");
                    const std::string target = copy + std::to_string(stampRun++);
-                   return Seconds([&] { Shell(stamper + Quote(target) + " >/dev/null"); });
+                   Shell("find " + Quote(target) + " -type f -exec cat {} + >/dev/null && sync");
+                   const double seconds =
+                       Seconds([&] { Shell(stamper + Quote(target) + " >/dev/null"); });
+                   Shell("sync");
+                   std::this_thread::sleep_for(kSettle);
+                   return seconds;
                }});
     for (int run = 0; run < runs; ++run) {
         for (const std::string& folder : {work + "/floor", work + "/plain", copy})
