@@ -444,10 +444,13 @@ int Stamp(const Arguments& args, TCheckedOutput& out, TCheckedOutput& err, std::
             out.Write(WithLineFeeds(host.Message()) + "\n");
         return status;
     }
+    // A name, and a scheme that shows the user's pattern, can hold any byte:
+    // escaped unless records end with NUL, so neither can forge a record.
+    auto field = [&](const std::string& text) { return args.null ? text : EscapedName(text); };
     command.DryRun(
         [&](const TDryRunEntry& entry) {
-            std::string record = (args.null ? entry.name : EscapedName(entry.name)) + "\t" +
-                                 entry.date + (args.options.undo ? "" : "\t" + entry.scheme);
+            std::string record = field(entry.name) + "\t" + entry.date +
+                                 (args.options.undo ? "" : "\t" + field(entry.scheme));
             out.Write(record + (args.null ? std::string(1, '\0') : "\n"));
         },
         args.options);

@@ -364,6 +364,15 @@ TEST(StampCli, DryRunNamesCannotForgeRecords) {
               "\tcamera phones\n");
     Result records = Stamper(Args({"--dry-run", "-0", dir.Path()}));
     EXPECT_EQ(records.out, forged + "\t2007:06:15 12:30:00\tcamera phones" + std::string(1, '\0'));
+
+    // The scheme column shows the user's pattern, which may hold any byte too.
+    TempDir own;
+    const std::string pattern = "x\t%Y%m%d\n\xE2\x80\xAE";
+    WriteFileBytes(own.File("x\t20190723\n\xE2\x80\xAE.jpg"), PlainJpeg());
+    Result patterned = Stamper(Args({"--dry-run", "--pattern", pattern, own.Path()}));
+    EXPECT_EQ(patterned.out,
+              "x\\t20190723\\n\\xE2\\x80\\xAE.jpg\t2019:07:23 00:00:00"
+              "\tpattern x\\t%Y%m%d\\n\\xE2\\x80\\xAE\n");
 }
 
 TEST(StampCli, EscapedNameShowsEveryByteUnambiguously) {
