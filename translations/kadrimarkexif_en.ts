@@ -448,7 +448,8 @@ Files done: %3 (%4)</source>
     <message>
         <source>Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]
                            [--recursive] [--set-mtime] [--videos] FOLDER
-       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER
+       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos]
+                           [--pattern PATTERN] FOLDER
 
 Writes an EXIF header with the date and time taken from the name into every
 photo in FOLDER named DD-MM-YY_HHMM... (for example 15-06-07_1230.jpg, taken
@@ -506,7 +507,7 @@ the run, is left alone and named on standard error.
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
+        <source>--undo takes no --all-names or --set-mtime</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -542,7 +543,9 @@ the run, is left alone and named on standard error.
                 %m, %d, %H, %M, %S and %% (a year, month and day needed;
                 missing time fields read 0), matched at the name&apos;s start
                 after any letters, the name ending as with --all-names; a
-                name of its form is read by it alone, before any scheme
+                name of its form is read by it alone, before any scheme;
+                with --undo --videos, give the pattern the videos were dated
+                by, so that their names are read as then
   -r, --recursive
                 subfolders too, depth first after each folder&apos;s own photos,
                 each waited for and worked in as FOLDER is; hidden folders,

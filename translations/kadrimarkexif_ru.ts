@@ -457,7 +457,8 @@ Files done: %3 (%4)</source>
     <message>
         <source>Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]
                            [--recursive] [--set-mtime] [--videos] FOLDER
-       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER
+       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos]
+                           [--pattern PATTERN] FOLDER
 
 Writes an EXIF header with the date and time taken from the name into every
 photo in FOLDER named DD-MM-YY_HHMM... (for example 15-06-07_1230.jpg, taken
@@ -494,7 +495,8 @@ the run, is left alone and named on standard error.
 </source>
         <translation>Использование: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern ШАБЛОН]
                            [--recursive] [--set-mtime] [--videos] ПАПКА
-       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] ПАПКА
+       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos]
+                           [--pattern ШАБЛОН] ПАПКА
 
 Записывает заголовок EXIF с датой и временем, взятыми из имени, в каждую
 фотографию в ПАПКЕ с именем вида ДД-ММ-ГГ_ЧЧММ... (например, 15-06-07_1230.jpg,
@@ -553,8 +555,8 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
         <translation>-0 используется только вместе с --dry-run</translation>
     </message>
     <message>
-        <source>--undo takes no --all-names, --pattern or --set-mtime</source>
-        <translation>--undo не сочетается с --all-names, --pattern и --set-mtime</translation>
+        <source>--undo takes no --all-names or --set-mtime</source>
+        <translation>--undo не сочетается с --all-names и --set-mtime</translation>
     </message>
     <message>
         <source>Left out (more than %1 folders down): %2</source>
@@ -589,7 +591,9 @@ $XDG_CACHE_HOME/kadrimarkexif/originals (~/.cache/...). Следующий за�
                 %m, %d, %H, %M, %S and %% (a year, month and day needed;
                 missing time fields read 0), matched at the name&apos;s start
                 after any letters, the name ending as with --all-names; a
-                name of its form is read by it alone, before any scheme
+                name of its form is read by it alone, before any scheme;
+                with --undo --videos, give the pattern the videos were dated
+                by, so that their names are read as then
   -r, --recursive
                 subfolders too, depth first after each folder&apos;s own photos,
                 each waited for and worked in as FOLDER is; hidden folders,
@@ -651,7 +655,9 @@ standard error when it is a terminal.
                 %m, %d, %H, %M, %S и %% (нужны год, месяц и день;
                 недостающие поля времени читаются как 0), сопоставляемые с
                 началом имени после любых букв; конец имени — как с --all-names;
-                имя его вида читается только им, раньше любой схемы
+                имя его вида читается только им, раньше любой схемы;
+                с --undo --videos укажите шаблон, по которому датировались
+                видео, чтобы их имена читались так же, как тогда
   -r, --recursive
                 также вложенные папки, в глубину, после собственных фотографий
                 каждой папки; каждую ждать и обрабатывать так же, как ПАПКУ;

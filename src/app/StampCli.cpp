@@ -32,7 +32,8 @@ constexpr const char* kUsageHead = QT_TRANSLATE_NOOP(
     "StampCli",
     "Usage: kadrimarkexif-stamp [--dry-run [-0]] [--all-names] [--pattern PATTERN]\n"
     "                           [--recursive] [--set-mtime] [--videos] FOLDER\n"
-    "       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos] FOLDER\n"
+    "       kadrimarkexif-stamp --undo [--dry-run [-0]] [--recursive] [--videos]\n"
+    "                           [--pattern PATTERN] FOLDER\n"
     "\n"
     "Writes an EXIF header with the date and time taken from the name into every\n"
     "photo in FOLDER named DD-MM-YY_HHMM... (for example 15-06-07_1230.jpg, taken\n"
@@ -77,7 +78,9 @@ constexpr const char* kUsageTail = QT_TRANSLATE_NOOP(
     "                %m, %d, %H, %M, %S and %% (a year, month and day needed;\n"
     "                missing time fields read 0), matched at the name's start\n"
     "                after any letters, the name ending as with --all-names; a\n"
-    "                name of its form is read by it alone, before any scheme\n"
+    "                name of its form is read by it alone, before any scheme;\n"
+    "                with --undo --videos, give the pattern the videos were dated\n"
+    "                by, so that their names are read as then\n"
     "  -r, --recursive\n"
     "                subfolders too, depth first after each folder's own photos,\n"
     "                each waited for and worked in as FOLDER is; hidden folders,\n"
@@ -206,7 +209,8 @@ Arguments ParseArguments(int argc, char** argv) {
 
 // Why the arguments are wrong, or "". Undoing takes out every header this
 // program wrote, whatever the name: name schemes and file times have no part
-// in it.
+// in it. A video's times are known as ours only by its name's moment, so the
+// pattern a video was dated by is needed to give it back.
 std::string WrongArguments(const Arguments& args) {
     const TStampOptions& options = args.options;
     if (!args.wrong.empty())
@@ -216,9 +220,8 @@ std::string WrongArguments(const Arguments& args) {
                                     : Said(QT_TRANSLATE_NOOP("StampCli", "one folder only"));
     if (args.null && !args.dryRun)
         return Said(QT_TRANSLATE_NOOP("StampCli", "-0 goes with --dry-run only"));
-    if (options.undo && (options.names.all || options.names.own || options.setModificationTime))
-        return Said(
-            QT_TRANSLATE_NOOP("StampCli", "--undo takes no --all-names, --pattern or --set-mtime"));
+    if (options.undo && (options.names.all || options.setModificationTime))
+        return Said(QT_TRANSLATE_NOOP("StampCli", "--undo takes no --all-names or --set-mtime"));
     return "";
 }
 

@@ -191,7 +191,7 @@ TEST(StampCli, HelpAndWrongArguments) {
         EXPECT_NE(help.out.find(scheme.example), std::string::npos) << scheme.name;
 
     // Undoing takes out every header this program wrote, whatever the names.
-    const std::string undoAlone = "--undo takes no --all-names, --pattern or --set-mtime";
+    const std::string undoAlone = "--undo takes no --all-names or --set-mtime";
     for (const auto& [wrong, reason] : std::vector<std::pair<QStringList, std::string>>{
              {{}, "no folder given"},
              {{"a", "b"}, "one folder only"},
@@ -200,8 +200,7 @@ TEST(StampCli, HelpAndWrongArguments) {
              {{"-0", "a"}, "-0 goes with --dry-run only"},
              {{"a", "--pattern"}, "option '--pattern' needs a value"},
              {{"--undo", "--all-names", "a"}, undoAlone},
-             {{"--undo", "--set-mtime", "a"}, undoAlone},
-             {{"--undo", "--pattern", "%Y%m%d", "a"}, undoAlone}}) {
+             {{"--undo", "--set-mtime", "a"}, undoAlone}}) {
         Result result = Stamper(wrong);
         EXPECT_EQ(result.exitCode, 2) << reason;
         EXPECT_EQ(result.out, "");
@@ -519,6 +518,25 @@ TEST(StampCli, RecursiveRunStaysOnTheFoldersMount) {
     EXPECT_EQ(result.out,
               "01-01-07_0000.jpg\t2007:01:01 00:00:00\tcamera phones\n"
               "plain/02-01-07_0000.jpg\t2007:01:02 00:00:00\tcamera phones\n");
+}
+
+// A video dated by the user's pattern is known as dated by this program only
+// through its name's moment: undoing with that pattern gives it back.
+TEST(StampCli, VideoDatedByAPatternIsGivenBackWithIt) {
+    TempDir dir;
+    const std::string blank = MakeMovie({}).bytes;
+    WriteFileBytes(dir.File("clip2019.07.23.mov"), blank);
+    const QStringList pattern{"--videos", "--pattern", "clip%Y.%m.%d"};
+    Result stamp = Stamper(pattern + Args({dir.Path()}), {}, "UTC");
+    EXPECT_EQ(stamp.out, "EXIF Info добавлено в: 1 файлов\n");
+    ASSERT_NE(ReadFileBytes(dir.File("clip2019.07.23.mov")), blank);
+    Result preview =
+        Stamper(QStringList{"--undo", "--dry-run"} + pattern + Args({dir.Path()}), {}, "UTC");
+    EXPECT_EQ(preview.out, "clip2019.07.23.mov\t2019:07:23 00:00:00\n");
+    Result undo = Stamper(QStringList{"--undo"} + pattern + Args({dir.Path()}), {}, "UTC");
+    EXPECT_EQ(undo.exitCode, 0) << undo.err;
+    EXPECT_EQ(undo.out, std::string(kFilesGivenBackMessage) + "1\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("clip2019.07.23.mov")), blank);
 }
 
 // A folder of phone videos: left alone by default, previewed, dated in
